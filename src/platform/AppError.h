@@ -1,0 +1,39 @@
+#pragma once
+// A run-time error as the program's procedures know them: a number and a
+// description. Every failing operation of the core throws one of these.
+
+#include <QString>
+#include <exception>
+
+class AppError : public std::exception
+{
+public:
+    AppError(int number, QString description)
+        : m_number(number), m_description(std::move(description)),
+          m_what(m_description.toUtf8())
+    {
+    }
+
+    int number() const noexcept { return m_number; }
+    const QString &description() const noexcept { return m_description; }
+    const char *what() const noexcept override { return m_what.constData(); }
+
+private:
+    int m_number;
+    QString m_description;
+    QByteArray m_what;
+};
+
+// The classic run-time error numbers the program reports.
+namespace ErrNo {
+inline constexpr int BadFileName = 52;
+inline constexpr int FileNotFound = 53;
+inline constexpr int DeviceIO = 57;
+inline constexpr int BadFileNameOrNumber = 64;
+inline constexpr int PermissionDenied = 70;
+inline constexpr int DiskNotReady = 71;
+inline constexpr int DiskMediaError = 72;
+inline constexpr int PathFileAccess = 75;
+inline constexpr int PathNotFound = 76;
+inline constexpr int DialogCancelled = 32755;
+} // namespace ErrNo

@@ -1,0 +1,19 @@
+#include "platform/Modal.h"
+
+#include <QDialog>
+
+namespace {
+ModalHandler g_handler;
+}
+
+int showModal(QDialog &dialog)
+{
+    if (g_handler)
+        return g_handler(dialog);
+    return dialog.exec();
+}
+
+void setModalHandler(ModalHandler handler)
+{
+    g_handler = std::move(handler);
+}

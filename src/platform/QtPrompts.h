@@ -1,0 +1,25 @@
+#pragma once
+// The prompts of the running program, shown with Qt's standard dialogs.
+
+#include "platform/Prompts.h"
+
+#include <QStringList>
+
+class QWidget;
+
+class QtPrompts final : public Prompts
+{
+public:
+    MsgResult MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
+                     const QString &title) override;
+    QString InputBox(const QString &prompt, const QString &title,
+                     const QString &defaultText) override;
+    QString OpenFileDialog(const QString &title, const QString &filter, const QString &initialDir,
+                           const QString &fileName) override;
+    QString SaveFileDialog(const QString &title, const QString &filter, const QString &initialDir,
+                           const QString &fileName) override;
+    quint32 ColourDialog(quint32 initial) override;
+};
+
+// "Name|pattern|Name|pattern" as Qt's "Name (pattern);;Name (pattern)".
+QString qtFileFilter(const QString &designFilter);

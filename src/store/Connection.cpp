@@ -1,0 +1,206 @@
+#include "store/Connection.h"
+
+#include "store/DbError.h"
+#include "store/JetSql.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kPrefix =
+    QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;Data Source=");
+
+QString dataSource(const QString &connectionString)
+{
+    const QString key = QStringLiteral("Data Source=");
+    const qsizetype at = connectionString.indexOf(key, 0, Qt::CaseInsensitive);
+    if (at < 0)
+        return connectionString;
+    return connectionString.mid(at + key.size());
+}
+
+// Case-insensitive comparison beyond ASCII, as Jet's text comparisons are.
+int unicodeNoCase(void *, int n1, const void *s1, int n2, const void *s2)
+{
+    const auto *p1 = static_cast<const unsigned char *>(s1);
+    const auto *p2 = static_cast<const unsigned char *>(s2);
+    const int n = std::min(n1, n2);
+    int i = 0;
+    for (; i < n && p1[i] < 0x80 && p2[i] < 0x80; ++i) {
+        const int a = std::tolower(p1[i]);
+        const int b = std::tolower(p2[i]);
+        if (a != b)
+            return a - b;
+    }
+    if (i == n && (i == n1 || p1[i] < 0x80) && (i == n2 || p2[i] < 0x80))
+        return n1 - n2;
+    const QString a = QString::fromUtf8(static_cast<const char *>(s1), n1);
+    const QString b = QString::fromUtf8(static_cast<const char *>(s2), n2);
+    return a.compare(b, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+Connection::Connection() = default;
+
+Connection::~Connection()
+{
+    Close();
+}
+
+QString Connection::connectionStringFor(const QString &path)
+{
+    return kPrefix + path;
+}
+
+void Connection::Open(const QString &connectionString)
+{
+    Close();
+    const QString path = dataSource(connectionString);
+    const QByteArray native = QFile::encodeName(path);
+    // Test the file first so that SQLite never creates or touches it.
+    const int fd = path.isEmpty() ? -1 : ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = path.isEmpty() ? ENOENT : errno;
+        if (err == EACCES || err == EPERM)
+            throw DbError(DbErrNo::General,
+                          QStringLiteral("The database engine cannot open the file '") + path +
+                              QStringLiteral("'. You need permission to view its data."));
+        throw DbError(DbErrNo::General,
+                      QStringLiteral("Could not find file '") + path + QStringLiteral("'."));
+    }
+    ::close(fd);
+    if (QFileInfo(path).isDir())
+        throw DbError(DbErrNo::General,
+                      QStringLiteral("Could not find file '") + path + QStringLiteral("'."));
+    openFile(path, SQLITE_OPEN_READWRITE);
+    m_connectionString = connectionString;
+}
+
+void Connection::Create(const QString &path)
+{
+    Close();
+    if (QFileInfo::exists(path))
+        throw DbError(DbErrNo::General,
+                      QStringLiteral("Database '") + path + QStringLiteral("' already exists."));
+    openFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    m_connectionString = connectionStringFor(path);
+}
+
+void Connection::openFile(const QString &path, int flags)
+{
+    sqlite3 *db = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                                   flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
+        sqlite3_close(db);
+        throw DbError(DbErrNo::General, QStringLiteral("The database engine cannot open the file '") +
+                                            path + QStringLiteral("'. ") + msg);
+    }
+    sqlite3_extended_result_codes(db, 0);
+    sqlite3_busy_timeout(db, 2000);
+    // Reading the schema proves the file is a database; it writes nothing.
+    const int probe = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if (probe != SQLITE_OK) {
+        const bool notDb = probe == SQLITE_NOTADB || probe == SQLITE_CORRUPT;
+        const QString msg = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_close(db);
+        if (notDb)
+            throw DbError(DbErrNo::General, QStringLiteral("Unrecognized database format '") +
+                                                path + QStringLiteral("'."));
+        throw DbError(DbErrNo::General, msg);
+    }
+    sqlite3_create_collation(db, "NOCASE", SQLITE_UTF8, nullptr, unicodeNoCase);
+    m_db = db;
+    m_path = path;
+}
+
+void Connection::Close()
+{
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+    m_path.clear();
+    m_connectionString.clear();
+}
+
+sqlite3 *Connection::handle() const
+{
+    if (!m_db)
+        throw DbError(DbErrNo::Closed,
+                      QStringLiteral("Operation is not allowed when the object is closed."));
+    return m_db;
+}
+
+void Connection::check(int rc) const
+{
+    if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE)
+        return;
+    throw DbError(DbErrNo::General, m_db ? QString::fromUtf8(sqlite3_errmsg(m_db))
+                                         : QString::fromUtf8(sqlite3_errstr(rc)));
+}
+
+std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)>
+Connection::prepare(const QString &sqliteText) const
+{
+    sqlite3 *db = handle();
+    const QByteArray utf8 = sqliteText.toUtf8();
+    sqlite3_stmt *raw = nullptr;
+    const char *tail = nullptr;
+    const int rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &raw, &tail);
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> stmt(raw, sqlite3_finalize);
+    if (rc != SQLITE_OK)
+        throw DbError(DbErrNo::Syntax, QString::fromUtf8(sqlite3_errmsg(db)));
+    if (tail && QByteArray(tail).trimmed().size() > 0)
+        throw DbError(DbErrNo::Syntax, QStringLiteral("Characters found after end of SQL statement."));
+    if (!stmt)
+        throw DbError(DbErrNo::Syntax, QStringLiteral("Invalid SQL statement; expected 'DELETE', "
+                                                      "'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'."));
+    return stmt;
+}
+
+int Connection::Execute(const QString &jetText)
+{
+    auto stmt = prepare(translateStatement(jetText));
+    int rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+    }
+    check(rc);
+    return sqlite3_changes(m_db);
+}
+
+void Connection::BeginTrans()
+{
+    if (inTransaction())
+        throw DbError(DbErrNo::General, QStringLiteral("A transaction is already open."));
+    check(sqlite3_exec(handle(), "BEGIN", nullptr, nullptr, nullptr));
+}
+
+void Connection::CommitTrans()
+{
+    if (!inTransaction())
+        throw DbError(DbErrNo::General, QStringLiteral("No transaction is active."));
+    check(sqlite3_exec(handle(), "COMMIT", nullptr, nullptr, nullptr));
+}
+
+void Connection::RollbackTrans()
+{
+    if (!inTransaction())
+        throw DbError(DbErrNo::General, QStringLiteral("No transaction is active."));
+    check(sqlite3_exec(handle(), "ROLLBACK", nullptr, nullptr, nullptr));
+}
+
+bool Connection::inTransaction() const
+{
+    return m_db && sqlite3_get_autocommit(m_db) == 0;
+}

@@ -1,0 +1,21 @@
+#pragma once
+// A failure reported by the event database: the engine's number and text.
+
+#include "platform/AppError.h"
+
+class DbError final : public AppError
+{
+public:
+    using AppError::AppError;
+};
+
+// The numbers the database layer reports, in the provider's own terms.
+namespace DbErrNo {
+inline constexpr int Syntax = -2147217900;     // errors in the command text
+inline constexpr int General = -2147467259;    // the engine's general failure
+inline constexpr int Conversion = -2147217913; // data type mismatch
+inline constexpr int ReadOnly = -2147217911;   // the row cannot be updated
+inline constexpr int NoCurrentRow = 3021;      // either BOF or EOF is true
+inline constexpr int NotFound = 3265;          // no field of that name
+inline constexpr int Closed = 3704;            // the object is closed
+} // namespace DbErrNo

@@ -1,0 +1,148 @@
+#include "store/JetDate.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+
+namespace {
+
+QString isoText(const QDate &d, const std::optional<QTime> &t)
+{
+    QString s = d.toString(Qt::ISODate);
+    if (t)
+        s += QLatin1Char(' ') + t->toString(QStringLiteral("HH:mm:ss"));
+    return s;
+}
+
+int jetYear(int year, qsizetype digits)
+{
+    if (digits > 2)
+        return year;
+    return year < 30 ? 2000 + year : 1900 + year;
+}
+
+std::optional<QTime> parseTime(const QString &text, bool *ok)
+{
+    *ok = true;
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    static const QRegularExpression re(
+        QStringLiteral("^(\\d{1,2}):(\\d{2})(?::(\\d{2}))?\\s*([AaPp][Mm])?$"));
+    const auto m = re.match(t);
+    if (!m.hasMatch()) {
+        *ok = false;
+        return std::nullopt;
+    }
+    int h = m.captured(1).toInt();
+    const int mi = m.captured(2).toInt();
+    const int s = m.captured(3).isEmpty() ? 0 : m.captured(3).toInt();
+    const QString ampm = m.captured(4).toUpper();
+    if (!ampm.isEmpty()) {
+        if (h < 1 || h > 12) {
+            *ok = false;
+            return std::nullopt;
+        }
+        h = (h % 12) + (ampm == QLatin1String("PM") ? 12 : 0);
+    }
+    const QTime time(h, mi, s);
+    if (!time.isValid())
+        *ok = false;
+    return time;
+}
+
+} // namespace
+
+std::optional<QString> jetDateToIso(const QString &inside)
+{
+    const QString text = inside.trimmed();
+    static const QRegularExpression us(QStringLiteral("^(\\d{1,2})/(\\d{1,2})/(\\d{4}|\\d{2})(?!\\d)(.*)$"));
+    static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})(.*)$"));
+    QDate day;
+    QString rest;
+    if (const auto m = us.match(text); m.hasMatch()) {
+        day = QDate(jetYear(m.captured(3).toInt(), m.captured(3).size()), m.captured(1).toInt(),
+                    m.captured(2).toInt());
+        rest = m.captured(4);
+    } else if (const auto m2 = iso.match(text); m2.hasMatch()) {
+        day = QDate(m2.captured(1).toInt(), m2.captured(2).toInt(), m2.captured(3).toInt());
+        rest = m2.captured(4);
+    } else {
+        bool ok = false;
+        const auto time = parseTime(text, &ok);
+        if (!ok || !time)
+            return std::nullopt;
+        return isoText(QDate(1899, 12, 30), time); // Jet's day zero carries a bare time
+    }
+    if (!day.isValid())
+        return std::nullopt;
+    if (!rest.isEmpty() && !rest[0].isSpace())
+        return std::nullopt;
+    bool ok = false;
+    const auto time = parseTime(rest, &ok);
+    if (!ok)
+        return std::nullopt;
+    if (time && *time == QTime(0, 0))
+        return isoText(day, std::nullopt);
+    return isoText(day, time);
+}
+
+QVariant isoToDateValue(const char *s, int n)
+{
+    auto digits = [s](int from, int count) {
+        int v = 0;
+        for (int i = from; i < from + count; ++i) {
+            if (s[i] < '0' || s[i] > '9')
+                return -1;
+            v = v * 10 + (s[i] - '0');
+        }
+        return v;
+    };
+    if (n < 10 || s[4] != '-' || s[7] != '-')
+        return {};
+    const QDate day(digits(0, 4), digits(5, 2), digits(8, 2));
+    if (!day.isValid())
+        return {};
+    if (n == 10)
+        return day;
+    if (n == 19 && s[10] == ' ' && s[13] == ':' && s[16] == ':') {
+        const QTime time(digits(11, 2), digits(14, 2), digits(17, 2));
+        if (time.isValid())
+            return QDateTime(day, time);
+    }
+    return {};
+}
+
+std::optional<QString> dateValueToIso(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QDate:
+        if (value.toDate().isValid())
+            return isoText(value.toDate(), std::nullopt);
+        return std::nullopt;
+    case QMetaType::QDateTime: {
+        const QDateTime dt = value.toDateTime();
+        if (!dt.isValid())
+            return std::nullopt;
+        if (dt.time() == QTime(0, 0))
+            return isoText(dt.date(), std::nullopt);
+        return isoText(dt.date(), dt.time());
+    }
+    case QMetaType::QString: {
+        const QString text = value.toString().trimmed();
+        const QByteArray utf8 = text.toUtf8();
+        if (const QVariant stored = isoToDateValue(utf8.constData(), int(utf8.size()));
+            stored.isValid())
+            return dateValueToIso(stored);
+        const QLocale locale;
+        for (const QString &format : {locale.dateFormat(QLocale::ShortFormat),
+                                      QStringLiteral("dd-MM-yyyy")}) {
+            const QDate d = locale.toDate(text, format);
+            if (d.isValid())
+                return isoText(d, std::nullopt);
+        }
+        return jetDateToIso(text);
+    }
+    default:
+        return std::nullopt;
+    }
+}

@@ -1,0 +1,23 @@
+#pragma once
+// Date texts between the Jet literal form and the stored ISO form.
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QVariant>
+#include <optional>
+
+// The inside of a "#...#" literal (m/d/yyyy, mm/dd/yyyy, yyyy-mm-dd, each
+// with an optional time; two-digit years as Jet reads them) as stored text:
+// "yyyy-mm-dd", or "yyyy-mm-dd hh:mm:ss" when a time was given. Nothing for
+// an impossible date.
+std::optional<QString> jetDateToIso(const QString &inside);
+
+// A stored date text as a QDate (no time) or QDateTime; a null QVariant
+// when the text is not a stored date.
+QVariant isoToDateValue(const char *text, int length);
+
+// A date value for storage: QDate as "yyyy-mm-dd", QDateTime with a time as
+// "yyyy-mm-dd hh:mm:ss". Texts are read as a date first. Nothing when the
+// value is not a date.
+std::optional<QString> dateValueToIso(const QVariant &value);

@@ -1,0 +1,120 @@
+#pragma once
+// A record set as the program's procedures use one: the rows of a query read
+// into memory (a client cursor), a current position, an optional Filter, and
+// field values as typed QVariants (null where empty). Rows of a single table
+// keep their SQLite rowid, so that a grid can change the very row it shows.
+// Every failing operation throws DbError.
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <vector>
+
+class Connection;
+
+enum CursorTypeEnum { adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2, adOpenStatic = 3 };
+enum LockTypeEnum { adLockReadOnly = 1, adLockPessimistic = 2, adLockOptimistic = 3 };
+enum CursorLocationEnum { adUseServer = 2, adUseClient = 3 };
+enum SearchDirectionEnum { adSearchForward = 1, adSearchBackward = -1 };
+
+// The kind a column's declared type carries.
+enum class FieldKind { Date, Bool, Text, Number };
+
+class RecordSet
+{
+public:
+    RecordSet() = default;
+    RecordSet(const RecordSet &) = delete;
+    RecordSet &operator=(const RecordSet &) = delete;
+
+    void setCursorLocation(CursorLocationEnum location) { m_cursorLocation = location; }
+    CursorLocationEnum cursorLocation() const { return m_cursorLocation; }
+
+    void Open(const QString &source, Connection &connection, CursorTypeEnum cursorType = adOpenStatic,
+              LockTypeEnum lockType = adLockReadOnly);
+    void Requery();
+    void Close();
+    bool isOpen() const { return m_connection != nullptr; }
+    QString source() const { return m_source; }
+
+    bool isEOF() const { return m_pos >= visibleCount(); }
+    bool isBOF() const { return m_pos < 0; }
+    void MoveFirst();
+    void MoveNext();
+    void MovePrevious();
+    void MoveLast();
+    int RecordCount() const { return visibleCount(); }
+    // Position of the current row among the visible rows, from 0.
+    int position() const { return m_pos; }
+    void setPosition(int row);
+
+    // An empty text shows every row again.
+    void setFilter(const QString &jetCriteria);
+    QString Filter() const { return m_filter; }
+
+    // Moves to the first row from start (the current row when -1) plus skip
+    // that meets criteria, searching in direction; to EOF/BOF when none does.
+    void Find(const QString &criteria, int skip = 0, SearchDirectionEnum direction = adSearchForward,
+              int start = -1);
+
+    // The current row's value of a column named without regard to case.
+    QVariant Fields(const QString &name) const;
+
+    // Editing: AddNew starts a new row, setField assigns (starting an edit of
+    // the current row when none is in progress), Update stores it.
+    void AddNew();
+    void setField(const QString &name, const QVariant &value);
+    void Update();
+    void CancelUpdate();
+    // Deletes the current row from its table.
+    void Delete();
+
+    // Column and row access for grids, by visible row.
+    int fieldCount() const { return int(m_names.size()); }
+    QString fieldName(int column) const { return m_names.at(column); }
+    FieldKind fieldKind(int column) const { return m_kinds.at(column); }
+    int fieldIndex(const QString &name) const; // -1 when absent
+    QVariant valueAt(int row, int column) const;
+    qint64 rowidAt(int row) const;
+    // Stores value in the row's table row at once and reads the row back.
+    void setValueAt(int row, int column, const QVariant &value);
+    // Inserts a row with the given fields; returns its visible row.
+    int insertRow(const QList<QPair<QString, QVariant>> &fields);
+    void deleteAt(int row);
+    bool updatable() const { return !m_table.isEmpty(); }
+
+private:
+    int visibleCount() const
+    {
+        return m_filtered ? int(m_visible.size()) : int(m_rowids.size());
+    }
+    int rowIndex(int visibleRow) const { return m_filtered ? m_visible[visibleRow] : visibleRow; }
+    void load();
+    void applyFilter();
+    std::vector<qint64> matchingRowids(const QString &criteria) const;
+    void requireCurrent() const;
+    void requireOpen() const;
+    int requireField(const QString &name) const;
+    void writeRow(qint64 rowid, const QList<QPair<int, QVariant>> &fields);
+    qint64 insertValues(const QList<QPair<int, QVariant>> &fields);
+    void reloadRow(int index);
+    QVariant storable(int column, const QVariant &value) const;
+
+    Connection *m_connection = nullptr;
+    CursorLocationEnum m_cursorLocation = adUseServer;
+    QString m_source;
+    QString m_query; // the SQLite text, with the rowid as its first column when updatable
+    QString m_table; // the one table behind the rows, or "" when read-only
+    QStringList m_names;
+    std::vector<FieldKind> m_kinds;
+    std::vector<qint64> m_rowids;
+    std::vector<QVariant> m_values; // row-major
+    QString m_filter;
+    bool m_filtered = false;
+    std::vector<int> m_visible;
+    int m_pos = 0;
+
+    enum class EditMode { None, Add, Edit };
+    EditMode m_editMode = EditMode::None;
+    QList<QPair<int, QVariant>> m_pending;
+};

@@ -1,0 +1,17 @@
+#pragma once
+// Brings an event database up to the shape the program expects: missing
+// tables and Calendar columns are created and missing type rows written.
+// Nothing that exists is dropped, renamed or changed.
+
+#include <QString>
+
+class Connection;
+class Prompts;
+
+// The repair command: failures of the type, wallpaper and task steps are
+// shown as boxes and the repair goes on; any other failure ends it quietly.
+void RepairDatabase(Connection &db, Prompts &prompts);
+
+// A brand-new database file with every table and the nine type rows, made
+// beside path and moved into place only when complete. Throws DbError.
+void CreateDatabase(const QString &path);

@@ -1,0 +1,5 @@
+#include "store/SharedDb.h"
+
+Connection dbConnection;
+RecordSet rsMonth;
+RecordSet rsEditor;

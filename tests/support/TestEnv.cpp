@@ -1,0 +1,18 @@
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QtGlobal>
+
+TestEnv::TestEnv()
+{
+    Q_ASSERT(m_dir.isValid());
+    QDir(m_dir.path()).mkpath(QStringLiteral("config"));
+    QDir(m_dir.path()).mkpath(QStringLiteral("data"));
+    QDir(m_dir.path()).mkpath(QStringLiteral("xdg"));
+    qputenv("HOME", m_dir.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toUtf8());
+    qputenv("XDG_CONFIG_DIRS", m_dir.filePath(QStringLiteral("xdg")).toUtf8());
+    QStandardPaths::setTestModeEnabled(false);
+}
