@@ -8,6 +8,8 @@ ModalHandler g_handler;
 
 int showModal(QDialog &dialog)
 {
+    if (auto *loads = dynamic_cast<LoadsOnShow *>(&dialog))
+        loads->Form_Load();
     if (g_handler)
         return g_handler(dialog);
     return dialog.exec();
