@@ -1,12 +1,217 @@
 #include "app/Main.h"
 
+#include "app/ImageList.h"
+#include "app/MonthGrid.h"
+#include "app/MonthList.h"
+#include "app/StartupDatabase.h"
+#include "app/StartupSettings.h"
+#include "platform/AppError.h"
+#include "platform/Prompts.h"
+#include "platform/Twips.h"
+#include "store/SharedDb.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QMenuBar>
+#include <QSet>
+
 Main::Main(QWidget *parent) : QMainWindow(parent)
 {
-    resize(640, 480);
+    m_clock = [] { return QDateTime::currentDateTime(); };
+    m_shiftHeld = [] {
+        return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
+    };
+    m_programFolder = QCoreApplication::applicationDirPath();
+    m_end = [] { QCoreApplication::exit(0); };
+    m_popup = [](QMenu &menu, QPoint global) { menu.popup(global); };
+
+    setWindowTitle(Prompts::applicationTitle());
+    setWindowIcon(appIcon());
+    auto *inner = new QWidget(this);
+    setCentralWidget(inner);
+    inner->installEventFilter(this);
+    Grid = new MonthGrid(inner);
+    connect(Grid, &MonthGrid::doubleClicked, this, [this] { Grid_DblClick(); });
+    connect(Grid, &MonthGrid::mouseDown, this, &Main::Grid_MouseDown);
+    createMenus();
+    resize(twipsToPixels(7000), twipsToPixels(5000));
 }
 
-bool Main::Form_Load(const QStringList &)
+void Main::createMenus()
 {
-    setWindowTitle(QStringLiteral("Almarik"));
+    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    const QStringList fileItems = {
+        QStringLiteral("Event Editor"),     QStringLiteral("Database Repair"),
+        QStringLiteral("Wallpaper Selector"), QStringLiteral("Registry Tool"),
+        QStringLiteral("Check for Update"), QStringLiteral("About"),
+        QStringLiteral("Exit")};
+    for (int i = 0; i < 7; ++i) {
+        mnuEdit[size_t(i)] = mnuFile->addAction(fileItems[i], this, [this, i] { mnuEdit_Click(i); });
+    }
+    // Their windows are not part of the program yet.
+    for (int i : {0, 2, 3, 4, 5})
+        mnuEdit[size_t(i)]->setEnabled(false);
+
+    mnuOpt = menuBar()->addMenu(QStringLiteral("&Options"));
+    // A checkable item has toggled its mark by the time it reports the
+    // click; the handlers do the toggling themselves, so undo Qt's first.
+    auto addSwitch = [this](const QString &caption, void (Main::*handler)()) {
+        QAction *item = mnuOpt->addAction(caption);
+        item->setCheckable(true);
+        connect(item, &QAction::triggered, this, [this, item, handler] {
+            item->setChecked(!item->isChecked());
+            (this->*handler)();
+        });
+        return item;
+    };
+    mnuOptions = addSwitch(QStringLiteral("Only Start Once per day"), &Main::mnuOptions_Click);
+    mnuOption2 = addSwitch(QStringLiteral("Show recent events"), &Main::mnuOption2_Click);
+    mnuWP = addSwitch(QStringLiteral("Change Wallpaper"), &Main::mnuWP_Click);
+    mnuRegedit = addSwitch(QStringLiteral("Registry tasks on Startup"), &Main::mnuRegedit_Click);
+    mnuSpace = mnuOpt->addSeparator();
+    mnuColours = mnuOpt->addMenu(QStringLiteral("Colours"));
+    const QStringList colourItems = {QStringLiteral("Today"),  QStringLiteral("1 Day"),
+                                     QStringLiteral("2 Days"), QStringLiteral("3 Days"),
+                                     QStringLiteral("Background"), QStringLiteral("Recent Events")};
+    for (int i = 0; i < 6; ++i)
+        mnuCol[size_t(i)] = mnuColours->addAction(colourItems[i], this, [this, i] { mnuCol_Click(i); });
+
+    mnuExit = menuBar()->addAction(QStringLiteral("E&xit"), this, [this] { mnuExit_Click(); });
+
+    mnuPop = new QMenu(QStringLiteral("popup"), this);
+    const QStringList popupItems = {QStringLiteral("New"), QStringLiteral("Edit"),
+                                    QStringLiteral("Delete")};
+    for (int i = 0; i < 3; ++i)
+        mnuPopup[size_t(i)] = mnuPop->addAction(popupItems[i], this, [this, i] { mnuPopup_Click(i); });
+}
+
+bool Main::Form_Load(const QStringList &arguments)
+{
+    // Step 1: the desktop settings key; the current wallpaper is read here,
+    // from the registry store, before anything else and whatever the options
+    // say, for the wallpaper change of step 16:
+    //     currentWallpaper = GetRegValue(HKEY_CURRENT_USER, SubKey, "Wallpaper", "")
+    SubKey = QStringLiteral("Control Panel\\Desktop\\");
+
+    LoadColours(); // 2
+    const StartOptions options = readStartOptions(); // 3
+    mnuOptions->setChecked(options.startOnce);
+    mnuOption2->setChecked(options.recentEvents);
+    mnuWP->setChecked(options.changeWallpaper);
+    mnuRegedit->setChecked(options.runRegTool);
+    const QString lastStart = readLastStart(); // 4
+    const bool firstStart = isFirstStart();
+    ShiftOverride = m_shiftHeld(); // 5
+    const QDate today = m_clock().date();
+    if (endsAtOnce(firstStart, lastStart, today, mnuOptions->isChecked(), ShiftOverride))
+        return false; // 6: no window, nothing written
+    writeLastStart(today); // 8
+    TodayDate = today;     // 9
+    setWindowTitle(QStringLiteral("This Month's Events for ") + // 10
+                   QLocale().toString(TodayDate, QStringLiteral("dddd, dd-MM-yyyy")));
+
+    try { // 11, 12
+        Databasename = LocateDatabase(commandLineText(arguments), m_programFolder, appPrompts());
+    } catch (const AppError &e) {
+        const QString message = locateFailureMessage(e, Databasename);
+        if (!message.isEmpty())
+            appPrompts().MsgBox(message, MsgButtons::OkOnly, MsgIcon::Critical);
+        return false;
+    }
+    try { // 13
+        OpenMonthDatabase(Databasename);
+    } catch (const AppError &e) {
+        appPrompts().MsgBox(openFailureMessage(e, Databasename), MsgButtons::OkOnly,
+                            MsgIcon::Critical);
+        return false;
+    }
+    FillEventGrid();                                           // 14
+    PurgeExpiredEvents(dbConnection, appPrompts(), m_clock()); // 15
+
+    // Step 16, when mnuWP is checked: the wallpaper change,
+    //     RotateWallpaper(currentWallpaper)
+    // Step 17, when mnuRegedit is checked: the registry tasks,
+    //     DoRegEdit()
     return true;
+}
+
+void Main::FillEventGrid()
+{
+    // Each distinct failure is shown once per fill: a damaged table would
+    // otherwise give one box for every row.
+    QSet<QString> shown;
+    auto failed = [&shown](const AppError &e) {
+        const QString text = e.description() + QStringLiteral("\r\n") + repairHint();
+        if (shown.contains(text))
+            return;
+        shown.insert(text);
+        appPrompts().MsgBox(text, MsgButtons::OkOnly, MsgIcon::Critical);
+    };
+
+    Grid->clearRows();
+    try {
+        Grid->setBackColor(colourFromNumber(colourNumber(4)));
+    } catch (const AppError &e) {
+        failed(e);
+    }
+    std::vector<MonthRow> rows =
+        readMonthList(rsMonth, TodayDate, mnuOption2->isChecked(), failed);
+
+    // The nearness colours the listed rows use.
+    std::array<std::optional<QColor>, 6> colours;
+    std::array<bool, 6> used{};
+    for (const MonthRow &r : rows) {
+        if (r.colourIndex >= 0)
+            used[size_t(r.colourIndex)] = true;
+    }
+    for (int i = 0; i < 6; ++i) {
+        if (!used[size_t(i)])
+            continue;
+        try {
+            colours[size_t(i)] = colourFromNumber(colourNumber(i));
+        } catch (const AppError &e) {
+            failed(e);
+        }
+    }
+    Grid->showRows(std::move(rows), colours);
+}
+
+void Main::Form_Resize()
+{
+    if (isMinimized())
+        return;
+    const QSize inner = centralWidget()->size();
+    const int margin = twipsToPixels(30);
+    if (inner.height() > margin)
+        Grid->resize(Grid->width(), inner.height() - margin);
+    Grid->resize(inner.width() - margin, Grid->height());
+    Grid->setColumnWidth(0, qRound(Grid->width() / 2.0));
+    Grid->setColumnWidth(1, twipsToPixels(900));
+    Grid->setColumnWidth(2, twipsToPixels(850));
+    Grid->setColumnWidth(3, twipsToPixels(500));
+}
+
+bool Main::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == centralWidget() && event->type() == QEvent::Resize)
+        Form_Resize();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Main::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    Form_Unload();
+}
+
+void Main::Form_Unload()
+{
+    m_end();
+}
+
+void Main::mnuExit_Click()
+{
+    m_end();
 }

@@ -1,8 +1,17 @@
 #pragma once
-// The main window: the month list and the commands around it.
+// The main window: at start-up it finds the event database and lists this
+// month's events; afterwards it carries the menus that open the other
+// windows, switch the options and set the list's colours.
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QStringList>
+#include <array>
+#include <functional>
+
+class MonthGrid;
+class QAction;
+class QMenu;
 
 class Main final : public QMainWindow
 {
@@ -10,6 +19,75 @@ class Main final : public QMainWindow
 public:
     explicit Main(QWidget *parent = nullptr);
 
-    // The start-up sequence; false when the program is to end at once.
+    // Full path of the event database file.
+    QString Databasename;
+    // The registry key of the desktop settings.
+    QString SubKey;
+
+    // The month list.
+    MonthGrid *Grid = nullptr;
+
+    // File menu: Event Editor, Database Repair, Wallpaper Selector, Registry
+    // Tool, Check for Update, About, Exit.
+    QMenu *mnuFile = nullptr;
+    std::array<QAction *, 7> mnuEdit{};
+    // Options menu: the four switches, a separator and the Colours submenu.
+    QMenu *mnuOpt = nullptr;
+    QAction *mnuOptions = nullptr;
+    QAction *mnuOption2 = nullptr;
+    QAction *mnuWP = nullptr;
+    QAction *mnuRegedit = nullptr;
+    QAction *mnuSpace = nullptr;
+    QMenu *mnuColours = nullptr;
+    std::array<QAction *, 6> mnuCol{};
+    // The top-level "E&xit".
+    QAction *mnuExit = nullptr;
+    // The grid's popup: New, Edit, Delete.
+    QMenu *mnuPop = nullptr;
+    std::array<QAction *, 3> mnuPopup{};
+
+    // The start-up sequence; false when the program is to end at once
+    // (the window is then never shown).
     bool Form_Load(const QStringList &arguments);
+    // Rebuilds the month list from rsMonth.
+    void FillEventGrid();
+
+    void mnuEdit_Click(int index);
+    void mnuExit_Click();
+    void mnuOptions_Click();
+    void mnuOption2_Click();
+    void mnuWP_Click();
+    void mnuRegedit_Click();
+    void mnuCol_Click(int index);
+    void Grid_DblClick();
+    // A mouse button over the grid, position in the grid's coordinates.
+    void Grid_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint position);
+    void mnuPopup_Click(int index);
+    void Form_Resize();
+    void Form_Unload();
+
+    // What the start-up takes from the system; tests replace them.
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    void setShiftState(std::function<bool()> shiftHeld) { m_shiftHeld = std::move(shiftHeld); }
+    void setProgramFolder(const QString &folder) { m_programFolder = folder; }
+    // How the program ends at once; tests record it instead.
+    void setProgramEnd(std::function<void()> end) { m_end = std::move(end); }
+    // Where the popup menu opens; tests record it instead.
+    void setPopupHandler(std::function<void(QMenu &, QPoint)> popup) { m_popup = std::move(popup); }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createMenus();
+    void switchOption(QAction *item, const QString &key);
+
+    std::function<QDateTime()> m_clock;
+    std::function<bool()> m_shiftHeld;
+    QString m_programFolder;
+    std::function<void()> m_end;
+    std::function<void(QMenu &, QPoint)> m_popup;
+    // The colour dialog keeps its colour from its last use in this run.
+    quint32 m_dialogColour = 0;
 };

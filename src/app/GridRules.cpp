@@ -1,0 +1,26 @@
+#include "app/GridRules.h"
+
+std::optional<QDate> parseGridDate(const QString &text)
+{
+    const QDate day = QDate::fromString(text.trimmed(), QStringLiteral("dd-MM-yyyy"));
+    if (!day.isValid())
+        return std::nullopt;
+    return day;
+}
+
+std::optional<GridEvent> gridEventAt(const QString &dateText, const QString &descriptionText)
+{
+    const auto day = parseGridDate(dateText);
+    if (!day)
+        return std::nullopt;
+    return GridEvent{*day, descriptionText};
+}
+
+int rowUnderPointer(int y, int rows, const std::function<int(int)> &rowPos)
+{
+    for (int r = 1; r < rows; ++r) {
+        if (y < rowPos(r))
+            return r - 1;
+    }
+    return rows - 1;
+}

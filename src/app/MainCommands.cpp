@@ -1,0 +1,106 @@
+// The main window's commands: the File menu, the option switches, the
+// colours, and the grid's double-click and popup.
+
+#include "app/GridRules.h"
+#include "app/Main.h"
+#include "app/MonthGrid.h"
+#include "app/StartupSettings.h"
+#include "platform/AppError.h"
+#include "platform/Prompts.h"
+#include "platform/Settings.h"
+#include "store/Repair.h"
+#include "store/SharedDb.h"
+
+#include <QAction>
+#include <QMenu>
+
+void Main::mnuEdit_Click(int index)
+{
+    // Failing steps are skipped without a message; the called parts report
+    // their own failures.
+    switch (index) {
+    case 1: // Database Repair
+        rsMonth.Close();
+        RepairDatabase(dbConnection, appPrompts());
+        try {
+            rsMonth.Open(QStringLiteral("SELECT * FROM calendar"), dbConnection, adOpenDynamic,
+                         adLockOptimistic);
+        } catch (const AppError &) {
+        }
+        FillEventGrid();
+        break;
+    case 6: // Exit
+        m_end();
+        break;
+    default: // the windows of the other items are not part of the program yet
+        break;
+    }
+}
+
+void Main::switchOption(QAction *item, const QString &key)
+{
+    item->setChecked(!item->isChecked());
+    SaveSetting(key, boolToSetting(item->isChecked()));
+}
+
+void Main::mnuOptions_Click()
+{
+    switchOption(mnuOptions, SettingKey::StartOnce);
+}
+
+void Main::mnuOption2_Click()
+{
+    switchOption(mnuOption2, SettingKey::RecentEvents);
+    FillEventGrid();
+}
+
+void Main::mnuWP_Click()
+{
+    switchOption(mnuWP, SettingKey::ChangeWallpaper);
+}
+
+void Main::mnuRegedit_Click()
+{
+    switchOption(mnuRegedit, SettingKey::RunRegTool);
+}
+
+void Main::mnuCol_Click(int index)
+{
+    // Cancel keeps the colour the entry had; the rest goes on as after a pick.
+    try {
+        m_dialogColour = appPrompts().ColourDialog(m_dialogColour);
+        ColourTable[size_t(index)] = QString::number(m_dialogColour);
+    } catch (const AppError &) {
+    }
+    SaveColours();
+    FillEventGrid();
+}
+
+void Main::Grid_DblClick()
+{
+    const int row = Grid->Row();
+    const auto event = gridEventAt(Grid->TextMatrix(row, 1), Grid->TextMatrix(row, 0));
+    if (!event)
+        return;
+    // The single event dialog is not part of the program yet.
+}
+
+void Main::Grid_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, QPoint position)
+{
+    if (button != Qt::RightButton)
+        return;
+    Grid->setRow(rowUnderPointer(position.y(), Grid->Rows(),
+                                 [this](int r) { return Grid->RowPos(r); }));
+    m_popup(*mnuPop, Grid->viewport()->mapToGlobal(position));
+}
+
+void Main::mnuPopup_Click(int index)
+{
+    switch (index) {
+    case 1: // Edit
+        Grid_DblClick();
+        break;
+    default: // New and Delete need the single event dialog and record operations
+        break;
+    }
+}

@@ -1,0 +1,120 @@
+#include "app/StartupDatabase.h"
+
+#include "platform/AppError.h"
+#include "platform/Files.h"
+#include "platform/Prompts.h"
+#include "store/Connection.h"
+#include "store/Literals.h"
+#include "store/Repair.h"
+#include "store/SharedDb.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const QString kDatabaseFile = QStringLiteral("Almarik.MDB");
+const QString kCrLf = QStringLiteral("\r\n");
+
+// Creates the per-user database and its folder; false when that fails.
+bool createUserDatabase(const QString &path)
+{
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return false;
+    try {
+        CreateDatabase(path);
+        return true;
+    } catch (const AppError &) {
+        return false;
+    }
+}
+
+bool isFileAccessError(int number)
+{
+    switch (number) {
+    case ErrNo::BadFileName:
+    case ErrNo::FileNotFound:
+    case ErrNo::DeviceIO:
+    case ErrNo::BadFileNameOrNumber:
+    case ErrNo::DiskNotReady:
+    case ErrNo::DiskMediaError:
+    case ErrNo::PathFileAccess:
+    case ErrNo::PathNotFound:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+QString repairHint()
+{
+    return QStringLiteral("The database may require repair. Use the option under the File Menu");
+}
+
+QString commandLineText(const QStringList &arguments)
+{
+    return arguments.join(QLatin1Char(' '));
+}
+
+QString LocateDatabase(const QString &commandLine, const QString &programFolder, Prompts &prompts)
+{
+    if (!commandLine.isEmpty())
+        return commandLine;
+    const QString beside = QDir(programFolder).filePath(kDatabaseFile);
+    if (FileExists(beside))
+        return beside;
+    const QString own = QDir(userDataFolder()).filePath(kDatabaseFile);
+    if (FileExists(own))
+        return own;
+    // Never over an existing entry (a folder of that name, say): that is
+    // the user's to sort out, in the dialog below.
+    if (!QFileInfo::exists(own) && createUserDatabase(own))
+        return own;
+    return prompts.OpenFileDialog(
+        QStringLiteral("Select Almarik DataBase"),
+        QStringLiteral("Access Databases(*.mdb)|*.mdb|All Files (*.*)|*.*"), programFolder,
+        kDatabaseFile);
+}
+
+QString locateFailureMessage(const AppError &error, const QString &databasename)
+{
+    const QString number = QLatin1Char(' ') + QString::number(error.number());
+    if (error.number() == ErrNo::DialogCancelled)
+        return QString();
+    if (isFileAccessError(error.number()))
+        return QStringLiteral("Database access Error, unable to load. ") + error.description() +
+               number;
+    return QStringLiteral("Error- ") + error.description() + number + kCrLf + databasename;
+}
+
+void OpenMonthDatabase(const QString &databasename)
+{
+    dbConnection.Open(Connection::connectionStringFor(databasename));
+    rsMonth.Close();
+    rsMonth.Open(QStringLiteral("SELECT * FROM calendar"), dbConnection, adOpenDynamic,
+                 adLockOptimistic);
+}
+
+QString openFailureMessage(const AppError &error, const QString &databasename)
+{
+    return QStringLiteral("Error- ") + error.description() + QString::number(error.number()) +
+           kCrLf + databasename;
+}
+
+QString purgeStatement(const QDateTime &now)
+{
+    return QStringLiteral("DELETE FROM Calendar WHERE ShowOnce = TRUE AND Dates < #") +
+           DateText(now.addDays(-2).date()) + QLatin1Char('#');
+}
+
+void PurgeExpiredEvents(Connection &db, Prompts &prompts, const QDateTime &now)
+{
+    try {
+        db.Execute(purgeStatement(now));
+    } catch (const AppError &e) {
+        prompts.MsgBox(e.description() + kCrLf + repairHint(), MsgButtons::OkOnly,
+                       MsgIcon::Critical);
+    }
+}
