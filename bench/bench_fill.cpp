@@ -1,0 +1,181 @@
+// The month list fill over 100,000 events: FillEventGrid into a real Grid
+// against the floor of a bare SQLite scan with the same anniversary filter
+// in plain C++. Ends with "ratio fill-vs-scan VALUE".
+
+#include "app/Main.h"
+#include "app/MonthGrid.h"
+#include "app/StartupSettings.h"
+#include "store/Repair.h"
+#include "store/SharedDb.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+
+namespace {
+
+constexpr int kEvents = 100000;
+const QDate kToday(2026, 12, 5);
+
+Main *g_main = nullptr;
+QString g_path;
+
+// 100,000 events over eighty years, types and one-off marks mixed in.
+void makeDatabase(const QString &path)
+{
+    CreateDatabase(path);
+    sqlite3 *db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO Calendar (Dates, Icon, Description, Details, ShowOnce) "
+                       "VALUES (?, ?, ?, NULL, ?)",
+                       -1, &st, nullptr);
+    std::mt19937 rng(20261205);
+    std::uniform_int_distribution<int> day(0, 80 * 365);
+    std::uniform_int_distribution<int> pick(0, 9);
+    const char *icons[] = {"birthday", "anniversary", "car_race", "bike_race", "unknown",
+                           "reminder", "memorial",    "holiday",  "doctor"};
+    const QDate base(1950, 1, 1);
+    for (int i = 0; i < kEvents; ++i) {
+        const QByteArray date = base.addDays(day(rng)).toString(QStringLiteral("yyyy-MM-dd")).toUtf8();
+        const std::string text = "Event number " + std::to_string(i);
+        const int p = pick(rng);
+        sqlite3_bind_text(st, 1, date.constData(), -1, SQLITE_TRANSIENT);
+        if (p < 9)
+            sqlite3_bind_text(st, 2, icons[p], -1, SQLITE_STATIC);
+        else
+            sqlite3_bind_null(st, 2);
+        sqlite3_bind_text(st, 3, text.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(st, 4, i % 10 == 0 ? -1 : 0);
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+// Days since 1970-01-01 of a civil date (proleptic Gregorian).
+long daysFromCivil(int y, int m, int d)
+{
+    y -= m <= 2;
+    const long era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = unsigned(y - era * 400);
+    const unsigned doy = (153 * unsigned(m + (m > 2 ? -3 : 9)) + 2) / 5 + unsigned(d) - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + long(doe) - 719468;
+}
+
+bool leap(int y)
+{
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+
+long anniversary(int year, int m, int d)
+{
+    if (m == 2 && d == 29 && !leap(year))
+        d = 28;
+    return daysFromCivil(year, m, d);
+}
+
+void BM_FillEventGrid(benchmark::State &state)
+{
+    for (auto _ : state) {
+        g_main->FillEventGrid();
+        benchmark::DoNotOptimize(g_main->Grid->Rows());
+    }
+    state.counters["listed"] = g_main->Grid->Rows() - 1;
+}
+
+void BM_ScanFloor(benchmark::State &state)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(g_path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    const long today = daysFromCivil(kToday.year(), kToday.month(), kToday.day());
+    long listed = 0;
+    for (auto _ : state) {
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(db, "SELECT * FROM Calendar", -1, &st, nullptr);
+        std::vector<std::pair<long, std::string>> rows;
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            const char *t = reinterpret_cast<const char *>(sqlite3_column_text(st, 0));
+            int y = 0, m = 0, d = 0;
+            std::sscanf(t, "%d-%d-%d", &y, &m, &d);
+            long days = anniversary(kToday.year(), m, d) - today;
+            if (days < -334 && days > -366)
+                days = anniversary(kToday.year() + 1, m, d) - today;
+            if (days < 31 && days > -1)
+                rows.emplace_back(days, reinterpret_cast<const char *>(sqlite3_column_text(st, 2)));
+        }
+        sqlite3_finalize(st);
+        std::stable_sort(rows.begin(), rows.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        listed = long(rows.size());
+        benchmark::DoNotOptimize(rows.data());
+    }
+    sqlite3_close(db);
+    state.counters["listed"] = double(listed);
+}
+
+// Keeps each benchmark's time per iteration for the closing ratio line.
+class RatioReporter final : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &r : runs) {
+            if (r.run_type == Run::RT_Iteration)
+                times[r.benchmark_name()] = r.GetAdjustedRealTime();
+        }
+    }
+    std::map<std::string, double> times;
+};
+
+} // namespace
+
+BENCHMARK(BM_FillEventGrid)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScanFloor)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+
+    g_path = home.filePath(QStringLiteral("bench.mdb"));
+    makeDatabase(g_path);
+    dbConnection.Open(g_path);
+    rsMonth.Open(QStringLiteral("SELECT * FROM calendar"), dbConnection, adOpenDynamic,
+                 adLockOptimistic);
+    for (size_t i = 0; i < 6; ++i)
+        ColourTable[i] = QString::number(kDefaultColours[i]);
+    TodayDate = kToday;
+    Main window;
+    window.resize(800, 600);
+    window.show();
+    g_main = &window;
+
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const double fill = reporter.times["BM_FillEventGrid"];
+    const double scan = reporter.times["BM_ScanFloor"];
+    std::printf("fill %.2f ms, scan %.2f ms\n", fill, scan);
+    std::printf("ratio fill-vs-scan %.2f\n", scan > 0 ? fill / scan : 0.0);
+    rsMonth.Close();
+    dbConnection.Close();
+    return 0;
+}
