@@ -44,15 +44,16 @@ QString insertStatement(const EventRecord &edited)
 {
     // Type keys hold no apostrophe, but a damaged or imported one must not
     // break the statement, so it is doubled like any text.
-    return QStringLiteral("INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES ") +
+    return QStringLiteral(
+               "INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES ") +
            QStringLiteral("(") + dayLiteral(edited.Dates) + QStringLiteral(", ") +
-           (edited.icon.isEmpty() ? QStringLiteral("Null, ")
-                                  : QStringLiteral("'") + QuoteSql(edited.icon) +
-                                        QStringLiteral("', ")) +
+           (edited.icon.isEmpty()
+                ? QStringLiteral("Null, ")
+                : QStringLiteral("'") + QuoteSql(edited.icon) + QStringLiteral("', ")) +
            QStringLiteral("'") + QuoteSql(edited.Description) + QStringLiteral("', ") +
-           (edited.Details.isEmpty() ? QStringLiteral("Null, ")
-                                     : QStringLiteral("'") + QuoteSql(edited.Details) +
-                                           QStringLiteral("', ")) +
+           (edited.Details.isEmpty()
+                ? QStringLiteral("Null, ")
+                : QStringLiteral("'") + QuoteSql(edited.Details) + QStringLiteral("', ")) +
            truthWord(edited.ShowOnce) + QStringLiteral(")");
 }
 
@@ -65,8 +66,8 @@ QString updateStatement(const EventRecord &loaded, const EventRecord &edited)
                 ? QStringLiteral(" icon = NULL, ")
                 : QStringLiteral(" icon = '") + QuoteSql(edited.icon) + QStringLiteral("',")) +
            (edited.Details.isEmpty() ? QStringLiteral(" Details = NULL, ")
-                                     : QStringLiteral(" Details = '") +
-                                           QuoteSql(edited.Details) + QStringLiteral("',")) +
+                                     : QStringLiteral(" Details = '") + QuoteSql(edited.Details) +
+                                           QStringLiteral("',")) +
            QStringLiteral(" ShowOnce = ") + truthWord(edited.ShowOnce) +
            QStringLiteral(" WHERE Dates = ") + dayLiteral(loaded.Dates) + QStringLiteral(" AND ") +
            QStringLiteral(" Description ='") + QuoteSql(loaded.Description) + QStringLiteral("'");
@@ -74,9 +75,8 @@ QString updateStatement(const EventRecord &loaded, const EventRecord &edited)
 
 QString deleteStatement(const EventRecord &rec)
 {
-    return QStringLiteral("DELETE FROM Calendar WHERE Description ='") +
-           QuoteSql(rec.Description) + QStringLiteral("'") + QStringLiteral(" AND Dates =") +
-           dayLiteral(rec.Dates);
+    return QStringLiteral("DELETE FROM Calendar WHERE Description ='") + QuoteSql(rec.Description) +
+           QStringLiteral("'") + QStringLiteral(" AND Dates =") + dayLiteral(rec.Dates);
 }
 
 QString selectEventStatement(const QDate &day, const QString &description)

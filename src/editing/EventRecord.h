@@ -15,10 +15,10 @@ class Prompts;
 // empty Description stands for an event not yet in the table.
 struct EventRecord
 {
-    QDateTime Dates;     // only the calendar day is ever written or compared
-    QString icon;        // a type key; empty means no type
+    QDateTime Dates; // only the calendar day is ever written or compared
+    QString icon;    // a type key; empty means no type
     QString Description;
-    QString Details;     // may be empty
+    QString Details; // may be empty
     bool ShowOnce = false;
 };
 

@@ -16,7 +16,7 @@
 namespace {
 
 EventRecord makeEvent(QDate day, const QString &description, const QString &icon = {},
-                  const QString &details = {}, bool showOnce = false)
+                      const QString &details = {}, bool showOnce = false)
 {
     EventRecord rec;
     rec.Dates = day.startOfDay();
@@ -99,8 +99,8 @@ QList<QVariantList> TestEventRecord::rows()
     QList<QVariantList> out;
     for (; !rs.isEOF(); rs.MoveNext()) {
         out.append({rs.Fields(QStringLiteral("Dates")), rs.Fields(QStringLiteral("icon")),
-                    rs.Fields(QStringLiteral("Description")),
-                    rs.Fields(QStringLiteral("Details")), rs.Fields(QStringLiteral("ShowOnce"))});
+                    rs.Fields(QStringLiteral("Description")), rs.Fields(QStringLiteral("Details")),
+                    rs.Fields(QStringLiteral("ShowOnce"))});
     }
     return out;
 }
@@ -119,29 +119,32 @@ void TestEventRecord::statements_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("insert, type and no details")
-        << insertStatement(makeEvent(july4, QStringLiteral("Ann's party"), QStringLiteral("birthday")))
+        << insertStatement(
+               makeEvent(july4, QStringLiteral("Ann's party"), QStringLiteral("birthday")))
         << "INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES (#07/04/2026#, "
            "'birthday', 'Ann''s party', Null, False)";
     QTest::newRow("insert, details and no type, show once")
         << insertStatement(makeEvent(QDate(2024, 1, 5), QStringLiteral("Dentist"), {},
-                                 QStringLiteral("bring card"), true))
+                                     QStringLiteral("bring card"), true))
         << "INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES (#01/05/2024#, "
            "Null, 'Dentist', 'bring card', True)";
     QTest::newRow("insert, apostrophes everywhere")
         << insertStatement(makeEvent(QDate(2024, 2, 29), QStringLiteral("O'Neil's 'day'"),
-                                 QStringLiteral("o'dd"), QStringLiteral("it's\r\nthat's")))
+                                     QStringLiteral("o'dd"), QStringLiteral("it's\r\nthat's")))
         << "INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES (#02/29/2024#, "
            "'o''dd', 'O''Neil''s ''day''', 'it''s\r\nthat''s', False)";
 
-    const EventRecord loaded = makeEvent(july4, QStringLiteral("Ann's party"), QStringLiteral("birthday"));
+    const EventRecord loaded =
+        makeEvent(july4, QStringLiteral("Ann's party"), QStringLiteral("birthday"));
     QTest::newRow("update, no type, details")
         << updateStatement(loaded, makeEvent(july5, QStringLiteral("Ann's party"), {},
-                                         QStringLiteral("bring cake"), true))
+                                             QStringLiteral("bring cake"), true))
         << "UPDATE Calendar SET  Dates = #07/05/2026#, Description ='Ann''s party', icon = NULL,  "
            "Details = 'bring cake', ShowOnce = True WHERE Dates = #07/04/2026# AND  Description "
            "='Ann''s party'";
     QTest::newRow("update, type, no details")
-        << updateStatement(loaded, makeEvent(july4, QStringLiteral("Ann"), QStringLiteral("holiday")))
+        << updateStatement(loaded,
+                           makeEvent(july4, QStringLiteral("Ann"), QStringLiteral("holiday")))
         << "UPDATE Calendar SET  Dates = #07/04/2026#, Description ='Ann', icon = 'holiday', "
            "Details = NULL,  ShowOnce = False WHERE Dates = #07/04/2026# AND  Description "
            "='Ann''s party'";
@@ -151,7 +154,7 @@ void TestEventRecord::statements_data()
            "= NULL,  ShowOnce = False WHERE Dates = #07/04/2026# AND  Description ='Ann''s party'";
     QTest::newRow("update, type and details with apostrophes")
         << updateStatement(loaded, makeEvent(july4, QStringLiteral("x"), QStringLiteral("b'day"),
-                                         QStringLiteral("Jo's")))
+                                             QStringLiteral("Jo's")))
         << "UPDATE Calendar SET  Dates = #07/04/2026#, Description ='x', icon = 'b''day', Details "
            "= 'Jo''s', ShowOnce = False WHERE Dates = #07/04/2026# AND  Description ='Ann''s "
            "party'";
@@ -162,7 +165,8 @@ void TestEventRecord::statements_data()
     EventRecord late = makeEvent(july4, QStringLiteral("Late"));
     late.Dates.setTime(QTime(23, 59, 59));
     QTest::newRow("time of day dropped")
-        << deleteStatement(late) << "DELETE FROM Calendar WHERE Description ='Late' AND Dates =#07/04/2026#";
+        << deleteStatement(late)
+        << "DELETE FROM Calendar WHERE Description ='Late' AND Dates =#07/04/2026#";
     QTest::newRow("select one event")
         << selectEventStatement(july4, QStringLiteral("Ann's party"))
         << "SELECT * FROM Calendar WHERE Dates =#07/04/2026# AND Description ='Ann''s party'";
@@ -182,7 +186,8 @@ void TestEventRecord::validate_data()
     QTest::addColumn<bool>("showOnce");
     QTest::addColumn<QString>("message"); // "" when valid
 
-    const QString noDescription = QStringLiteral("Description not complete\r\nThe event is invalid");
+    const QString noDescription =
+        QStringLiteral("Description not complete\r\nThe event is invalid");
     const QString past = QStringLiteral(
         "Date for show once option needs to be in the future\r\nThe event is invalid");
     const QDate today(2024, 3, 1);
@@ -193,8 +198,10 @@ void TestEventRecord::validate_data()
         << "" << today.addDays(-1) << true << past;
     QTest::newRow("empty description, show once today") << "" << today << true << noDescription;
     QTest::newRow("show once today") << "Ann" << today << true << "";
-    QTest::newRow("show once yesterday (29 February)") << "Ann" << today.addDays(-1) << true << past;
-    QTest::newRow("show once on the last day of the year before") << "Ann" << QDate(2023, 12, 31) << true << past;
+    QTest::newRow("show once yesterday (29 February)")
+        << "Ann" << today.addDays(-1) << true << past;
+    QTest::newRow("show once on the last day of the year before")
+        << "Ann" << QDate(2023, 12, 31) << true << past;
     QTest::newRow("show once tomorrow") << "Ann" << today.addDays(1) << true << "";
     QTest::newRow("past date without show once") << "Ann" << QDate(1950, 1, 1) << false << "";
     QTest::newRow("blanks-only description") << "   " << today << false << "";
@@ -226,10 +233,11 @@ void TestEventRecord::validate()
 
 void TestEventRecord::insertStoresNulls()
 {
-    QVERIFY(SaveEvent(EventRecord{}, makeEvent(july4, QStringLiteral("Ann's party")), *m_db, *m_prompts));
+    QVERIFY(SaveEvent(EventRecord{}, makeEvent(july4, QStringLiteral("Ann's party")), *m_db,
+                      *m_prompts));
     QVERIFY(SaveEvent(EventRecord{},
                       makeEvent(july5, QStringLiteral("Race"), QStringLiteral("car_race"),
-                            QStringLiteral("pit lane"), true),
+                                QStringLiteral("pit lane"), true),
                       *m_db, *m_prompts));
     QVERIFY(m_prompts->boxes.isEmpty());
     const QList<QVariantList> stored = rows();
@@ -274,7 +282,7 @@ void TestEventRecord::typeKeyWithApostropheStoredIntact()
 void TestEventRecord::updateChangesEveryMatchingRow()
 {
     const EventRecord twin = makeEvent(july4, QStringLiteral("Twin"), QStringLiteral("birthday"),
-                                   QStringLiteral("first"));
+                                       QStringLiteral("first"));
     QVERIFY(SaveEvent(EventRecord{}, twin, *m_db, *m_prompts));
     QVERIFY(SaveEvent(EventRecord{}, twin, *m_db, *m_prompts));
     QVERIFY(SaveEvent(EventRecord{}, makeEvent(july4, QStringLiteral("Other")), *m_db, *m_prompts));
@@ -295,8 +303,8 @@ void TestEventRecord::updateKeyIgnoresLetterCase()
     // The table compares descriptions without regard to case, as the
     // original engine did.
     QVERIFY(SaveEvent(EventRecord{}, makeEvent(july4, QStringLiteral("ann")), *m_db, *m_prompts));
-    QVERIFY(SaveEvent(makeEvent(july4, QStringLiteral("ANN")), makeEvent(july4, QStringLiteral("Ann")),
-                      *m_db, *m_prompts));
+    QVERIFY(SaveEvent(makeEvent(july4, QStringLiteral("ANN")),
+                      makeEvent(july4, QStringLiteral("Ann")), *m_db, *m_prompts));
     QCOMPARE(rows().first()[2], QVariant(QStringLiteral("Ann")));
 }
 
@@ -313,7 +321,8 @@ void TestEventRecord::saveFailureReported()
 {
     QFETCH(bool, update);
     QFETCH(bool, badDate);
-    const EventRecord existing = makeEvent(july4, QStringLiteral("Ann"), QStringLiteral("birthday"));
+    const EventRecord existing =
+        makeEvent(july4, QStringLiteral("Ann"), QStringLiteral("birthday"));
     QVERIFY(SaveEvent(EventRecord{}, existing, *m_db, *m_prompts));
     const QList<QVariantList> before = rows();
     if (!badDate)
@@ -336,7 +345,8 @@ void TestEventRecord::saveFailureReported()
 
 void TestEventRecord::deleteCancelled()
 {
-    QVERIFY(SaveEvent(EventRecord{}, makeEvent(july4, QStringLiteral("Ann's party")), *m_db, *m_prompts));
+    QVERIFY(SaveEvent(EventRecord{}, makeEvent(july4, QStringLiteral("Ann's party")), *m_db,
+                      *m_prompts));
     m_prompts->answer(QVariant::fromValue(MsgResult::Cancel));
     QVERIFY(!DeleteEvent(makeEvent(july4, QStringLiteral("Ann's party")), *m_db, *m_prompts));
     QCOMPARE(rowCount(), 1);
@@ -352,7 +362,8 @@ void TestEventRecord::deleteConfirmed()
     const EventRecord twin = makeEvent(july4, QStringLiteral("Jo's day"));
     QVERIFY(SaveEvent(EventRecord{}, twin, *m_db, *m_prompts));
     QVERIFY(SaveEvent(EventRecord{}, twin, *m_db, *m_prompts));
-    QVERIFY(SaveEvent(EventRecord{}, makeEvent(july5, QStringLiteral("Jo's day")), *m_db, *m_prompts));
+    QVERIFY(
+        SaveEvent(EventRecord{}, makeEvent(july5, QStringLiteral("Jo's day")), *m_db, *m_prompts));
     QVERIFY(SaveEvent(EventRecord{}, makeEvent(july4, QStringLiteral("Other")), *m_db, *m_prompts));
 
     EventRecord target = twin;
