@@ -16,7 +16,9 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 
+#include <cmath>
 #include <exception>
 
 namespace {
@@ -52,8 +54,27 @@ frmSingle::frmSingle(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Single Event Editor"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setFixedSize(twipsToPixels(5460), twipsToPixels(4620));
     buildControls();
+    // The design's sizes assume a narrower font than most desktops use: the
+    // check box may grow to the right (nothing lies there) and the window
+    // with it; every position stays as designed.
+    QRect check = Check1->geometry();
+    check.setWidth(std::max(check.width(), Check1->sizeHint().width()));
+    Check1->setGeometry(check);
+    setFixedSize(std::max(twipsToPixels(5460), check.right() + 1 + twipsToPixels(90)),
+                 twipsToPixels(4620));
+    // A caption wider than the room before its box is set a little tighter
+    // rather than hidden under the box.
+    const int room = twipsToPixels(1080) - twipsToPixels(90) - 1;
+    for (QLabel *label : Label1) {
+        const int needed = label->fontMetrics().horizontalAdvance(label->text());
+        if (needed > room) {
+            QFont tighter = label->font();
+            tighter.setLetterSpacing(QFont::PercentageSpacing,
+                                     std::max(85.0, std::floor(100.0 * room / needed)));
+            label->setFont(tighter);
+        }
+    }
 }
 
 void frmSingle::buildControls()
@@ -116,6 +137,7 @@ void frmSingle::buildControls()
     ListView1->setGeometry(twipsRect(2385, 1170, 1335, 2565));
     ListView1->setViewMode(QListView::ListMode);
     ListView1->setIconSize(QSize(16, 16));
+    ListView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setListShown(false);
 
     for (int i = 0; i < int(txt.size()); ++i) {
@@ -169,6 +191,13 @@ void frmSingle::Form_Load()
         auto *item = new QListWidgetItem(typeIcon(key), key, ListView1);
         item->setData(Qt::UserRole, key);
     }
+    // Wide enough for the longest key; it may reach further right than
+    // designed, over the details box it already covers.
+    QRect list = twipsRect(2385, 1170, 1335, 2565);
+    list.setWidth(std::max(list.width(), ListView1->sizeHintForColumn(0) +
+                                             2 * ListView1->frameWidth() +
+                                             ListView1->verticalScrollBar()->sizeHint().width()));
+    ListView1->setGeometry(list);
 
     oriEvent = EventRecord{};
     LoadEvent();
