@@ -16,6 +16,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QSet>
+#include <algorithm>
 
 Main::Main(QWidget *parent) : QMainWindow(parent)
 {
@@ -36,7 +37,7 @@ Main::Main(QWidget *parent) : QMainWindow(parent)
     connect(Grid, &MonthGrid::doubleClicked, this, [this] { Grid_DblClick(); });
     connect(Grid, &MonthGrid::mouseDown, this, &Main::Grid_MouseDown);
     createMenus();
-    resize(twipsToPixels(7000), twipsToPixels(5000));
+    resize(twipsToPixels(9000), twipsToPixels(6000));
 }
 
 void Main::createMenus()
@@ -188,9 +189,15 @@ void Main::Form_Resize()
         Grid->resize(Grid->width(), inner.height() - margin);
     Grid->resize(inner.width() - margin, Grid->height());
     Grid->setColumnWidth(0, qRound(Grid->width() / 2.0));
-    Grid->setColumnWidth(1, twipsToPixels(900));
-    Grid->setColumnWidth(2, twipsToPixels(850));
-    Grid->setColumnWidth(3, twipsToPixels(500));
+    // The twips widths were made for a narrower font than this desktop's;
+    // a column is widened where its widest text would otherwise be cut.
+    Grid->setColumnWidth(1, std::max(twipsToPixels(900),
+                                     Grid->fittingWidth(QStringLiteral("00-00-0000"))));
+    Grid->setColumnWidth(2, std::max({twipsToPixels(850),
+                                      Grid->fittingWidth(QStringLiteral("in 99 Years")),
+                                      Grid->fittingWidth(QStringLiteral("2 days ago"))}));
+    Grid->setColumnWidth(3, std::max(twipsToPixels(500),
+                                     Grid->fittingWidth(QStringLiteral("-30"), true)));
 }
 
 bool Main::eventFilter(QObject *watched, QEvent *event)

@@ -5,7 +5,10 @@
 #include "app/Main.h"
 #include "app/MonthGrid.h"
 #include "app/StartupSettings.h"
+#include "editing/EventRecord.h"
+#include "editing/frmSingle.h"
 #include "platform/AppError.h"
+#include "platform/Modal.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
 #include "store/Repair.h"
@@ -81,8 +84,15 @@ void Main::Grid_DblClick()
     const int row = Grid->Row();
     const auto event = gridEventAt(Grid->TextMatrix(row, 1), Grid->TextMatrix(row, 0));
     if (!event)
-        return;
-    // The single event dialog is not part of the program yet.
+        return; // the header row or an empty grid
+    try {
+        frmSingle single(this);
+        single.oriDates = event->date;
+        single.oriDescription = event->description;
+        showModal(single);
+    } catch (const std::exception &) {
+    }
+    FillEventGrid();
 }
 
 void Main::Grid_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, QPoint position)
@@ -96,11 +106,42 @@ void Main::Grid_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, QPoint 
 
 void Main::mnuPopup_Click(int index)
 {
+    // Failing steps are skipped without a message; the dialog and the
+    // delete show their own.
     switch (index) {
+    case 0: { // New
+        try {
+            frmSingle single(this);
+            single.oriDates = m_clock().date();
+            single.oriDescription = QString();
+            showModal(single);
+        } catch (const std::exception &) {
+        }
+        FillEventGrid();
+        break;
+    }
     case 1: // Edit
         Grid_DblClick();
         break;
-    default: // New and Delete need the single event dialog and record operations
+    case 2: { // Delete
+        const int row = Grid->Row();
+        const auto event = gridEventAt(Grid->TextMatrix(row, 1), Grid->TextMatrix(row, 0));
+        // The header row names no event: nothing to delete, nothing to ask.
+        if (!event)
+            break;
+        EventRecord rec;
+        rec.Dates = QDateTime(event->date, QTime(0, 0));
+        rec.Description = event->description;
+        bool deleted = false;
+        try {
+            deleted = DeleteEvent(rec, dbConnection, appPrompts());
+        } catch (const std::exception &) {
+        }
+        if (deleted)
+            FillEventGrid();
+        break;
+    }
+    default:
         break;
     }
 }

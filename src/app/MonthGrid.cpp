@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -89,7 +90,6 @@ QVariant MonthGridModel::data(const QModelIndex &index, int role) const
     case Qt::BackgroundRole:
         if (row == 0 && fixedRows() == 1)
             return QGuiApplication::palette().color(QPalette::Button); // a fixed row
-
         if (const auto colour = cellColour(row, column))
             return *colour;
         return m_background;
@@ -138,6 +138,12 @@ void MonthGridModel::setBackground(const QColor &colour)
 MonthGrid::MonthGrid(QWidget *parent) : QTableView(parent)
 {
     setModel(&m_model);
+    // The column widths are the design's twips, made for an 8 point font;
+    // text that does not fit is cut at the cell's edge, not elided.
+    QFont small = font();
+    small.setPointSizeF(8);
+    setFont(small);
+    setTextElideMode(Qt::ElideNone);
     setItemDelegate(new MonthGridDelegate(this));
     horizontalHeader()->hide();
     verticalHeader()->hide();
@@ -174,6 +180,15 @@ int MonthGrid::RowPos(int row) const
 int MonthGrid::RowHeight(int row) const
 {
     return rowHeight(row);
+}
+
+int MonthGrid::fittingWidth(const QString &text, bool withMarker) const
+{
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    int width = fontMetrics().horizontalAdvance(text) + 2 * margin + 1; // 1: the grid line
+    if (withMarker)
+        width += redPic().width() + 2 * margin;
+    return width;
 }
 
 void MonthGrid::setBackColor(const QColor &colour)

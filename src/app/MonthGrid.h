@@ -60,6 +60,9 @@ public:
     // The top of row r in the grid's (viewport's) coordinates.
     int RowPos(int row) const;
     int RowHeight(int row) const;
+    // The width a cell needs to show text whole in the grid's font (with
+    // the one-off marker beside it when withMarker).
+    int fittingWidth(const QString &text, bool withMarker = false) const;
     // The list background (ColourTable entry 4).
     void setBackColor(const QColor &colour);
     QColor BackColor() const { return m_model.background(); }

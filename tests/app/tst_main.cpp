@@ -5,6 +5,7 @@
 #include "app/Main.h"
 #include "app/MonthGrid.h"
 #include "app/StartupSettings.h"
+#include "editing/frmSingle.h"
 #include "platform/Files.h"
 #include "platform/Modal.h"
 #include "platform/Settings.h"
@@ -65,6 +66,10 @@ private slots:
     void colourCancelled();
     void rightClick();
     void rightClickHeaderThenEdit();
+    void popupNew();
+    void doubleClickEdits();
+    void popupDelete_data();
+    void popupDelete();
     void repairFromMenu();
     void exits();
     void resizeLayout();
@@ -357,6 +362,8 @@ void TestMain::menus()
              (QStringList{"Today", "1 Day", "2 Days", "3 Days", "Background", "Recent Events"}));
     QCOMPARE(w.mnuExit->text(), QStringLiteral("E&xit"));
     QCOMPARE(captions(w.mnuPop->actions()), (QStringList{"New", "Edit", "Delete"}));
+    for (QAction *a : w.mnuPopup)
+        QVERIFY(a->isEnabled());
     QVERIFY(!w.menuBar()->actions().contains(w.mnuPop->menuAction()));
 }
 
@@ -485,6 +492,105 @@ void TestMain::rightClickHeaderThenEdit()
     QVERIFY(prompts.boxes.isEmpty());
 }
 
+void TestMain::popupNew()
+{
+    ScriptedPrompts prompts;
+    auto w = start({database(QStringLiteral("new.mdb"), {})});
+    QVariant dates;
+    QVariant description;
+    setModalHandler([&](QDialog &shown) {
+        auto *single = qobject_cast<frmSingle *>(&shown);
+        if (!single)
+            return int(QDialog::Rejected);
+        dates = single->oriDates;
+        description = single->oriDescription;
+        // The user saves a new event; the dialog writes it, the list shows it.
+        dbConnection.Execute(kInsert + QStringLiteral("(#12/08/1980#, 'birthday', 'Added', Null, False)"));
+        return int(QDialog::Accepted);
+    });
+    QCOMPARE(w->Grid->Rows(), 1);
+    w->mnuPopup[0]->trigger();
+    QCOMPARE(dates.toDate(), kToday);
+    QVERIFY(description.toString().isEmpty());
+    QCOMPARE(w->Grid->Rows(), 2);
+    QCOMPARE(w->Grid->TextMatrix(1, 0), QStringLiteral("Added"));
+}
+
+void TestMain::doubleClickEdits()
+{
+    ScriptedPrompts prompts;
+    auto w = start({database(QStringLiteral("edit.mdb"),
+                             {"(#12/05/2000#, 'birthday', 'First', Null, False)",
+                              "(#12/09/1990#, 'holiday', 'Ann''s party', Null, False)"})});
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    QList<QPair<QDate, QString>> opened;
+    setModalHandler([&](QDialog &shown) {
+        auto *single = qobject_cast<frmSingle *>(&shown);
+        if (!single)
+            return int(QDialog::Rejected);
+        opened.append({single->oriDates.toDate(), single->oriDescription.toString()});
+        dbConnection.Execute(QStringLiteral("UPDATE Calendar SET Description = 'Changed' WHERE "
+                                            "Description = 'Ann''s party'"));
+        return int(QDialog::Accepted);
+    });
+    MonthGrid &g = *w->Grid;
+    // A double-click as the system delivers it: press, release, double-click, release.
+    const QPoint at(10, g.RowPos(2) + g.RowHeight(2) / 2);
+    QTest::mousePress(g.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(g.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(g.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(g.viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(opened.size(), 1);
+    QCOMPARE(opened[0].first, QDate(1990, 12, 9));
+    QCOMPARE(opened[0].second, QStringLiteral("Ann's party"));
+    QCOMPARE(g.TextMatrix(2, 0), QStringLiteral("Changed")); // refilled
+
+    // "Edit" on the popup does the same for the row the right-click chose.
+    w->Grid_MouseDown(Qt::RightButton, {}, QPoint(10, g.RowPos(1) + 2));
+    w->mnuPopup[1]->trigger();
+    QCOMPARE(opened.size(), 2);
+    QCOMPARE(opened[1].first, QDate(2000, 12, 5));
+    QCOMPARE(opened[1].second, QStringLiteral("First"));
+}
+
+void TestMain::popupDelete_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<bool>("confirm");
+    QTest::addColumn<QStringList>("left");
+    QTest::newRow("confirmed") << 1 << true << QStringList{"Stays"};
+    QTest::newRow("cancelled") << 1 << false << QStringList{"Goes", "Stays"};
+    QTest::newRow("header row asks nothing") << 0 << false << QStringList{"Goes", "Stays"};
+}
+
+void TestMain::popupDelete()
+{
+    QFETCH(int, row);
+    QFETCH(bool, confirm);
+    QFETCH(QStringList, left);
+    ScriptedPrompts prompts;
+    prompts.setAutoOk(false);
+    auto w = start({database(QStringLiteral("delete.mdb"),
+                             {"(#12/05/2000#, 'birthday', 'Goes', Null, False)",
+                              "(#12/06/2000#, 'birthday', 'Stays', Null, False)"})});
+    w->Grid->setRow(row);
+    if (row > 0)
+        prompts.answer(QVariant::fromValue(confirm ? MsgResult::Ok : MsgResult::Cancel));
+    w->mnuPopup[2]->trigger();
+    QCOMPARE(prompts.pendingAnswers(), 0);
+    QCOMPARE(prompts.boxes.size(), row > 0 ? 1 : 0);
+    if (row > 0)
+        QCOMPARE(prompts.boxes[0].text, QStringLiteral("OK to delete Goes ?"));
+    QStringList listed;
+    for (int r = 1; r < w->Grid->Rows(); ++r)
+        listed << w->Grid->TextMatrix(r, 0);
+    QCOMPARE(listed, left);
+    RecordSet rs;
+    rs.Open(QStringLiteral("SELECT * FROM Calendar"), dbConnection);
+    QCOMPARE(rs.RecordCount(), int(left.size()));
+}
+
 void TestMain::repairFromMenu()
 {
     ScriptedPrompts prompts;
@@ -533,9 +639,13 @@ void TestMain::resizeLayout()
     QCOMPARE(g.width(), inner.width() - twipsToPixels(30));
     QCOMPARE(g.height(), inner.height() - twipsToPixels(30));
     QCOMPARE(g.columnWidth(0), qRound(g.width() / 2.0));
-    QCOMPARE(g.columnWidth(1), twipsToPixels(900));
-    QCOMPARE(g.columnWidth(2), twipsToPixels(850));
-    QCOMPARE(g.columnWidth(3), twipsToPixels(500));
+    // The design's widths, widened only as far as the font needs.
+    const int date = g.fittingWidth(QStringLiteral("00-00-0000"));
+    QCOMPARE(g.columnWidth(1), std::max(twipsToPixels(900), date));
+    QVERIFY(g.columnWidth(2) >= twipsToPixels(850));
+    QVERIFY(g.columnWidth(2) >= g.fittingWidth(QStringLiteral("2 days ago")));
+    QVERIFY(g.columnWidth(3) >= twipsToPixels(500));
+    QVERIFY(g.columnWidth(3) < twipsToPixels(900));
 }
 
 QTEST_MAIN(TestMain)
