@@ -45,7 +45,8 @@ void makeDatabase(const QString &path)
                            "reminder", "memorial",    "holiday",  "doctor"};
     const QDate base(1950, 1, 1);
     for (int i = 0; i < kEvents; ++i) {
-        const QByteArray date = base.addDays(day(rng)).toString(QStringLiteral("yyyy-MM-dd")).toUtf8();
+        const QByteArray date =
+            base.addDays(day(rng)).toString(QStringLiteral("yyyy-MM-dd")).toUtf8();
         const std::string text = "Event number " + std::to_string(i);
         const int p = pick(rng);
         sqlite3_bind_text(st, 1, date.constData(), -1, SQLITE_TRANSIENT);

@@ -43,13 +43,16 @@ Main::Main(QWidget *parent) : QMainWindow(parent)
 void Main::createMenus()
 {
     mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
-    const QStringList fileItems = {
-        QStringLiteral("Event Editor"),     QStringLiteral("Database Repair"),
-        QStringLiteral("Wallpaper Selector"), QStringLiteral("Registry Tool"),
-        QStringLiteral("Check for Update"), QStringLiteral("About"),
-        QStringLiteral("Exit")};
+    const QStringList fileItems = {QStringLiteral("Event Editor"),
+                                   QStringLiteral("Database Repair"),
+                                   QStringLiteral("Wallpaper Selector"),
+                                   QStringLiteral("Registry Tool"),
+                                   QStringLiteral("Check for Update"),
+                                   QStringLiteral("About"),
+                                   QStringLiteral("Exit")};
     for (int i = 0; i < 7; ++i) {
-        mnuEdit[size_t(i)] = mnuFile->addAction(fileItems[i], this, [this, i] { mnuEdit_Click(i); });
+        mnuEdit[size_t(i)] =
+            mnuFile->addAction(fileItems[i], this, [this, i] { mnuEdit_Click(i); });
     }
     // Their windows are not part of the program yet.
     for (int i : {0, 2, 3, 4, 5})
@@ -73,11 +76,12 @@ void Main::createMenus()
     mnuRegedit = addSwitch(QStringLiteral("Registry tasks on Startup"), &Main::mnuRegedit_Click);
     mnuSpace = mnuOpt->addSeparator();
     mnuColours = mnuOpt->addMenu(QStringLiteral("Colours"));
-    const QStringList colourItems = {QStringLiteral("Today"),  QStringLiteral("1 Day"),
-                                     QStringLiteral("2 Days"), QStringLiteral("3 Days"),
+    const QStringList colourItems = {QStringLiteral("Today"),      QStringLiteral("1 Day"),
+                                     QStringLiteral("2 Days"),     QStringLiteral("3 Days"),
                                      QStringLiteral("Background"), QStringLiteral("Recent Events")};
     for (int i = 0; i < 6; ++i)
-        mnuCol[size_t(i)] = mnuColours->addAction(colourItems[i], this, [this, i] { mnuCol_Click(i); });
+        mnuCol[size_t(i)] =
+            mnuColours->addAction(colourItems[i], this, [this, i] { mnuCol_Click(i); });
 
     mnuExit = menuBar()->addAction(QStringLiteral("E&xit"), this, [this] { mnuExit_Click(); });
 
@@ -85,7 +89,8 @@ void Main::createMenus()
     const QStringList popupItems = {QStringLiteral("New"), QStringLiteral("Edit"),
                                     QStringLiteral("Delete")};
     for (int i = 0; i < 3; ++i)
-        mnuPopup[size_t(i)] = mnuPop->addAction(popupItems[i], this, [this, i] { mnuPopup_Click(i); });
+        mnuPopup[size_t(i)] =
+            mnuPop->addAction(popupItems[i], this, [this, i] { mnuPopup_Click(i); });
 }
 
 bool Main::Form_Load(const QStringList &arguments)
@@ -96,7 +101,7 @@ bool Main::Form_Load(const QStringList &arguments)
     //     currentWallpaper = GetRegValue(HKEY_CURRENT_USER, SubKey, "Wallpaper", "")
     SubKey = QStringLiteral("Control Panel\\Desktop\\");
 
-    LoadColours(); // 2
+    LoadColours();                                   // 2
     const StartOptions options = readStartOptions(); // 3
     mnuOptions->setChecked(options.startOnce);
     mnuOption2->setChecked(options.recentEvents);
@@ -107,9 +112,9 @@ bool Main::Form_Load(const QStringList &arguments)
     ShiftOverride = m_shiftHeld(); // 5
     const QDate today = m_clock().date();
     if (endsAtOnce(firstStart, lastStart, today, mnuOptions->isChecked(), ShiftOverride))
-        return false; // 6: no window, nothing written
-    writeLastStart(today); // 8
-    TodayDate = today;     // 9
+        return false;                                           // 6: no window, nothing written
+    writeLastStart(today);                                      // 8
+    TodayDate = today;                                          // 9
     setWindowTitle(QStringLiteral("This Month's Events for ") + // 10
                    QLocale().toString(TodayDate, QStringLiteral("dddd, dd-MM-yyyy")));
 
@@ -157,8 +162,7 @@ void Main::FillEventGrid()
     } catch (const AppError &e) {
         failed(e);
     }
-    std::vector<MonthRow> rows =
-        readMonthList(rsMonth, TodayDate, mnuOption2->isChecked(), failed);
+    std::vector<MonthRow> rows = readMonthList(rsMonth, TodayDate, mnuOption2->isChecked(), failed);
 
     // The nearness colours the listed rows use.
     std::array<std::optional<QColor>, 6> colours;
@@ -191,13 +195,13 @@ void Main::Form_Resize()
     Grid->setColumnWidth(0, qRound(Grid->width() / 2.0));
     // The twips widths were made for a narrower font than this desktop's;
     // a column is widened where its widest text would otherwise be cut.
-    Grid->setColumnWidth(1, std::max(twipsToPixels(900),
-                                     Grid->fittingWidth(QStringLiteral("00-00-0000"))));
-    Grid->setColumnWidth(2, std::max({twipsToPixels(850),
-                                      Grid->fittingWidth(QStringLiteral("in 99 Years")),
-                                      Grid->fittingWidth(QStringLiteral("2 days ago"))}));
-    Grid->setColumnWidth(3, std::max(twipsToPixels(500),
-                                     Grid->fittingWidth(QStringLiteral("-30"), true)));
+    Grid->setColumnWidth(
+        1, std::max(twipsToPixels(900), Grid->fittingWidth(QStringLiteral("00-00-0000"))));
+    Grid->setColumnWidth(
+        2, std::max({twipsToPixels(850), Grid->fittingWidth(QStringLiteral("in 99 Years")),
+                     Grid->fittingWidth(QStringLiteral("2 days ago"))}));
+    Grid->setColumnWidth(
+        3, std::max(twipsToPixels(500), Grid->fittingWidth(QStringLiteral("-30"), true)));
 }
 
 bool Main::eventFilter(QObject *watched, QEvent *event)

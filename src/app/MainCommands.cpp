@@ -99,8 +99,8 @@ void Main::Grid_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, QPoint 
 {
     if (button != Qt::RightButton)
         return;
-    Grid->setRow(rowUnderPointer(position.y(), Grid->Rows(),
-                                 [this](int r) { return Grid->RowPos(r); }));
+    Grid->setRow(
+        rowUnderPointer(position.y(), Grid->Rows(), [this](int r) { return Grid->RowPos(r); }));
     m_popup(*mnuPop, Grid->viewport()->mapToGlobal(position));
 }
 

@@ -63,10 +63,14 @@ QString MonthGridModel::text(int row, int column) const
         return kTitles[size_t(column)];
     const MonthRow &r = eventRow(row);
     switch (column) {
-    case 0: return r.description;
-    case 1: return r.dateText;
-    case 2: return r.yearsText;
-    default: return r.dayText;
+    case 0:
+        return r.description;
+    case 1:
+        return r.dateText;
+    case 2:
+        return r.yearsText;
+    default:
+        return r.dayText;
     }
 }
 

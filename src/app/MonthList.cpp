@@ -51,11 +51,16 @@ QString yearsText(int years, int days)
     if (years < 0)
         return QStringLiteral("in ") + QString::number(-years) + QStringLiteral(" Years");
     switch (days) {
-    case -2: return QStringLiteral("2 days ago");
-    case -1: return QStringLiteral("Yesterday");
-    case 0: return QStringLiteral("Today!!");
-    case 1: return QStringLiteral("Tomorrow!");
-    default: return QString();
+    case -2:
+        return QStringLiteral("2 days ago");
+    case -1:
+        return QStringLiteral("Yesterday");
+    case 0:
+        return QStringLiteral("Today!!");
+    case 1:
+        return QStringLiteral("Tomorrow!");
+    default:
+        return QString();
     }
 }
 

@@ -19,7 +19,8 @@ QString colourKey(int index)
 void LoadColours()
 {
     for (int i = 0; i < 6; ++i)
-        ColourTable[size_t(i)] = GetSetting(colourKey(i), QString::number(kDefaultColours[size_t(i)]));
+        ColourTable[size_t(i)] =
+            GetSetting(colourKey(i), QString::number(kDefaultColours[size_t(i)]));
 }
 
 void SaveColours()

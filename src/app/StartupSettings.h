@@ -19,8 +19,8 @@ inline const QString kLastStartDefault = QStringLiteral("01/01/2000");
 
 // Colour i as stored when the user never chose one (0x00BBGGRR numbers):
 // today, 1 day, 2 days, 3 days, the list background, recent events.
-inline constexpr std::array<quint32, 6> kDefaultColours = {65280,    4227327,  6008319,
-                                                           65535,    14941177, 14671839};
+inline constexpr std::array<quint32, 6> kDefaultColours = {65280, 4227327,  6008319,
+                                                           65535, 14941177, 14671839};
 
 // The colour table: entry i holds colour i as read from the settings (text)
 // or as chosen by the colour command (a number written as text). Room for

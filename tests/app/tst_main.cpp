@@ -154,9 +154,9 @@ void TestMain::startsAndLists()
     auto w = start({path});
     QVERIFY(m_loaded);
     QVERIFY(prompts.boxes.isEmpty());
-    QCOMPARE(w->windowTitle(),
-             QStringLiteral("This Month's Events for ") + QLocale().dayName(kToday.dayOfWeek()) +
-                 QStringLiteral(", 05-12-2026"));
+    QCOMPARE(w->windowTitle(), QStringLiteral("This Month's Events for ") +
+                                   QLocale().dayName(kToday.dayOfWeek()) +
+                                   QStringLiteral(", 05-12-2026"));
     QCOMPARE(w->Databasename, path);
     QCOMPARE(w->SubKey, QStringLiteral("Control Panel\\Desktop\\"));
     QCOMPARE(TodayDate, kToday);
@@ -198,11 +198,11 @@ void TestMain::listColoursAndPictures()
     QCOMPARE(m.cellColour(1, 1), std::nullopt); // only the Event cell is coloured
 
     auto picture = [&](int r, int c) { return m.data(m.index(r, c), Qt::DecorationRole); };
-    QVERIFY(!picture(1, 0).isNull());           // birthday
-    QVERIFY(picture(2, 0).isNull());            // Birthday: no such key
-    QVERIFY(picture(3, 0).isNull());            // no type
-    QVERIFY(!picture(4, 0).isNull());           // unknown is a picture too
-    QVERIFY(!picture(3, 3).isNull());           // the one-off marker
+    QVERIFY(!picture(1, 0).isNull()); // birthday
+    QVERIFY(picture(2, 0).isNull());  // Birthday: no such key
+    QVERIFY(picture(3, 0).isNull());  // no type
+    QVERIFY(!picture(4, 0).isNull()); // unknown is a picture too
+    QVERIFY(!picture(3, 3).isNull()); // the one-off marker
     QVERIFY(picture(1, 3).isNull());
     const int tall = twipsToPixels(400);
     QCOMPARE(g.RowHeight(1), tall);
@@ -295,8 +295,8 @@ void TestMain::nonDatabaseFileRefused()
     auto w = start({});
     QVERIFY(!m_loaded);
     QCOMPARE(prompts.boxes.size(), 1);
-    QCOMPARE(prompts.boxes[0].text, QStringLiteral("Error- Unrecognized database format '") +
-                                        path + QStringLiteral("'.-2147467259\r\n") + path);
+    QCOMPARE(prompts.boxes[0].text, QStringLiteral("Error- Unrecognized database format '") + path +
+                                        QStringLiteral("'.-2147467259\r\n") + path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray("shopping list\n"));
 }
@@ -321,15 +321,16 @@ void TestMain::purgeAfterFill()
 void TestMain::failingRowsReported()
 {
     ScriptedPrompts prompts;
-    const QString path = database(QStringLiteral("nulls.mdb"),
-                                  {"(Null, 'birthday', 'No date 1', Null, False)",
-                                   "(#12/06/2000#, 'birthday', 'Fine', Null, False)",
-                                   "(Null, 'birthday', 'No date 2', Null, False)"});
+    const QString path =
+        database(QStringLiteral("nulls.mdb"), {"(Null, 'birthday', 'No date 1', Null, False)",
+                                               "(#12/06/2000#, 'birthday', 'Fine', Null, False)",
+                                               "(Null, 'birthday', 'No date 2', Null, False)"});
     auto w = start({path});
     QVERIFY(m_loaded);
     QCOMPARE(prompts.boxes.size(), 1);
-    QCOMPARE(prompts.boxes[0].text, QStringLiteral("Invalid use of Null\r\nThe database may require "
-                                                   "repair. Use the option under the File Menu"));
+    QCOMPARE(prompts.boxes[0].text,
+             QStringLiteral("Invalid use of Null\r\nThe database may require "
+                            "repair. Use the option under the File Menu"));
     QCOMPARE(prompts.boxes[0].title, QStringLiteral("Almarik"));
     QCOMPARE(w->Grid->Rows(), 2);
     QCOMPARE(w->Grid->TextMatrix(1, 0), QStringLiteral("Fine"));
@@ -338,8 +339,7 @@ void TestMain::failingRowsReported()
 void TestMain::menus()
 {
     Main w;
-    QCOMPARE(captions(w.menuBar()->actions()),
-             (QStringList{"&File", "&Options", "E&xit"}));
+    QCOMPARE(captions(w.menuBar()->actions()), (QStringList{"&File", "&Options", "E&xit"}));
     QCOMPARE(w.mnuFile->title(), QStringLiteral("&File"));
     QCOMPARE(captions(w.mnuFile->actions()),
              (QStringList{"Event Editor", "Database Repair", "Wallpaper Selector", "Registry Tool",
@@ -383,7 +383,8 @@ void TestMain::switches()
     QFETCH(QString, key);
     ScriptedPrompts prompts;
     auto w = start({database(QStringLiteral("switch.mdb"), {})});
-    QAction *action = std::array{w->mnuOptions, w->mnuOption2, w->mnuWP, w->mnuRegedit}[size_t(item)];
+    QAction *action =
+        std::array{w->mnuOptions, w->mnuOption2, w->mnuWP, w->mnuRegedit}[size_t(item)];
     QVERIFY(!action->isChecked());
     action->trigger(); // as the user's click reaches it
     QVERIFY(action->isChecked());
@@ -456,10 +457,10 @@ void TestMain::colourCancelled()
 void TestMain::rightClick()
 {
     ScriptedPrompts prompts;
-    auto w = start({database(QStringLiteral("right.mdb"),
-                             {"(#12/05/2000#, 'birthday', 'A', Null, False)",
-                              "(#12/06/2000#, Null, 'B', Null, False)",
-                              "(#12/07/2000#, 'birthday', 'C', Null, False)"})});
+    auto w = start(
+        {database(QStringLiteral("right.mdb"), {"(#12/05/2000#, 'birthday', 'A', Null, False)",
+                                                "(#12/06/2000#, Null, 'B', Null, False)",
+                                                "(#12/07/2000#, 'birthday', 'C', Null, False)"})});
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     MonthGrid &g = *w->Grid;
@@ -474,7 +475,8 @@ void TestMain::rightClick()
     click(g.RowPos(3) + g.RowHeight(3) + 40); // below the last row
     QCOMPARE(g.Row(), 3);
     QCOMPARE(m_popups.size(), 3);
-    QCOMPARE(m_popups.last(), g.viewport()->mapToGlobal(QPoint(10, g.RowPos(3) + g.RowHeight(3) + 40)));
+    QCOMPARE(m_popups.last(),
+             g.viewport()->mapToGlobal(QPoint(10, g.RowPos(3) + g.RowHeight(3) + 40)));
     w->Grid_MouseDown(Qt::LeftButton, {}, QPoint(10, middle(1))); // only the right button acts
     QCOMPARE(g.Row(), 3);
     QCOMPARE(m_popups.size(), 3);
@@ -483,8 +485,8 @@ void TestMain::rightClick()
 void TestMain::rightClickHeaderThenEdit()
 {
     ScriptedPrompts prompts;
-    auto w = start({database(QStringLiteral("header.mdb"),
-                             {"(#12/05/2000#, 'birthday', 'A', Null, False)"})});
+    auto w = start(
+        {database(QStringLiteral("header.mdb"), {"(#12/05/2000#, 'birthday', 'A', Null, False)"})});
     w->Grid_MouseDown(Qt::RightButton, {}, QPoint(5, w->Grid->RowPos(0) + 1));
     QCOMPARE(w->Grid->Row(), 0);
     w->mnuPopup_Click(1); // nothing happens: the modal handler fails the test if called
@@ -505,7 +507,8 @@ void TestMain::popupNew()
         dates = single->oriDates;
         description = single->oriDescription;
         // The user saves a new event; the dialog writes it, the list shows it.
-        dbConnection.Execute(kInsert + QStringLiteral("(#12/08/1980#, 'birthday', 'Added', Null, False)"));
+        dbConnection.Execute(kInsert +
+                             QStringLiteral("(#12/08/1980#, 'birthday', 'Added', Null, False)"));
         return int(QDialog::Accepted);
     });
     QCOMPARE(w->Grid->Rows(), 1);
@@ -598,7 +601,8 @@ void TestMain::repairFromMenu()
                              {"(#12/06/2000#, 'birthday', 'Kept', Null, False)"})});
     dbConnection.Execute(QStringLiteral("DROP TABLE Almarik_Type"));
     dbConnection.Execute(QStringLiteral("DROP TABLE Wallpapers"));
-    dbConnection.Execute(kInsert + QStringLiteral("(#12/07/2000#, 'birthday', 'New', Null, False)"));
+    dbConnection.Execute(kInsert +
+                         QStringLiteral("(#12/07/2000#, 'birthday', 'New', Null, False)"));
     QCOMPARE(w->Grid->Rows(), 2);
     w->mnuEdit[1]->trigger();
     QVERIFY(prompts.boxes.isEmpty());

@@ -63,61 +63,88 @@ void TestMonthList::row_data()
 
     auto d = [](int y, int m, int day) { return QDate(y, m, day); };
     QTest::newRow("5 Dec, 3 Jan counts next year's anniversary")
-        << d(2026, 12, 5) << d(1990, 1, 3) << false << true << 29 << "37 Years" << " 29" << -1;
-    QTest::newRow("1 Dec, 1 Jan would be 31 days") << d(2026, 12, 1) << d(1990, 1, 1) << false
-                                                  << false << 0 << "" << "" << -1;
+        << d(2026, 12, 5) << d(1990, 1, 3) << false << true << 29 << "37 Years"
+        << " 29" << -1;
+    QTest::newRow("1 Dec, 1 Jan would be 31 days")
+        << d(2026, 12, 1) << d(1990, 1, 1) << false << false << 0 << ""
+        << "" << -1;
     QTest::newRow("1 Dec of a leap year, 1 Jan would be 31 days")
-        << d(2028, 12, 1) << d(1990, 1, 1) << false << false << 0 << "" << "" << -1;
+        << d(2028, 12, 1) << d(1990, 1, 1) << false << false << 0 << ""
+        << "" << -1;
     QTest::newRow("2 Dec, 1 Jan is 30 days ahead")
-        << d(2026, 12, 2) << d(1990, 1, 1) << false << true << 30 << "37 Years" << " 30" << -1;
-    QTest::newRow("31 Dec, 1 Jan is tomorrow") << d(2026, 12, 31) << d(1990, 1, 1) << false << true
-                                              << 1 << "37 Years" << " 1" << 1;
+        << d(2026, 12, 2) << d(1990, 1, 1) << false << true << 30 << "37 Years"
+        << " 30" << -1;
+    QTest::newRow("31 Dec, 1 Jan is tomorrow")
+        << d(2026, 12, 31) << d(1990, 1, 1) << false << true << 1 << "37 Years"
+        << " 1" << 1;
     QTest::newRow("31 Dec of a leap year, 1 Jan is tomorrow")
-        << d(2028, 12, 31) << d(1990, 1, 1) << false << true << 1 << "39 Years" << " 1" << 1;
+        << d(2028, 12, 31) << d(1990, 1, 1) << false << true << 1 << "39 Years"
+        << " 1" << 1;
     QTest::newRow("event today in this year")
-        << d(2026, 6, 15) << d(2026, 6, 15) << false << true << 0 << "Today!!" << " 0" << 0;
+        << d(2026, 6, 15) << d(2026, 6, 15) << false << true << 0 << "Today!!"
+        << " 0" << 0;
     QTest::newRow("event today in an earlier year")
-        << d(2026, 6, 15) << d(2016, 6, 15) << false << true << 0 << "10 Years" << " 0" << 0;
+        << d(2026, 6, 15) << d(2016, 6, 15) << false << true << 0 << "10 Years"
+        << " 0" << 0;
     QTest::newRow("tomorrow in this year")
-        << d(2026, 6, 15) << d(2026, 6, 16) << false << true << 1 << "Tomorrow!" << " 1" << 1;
+        << d(2026, 6, 15) << d(2026, 6, 16) << false << true << 1 << "Tomorrow!"
+        << " 1" << 1;
     QTest::newRow("two days ahead in this year")
-        << d(2026, 6, 15) << d(2026, 6, 17) << false << true << 2 << "" << " 2" << 2;
+        << d(2026, 6, 15) << d(2026, 6, 17) << false << true << 2 << ""
+        << " 2" << 2;
     QTest::newRow("three days ahead, one year")
-        << d(2026, 6, 15) << d(2025, 6, 18) << false << true << 3 << "1 Year" << " 3" << 3;
+        << d(2026, 6, 15) << d(2025, 6, 18) << false << true << 3 << "1 Year"
+        << " 3" << 3;
     QTest::newRow("four days ahead has no colour")
-        << d(2026, 6, 15) << d(2001, 6, 19) << false << true << 4 << "25 Years" << " 4" << -1;
-    QTest::newRow("30 days ahead") << d(2026, 6, 15) << d(2000, 7, 15) << false << true << 30
-                                   << "26 Years" << " 30" << -1;
+        << d(2026, 6, 15) << d(2001, 6, 19) << false << true << 4 << "25 Years"
+        << " 4" << -1;
+    QTest::newRow("30 days ahead")
+        << d(2026, 6, 15) << d(2000, 7, 15) << false << true << 30 << "26 Years"
+        << " 30" << -1;
     QTest::newRow("31 days ahead") << d(2026, 6, 15) << d(2000, 7, 16) << false << false << 0 << ""
                                    << "" << -1;
-    QTest::newRow("yesterday, recent off") << d(2026, 6, 15) << d(2026, 6, 14) << false << false
-                                           << 0 << "" << "" << -1;
+    QTest::newRow("yesterday, recent off")
+        << d(2026, 6, 15) << d(2026, 6, 14) << false << false << 0 << ""
+        << "" << -1;
     QTest::newRow("yesterday in this year, recent on")
-        << d(2026, 6, 15) << d(2026, 6, 14) << true << true << -1 << "Yesterday" << "-1" << 5;
+        << d(2026, 6, 15) << d(2026, 6, 14) << true << true << -1 << "Yesterday"
+        << "-1" << 5;
     QTest::newRow("yesterday in an earlier year, recent on")
-        << d(2026, 6, 15) << d(2021, 6, 14) << true << true << -1 << "5 Years" << "-1" << 5;
+        << d(2026, 6, 15) << d(2021, 6, 14) << true << true << -1 << "5 Years"
+        << "-1" << 5;
     QTest::newRow("two days ago, recent on")
-        << d(2026, 6, 15) << d(2026, 6, 13) << true << true << -2 << "2 days ago" << "-2" << 5;
-    QTest::newRow("three days ago, recent on") << d(2026, 6, 15) << d(2026, 6, 12) << true << false
-                                               << 0 << "" << "" << -1;
+        << d(2026, 6, 15) << d(2026, 6, 13) << true << true << -2 << "2 days ago"
+        << "-2" << 5;
+    QTest::newRow("three days ago, recent on")
+        << d(2026, 6, 15) << d(2026, 6, 12) << true << false << 0 << ""
+        << "" << -1;
     QTest::newRow("1 Jan, recent on, 31 Dec not listed")
-        << d(2027, 1, 1) << d(2026, 12, 31) << true << false << 0 << "" << "" << -1;
-    QTest::newRow("one-off event next year") << d(2026, 6, 15) << d(2027, 6, 20) << false << true
-                                             << 5 << "in 1 Years" << " 5" << -1;
-    QTest::newRow("event two years ahead") << d(2026, 6, 15) << d(2028, 6, 20) << false << true
-                                           << 5 << "in 2 Years" << " 5" << -1;
+        << d(2027, 1, 1) << d(2026, 12, 31) << true << false << 0 << ""
+        << "" << -1;
+    QTest::newRow("one-off event next year")
+        << d(2026, 6, 15) << d(2027, 6, 20) << false << true << 5 << "in 1 Years"
+        << " 5" << -1;
+    QTest::newRow("event two years ahead")
+        << d(2026, 6, 15) << d(2028, 6, 20) << false << true << 5 << "in 2 Years"
+        << " 5" << -1;
     QTest::newRow("early next year's event seen in December")
-        << d(2026, 12, 20) << d(2027, 1, 5) << false << true << 16 << "" << " 16" << -1;
+        << d(2026, 12, 20) << d(2027, 1, 5) << false << true << 16 << ""
+        << " 16" << -1;
     QTest::newRow("29 Feb event on 28 Feb of a common year")
-        << d(2027, 2, 28) << d(2000, 2, 29) << false << true << 0 << "27 Years" << " 0" << 0;
+        << d(2027, 2, 28) << d(2000, 2, 29) << false << true << 0 << "27 Years"
+        << " 0" << 0;
     QTest::newRow("29 Feb event on 1 Mar of a common year, recent on")
-        << d(2027, 3, 1) << d(2000, 2, 29) << true << true << -1 << "27 Years" << "-1" << 5;
+        << d(2027, 3, 1) << d(2000, 2, 29) << true << true << -1 << "27 Years"
+        << "-1" << 5;
     QTest::newRow("29 Feb event on 28 Feb of a leap year")
-        << d(2028, 2, 28) << d(2000, 2, 29) << false << true << 1 << "28 Years" << " 1" << 1;
+        << d(2028, 2, 28) << d(2000, 2, 29) << false << true << 1 << "28 Years"
+        << " 1" << 1;
     QTest::newRow("28 Feb event on 28 Feb of a leap year")
-        << d(2028, 2, 28) << d(2001, 2, 28) << false << true << 0 << "27 Years" << " 0" << 0;
+        << d(2028, 2, 28) << d(2001, 2, 28) << false << true << 0 << "27 Years"
+        << " 0" << 0;
     QTest::newRow("29 Feb event seen from early February of a common year")
-        << d(2027, 2, 1) << d(2000, 2, 29) << false << true << 27 << "27 Years" << " 27" << -1;
+        << d(2027, 2, 1) << d(2000, 2, 29) << false << true << 27 << "27 Years"
+        << " 27" << -1;
 }
 
 void TestMonthList::row()
@@ -174,13 +201,13 @@ void TestMonthList::readList()
     Connection db;
     db.Open(newDatabase(QStringLiteral("list.mdb")));
     const QStringList inserts = {
-        "(#12/20/2000#, 'birthday', 'Ann', Null, False)",      // 15
+        "(#12/20/2000#, 'birthday', 'Ann', Null, False)",         // 15
         "(#01/03/1990#, 'holiday', 'New year walk', Null, True)", // 29, next year
-        "(#12/05/2016#, 'Birthday', 'Bob', Null, False)",       // 0, case differs
-        "(#12/07/2020#, Null, 'Cleo', Null, False)",            // 2
-        "(#11/20/2000#, 'doctor', 'Past', Null, False)",        // not listed
-        "(#12/05/2026#, 'reminder', 'Dan', Null, False)",       // 0, ties with Bob
-        "(Null, 'birthday', 'No date', Null, False)",           // reported, left out
+        "(#12/05/2016#, 'Birthday', 'Bob', Null, False)",         // 0, case differs
+        "(#12/07/2020#, Null, 'Cleo', Null, False)",              // 2
+        "(#11/20/2000#, 'doctor', 'Past', Null, False)",          // not listed
+        "(#12/05/2026#, 'reminder', 'Dan', Null, False)",         // 0, ties with Bob
+        "(Null, 'birthday', 'No date', Null, False)",             // reported, left out
     };
     for (const QString &values : inserts)
         db.Execute(QStringLiteral("INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) "

@@ -176,7 +176,8 @@ void TestStartup::lastStartWritten()
 
 void TestStartup::commandLineJoined()
 {
-    QCOMPARE(commandLineText({"/home/a/My", "Events.MDB"}), QStringLiteral("/home/a/My Events.MDB"));
+    QCOMPARE(commandLineText({"/home/a/My", "Events.MDB"}),
+             QStringLiteral("/home/a/My Events.MDB"));
     QCOMPARE(commandLineText({}), QString());
 }
 
@@ -256,7 +257,8 @@ void TestStartup::dialogCancelled()
 {
     ScriptedPrompts prompts;
     const QString program = folder(QStringLiteral("program"));
-    QDir().mkpath(userDataFolder() + QStringLiteral("/Almarik.MDB")); // a folder: no file, no creation
+    QDir().mkpath(userDataFolder() +
+                  QStringLiteral("/Almarik.MDB")); // a folder: no file, no creation
     prompts.answer(QVariant());
     try {
         LocateDatabase(QString(), program, prompts);
@@ -274,12 +276,13 @@ void TestStartup::locateMessages_data()
     QTest::addColumn<QString>("message");
     const QString access = QStringLiteral("Database access Error, unable to load. ");
     for (int n : {52, 53, 57, 64, 71, 72, 75, 76})
-        QTest::addRow("file error %d", n) << n << "Some file trouble"
-                                          << access + "Some file trouble " + QString::number(n);
+        QTest::addRow("file error %d", n)
+            << n << "Some file trouble" << access + "Some file trouble " + QString::number(n);
     QTest::newRow("permission denied") << 70 << "Permission denied"
                                        << "Error- Permission denied 70\r\n/data/Almarik.MDB";
-    QTest::newRow("other error") << 5 << "Invalid procedure call or argument"
-                                 << "Error- Invalid procedure call or argument 5\r\n/data/Almarik.MDB";
+    QTest::newRow("other error")
+        << 5 << "Invalid procedure call or argument"
+        << "Error- Invalid procedure call or argument 5\r\n/data/Almarik.MDB";
 }
 
 void TestStartup::locateMessages()
@@ -318,12 +321,12 @@ void TestStartup::purgeStatement_data()
     const QString head = QStringLiteral("DELETE FROM Calendar WHERE ShowOnce = TRUE AND Dates < #");
     QTest::newRow("10 December") << QDateTime(QDate(2026, 12, 10), QTime(9, 30))
                                  << head + "12/08/2026#";
-    QTest::newRow("just after midnight") << QDateTime(QDate(2026, 12, 10), QTime(0, 0, 1))
-                                         << head + "12/08/2026#";
-    QTest::newRow("across New Year") << QDateTime(QDate(2027, 1, 1), QTime(12, 0))
-                                     << head + "12/30/2026#";
-    QTest::newRow("1 March of a leap year") << QDateTime(QDate(2028, 3, 1), QTime(8, 0))
-                                            << head + "02/28/2028#";
+    QTest::newRow("just after midnight")
+        << QDateTime(QDate(2026, 12, 10), QTime(0, 0, 1)) << head + "12/08/2026#";
+    QTest::newRow("across New Year")
+        << QDateTime(QDate(2027, 1, 1), QTime(12, 0)) << head + "12/30/2026#";
+    QTest::newRow("1 March of a leap year")
+        << QDateTime(QDate(2028, 3, 1), QTime(8, 0)) << head + "02/28/2028#";
 }
 
 void TestStartup::purgeStatement()
