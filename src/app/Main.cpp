@@ -95,30 +95,38 @@ void Main::createMenus()
 
 bool Main::Form_Load(const QStringList &arguments)
 {
-    // Step 1: the desktop settings key; the current wallpaper is read here,
-    // from the registry store, before anything else and whatever the options
-    // say, for the wallpaper change of step 16:
+    // 1. The desktop settings key. The wallpaper change at the end needs the
+    // current wallpaper as it was before anything else ran, whatever the
+    // options say; it is read here from the registry store:
     //     currentWallpaper = GetRegValue(HKEY_CURRENT_USER, SubKey, "Wallpaper", "")
     SubKey = QStringLiteral("Control Panel\\Desktop\\");
 
-    LoadColours();                                   // 2
-    const StartOptions options = readStartOptions(); // 3
+    // 2-4. Colours, the option switches and the day of the last start.
+    LoadColours();
+    const StartOptions options = readStartOptions();
     mnuOptions->setChecked(options.startOnce);
     mnuOption2->setChecked(options.recentEvents);
     mnuWP->setChecked(options.changeWallpaper);
     mnuRegedit->setChecked(options.runRegTool);
-    const QString lastStart = readLastStart(); // 4
+    const QString lastStart = readLastStart();
     const bool firstStart = isFirstStart();
-    ShiftOverride = m_shiftHeld(); // 5
+
+    // 5-7. Once a day: a second start today ends here, with no window and
+    // nothing written, unless Shift is held.
+    ShiftOverride = m_shiftHeld();
     const QDate today = m_clock().date();
     if (endsAtOnce(firstStart, lastStart, today, mnuOptions->isChecked(), ShiftOverride))
-        return false;                                           // 6: no window, nothing written
-    writeLastStart(today);                                      // 8
-    TodayDate = today;                                          // 9
-    setWindowTitle(QStringLiteral("This Month's Events for ") + // 10
+        return false;
+
+    // 8-10. This start counts from here on, even if the database fails.
+    writeLastStart(today);
+    TodayDate = today;
+    setWindowTitle(QStringLiteral("This Month's Events for ") +
                    QLocale().toString(TodayDate, QStringLiteral("dddd, dd-MM-yyyy")));
 
-    try { // 11, 12
+    // 11-12. Find the database; a failure ends the program after its message
+    // (a cancelled file dialog ends it quietly).
+    try {
         Databasename = LocateDatabase(commandLineText(arguments), m_programFolder, appPrompts());
     } catch (const AppError &e) {
         const QString message = locateFailureMessage(e, Databasename);
@@ -126,19 +134,24 @@ bool Main::Form_Load(const QStringList &arguments)
             appPrompts().MsgBox(message, MsgButtons::OkOnly, MsgIcon::Critical);
         return false;
     }
-    try { // 13
+
+    // 13. Open it, with the month's record set.
+    try {
         OpenMonthDatabase(Databasename);
     } catch (const AppError &e) {
         appPrompts().MsgBox(openFailureMessage(e, Databasename), MsgButtons::OkOnly,
                             MsgIcon::Critical);
         return false;
     }
-    FillEventGrid();                                           // 14
-    PurgeExpiredEvents(dbConnection, appPrompts(), m_clock()); // 15
 
-    // Step 16, when mnuWP is checked: the wallpaper change,
+    // 14-15. The list, then the purge: expired one-off events still show at
+    // the start that deletes them.
+    FillEventGrid();
+    PurgeExpiredEvents(dbConnection, appPrompts(), m_clock());
+
+    // 16. When mnuWP is checked, the wallpaper change:
     //     RotateWallpaper(currentWallpaper)
-    // Step 17, when mnuRegedit is checked: the registry tasks,
+    // 17. When mnuRegedit is checked, the registry tasks:
     //     DoRegEdit()
     return true;
 }

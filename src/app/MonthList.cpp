@@ -5,26 +5,71 @@
 
 #include <algorithm>
 
+namespace {
+
+// Counts days from one start-up day; the fill asks it once per event, so
+// it keeps the day's own parts rather than work them out again each time.
+class DayCounter
+{
+public:
+    explicit DayCounter(const QDate &today) : m_today(today.toJulianDay()), m_year(today.year()) {}
+
+    int year() const { return m_year; }
+
+    static qint64 dayNumber(int year, int month, int day)
+    {
+        if (month == 2 && day == 29 && !QDate::isLeapYear(year))
+            day = 28; // 29 February in a common year
+        return QDate(year, month, day).toJulianDay();
+    }
+
+    Anniversary of(int month, int day) const
+    {
+        Anniversary a;
+        a.days = int(dayNumber(m_year, month, day) - m_today);
+        // Next year's anniversary counts when this year's lies about eleven
+        // months back. The lower bound admits -365, which happens on 31
+        // December of a leap year for an event of 1 January: that
+        // anniversary is tomorrow.
+        if (a.days < -334 && a.days > -366) {
+            a.days = int(dayNumber(m_year + 1, month, day) - m_today);
+            a.nextYear = 1;
+        }
+        return a;
+    }
+
+    bool rowFor(const QDate &eventDate, bool recent, MonthRow &row) const
+    {
+        int year = 0;
+        int month = 0;
+        int day = 0;
+        eventDate.getDate(&year, &month, &day);
+        const Anniversary a = of(month, day);
+        if (!isListed(a.days, recent))
+            return false;
+        row.days = a.days;
+        row.dateText = gridDateText(eventDate);
+        row.yearsText = yearsText(a.nextYear + (m_year - year), a.days);
+        row.dayText = dayText(a.days);
+        row.colourIndex = colourIndexFor(a.days);
+        return true;
+    }
+
+private:
+    qint64 m_today;
+    int m_year;
+};
+
+} // namespace
+
 QDate anniversaryIn(const QDate &eventDate, int year)
 {
-    const QDate day(year, eventDate.month(), eventDate.day());
-    if (day.isValid())
-        return day;
-    return QDate(year, 2, 28); // 29 February in a common year
+    return QDate::fromJulianDay(DayCounter::dayNumber(year, eventDate.month(), eventDate.day()));
 }
 
 Anniversary anniversaryOf(const QDate &eventDate, const QDate &today)
 {
-    Anniversary a;
-    a.days = int(today.daysTo(anniversaryIn(eventDate, today.year())));
-    // Next year's anniversary counts when this year's lies about eleven
-    // months back. The lower bound admits -365, which happens on 31 December
-    // of a leap year for an event of 1 January: that anniversary is tomorrow.
-    if (a.days < -334 && a.days > -366) {
-        a.days = int(today.daysTo(anniversaryIn(eventDate, today.year() + 1)));
-        a.nextYear = 1;
-    }
-    return a;
+    return DayCounter(today).of(eventDate.month(), eventDate.day());
 }
 
 int MinDays(bool recent)
@@ -35,11 +80,6 @@ int MinDays(bool recent)
 bool isListed(int days, bool recent)
 {
     return days < 31 && days > MinDays(recent);
-}
-
-int yearsOf(const QDate &eventDate, const QDate &today, int nextYear)
-{
-    return nextYear + (today.year() - eventDate.year());
 }
 
 QString yearsText(int years, int days)
@@ -85,15 +125,7 @@ QString gridDateText(const QDate &day)
 
 bool monthRowFor(const QDate &eventDate, const QDate &today, bool recent, MonthRow &row)
 {
-    const Anniversary a = anniversaryOf(eventDate, today);
-    if (!isListed(a.days, recent))
-        return false;
-    row.days = a.days;
-    row.dateText = gridDateText(eventDate);
-    row.yearsText = yearsText(yearsOf(eventDate, today, a.nextYear), a.days);
-    row.dayText = dayText(a.days);
-    row.colourIndex = colourIndexFor(a.days);
-    return true;
+    return DayCounter(today).rowFor(eventDate, recent, row);
 }
 
 namespace {
@@ -142,12 +174,13 @@ std::vector<MonthRow> readMonthList(RecordSet &rs, const QDate &today, bool rece
     const Column description(rs, QStringLiteral("Description"));
     const Column showOnce(rs, QStringLiteral("ShowOnce"));
     const Column icon(rs, QStringLiteral("icon"));
+    const DayCounter counter(today);
     rows.reserve(size_t(rs.RecordCount()) / 8);
     while (!rs.isEOF()) {
         MonthRow row;
         bool listed = false;
         try {
-            listed = monthRowFor(dateOf(field(rs, dates)), today, recent, row);
+            listed = counter.rowFor(dateOf(field(rs, dates)), recent, row);
             if (listed)
                 row.description = field(rs, description).toString();
         } catch (const AppError &e) {

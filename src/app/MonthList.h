@@ -30,10 +30,9 @@ Anniversary anniversaryOf(const QDate &eventDate, const QDate &today);
 int MinDays(bool recent);
 // D < 31 and D > MinDays.
 bool isListed(int days, bool recent);
-// Y: calendar years from the event's year to the anniversary's.
-int yearsOf(const QDate &eventDate, const QDate &today, int nextYear);
 
-// "1 Year", "25 Years", "in 2 Years", or by D for Y = 0: "2 days ago",
+// The years text for Y (calendar years from the event's year to the
+// anniversary's): "1 Year", "25 Years", "in 2 Years", or by D for Y = 0: "2 days ago",
 // "Yesterday", "Today!!", "Tomorrow!", "".
 QString yearsText(int years, int days);
 // D with a leading blank when not negative (" 29", " 0", "-1").
