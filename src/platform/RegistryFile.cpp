@@ -102,7 +102,7 @@ void RegistryFile::setAside(const QString &path, const Stamp &stamp, const QStri
     // overwritten: moved aside when it was read but not understood, left in
     // place (and not written) when it could not be read at all.
     const QString aside = asideName(path);
-    const bool moved = move && QFile::rename(path, aside);
+    const bool moved = move && RegistryStore::mayWrite(m_root) && QFile::rename(path, aside);
     if (moved)
         m_stamp = stampOf(path);
     else
