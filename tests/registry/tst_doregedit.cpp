@@ -49,10 +49,9 @@ public:
         db.Execute(QStringLiteral("INSERT INTO RegEdit (Task, hKey, SubKey, [Key], NewValue) "
                                   "VALUES (") +
                    literal(row.task) + QStringLiteral(", ") +
-                   (row.hKey.isNull() ? QStringLiteral("Null") : row.hKey) +
-                   QStringLiteral(", ") + literal(row.subKey) + QStringLiteral(", ") +
-                   literal(row.key) + QStringLiteral(", ") + literal(row.newValue) +
-                   QLatin1Char(')'));
+                   (row.hKey.isNull() ? QStringLiteral("Null") : row.hKey) + QStringLiteral(", ") +
+                   literal(row.subKey) + QStringLiteral(", ") + literal(row.key) +
+                   QStringLiteral(", ") + literal(row.newValue) + QLatin1Char(')'));
     }
 
     QString value(qint32 root, const QString &path, const QString &name)
@@ -218,7 +217,8 @@ void TestDoRegEdit::unreadableRowIsSkipped()
     QCOMPARE(grid.rows, QStringList{QStringLiteral("v1\tone")});
     grid.rows.clear();
     ListSubKeys(HKEY_CURRENT_USER, QString(), &grid, f.prompts);
-    QCOMPARE(grid.rows, (QStringList{QStringLiteral("A\t<sub key>"), QStringLiteral("C\t<sub key>")}));
+    QCOMPARE(grid.rows,
+             (QStringList{QStringLiteral("A\t<sub key>"), QStringLiteral("C\t<sub key>")}));
     QCOMPARE(f.value(HKEY_CURRENT_USER, QStringLiteral("C"), QStringLiteral("v4")),
              QStringLiteral("four"));
 }

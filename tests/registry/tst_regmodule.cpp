@@ -37,9 +37,12 @@ void TestRegModule::missingValueGivesDefault_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("defaultText");
-    QTest::newRow("wallpaper, nothing stored") << "Control Panel\\Desktop\\" << "";
-    QTest::newRow("missing key, own default") << "No\\Such\\Key" << "fallback";
-    QTest::newRow("bad path") << "\\\\" << "d";
+    QTest::newRow("wallpaper, nothing stored") << "Control Panel\\Desktop\\"
+                                               << "";
+    QTest::newRow("missing key, own default") << "No\\Such\\Key"
+                                              << "fallback";
+    QTest::newRow("bad path") << "\\\\"
+                              << "d";
 }
 
 void TestRegModule::missingValueGivesDefault()
@@ -48,8 +51,9 @@ void TestRegModule::missingValueGivesDefault()
     QFETCH(QString, defaultText);
     TestEnv env;
     ScriptedPrompts prompts;
-    QCOMPARE(GetRegValue(HKEY_CURRENT_USER, path, QStringLiteral("Wallpaper"), defaultText, prompts),
-             defaultText);
+    QCOMPARE(
+        GetRegValue(HKEY_CURRENT_USER, path, QStringLiteral("Wallpaper"), defaultText, prompts),
+        defaultText);
     QVERIFY(prompts.boxes.isEmpty());
 }
 
@@ -72,7 +76,8 @@ void TestRegModule::readBuffer()
     QString text;
     for (int i = 0; i < length; ++i)
         text += QChar(u'a' + i % 26);
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, QStringLiteral("K"), QStringLiteral("v"), text, prompts));
+    QVERIFY(
+        SetRegValue(HKEY_CURRENT_USER, QStringLiteral("K"), QStringLiteral("v"), text, prompts));
     QCOMPARE(GetRegValue(HKEY_CURRENT_USER, QStringLiteral("K"), QStringLiteral("v"),
                          QStringLiteral("default"), prompts),
              whole ? text : QStringLiteral("default"));
@@ -106,7 +111,8 @@ void TestRegModule::writeCreatesThePath()
     RecordingGrid grid;
     ListSubKeys(HKEY_CURRENT_USER, QStringLiteral("A"), &grid, prompts);
     ListSubKeys(HKEY_CURRENT_USER, QStringLiteral("A\\B"), &grid, prompts);
-    QCOMPARE(grid.rows, (QStringList{QStringLiteral("B\t<sub key>"), QStringLiteral("C\t<sub key>")}));
+    QCOMPARE(grid.rows,
+             (QStringList{QStringLiteral("B\t<sub key>"), QStringLiteral("C\t<sub key>")}));
     QCOMPARE(GetRegValue(HKEY_CURRENT_USER, QStringLiteral("a\\b\\c"), QStringLiteral("name"),
                          QString(), prompts),
              QStringLiteral("C:\\x \"y\""));
@@ -126,7 +132,8 @@ void TestRegModule::writeRefusedWithoutMessage()
     ReadOnlyRoot readOnly("HKEY_LOCAL_MACHINE");
     QVERIFY(!SetRegValue(HKEY_LOCAL_MACHINE, QStringLiteral("K"), QStringLiteral("v"),
                          QStringLiteral("t"), prompts));
-    QVERIFY(!SetRegValue(7, QStringLiteral("K"), QStringLiteral("v"), QStringLiteral("t"), prompts));
+    QVERIFY(
+        !SetRegValue(7, QStringLiteral("K"), QStringLiteral("v"), QStringLiteral("t"), prompts));
     QVERIFY(prompts.boxes.isEmpty());
     QVERIFY(!QFileInfo::exists(RegistryStore::fileFor(HKEY_LOCAL_MACHINE)));
 }
@@ -139,8 +146,10 @@ void TestRegModule::deleteValue()
                         QStringLiteral("1"), prompts));
     QVERIFY(SetRegValue(HKEY_CURRENT_USER, QStringLiteral("K"), QString(), QStringLiteral("d"),
                         prompts));
-    QVERIFY(DeleteRegKeyValue(HKEY_CURRENT_USER, QStringLiteral("K\\"), QStringLiteral("A"), prompts));
-    QVERIFY(!DeleteRegKeyValue(HKEY_CURRENT_USER, QStringLiteral("K"), QStringLiteral("a"), prompts));
+    QVERIFY(
+        DeleteRegKeyValue(HKEY_CURRENT_USER, QStringLiteral("K\\"), QStringLiteral("A"), prompts));
+    QVERIFY(
+        !DeleteRegKeyValue(HKEY_CURRENT_USER, QStringLiteral("K"), QStringLiteral("a"), prompts));
     // An empty name is the key's default value.
     QVERIFY(DeleteRegKeyValue(HKEY_CURRENT_USER, QStringLiteral("K"), QString(), prompts));
     RecordingGrid grid;
@@ -153,8 +162,8 @@ void TestRegModule::deleteMissingValueCreatesKey()
 {
     TestEnv env;
     ScriptedPrompts prompts;
-    QVERIFY(!DeleteRegKeyValue(HKEY_CURRENT_USER, QStringLiteral("New\\Key\\"),
-                               QStringLiteral("v"), prompts));
+    QVERIFY(!DeleteRegKeyValue(HKEY_CURRENT_USER, QStringLiteral("New\\Key\\"), QStringLiteral("v"),
+                               prompts));
     QVERIFY(prompts.boxes.isEmpty());
     RegistryStore reg;
     RegKey key;
@@ -170,8 +179,8 @@ void TestRegModule::deleteRefusedIsSilent()
                    "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"1\"\n");
     ReadOnlyRoot readOnly("HKEY_LOCAL_MACHINE");
     // The key cannot be opened for all access: false at once, no message.
-    QVERIFY(!DeleteRegKeyValue(HKEY_LOCAL_MACHINE, QStringLiteral("K"), QStringLiteral("v"),
-                               prompts));
+    QVERIFY(
+        !DeleteRegKeyValue(HKEY_LOCAL_MACHINE, QStringLiteral("K"), QStringLiteral("v"), prompts));
     QVERIFY(!DeleteRegKeyValue(99, QStringLiteral("K"), QStringLiteral("v"), prompts));
     QVERIFY(prompts.boxes.isEmpty());
     QCOMPARE(GetRegValue(HKEY_LOCAL_MACHINE, QStringLiteral("K"), QStringLiteral("v"), QString(),
@@ -198,7 +207,8 @@ void TestRegModule::listRows()
     const QString run = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\");
     QVERIFY(SetRegValue(HKEY_CURRENT_USER, run, QStringLiteral("Zeta"), QStringLiteral("z.exe"),
                         prompts));
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, run, QString(), QStringLiteral("default data"), prompts));
+    QVERIFY(
+        SetRegValue(HKEY_CURRENT_USER, run, QString(), QStringLiteral("default data"), prompts));
     QVERIFY(SetRegValue(HKEY_CURRENT_USER, run, QStringLiteral("Alpha"), QString(), prompts));
     QVERIFY(SetRegValue(HKEY_CURRENT_USER, run + QStringLiteral("sub2"), QStringLiteral("x"),
                         QStringLiteral("1"), prompts));
@@ -207,10 +217,10 @@ void TestRegModule::listRows()
     RecordingGrid grid;
     ListSubKeys(HKEY_CURRENT_USER, run, &grid, prompts);
     ListValues(HKEY_CURRENT_USER, run, &grid, prompts);
-    QCOMPARE(grid.rows, (QStringList{QStringLiteral("Sub1\t<sub key>"),
-                                     QStringLiteral("sub2\t<sub key>"),
-                                     QStringLiteral("Zeta\tz.exe"), QStringLiteral("(Default)"),
-                                     QStringLiteral("Alpha\t")}));
+    QCOMPARE(grid.rows,
+             (QStringList{QStringLiteral("Sub1\t<sub key>"), QStringLiteral("sub2\t<sub key>"),
+                          QStringLiteral("Zeta\tz.exe"), QStringLiteral("(Default)"),
+                          QStringLiteral("Alpha\t")}));
     // Fixed rows are set to 1 after every row.
     QCOMPARE(grid.fixedRows, QList<int>(5, 1));
     QVERIFY(prompts.boxes.isEmpty());
@@ -279,8 +289,9 @@ void TestRegModule::gridFailureIsReportedAndListingGoesOn()
         ListSubKeys(HKEY_CURRENT_USER, path, &grid, prompts);
     else
         ListValues(HKEY_CURRENT_USER, path, &grid, prompts);
-    const QString message = QStringLiteral("Error in ") + procedure +
-                            QStringLiteral("\r\nNumber : 9\r\nDescription : Subscript out of range");
+    const QString message =
+        QStringLiteral("Error in ") + procedure +
+        QStringLiteral("\r\nNumber : 9\r\nDescription : Subscript out of range");
     const int expected = subKeys ? 2 : 1;
     QCOMPARE(prompts.boxes.size(), expected);
     for (const RecordedBox &box : prompts.boxes) {

@@ -139,7 +139,8 @@ void TestRegistryStore::missingKeyAndValue()
              ERROR_FILE_NOT_FOUND);
     QVERIFY(!key.open);
     QCOMPARE(getText(reg, HKEY_CURRENT_USER, QString(), QStringLiteral("x")), QStringLiteral("#2"));
-    QVERIFY(!QFileInfo::exists(RegistryStore::fileFor(HKEY_CURRENT_USER))); // reading writes nothing
+    QVERIFY(
+        !QFileInfo::exists(RegistryStore::fileFor(HKEY_CURRENT_USER))); // reading writes nothing
 }
 
 void TestRegistryStore::createMakesEveryKeyAlongThePath()
@@ -150,19 +151,20 @@ void TestRegistryStore::createMakesEveryKeyAlongThePath()
                      QStringLiteral("1")),
              ERROR_SUCCESS);
     QCOMPARE(subKeys(reg, HKEY_CURRENT_USER, QString()), QStringList{QStringLiteral("A")});
-    QCOMPARE(subKeys(reg, HKEY_CURRENT_USER, QStringLiteral("A")), QStringList{QStringLiteral("B")});
+    QCOMPARE(subKeys(reg, HKEY_CURRENT_USER, QStringLiteral("A")),
+             QStringList{QStringLiteral("B")});
     QCOMPARE(getText(reg, HKEY_CURRENT_USER, QStringLiteral("A\\B\\C"), QStringLiteral("v")),
              QStringLiteral("1"));
     // An empty key made by a create alone survives in the file.
     RegKey key;
-    QCOMPARE(reg.RegCreateKeyEx(HKEY_CURRENT_USER, QStringLiteral("Empty\\Leaf"), KEY_ALL_ACCESS,
-                                key),
-             ERROR_SUCCESS);
+    QCOMPARE(
+        reg.RegCreateKeyEx(HKEY_CURRENT_USER, QStringLiteral("Empty\\Leaf"), KEY_ALL_ACCESS, key),
+        ERROR_SUCCESS);
     reg.RegCloseKey(key);
     RegistryStore other;
-    QCOMPARE(other.RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("Empty\\Leaf"), KEY_QUERY_VALUE,
-                                key),
-             ERROR_SUCCESS);
+    QCOMPARE(
+        other.RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("Empty\\Leaf"), KEY_QUERY_VALUE, key),
+        ERROR_SUCCESS);
 }
 
 void TestRegistryStore::queryBuffer_data()
@@ -263,8 +265,8 @@ void TestRegistryStore::paths_data()
     QTest::newRow("empty name inside") << "A\\\\B" << ERROR_INVALID_PARAMETER;
     QTest::newRow("backslash alone") << "\\" << ERROR_INVALID_PARAMETER;
     QTest::newRow("line break in a name") << "A\nB" << ERROR_INVALID_PARAMETER;
-    QTest::newRow("name of 256 characters") << QString(256, QLatin1Char('n'))
-                                            << ERROR_INVALID_PARAMETER;
+    QTest::newRow("name of 256 characters")
+        << QString(256, QLatin1Char('n')) << ERROR_INVALID_PARAMETER;
     QTest::newRow("name of 255 characters") << QString(255, QLatin1Char('n')) << ERROR_SUCCESS;
     QTest::newRow("brackets in a name") << "A]\\[B]" << ERROR_SUCCESS;
 }
@@ -379,14 +381,20 @@ void TestRegistryStore::fileFormRoundTrip_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
-    QTest::newRow("quotes and backslashes") << "say \"hi\"\\" << "\\\\server\\\"share\"\\";
-    QTest::newRow("line breaks") << "v" << "one\r\ntwo\n";
+    QTest::newRow("quotes and backslashes") << "say \"hi\"\\"
+                                            << "\\\\server\\\"share\"\\";
+    QTest::newRow("line breaks") << "v"
+                                 << "one\r\ntwo\n";
     QTest::newRow("zero inside") << "v" << QStringLiteral("a") + QChar(0) + QStringLiteral("b");
-    QTest::newRow("accents and symbols") << "Grüße" << "€ ÆØÅ 日本";
+    QTest::newRow("accents and symbols") << "Grüße"
+                                         << "€ ÆØÅ 日本";
     QTest::newRow("long text in hex lines") << "v" << QString(60, QLatin1Char('\n'));
-    QTest::newRow("spaces at the ends") << " padded " << "  text  ";
-    QTest::newRow("equals and semicolon") << "a=b;c" << "=;[x]";
-    QTest::newRow("empty text") << "empty" << "";
+    QTest::newRow("spaces at the ends") << " padded "
+                                        << "  text  ";
+    QTest::newRow("equals and semicolon") << "a=b;c"
+                                          << "=;[x]";
+    QTest::newRow("empty text") << "empty"
+                                << "";
 }
 
 void TestRegistryStore::fileFormRoundTrip()
@@ -410,14 +418,14 @@ void TestRegistryStore::handWrittenFile()
     ScriptedPrompts prompts;
     // UTF-16 with its byte order mark, as regedit exports, with the other
     // value types and a continued hex line.
-    const QString text = QStringLiteral(
-        "Windows Registry Editor Version 5.00\r\n\r\n"
-        "; a comment\r\n"
-        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
-        "\"Count\"=dword:0000002a\r\n"
-        "\"Blob\"=hex:01,02,\\\r\n  03\r\n"
-        "\"Path\"=hex(2):25,00,41,00,25,00,00,00\r\n"
-        "@=\"tool.exe\"\r\n");
+    const QString text =
+        QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
+                       "; a comment\r\n"
+                       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
+                       "\"Count\"=dword:0000002a\r\n"
+                       "\"Blob\"=hex:01,02,\\\r\n  03\r\n"
+                       "\"Path\"=hex(2):25,00,41,00,25,00,00,00\r\n"
+                       "@=\"tool.exe\"\r\n");
     QByteArray raw("\xFF\xFE");
     for (const QChar c : text) {
         raw.append(char(c.unicode() & 0xFF));
@@ -492,17 +500,17 @@ void TestRegistryStore::damagedFileKeptAside_data()
     QTest::newRow("no header") << QByteArray("[HKEY_CURRENT_USER\\A]\n\"v\"=\"1\"\n");
     QTest::newRow("value outside a key")
         << QByteArray("Windows Registry Editor Version 5.00\n\"v\"=\"1\"\n");
-    QTest::newRow("another root")
-        << QByteArray("Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\A]\n");
+    QTest::newRow("another root") << QByteArray(
+        "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\A]\n");
     QTest::newRow("unfinished text")
         << QByteArray("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"1\n");
-    QTest::newRow("unknown escape")
-        << QByteArray("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"\\n\"\n");
+    QTest::newRow("unknown escape") << QByteArray(
+        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"\\n\"\n");
     QTest::newRow("bad hex") << QByteArray(
         "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"v\"=hex:1g\n");
     QTest::newRow("not UTF-8") << QByteArray("Windows Registry Editor Version 5.00\n\xff\xfe\xfd");
-    QTest::newRow("key deletion")
-        << QByteArray("Windows Registry Editor Version 5.00\n[-HKEY_CURRENT_USER\\A]\n");
+    QTest::newRow("key deletion") << QByteArray(
+        "Windows Registry Editor Version 5.00\n[-HKEY_CURRENT_USER\\A]\n");
 }
 
 void TestRegistryStore::damagedFileKeptAside()
