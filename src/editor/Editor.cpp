@@ -1,8 +1,10 @@
 #include "editor/Editor.h"
 
+#include "app/Calendar.h"
 #include "app/EventTypes.h"
 #include "app/ImageList.h"
 #include "editing/frmSQL.h"
+#include "editing/frmSingle.h"
 #include "editor/EventTableModel.h"
 #include "editor/FilterText.h"
 #include "editor/GridDelegate.h"
@@ -14,6 +16,7 @@
 #include "platform/Twips.h"
 #include "store/SharedDb.h"
 
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -33,6 +36,32 @@ constexpr double kTypeListWidth = 1800;
 void showError(const QString &description)
 {
     appPrompts().MsgBox(description, MsgButtons::OkOnly, MsgIcon::Critical);
+}
+
+// A step of a handler that skips what fails and goes on.
+void ignoring(const std::function<void()> &work)
+{
+    try {
+        work();
+    } catch (...) {
+    }
+}
+
+// A step of a handler that shows what fails and goes on.
+void reporting(const std::function<void()> &work)
+{
+    try {
+        work();
+    } catch (const AppError &e) {
+        showError(e.description());
+    } catch (const std::exception &e) {
+        showError(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+QDate dayOf(const QVariant &date)
+{
+    return date.typeId() == QMetaType::QDateTime ? date.toDateTime().date() : date.toDate();
 }
 
 } // namespace
@@ -70,7 +99,6 @@ void Editor::buildMenus()
     mnuFiles = menuBar->addMenu(QStringLiteral("File"));
     mnuFile[0] = mnuFiles->addAction(QStringLiteral("New Event"));
     mnuFile[1] = mnuFiles->addAction(QStringLiteral("Exit"));
-    mnuFile[0]->setEnabled(false); // the single event dialog is not there yet
     mnuTool = menuBar->addMenu(QStringLiteral("Tools"));
     mnuTools[0] = mnuTool->addAction(QStringLiteral("Export Outlook File (Office 97)"));
     mnuTools[1] = mnuTool->addAction(QStringLiteral("Export Outlook File (Office 2000, XP)"));
@@ -195,6 +223,17 @@ void Editor::guarded(const std::function<void()> &command)
 void Editor::mnuFile_Click(int index)
 {
     switch (index) {
+    case 0:
+        guarded([this] {
+            {
+                frmSingle single(this);
+                single.oriDates = QDate::currentDate();
+                single.oriDescription = QString();
+                showModal(single);
+            }
+            refresh_Data();
+        });
+        break;
     case 1:
         close();
         break;
@@ -276,17 +315,61 @@ void Editor::DataGrid1_Click()
 
 void Editor::DataGrid1_DblClick()
 {
+    const QModelIndex current = DataGrid1->currentIndex();
+    if (!current.isValid())
+        return;
+    const int row = current.row();
+    const int remembered = current.column();
+    DataGrid1->setCurrentIndex(m_model->index(row, EventTableModel::DatesColumn));
+    const QVariant day = parseGridDate(m_model->cellText(row, EventTableModel::DatesColumn));
+    if (!day.isValid())
+        return; // the add-new row, or no date: nothing to open
+    frmSingle single(this);
+    single.oriDates = day;
+    DataGrid1->setCurrentIndex(m_model->index(row, EventTableModel::DescriptionColumn));
+    single.oriDescription = m_model->cellText(row, EventTableModel::DescriptionColumn);
+    if (remembered >= 0)
+        DataGrid1->setCurrentIndex(m_model->index(row, remembered));
+    ignoring([&] { showModal(single); });
+    ignoring([this] { refresh_Data(); });
 }
 
 void Editor::DataGrid1_ButtonClick(short ColIndex)
 {
-    if (ColIndex == 1) {
-        try {
-            showTypeList();
-        } catch (const AppError &e) {
-            showError(e.description());
+    if (ColIndex == 0)
+        pickDate();
+    else if (ColIndex == 1)
+        reporting([this] { showTypeList(); });
+}
+
+void Editor::pickDate()
+{
+    const int row = currentRow();
+    if (row < 0)
+        return;
+    const bool addNew = m_model->isAddNewRow(row);
+    QDate start = QDate::currentDate();
+    QVariant cellDate;
+    reporting([&] {
+        if (!addNew) {
+            cellDate = parseGridDate(m_model->cellText(row, EventTableModel::DatesColumn));
+            if (cellDate.isValid())
+                start = dayOf(cellDate);
         }
-    }
+    });
+    Calendar picker(this);
+    reporting([&] {
+        picker.Calendar1->setSelectedDate(start);
+        picker.DateVal = picker.Calendar1->selectedDate();
+    });
+    reporting([&] { showModal(picker); });
+    reporting([&] {
+        // An existing date the picker left alone stays as it is, time and all.
+        const bool unchanged = !addNew && cellDate.isValid() &&
+                               cellDate.toDateTime() == QDateTime(picker.DateVal, QTime(0, 0));
+        if (!unchanged)
+            m_model->setData(m_model->index(row, EventTableModel::DatesColumn), picker.DateVal);
+    });
 }
 
 void Editor::showTypeList()

@@ -83,6 +83,7 @@ private:
     // Runs a menu command; a failure is shown and the window carries on.
     void guarded(const std::function<void()> &command);
     void showTypeList();
+    void pickDate();
     int currentRow() const;
 
     QString currentFilter;
