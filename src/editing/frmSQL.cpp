@@ -21,16 +21,16 @@ int SelectedModeOf(bool updateSelected, bool deleteSelected)
 }
 
 QString BuildSqlText(int mode, const QString &updateCaption, const QString &deleteCaption,
-                     const QString &setColumn, const QString &setValue,
-                     const QString &whereColumn, const QString &whereValue)
+                     const QString &setColumn, const QString &setValue, const QString &whereColumn,
+                     const QString &whereValue)
 {
     QString condition;
     if (!whereValue.isEmpty())
         condition = QStringLiteral(" WHERE ") + whereColumn + QStringLiteral(" = ") + whereValue;
     switch (mode) {
     case 0:
-        return updateCaption + QStringLiteral(" Calendar SET ") + setColumn + QStringLiteral(" = ") +
-               setValue + condition;
+        return updateCaption + QStringLiteral(" Calendar SET ") + setColumn +
+               QStringLiteral(" = ") + setValue + condition;
     case 1:
         return deleteCaption + QStringLiteral(" FROM Calendar ") + condition;
     default:
@@ -129,8 +129,8 @@ void frmSQL::BuildSQL()
 {
     txt[2]->clear();
     txt[2]->setText(BuildSqlText(SelectedMode(), optStart[0]->text(), optStart[1]->text(),
-                                 Combo[0]->currentText(), txt[0]->text(),
-                                 Combo[1]->currentText(), txt[1]->text()));
+                                 Combo[0]->currentText(), txt[0]->text(), Combo[1]->currentText(),
+                                 txt[1]->text()));
 }
 
 void frmSQL::txt_Change(int index)
@@ -158,10 +158,9 @@ void frmSQL::RunSQL()
         dbConnection.BeginTrans();
         m_transactionOpen = true;
         dbConnection.Execute(text);
-        const MsgResult answer =
-            appPrompts().MsgBox(QStringLiteral("SQL successful, OK to commit?"),
-                                MsgButtons::OkCancel, MsgIcon::Question,
-                                QStringLiteral("Commit Transaction?"));
+        const MsgResult answer = appPrompts().MsgBox(
+            QStringLiteral("SQL successful, OK to commit?"), MsgButtons::OkCancel,
+            MsgIcon::Question, QStringLiteral("Commit Transaction?"));
         if (answer == MsgResult::Ok)
             dbConnection.CommitTrans();
         else

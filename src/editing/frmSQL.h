@@ -24,8 +24,8 @@ int SelectedModeOf(bool updateSelected, bool deleteSelected);
 // option captions and the four inputs exactly as typed; "" for mode -1. The
 // condition is there only when whereValue is not empty.
 QString BuildSqlText(int mode, const QString &updateCaption, const QString &deleteCaption,
-                     const QString &setColumn, const QString &setValue,
-                     const QString &whereColumn, const QString &whereValue);
+                     const QString &setColumn, const QString &setValue, const QString &whereColumn,
+                     const QString &whereValue);
 
 class frmSQL final : public QDialog, public LoadsOnShow
 {

@@ -7,8 +7,8 @@
 #include "editing/frmSingle.h"
 #include "editor/EventTableModel.h"
 #include "editor/FilterText.h"
-#include "editor/GridDelegate.h"
 #include "editor/GridDates.h"
+#include "editor/GridDelegate.h"
 #include "editor/frmFilter.h"
 #include "platform/AppError.h"
 #include "platform/Modal.h"
@@ -66,8 +66,7 @@ QDate dayOf(const QVariant &date)
 
 } // namespace
 
-QPointF typeListPlacement(double column1Left, double rowTop, double listHeight,
-                          double outerHeight)
+QPointF typeListPlacement(double column1Left, double rowTop, double listHeight, double outerHeight)
 {
     const double x = column1Left + 50;
     double y = rowTop + 240;
@@ -189,7 +188,8 @@ void Editor::Form_Load()
     }
     const int rows = int(typeKeys().size());
     const int rowHeight = std::max(ListView1->sizeHintForRow(0), 16);
-    ListView1->resize(twipsToPixels(kTypeListWidth), rows * rowHeight + 2 * ListView1->frameWidth());
+    ListView1->resize(twipsToPixels(kTypeListWidth),
+                      rows * rowHeight + 2 * ListView1->frameWidth());
 }
 
 void Editor::Form_Resize()
@@ -380,10 +380,11 @@ void Editor::showTypeList()
     QWidget *viewport = DataGrid1->viewport();
     const int column1Left =
         viewport->mapTo(m_client, QPoint(DataGrid1->columnViewportPosition(1), 0)).x();
-    const int rowTop = viewport->mapTo(m_client, QPoint(0, DataGrid1->rowViewportPosition(row))).y();
-    const QPointF at =
-        typeListPlacement(pixelsToTwips(column1Left), pixelsToTwips(rowTop),
-                          pixelsToTwips(ListView1->height()), pixelsToTwips(frameGeometry().height()));
+    const int rowTop =
+        viewport->mapTo(m_client, QPoint(0, DataGrid1->rowViewportPosition(row))).y();
+    const QPointF at = typeListPlacement(pixelsToTwips(column1Left), pixelsToTwips(rowTop),
+                                         pixelsToTwips(ListView1->height()),
+                                         pixelsToTwips(frameGeometry().height()));
     ListView1->move(twipsToPixels(at.x()), twipsToPixels(at.y()));
     ListView1->show();
     ListView1->raise();
@@ -418,12 +419,11 @@ void Editor::DeleteSelectedRows()
     if (rows.isEmpty())
         return;
     const QString question =
-        rows.size() == 1
-            ? QStringLiteral("Delete the event \"") +
-                  m_model->cellText(rows.first(), EventTableModel::DescriptionColumn) +
-                  QStringLiteral("\"?")
-            : QStringLiteral("Delete these ") + QString::number(rows.size()) +
-                  QStringLiteral(" events?");
+        rows.size() == 1 ? QStringLiteral("Delete the event \"") +
+                               m_model->cellText(rows.first(), EventTableModel::DescriptionColumn) +
+                               QStringLiteral("\"?")
+                         : QStringLiteral("Delete these ") + QString::number(rows.size()) +
+                               QStringLiteral(" events?");
     if (appPrompts().MsgBox(question, MsgButtons::OkCancel, MsgIcon::Question) != MsgResult::Ok)
         return;
     try {

@@ -22,8 +22,7 @@ class QTableView;
 // column 1's left edge and just below the current row's top, or, when that
 // would reach past the window's outer height, at
 // |outerHeight - listHeight - 900| so that it opens above the bottom edge.
-QPointF typeListPlacement(double column1Left, double rowTop, double listHeight,
-                          double outerHeight);
+QPointF typeListPlacement(double column1Left, double rowTop, double listHeight, double outerHeight);
 
 class Editor final : public QDialog
 {

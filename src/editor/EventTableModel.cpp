@@ -69,7 +69,10 @@ int EventTableModel::columnCount(const QModelIndex &parent) const
 
 QString EventTableModel::cellText(int row, int column) const
 {
-    if (row < 0 || row >= m_records || column < 0 || column > 3 || fieldIndexOf(column) < 0)
+    // The record set may have been changed behind the model's back; never
+    // read past its rows.
+    if (row < 0 || row >= m_records || row >= m_rs.RecordCount() || column < 0 || column > 3 ||
+        fieldIndexOf(column) < 0)
         return {};
     const QVariant value = m_rs.valueAt(row, fieldIndexOf(column));
     if (column == DatesColumn)
@@ -132,7 +135,7 @@ bool EventTableModel::setData(const QModelIndex &index, const QVariant &value, i
     const int row = index.row();
     const int column = index.column();
     const int f = fieldIndexOf(column);
-    if (f < 0 || row > m_records)
+    if (f < 0 || row > m_records || (row < m_records && row >= m_rs.RecordCount()))
         return false;
     const bool addNew = isAddNewRow(row);
     // Nothing typed on the add-new row creates no record.
@@ -181,7 +184,7 @@ void EventTableModel::deleteRows(QList<int> rows)
     std::sort(rows.begin(), rows.end(), std::greater<int>());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     for (int row : std::as_const(rows)) {
-        if (row < 0 || row >= m_records)
+        if (row < 0 || row >= m_records || row >= m_rs.RecordCount())
             continue;
         m_rs.deleteAt(row);
         beginRemoveRows({}, row, row);

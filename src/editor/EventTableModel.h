@@ -15,7 +15,13 @@ class EventTableModel final : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column { DatesColumn = 0, TypeColumn = 1, DescriptionColumn = 2, DetailsColumn = 3 };
+    enum Column
+    {
+        DatesColumn = 0,
+        TypeColumn = 1,
+        DescriptionColumn = 2,
+        DetailsColumn = 3
+    };
 
     explicit EventTableModel(RecordSet &records, QObject *parent = nullptr);
 
@@ -41,7 +47,8 @@ public:
     // The text a cell shows.
     QString cellText(int row, int column) const;
 
-    // Runs change (a Requery, a new Filter) as a reset of the whole model;
+    // Runs change (a Requery, a new Filter) as a reset of the whole model.
+    // Whatever changes the record set's rows must run through here;
     // what change throws is passed on after the model is consistent again.
     void rebind(const std::function<void()> &change);
     // Deletes the records of the given rows (the add-new row is ignored).

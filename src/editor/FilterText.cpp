@@ -6,7 +6,8 @@ QString BuildFilterText(const QString &filtertype, const QString &filterdescr, b
 {
     QString filter;
     if (!filterdescr.isEmpty())
-        filter = QStringLiteral("Description like '*") + QuoteSql(filterdescr) + QStringLiteral("*'");
+        filter =
+            QStringLiteral("Description like '*") + QuoteSql(filterdescr) + QStringLiteral("*'");
     if (!filtertype.isEmpty()) {
         if (!filter.isEmpty())
             filter += QStringLiteral(" and ");

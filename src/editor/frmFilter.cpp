@@ -13,7 +13,8 @@ frmFilter::frmFilter(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Filter"));
 
     Label3 = new QLabel(
-        QStringLiteral("Select an Event Type and/or any part of the description to filter by:"), this);
+        QStringLiteral("Select an Event Type and/or any part of the description to filter by:"),
+        this);
     Label3->setWordWrap(true);
     Label1 = new QLabel(QStringLiteral("Event Type"), this);
     Combo1 = new QComboBox(this);

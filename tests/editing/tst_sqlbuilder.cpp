@@ -99,9 +99,9 @@ void TestSqlBuilder::init()
     const QString path = m_env->path(QStringLiteral("Almarik.MDB"));
     CreateDatabase(path);
     dbConnection.Open(Connection::connectionStringFor(path));
-    for (const char *values : {"#01/05/2024#,'doctor','Dentist','',False",
-                               "#03/10/1990#,'birthday','Ann','',False",
-                               "#12/25/2000#,'holiday','Christmas',Null,False"})
+    for (const char *values :
+         {"#01/05/2024#,'doctor','Dentist','',False", "#03/10/1990#,'birthday','Ann','',False",
+          "#12/25/2000#,'holiday','Christmas',Null,False"})
         dbConnection.Execute(
             QStringLiteral("INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) "
                            "VALUES (") +
@@ -127,26 +127,55 @@ void TestSqlBuilder::statementText_data()
     QTest::addColumn<QString>("whereValue");
     QTest::addColumn<QString>("expected");
     QTest::newRow("delete with condition, two blanks before WHERE")
-        << 1 << "" << "" << "Description" << "'Dentist'"
+        << 1 << ""
+        << ""
+        << "Description"
+        << "'Dentist'"
         << "Delete FROM Calendar  WHERE Description = 'Dentist'";
     QTest::newRow("update with condition")
-        << 0 << "ShowOnce" << "True" << "Description" << "'Dentist'"
+        << 0 << "ShowOnce"
+        << "True"
+        << "Description"
+        << "'Dentist'"
         << "Update Calendar SET ShowOnce = True WHERE Description = 'Dentist'";
-    QTest::newRow("update without condition")
-        << 0 << "icon" << "'holiday'" << "" << "" << "Update Calendar SET icon = 'holiday'";
+    QTest::newRow("update without condition") << 0 << "icon"
+                                              << "'holiday'"
+                                              << ""
+                                              << ""
+                                              << "Update Calendar SET icon = 'holiday'";
     QTest::newRow("empty value drops WHERE though a column is chosen")
-        << 0 << "Dates" << "#01/05/2024#" << "Description" << ""
+        << 0 << "Dates"
+        << "#01/05/2024#"
+        << "Description"
+        << ""
         << "Update Calendar SET Dates = #01/05/2024#";
-    QTest::newRow("delete without condition keeps its trailing blank")
-        << 1 << "Dates" << "x" << "Description" << "" << "Delete FROM Calendar ";
+    QTest::newRow("delete without condition keeps its trailing blank") << 1 << "Dates"
+                                                                       << "x"
+                                                                       << "Description"
+                                                                       << ""
+                                                                       << "Delete FROM Calendar ";
     QTest::newRow("value without column leaves nothing between WHERE and =")
-        << 1 << "" << "" << "" << "5" << "Delete FROM Calendar  WHERE  = 5";
-    QTest::newRow("empty update pieces")
-        << 0 << "" << "" << "" << "" << "Update Calendar SET  = ";
+        << 1 << ""
+        << ""
+        << ""
+        << "5"
+        << "Delete FROM Calendar  WHERE  = 5";
+    QTest::newRow("empty update pieces") << 0 << ""
+                                         << ""
+                                         << ""
+                                         << ""
+                                         << "Update Calendar SET  = ";
     QTest::newRow("values copied as typed, no quoting")
-        << 0 << "Description" << "O'Brien" << "icon" << "x'y"
+        << 0 << "Description"
+        << "O'Brien"
+        << "icon"
+        << "x'y"
         << "Update Calendar SET Description = O'Brien WHERE icon = x'y";
-    QTest::newRow("no mode selected") << -1 << "icon" << "1" << "icon" << "2" << "";
+    QTest::newRow("no mode selected") << -1 << "icon"
+                                      << "1"
+                                      << "icon"
+                                      << "2"
+                                      << "";
 }
 
 void TestSqlBuilder::statementText()
@@ -282,7 +311,8 @@ void TestSqlBuilder::commitAndRollback_data()
     const QStringList unchanged = {QStringLiteral("Ann:F"), QStringLiteral("Christmas:F"),
                                    QStringLiteral("Dentist:F")};
     QTest::newRow("OK commits") << QVariant::fromValue(MsgResult::Ok)
-                                << QStringList{QStringLiteral("Ann:F"), QStringLiteral("Christmas:F"),
+                                << QStringList{QStringLiteral("Ann:F"),
+                                               QStringLiteral("Christmas:F"),
                                                QStringLiteral("Dentist:T")};
     QTest::newRow("Cancel rolls back") << QVariant::fromValue(MsgResult::Cancel) << unchanged;
     QTest::newRow("box closed rolls back") << QVariant() << unchanged;
@@ -318,7 +348,8 @@ void TestSqlBuilder::jetSyntaxRuns()
     dlg.optStart[1]->click();
     dlg.Combo[1]->setEditText(QStringLiteral("Dates"));
     dlg.txt[1]->setText(QStringLiteral("#01/05/2024#"));
-    QCOMPARE(dlg.txt[2]->text(), QStringLiteral("Delete FROM Calendar  WHERE Dates = #01/05/2024#"));
+    QCOMPARE(dlg.txt[2]->text(),
+             QStringLiteral("Delete FROM Calendar  WHERE Dates = #01/05/2024#"));
     m_prompts->answer(QVariant::fromValue(MsgResult::Ok));
     dlg.RunSQL();
     QCOMPARE(events(), (QStringList{QStringLiteral("Ann:F"), QStringLiteral("Christmas:F")}));
@@ -344,9 +375,9 @@ void TestSqlBuilder::handEditedTextRuns()
 void TestSqlBuilder::badStatementChangesNothing()
 {
     const QStringList before = events();
-    for (const char *text : {"Update Calendar SET Nonsense = 1",
-                             "Delete FROM Calendar  WHERE Description = ",
-                             "Update Calendar SET ShowOnce = True; Delete FROM Calendar"}) {
+    for (const char *text :
+         {"Update Calendar SET Nonsense = 1", "Delete FROM Calendar  WHERE Description = ",
+          "Update Calendar SET ShowOnce = True; Delete FROM Calendar"}) {
         frmSQL dlg;
         dlg.txt[2]->setText(QLatin1String(text));
         dlg.cmd_Click(1);

@@ -57,8 +57,7 @@ struct EditorFixture
     {
         RecordSet rs;
         rs.Open(QStringLiteral("SELECT * FROM Calendar WHERE Description = '") +
-                    QuoteSql(description) +
-                    QLatin1Char('\''),
+                    QuoteSql(description) + QLatin1Char('\''),
                 dbConnection);
         if (rs.isEOF())
             return QStringLiteral("<no such event>");

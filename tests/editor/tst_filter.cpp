@@ -24,11 +24,11 @@ namespace {
 // What the user does in the filter dialog.
 struct Answer
 {
-    int typeIndex = -1;  // the item picked from Combo1's list, -1 for none
-    QString typedType;   // text typed over Combo1 afterwards ("" leaves it)
+    int typeIndex = -1; // the item picked from Combo1's list, -1 for none
+    QString typedType;  // text typed over Combo1 afterwards ("" leaves it)
     QString descr;
     bool once = false;
-    int button = 0;      // 0 Apply, 1 Cancel, -1 the close box
+    int button = 0; // 0 Apply, 1 Cancel, -1 the close box
 };
 
 void answerFilterDialog(const Answer &a, int *shown = nullptr)
@@ -108,8 +108,9 @@ void TestFilter::dialogTexts()
 {
     frmFilter dlg;
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Filter"));
-    QCOMPARE(dlg.Label3->text(),
-             QStringLiteral("Select an Event Type and/or any part of the description to filter by:"));
+    QCOMPARE(
+        dlg.Label3->text(),
+        QStringLiteral("Select an Event Type and/or any part of the description to filter by:"));
     QCOMPARE(dlg.Label1->text(), QStringLiteral("Event Type"));
     QCOMPARE(dlg.Label2->text(), QStringLiteral("Description"));
     QCOMPARE(dlg.Check1->text(), QStringLiteral("Only Show Once events"));
@@ -123,18 +124,22 @@ void TestFilter::dialogAnswers_data()
     QTest::addColumn<QString>("type");
     QTest::addColumn<QString>("descr");
     QTest::addColumn<bool>("once");
-    QTest::newRow("apply all three") << Answer{2, {}, QStringLiteral("x'y"), true, 0}
-                                     << "car_race" << "x'y" << true;
-    QTest::newRow("apply with nothing chosen") << Answer{} << "" << "" << false;
+    QTest::newRow("apply all three") << Answer{2, {}, QStringLiteral("x'y"), true, 0} << "car_race"
+                                     << "x'y" << true;
+    QTest::newRow("apply with nothing chosen") << Answer{} << ""
+                                               << "" << false;
     QTest::newRow("typed type is not taken")
-        << Answer{-1, QStringLiteral("holiday"), QStringLiteral("d"), false, 0} << "" << "d"
-        << false;
+        << Answer{-1, QStringLiteral("holiday"), QStringLiteral("d"), false, 0} << ""
+        << "d" << false;
     QTest::newRow("picked then typed over is not taken")
-        << Answer{0, QStringLiteral("birth"), {}, true, 0} << "" << "" << true;
+        << Answer{0, QStringLiteral("birth"), {}, true, 0} << ""
+        << "" << true;
     QTest::newRow("cancel forgets everything")
-        << Answer{1, {}, QStringLiteral("Ann"), true, 1} << "" << "" << false;
+        << Answer{1, {}, QStringLiteral("Ann"), true, 1} << ""
+        << "" << false;
     QTest::newRow("close box counts as cancel")
-        << Answer{1, {}, QStringLiteral("Ann"), true, -1} << "" << "" << false;
+        << Answer{1, {}, QStringLiteral("Ann"), true, -1} << ""
+        << "" << false;
 }
 
 void TestFilter::dialogAnswers()
@@ -197,14 +202,14 @@ void TestFilter::applyFilter_data()
                                << QStringList{"Christmas"};
     QTest::newRow("show once alone") << Answer{-1, {}, {}, true, 0} << "ShowOnce = True"
                                      << QStringList{"Dentist", "O'Brien party"};
-    QTest::newRow("typed type ignored") << Answer{-1, QStringLiteral("doctor"), {}, true, 0}
-                                        << "ShowOnce = True"
-                                        << QStringList{"Dentist", "O'Brien party"};
+    QTest::newRow("typed type ignored")
+        << Answer{-1, QStringLiteral("doctor"), {}, true, 0} << "ShowOnce = True"
+        << QStringList{"Dentist", "O'Brien party"};
     QTest::newRow("wild cards typed act as wild cards")
         << Answer{-1, {}, QStringLiteral("C*s"), false, 0} << "Description like '*C*s*'"
         << QStringList{"Christmas"};
-    QTest::newRow("nothing matches") << Answer{3, {}, {}, false, 0} << "icon = 'bike_race'"
-                                     << QStringList{};
+    QTest::newRow("nothing matches")
+        << Answer{3, {}, {}, false, 0} << "icon = 'bike_race'" << QStringList{};
 }
 
 void TestFilter::applyFilter()

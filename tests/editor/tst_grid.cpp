@@ -117,9 +117,10 @@ void TestGrid::windowAndMenus()
         bar << a->text();
     QCOMPARE(bar, (QStringList{"File", "Tools", "Filter", "Advanced", "&Refresh"}));
     QCOMPARE(menuTexts(editor.mnuFiles), (QStringList{"New Event", "Exit"}));
-    QCOMPARE(menuTexts(editor.mnuTool),
-             (QStringList{"Export Outlook File (Office 97)", "Export Outlook File (Office 2000, XP)",
-                          "-", "Export Almarik Share File", "Import Almarik Share File"}));
+    QCOMPARE(
+        menuTexts(editor.mnuTool),
+        (QStringList{"Export Outlook File (Office 97)", "Export Outlook File (Office 2000, XP)",
+                     "-", "Export Almarik Share File", "Import Almarik Share File"}));
     for (int i : {0, 1, 3, 4})
         QVERIFY(!editor.mnuTools[i]->isEnabled());
     QCOMPARE(menuTexts(editor.mnuEdits), (QStringList{"Apply Filter", "Remove Filter"}));
@@ -165,20 +166,25 @@ void TestGrid::cellEdits_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QVariant>("stored");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("description") << 2 << "Ann B." << "Description" << QVariant("Ann B.")
-                                 << "Ann B.";
-    QTest::newRow("details keep line breaks") << 3 << "two\nlines" << "Details"
-                                              << QVariant("two\nlines") << "two\nlines";
-    QTest::newRow("details emptied") << 3 << "" << "Details" << QVariant() << "";
-    QTest::newRow("date in the grid's form") << 0 << "12/31/1999" << "Dates"
-                                             << QVariant(QDate(1999, 12, 31)) << "12/31/1999";
-    QTest::newRow("date with two-digit year") << 0 << "2/29/24" << "Dates"
-                                              << QVariant(QDate(2024, 2, 29)) << "2/29/2024";
-    QTest::newRow("date as the month list writes it") << 0 << "01-03-2025" << "Dates"
-                                                      << QVariant(QDate(2025, 3, 1)) << "3/1/2025";
-    QTest::newRow("date and time") << 0 << "7/4/2026 18:30:00" << "Dates"
-                                   << QVariant(QDateTime(QDate(2026, 7, 4), QTime(18, 30)))
-                                   << "7/4/2026 18:30:00";
+    QTest::newRow("description") << 2 << "Ann B."
+                                 << "Description" << QVariant("Ann B.") << "Ann B.";
+    QTest::newRow("details keep line breaks")
+        << 3 << "two\nlines"
+        << "Details" << QVariant("two\nlines") << "two\nlines";
+    QTest::newRow("details emptied") << 3 << ""
+                                     << "Details" << QVariant() << "";
+    QTest::newRow("date in the grid's form")
+        << 0 << "12/31/1999"
+        << "Dates" << QVariant(QDate(1999, 12, 31)) << "12/31/1999";
+    QTest::newRow("date with two-digit year")
+        << 0 << "2/29/24"
+        << "Dates" << QVariant(QDate(2024, 2, 29)) << "2/29/2024";
+    QTest::newRow("date as the month list writes it")
+        << 0 << "01-03-2025"
+        << "Dates" << QVariant(QDate(2025, 3, 1)) << "3/1/2025";
+    QTest::newRow("date and time")
+        << 0 << "7/4/2026 18:30:00"
+        << "Dates" << QVariant(QDateTime(QDate(2026, 7, 4), QTime(18, 30))) << "7/4/2026 18:30:00";
 }
 
 void TestGrid::cellEdits()
@@ -337,10 +343,13 @@ void TestGrid::typeListPicks_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QVariant>("stored");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("memorial") << "Ann" << "memorial" << QVariant("memorial") << "memorial";
-    QTest::newRow("unknown empties the type") << "Ann" << "unknown" << QVariant() << "";
+    QTest::newRow("memorial") << "Ann"
+                              << "memorial" << QVariant("memorial") << "memorial";
+    QTest::newRow("unknown empties the type") << "Ann"
+                                              << "unknown" << QVariant() << "";
     QTest::newRow("add-new row gets a record of that type")
-        << "" << "holiday" << QVariant("holiday") << "holiday";
+        << ""
+        << "holiday" << QVariant("holiday") << "holiday";
 }
 
 void TestGrid::typeListPicks()
@@ -444,8 +453,7 @@ void TestGrid::typeListPlacementRule_data()
     QTest::addColumn<QPointF>("at");
     QTest::newRow("room below") << 1000.0 << 500.0 << 2000.0 << 6000.0 << QPointF(1050, 740);
     QTest::newRow("just fits") << 1000.0 << 3760.0 << 2000.0 << 6000.0 << QPointF(1050, 4000);
-    QTest::newRow("near the bottom") << 1000.0 << 4500.0 << 2000.0 << 6000.0
-                                     << QPointF(1050, 3100);
+    QTest::newRow("near the bottom") << 1000.0 << 4500.0 << 2000.0 << 6000.0 << QPointF(1050, 3100);
     QTest::newRow("window shorter than list and margin")
         << 0.0 << 300.0 << 2000.0 << 2500.0 << QPointF(50, 400);
 }
@@ -475,12 +483,14 @@ void TestGrid::typeListNearTheBottom()
     int row = grid->rowAt(grid->viewport()->height() - 1) - 1;
     QVERIFY(row > 3);
     grid->setCurrentIndex(editor.model()->index(row, 1));
-    const int rowTop = grid->viewport()->mapTo(editor.ListView1->parentWidget(),
-                                               QPoint(0, grid->rowViewportPosition(row)))
-                           .y();
-    const int column1 = grid->viewport()->mapTo(editor.ListView1->parentWidget(),
-                                                QPoint(grid->columnViewportPosition(1), 0))
-                            .x();
+    const int rowTop =
+        grid->viewport()
+            ->mapTo(editor.ListView1->parentWidget(), QPoint(0, grid->rowViewportPosition(row)))
+            .y();
+    const int column1 =
+        grid->viewport()
+            ->mapTo(editor.ListView1->parentWidget(), QPoint(grid->columnViewportPosition(1), 0))
+            .x();
     const double outer = pixelsToTwips(editor.frameGeometry().height());
     const double list = pixelsToTwips(editor.ListView1->height());
     QVERIFY(outer < pixelsToTwips(rowTop) + 240 + list); // the rule applies
@@ -493,17 +503,18 @@ void TestGrid::typeListNearTheBottom()
     // A row near the top opens the list just below the row's top.
     grid->setCurrentIndex(editor.model()->index(0, 1));
     editor.DataGrid1_ButtonClick(1);
-    const int top0 = grid->viewport()->mapTo(editor.ListView1->parentWidget(),
-                                             QPoint(0, grid->rowViewportPosition(0)))
-                         .y();
+    const int top0 =
+        grid->viewport()
+            ->mapTo(editor.ListView1->parentWidget(), QPoint(0, grid->rowViewportPosition(0)))
+            .y();
     QCOMPARE(editor.ListView1->pos().y(), twipsToPixels(pixelsToTwips(top0) + 240));
 }
 
 void TestGrid::datePicker_data()
 {
-    QTest::addColumn<QString>("row");   // "" for the add-new row
-    QTest::addColumn<QDate>("click");   // invalid: closed without a pick
-    QTest::addColumn<QDate>("start");   // invalid: today
+    QTest::addColumn<QString>("row"); // "" for the add-new row
+    QTest::addColumn<QDate>("click"); // invalid: closed without a pick
+    QTest::addColumn<QDate>("start"); // invalid: today
     QTest::addColumn<QVariant>("stored");
     const QDate today = QDate::currentDate();
     QTest::newRow("existing date, closed: untouched")
@@ -512,8 +523,7 @@ void TestGrid::datePicker_data()
         << "Christmas" << QDate(2001, 1, 2) << QDate(2000, 12, 25) << QVariant(QDate(2001, 1, 2));
     QTest::newRow("date with a time, same day picked: time dropped")
         << "Timed" << QDate(2024, 3, 1) << QDate(2024, 3, 1) << QVariant(QDate(2024, 3, 1));
-    QTest::newRow("no date, closed: today") << "Dateless" << QDate() << QDate()
-                                            << QVariant(today);
+    QTest::newRow("no date, closed: today") << "Dateless" << QDate() << QDate() << QVariant(today);
     QTest::newRow("add-new row, closed: today") << "" << QDate() << QDate() << QVariant(today);
     QTest::newRow("add-new row, picked")
         << "" << QDate(2028, 2, 29) << QDate() << QVariant(QDate(2028, 2, 29));
@@ -593,8 +603,8 @@ void TestGrid::doubleClickOpensEvent()
         loaded = single.loadedEvent().Description;
         currentWhileOpen = editor.DataGrid1->currentIndex();
         // A change made in the dialog shows in the grid afterwards.
-        dbConnection.Execute(QStringLiteral(
-            "UPDATE Calendar SET Details = 'from the dialog' WHERE Description = 'O''Brien party'"));
+        dbConnection.Execute(QStringLiteral("UPDATE Calendar SET Details = 'from the dialog' WHERE "
+                                            "Description = 'O''Brien party'"));
         return 0;
     });
     editor.DataGrid1_DblClick();

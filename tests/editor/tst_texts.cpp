@@ -31,18 +31,25 @@ void TestEditorTexts::filterText_data()
     QTest::addColumn<bool>("once");
     QTest::addColumn<QString>("filter");
     QTest::newRow("all three, quote doubled")
-        << "birthday" << "o'b" << true
-        << "Description like '*o''b*' and icon = 'birthday' and ShowOnce = True";
-    QTest::newRow("description only") << "" << "Ann" << false << "Description like '*Ann*'";
-    QTest::newRow("two quotes") << "" << "''" << false << "Description like '*''''*'";
-    QTest::newRow("type only") << "car_race" << "" << false << "icon = 'car_race'";
-    QTest::newRow("type key not doubled") << "o'k" << "" << false << "icon = 'o'k'";
-    QTest::newRow("show once alone") << "" << "" << true << "ShowOnce = True";
-    QTest::newRow("type and show once") << "doctor" << "" << true
-                                        << "icon = 'doctor' and ShowOnce = True";
-    QTest::newRow("description and show once") << "" << "a*b?" << true
-                                                << "Description like '*a*b?*' and ShowOnce = True";
-    QTest::newRow("nothing asked for") << "" << "" << false << "";
+        << "birthday"
+        << "o'b" << true << "Description like '*o''b*' and icon = 'birthday' and ShowOnce = True";
+    QTest::newRow("description only") << ""
+                                      << "Ann" << false << "Description like '*Ann*'";
+    QTest::newRow("two quotes") << ""
+                                << "''" << false << "Description like '*''''*'";
+    QTest::newRow("type only") << "car_race"
+                               << "" << false << "icon = 'car_race'";
+    QTest::newRow("type key not doubled") << "o'k"
+                                          << "" << false << "icon = 'o'k'";
+    QTest::newRow("show once alone") << ""
+                                     << "" << true << "ShowOnce = True";
+    QTest::newRow("type and show once") << "doctor"
+                                        << "" << true << "icon = 'doctor' and ShowOnce = True";
+    QTest::newRow("description and show once")
+        << ""
+        << "a*b?" << true << "Description like '*a*b?*' and ShowOnce = True";
+    QTest::newRow("nothing asked for") << ""
+                                       << "" << false << "";
 }
 
 void TestEditorTexts::filterText()
@@ -77,10 +84,10 @@ void TestEditorTexts::dateText_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("date") << QVariant(QDate(2024, 1, 5)) << "1/5/2024";
     QTest::newRow("far past keeps its century") << QVariant(QDate(1905, 12, 31)) << "12/31/1905";
-    QTest::newRow("date and time") << QVariant(QDateTime(QDate(2024, 2, 29), QTime(13, 5, 9)))
-                                   << "2/29/2024 13:05:09";
-    QTest::newRow("midnight shows no time") << QVariant(QDateTime(QDate(2024, 2, 29), QTime(0, 0)))
-                                            << "2/29/2024";
+    QTest::newRow("date and time")
+        << QVariant(QDateTime(QDate(2024, 2, 29), QTime(13, 5, 9))) << "2/29/2024 13:05:09";
+    QTest::newRow("midnight shows no time")
+        << QVariant(QDateTime(QDate(2024, 2, 29), QTime(0, 0))) << "2/29/2024";
     QTest::newRow("null") << QVariant() << "";
     QTest::newRow("stored text that is no date") << QVariant(QStringLiteral("soon")) << "soon";
 }
@@ -104,7 +111,8 @@ void TestEditorTexts::parseDate_data()
     QTest::newRow("ISO") << "2024-02-29" << QVariant(QDate(2024, 2, 29));
     QTest::newRow("with time") << "2/29/2024 13:05:09"
                                << QVariant(QDateTime(QDate(2024, 2, 29), QTime(13, 5, 9)));
-    QTest::newRow("midnight is a plain date") << "2/29/2024 00:00:00" << QVariant(QDate(2024, 2, 29));
+    QTest::newRow("midnight is a plain date")
+        << "2/29/2024 00:00:00" << QVariant(QDate(2024, 2, 29));
     QTest::newRow("29 February of a common year") << "2/29/2023" << QVariant();
     QTest::newRow("month 13") << "13/1/2024" << QVariant();
     QTest::newRow("words") << "next Tuesday" << QVariant();
@@ -130,8 +138,8 @@ void TestEditorTexts::shownDateReadsBack()
     // Whatever the regional form, a date read back is the date shown.
     for (const QLocale &locale :
          {QLocale(QLocale::English, QLocale::UnitedStates),
-          QLocale(QLocale::English, QLocale::UnitedKingdom), QLocale(QLocale::German, QLocale::Germany),
-          QLocale(QLocale::C)}) {
+          QLocale(QLocale::English, QLocale::UnitedKingdom),
+          QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::C)}) {
         QLocale::setDefault(locale);
         for (const QDate &day : {QDate(1905, 3, 4), QDate(2024, 2, 29), QDate(2031, 12, 1)})
             QCOMPARE(parseGridDate(gridDateText(day)), QVariant(day));
