@@ -30,15 +30,17 @@ inline QString newDatabase(const TestEnv &env, Connection &db,
 inline void addEvent(Connection &db, const QDate &day, const QString &icon,
                      const QString &description, const QString &details = {}, bool once = false)
 {
-    const QString iconText =
-        icon.isEmpty() ? QStringLiteral("Null") : QLatin1Char('\'') + QuoteSql(icon) + QLatin1Char('\'');
+    const QString iconText = icon.isEmpty()
+                                 ? QStringLiteral("Null")
+                                 : QLatin1Char('\'') + QuoteSql(icon) + QLatin1Char('\'');
     const QString detailsText = details.isEmpty()
                                     ? QStringLiteral("Null")
                                     : QLatin1Char('\'') + QuoteSql(details) + QLatin1Char('\'');
-    db.Execute(QStringLiteral("INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES (") +
-               DateLiteral(day) + QStringLiteral(", ") + iconText + QStringLiteral(", '") +
-               QuoteSql(description) + QStringLiteral("', ") + detailsText + QStringLiteral(", ") +
-               (once ? QStringLiteral("True") : QStringLiteral("False")) + QLatin1Char(')'));
+    db.Execute(
+        QStringLiteral("INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES (") +
+        DateLiteral(day) + QStringLiteral(", ") + iconText + QStringLiteral(", '") +
+        QuoteSql(description) + QStringLiteral("', ") + detailsText + QStringLiteral(", ") +
+        (once ? QStringLiteral("True") : QStringLiteral("False")) + QLatin1Char(')'));
 }
 
 // Every row of sql as "value|value|..." read by a connection of SQLite's own:

@@ -53,22 +53,24 @@ QStringList sorted(QStringList list)
 }
 
 const QString kAll = QStringLiteral("SELECT * FROM Calendar ORDER BY Dates");
-const QString kCalendarRows =
-    QStringLiteral("SELECT rowid, Dates, Icon, Description, Details, ShowOnce FROM Calendar ORDER BY rowid");
+const QString kCalendarRows = QStringLiteral(
+    "SELECT rowid, Dates, Icon, Description, Details, ShowOnce FROM Calendar ORDER BY rowid");
 
 // The editor's kind of table: o'b in several spellings, non-ASCII initials.
 void addFilterEvents(Connection &db)
 {
-    addEvent(db, QDate(2026, 1, 5), QStringLiteral("birthday"), QStringLiteral("Jo'bs birthday"), {},
-             true);
+    addEvent(db, QDate(2026, 1, 5), QStringLiteral("birthday"), QStringLiteral("Jo'bs birthday"),
+             {}, true);
     addEvent(db, QDate(2026, 2, 6), QStringLiteral("birthday"), QStringLiteral("JO'B'S PARTY"), {},
              true);
     addEvent(db, QDate(2026, 3, 7), QStringLiteral("reminder"), QStringLiteral("Jo'b at work"), {},
              true);
-    addEvent(db, QDate(2026, 4, 8), QStringLiteral("birthday"), QStringLiteral("Jo'bs anniversary"));
+    addEvent(db, QDate(2026, 4, 8), QStringLiteral("birthday"),
+             QStringLiteral("Jo'bs anniversary"));
     addEvent(db, QDate(2026, 5, 9), QStringLiteral("birthday"), QStringLiteral("Bob"), {}, true);
     addEvent(db, QDate(2026, 6, 10), QStringLiteral("holiday"), QStringLiteral("Äpfel pflücken"));
-    addEvent(db, QDate(2026, 7, 11), {}, QStringLiteral("äpfel kaufen"), QStringLiteral("at the market"));
+    addEvent(db, QDate(2026, 7, 11), {}, QStringLiteral("äpfel kaufen"),
+             QStringLiteral("at the market"));
     addEvent(db, QDate(1999, 12, 24), QStringLiteral("Holiday"), QStringLiteral("50% off"));
 }
 
@@ -85,12 +87,14 @@ void TestRecordSet::requerySeesExecute()
     QCOMPARE(rs.RecordCount(), 1);
 
     addEvent(db, QDate(2026, 7, 5), QStringLiteral("reminder"), QStringLiteral("Bob"));
-    db.Execute(QStringLiteral("UPDATE Calendar SET Description = 'Anna' WHERE Description = 'Ann'"));
+    db.Execute(
+        QStringLiteral("UPDATE Calendar SET Description = 'Anna' WHERE Description = 'Ann'"));
     QCOMPARE(descriptions(rs), QStringList{QStringLiteral("Ann")}); // not yet
 
     rs.Requery();
     QCOMPARE(rs.RecordCount(), 2);
-    QCOMPARE(sorted(descriptions(rs)), (QStringList{QStringLiteral("Anna"), QStringLiteral("Bob")}));
+    QCOMPARE(sorted(descriptions(rs)),
+             (QStringList{QStringLiteral("Anna"), QStringLiteral("Bob")}));
 
     db.Execute(QStringLiteral("DELETE FROM Calendar WHERE Description = 'Bob'"));
     rs.Requery();
@@ -110,25 +114,26 @@ void TestRecordSet::filter_data()
     QTest::newRow("description part only")
         << "Description like '*o''b*'"
         << QStringList{"Jo'bs birthday", "JO'B'S PARTY", "Jo'b at work", "Jo'bs anniversary"};
-    QTest::newRow("type compared without case") << "icon = 'HOLIDAY'"
-                                                 << QStringList{"50% off", "Äpfel pflücken"};
+    QTest::newRow("type compared without case")
+        << "icon = 'HOLIDAY'" << QStringList{"50% off", "Äpfel pflücken"};
     QTest::newRow("show once") << "ShowOnce = True"
-                               << QStringList{"Jo'bs birthday", "JO'B'S PARTY", "Jo'b at work", "Bob"};
-    QTest::newRow("not show once") << "ShowOnce = False"
-                                   << QStringList{"50% off", "Jo'bs anniversary", "Äpfel pflücken",
-                                                  "äpfel kaufen"};
-    QTest::newRow("non-ASCII like ignores case") << "Description like 'ä*'"
-                                                  << QStringList{"Äpfel pflücken", "äpfel kaufen"};
-    QTest::newRow("non-ASCII equality ignores case") << "Description = 'ÄPFEL KAUFEN'"
-                                                      << QStringList{"äpfel kaufen"};
-    QTest::newRow("non-ASCII inside a pattern") << "Description like '*PFLÜCK*'"
-                                                 << QStringList{"Äpfel pflücken"};
-    QTest::newRow("question mark is one character") << "Description like 'B?b'"
-                                                     << QStringList{"Bob"};
-    QTest::newRow("percent is a wild card in a filter") << "Description like 'Jo''b%work'"
-                                                         << QStringList{"Jo'b at work"};
-    QTest::newRow("bracketed percent is literal") << "Description like '*[%]*'"
-                                                   << QStringList{"50% off"};
+                               << QStringList{"Jo'bs birthday", "JO'B'S PARTY", "Jo'b at work",
+                                              "Bob"};
+    QTest::newRow("not show once")
+        << "ShowOnce = False"
+        << QStringList{"50% off", "Jo'bs anniversary", "Äpfel pflücken", "äpfel kaufen"};
+    QTest::newRow("non-ASCII like ignores case")
+        << "Description like 'ä*'" << QStringList{"Äpfel pflücken", "äpfel kaufen"};
+    QTest::newRow("non-ASCII equality ignores case")
+        << "Description = 'ÄPFEL KAUFEN'" << QStringList{"äpfel kaufen"};
+    QTest::newRow("non-ASCII inside a pattern")
+        << "Description like '*PFLÜCK*'" << QStringList{"Äpfel pflücken"};
+    QTest::newRow("question mark is one character")
+        << "Description like 'B?b'" << QStringList{"Bob"};
+    QTest::newRow("percent is a wild card in a filter")
+        << "Description like 'Jo''b%work'" << QStringList{"Jo'b at work"};
+    QTest::newRow("bracketed percent is literal")
+        << "Description like '*[%]*'" << QStringList{"50% off"};
     QTest::newRow("null type") << "icon Is Null" << QStringList{"äpfel kaufen"};
     QTest::newRow("date literal") << "Dates = #03/07/2026#" << QStringList{"Jo'b at work"};
     QTest::newRow("date range") << "Dates >= #5/9/2026# AND Dates < #7/11/2026#"
@@ -190,8 +195,8 @@ void TestRecordSet::filterStaysOverRequery()
     addEvent(db, QDate(2026, 12, 2), QStringLiteral("doctor"), QStringLiteral("Eye doctor"));
     rs.Requery();
     QCOMPARE(rs.Filter(), QStringLiteral("ShowOnce = True"));
-    QCOMPARE(descriptions(rs), (QStringList{"Jo'bs birthday", "JO'B'S PARTY", "Jo'b at work", "Bob",
-                                            "Dentist"}));
+    QCOMPARE(descriptions(rs),
+             (QStringList{"Jo'bs birthday", "JO'B'S PARTY", "Jo'b at work", "Bob", "Dentist"}));
 }
 
 void TestRecordSet::filterRefusedKeepsRows()
@@ -203,10 +208,9 @@ void TestRecordSet::filterRefusedKeepsRows()
     RecordSet rs;
     rs.Open(kAll, db, adOpenDynamic, adLockOptimistic);
     rs.setFilter(QStringLiteral("icon = 'reminder'"));
-    for (const QString &bad : {QStringLiteral("Description like 'abc"),
-                               QStringLiteral("Dates = #13/45/2026#"),
-                               QStringLiteral("NoSuchField = 1"),
-                               QStringLiteral("icon = 'x'; DELETE FROM Calendar")}) {
+    for (const QString &bad :
+         {QStringLiteral("Description like 'abc"), QStringLiteral("Dates = #13/45/2026#"),
+          QStringLiteral("NoSuchField = 1"), QStringLiteral("icon = 'x'; DELETE FROM Calendar")}) {
         try {
             rs.setFilter(bad);
             QFAIL(qPrintable(QStringLiteral("accepted: ") + bad));
@@ -376,7 +380,8 @@ void TestRecordSet::typedValues()
 
     rs.Open(QStringLiteral("SELECT * FROM Calendar WHERE ShowOnce = False"), db);
     QCOMPARE(rs.Fields(QStringLiteral("ShowOnce")), QVariant(false));
-    QCOMPARE(rs.Fields(QStringLiteral("Dates")), QVariant(QDateTime(QDate(2026, 1, 5), QTime(13, 30))));
+    QCOMPARE(rs.Fields(QStringLiteral("Dates")),
+             QVariant(QDateTime(QDate(2026, 1, 5), QTime(13, 30))));
     rs.Close();
 
     rs.Open(QStringLiteral("SELECT * FROM RegEdit"), db);
@@ -402,7 +407,8 @@ void TestRecordSet::addNewUpdate()
     rs.Open(QStringLiteral("SELECT * FROM RegEdit"), db, adOpenDynamic, adLockOptimistic);
     rs.AddNew();
     rs.setField(QStringLiteral("hKey"), qlonglong(-2147483647));
-    rs.setField(QStringLiteral("SubKey"), QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\"));
+    rs.setField(QStringLiteral("SubKey"),
+                QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\"));
     rs.setField(QStringLiteral("key"), QStringLiteral("Almarik"));
     rs.setField(QStringLiteral("Task"), QStringLiteral("edit"));
     rs.setField(QStringLiteral("NewValue"), QStringLiteral("/usr/bin/almarik"));
@@ -427,8 +433,9 @@ void TestRecordSet::addNewUpdate()
     QCOMPARE(events.Fields(QStringLiteral("ShowOnce")), QVariant(true));
     QVERIFY(events.Fields(QStringLiteral("icon")).isNull());
     events.Update();
-    QCOMPARE(rawRows(path, QStringLiteral("SELECT Dates, Icon, Description, ShowOnce FROM Calendar")),
-             QStringList{"2026-07-04|<null>|Ann's party|-1"});
+    QCOMPARE(
+        rawRows(path, QStringLiteral("SELECT Dates, Icon, Description, ShowOnce FROM Calendar")),
+        QStringList{"2026-07-04|<null>|Ann's party|-1"});
 }
 
 void TestRecordSet::editCurrentRow()
@@ -502,8 +509,7 @@ void TestRecordSet::gridWritesReachTheRowShown()
     rs.setFilter(QStringLiteral("Description = 'same'"));
     QCOMPARE(rs.RecordCount(), 2);
     rs.setValueAt(1, description, QStringLiteral("Last"));
-    QCOMPARE(rawRows(path, rowsById),
-             (QStringList{"1|New Year", "3|Middle", "4|Same", "5|Last"}));
+    QCOMPARE(rawRows(path, rowsById), (QStringList{"1|New Year", "3|Middle", "4|Same", "5|Last"}));
     rs.deleteAt(0);
     QCOMPARE(rawRows(path, rowsById), (QStringList{"1|New Year", "3|Middle", "5|Last"}));
     QCOMPARE(rs.RecordCount(), 1);
@@ -517,17 +523,18 @@ void TestRecordSet::badValueRefused_data()
     QTest::addColumn<QVariant>("value");
     QTest::addColumn<int>("number");
 
-    QTest::newRow("words for a date") << "Dates" << QVariant(QStringLiteral("next Tuesday"))
-                                      << DbErrNo::Conversion;
-    QTest::newRow("impossible date") << "Dates" << QVariant(QStringLiteral("13/45/2026"))
-                                     << DbErrNo::Conversion;
+    QTest::newRow("words for a date")
+        << "Dates" << QVariant(QStringLiteral("next Tuesday")) << DbErrNo::Conversion;
+    QTest::newRow("impossible date")
+        << "Dates" << QVariant(QStringLiteral("13/45/2026")) << DbErrNo::Conversion;
     QTest::newRow("30 February") << "Dates" << QVariant(QStringLiteral("2026-02-30"))
                                  << DbErrNo::Conversion;
-    QTest::newRow("29 February of a common year") << "Dates" << QVariant(QStringLiteral("2/29/2026"))
-                                                  << DbErrNo::Conversion;
-    QTest::newRow("words for yes/no") << "ShowOnce" << QVariant(QStringLiteral("perhaps"))
-                                      << DbErrNo::Conversion;
-    QTest::newRow("no such field") << "Colour" << QVariant(QStringLiteral("red")) << DbErrNo::NotFound;
+    QTest::newRow("29 February of a common year")
+        << "Dates" << QVariant(QStringLiteral("2/29/2026")) << DbErrNo::Conversion;
+    QTest::newRow("words for yes/no")
+        << "ShowOnce" << QVariant(QStringLiteral("perhaps")) << DbErrNo::Conversion;
+    QTest::newRow("no such field")
+        << "Colour" << QVariant(QStringLiteral("red")) << DbErrNo::NotFound;
 }
 
 void TestRecordSet::badValueRefused()
@@ -612,7 +619,8 @@ void TestRecordSet::deleteThenMoveNext()
     Connection db;
     const QString path = newDatabase(env, db);
     for (int i = 0; i < 4; ++i)
-        addEvent(db, QDate(2026, 1, 1 + i), QStringLiteral("reminder"), QStringLiteral("E%1").arg(i));
+        addEvent(db, QDate(2026, 1, 1 + i), QStringLiteral("reminder"),
+                 QStringLiteral("E%1").arg(i));
     RecordSet rs;
     rs.Open(kAll, db, adOpenDynamic, adLockOptimistic);
     // Deleting every other row the ADO way: Delete, then MoveNext.
@@ -665,8 +673,9 @@ void TestRecordSet::errors()
     rs.Close();
 
     // A query over more than one table is read-only.
-    rs.Open(QStringLiteral("SELECT Description, descr FROM Calendar, Almarik_Type WHERE Calendar.icon = "
-                           "Almarik_Type.icon"),
+    rs.Open(QStringLiteral(
+                "SELECT Description, descr FROM Calendar, Almarik_Type WHERE Calendar.icon = "
+                "Almarik_Type.icon"),
             db);
     QCOMPARE(rs.Fields(QStringLiteral("descr")).toString(), QStringLiteral("Birthday"));
     try {
