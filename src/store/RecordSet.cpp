@@ -43,6 +43,9 @@ struct SpareRows
     std::vector<qint64> rowids;
     std::vector<Cell> cells;
     std::string texts;
+    ~SpareRows() { spareGone = true; }
+    // Record sets of static duration outlive the spare at exit.
+    static thread_local inline bool spareGone = false;
 };
 
 thread_local SpareRows spare;
@@ -84,6 +87,12 @@ RecordSet::~RecordSet()
 
 void RecordSet::releaseRows()
 {
+    if (SpareRows::spareGone) {
+        decltype(m_rowids)().swap(m_rowids);
+        decltype(m_cells)().swap(m_cells);
+        decltype(m_texts)().swap(m_texts);
+        return;
+    }
     keepLarger(m_rowids, spare.rowids);
     keepLarger(m_cells, spare.cells);
     keepLarger(m_texts, spare.texts);
@@ -148,9 +157,11 @@ void RecordSet::load()
     std::vector<qint64> rowids;
     std::vector<Cell> cells;
     std::string texts;
-    takeSpare(rowids, spare.rowids);
-    takeSpare(cells, spare.cells);
-    takeSpare(texts, spare.texts);
+    if (!SpareRows::spareGone) {
+        takeSpare(rowids, spare.rowids);
+        takeSpare(cells, spare.cells);
+        takeSpare(texts, spare.texts);
+    }
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         rowids.push_back(sqlite3_column_int64(st, 0));
@@ -158,9 +169,11 @@ void RecordSet::load()
             cells.push_back(readCell(st, c + 1, kinds[size_t(c)], texts));
     }
     m_connection->check(rc);
-    fitOrReturn(rowids, spare.rowids);
-    fitOrReturn(cells, spare.cells);
-    fitOrReturn(texts, spare.texts);
+    if (!SpareRows::spareGone) {
+        fitOrReturn(rowids, spare.rowids);
+        fitOrReturn(cells, spare.cells);
+        fitOrReturn(texts, spare.texts);
+    }
     // Only a complete read replaces what the set holds.
     releaseRows();
     if (names != m_names) {

@@ -4,6 +4,7 @@
 #include "StoreFixture.h"
 #include "store/DbError.h"
 #include "store/RecordSet.h"
+#include "store/SharedDb.h"
 
 #include <QTest>
 
@@ -34,6 +35,7 @@ private slots:
     void textLongerThanColumn();
     void deleteThenMoveNext();
     void errors();
+    void sharedSetsLiveToTheEnd();
 };
 
 namespace {
@@ -687,6 +689,26 @@ void TestRecordSet::errors()
     rs.Close();
     QVERIFY_THROWS_EXCEPTION(DbError, rs.Open(QStringLiteral("SELECT * FROM NoSuchTable"), db));
     QVERIFY(!rs.isOpen());
+}
+
+void TestRecordSet::sharedSetsLiveToTheEnd()
+{
+    // Left open on purpose: the shared sets are destroyed at exit, after
+    // everything else of the store.
+    static TestEnv env;
+    newDatabase(env, dbConnection);
+    for (int i = 0; i < 100; ++i)
+        addEvent(dbConnection, QDate(2026, 1, 1).addDays(i), QStringLiteral("reminder"),
+                 QStringLiteral("Event %1").arg(i));
+    rsMonth.Open(QStringLiteral("SELECT * FROM calendar"), dbConnection, adOpenDynamic,
+                 adLockOptimistic);
+    rsEditor.setCursorLocation(adUseClient);
+    rsEditor.Open(kAll, dbConnection, adOpenDynamic, adLockOptimistic);
+    RecordSet scratch;
+    scratch.Open(kAll, dbConnection);
+    scratch.Close(); // its rows become the spare
+    QCOMPARE(rsMonth.RecordCount(), 100);
+    QCOMPARE(rsEditor.RecordCount(), 100);
 }
 
 QTEST_APPLESS_MAIN(TestRecordSet)
