@@ -173,6 +173,8 @@ std::optional<QString> dateValueToIso(const QVariant &value)
             return dateValueToIso(stored);
         if (const QDate d = localShortDate(text); d.isValid())
             return isoText(d, std::nullopt);
+        if (const QDate d = QDate::fromString(text, QStringLiteral("dd-MM-yyyy")); d.isValid())
+            return isoText(d, std::nullopt);
         return jetDateToIso(text);
     }
     default:

@@ -101,7 +101,7 @@ void RecordSet::releaseRows()
 void RecordSet::Open(const QString &source, Connection &connection, CursorTypeEnum, LockTypeEnum)
 {
     if (isOpen())
-        throw DbError(DbErrNo::General,
+        throw DbError(DbErrNo::AlreadyOpen,
                       QStringLiteral("Operation is not allowed when the object is open."));
     connection.handle(); // a closed connection refuses here
     const QString translated = translateStatement(source);
@@ -309,6 +309,10 @@ void RecordSet::applyFilter()
 
 void RecordSet::setFilter(const QString &jetCriteria)
 {
+    if (!isOpen() && jetCriteria.trimmed().isEmpty()) {
+        m_filter.clear(); // callers clear the filter before opening
+        return;
+    }
     requireOpen();
     const QString previous = m_filter;
     m_filter = jetCriteria;

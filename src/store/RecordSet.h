@@ -77,7 +77,10 @@ public:
     int position() const { return m_pos; }
     void setPosition(int row);
 
-    // An empty text shows every row again.
+    // Filter and Find criteria are Jet expressions, translated as statements
+    // are ("*" and "%" are wild cards); text comparisons ignore case, as
+    // Jet's do. An empty filter shows every row again (and may be set
+    // before Open). A refused filter leaves the rows as they were.
     void setFilter(const QString &jetCriteria);
     QString Filter() const { return m_filter; }
 

@@ -30,6 +30,8 @@ private slots:
     void addNewUpdate();
     void editCurrentRow();
     void gridWritesReachTheRowShown();
+    void dateTextsAsTyped_data();
+    void dateTextsAsTyped();
     void badValueRefused_data();
     void badValueRefused();
     void textLongerThanColumn();
@@ -519,6 +521,66 @@ void TestRecordSet::gridWritesReachTheRowShown()
     QVERIFY_THROWS_EXCEPTION(DbError, rs.setValueAt(-1, description, QStringLiteral("x")));
 }
 
+void TestRecordSet::dateTextsAsTyped_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("stored");
+
+    QTest::newRow("stored form") << "C"
+                                 << "2026-07-04"
+                                 << "2026-07-04";
+    QTest::newRow("stored form with a time") << "C"
+                                             << "2026-07-04 13:45:00"
+                                             << "2026-07-04 13:45:00";
+    QTest::newRow("Jet literal form") << "C"
+                                      << "7/4/2026"
+                                      << "2026-07-04";
+    QTest::newRow("US short form") << "en_US"
+                                   << "7/4/26"
+                                   << "2026-07-04";
+    QTest::newRow("US two-digit year 29") << "en_US"
+                                          << "1/2/29"
+                                          << "2029-01-02";
+    QTest::newRow("US two-digit year 30") << "en_US"
+                                          << "1/2/30"
+                                          << "1930-01-02";
+    QTest::newRow("US four-digit year") << "en_US"
+                                        << "12/31/1999"
+                                        << "1999-12-31";
+    QTest::newRow("German short form") << "de_DE"
+                                       << "04.07.26"
+                                       << "2026-07-04";
+    QTest::newRow("German four-digit year") << "de_DE"
+                                            << "04.07.2026"
+                                            << "2026-07-04";
+    QTest::newRow("British order") << "en_GB"
+                                   << "04/07/2026"
+                                   << "2026-07-04";
+}
+
+void TestRecordSet::dateTextsAsTyped()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, text);
+    QFETCH(QString, stored);
+    TestEnv env;
+    Connection db;
+    const QString path = newDatabase(env, db);
+    addEvent(db, QDate(2000, 1, 1), QStringLiteral("birthday"), QStringLiteral("Ann"));
+    RecordSet rs;
+    rs.Open(kAll, db, adOpenDynamic, adLockOptimistic);
+    QLocale::setDefault(QLocale(locale));
+    try {
+        rs.setValueAt(0, rs.fieldIndex(QStringLiteral("Dates")), text);
+    } catch (const DbError &e) {
+        QLocale::setDefault(QLocale::c());
+        QFAIL(qPrintable(e.description()));
+    }
+    QLocale::setDefault(QLocale::c());
+    QCOMPARE(rawRows(path, QStringLiteral("SELECT Dates FROM Calendar")), QStringList{stored});
+}
+
 void TestRecordSet::badValueRefused_data()
 {
     QTest::addColumn<QString>("field");
@@ -668,8 +730,15 @@ void TestRecordSet::errors()
     } catch (const DbError &e) {
         QCOMPARE(e.number(), DbErrNo::NoCurrentRow);
     }
-    QVERIFY_THROWS_EXCEPTION(DbError, rs.Open(kAll, db)); // already open
+    try {
+        rs.Open(kAll, db);
+        QFAIL("opened twice");
+    } catch (const DbError &e) {
+        QCOMPARE(e.number(), DbErrNo::AlreadyOpen);
+    }
     rs.Close();
+    rs.setFilter(QString()); // as the editor's caller does before opening
+    QVERIFY_THROWS_EXCEPTION(DbError, rs.setFilter(QStringLiteral("icon = 'x'")));
     rs.Open(kAll, db); // and again after Close
     QCOMPARE(rs.RecordCount(), 1);
     rs.Close();
