@@ -1,16 +1,16 @@
 #include "store/Connection.h"
 
 #include "store/DbError.h"
+#include "store/JetFunctions.h"
 #include "store/JetSql.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <sqlite3.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -25,26 +25,6 @@ QString dataSource(const QString &connectionString)
     if (at < 0)
         return connectionString;
     return connectionString.mid(at + key.size());
-}
-
-// Case-insensitive comparison beyond ASCII, as Jet's text comparisons are.
-int unicodeNoCase(void *, int n1, const void *s1, int n2, const void *s2)
-{
-    const auto *p1 = static_cast<const unsigned char *>(s1);
-    const auto *p2 = static_cast<const unsigned char *>(s2);
-    const int n = std::min(n1, n2);
-    int i = 0;
-    for (; i < n && p1[i] < 0x80 && p2[i] < 0x80; ++i) {
-        const int a = std::tolower(p1[i]);
-        const int b = std::tolower(p2[i]);
-        if (a != b)
-            return a - b;
-    }
-    if (i == n && (i == n1 || p1[i] < 0x80) && (i == n2 || p2[i] < 0x80))
-        return n1 - n2;
-    const QString a = QString::fromUtf8(static_cast<const char *>(s1), n1);
-    const QString b = QString::fromUtf8(static_cast<const char *>(s2), n2);
-    return a.compare(b, Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -66,8 +46,10 @@ void Connection::Open(const QString &connectionString)
     Close();
     const QString path = dataSource(connectionString);
     const QByteArray native = QFile::encodeName(path);
-    // Test the file first so that SQLite never creates or touches it.
-    const int fd = path.isEmpty() ? -1 : ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    // Test the file first so that SQLite never creates or touches it. A FIFO
+    // must not block the test, hence O_NONBLOCK.
+    const int fd =
+        path.isEmpty() ? -1 : ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int err = path.isEmpty() ? ENOENT : errno;
         if (err == EACCES || err == EPERM)
@@ -77,10 +59,15 @@ void Connection::Open(const QString &connectionString)
         throw DbError(DbErrNo::General,
                       QStringLiteral("Could not find file '") + path + QStringLiteral("'."));
     }
+    struct stat info = {};
+    const bool statted = ::fstat(fd, &info) == 0;
     ::close(fd);
-    if (QFileInfo(path).isDir())
+    if (statted && S_ISDIR(info.st_mode))
         throw DbError(DbErrNo::General,
                       QStringLiteral("Could not find file '") + path + QStringLiteral("'."));
+    if (!statted || !S_ISREG(info.st_mode))
+        throw DbError(DbErrNo::General, QStringLiteral("Unrecognized database format '") + path +
+                                            QStringLiteral("'."));
     openFile(path, SQLITE_OPEN_READWRITE);
     m_connectionString = connectionString;
 }
@@ -103,13 +90,15 @@ void Connection::openFile(const QString &path, int flags)
     if (rc != SQLITE_OK) {
         const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
         sqlite3_close(db);
-        throw DbError(DbErrNo::General, QStringLiteral("The database engine cannot open the file '") +
-                                            path + QStringLiteral("'. ") + msg);
+        throw DbError(DbErrNo::General,
+                      QStringLiteral("The database engine cannot open the file '") + path +
+                          QStringLiteral("'. ") + msg);
     }
     sqlite3_extended_result_codes(db, 0);
     sqlite3_busy_timeout(db, 2000);
     // Reading the schema proves the file is a database; it writes nothing.
-    const int probe = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    const int probe =
+        sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     if (probe != SQLITE_OK) {
         const bool notDb = probe == SQLITE_NOTADB || probe == SQLITE_CORRUPT;
         const QString msg = QString::fromUtf8(sqlite3_errmsg(db));
@@ -119,7 +108,7 @@ void Connection::openFile(const QString &path, int flags)
                                                 path + QStringLiteral("'."));
         throw DbError(DbErrNo::General, msg);
     }
-    sqlite3_create_collation(db, "NOCASE", SQLITE_UTF8, nullptr, unicodeNoCase);
+    registerJetFunctions(db);
     m_db = db;
     m_path = path;
 }
@@ -162,10 +151,12 @@ Connection::prepare(const QString &sqliteText) const
     if (rc != SQLITE_OK)
         throw DbError(DbErrNo::Syntax, QString::fromUtf8(sqlite3_errmsg(db)));
     if (tail && QByteArray(tail).trimmed().size() > 0)
-        throw DbError(DbErrNo::Syntax, QStringLiteral("Characters found after end of SQL statement."));
+        throw DbError(DbErrNo::Syntax,
+                      QStringLiteral("Characters found after end of SQL statement."));
     if (!stmt)
-        throw DbError(DbErrNo::Syntax, QStringLiteral("Invalid SQL statement; expected 'DELETE', "
-                                                      "'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'."));
+        throw DbError(DbErrNo::Syntax,
+                      QStringLiteral("Invalid SQL statement; expected 'DELETE', "
+                                     "'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'."));
     return stmt;
 }
 

@@ -18,4 +18,5 @@ inline constexpr int ReadOnly = -2147217911;   // the row cannot be updated
 inline constexpr int NoCurrentRow = 3021;      // either BOF or EOF is true
 inline constexpr int NotFound = 3265;          // no field of that name
 inline constexpr int Closed = 3704;            // the object is closed
+inline constexpr int AlreadyOpen = 3705;       // the object is open
 } // namespace DbErrNo

@@ -6,11 +6,43 @@
 
 #include "store/RecordSet.h"
 
+#include <string>
+
 struct sqlite3_stmt;
 
 FieldKind kindOfDeclaredType(const char *declaredType);
+// The length n of a text column declared VARCHAR(n) or CHAR(n); 0 when the
+// declared type sets no limit.
+int sizeOfDeclaredType(const char *declaredType);
 QVariant readColumn(sqlite3_stmt *stmt, int column, FieldKind kind);
 // A value for storing in a column of the kind; throws DbError when it does
 // not fit (a text that is not a date, say). Empty texts become null.
 QVariant toStorable(FieldKind kind, const QString &columnName, const QVariant &value);
+// Throws DbError when a stored text is longer than the column's size.
+void checkSize(int size, const QVariant &storable);
+// A storable value as Fields() hands it out.
+QVariant fromStorable(FieldKind kind, const QVariant &storable);
 void bindValue(sqlite3_stmt *stmt, int index, const QVariant &value);
+
+// One value of a record set, kept compactly: texts live as UTF-8 in the
+// record set's one text buffer, so that reading a large table costs no
+// allocation per value. The QVariant is built when the value is asked for.
+struct Cell
+{
+    enum Type : quint8
+    {
+        Null,
+        Integer,
+        Real,
+        Bool,
+        Date,
+        DateTime,
+        Text
+    };
+    qint64 value = 0; // the integer, the double's bits, the bool, the Julian day or the text offset
+    quint32 extra = 0; // the text's length in bytes, or the time of day in milliseconds
+    Type type = Null;
+};
+
+Cell readCell(sqlite3_stmt *stmt, int column, FieldKind kind, std::string &texts);
+QVariant cellValue(const Cell &cell, const std::string &texts);

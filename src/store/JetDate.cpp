@@ -50,12 +50,32 @@ std::optional<QTime> parseTime(const QString &text, bool *ok)
     return time;
 }
 
+// A date typed in the user's short date form. Qt reads "yy" as 19yy; Jet
+// reads a two-digit year as 1930 to 2029, and four digits are welcome too.
+QDate localShortDate(const QString &text)
+{
+    const QLocale locale;
+    const QString format = locale.dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy"))) {
+        QString wide = format;
+        wide.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+        if (const QDate d = locale.toDate(text, wide); d.isValid())
+            return d;
+        const QDate d = locale.toDate(text, format);
+        if (d.isValid() && format.contains(QLatin1String("yy")))
+            return d.addYears(jetYear(d.year() % 100, 2) - d.year());
+        return d;
+    }
+    return locale.toDate(text, format);
+}
+
 } // namespace
 
 std::optional<QString> jetDateToIso(const QString &inside)
 {
     const QString text = inside.trimmed();
-    static const QRegularExpression us(QStringLiteral("^(\\d{1,2})/(\\d{1,2})/(\\d{4}|\\d{2})(?!\\d)(.*)$"));
+    static const QRegularExpression us(
+        QStringLiteral("^(\\d{1,2})/(\\d{1,2})/(\\d{4}|\\d{2})(?!\\d)(.*)$"));
     static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})(.*)$"));
     QDate day;
     QString rest;
@@ -86,7 +106,7 @@ std::optional<QString> jetDateToIso(const QString &inside)
     return isoText(day, time);
 }
 
-QVariant isoToDateValue(const char *s, int n)
+bool isoToDayAndTime(const char *s, int n, qint64 *julianDay, int *msecsOfDay)
 {
     auto digits = [s](int from, int count) {
         int v = 0;
@@ -97,19 +117,37 @@ QVariant isoToDateValue(const char *s, int n)
         }
         return v;
     };
-    if (n < 10 || s[4] != '-' || s[7] != '-')
-        return {};
+    if (n != 10 && n != 19)
+        return false;
+    if (s[4] != '-' || s[7] != '-')
+        return false;
     const QDate day(digits(0, 4), digits(5, 2), digits(8, 2));
     if (!day.isValid())
-        return {};
-    if (n == 10)
-        return day;
-    if (n == 19 && s[10] == ' ' && s[13] == ':' && s[16] == ':') {
+        return false;
+    int msecs = -1;
+    if (n == 19) {
+        if (s[10] != ' ' || s[13] != ':' || s[16] != ':')
+            return false;
         const QTime time(digits(11, 2), digits(14, 2), digits(17, 2));
-        if (time.isValid())
-            return QDateTime(day, time);
+        if (!time.isValid())
+            return false;
+        msecs = time.msecsSinceStartOfDay();
     }
-    return {};
+    *julianDay = day.toJulianDay();
+    *msecsOfDay = msecs;
+    return true;
+}
+
+QVariant isoToDateValue(const char *s, int n)
+{
+    qint64 jd = 0;
+    int msecs = -1;
+    if (!isoToDayAndTime(s, n, &jd, &msecs))
+        return {};
+    const QDate day = QDate::fromJulianDay(jd);
+    if (msecs < 0)
+        return day;
+    return QDateTime(day, QTime::fromMSecsSinceStartOfDay(msecs));
 }
 
 std::optional<QString> dateValueToIso(const QVariant &value)
@@ -133,13 +171,10 @@ std::optional<QString> dateValueToIso(const QVariant &value)
         if (const QVariant stored = isoToDateValue(utf8.constData(), int(utf8.size()));
             stored.isValid())
             return dateValueToIso(stored);
-        const QLocale locale;
-        for (const QString &format : {locale.dateFormat(QLocale::ShortFormat),
-                                      QStringLiteral("dd-MM-yyyy")}) {
-            const QDate d = locale.toDate(text, format);
-            if (d.isValid())
-                return isoText(d, std::nullopt);
-        }
+        if (const QDate d = localShortDate(text); d.isValid())
+            return isoText(d, std::nullopt);
+        if (const QDate d = QDate::fromString(text, QStringLiteral("dd-MM-yyyy")); d.isValid())
+            return isoText(d, std::nullopt);
         return jetDateToIso(text);
     }
     default:

@@ -17,7 +17,13 @@ std::optional<QString> jetDateToIso(const QString &inside);
 // when the text is not a stored date.
 QVariant isoToDateValue(const char *text, int length);
 
+// The same without building a QVariant: the day's Julian day number and the
+// time of day in milliseconds (-1 when the text holds no time). False when
+// the text is not a stored date.
+bool isoToDayAndTime(const char *text, int length, qint64 *julianDay, int *msecsOfDay);
+
 // A date value for storage: QDate as "yyyy-mm-dd", QDateTime with a time as
-// "yyyy-mm-dd hh:mm:ss". Texts are read as a date first. Nothing when the
-// value is not a date.
+// "yyyy-mm-dd hh:mm:ss". Texts are read in the stored form, then in the
+// user's short date form (a two-digit year as Jet reads it), then as a Jet
+// literal's inside. Nothing when the value is not a date.
 std::optional<QString> dateValueToIso(const QVariant &value);

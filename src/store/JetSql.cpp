@@ -5,7 +5,11 @@
 
 namespace {
 
-enum class Mode { Statement, Criteria };
+enum class Mode
+{
+    Statement,
+    Criteria
+};
 
 DbError syntaxError(const QString &what)
 {

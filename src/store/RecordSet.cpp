@@ -1,41 +1,109 @@
 #include "store/RecordSet.h"
 
 #include "store/Connection.h"
-#include "store/DbError.h"
 #include "store/FieldValue.h"
 #include "store/JetSql.h"
+#include "store/RecordSetCommon.h"
 
-#include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 #include <sqlite3.h>
+
+using namespace recordset;
 
 namespace {
 
-const QString kRowid = QStringLiteral("\"@rowid\"");
-
-DbError noCurrentRow()
+// Column names match without regard to case; most names are ASCII and
+// differ in length, so this rarely gets past the first test.
+bool sameName(const QString &a, const QString &b)
 {
-    return DbError(DbErrNo::NoCurrentRow,
-                   QStringLiteral("Either BOF or EOF is True, or the current record has been "
-                                  "deleted. Requested operation requires a current record."));
+    if (a.size() != b.size())
+        return false;
+    const QChar *p = a.constData();
+    const QChar *q = b.constData();
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const char16_t x = p[i].unicode();
+        const char16_t y = q[i].unicode();
+        if (x == y)
+            continue;
+        if (x >= 0x80 || y >= 0x80)
+            return a.compare(b, Qt::CaseInsensitive) == 0;
+        if ((x | 0x20) != (y | 0x20) || (x | 0x20) < u'a' || (x | 0x20) > u'z')
+            return false;
+    }
+    return true;
 }
 
-QString quotedName(const QString &name)
+// The buffers of the last released set. Reading a large table again (a
+// requery, the same query reopened) reuses them instead of faulting in
+// fresh pages, which costs more than the reading itself. At most one set's
+// worth of memory is kept, per thread.
+struct SpareRows
 {
-    QString n = name;
-    n.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + n + QLatin1Char('"');
+    std::vector<qint64> rowids;
+    std::vector<Cell> cells;
+    std::string texts;
+    ~SpareRows() { spareGone = true; }
+    // Record sets of static duration outlive the spare at exit.
+    static thread_local inline bool spareGone = false;
+};
+
+thread_local SpareRows spare;
+
+template <typename T> void takeSpare(T &into, T &kept)
+{
+    std::swap(into, kept);
+    into.clear();
+}
+
+// A small set does not hold on to a large spare: it gets a fitted copy and
+// the spare goes back.
+template <typename T> void fitOrReturn(T &mine, T &kept)
+{
+    if (mine.capacity() < 4096 || mine.capacity() < 4 * mine.size())
+        return;
+    T fitted(mine.begin(), mine.end());
+    if (mine.capacity() > kept.capacity())
+        std::swap(mine, kept);
+    mine = std::move(fitted);
+}
+
+// Keeps the larger of the two buffers as the spare and frees the other.
+template <typename T> void keepLarger(T &mine, T &kept)
+{
+    if (mine.capacity() > kept.capacity())
+        std::swap(mine, kept);
+    T().swap(mine);
 }
 
 } // namespace
 
+RecordSet::RecordSet() = default;
+
+RecordSet::~RecordSet()
+{
+    releaseRows();
+}
+
+void RecordSet::releaseRows()
+{
+    if (SpareRows::spareGone) {
+        decltype(m_rowids)().swap(m_rowids);
+        decltype(m_cells)().swap(m_cells);
+        decltype(m_texts)().swap(m_texts);
+        return;
+    }
+    keepLarger(m_rowids, spare.rowids);
+    keepLarger(m_cells, spare.cells);
+    keepLarger(m_texts, spare.texts);
+}
+
 void RecordSet::Open(const QString &source, Connection &connection, CursorTypeEnum, LockTypeEnum)
 {
     if (isOpen())
-        throw DbError(DbErrNo::General,
+        throw DbError(DbErrNo::AlreadyOpen,
                       QStringLiteral("Operation is not allowed when the object is open."));
     connection.handle(); // a closed connection refuses here
-    m_source = source;
     const QString translated = translateStatement(source);
     // Rows of one table keep their rowid; any other query is read-only.
     static const QRegularExpression simple(
@@ -43,27 +111,32 @@ void RecordSet::Open(const QString &source, Connection &connection, CursorTypeEn
                        "((?:\\s+(?:WHERE|ORDER)\\b.*)?)\\s*;?\\s*$"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     const auto m = simple.match(translated);
+    QString table;
+    QString query;
     if (m.hasMatch()) {
-        m_table = m.captured(2);
-        m_query = QStringLiteral("SELECT rowid AS ") + kRowid + QStringLiteral(", * FROM ") +
-                  quotedName(m_table) + m.captured(3);
+        table = m.captured(2);
+        query = QStringLiteral("SELECT rowid AS ") + rowidAlias() + QStringLiteral(", * FROM ") +
+                quotedName(table) + m.captured(3);
     } else {
-        m_table.clear();
         QString inner = translated.trimmed();
         if (inner.endsWith(QLatin1Char(';')))
             inner.chop(1);
-        m_query = QStringLiteral("SELECT row_number() OVER () - 1 AS ") + kRowid +
-                  QStringLiteral(", * FROM (") + inner + QLatin1Char(')');
+        query = QStringLiteral("SELECT row_number() OVER () - 1 AS ") + rowidAlias() +
+                QStringLiteral(", * FROM (") + inner + QLatin1Char(')');
     }
+    m_source = source;
+    m_table = table;
+    m_query = query;
     m_connection = &connection;
     try {
         load();
     } catch (...) {
-        m_connection = nullptr;
+        Close();
         throw;
     }
     m_filter.clear();
     m_filtered = false;
+    m_visible.clear();
     m_pos = 0;
 }
 
@@ -72,25 +145,50 @@ void RecordSet::load()
     auto stmt = m_connection->prepare(m_query);
     sqlite3_stmt *st = stmt.get();
     const int columns = sqlite3_column_count(st) - 1;
-    m_names.clear();
-    m_kinds.clear();
+    QStringList names;
+    std::vector<FieldKind> kinds;
     std::vector<int> sizes;
     for (int c = 0; c < columns; ++c) {
-        m_names << QString::fromUtf8(sqlite3_column_name(st, c + 1));
+        names << QString::fromUtf8(sqlite3_column_name(st, c + 1));
         const char *decl = sqlite3_column_decltype(st, c + 1);
-        m_kinds.push_back(kindOfDeclaredType(decl));
+        kinds.push_back(kindOfDeclaredType(decl));
+        sizes.push_back(sizeOfDeclaredType(decl));
     }
-    m_rowids.clear();
-    m_values.clear();
+    std::vector<qint64> rowids;
+    std::vector<Cell> cells;
+    std::string texts;
+    if (!SpareRows::spareGone) {
+        takeSpare(rowids, spare.rowids);
+        takeSpare(cells, spare.cells);
+        takeSpare(texts, spare.texts);
+    }
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        m_rowids.push_back(sqlite3_column_int64(st, 0));
+        rowids.push_back(sqlite3_column_int64(st, 0));
         for (int c = 0; c < columns; ++c)
-            m_values.push_back(readColumn(st, c + 1, m_kinds[size_t(c)]));
+            cells.push_back(readCell(st, c + 1, kinds[size_t(c)], texts));
     }
     m_connection->check(rc);
+    if (!SpareRows::spareGone) {
+        fitOrReturn(rowids, spare.rowids);
+        fitOrReturn(cells, spare.cells);
+        fitOrReturn(texts, spare.texts);
+    }
+    // Only a complete read replaces what the set holds.
+    releaseRows();
+    if (names != m_names) {
+        for (NameHit &hit : m_nameHits)
+            hit = {};
+    }
+    m_names = std::move(names);
+    m_kinds = std::move(kinds);
+    m_sizes = std::move(sizes);
+    m_rowids = std::move(rowids);
+    m_cells = std::move(cells);
+    m_texts = std::move(texts);
     m_editMode = EditMode::None;
     m_pending.clear();
+    m_onDeleted = false;
 }
 
 void RecordSet::Requery()
@@ -104,16 +202,22 @@ void RecordSet::Requery()
 void RecordSet::Close()
 {
     m_connection = nullptr;
+    m_source.clear();
+    m_query.clear();
+    m_table.clear();
     m_names.clear();
+    for (NameHit &hit : m_nameHits)
+        hit = {};
     m_kinds.clear();
-    m_rowids.clear();
-    m_values.clear();
+    m_sizes.clear();
+    releaseRows();
     m_visible.clear();
     m_filtered = false;
     m_filter.clear();
     m_editMode = EditMode::None;
     m_pending.clear();
     m_pos = 0;
+    m_onDeleted = false;
 }
 
 void RecordSet::requireOpen() const
@@ -126,7 +230,7 @@ void RecordSet::requireOpen() const
 void RecordSet::requireCurrent() const
 {
     requireOpen();
-    if (m_pos < 0 || m_pos >= visibleCount())
+    if (m_onDeleted || m_pos < 0 || m_pos >= visibleCount())
         throw noCurrentRow();
 }
 
@@ -134,11 +238,17 @@ void RecordSet::MoveFirst()
 {
     requireOpen();
     m_pos = 0;
+    m_onDeleted = false;
 }
 
 void RecordSet::MoveNext()
 {
     requireOpen();
+    if (m_onDeleted) {
+        // The row after the deleted one already sits at this position.
+        m_onDeleted = false;
+        return;
+    }
     if (isEOF())
         throw noCurrentRow();
     ++m_pos;
@@ -147,7 +257,8 @@ void RecordSet::MoveNext()
 void RecordSet::MovePrevious()
 {
     requireOpen();
-    if (isBOF())
+    m_onDeleted = false;
+    if (m_pos < 0)
         throw noCurrentRow();
     --m_pos;
 }
@@ -155,19 +266,21 @@ void RecordSet::MovePrevious()
 void RecordSet::MoveLast()
 {
     requireOpen();
+    m_onDeleted = false;
     m_pos = visibleCount() > 0 ? visibleCount() - 1 : 0;
 }
 
 void RecordSet::setPosition(int row)
 {
     requireOpen();
+    m_onDeleted = false;
     m_pos = std::clamp(row, -1, visibleCount());
 }
 
 std::vector<qint64> RecordSet::matchingRowids(const QString &criteria) const
 {
-    const QString sql = QStringLiteral("SELECT ") + kRowid + QStringLiteral(" FROM (") + m_query +
-                        QStringLiteral(") WHERE (") + translateCriteria(criteria) +
+    const QString sql = QStringLiteral("SELECT ") + rowidAlias() + QStringLiteral(" FROM (") +
+                        m_query + QStringLiteral(") WHERE (") + translateCriteria(criteria) +
                         QLatin1Char(')');
     auto stmt = m_connection->prepare(sql);
     std::vector<qint64> ids;
@@ -180,40 +293,47 @@ std::vector<qint64> RecordSet::matchingRowids(const QString &criteria) const
 
 void RecordSet::applyFilter()
 {
-    m_visible.clear();
-    m_filtered = !m_filter.trimmed().isEmpty();
-    if (!m_filtered)
-        return;
-    const std::vector<qint64> ids = matchingRowids(m_filter);
-    QSet<qint64> wanted(ids.begin(), ids.end());
-    for (int i = 0; i < int(m_rowids.size()); ++i) {
-        if (wanted.contains(m_rowids[size_t(i)]))
-            m_visible.push_back(i);
+    const bool filtered = !m_filter.trimmed().isEmpty();
+    std::vector<int> visible;
+    if (filtered) {
+        const std::vector<qint64> ids = matchingRowids(m_filter);
+        const QSet<qint64> wanted(ids.begin(), ids.end());
+        for (int i = 0; i < int(m_rowids.size()); ++i) {
+            if (wanted.contains(m_rowids[size_t(i)]))
+                visible.push_back(i);
+        }
     }
+    m_visible = std::move(visible);
+    m_filtered = filtered;
 }
 
 void RecordSet::setFilter(const QString &jetCriteria)
 {
+    if (!isOpen() && jetCriteria.trimmed().isEmpty()) {
+        m_filter.clear(); // callers clear the filter before opening
+        return;
+    }
     requireOpen();
     const QString previous = m_filter;
     m_filter = jetCriteria;
     try {
         applyFilter();
     } catch (...) {
-        m_filter = previous;
-        applyFilter();
+        m_filter = previous; // a refused filter leaves the rows as they were
         throw;
     }
     m_pos = 0;
+    m_onDeleted = false;
 }
 
 void RecordSet::Find(const QString &criteria, int skip, SearchDirectionEnum direction, int start)
 {
     requireOpen();
     const std::vector<qint64> ids = matchingRowids(criteria);
-    QSet<qint64> wanted(ids.begin(), ids.end());
+    const QSet<qint64> wanted(ids.begin(), ids.end());
     const int step = direction == adSearchBackward ? -1 : 1;
     int row = (start < 0 ? m_pos : start) + step * skip;
+    m_onDeleted = false;
     for (; row >= 0 && row < visibleCount(); row += step) {
         if (wanted.contains(m_rowids[size_t(rowIndex(row))])) {
             m_pos = row;
@@ -225,9 +345,15 @@ void RecordSet::Find(const QString &criteria, int skip, SearchDirectionEnum dire
 
 int RecordSet::fieldIndex(const QString &name) const
 {
+    NameHit &hit = m_nameHits[(quintptr(name.constData()) >> 4) & 7];
+    if (hit.name.constData() == name.constData() && hit.name.size() == name.size() &&
+        hit.column >= 0)
+        return hit.column;
     for (int i = 0; i < int(m_names.size()); ++i) {
-        if (m_names[i].compare(name, Qt::CaseInsensitive) == 0)
+        if (sameName(m_names[i], name)) {
+            hit = {name, i};
             return i;
+        }
     }
     return -1;
 }
@@ -242,193 +368,47 @@ int RecordSet::requireField(const QString &name) const
     return i;
 }
 
+const Cell &RecordSet::cellAt(int index, int column) const
+{
+    return m_cells[size_t(index) * m_names.size() + size_t(column)];
+}
+
+int RecordSet::checkedRowIndex(int visibleRow) const
+{
+    requireOpen();
+    if (visibleRow < 0 || visibleRow >= visibleCount())
+        throw noCurrentRow();
+    return rowIndex(visibleRow);
+}
+
 QVariant RecordSet::Fields(const QString &name) const
 {
     requireOpen();
     const int column = requireField(name);
-    for (const auto &[c, v] : m_pending) {
-        if (c == column)
-            return v;
+    if (m_editMode != EditMode::None) {
+        for (const auto &[c, v] : m_pending) {
+            if (c == column)
+                return fromStorable(m_kinds[size_t(column)], v);
+        }
+        if (m_editMode == EditMode::Add)
+            return {};
     }
-    if (m_editMode == EditMode::Add)
-        return {};
-    requireCurrent();
-    return m_values[size_t(rowIndex(m_pos)) * m_names.size() + size_t(column)];
+    if (m_onDeleted || m_pos < 0 || m_pos >= visibleCount())
+        throw noCurrentRow();
+    return cellValue(cellAt(rowIndex(m_pos), column), m_texts);
 }
 
 QVariant RecordSet::valueAt(int row, int column) const
 {
-    return m_values[size_t(rowIndex(row)) * m_names.size() + size_t(column)];
+    const int index = checkedRowIndex(row);
+    if (column < 0 || column >= fieldCount())
+        throw DbError(DbErrNo::NotFound,
+                      QStringLiteral("Item cannot be found in the collection corresponding to the "
+                                     "requested name or ordinal."));
+    return cellValue(cellAt(index, column), m_texts);
 }
 
 qint64 RecordSet::rowidAt(int row) const
 {
-    return m_rowids[size_t(rowIndex(row))];
-}
-
-QVariant RecordSet::storable(int column, const QVariant &value) const
-{
-    return toStorable(m_kinds[size_t(column)], m_names[column], value);
-}
-
-void RecordSet::AddNew()
-{
-    requireOpen();
-    if (!updatable())
-        throw DbError(DbErrNo::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
-    m_editMode = EditMode::Add;
-    m_pending.clear();
-}
-
-void RecordSet::setField(const QString &name, const QVariant &value)
-{
-    requireOpen();
-    const int column = requireField(name);
-    const QVariant stored = storable(column, value);
-    if (m_editMode == EditMode::None) {
-        requireCurrent();
-        m_editMode = EditMode::Edit;
-    }
-    for (auto &[c, v] : m_pending) {
-        if (c == column) {
-            v = stored;
-            return;
-        }
-    }
-    m_pending.append({column, stored});
-}
-
-void RecordSet::Update()
-{
-    requireOpen();
-    if (m_editMode == EditMode::Add) {
-        const qint64 rowid = insertValues(m_pending);
-        m_rowids.push_back(rowid);
-        m_values.resize(m_values.size() + m_names.size());
-        reloadRow(int(m_rowids.size()) - 1);
-        if (m_filtered)
-            m_visible.push_back(int(m_rowids.size()) - 1);
-        m_pos = visibleCount() - 1;
-    } else if (m_editMode == EditMode::Edit) {
-        requireCurrent();
-        writeRow(rowidAt(m_pos), m_pending);
-        reloadRow(rowIndex(m_pos));
-    }
-    m_editMode = EditMode::None;
-    m_pending.clear();
-}
-
-void RecordSet::CancelUpdate()
-{
-    m_editMode = EditMode::None;
-    m_pending.clear();
-}
-
-void RecordSet::Delete()
-{
-    requireCurrent();
-    deleteAt(m_pos);
-}
-
-void RecordSet::setValueAt(int row, int column, const QVariant &value)
-{
-    requireOpen();
-    writeRow(rowidAt(row), {{column, storable(column, value)}});
-    reloadRow(rowIndex(row));
-}
-
-int RecordSet::insertRow(const QList<QPair<QString, QVariant>> &fields)
-{
-    AddNew();
-    try {
-        for (const auto &[name, value] : fields)
-            setField(name, value);
-        Update();
-    } catch (...) {
-        CancelUpdate();
-        throw;
-    }
-    return m_pos;
-}
-
-void RecordSet::deleteAt(int row)
-{
-    requireOpen();
-    if (!updatable())
-        throw DbError(DbErrNo::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
-    const int index = rowIndex(row);
-    auto stmt = m_connection->prepare(QStringLiteral("DELETE FROM ") + quotedName(m_table) +
-                                      QStringLiteral(" WHERE rowid = ?"));
-    sqlite3_bind_int64(stmt.get(), 1, m_rowids[size_t(index)]);
-    m_connection->check(sqlite3_step(stmt.get()));
-    const size_t width = m_names.size();
-    m_rowids.erase(m_rowids.begin() + index);
-    m_values.erase(m_values.begin() + qsizetype(size_t(index) * width),
-                   m_values.begin() + qsizetype(size_t(index + 1) * width));
-    if (m_filtered) {
-        std::vector<int> kept;
-        kept.reserve(m_visible.size());
-        for (int v : m_visible) {
-            if (v != index)
-                kept.push_back(v > index ? v - 1 : v);
-        }
-        m_visible = std::move(kept);
-    }
-    m_pos = std::min(m_pos, visibleCount());
-}
-
-void RecordSet::writeRow(qint64 rowid, const QList<QPair<int, QVariant>> &fields)
-{
-    if (!updatable())
-        throw DbError(DbErrNo::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
-    if (fields.isEmpty())
-        return;
-    QStringList sets;
-    for (const auto &field : fields)
-        sets << quotedName(m_names[field.first]) + QStringLiteral(" = ?");
-    auto stmt = m_connection->prepare(QStringLiteral("UPDATE ") + quotedName(m_table) +
-                                      QStringLiteral(" SET ") + sets.join(QStringLiteral(", ")) +
-                                      QStringLiteral(" WHERE rowid = ?"));
-    int i = 1;
-    for (const auto &field : fields)
-        bindValue(stmt.get(), i++, field.second);
-    sqlite3_bind_int64(stmt.get(), i, rowid);
-    m_connection->check(sqlite3_step(stmt.get()));
-}
-
-qint64 RecordSet::insertValues(const QList<QPair<int, QVariant>> &fields)
-{
-    QString sql = QStringLiteral("INSERT INTO ") + quotedName(m_table);
-    if (fields.isEmpty()) {
-        sql += QStringLiteral(" DEFAULT VALUES");
-    } else {
-        QStringList names, marks;
-        for (const auto &field : fields) {
-            names << quotedName(m_names[field.first]);
-            marks << QStringLiteral("?");
-        }
-        sql += QStringLiteral(" (") + names.join(QLatin1Char(',')) + QStringLiteral(") VALUES (") +
-               marks.join(QLatin1Char(',')) + QLatin1Char(')');
-    }
-    auto stmt = m_connection->prepare(sql);
-    int i = 1;
-    for (const auto &field : fields)
-        bindValue(stmt.get(), i++, field.second);
-    m_connection->check(sqlite3_step(stmt.get()));
-    return sqlite3_last_insert_rowid(m_connection->handle());
-}
-
-void RecordSet::reloadRow(int index)
-{
-    auto stmt = m_connection->prepare(QStringLiteral("SELECT rowid AS ") + kRowid +
-                                      QStringLiteral(", * FROM ") + quotedName(m_table) +
-                                      QStringLiteral(" WHERE rowid = ?"));
-    sqlite3_bind_int64(stmt.get(), 1, m_rowids[size_t(index)]);
-    const int rc = sqlite3_step(stmt.get());
-    m_connection->check(rc);
-    if (rc != SQLITE_ROW)
-        return; // the row is gone; keep what was read
-    const size_t base = size_t(index) * m_names.size();
-    for (int c = 0; c < int(m_names.size()); ++c)
-        m_values[base + size_t(c)] = readColumn(stmt.get(), c + 1, m_kinds[size_t(c)]);
+    return m_rowids[size_t(checkedRowIndex(row))];
 }

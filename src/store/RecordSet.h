@@ -8,37 +8,66 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <string>
 #include <vector>
 
 class Connection;
+struct Cell;
 
-enum CursorTypeEnum { adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2, adOpenStatic = 3 };
-enum LockTypeEnum { adLockReadOnly = 1, adLockPessimistic = 2, adLockOptimistic = 3 };
-enum CursorLocationEnum { adUseServer = 2, adUseClient = 3 };
-enum SearchDirectionEnum { adSearchForward = 1, adSearchBackward = -1 };
+enum CursorTypeEnum
+{
+    adOpenForwardOnly = 0,
+    adOpenKeyset = 1,
+    adOpenDynamic = 2,
+    adOpenStatic = 3
+};
+enum LockTypeEnum
+{
+    adLockReadOnly = 1,
+    adLockPessimistic = 2,
+    adLockOptimistic = 3
+};
+enum CursorLocationEnum
+{
+    adUseServer = 2,
+    adUseClient = 3
+};
+enum SearchDirectionEnum
+{
+    adSearchForward = 1,
+    adSearchBackward = -1
+};
 
 // The kind a column's declared type carries.
-enum class FieldKind { Date, Bool, Text, Number };
+enum class FieldKind
+{
+    Date,
+    Bool,
+    Text,
+    Number
+};
 
 class RecordSet
 {
 public:
-    RecordSet() = default;
+    RecordSet();
+    ~RecordSet();
     RecordSet(const RecordSet &) = delete;
     RecordSet &operator=(const RecordSet &) = delete;
 
     void setCursorLocation(CursorLocationEnum location) { m_cursorLocation = location; }
     CursorLocationEnum cursorLocation() const { return m_cursorLocation; }
 
-    void Open(const QString &source, Connection &connection, CursorTypeEnum cursorType = adOpenStatic,
-              LockTypeEnum lockType = adLockReadOnly);
+    void Open(const QString &source, Connection &connection,
+              CursorTypeEnum cursorType = adOpenStatic, LockTypeEnum lockType = adLockReadOnly);
     void Requery();
     void Close();
     bool isOpen() const { return m_connection != nullptr; }
     QString source() const { return m_source; }
 
     bool isEOF() const { return m_pos >= visibleCount(); }
-    bool isBOF() const { return m_pos < 0; }
+    // True before the first row, and on an empty set (as EOF is).
+    bool isBOF() const { return m_pos < 0 || visibleCount() == 0; }
     void MoveFirst();
     void MoveNext();
     void MovePrevious();
@@ -48,35 +77,47 @@ public:
     int position() const { return m_pos; }
     void setPosition(int row);
 
-    // An empty text shows every row again.
+    // Filter and Find criteria are Jet expressions, translated as statements
+    // are ("*" and "%" are wild cards); text comparisons ignore case, as
+    // Jet's do. An empty filter shows every row again (and may be set
+    // before Open). A refused filter leaves the rows as they were.
     void setFilter(const QString &jetCriteria);
     QString Filter() const { return m_filter; }
 
     // Moves to the first row from start (the current row when -1) plus skip
     // that meets criteria, searching in direction; to EOF/BOF when none does.
-    void Find(const QString &criteria, int skip = 0, SearchDirectionEnum direction = adSearchForward,
-              int start = -1);
+    void Find(const QString &criteria, int skip = 0,
+              SearchDirectionEnum direction = adSearchForward, int start = -1);
 
-    // The current row's value of a column named without regard to case.
+    // The current row's value of a column named without regard to case;
+    // during AddNew or an edit, the value assigned so far.
     QVariant Fields(const QString &name) const;
 
     // Editing: AddNew starts a new row, setField assigns (starting an edit of
-    // the current row when none is in progress), Update stores it.
+    // the current row when none is in progress), Update stores it. A value
+    // that does not suit the column (a text that is not a date, a text
+    // longer than a VARCHAR(n) column) is refused by setField with DbError.
     void AddNew();
     void setField(const QString &name, const QVariant &value);
     void Update();
     void CancelUpdate();
-    // Deletes the current row from its table.
+    // Deletes the current row from its table. As in ADO, the position stays
+    // on the deleted row until the next move (MoveNext then shows the row
+    // that followed it); its fields cannot be read.
     void Delete();
 
-    // Column and row access for grids, by visible row.
+    // Column and row access for grids, by visible row. A row outside the
+    // visible rows throws DbError (no current record).
     int fieldCount() const { return int(m_names.size()); }
     QString fieldName(int column) const { return m_names.at(column); }
     FieldKind fieldKind(int column) const { return m_kinds.at(column); }
+    // The declared length of a text column (VARCHAR(n)), 0 when unlimited.
+    int fieldSize(int column) const { return m_sizes.at(column); }
     int fieldIndex(const QString &name) const; // -1 when absent
     QVariant valueAt(int row, int column) const;
     qint64 rowidAt(int row) const;
-    // Stores value in the row's table row at once and reads the row back.
+    // Stores value in the row's table row (found by its rowid) at once and
+    // reads the row back.
     void setValueAt(int row, int column, const QVariant &value);
     // Inserts a row with the given fields; returns its visible row.
     int insertRow(const QList<QPair<QString, QVariant>> &fields);
@@ -84,20 +125,22 @@ public:
     bool updatable() const { return !m_table.isEmpty(); }
 
 private:
-    int visibleCount() const
-    {
-        return m_filtered ? int(m_visible.size()) : int(m_rowids.size());
-    }
+    int visibleCount() const { return m_filtered ? int(m_visible.size()) : int(m_rowids.size()); }
     int rowIndex(int visibleRow) const { return m_filtered ? m_visible[visibleRow] : visibleRow; }
+    int checkedRowIndex(int visibleRow) const;
+    const Cell &cellAt(int index, int column) const;
     void load();
     void applyFilter();
     std::vector<qint64> matchingRowids(const QString &criteria) const;
     void requireCurrent() const;
     void requireOpen() const;
+    void requireUpdatable() const;
     int requireField(const QString &name) const;
     void writeRow(qint64 rowid, const QList<QPair<int, QVariant>> &fields);
     qint64 insertValues(const QList<QPair<int, QVariant>> &fields);
     void reloadRow(int index);
+    void removeRow(int index);
+    void releaseRows();
     QVariant storable(int column, const QVariant &value) const;
 
     Connection *m_connection = nullptr;
@@ -107,14 +150,30 @@ private:
     QString m_table; // the one table behind the rows, or "" when read-only
     QStringList m_names;
     std::vector<FieldKind> m_kinds;
+    std::vector<int> m_sizes;
+    // Names asked for lately, by the identity of their text: a hit needs no
+    // comparison, and holding the text keeps its identity from being reused.
+    struct NameHit
+    {
+        QString name;
+        int column = -1;
+    };
+    mutable NameHit m_nameHits[8];
     std::vector<qint64> m_rowids;
-    std::vector<QVariant> m_values; // row-major
+    std::vector<Cell> m_cells; // row-major
+    std::string m_texts;       // the UTF-8 texts the cells point into
     QString m_filter;
     bool m_filtered = false;
     std::vector<int> m_visible;
     int m_pos = 0;
+    bool m_onDeleted = false; // the current row was deleted by Delete()
 
-    enum class EditMode { None, Add, Edit };
+    enum class EditMode
+    {
+        None,
+        Add,
+        Edit
+    };
     EditMode m_editMode = EditMode::None;
     QList<QPair<int, QVariant>> m_pending;
 };

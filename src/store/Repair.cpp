@@ -16,11 +16,26 @@ namespace {
 
 // The column kinds the tables are made of, as SQLite declarations whose
 // types carry the kind to record sets.
-QString adDate() { return QStringLiteral("DATETIME"); }
-QString adVarWChar(int size) { return QStringLiteral("VARCHAR(%1) COLLATE NOCASE").arg(size); }
-QString adLongVarWChar() { return QStringLiteral("LONGTEXT COLLATE NOCASE"); }
-QString adBoolean() { return QStringLiteral("YESNO NOT NULL DEFAULT 0"); }
-QString adCurrency() { return QStringLiteral("CURRENCY"); }
+QString adDate()
+{
+    return QStringLiteral("DATETIME");
+}
+QString adVarWChar(int size)
+{
+    return QStringLiteral("VARCHAR(%1) COLLATE NOCASE").arg(size);
+}
+QString adLongVarWChar()
+{
+    return QStringLiteral("LONGTEXT COLLATE NOCASE");
+}
+QString adBoolean()
+{
+    return QStringLiteral("YESNO NOT NULL DEFAULT 0");
+}
+QString adCurrency()
+{
+    return QStringLiteral("CURRENCY");
+}
 
 struct ColumnDef
 {
@@ -37,13 +52,15 @@ class Catalog
 public:
     explicit Catalog(const QString &connectionString) { m_db.Open(connectionString); }
 
+    // Views count, as queries are among a Jet catalog's tables.
     bool TableExists(const QString &name) const
     {
         RecordSet rs;
-        rs.Open(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"),
+        rs.Open(QStringLiteral("SELECT name FROM sqlite_master WHERE type IN ('table', 'view')"),
                 const_cast<Connection &>(m_db));
         for (; !rs.isEOF(); rs.MoveNext()) {
-            if (rs.Fields(QStringLiteral("name")).toString().compare(name, Qt::CaseInsensitive) == 0)
+            if (rs.Fields(QStringLiteral("name")).toString().compare(name, Qt::CaseInsensitive) ==
+                0)
                 return true;
         }
         return false;
@@ -51,12 +68,12 @@ public:
 
     bool ColumnExists(const QString &table, const QString &name) const
     {
-        auto stmt = m_db.prepare(QStringLiteral("PRAGMA table_info(\"") + table +
-                                 QStringLiteral("\")"));
+        auto stmt =
+            m_db.prepare(QStringLiteral("PRAGMA table_info(\"") + table + QStringLiteral("\")"));
         int rc;
         while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-            const QString column =
-                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt.get(), 1)));
+            const QString column = QString::fromUtf8(
+                reinterpret_cast<const char *>(sqlite3_column_text(stmt.get(), 1)));
             if (column.toUpper() == name.toUpper())
                 return true;
         }
@@ -141,12 +158,15 @@ void CreateRegEditTable(Catalog &cat)
 
 void AddTypeRows(Connection &db, const StepFailure &failed)
 {
-    static const char *const rows[][2] = {
-        {"'anniversary'", "'Anniversary'"}, {"'bike_race'", "'Bike Race'"},
-        {"'birthday'", "'Birthday'"},       {"'car_race'", "'Car Race'"},
-        {"'holiday'", "'Holiday'"},         {"'memorial'", "'Memorial'"},
-        {"'reminder'", "'Reminder'"},       {"'unknown'", "'Unknown'"},
-        {"'doctor'", "'Doctor'"}};
+    static const char *const rows[][2] = {{"'anniversary'", "'Anniversary'"},
+                                          {"'bike_race'", "'Bike Race'"},
+                                          {"'birthday'", "'Birthday'"},
+                                          {"'car_race'", "'Car Race'"},
+                                          {"'holiday'", "'Holiday'"},
+                                          {"'memorial'", "'Memorial'"},
+                                          {"'reminder'", "'Reminder'"},
+                                          {"'unknown'", "'Unknown'"},
+                                          {"'doctor'", "'Doctor'"}};
     const QString title = QStringLiteral("Error Creating Almarik Type values");
     for (const auto &row : rows) {
         const QString key = QString::fromLatin1(row[0]);
@@ -158,8 +178,10 @@ void AddTypeRows(Connection &db, const StepFailure &failed)
                     adOpenStatic, adLockReadOnly);
             empty = rs.isEOF();
         } catch (const DbError &e) {
+            // Without the look-up there is nothing to decide on: one box for
+            // this row, and on to the next.
             failed(title, e);
-            empty = true; // the step after a failed open is the insert
+            continue;
         }
         if (empty) {
             try {
@@ -220,19 +242,25 @@ void CreateDatabase(const QString &path)
     if (QFileInfo::exists(path))
         throw DbError(DbErrNo::General,
                       QStringLiteral("Database '") + path + QStringLiteral("' already exists."));
-    const QString temp = path + QStringLiteral(".new-") +
-                         QUuid::createUuid().toString(QUuid::WithoutBraces).left(8);
+    const QString temp =
+        path + QStringLiteral(".new-") + QUuid::createUuid().toString(QUuid::WithoutBraces).left(8);
     try {
         Connection db;
-        db.Create(temp);
+        try {
+            db.Create(temp);
+        } catch (const DbError &e) {
+            // The user knows the file by its own name, not the temporary one.
+            QString text = e.description();
+            throw DbError(e.number(), text.replace(temp, path));
+        }
         repair(db, [](const QString &, const DbError &e) { throw e; });
         db.Close();
         if (!QFile::rename(temp, path))
-            throw DbError(DbErrNo::General,
-                          QStringLiteral("Could not create the database '") + path +
-                              QStringLiteral("'."));
+            throw DbError(DbErrNo::General, QStringLiteral("Could not create the database '") +
+                                                path + QStringLiteral("'."));
     } catch (...) {
         QFile::remove(temp);
+        QFile::remove(temp + QStringLiteral("-journal"));
         throw;
     }
 }

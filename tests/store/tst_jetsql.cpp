@@ -34,31 +34,44 @@ void TestJetSql::statement_data()
         << "DELETE FROM Calendar WHERE ShowOnce = -1 AND Dates < '2026-12-08'";
     QTest::newRow("iso date with time") << "SELECT * FROM t WHERE d = #2026-01-05 13:45#"
                                         << "SELECT * FROM t WHERE d = '2026-01-05 13:45:00'";
-    QTest::newRow("us date with pm time") << "x = #1/5/2026 1:30 PM#" << "x = '2026-01-05 13:30:00'";
+    QTest::newRow("us date with pm time") << "x = #1/5/2026 1:30 PM#"
+                                          << "x = '2026-01-05 13:30:00'";
     QTest::newRow("two-digit years") << "a = #1/2/29# OR b = #1/2/30#"
                                      << "a = '2029-01-02' OR b = '1930-01-02'";
-    QTest::newRow("29 February of a leap year") << "d = #2/29/2024#" << "d = '2024-02-29'";
-    QTest::newRow("false any case") << "SET ShowOnce = fAlSe" << "SET ShowOnce = 0";
-    QTest::newRow("delete star") << "DELETE * FROM Calendar WHERE Description like 'Ann*'"
-                                 << "DELETE FROM Calendar WHERE Description like 'Ann%' ESCAPE '\\'";
-    QTest::newRow("select star untouched") << "SELECT * FROM Calendar" << "SELECT * FROM Calendar";
-    QTest::newRow("double-quoted text") << "UPDATE Calendar SET Details = \"Jet's double-quoted text\""
-                                        << "UPDATE Calendar SET Details = 'Jet''s double-quoted text'";
-    QTest::newRow("doubled double quote") << "x = \"say \"\"hi\"\"\"" << "x = 'say \"hi\"'";
-    QTest::newRow("specials inside text left alone")
-        << "x = 'True # * ; [a] ''q'''" << "x = 'True # * ; [a] ''q'''";
+    QTest::newRow("29 February of a leap year") << "d = #2/29/2024#"
+                                                << "d = '2024-02-29'";
+    QTest::newRow("false any case") << "SET ShowOnce = fAlSe"
+                                    << "SET ShowOnce = 0";
+    QTest::newRow("delete star")
+        << "DELETE * FROM Calendar WHERE Description like 'Ann*'"
+        << "DELETE FROM Calendar WHERE Description like 'Ann%' ESCAPE '\\'";
+    QTest::newRow("select star untouched") << "SELECT * FROM Calendar"
+                                           << "SELECT * FROM Calendar";
+    QTest::newRow("double-quoted text")
+        << "UPDATE Calendar SET Details = \"Jet's double-quoted text\""
+        << "UPDATE Calendar SET Details = 'Jet''s double-quoted text'";
+    QTest::newRow("doubled double quote") << "x = \"say \"\"hi\"\"\""
+                                          << "x = 'say \"hi\"'";
+    QTest::newRow("specials inside text left alone") << "x = 'True # * ; [a] ''q'''"
+                                                     << "x = 'True # * ; [a] ''q'''";
     QTest::newRow("bracketed name") << "SELECT [Dates] FROM [My Table]"
                                     << "SELECT \"Dates\" FROM \"My Table\"";
-    QTest::newRow("like question mark") << "WHERE d LIKE 'A?n'" << "WHERE d LIKE 'A_n' ESCAPE '\\'";
-    QTest::newRow("like percent is literal in a statement")
-        << "WHERE d LIKE '50%*'" << "WHERE d LIKE '50\\%%' ESCAPE '\\'";
-    QTest::newRow("like bracketed star") << "WHERE d LIKE '*[*]*'" << "WHERE d LIKE '%*%' ESCAPE '\\'";
-    QTest::newRow("not like") << "WHERE d NOT LIKE \"*x*\"" << "WHERE d NOT LIKE '%x%' ESCAPE '\\'";
+    QTest::newRow("like question mark") << "WHERE d LIKE 'A?n'"
+                                        << "WHERE d LIKE 'A_n' ESCAPE '\\'";
+    QTest::newRow("like percent is literal in a statement") << "WHERE d LIKE '50%*'"
+                                                            << "WHERE d LIKE '50\\%%' ESCAPE '\\'";
+    QTest::newRow("like bracketed star") << "WHERE d LIKE '*[*]*'"
+                                         << "WHERE d LIKE '%*%' ESCAPE '\\'";
+    QTest::newRow("not like") << "WHERE d NOT LIKE \"*x*\""
+                              << "WHERE d NOT LIKE '%x%' ESCAPE '\\'";
     QTest::newRow("quote in like pattern") << "Description like '*o''b*'"
                                            << "Description like '%o''b%' ESCAPE '\\'";
-    QTest::newRow("trailing semicolon") << "DELETE FROM Calendar;  " << "DELETE FROM Calendar";
-    QTest::newRow("ampersand joins") << "SET d = d & 'x'" << "SET d = d || 'x'";
-    QTest::newRow("Date()") << "WHERE Dates < Date()" << "WHERE Dates < date('now','localtime')";
+    QTest::newRow("trailing semicolon") << "DELETE FROM Calendar;  "
+                                        << "DELETE FROM Calendar";
+    QTest::newRow("ampersand joins") << "SET d = d & 'x'"
+                                     << "SET d = d || 'x'";
+    QTest::newRow("Date()") << "WHERE Dates < Date()"
+                            << "WHERE Dates < date('now','localtime')";
     QTest::newRow("identifier containing true") << "SELECT TrueValue FROM t"
                                                 << "SELECT TrueValue FROM t";
     QTest::newRow("insert of the event operations")
@@ -84,7 +97,8 @@ void TestJetSql::criteria_data()
         << "Description like '%o''b%' ESCAPE '\\' and icon = 'birthday' and ShowOnce = -1";
     QTest::newRow("percent is a wild card in a filter") << "Description like 'A%'"
                                                         << "Description like 'A%' ESCAPE '\\'";
-    QTest::newRow("find with a date") << "Dates = #01/05/2024#" << "Dates = '2024-01-05'";
+    QTest::newRow("find with a date") << "Dates = #01/05/2024#"
+                                      << "Dates = '2024-01-05'";
 }
 
 void TestJetSql::criteria()
@@ -102,13 +116,16 @@ void TestJetSql::refused_data()
                                     << "Characters found after end of SQL statement.";
     QTest::newRow("unterminated quote") << "UPDATE Calendar SET Details = 'abc"
                                         << "Syntax error in string in query expression ''abc'.";
-    QTest::newRow("unterminated double quote") << "x = \"abc" << "Syntax error in string in query expression '\"abc'.";
+    QTest::newRow("unterminated double quote")
+        << "x = \"abc"
+        << "Syntax error in string in query expression '\"abc'.";
     QTest::newRow("unterminated hash") << "WHERE Dates = #7/4/2026"
                                        << "Syntax error in date in query expression '#7/4/2026'.";
     QTest::newRow("impossible date") << "WHERE Dates = #13/45/2026#"
                                      << "Syntax error in date in query expression '#13/45/2026#'.";
     QTest::newRow("29 February of a common year")
-        << "WHERE Dates = #2/29/2026#" << "Syntax error in date in query expression '#2/29/2026#'.";
+        << "WHERE Dates = #2/29/2026#"
+        << "Syntax error in date in query expression '#2/29/2026#'.";
     QTest::newRow("text in hashes") << "WHERE Dates = #soon#"
                                     << "Syntax error in date in query expression '#soon#'.";
     QTest::newRow("unterminated bracket") << "SELECT [Dates FROM x"
@@ -132,10 +149,14 @@ void TestJetSql::quoteSql_data()
 {
     QTest::addColumn<QString>("in");
     QTest::addColumn<QString>("out");
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("two apostrophes apart") << "Ann's and Bob's" << "Ann''s and Bob''s";
-    QTest::newRow("only two apostrophes") << "''" << "''''";
-    QTest::newRow("no apostrophe") << "plain \"text\"" << "plain \"text\"";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("two apostrophes apart") << "Ann's and Bob's"
+                                           << "Ann''s and Bob''s";
+    QTest::newRow("only two apostrophes") << "''"
+                                          << "''''";
+    QTest::newRow("no apostrophe") << "plain \"text\""
+                                   << "plain \"text\"";
 }
 
 void TestJetSql::quoteSql()

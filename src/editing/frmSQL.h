@@ -1,0 +1,74 @@
+#pragma once
+// The SQL builder: composes a one-column UPDATE or a DELETE of Calendar rows
+// from two column pickers and two value boxes, and runs whatever its output
+// box holds inside a transaction that the user commits or rolls back.
+
+#include "platform/Modal.h"
+
+#include <QDialog>
+#include <QString>
+#include <array>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// 0 when the update button is selected, else 1 when the delete button is,
+// else -1.
+int SelectedModeOf(bool updateSelected, bool deleteSelected);
+
+// The builder's statement for a mode (see SelectedModeOf), built from the two
+// option captions and the four inputs exactly as typed; "" for mode -1. The
+// condition is there only when whereValue is not empty.
+QString BuildSqlText(int mode, const QString &updateCaption, const QString &deleteCaption,
+                     const QString &setColumn, const QString &setValue, const QString &whereColumn,
+                     const QString &whereValue);
+
+class frmSQL final : public QDialog, public LoadsOnShow
+{
+    Q_OBJECT
+public:
+    explicit frmSQL(QWidget *parent = nullptr);
+
+    // The last statement Run started; it outlives the window for the
+    // program's whole run.
+    static inline QString lastSQL;
+
+    // Offers lastSQL again in the output box.
+    void Form_Load() override;
+
+    int SelectedMode() const;
+    // Fills txt[2] from the inputs; runs on every change of txt[0] or txt[1].
+    void BuildSQL();
+    // Runs txt[2] in a transaction and asks whether to commit; any failure
+    // rolls back without a word and leaves the text where it is.
+    void RunSQL();
+    void optStart_Click(int index);
+    // 0 Close, 1 Run, 2 Clear.
+    void cmd_Click(int index);
+    void txt_Change(int index);
+
+    bool transactionOpen() const { return m_transactionOpen; }
+
+    QGroupBox *Frame1 = nullptr;
+    std::array<QRadioButton *, 2> optStart{};
+    std::array<QLabel *, 2> Label2{};
+    std::array<QComboBox *, 2> Combo{};
+    QLabel *Label1 = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Label4 = nullptr;
+    std::array<QLineEdit *, 3> txt{};
+    std::array<QPushButton *, 3> cmd{};
+
+public slots:
+    // Refuses to close while the commit question holds a transaction open.
+    void done(int result) override;
+
+private:
+    void buildControls();
+
+    bool m_transactionOpen = false;
+};

@@ -1,0 +1,92 @@
+#pragma once
+// The event table editor: every event of rsEditor in an editable grid, with
+// filtering, the single event dialog, the SQL builder and the date and type
+// pickers. It works on the shared record set and never opens or closes it.
+
+#include <QDialog>
+#include <QPointF>
+#include <QString>
+#include <array>
+#include <functional>
+
+class EventTableModel;
+class GridDelegate;
+class QAction;
+class QListWidget;
+class QListWidgetItem;
+class QMenu;
+class QMenuBar;
+class QTableView;
+
+// Where the type list opens, in twips of the window's inner area: beside
+// column 1's left edge and just below the current row's top, or, when that
+// would reach past the window's outer height, at
+// |outerHeight - listHeight - 900| so that it opens above the bottom edge.
+QPointF typeListPlacement(double column1Left, double rowTop, double listHeight, double outerHeight);
+
+class Editor final : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit Editor(QWidget *parent = nullptr);
+
+    // Requeries rsEditor (its filter stays in force), rebinds the grid with
+    // its four columns and clears any selection. Throws what the record set
+    // throws.
+    void refresh_Data();
+
+    // currentFilter is private to the window; tests read it here.
+    QString currentFilterText() const { return currentFilter; }
+
+    void Form_Load();
+    void Form_Resize();
+    // 0 New Event, 1 Exit.
+    void mnuFile_Click(int index);
+    // 0 Apply Filter, 1 Remove Filter.
+    void mnuEdit_Click(int index);
+    void mnuSQL_Click();
+    void refreshData_Click();
+    void DataGrid1_Click();
+    void DataGrid1_DblClick();
+    void DataGrid1_ButtonClick(short ColIndex);
+    void ListView1_ItemClick(QListWidgetItem *Item);
+    // The Delete key: after a confirmation, deletes the selected rows' events
+    // (the current row's when none is selected).
+    void DeleteSelectedRows();
+
+    EventTableModel *model() const { return m_model; }
+
+    QMenuBar *menuBar = nullptr;
+    QMenu *mnuFiles = nullptr;
+    QMenu *mnuTool = nullptr;
+    QMenu *mnuEdits = nullptr;
+    QMenu *mnuAdvanced = nullptr;
+    std::array<QAction *, 2> mnuFile{};
+    std::array<QAction *, 5> mnuTools{};
+    std::array<QAction *, 2> mnuEdit{};
+    QAction *mnuSQL = nullptr;
+    QAction *refreshData = nullptr;
+    QTableView *DataGrid1 = nullptr;
+    QListWidget *ListView1 = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildGrid();
+    void setColumnOptions();
+    void applyFilter();
+    void removeFilter();
+    // Runs a menu command; a failure is shown and the window carries on.
+    void guarded(const std::function<void()> &command);
+    void showTypeList();
+    void pickDate();
+    int currentRow() const;
+
+    QString currentFilter;
+    QWidget *m_client = nullptr; // the inner area below the menu bar
+    EventTableModel *m_model = nullptr;
+    GridDelegate *m_delegate = nullptr;
+};

@@ -1,0 +1,68 @@
+#pragma once
+// The editor's grid model: the rows of a record set over Calendar shown as
+// four columns (Dates, icon, Description, Details) plus an add-new row at
+// the end. Edits go straight to the row's table row through the record set;
+// nothing is copied into widgets, so 100,000 events cost no more than their
+// record set.
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <functional>
+
+class RecordSet;
+
+class EventTableModel final : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Column
+    {
+        DatesColumn = 0,
+        TypeColumn = 1,
+        DescriptionColumn = 2,
+        DetailsColumn = 3
+    };
+
+    explicit EventTableModel(RecordSet &records, QObject *parent = nullptr);
+
+    // Caption and field of a grid column.
+    static QString caption(int column);
+    static QString field(int column);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // Stores the value at once (a typed text, or a QDate for Dates). A text
+    // that is no date is refused with a message and the row kept as it was;
+    // on the add-new row a value creates the record. Failures are reported
+    // through the program's prompts and return false.
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+
+    // The row where typing creates a record (the last one).
+    int addNewRow() const { return m_records; }
+    bool isAddNewRow(int row) const { return row == m_records; }
+    // The text a cell shows.
+    QString cellText(int row, int column) const;
+
+    // Runs change (a Requery, a new Filter) as a reset of the whole model.
+    // Whatever changes the record set's rows must run through here;
+    // what change throws is passed on after the model is consistent again.
+    void rebind(const std::function<void()> &change);
+    // Deletes the records of the given rows (the add-new row is ignored).
+    // Throws what the record set throws; rows deleted before a failure stay
+    // deleted and leave the grid.
+    void deleteRows(QList<int> rows);
+
+private:
+    void countRows();
+    int fieldIndexOf(int column) const { return m_fieldIndex[column]; }
+    QVariant storedValue(int column, const QVariant &value, bool *refused) const;
+
+    RecordSet &m_rs;
+    int m_records = 0; // record rows shown, not counting the add-new row
+    bool m_open = false;
+    int m_fieldIndex[4] = {-1, -1, -1, -1};
+};

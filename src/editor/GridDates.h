@@ -1,0 +1,21 @@
+#pragma once
+// Dates as the editor's grid shows and reads them: the system's short date
+// form, always with a four-digit year so that a date read back is the date
+// that was shown.
+
+#include <QString>
+#include <QVariant>
+
+// The locale's short date format with its year widened to four digits.
+QString gridDateFormat();
+
+// A Dates value as the grid shows it: a QDate in gridDateFormat(), a
+// QDateTime with a time of day followed by " hh:mm:ss", any other value as
+// its text, null as "".
+QString gridDateText(const QVariant &value);
+
+// The date a typed text means, as a QDate (or a QDateTime when a time of day
+// was given); an invalid QVariant when it is no date. Read in the grid's own
+// form first, then "dd-mm-yyyy", then the database's literal forms
+// (m/d/yyyy, yyyy-mm-dd).
+QVariant parseGridDate(const QString &text);

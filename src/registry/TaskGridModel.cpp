@@ -1,0 +1,72 @@
+#include "registry/TaskGridModel.h"
+
+#include "platform/AppError.h"
+#include "platform/Prompts.h"
+#include "store/RecordSet.h"
+
+TaskGridModel::TaskGridModel(Prompts &prompts, QObject *parent)
+    : QAbstractTableModel(parent), m_prompts(prompts)
+{
+}
+
+void TaskGridModel::setRecordSet(RecordSet *rs)
+{
+    beginResetModel();
+    m_rs = rs;
+    endResetModel();
+}
+
+int TaskGridModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid() || !m_rs || !m_rs->isOpen())
+        return 0;
+    return m_rs->RecordCount();
+}
+
+int TaskGridModel::columnCount(const QModelIndex &parent) const
+{
+    if (parent.isValid() || !m_rs || !m_rs->isOpen())
+        return 0;
+    return m_rs->fieldCount();
+}
+
+QVariant TaskGridModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    const QVariant v = m_rs->valueAt(index.row(), index.column());
+    return v.isNull() ? QString() : v.toString();
+}
+
+QVariant TaskGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Vertical)
+        return section + 1;
+    if (!m_rs || section < 0 || section >= m_rs->fieldCount())
+        return {};
+    return m_rs->fieldName(section);
+}
+
+Qt::ItemFlags TaskGridModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.isValid() && m_rs && m_rs->updatable())
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool TaskGridModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole || !m_rs)
+        return false;
+    try {
+        m_rs->setValueAt(index.row(), index.column(), value);
+    } catch (const AppError &e) {
+        m_prompts.MsgBox(e.description(), MsgButtons::OkOnly, MsgIcon::Critical);
+        return false;
+    }
+    emit dataChanged(index.sibling(index.row(), 0), index.sibling(index.row(), columnCount() - 1));
+    return true;
+}

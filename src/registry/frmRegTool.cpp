@@ -1,0 +1,256 @@
+#include "registry/frmRegTool.h"
+
+#include "platform/AppError.h"
+#include "platform/Prompts.h"
+#include "platform/Twips.h"
+#include "registry/ErrorText.h"
+#include "registry/MSFlexGrid.h"
+#include "registry/REG_MODULE.h"
+#include "registry/TaskGridModel.h"
+#include "store/SharedDb.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kTaskSource = QStringLiteral("SELECT * FROM RegEdit");
+
+// Runs one step of a handler; a failure is shown in the handler's words and
+// the handler goes on with its next step.
+template <typename F> void step(const QString &procedure, Prompts &prompts, F &&statement)
+{
+    try {
+        statement();
+    } catch (const AppError &e) {
+        prompts.MsgBox(errorInText(procedure, e.number(), e.description()), MsgButtons::OkOnly);
+    }
+}
+
+} // namespace
+
+frmRegTool::frmRegTool(QWidget *parent) : frmRegTool(parent, dbConnection, appPrompts()) {}
+
+frmRegTool::frmRegTool(QWidget *parent, Connection &db, Prompts &prompts)
+    : QDialog(parent), m_db(db), m_prompts(prompts)
+{
+    setWindowTitle(QStringLiteral("Form1"));
+
+    opt[0] = new QRadioButton(QStringLiteral("HKEY_CURRENT_USER"), this);
+    opt[1] = new QRadioButton(QStringLiteral("HKEY_LOCAL_MACHINE"), this);
+    opt[1]->setChecked(true);
+    Label1 = new QLabel(QStringLiteral("Folder"), this);
+    Label2 = new QLabel(QStringLiteral("Key"), this);
+    txt[0] =
+        new QLineEdit(QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\"), this);
+    txt[1] = new QLineEdit(this);
+    Label1->setBuddy(txt[0]);
+    Label2->setBuddy(txt[1]);
+
+    Grid = new MSFlexGrid(2, this);
+    connect(Grid, &QTableWidget::cellClicked, this, [this] { Grid_Click(); });
+    connect(Grid, &QTableWidget::cellDoubleClicked, this, [this] { Grid_DblClick(); });
+
+    const QStringList captions = {QStringLiteral("back one level"), QStringLiteral("Refresh list"),
+                                  QStringLiteral("delete selected value"),
+                                  QStringLiteral("add to list")};
+    for (int i = 0; i < 4; ++i) {
+        cmd[size_t(i)] = new QPushButton(captions[i], this);
+        // Enter in a text box must not press a button by surprise.
+        cmd[size_t(i)]->setAutoDefault(false);
+        connect(cmd[size_t(i)], &QPushButton::clicked, this, [this, i] { cmd_Click(i); });
+    }
+    cmd[1]->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    cmd[3]->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+
+    m_taskModel = new TaskGridModel(m_prompts, this);
+    DataGrid1 = new QTableView(this);
+    DataGrid1->setModel(m_taskModel);
+
+    auto *roots = new QHBoxLayout;
+    roots->addWidget(opt[0]);
+    roots->addWidget(opt[1]);
+    roots->addStretch();
+    auto *fields = new QGridLayout;
+    fields->addWidget(Label1, 0, 0);
+    fields->addWidget(txt[0], 0, 1);
+    fields->addWidget(Label2, 1, 0);
+    fields->addWidget(txt[1], 1, 1);
+    auto *buttons = new QHBoxLayout;
+    for (QPushButton *button : cmd)
+        buttons->addWidget(button);
+    buttons->addStretch();
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(roots);
+    layout->addLayout(fields);
+    layout->addWidget(Grid, 3);
+    layout->addLayout(buttons);
+    layout->addWidget(DataGrid1, 2);
+    resize(twipsToPixels(11800), twipsToPixels(8400));
+}
+
+frmRegTool::~frmRegTool()
+{
+    Form_Unload();
+}
+
+void frmRegTool::Form_Load()
+{
+    Grid->setColWidth(0, 3000);
+    Grid->setColWidth(1, 8000);
+    RefreshKeyList();
+    // Without its table the window still browses; storing a task then
+    // reports the closed record set.
+    step(QStringLiteral("frmRegTool.Form_Load"), m_prompts, [this] {
+        taskRecords.setCursorLocation(adUseClient);
+        taskRecords.Open(kTaskSource, m_db, adOpenDynamic, adLockOptimistic);
+        RefreshTaskGrid();
+    });
+}
+
+void frmRegTool::Form_Unload()
+{
+    m_taskModel->setRecordSet(nullptr);
+    taskRecords.Close();
+}
+
+void frmRegTool::done(int result)
+{
+    Form_Unload();
+    QDialog::done(result);
+}
+
+qint32 frmRegTool::SelectedRoot() const
+{
+    return opt[0]->isChecked() ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
+void frmRegTool::RefreshKeyList()
+{
+    Grid->Clear();
+    Grid->setRows(1);
+    ListSubKeys(SelectedRoot(), txt[0]->text(), Grid, m_prompts);
+    ListValues(SelectedRoot(), txt[0]->text(), Grid, m_prompts);
+    if (Grid->Rows() >= 2)
+        Grid->setFormatString(QStringLiteral("<Value|<Data"));
+    txt[1]->clear();
+    Grid->setColWidth(0, 3000);
+    Grid->setColWidth(1, 8000);
+}
+
+bool frmRegTool::UpOneLevel(const QString &path)
+{
+    const qsizetype n = path.size();
+    if (n == 0)
+        return false;
+    // The last character is skipped, so a path ending in a backslash goes to
+    // its parent.
+    for (qsizetype i = n - 1; i >= 1; --i) {
+        if (path[i - 1] == QLatin1Char('\\')) {
+            txt[0]->setText(path.left(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+void frmRegTool::RefreshTaskGrid()
+{
+    taskRecords.Requery();
+    m_taskModel->setRecordSet(&taskRecords);
+}
+
+void frmRegTool::Grid_Click()
+{
+    if (Grid->Row() >= 1) {
+        Grid->setRowCol(Grid->Row(), 0);
+        txt[1]->setText(Grid->TextMatrix(Grid->Row(), 0));
+    }
+}
+
+void frmRegTool::Grid_DblClick()
+{
+    const int row = Grid->Row();
+    if (row >= 1 && Grid->TextMatrix(row, 1) == QLatin1String("<sub key>")) {
+        txt[0]->setText(txt[0]->text() + Grid->TextMatrix(row, 0) + QLatin1Char('\\'));
+        RefreshKeyList();
+    }
+}
+
+void frmRegTool::cmd_Click(int index)
+{
+    const QString procedure = QStringLiteral("frmRegTool.cmd_Click");
+    switch (index) {
+    case 0:
+        step(procedure, m_prompts, [this] {
+            if (UpOneLevel(txt[0]->text()))
+                RefreshKeyList();
+        });
+        break;
+    case 1:
+        step(procedure, m_prompts, [this] { RefreshKeyList(); });
+        break;
+    case 2: {
+        bool deleted = false;
+        step(procedure, m_prompts, [&] {
+            deleted = DeleteRegKeyValue(SelectedRoot(), txt[0]->text(), txt[1]->text(), m_prompts);
+        });
+        if (deleted) {
+            step(procedure, m_prompts, [this] {
+                m_prompts.MsgBox(txt[1]->text() + QStringLiteral(" deleted"), MsgButtons::OkOnly,
+                                 MsgIcon::Information);
+            });
+            txt[1]->clear();
+            step(procedure, m_prompts, [this] { RefreshKeyList(); });
+        }
+        break;
+    }
+    case 3:
+        if (!txt[1]->text().isEmpty())
+            addToList();
+        break;
+    default:
+        break;
+    }
+}
+
+void frmRegTool::addToList()
+{
+    const QString procedure = QStringLiteral("frmRegTool.cmd_Click");
+    const QString answer =
+        m_prompts.InputBox(QStringLiteral("To Edit, enter new value\r\nTo Delete, leave blank"));
+    step(procedure, m_prompts, [&] {
+        taskRecords.AddNew();
+        try {
+            taskRecords.setField(QStringLiteral("hKey"), SelectedRoot());
+            taskRecords.setField(QStringLiteral("SubKey"), txt[0]->text());
+            taskRecords.setField(QStringLiteral("key"), txt[1]->text());
+            if (answer.isEmpty()) {
+                taskRecords.setField(QStringLiteral("Task"), QStringLiteral("delete"));
+                taskRecords.setField(QStringLiteral("NewValue"), QStringLiteral("x"));
+            } else {
+                taskRecords.setField(QStringLiteral("Task"), QStringLiteral("edit"));
+                taskRecords.setField(QStringLiteral("NewValue"), answer);
+            }
+            taskRecords.Update();
+        } catch (...) {
+            taskRecords.CancelUpdate();
+            throw;
+        }
+    });
+    step(procedure, m_prompts, [this] { RefreshTaskGrid(); });
+}
+
+void showRegistryTool(QWidget *owner)
+{
+    frmRegTool form(owner);
+    showModal(form);
+}

@@ -1,0 +1,136 @@
+#include "store/JetFunctions.h"
+
+#include <QList>
+#include <QString>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+bool isAscii(const unsigned char *s, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        if (s[i] >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+unsigned char asciiLower(unsigned char c)
+{
+    return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+}
+
+int unicodeNoCase(void *, int n1, const void *s1, int n2, const void *s2)
+{
+    const auto *p1 = static_cast<const unsigned char *>(s1);
+    const auto *p2 = static_cast<const unsigned char *>(s2);
+    const int n = std::min(n1, n2);
+    int i = 0;
+    for (; i < n && p1[i] < 0x80 && p2[i] < 0x80; ++i) {
+        const int a = asciiLower(p1[i]);
+        const int b = asciiLower(p2[i]);
+        if (a != b)
+            return a - b;
+    }
+    if (i == n && (i == n1 || p1[i] < 0x80) && (i == n2 || p2[i] < 0x80))
+        return n1 - n2;
+    const QString a = QString::fromUtf8(static_cast<const char *>(s1), n1);
+    const QString b = QString::fromUtf8(static_cast<const char *>(s2), n2);
+    return a.compare(b, Qt::CaseInsensitive);
+}
+
+// SQL LIKE over case-folded characters: "%" any run, "_" any one character,
+// the escape character makes the next one literal.
+template <typename C>
+bool likeMatch(const C *p, size_t pn, const C *s, size_t sn, C escape, bool hasEscape)
+{
+    size_t pi = 0, si = 0;
+    size_t starP = size_t(-1), starS = 0;
+    while (si < sn) {
+        if (pi < pn) {
+            const C c = p[pi];
+            if (hasEscape && c == escape) {
+                if (pi + 1 < pn && p[pi + 1] == s[si]) {
+                    pi += 2;
+                    ++si;
+                    continue;
+                }
+            } else if (c == C('%')) {
+                starP = ++pi;
+                starS = si;
+                continue;
+            } else if (c == C('_') || c == s[si]) {
+                ++pi;
+                ++si;
+                continue;
+            }
+        }
+        if (starP == size_t(-1))
+            return false;
+        pi = starP;
+        si = ++starS;
+    }
+    while (pi < pn && p[pi] == C('%') && !(hasEscape && escape == C('%')))
+        ++pi;
+    return pi == pn;
+}
+
+std::u32string folded(const unsigned char *s, int n)
+{
+    const QList<uint> ucs4 =
+        QString::fromUtf8(reinterpret_cast<const char *>(s), n).toCaseFolded().toUcs4();
+    return std::u32string(ucs4.begin(), ucs4.end());
+}
+
+void jetLike(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    for (int i = 0; i < argc; ++i) {
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) {
+            sqlite3_result_null(ctx);
+            return;
+        }
+    }
+    const auto *pattern = sqlite3_value_text(argv[0]);
+    const int pn = sqlite3_value_bytes(argv[0]);
+    const auto *text = sqlite3_value_text(argv[1]);
+    const int tn = sqlite3_value_bytes(argv[1]);
+    std::u32string escape;
+    if (argc == 3) {
+        escape = folded(sqlite3_value_text(argv[2]), sqlite3_value_bytes(argv[2]));
+        if (escape.size() != 1) {
+            sqlite3_result_error(ctx, "ESCAPE expression must be a single character", -1);
+            return;
+        }
+    }
+    if (!pattern || !text) {
+        sqlite3_result_error_nomem(ctx);
+        return;
+    }
+    if (isAscii(pattern, pn) && isAscii(text, tn) && (escape.empty() || escape[0] < 0x80)) {
+        std::string p(reinterpret_cast<const char *>(pattern), size_t(pn));
+        std::string t(reinterpret_cast<const char *>(text), size_t(tn));
+        std::transform(p.begin(), p.end(), p.begin(), [](char c) { return char(asciiLower(c)); });
+        std::transform(t.begin(), t.end(), t.begin(), [](char c) { return char(asciiLower(c)); });
+        const char esc = escape.empty() ? 0 : char(asciiLower(char(escape[0])));
+        sqlite3_result_int(ctx,
+                           likeMatch(p.data(), p.size(), t.data(), t.size(), esc, !escape.empty()));
+        return;
+    }
+    const std::u32string p = folded(pattern, pn);
+    const std::u32string t = folded(text, tn);
+    sqlite3_result_int(ctx, likeMatch(p.data(), p.size(), t.data(), t.size(),
+                                      escape.empty() ? char32_t(0) : escape[0], !escape.empty()));
+}
+
+} // namespace
+
+void registerJetFunctions(sqlite3 *db)
+{
+    sqlite3_create_collation(db, "NOCASE", SQLITE_UTF8, nullptr, unicodeNoCase);
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function(db, "like", 2, flags, nullptr, jetLike, nullptr, nullptr);
+    sqlite3_create_function(db, "like", 3, flags, nullptr, jetLike, nullptr, nullptr);
+}

@@ -1,0 +1,203 @@
+// The record set's writes: AddNew/Update, grid edits by rowid, deletes.
+
+#include "store/RecordSet.h"
+
+#include "store/Connection.h"
+#include "store/FieldValue.h"
+#include "store/RecordSetCommon.h"
+
+#include <QStringList>
+#include <sqlite3.h>
+
+using namespace recordset;
+
+void RecordSet::requireUpdatable() const
+{
+    requireOpen();
+    if (!updatable())
+        throw DbError(DbErrNo::ReadOnly,
+                      QStringLiteral("Cannot update. Database or object is read-only."));
+}
+
+QVariant RecordSet::storable(int column, const QVariant &value) const
+{
+    QVariant stored = toStorable(m_kinds[size_t(column)], m_names[column], value);
+    checkSize(m_sizes[size_t(column)], stored);
+    return stored;
+}
+
+void RecordSet::AddNew()
+{
+    requireUpdatable();
+    m_editMode = EditMode::Add;
+    m_pending.clear();
+}
+
+void RecordSet::setField(const QString &name, const QVariant &value)
+{
+    requireOpen();
+    const int column = requireField(name);
+    const QVariant stored = storable(column, value);
+    if (m_editMode == EditMode::None) {
+        requireUpdatable();
+        requireCurrent();
+        m_editMode = EditMode::Edit;
+    }
+    for (auto &[c, v] : m_pending) {
+        if (c == column) {
+            v = stored;
+            return;
+        }
+    }
+    m_pending.append({column, stored});
+}
+
+void RecordSet::Update()
+{
+    requireOpen();
+    if (m_editMode == EditMode::Add) {
+        const qint64 rowid = insertValues(m_pending);
+        m_rowids.push_back(rowid);
+        m_cells.resize(m_cells.size() + m_names.size());
+        const int index = int(m_rowids.size()) - 1;
+        reloadRow(index);
+        if (m_filtered)
+            m_visible.push_back(index);
+        m_pos = visibleCount() - 1;
+        m_onDeleted = false;
+    } else if (m_editMode == EditMode::Edit) {
+        requireCurrent();
+        writeRow(m_rowids[size_t(rowIndex(m_pos))], m_pending);
+        reloadRow(rowIndex(m_pos));
+    }
+    m_editMode = EditMode::None;
+    m_pending.clear();
+}
+
+void RecordSet::CancelUpdate()
+{
+    m_editMode = EditMode::None;
+    m_pending.clear();
+}
+
+void RecordSet::Delete()
+{
+    requireUpdatable();
+    requireCurrent();
+    deleteAt(m_pos);
+    m_onDeleted = true;
+}
+
+void RecordSet::setValueAt(int row, int column, const QVariant &value)
+{
+    requireUpdatable();
+    const int index = checkedRowIndex(row);
+    if (column < 0 || column >= fieldCount())
+        throw DbError(DbErrNo::NotFound,
+                      QStringLiteral("Item cannot be found in the collection corresponding to the "
+                                     "requested name or ordinal."));
+    writeRow(m_rowids[size_t(index)], {{column, storable(column, value)}});
+    reloadRow(index);
+}
+
+int RecordSet::insertRow(const QList<QPair<QString, QVariant>> &fields)
+{
+    AddNew();
+    try {
+        for (const auto &[name, value] : fields)
+            setField(name, value);
+        Update();
+    } catch (...) {
+        CancelUpdate();
+        throw;
+    }
+    return m_pos;
+}
+
+void RecordSet::deleteAt(int row)
+{
+    requireUpdatable();
+    const int index = checkedRowIndex(row);
+    auto stmt = m_connection->prepare(QStringLiteral("DELETE FROM ") + quotedName(m_table) +
+                                      QStringLiteral(" WHERE rowid = ?"));
+    sqlite3_bind_int64(stmt.get(), 1, m_rowids[size_t(index)]);
+    m_connection->check(sqlite3_step(stmt.get()));
+    removeRow(index);
+    // The current row stays the same row when an earlier one goes.
+    if (row < m_pos)
+        --m_pos;
+    m_pos = std::min(m_pos, visibleCount());
+    m_onDeleted = false;
+}
+
+void RecordSet::removeRow(int index)
+{
+    const auto width = qsizetype(m_names.size());
+    m_rowids.erase(m_rowids.begin() + index);
+    m_cells.erase(m_cells.begin() + index * width, m_cells.begin() + (index + 1) * width);
+    if (m_filtered) {
+        std::vector<int> kept;
+        kept.reserve(m_visible.size());
+        for (int v : m_visible) {
+            if (v != index)
+                kept.push_back(v > index ? v - 1 : v);
+        }
+        m_visible = std::move(kept);
+    }
+}
+
+void RecordSet::writeRow(qint64 rowid, const QList<QPair<int, QVariant>> &fields)
+{
+    requireUpdatable();
+    if (fields.isEmpty())
+        return;
+    QStringList sets;
+    for (const auto &field : fields)
+        sets << quotedName(m_names[field.first]) + QStringLiteral(" = ?");
+    auto stmt = m_connection->prepare(QStringLiteral("UPDATE ") + quotedName(m_table) +
+                                      QStringLiteral(" SET ") + sets.join(QStringLiteral(", ")) +
+                                      QStringLiteral(" WHERE rowid = ?"));
+    int i = 1;
+    for (const auto &field : fields)
+        bindValue(stmt.get(), i++, field.second);
+    sqlite3_bind_int64(stmt.get(), i, rowid);
+    m_connection->check(sqlite3_step(stmt.get()));
+}
+
+qint64 RecordSet::insertValues(const QList<QPair<int, QVariant>> &fields)
+{
+    requireUpdatable();
+    QString sql = QStringLiteral("INSERT INTO ") + quotedName(m_table);
+    if (fields.isEmpty()) {
+        sql += QStringLiteral(" DEFAULT VALUES");
+    } else {
+        QStringList names, marks;
+        for (const auto &field : fields) {
+            names << quotedName(m_names[field.first]);
+            marks << QStringLiteral("?");
+        }
+        sql += QStringLiteral(" (") + names.join(QLatin1Char(',')) + QStringLiteral(") VALUES (") +
+               marks.join(QLatin1Char(',')) + QLatin1Char(')');
+    }
+    auto stmt = m_connection->prepare(sql);
+    int i = 1;
+    for (const auto &field : fields)
+        bindValue(stmt.get(), i++, field.second);
+    m_connection->check(sqlite3_step(stmt.get()));
+    return sqlite3_last_insert_rowid(m_connection->handle());
+}
+
+void RecordSet::reloadRow(int index)
+{
+    auto stmt = m_connection->prepare(QStringLiteral("SELECT rowid AS ") + rowidAlias() +
+                                      QStringLiteral(", * FROM ") + quotedName(m_table) +
+                                      QStringLiteral(" WHERE rowid = ?"));
+    sqlite3_bind_int64(stmt.get(), 1, m_rowids[size_t(index)]);
+    const int rc = sqlite3_step(stmt.get());
+    m_connection->check(rc);
+    if (rc != SQLITE_ROW)
+        return; // the row is gone; keep what was read
+    const size_t base = size_t(index) * m_names.size();
+    for (int c = 0; c < int(m_names.size()); ++c)
+        m_cells[base + size_t(c)] = readCell(stmt.get(), c + 1, m_kinds[size_t(c)], m_texts);
+}
