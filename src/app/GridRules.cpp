@@ -1,6 +1,6 @@
 #include "app/GridRules.h"
 
-std::optional<QDate> parseGridDate(const QString &text)
+std::optional<QDate> parseListDate(const QString &text)
 {
     const QDate day = QDate::fromString(text.trimmed(), QStringLiteral("dd-MM-yyyy"));
     if (!day.isValid())
@@ -10,7 +10,7 @@ std::optional<QDate> parseGridDate(const QString &text)
 
 std::optional<GridEvent> gridEventAt(const QString &dateText, const QString &descriptionText)
 {
-    const auto day = parseGridDate(dateText);
+    const auto day = parseListDate(dateText);
     if (!day)
         return std::nullopt;
     return GridEvent{*day, descriptionText};

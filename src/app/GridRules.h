@@ -17,7 +17,7 @@ struct GridEvent
 
 // The "dd-mm-yyyy" text of the "Date" column as a date; nothing for any
 // other text (the header's "Date", an empty cell).
-std::optional<QDate> parseGridDate(const QString &text);
+std::optional<QDate> parseListDate(const QString &text);
 
 // The event of a row from its "Date" and "Event" texts; nothing when the
 // date text is not a date (the header row, an empty grid).

@@ -55,7 +55,7 @@ void Main::createMenus()
             mnuFile->addAction(fileItems[i], this, [this, i] { mnuEdit_Click(i); });
     }
     // Their windows are not part of the program yet.
-    for (int i : {0, 2, 3, 4, 5})
+    for (int i : {2, 4, 5})
         mnuEdit[size_t(i)]->setEnabled(false);
 
     mnuOpt = menuBar()->addMenu(QStringLiteral("&Options"));

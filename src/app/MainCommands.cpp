@@ -7,10 +7,12 @@
 #include "app/StartupSettings.h"
 #include "editing/EventRecord.h"
 #include "editing/frmSingle.h"
+#include "editor/OpenEditor.h"
 #include "platform/AppError.h"
 #include "platform/Modal.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
+#include "registry/frmRegTool.h"
 #include "store/Repair.h"
 #include "store/SharedDb.h"
 
@@ -22,6 +24,10 @@ void Main::mnuEdit_Click(int index)
     // Failing steps are skipped without a message; the called parts report
     // their own failures.
     switch (index) {
+    case 0: // Event Editor
+        openEventEditor(this);
+        FillEventGrid();
+        break;
     case 1: // Database Repair
         rsMonth.Close();
         RepairDatabase(dbConnection, appPrompts());
@@ -32,6 +38,14 @@ void Main::mnuEdit_Click(int index)
         }
         FillEventGrid();
         break;
+    case 3: { // Registry Tool: the list does not change
+        try {
+            frmRegTool tool(this);
+            showModal(tool);
+        } catch (const std::exception &) {
+        }
+        break;
+    }
     case 6: // Exit
         m_end();
         break;

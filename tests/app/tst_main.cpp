@@ -6,10 +6,12 @@
 #include "app/MonthGrid.h"
 #include "app/StartupSettings.h"
 #include "editing/frmSingle.h"
+#include "editor/Editor.h"
 #include "platform/Files.h"
 #include "platform/Modal.h"
 #include "platform/Settings.h"
 #include "platform/Twips.h"
+#include "registry/frmRegTool.h"
 #include "store/Repair.h"
 #include "store/SharedDb.h"
 #include "support/ScriptedPrompts.h"
@@ -70,6 +72,8 @@ private slots:
     void doubleClickEdits();
     void popupDelete_data();
     void popupDelete();
+    void eventEditorFromMenu();
+    void registryToolFromMenu();
     void repairFromMenu();
     void exits();
     void resizeLayout();
@@ -346,9 +350,9 @@ void TestMain::menus()
                           "Check for Update", "About", "Exit"}));
     for (int i = 0; i < 7; ++i)
         QCOMPARE(w.mnuFile->actions()[i], w.mnuEdit[size_t(i)]);
-    QVERIFY(w.mnuEdit[1]->isEnabled());
-    QVERIFY(w.mnuEdit[6]->isEnabled());
-    for (int i : {0, 2, 3, 4, 5})
+    for (int i : {0, 1, 3, 6})
+        QVERIFY(w.mnuEdit[size_t(i)]->isEnabled());
+    for (int i : {2, 4, 5})
         QVERIFY2(!w.mnuEdit[size_t(i)]->isEnabled(), "no window behind it yet");
     QCOMPARE(w.mnuOpt->title(), QStringLiteral("&Options"));
     QCOMPARE(captions(w.mnuOpt->actions()),
@@ -592,6 +596,48 @@ void TestMain::popupDelete()
     RecordSet rs;
     rs.Open(QStringLiteral("SELECT * FROM Calendar"), dbConnection);
     QCOMPARE(rs.RecordCount(), int(left.size()));
+}
+
+void TestMain::eventEditorFromMenu()
+{
+    ScriptedPrompts prompts;
+    auto w = start({database(QStringLiteral("editor.mdb"),
+                             {"(#12/06/2000#, 'birthday', 'Listed', Null, False)",
+                              "(#03/01/2000#, 'birthday', 'Later', Null, False)"})});
+    bool shown = false;
+    setModalHandler([&](QDialog &dialog) {
+        if (!qobject_cast<Editor *>(&dialog))
+            return int(QDialog::Rejected);
+        shown = true;
+        // The editor works on every event, by date, with no filter.
+        [&] {
+            QVERIFY(rsEditor.isOpen());
+            QCOMPARE(rsEditor.source(), QStringLiteral("SELECT * FROM Calendar ORDER BY Dates"));
+            QCOMPARE(rsEditor.Filter(), QString());
+            QCOMPARE(rsEditor.RecordCount(), 2);
+        }();
+        dbConnection.Execute(kInsert +
+                             QStringLiteral("(#12/10/2000#, 'holiday', 'Added', Null, False)"));
+        return int(QDialog::Accepted);
+    });
+    w->mnuEdit[0]->trigger();
+    QVERIFY(shown);
+    QVERIFY(!rsEditor.isOpen());  // closed again once the editor has closed
+    QCOMPARE(w->Grid->Rows(), 3); // and the list refilled
+    QCOMPARE(w->Grid->TextMatrix(2, 0), QStringLiteral("Added"));
+}
+
+void TestMain::registryToolFromMenu()
+{
+    ScriptedPrompts prompts;
+    auto w = start({database(QStringLiteral("regtool.mdb"), {})});
+    bool shown = false;
+    setModalHandler([&](QDialog &dialog) {
+        shown = qobject_cast<frmRegTool *>(&dialog) != nullptr;
+        return int(QDialog::Rejected);
+    });
+    w->mnuEdit[3]->trigger();
+    QVERIFY(shown);
 }
 
 void TestMain::repairFromMenu()
