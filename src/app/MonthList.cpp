@@ -3,24 +3,71 @@
 #include "platform/AppError.h"
 #include "store/RecordSet.h"
 
-#include <algorithm>
+#include <array>
 
 namespace {
+
+// Julian day of 1 January 1970, where the civil day count below starts.
+constexpr qint64 kUnixEpochJd = 2440588;
+
+// The civil (proleptic Gregorian) day count from 1970-01-01 and back, in
+// plain integer steps: the fill does this for every event of the table.
+qint64 daysFromCivil(qint64 y, unsigned m, unsigned d)
+{
+    y -= m <= 2;
+    const qint64 era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = unsigned(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + qint64(doe) - 719468;
+}
+
+void civilFromDays(qint64 z, int &year, int &month, int &day)
+{
+    z += 719468;
+    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = unsigned(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    day = int(doy - (153 * mp + 2) / 5 + 1);
+    month = int(mp < 10 ? mp + 3 : mp - 9);
+    year = int(qint64(yoe) + era * 400 + (month <= 2));
+}
+
+// The parts of a date; years before 1 AD (no year 0 in QDate) go through Qt.
+void partsOf(const QDate &date, int &year, int &month, int &day)
+{
+    const qint64 jd = date.toJulianDay();
+    if (jd < 1721426) { // 1 January 1 AD
+        date.getDate(&year, &month, &day);
+        return;
+    }
+    civilFromDays(jd - kUnixEpochJd, year, month, day);
+}
+
+QString twoDigits(int n)
+{
+    return QString(QLatin1Char(char('0' + n / 10))) + QLatin1Char(char('0' + n % 10));
+}
 
 // Counts days from one start-up day; the fill asks it once per event, so
 // it keeps the day's own parts rather than work them out again each time.
 class DayCounter
 {
 public:
-    explicit DayCounter(const QDate &today) : m_today(today.toJulianDay()), m_year(today.year()) {}
+    explicit DayCounter(const QDate &today)
+        : m_today(today.toJulianDay() - kUnixEpochJd), m_year(today.year())
+    {
+    }
 
-    int year() const { return m_year; }
-
+    // The day count of the date, with 29 February in a common year taken
+    // as 28 February.
     static qint64 dayNumber(int year, int month, int day)
     {
         if (month == 2 && day == 29 && !QDate::isLeapYear(year))
-            day = 28; // 29 February in a common year
-        return QDate(year, month, day).toJulianDay();
+            day = 28;
+        return daysFromCivil(year, unsigned(month), unsigned(day));
     }
 
     Anniversary of(int month, int day) const
@@ -43,12 +90,15 @@ public:
         int year = 0;
         int month = 0;
         int day = 0;
-        eventDate.getDate(&year, &month, &day);
+        partsOf(eventDate, year, month, day);
         const Anniversary a = of(month, day);
         if (!isListed(a.days, recent))
             return false;
         row.days = a.days;
-        row.dateText = gridDateText(eventDate);
+        row.dateText = year > 999 && year < 10000
+                           ? twoDigits(day) + QLatin1Char('-') + twoDigits(month) +
+                                 QLatin1Char('-') + QString::number(year)
+                           : gridDateText(eventDate);
         row.yearsText = yearsText(a.nextYear + (m_year - year), a.days);
         row.dayText = dayText(a.days);
         row.colourIndex = colourIndexFor(a.days);
@@ -56,7 +106,7 @@ public:
     }
 
 private:
-    qint64 m_today;
+    qint64 m_today; // days from 1970-01-01
     int m_year;
 };
 
@@ -64,7 +114,8 @@ private:
 
 QDate anniversaryIn(const QDate &eventDate, int year)
 {
-    return QDate::fromJulianDay(DayCounter::dayNumber(year, eventDate.month(), eventDate.day()));
+    return QDate::fromJulianDay(DayCounter::dayNumber(year, eventDate.month(), eventDate.day()) +
+                                kUnixEpochJd);
 }
 
 Anniversary anniversaryOf(const QDate &eventDate, const QDate &today)
@@ -158,6 +209,23 @@ QDate dateOf(const QVariant &value)
     throw AppError(13, QStringLiteral("Type mismatch"));
 }
 
+// The rows in ascending order of D, rows of equal D in the order read. D
+// lies in the small listed window, so the rows are counted into place.
+std::vector<MonthRow> sortedOnDays(std::vector<MonthRow> rows)
+{
+    constexpr int low = -2; // MinDays(true) + 1
+    constexpr int width = 31 - low;
+    std::array<size_t, width + 1> start{};
+    for (const MonthRow &r : rows)
+        ++start[size_t(r.days - low + 1)];
+    for (size_t i = 1; i < start.size(); ++i)
+        start[i] += start[i - 1];
+    std::vector<MonthRow> sorted(rows.size());
+    for (MonthRow &r : rows)
+        sorted[start[size_t(r.days - low)]++] = std::move(r);
+    return sorted;
+}
+
 } // namespace
 
 std::vector<MonthRow> readMonthList(RecordSet &rs, const QDate &today, bool recent,
@@ -209,7 +277,5 @@ std::vector<MonthRow> readMonthList(RecordSet &rs, const QDate &today, bool rece
             break; // a record set that cannot move on must not be read again
         }
     }
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const MonthRow &a, const MonthRow &b) { return a.days < b.days; });
-    return rows;
+    return sortedOnDays(std::move(rows));
 }

@@ -19,6 +19,7 @@ private slots:
     void initTestCase();
     void row_data();
     void row();
+    void countsAgreeWithTheCalendar();
     void yearsText_data();
     void yearsText();
     void dayText();
@@ -162,6 +163,36 @@ void TestMonthList::row()
     QTEST(r.dayText, "dayText");
     QTEST(r.colourIndex, "colour");
     QCOMPARE(r.dateText, event.toString(QStringLiteral("dd-MM-yyyy")));
+}
+
+void TestMonthList::countsAgreeWithTheCalendar()
+{
+    // Every day of a common and a leap year as "today", against every day
+    // and month an event can have, counted with Qt's own calendar.
+    const QDate events(2000, 1, 1);
+    for (QDate today(2027, 1, 1); today <= QDate(2028, 12, 31); today = today.addDays(1)) {
+        for (int i = 0; i < 366; ++i) {
+            const QDate event = events.addDays(i);
+            auto in = [&event](int year) {
+                const QDate d(year, event.month(), event.day());
+                return d.isValid() ? d : QDate(year, 2, 28);
+            };
+            QCOMPARE(anniversaryIn(event, today.year()), in(today.year()));
+            int days = int(today.daysTo(in(today.year())));
+            int nextYear = 0;
+            if (days < -334) {
+                days = int(today.daysTo(in(today.year() + 1)));
+                nextYear = 1;
+            }
+            const Anniversary a = anniversaryOf(event, today);
+            if (a.days != days || a.nextYear != nextYear)
+                QFAIL(qPrintable(today.toString(Qt::ISODate) + QLatin1Char(' ') +
+                                 event.toString(Qt::ISODate)));
+            MonthRow row;
+            if (monthRowFor(event, today, true, row))
+                QCOMPARE(row.dateText, event.toString(QStringLiteral("dd-MM-yyyy")));
+        }
+    }
 }
 
 void TestMonthList::yearsText_data()
