@@ -8,6 +8,8 @@
 #include "platform/AppError.h"
 #include "platform/Prompts.h"
 #include "platform/Twips.h"
+#include "registry/DoRegEdit.h"
+#include "registry/REG_MODULE.h"
 #include "store/SharedDb.h"
 
 #include <QApplication>
@@ -97,9 +99,10 @@ bool Main::Form_Load(const QStringList &arguments)
 {
     // 1. The desktop settings key. The wallpaper change at the end needs the
     // current wallpaper as it was before anything else ran, whatever the
-    // options say; it is read here from the registry store:
-    //     currentWallpaper = GetRegValue(HKEY_CURRENT_USER, SubKey, "Wallpaper", "")
+    // options say.
     SubKey = QStringLiteral("Control Panel\\Desktop\\");
+    m_currentWallpaper = GetRegValue(HKEY_CURRENT_USER, SubKey, QStringLiteral("Wallpaper"),
+                                     QString(), appPrompts());
 
     // 2-4. Colours, the option switches and the day of the last start.
     LoadColours();
@@ -149,10 +152,12 @@ bool Main::Form_Load(const QStringList &arguments)
     FillEventGrid();
     PurgeExpiredEvents(dbConnection, appPrompts(), m_clock());
 
-    // 16. When mnuWP is checked, the wallpaper change:
-    //     RotateWallpaper(currentWallpaper)
-    // 17. When mnuRegedit is checked, the registry tasks:
-    //     DoRegEdit()
+    // 16. When mnuWP is checked, the wallpaper change from m_currentWallpaper
+    // belongs here; the wallpaper rotation is not part of the program yet.
+
+    // 17. The registry tasks kept in the database.
+    if (mnuRegedit->isChecked())
+        DoRegEdit(dbConnection, appPrompts());
     return true;
 }
 

@@ -19,6 +19,8 @@ class Main final : public QMainWindow
 public:
     explicit Main(QWidget *parent = nullptr);
 
+    // The desktop wallpaper read from the registry before anything else.
+    QString currentWallpaper() const { return m_currentWallpaper; }
     // Full path of the event database file.
     QString Databasename;
     // The registry key of the desktop settings.
@@ -88,6 +90,8 @@ private:
     QString m_programFolder;
     std::function<void()> m_end;
     std::function<void(QMenu &, QPoint)> m_popup;
+    // The desktop wallpaper as read at step 1 of the start-up.
+    QString m_currentWallpaper;
     // The colour dialog keeps its colour from its last use in this run.
     quint32 m_dialogColour = 0;
 };

@@ -11,6 +11,7 @@
 #include "platform/Modal.h"
 #include "platform/Settings.h"
 #include "platform/Twips.h"
+#include "registry/REG_MODULE.h"
 #include "registry/frmRegTool.h"
 #include "store/Repair.h"
 #include "store/SharedDb.h"
@@ -77,6 +78,9 @@ private slots:
     void repairFromMenu();
     void exits();
     void resizeLayout();
+    void wallpaperReadBeforeAnythingElse();
+    void registryTasksAtStart_data();
+    void registryTasksAtStart();
 
 private:
     QString database(const QString &name, const QStringList &values);
@@ -696,6 +700,56 @@ void TestMain::resizeLayout()
     QVERIFY(g.columnWidth(2) >= g.fittingWidth(QStringLiteral("2 days ago")));
     QVERIFY(g.columnWidth(3) >= twipsToPixels(500));
     QVERIFY(g.columnWidth(3) < twipsToPixels(900));
+}
+
+
+void TestMain::wallpaperReadBeforeAnythingElse()
+{
+    ScriptedPrompts prompts;
+    QVERIFY(SetRegValue(HKEY_CURRENT_USER, QStringLiteral("Control Panel\\Desktop\\"),
+                        QStringLiteral("Wallpaper"), QStringLiteral("/pictures/sea.jpg"), prompts));
+    // Even a start that the once-a-day rule ends has read it.
+    SaveSetting(QStringLiteral("StartOnce"), QStringLiteral("True"));
+    SaveSetting(QStringLiteral("LastStart"), QStringLiteral("05/12/2026"));
+    auto w = start({});
+    QVERIFY(!m_loaded);
+    QCOMPARE(w->currentWallpaper(), QStringLiteral("/pictures/sea.jpg"));
+    QVERIFY(prompts.boxes.isEmpty());
+}
+
+void TestMain::registryTasksAtStart_data()
+{
+    QTest::addColumn<QString>("runRegTool");
+    QTest::addColumn<bool>("runs");
+    QTest::newRow("option on") << QStringLiteral("True") << true;
+    QTest::newRow("option off") << QStringLiteral("False") << false;
+    QTest::newRow("option never set") << QString() << false;
+}
+
+void TestMain::registryTasksAtStart()
+{
+    QFETCH(QString, runRegTool);
+    QFETCH(bool, runs);
+    ScriptedPrompts prompts;
+    const QString key = QStringLiteral("Software\\AlmarikTest\\Run\\");
+    if (!runRegTool.isNull())
+        SaveSetting(QStringLiteral("RunRegTool"), runRegTool);
+    const QString path = database(QStringLiteral("tasks.mdb"), {});
+    {
+        Connection db;
+        db.Open(path);
+        db.Execute(QStringLiteral("INSERT INTO RegEdit (hKey, SubKey, [Key], Task, NewValue) "
+                                  "VALUES (-2147483647, '") +
+                   key + QStringLiteral("', 'Tray', 'edit', '/usr/bin/tray')"));
+    }
+    DeleteRegKeyValue(HKEY_CURRENT_USER, key, QStringLiteral("Tray"), prompts);
+    auto w = start({path});
+    QVERIFY(m_loaded);
+    QCOMPARE(w->mnuRegedit->isChecked(), runs);
+    QCOMPARE(GetRegValue(HKEY_CURRENT_USER, key, QStringLiteral("Tray"), QStringLiteral("none"),
+                         prompts),
+             runs ? QStringLiteral("/usr/bin/tray") : QStringLiteral("none"));
+    QVERIFY(prompts.boxes.isEmpty());
 }
 
 QTEST_MAIN(TestMain)
