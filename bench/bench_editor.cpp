@@ -35,12 +35,12 @@ void fillDatabase()
                        -1, &st, nullptr);
     const char *icons[] = {"birthday", "anniversary", "car_race", "bike_race", nullptr,
                            "reminder", "memorial",    "holiday",  "doctor"};
-    unsigned seed = 12345;
+    unsigned state = 12345;
     for (int i = 0; i < kEvents; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        const int year = 1950 + int(seed >> 16) % 80;
-        const int month = 1 + int(seed >> 8) % 12;
-        const int day = 1 + int(seed >> 4) % 28;
+        state = state * 1103515245u + 12345u;
+        const int year = 1950 + int(state >> 16) % 80;
+        const int month = 1 + int(state >> 8) % 12;
+        const int day = 1 + int(state >> 4) % 28;
         char date[16];
         std::snprintf(date, sizeof date, "%04d-%02d-%02d", year, month, day);
         const std::string description = "Event number " + std::to_string(i);
