@@ -7,8 +7,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include <exception>
-#include <functional>
 #include <new>
 #include <unistd.h>
 
@@ -91,11 +89,11 @@ QString RegistryStore::rootName(qint32 root)
 
 QString RegistryStore::fileFor(qint32 root)
 {
-    if (root == HKEY_CURRENT_USER)
-        return userFolder() + QStringLiteral("/HKEY_CURRENT_USER.reg");
-    if (root == HKEY_LOCAL_MACHINE)
-        return machineFolder() + QStringLiteral("/HKEY_LOCAL_MACHINE.reg");
-    return {};
+    const QString name = rootName(root);
+    if (name.isEmpty())
+        return {};
+    return (root == HKEY_CURRENT_USER ? userFolder() : machineFolder()) + QLatin1Char('/') + name +
+           QStringLiteral(".reg");
 }
 
 bool RegistryStore::mayWrite(qint32 root)
@@ -142,9 +140,8 @@ template <typename F> qint32 guarded(F &&operation)
 
 } // namespace
 
-qint32
-RegistryStore::withKey(const RegKey &key, quint32 access,
-                       const std::function<qint32(RegistryFile &, RegistryNode &)> &operation)
+template <typename F>
+qint32 RegistryStore::withKey(const RegKey &key, quint32 access, F &&operation)
 {
     if (!key.open)
         return ERROR_INVALID_HANDLE;
@@ -170,13 +167,14 @@ qint32 RegistryStore::openOrCreate(qint32 root, const QString &subKey, quint32 s
     if (!splitPath(subKey, parts))
         return ERROR_INVALID_PARAMETER;
     return guarded([&] {
-        RegistryNode *node = file->tree().find(parts);
+        RegistryNode &top = file->tree();
+        RegistryNode *node = top.find(parts);
         if (!node) {
             if (!create)
                 return ERROR_FILE_NOT_FOUND;
             if (!file->writable())
                 return ERROR_ACCESS_DENIED;
-            node = &file->tree();
+            node = &top;
             for (const QString &part : parts)
                 node = node->addChild(part);
             if (const qint32 rc = file->save())

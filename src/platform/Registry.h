@@ -7,7 +7,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <memory>
 
 // Root keys, passed and stored as signed 32-bit numbers.
@@ -19,7 +18,6 @@ inline constexpr quint32 KEY_QUERY_VALUE = 0x1;
 inline constexpr quint32 KEY_SET_VALUE = 0x2;
 inline constexpr quint32 KEY_CREATE_SUB_KEY = 0x4;
 inline constexpr quint32 KEY_ENUMERATE_SUB_KEYS = 0x8;
-inline constexpr quint32 KEY_NOTIFY = 0x10;
 inline constexpr quint32 KEY_CREATE_LINK = 0x20;
 inline constexpr quint32 KEY_ALL_ACCESS = 0x3F;
 
@@ -111,9 +109,9 @@ private:
     qint32 openOrCreate(qint32 root, const QString &subKey, quint32 samDesired, bool create,
                         RegKey &result);
     RegistryFile *fileOf(qint32 root);
-    // Runs operation on the key's node when the key is open with access.
-    qint32 withKey(const RegKey &key, quint32 access,
-                   const std::function<qint32(RegistryFile &, RegistryNode &)> &operation);
+    // Runs operation(file, node) on the key's node when the key is open with
+    // access.
+    template <typename F> qint32 withKey(const RegKey &key, quint32 access, F &&operation);
 
     std::unique_ptr<RegistryFile> m_user;
     std::unique_ptr<RegistryFile> m_machine;

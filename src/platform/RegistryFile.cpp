@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QSet>
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -38,23 +37,6 @@ QString asideName(const QString &path)
     return name;
 }
 
-// Each unreadable file is reported once per process, however many store
-// objects come across it.
-QSet<QString> &reportedFiles()
-{
-    static QSet<QString> reported;
-    return reported;
-}
-
-QString stampKey(const QString &path, const RegistryFile::Stamp &s)
-{
-    return path + QStringLiteral("|%1|%2|%3|%4")
-                      .arg(s.inode)
-                      .arg(s.size)
-                      .arg(s.seconds)
-                      .arg(s.nanoseconds);
-}
-
 } // namespace
 
 RegistryFile::RegistryFile(qint32 root) : m_root(root) {}
@@ -80,38 +62,35 @@ void RegistryFile::load(const QString &path, const Stamp &stamp)
         return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        setAside(path, stamp, file.errorString(), false);
+        setAside(path, file.errorString(), false);
         return;
     }
     const QByteArray raw = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        setAside(path, stamp, file.errorString(), false);
+        setAside(path, file.errorString(), false);
         return;
     }
     QString reason;
     if (!parseRegText(raw, RegistryStore::rootName(m_root), *m_tree, &reason)) {
         m_tree = std::make_unique<RegistryNode>(RegistryStore::rootName(m_root));
-        setAside(path, stamp, reason, true);
+        setAside(path, reason, true);
     }
 }
 
-void RegistryFile::setAside(const QString &path, const Stamp &stamp, const QString &reason,
-                            bool move)
+void RegistryFile::setAside(const QString &path, const QString &reason, bool move)
 {
     // The keys start empty; what the file held is kept for the user, never
     // overwritten: moved aside when it was read but not understood, left in
-    // place (and not written) when it could not be read at all.
+    // place (and not written) when it could not be read at all. The user is
+    // told once either way: a file moved aside is not read again, and a file
+    // left in place is read again only when it changes, since nothing saves
+    // over it.
     const QString aside = asideName(path);
     const bool moved = move && RegistryStore::mayWrite(m_root) && QFile::rename(path, aside);
     if (moved)
         m_stamp = stampOf(path);
     else
         m_blocked = true;
-
-    const QString key = stampKey(path, stamp);
-    if (reportedFiles().contains(key))
-        return;
-    reportedFiles().insert(key);
     const QString what = QStringLiteral("The registry file ") + path +
                          QStringLiteral(" could not be read (") + reason + QStringLiteral(").");
     const QString outcome = moved ? QStringLiteral("It has been kept as ") + aside +
@@ -131,21 +110,16 @@ bool RegistryFile::writable() const
 
 qint32 RegistryFile::save()
 {
+    // Callers have checked writable() before changing the keys.
     const QByteArray text = regText(*m_tree, RegistryStore::rootName(m_root));
-    qint32 rc = ERROR_SUCCESS;
-    if (m_blocked || !RegistryStore::mayWrite(m_root)) {
-        rc = ERROR_ACCESS_DENIED;
-    } else {
-        QDir().mkpath(QFileInfo(m_path).absolutePath());
-        QSaveFile file(m_path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-            rc = errno == EACCES || errno == EPERM || errno == EROFS ? ERROR_ACCESS_DENIED
-                                                                     : ERROR_REGISTRY_IO_FAILED;
-        }
-    }
-    if (rc == ERROR_SUCCESS)
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    QSaveFile file(m_path);
+    if (file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit()) {
         m_stamp = stampOf(m_path);
-    else
-        m_tree.reset(); // the change was not kept: read the file again
-    return rc;
+        return ERROR_SUCCESS;
+    }
+    const int cause = errno;
+    m_tree.reset(); // the change was not kept: read the file again
+    return cause == EACCES || cause == EPERM || cause == EROFS ? ERROR_ACCESS_DENIED
+                                                               : ERROR_REGISTRY_IO_FAILED;
 }

@@ -19,8 +19,9 @@ public:
     // True when changes may be saved: the root may be written and its file,
     // if it existed at the last tree(), could be read.
     bool writable() const;
-    // Writes the tree (changed by the caller) atomically. Returns a result
-    // code; on failure the change is dropped and the file read again.
+    // Writes the tree (changed by the caller, who checked writable() first)
+    // atomically. Returns a result code; on failure the change is dropped and
+    // the file read again.
     qint32 save();
 
     // What a file's identity and last change looked like when it was read.
@@ -34,7 +35,7 @@ public:
 
 private:
     void load(const QString &path, const Stamp &stamp);
-    void setAside(const QString &path, const Stamp &stamp, const QString &reason, bool move);
+    void setAside(const QString &path, const QString &reason, bool move);
 
     qint32 m_root;
     QString m_path;

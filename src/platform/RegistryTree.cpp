@@ -119,7 +119,7 @@ QString valueLine(const RegistryValue &v)
 {
     const QString name = v.name.isEmpty() ? QStringLiteral("@") : quoted(v.name);
     if (v.isString()) {
-        const bool plain = v.type == 1 && !v.text.contains(QChar(0)) &&
+        const bool plain = v.type == REG_SZ && !v.text.contains(QChar(0)) &&
                            !v.text.contains(QLatin1Char('\n')) &&
                            !v.text.contains(QLatin1Char('\r'));
         if (plain)
@@ -127,11 +127,11 @@ QString valueLine(const RegistryValue &v)
         return name + QStringLiteral("=") +
                hexForm(QStringLiteral("hex(%1):").arg(v.type, 0, 16), utf16Bytes(v.text));
     }
-    if (v.type == 4 && v.bytes.size() == 4)
+    if (v.type == REG_DWORD && v.bytes.size() == 4)
         return name + QStringLiteral("=dword:") +
                QStringLiteral("%1").arg(qFromLittleEndian<quint32>(v.bytes.constData()), 8, 16,
                                         QLatin1Char('0'));
-    if (v.type == 3)
+    if (v.type == REG_BINARY)
         return name + QLatin1Char('=') + hexForm(QStringLiteral("hex:"), v.bytes);
     return name + QLatin1Char('=') +
            hexForm(QStringLiteral("hex(%1):").arg(v.type, 0, 16), v.bytes);
@@ -296,33 +296,30 @@ bool parseRegText(const QByteArray &raw, const QString &rootName, RegistryNode &
             qsizetype p = 0;
             if (!readQuoted(rest, p, value.text) || !rest.mid(p).trimmed().isEmpty())
                 return fail(error, QStringLiteral("a text value that cannot be read"), lineNo);
-            value.type = 1;
+            value.type = REG_SZ;
         } else if (rest.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
             const QString digits = rest.mid(6).trimmed();
             bool ok = false;
             const quint32 n = digits.toUInt(&ok, 16);
             if (!ok || digits.size() > 8)
                 return fail(error, QStringLiteral("a dword value that cannot be read"), lineNo);
-            value.type = 4;
+            value.type = REG_DWORD;
             value.bytes.resize(4);
             qToLittleEndian(n, value.bytes.data());
         } else if (rest.startsWith(QLatin1String("hex"), Qt::CaseInsensitive)) {
+            // "hex:" is binary; "hex(n):" names the type n in hexadecimal.
             const qsizetype colon = rest.indexOf(QLatin1Char(':'));
-            const QString kind = rest.left(colon).mid(3);
-            quint32 type = 3;
-            if (colon < 0)
-                return fail(error, QStringLiteral("a hex value without ':'"), lineNo);
-            if (!kind.isEmpty()) {
-                bool ok = false;
-                if (kind.size() < 3 || !kind.startsWith(QLatin1Char('(')) ||
-                    !kind.endsWith(QLatin1Char(')')))
-                    return fail(error, QStringLiteral("a hex value type that cannot be read"),
-                                lineNo);
-                type = kind.mid(1, kind.size() - 2).toUInt(&ok, 16);
-                if (!ok)
-                    return fail(error, QStringLiteral("a hex value type that cannot be read"),
-                                lineNo);
+            const QString kind = colon < 0 ? QString() : rest.left(colon).mid(3);
+            bool ok = colon >= 0;
+            quint32 type = REG_BINARY;
+            if (ok && !kind.isEmpty()) {
+                ok = kind.size() >= 3 && kind.startsWith(QLatin1Char('(')) &&
+                     kind.endsWith(QLatin1Char(')'));
+                if (ok)
+                    type = kind.mid(1, kind.size() - 2).toUInt(&ok, 16);
             }
+            if (!ok)
+                return fail(error, QStringLiteral("a hex value type that cannot be read"), lineNo);
             QString list = rest.mid(colon + 1).trimmed();
             while (list.endsWith(QLatin1Char('\\'))) {
                 list.chop(1);

@@ -3,6 +3,8 @@
 // form ("Windows Registry Editor Version 5.00" sections and value lines).
 // Names compare without regard to case; the first spelling is kept.
 
+#include "platform/Registry.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -13,11 +15,11 @@
 struct RegistryValue
 {
     QString name; // "" for the key's default value
-    quint32 type = 1;
+    quint32 type = REG_SZ;
     QString text;     // string types (REG_SZ, REG_EXPAND_SZ)
     QByteArray bytes; // every other type
 
-    bool isString() const { return type == 1 || type == 2; }
+    bool isString() const { return type == REG_SZ || type == REG_EXPAND_SZ; }
 };
 
 class RegistryNode

@@ -38,45 +38,30 @@ qint32 longField(const RecordSet &rs, const QString &name)
     return qint32(rounded);
 }
 
-struct Task
+void showFailure(Prompts &prompts)
 {
-    enum Kind
-    {
-        None,
-        Delete,
-        Edit
-    } kind = None;
-    qint32 root = 0;
-    QString subKey;
-    QString key;
-    QString newValue;
-};
-
-// Everything the current row's task needs, read before anything runs so that
-// a row that cannot be read runs nothing.
-Task readTask(const RecordSet &rs)
-{
-    Task task;
-    const QString kind = textField(rs, QStringLiteral("Task"));
-    if (kind == QLatin1String("delete"))
-        task.kind = Task::Delete;
-    else if (kind == QLatin1String("edit"))
-        task.kind = Task::Edit;
-    else
-        return task;
-    task.root = longField(rs, QStringLiteral("hKey"));
-    task.subKey = textField(rs, QStringLiteral("SubKey"));
-    task.key = textField(rs, QStringLiteral("key"));
-    if (task.kind == Task::Edit)
-        task.newValue = textField(rs, QStringLiteral("NewValue"));
-    return task;
-}
-
-void showFailure(const AppError &e, Prompts &prompts)
-{
+    const AppError e = currentAppError();
     prompts.MsgBox(errorInText(QStringLiteral("DoRegEdit"), e.number(), e.description()) +
                        QStringLiteral("\r\nSelect File>DB Repair"),
                    MsgButtons::OkOnly);
+}
+
+// Runs the current row's task. Every field the task needs is read before the
+// task runs, so a row that cannot be read runs nothing; no value outlives its
+// row.
+void runTask(const RecordSet &rs, Prompts &prompts)
+{
+    const QString task = textField(rs, QStringLiteral("Task"));
+    const bool isDelete = task == QLatin1String("delete");
+    if (!isDelete && task != QLatin1String("edit"))
+        return;
+    const qint32 root = longField(rs, QStringLiteral("hKey"));
+    const QString subKey = textField(rs, QStringLiteral("SubKey"));
+    const QString key = textField(rs, QStringLiteral("key"));
+    if (isDelete)
+        DeleteRegKeyValue(root, subKey, key, prompts);
+    else
+        SetRegValue(root, subKey, key, textField(rs, QStringLiteral("NewValue")), prompts);
 }
 
 } // namespace
@@ -86,24 +71,20 @@ void DoRegEdit(Connection &db, Prompts &prompts)
     RecordSet rs;
     try {
         rs.Open(QStringLiteral("SELECT * FROM RegEdit"), db, adOpenStatic, adLockReadOnly);
-    } catch (const AppError &e) {
-        showFailure(e, prompts);
+    } catch (...) {
+        showFailure(prompts);
         return;
     }
     while (!rs.isEOF()) {
         try {
-            const Task task = readTask(rs);
-            if (task.kind == Task::Delete)
-                DeleteRegKeyValue(task.root, task.subKey, task.key, prompts);
-            else if (task.kind == Task::Edit)
-                SetRegValue(task.root, task.subKey, task.key, task.newValue, prompts);
-        } catch (const AppError &e) {
-            showFailure(e, prompts);
+            runTask(rs, prompts);
+        } catch (...) {
+            showFailure(prompts);
         }
         try {
             rs.MoveNext();
-        } catch (const AppError &e) {
-            showFailure(e, prompts);
+        } catch (...) {
+            showFailure(prompts);
             break;
         }
     }

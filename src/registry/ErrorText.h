@@ -1,7 +1,12 @@
 #pragma once
-// The two error message forms of the registry procedures and windows.
+// The error messages of the registry procedures and the registry tool, and
+// the way their handlers report a failed step and carry on with the next.
+
+#include "platform/AppError.h"
+#include "platform/Prompts.h"
 
 #include <QString>
+#include <new>
 
 // "Error in " + procedure + CR LF + "Number : " + number + CR LF +
 // "Description : " + description.
@@ -16,4 +21,31 @@ inline QString errorInText(const QString &procedure, int number, const QString &
 inline QString signedNumberText(int number)
 {
     return number < 0 ? QString::number(number) : QLatin1Char(' ') + QString::number(number);
+}
+
+// The failure being handled, as the run-time error it stands for. Call it
+// only inside a catch block.
+inline AppError currentAppError()
+{
+    try {
+        throw;
+    } catch (const AppError &e) {
+        return e;
+    } catch (const std::bad_alloc &) {
+        return AppError(7, QStringLiteral("Out of memory"));
+    } catch (...) {
+        return AppError(51, QStringLiteral("Internal error"));
+    }
+}
+
+// Runs one step of a procedure; a failure is shown in the procedure's words
+// (errorInText, OK only) and the procedure goes on with its next step.
+template <typename F> void runStep(const QString &procedure, Prompts &prompts, F &&statement)
+{
+    try {
+        statement();
+    } catch (...) {
+        const AppError e = currentAppError();
+        prompts.MsgBox(errorInText(procedure, e.number(), e.description()), MsgButtons::OkOnly);
+    }
 }

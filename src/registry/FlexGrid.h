@@ -1,5 +1,5 @@
 #pragma once
-// The three operations of a flexible grid that the registry listings use, so
+// The two operations of a flexible grid that the registry listings use, so
 // that the listings stay free of widgets: the registry tool's grid
 // implements them, tests record them.
 
@@ -10,8 +10,6 @@ class FlexGrid
 public:
     virtual ~FlexGrid() = default;
 
-    // The control's type name; rows are added only to an "MSFlexGrid".
-    virtual QString TypeName() const = 0;
     // Appends a row whose cells are the tab-separated parts of item.
     virtual void AddItem(const QString &item) = 0;
     virtual void setFixedRows(int rows) = 0;

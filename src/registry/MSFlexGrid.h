@@ -13,10 +13,9 @@ class MSFlexGrid final : public QTableWidget, public FlexGrid
 public:
     explicit MSFlexGrid(int cols, QWidget *parent = nullptr);
 
-    QString TypeName() const override { return QStringLiteral("MSFlexGrid"); }
     void AddItem(const QString &item) override;
-    void setFixedRows(int rows) override { m_fixedRows = rows; }
-    int FixedRows() const { return m_fixedRows; }
+    // Row 0, the table's header, is the one fixed row there can be.
+    void setFixedRows(int) override {}
 
     // Rows counting the header row.
     int Rows() const { return rowCount() + 1; }
@@ -32,7 +31,4 @@ public:
     int Row() const { return currentRow() < 0 ? 0 : currentRow() + 1; }
     void setRowCol(int row, int col);
     void setColWidth(int col, double twips);
-
-private:
-    int m_fixedRows = 1;
 };

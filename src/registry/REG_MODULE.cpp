@@ -5,26 +5,7 @@
 #include "registry/ErrorText.h"
 #include "registry/FlexGrid.h"
 
-#include <exception>
-#include <new>
-
 namespace {
-
-const QString kFlexGrid = QStringLiteral("MSFlexGrid");
-
-// Any failure as the run-time error it stands for.
-AppError asAppError(std::exception_ptr failure)
-{
-    try {
-        std::rethrow_exception(failure);
-    } catch (const AppError &e) {
-        return e;
-    } catch (const std::bad_alloc &) {
-        return AppError(7, QStringLiteral("Out of memory"));
-    } catch (...) {
-        return AppError(51, QStringLiteral("Internal error"));
-    }
-}
 
 // The first n characters, refusing a negative count as the classic Left$
 // does.
@@ -43,25 +24,25 @@ void showExitMessage(const AppError &e, Prompts &prompts)
                    MsgButtons::OkOnly);
 }
 
-// Runs one statement; a failure is shown in the procedure's words and the
-// procedure goes on with the next statement.
-template <typename F> void step(const QString &procedure, Prompts &prompts, F &&statement)
+// Asks next(index, row) for rows from index 0 on until it answers a code
+// other than 0, appending each row to the grid (when there is one). 259 (no
+// more items) ends the listing quietly, any other code with its message.
+template <typename F>
+void appendRows(const QString &procedure, FlexGrid *grid, Prompts &prompts, F &&next)
 {
-    try {
-        statement();
-    } catch (...) {
-        const AppError e = asAppError(std::current_exception());
-        prompts.MsgBox(errorInText(procedure, e.number(), e.description()), MsgButtons::OkOnly);
+    for (quint32 index = 0;; ++index) {
+        QString row;
+        const qint32 rc = next(index, row);
+        if (rc != ERROR_SUCCESS) {
+            if (rc != ERROR_NO_MORE_ITEMS)
+                runStep(procedure, prompts, [&] { RegistryResultMessage(rc, prompts); });
+            return;
+        }
+        if (grid) {
+            runStep(procedure, prompts, [&] { grid->AddItem(row); });
+            runStep(procedure, prompts, [&] { grid->setFixedRows(1); });
+        }
     }
-}
-
-// The data cell of a value row. The string's terminating zero (and any other
-// zero) is left out: a grid cell cannot show it.
-QString dataCell(const QString &data)
-{
-    QString cell = data;
-    cell.remove(QChar(0));
-    return cell;
 }
 
 } // namespace
@@ -82,7 +63,7 @@ QString GetRegValue(qint32 root, const QString &keyPath, const QString &valueNam
             return Left(buffer, qint64(length) - 1);
         return defaultText;
     } catch (...) {
-        showExitMessage(asAppError(std::current_exception()), prompts);
+        showExitMessage(currentAppError(), prompts);
         return {};
     }
 }
@@ -98,7 +79,7 @@ bool SetRegValue(qint32 root, const QString &keyPath, const QString &valueName, 
         reg.RegCloseKey(key);
         return rc == ERROR_SUCCESS;
     } catch (...) {
-        showExitMessage(asAppError(std::current_exception()), prompts);
+        showExitMessage(currentAppError(), prompts);
         return false;
     }
 }
@@ -106,84 +87,59 @@ bool SetRegValue(qint32 root, const QString &keyPath, const QString &valueName, 
 bool DeleteRegKeyValue(qint32 root, const QString &keyPath, const QString &valueName,
                        Prompts &prompts)
 {
-    const QString procedure = QStringLiteral("DeleteRegKeyValue");
     RegistryStore &reg = registryStore();
     RegKey key;
-    qint32 rc = ERROR_SUCCESS;
-    bool deleted = false;
-    step(procedure, prompts, [&] { rc = reg.RegCreateKeyEx(root, keyPath, KEY_ALL_ACCESS, key); });
-    if (rc != ERROR_SUCCESS)
+    if (reg.RegCreateKeyEx(root, keyPath, KEY_ALL_ACCESS, key) != ERROR_SUCCESS)
         return false;
-    step(procedure, prompts, [&] { rc = reg.RegDeleteValue(key, valueName); });
-    if (rc == ERROR_SUCCESS)
-        deleted = true;
-    else if (rc != ERROR_FILE_NOT_FOUND)
-        step(procedure, prompts, [&] { RegistryResultMessage(rc, prompts); });
+    const qint32 rc = reg.RegDeleteValue(key, valueName);
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+        runStep(QStringLiteral("DeleteRegKeyValue"), prompts,
+                [&] { RegistryResultMessage(rc, prompts); });
     reg.RegCloseKey(key);
-    return deleted;
+    return rc == ERROR_SUCCESS;
 }
 
 void ListSubKeys(qint32 root, const QString &keyPath, FlexGrid *grid, Prompts &prompts)
 {
-    const QString procedure = QStringLiteral("REG_MODULE.ListSubKeys");
     RegistryStore &reg = registryStore();
     RegKey key;
     if (reg.RegCreateKeyEx(root, keyPath, KEY_ALL_ACCESS, key) != ERROR_SUCCESS)
         return;
-    const bool adds = grid && grid->TypeName() == kFlexGrid;
-    for (quint32 index = 0;; ++index) {
-        QString name;
-        QString className;
-        quint32 nameLength = 16383;
-        quint32 classLength = 32767;
-        const qint32 rc = reg.RegEnumKeyEx(key, index, name, nameLength, className, classLength);
-        if (rc != ERROR_SUCCESS) {
-            if (rc != ERROR_NO_MORE_ITEMS)
-                step(procedure, prompts, [&] { RegistryResultMessage(rc, prompts); });
-            break;
-        }
-        if (adds) {
-            step(procedure, prompts, [&] {
-                grid->AddItem(name.left(nameLength) + QLatin1Char('\t') +
-                              QStringLiteral("<sub key>"));
-            });
-            step(procedure, prompts, [&] { grid->setFixedRows(1); });
-        }
-    }
+    appendRows(QStringLiteral("REG_MODULE.ListSubKeys"), grid, prompts,
+               [&](quint32 index, QString &row) {
+                   QString name;
+                   QString className;
+                   quint32 nameLength = 16383;
+                   quint32 classLength = 32767;
+                   const qint32 rc =
+                       reg.RegEnumKeyEx(key, index, name, nameLength, className, classLength);
+                   row = name.left(nameLength) + QStringLiteral("\t<sub key>");
+                   return rc;
+               });
     reg.RegCloseKey(key);
 }
 
 void ListValues(qint32 root, const QString &keyPath, FlexGrid *grid, Prompts &prompts)
 {
-    const QString procedure = QStringLiteral("REG_MODULE.ListValues");
     RegistryStore &reg = registryStore();
     RegKey key;
     if (reg.RegOpenKeyEx(root, keyPath, KEY_QUERY_VALUE, key) != ERROR_SUCCESS)
         return;
-    const bool adds = grid && grid->TypeName() == kFlexGrid;
-    for (quint32 index = 0;; ++index) {
-        QString name;
-        QString data;
-        quint32 nameLength = 16383;
-        quint32 dataLength = 32767;
-        quint32 type = REG_NONE;
-        const qint32 rc = reg.RegEnumValue(key, index, name, nameLength, type, data, dataLength);
-        if (rc != ERROR_SUCCESS) {
-            if (rc != ERROR_NO_MORE_ITEMS)
-                step(procedure, prompts, [&] { RegistryResultMessage(rc, prompts); });
-            break;
-        }
-        if (adds) {
-            step(procedure, prompts, [&] {
-                if (nameLength != 0)
-                    grid->AddItem(name.left(nameLength) + QLatin1Char('\t') +
-                                  dataCell(data.left(dataLength)));
-                else
-                    grid->AddItem(QStringLiteral("(Default)"));
-            });
-            step(procedure, prompts, [&] { grid->setFixedRows(1); });
-        }
-    }
+    appendRows(QStringLiteral("REG_MODULE.ListValues"), grid, prompts,
+               [&](quint32 index, QString &row) {
+                   QString name;
+                   QString data;
+                   quint32 nameLength = 16383;
+                   quint32 dataLength = 32767;
+                   quint32 type = REG_NONE;
+                   const qint32 rc =
+                       reg.RegEnumValue(key, index, name, nameLength, type, data, dataLength);
+                   // A grid cell cannot show the string's terminating zero.
+                   row = nameLength == 0 ? QStringLiteral("(Default)")
+                                         : name.left(nameLength) + QLatin1Char('\t') +
+                                               data.left(dataLength).remove(QChar(0));
+                   return rc;
+               });
     reg.RegCloseKey(key);
 }
 

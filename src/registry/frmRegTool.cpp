@@ -1,6 +1,5 @@
 #include "registry/frmRegTool.h"
 
-#include "platform/AppError.h"
 #include "platform/Prompts.h"
 #include "platform/Twips.h"
 #include "registry/ErrorText.h"
@@ -23,17 +22,7 @@
 namespace {
 
 const QString kTaskSource = QStringLiteral("SELECT * FROM RegEdit");
-
-// Runs one step of a handler; a failure is shown in the handler's words and
-// the handler goes on with its next step.
-template <typename F> void step(const QString &procedure, Prompts &prompts, F &&statement)
-{
-    try {
-        statement();
-    } catch (const AppError &e) {
-        prompts.MsgBox(errorInText(procedure, e.number(), e.description()), MsgButtons::OkOnly);
-    }
-}
+const QString kCmdClick = QStringLiteral("frmRegTool.cmd_Click");
 
 } // namespace
 
@@ -109,7 +98,7 @@ void frmRegTool::Form_Load()
     RefreshKeyList();
     // Without its table the window still browses; storing a task then
     // reports the closed record set.
-    step(QStringLiteral("frmRegTool.Form_Load"), m_prompts, [this] {
+    runStep(QStringLiteral("frmRegTool.Form_Load"), m_prompts, [this] {
         taskRecords.setCursorLocation(adUseClient);
         taskRecords.Open(kTaskSource, m_db, adOpenDynamic, adLockOptimistic);
         RefreshTaskGrid();
@@ -187,29 +176,28 @@ void frmRegTool::Grid_DblClick()
 
 void frmRegTool::cmd_Click(int index)
 {
-    const QString procedure = QStringLiteral("frmRegTool.cmd_Click");
     switch (index) {
     case 0:
-        step(procedure, m_prompts, [this] {
+        runStep(kCmdClick, m_prompts, [this] {
             if (UpOneLevel(txt[0]->text()))
                 RefreshKeyList();
         });
         break;
     case 1:
-        step(procedure, m_prompts, [this] { RefreshKeyList(); });
+        runStep(kCmdClick, m_prompts, [this] { RefreshKeyList(); });
         break;
     case 2: {
         bool deleted = false;
-        step(procedure, m_prompts, [&] {
+        runStep(kCmdClick, m_prompts, [&] {
             deleted = DeleteRegKeyValue(SelectedRoot(), txt[0]->text(), txt[1]->text(), m_prompts);
         });
         if (deleted) {
-            step(procedure, m_prompts, [this] {
+            runStep(kCmdClick, m_prompts, [this] {
                 m_prompts.MsgBox(txt[1]->text() + QStringLiteral(" deleted"), MsgButtons::OkOnly,
                                  MsgIcon::Information);
             });
             txt[1]->clear();
-            step(procedure, m_prompts, [this] { RefreshKeyList(); });
+            runStep(kCmdClick, m_prompts, [this] { RefreshKeyList(); });
         }
         break;
     }
@@ -224,33 +212,24 @@ void frmRegTool::cmd_Click(int index)
 
 void frmRegTool::addToList()
 {
-    const QString procedure = QStringLiteral("frmRegTool.cmd_Click");
     const QString answer =
         m_prompts.InputBox(QStringLiteral("To Edit, enter new value\r\nTo Delete, leave blank"));
-    step(procedure, m_prompts, [&] {
+    runStep(kCmdClick, m_prompts, [&] {
         taskRecords.AddNew();
         try {
             taskRecords.setField(QStringLiteral("hKey"), SelectedRoot());
             taskRecords.setField(QStringLiteral("SubKey"), txt[0]->text());
             taskRecords.setField(QStringLiteral("key"), txt[1]->text());
-            if (answer.isEmpty()) {
-                taskRecords.setField(QStringLiteral("Task"), QStringLiteral("delete"));
-                taskRecords.setField(QStringLiteral("NewValue"), QStringLiteral("x"));
-            } else {
-                taskRecords.setField(QStringLiteral("Task"), QStringLiteral("edit"));
-                taskRecords.setField(QStringLiteral("NewValue"), answer);
-            }
+            // A blank answer (or Cancel) stores a deletion.
+            const bool remove = answer.isEmpty();
+            taskRecords.setField(QStringLiteral("Task"),
+                                 remove ? QStringLiteral("delete") : QStringLiteral("edit"));
+            taskRecords.setField(QStringLiteral("NewValue"), remove ? QStringLiteral("x") : answer);
             taskRecords.Update();
         } catch (...) {
             taskRecords.CancelUpdate();
             throw;
         }
     });
-    step(procedure, m_prompts, [this] { RefreshTaskGrid(); });
-}
-
-void showRegistryTool(QWidget *owner)
-{
-    frmRegTool form(owner);
-    showModal(form);
+    runStep(kCmdClick, m_prompts, [this] { RefreshTaskGrid(); });
 }

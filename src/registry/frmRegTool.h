@@ -63,6 +63,3 @@ private:
     Prompts &m_prompts;
     TaskGridModel *m_taskModel = nullptr;
 };
-
-// Shows the registry tool modally, owned by owner.
-void showRegistryTool(QWidget *owner);

@@ -1,25 +1,33 @@
 #pragma once
 // What the registry tests share: a grid that records what the listings do,
-// and direct access to the store's files.
+// direct access to the store's files, a read-only root, and a dump of a
+// whole root through the registry procedures.
 
 #include "platform/AppError.h"
+#include "platform/Prompts.h"
 #include "platform/Registry.h"
 #include "registry/FlexGrid.h"
+#include "registry/REG_MODULE.h"
+#include "store/Connection.h"
+#include "store/RecordSet.h"
+#include "store/Repair.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestEnv.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
+const QString kRun = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\");
+
 class RecordingGrid final : public FlexGrid
 {
 public:
-    QString typeName = QStringLiteral("MSFlexGrid");
     QStringList rows;
     QList<int> fixedRows;
     bool failAdd = false;
 
-    QString TypeName() const override { return typeName; }
     void AddItem(const QString &item) override
     {
         if (failAdd)
@@ -28,6 +36,38 @@ public:
     }
     void setFixedRows(int n) override { fixedRows << n; }
 };
+
+// The texts of the boxes shown so far.
+inline QStringList shownTexts(const ScriptedPrompts &prompts)
+{
+    QStringList out;
+    for (const RecordedBox &box : prompts.boxes)
+        out << box.text;
+    return out;
+}
+
+// The rows the registry tool lists for a key: subkeys, then values.
+inline QStringList listed(qint32 root, const QString &path)
+{
+    RecordingGrid grid;
+    ListSubKeys(root, path, &grid, appPrompts());
+    ListValues(root, path, &grid, appPrompts());
+    return grid.rows;
+}
+
+// Every key and value under path, depth first, as "path|row".
+inline QStringList dump(qint32 root, const QString &path = {})
+{
+    QStringList out;
+    for (const QString &row : listed(root, path)) {
+        if (row.endsWith(QLatin1String("\t<sub key>")))
+            out << path + row.section(QLatin1Char('\t'), 0, 0) + QLatin1Char('\\')
+                << dump(root, path + row.section(QLatin1Char('\t'), 0, 0) + QLatin1Char('\\'));
+        else
+            out << path + QLatin1Char('|') + row;
+    }
+    return out;
+}
 
 inline void writeStoreFile(qint32 root, const QByteArray &text)
 {
@@ -45,10 +85,41 @@ inline QByteArray readStoreFile(qint32 root)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Makes a root read-only for the store while it lives.
+// Makes roots read-only for the store while it lives (tests may run as root,
+// to whom the file system refuses nothing).
 class ReadOnlyRoot
 {
 public:
     explicit ReadOnlyRoot(const char *names) { qputenv("ALMARIK_REGISTRY_READONLY", names); }
     ~ReadOnlyRoot() { qunsetenv("ALMARIK_REGISTRY_READONLY"); }
+};
+
+// A temporary home with a new event database, for the tasks in RegEdit.
+class TaskDatabase
+{
+public:
+    TaskDatabase()
+    {
+        CreateDatabase(env.path(QStringLiteral("Almarik.MDB")));
+        db.Open(Connection::connectionStringFor(env.path(QStringLiteral("Almarik.MDB"))));
+    }
+
+    // The stored tasks as "Task|hKey|SubKey|key|NewValue".
+    QStringList tasks()
+    {
+        RecordSet rs;
+        rs.Open(QStringLiteral("SELECT * FROM RegEdit"), db);
+        QStringList out;
+        for (; !rs.isEOF(); rs.MoveNext()) {
+            QStringList cells;
+            for (const char *name : {"Task", "hKey", "SubKey", "key", "NewValue"})
+                cells << rs.Fields(QLatin1String(name)).toString();
+            out << cells.join(QLatin1Char('|'));
+        }
+        return out;
+    }
+
+    TestEnv env;
+    ScriptedPrompts prompts;
+    Connection db;
 };

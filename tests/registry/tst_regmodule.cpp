@@ -2,8 +2,6 @@
 // deletes, the grid rows, the result-code messages and the error messages.
 
 #include "RegTestSupport.h"
-#include "registry/REG_MODULE.h"
-#include "support/ScriptedPrompts.h"
 #include "support/TestEnv.h"
 
 #include <QTest>
@@ -12,312 +10,159 @@ class TestRegModule : public QObject
 {
     Q_OBJECT
 private slots:
-    void missingValueGivesDefault_data();
-    void missingValueGivesDefault();
-    void readBuffer_data();
-    void readBuffer();
-    void zeroLengthDataIsAnError();
-    void writeCreatesThePath();
-    void writeRefusedWithoutMessage();
-    void deleteValue();
-    void deleteMissingValueCreatesKey();
-    void deleteRefusedIsSilent();
-    void emptyKeyListsNothing();
-    void listRows();
-    void machineRootWithoutWriteAccess();
-    void gridOfAnotherKind();
-    void gridFailureIsReportedAndListingGoesOn_data();
-    void gridFailureIsReportedAndListingGoesOn();
-    void tooMuchDataEndsTheListing();
+    void readValue_data();
+    void readValue();
+    void writeAndDeleteCreateThePath();
+    void listings();
+    void listingFailures_data();
+    void listingFailures();
     void resultMessages_data();
     void resultMessages();
 };
 
-void TestRegModule::missingValueGivesDefault_data()
+void TestRegModule::readValue_data()
 {
+    QTest::addColumn<QString>("stored"); // "-": nothing stored, "=": zero bytes of binary
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("defaultText");
-    QTest::newRow("wallpaper, nothing stored") << "Control Panel\\Desktop\\"
-                                               << "";
-    QTest::newRow("missing key, own default") << "No\\Such\\Key"
-                                              << "fallback";
-    QTest::newRow("bad path") << "\\\\"
-                              << "d";
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<QStringList>("messages");
+    auto row = [](const char *tag, const QString &stored, const QString &path,
+                  const QString &defaultText, const QString &result, const QStringList &messages) {
+        QTest::newRow(tag) << stored << path << defaultText << result << messages;
+    };
+    const QString text = QStringLiteral("abcdefghijklmnopqrstuvwxyz").repeated(10);
+    row("wallpaper, nothing stored", "-", "Control Panel\\Desktop\\", "", "", {});
+    row("missing key, own default", "-", "No\\Such", "d", "d", {});
+    row("empty text", "", "K", "d", "", {});
+    row("254 characters come back whole", text.left(254), "K", "d", text.left(254), {});
+    row("255 characters give the default", text.left(255), "K", "d", "d", {});
+    row("zero bytes of data fail the read", "=", "K", "d", "",
+        {"ERROR # 5 : Invalid procedure call or argument\rPlease exit and try again."});
 }
 
-void TestRegModule::missingValueGivesDefault()
+void TestRegModule::readValue()
 {
+    QFETCH(QString, stored);
     QFETCH(QString, path);
     QFETCH(QString, defaultText);
+    QFETCH(QString, result);
+    QFETCH(QStringList, messages);
     TestEnv env;
     ScriptedPrompts prompts;
-    QCOMPARE(
-        GetRegValue(HKEY_CURRENT_USER, path, QStringLiteral("Wallpaper"), defaultText, prompts),
-        defaultText);
-    QVERIFY(prompts.boxes.isEmpty());
+    if (stored == QLatin1String("="))
+        writeStoreFile(HKEY_CURRENT_USER, "Windows Registry Editor Version 5.00\n"
+                                          "[HKEY_CURRENT_USER\\K]\n\"Wallpaper\"=hex:\n");
+    else if (stored != QLatin1String("-"))
+        QVERIFY(SetRegValue(HKEY_CURRENT_USER, path, "Wallpaper", stored, prompts));
+    QCOMPARE(GetRegValue(HKEY_CURRENT_USER, path, "Wallpaper", defaultText, prompts), result);
+    QCOMPARE(shownTexts(prompts), messages);
+    for (const RecordedBox &box : prompts.boxes)
+        QVERIFY(box.buttons == MsgButtons::OkOnly && box.icon == MsgIcon::None);
 }
 
-void TestRegModule::readBuffer_data()
-{
-    QTest::addColumn<int>("length");
-    QTest::addColumn<bool>("whole");
-    QTest::newRow("empty") << 0 << true;
-    QTest::newRow("254 characters") << 254 << true;
-    QTest::newRow("255 characters") << 255 << false;
-    QTest::newRow("1000 characters") << 1000 << false;
-}
-
-void TestRegModule::readBuffer()
-{
-    QFETCH(int, length);
-    QFETCH(bool, whole);
-    TestEnv env;
-    ScriptedPrompts prompts;
-    QString text;
-    for (int i = 0; i < length; ++i)
-        text += QChar(u'a' + i % 26);
-    QVERIFY(
-        SetRegValue(HKEY_CURRENT_USER, QStringLiteral("K"), QStringLiteral("v"), text, prompts));
-    QCOMPARE(GetRegValue(HKEY_CURRENT_USER, QStringLiteral("K"), QStringLiteral("v"),
-                         QStringLiteral("default"), prompts),
-             whole ? text : QStringLiteral("default"));
-    QVERIFY(prompts.boxes.isEmpty());
-}
-
-void TestRegModule::zeroLengthDataIsAnError()
+void TestRegModule::writeAndDeleteCreateThePath()
 {
     TestEnv env;
     ScriptedPrompts prompts;
-    writeStoreFile(HKEY_CURRENT_USER,
-                   "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\K]\n\"v\"=hex:\n");
-    QCOMPARE(GetRegValue(HKEY_CURRENT_USER, QStringLiteral("K"), QStringLiteral("v"),
-                         QStringLiteral("default"), prompts),
-             QString());
-    QCOMPARE(prompts.boxes.size(), 1);
-    QCOMPARE(prompts.boxes[0].text,
-             QStringLiteral("ERROR # 5 : Invalid procedure call or argument\r"
-                            "Please exit and try again."));
-    QCOMPARE(prompts.boxes[0].buttons, MsgButtons::OkOnly);
-    QCOMPARE(prompts.boxes[0].icon, MsgIcon::None);
-    QCOMPARE(prompts.boxes[0].title, QStringLiteral("Almarik"));
-}
-
-void TestRegModule::writeCreatesThePath()
-{
-    TestEnv env;
-    ScriptedPrompts prompts;
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, QStringLiteral("A\\B\\C\\"), QStringLiteral("Name"),
-                        QStringLiteral("C:\\x \"y\""), prompts));
-    RecordingGrid grid;
-    ListSubKeys(HKEY_CURRENT_USER, QStringLiteral("A"), &grid, prompts);
-    ListSubKeys(HKEY_CURRENT_USER, QStringLiteral("A\\B"), &grid, prompts);
-    QCOMPARE(grid.rows,
-             (QStringList{QStringLiteral("B\t<sub key>"), QStringLiteral("C\t<sub key>")}));
-    QCOMPARE(GetRegValue(HKEY_CURRENT_USER, QStringLiteral("a\\b\\c"), QStringLiteral("name"),
-                         QString(), prompts),
-             QStringLiteral("C:\\x \"y\""));
-    // The same write again gives the same result.
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, QStringLiteral("A\\B\\C\\"), QStringLiteral("Name"),
-                        QStringLiteral("C:\\x \"y\""), prompts));
-    grid.rows.clear();
-    ListValues(HKEY_CURRENT_USER, QStringLiteral("A\\B\\C"), &grid, prompts);
-    QCOMPARE(grid.rows, QStringList{QStringLiteral("Name\tC:\\x \"y\"")});
-    QVERIFY(prompts.boxes.isEmpty());
-}
-
-void TestRegModule::writeRefusedWithoutMessage()
-{
-    TestEnv env;
-    ScriptedPrompts prompts;
-    ReadOnlyRoot readOnly("HKEY_LOCAL_MACHINE");
-    QVERIFY(!SetRegValue(HKEY_LOCAL_MACHINE, QStringLiteral("K"), QStringLiteral("v"),
-                         QStringLiteral("t"), prompts));
-    QVERIFY(
-        !SetRegValue(7, QStringLiteral("K"), QStringLiteral("v"), QStringLiteral("t"), prompts));
-    QVERIFY(prompts.boxes.isEmpty());
-    QVERIFY(!QFileInfo::exists(RegistryStore::fileFor(HKEY_LOCAL_MACHINE)));
-}
-
-void TestRegModule::deleteValue()
-{
-    TestEnv env;
-    ScriptedPrompts prompts;
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, QStringLiteral("K"), QStringLiteral("a"),
-                        QStringLiteral("1"), prompts));
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, QStringLiteral("K"), QString(), QStringLiteral("d"),
-                        prompts));
-    QVERIFY(
-        DeleteRegKeyValue(HKEY_CURRENT_USER, QStringLiteral("K\\"), QStringLiteral("A"), prompts));
-    QVERIFY(
-        !DeleteRegKeyValue(HKEY_CURRENT_USER, QStringLiteral("K"), QStringLiteral("a"), prompts));
+    QVERIFY(SetRegValue(HKEY_CURRENT_USER, "A\\B\\C\\", "Name", "C:\\x \"y\"", prompts));
+    QVERIFY(SetRegValue(HKEY_CURRENT_USER, "a\\b\\c", "NAME", "again", prompts));
+    QVERIFY(SetRegValue(HKEY_CURRENT_USER, "K", QString(), "default data", prompts));
+    QVERIFY(SetRegValue(HKEY_CURRENT_USER, "K", "a", "1", prompts));
+    // Deleting a value that is missing, under a key that is missing too,
+    // is false and leaves the key created.
+    QVERIFY(!DeleteRegKeyValue(HKEY_CURRENT_USER, "New\\Key\\", "v", prompts));
+    QVERIFY(DeleteRegKeyValue(HKEY_CURRENT_USER, "K\\", "A", prompts));
+    QVERIFY(!DeleteRegKeyValue(HKEY_CURRENT_USER, "K", "a", prompts));
     // An empty name is the key's default value.
-    QVERIFY(DeleteRegKeyValue(HKEY_CURRENT_USER, QStringLiteral("K"), QString(), prompts));
+    QVERIFY(DeleteRegKeyValue(HKEY_CURRENT_USER, "K", QString(), prompts));
+    QCOMPARE(dump(HKEY_CURRENT_USER),
+             (QStringList{"A\\", "A\\B\\", "A\\B\\C\\", "A\\B\\C\\|Name\tagain", "K\\", "New\\",
+                          "New\\Key\\"}));
+    QVERIFY(prompts.boxes.isEmpty());
+}
+
+void TestRegModule::listings()
+{
+    TestEnv env;
+    ScriptedPrompts prompts;
+    for (qint32 root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        QVERIFY(SetRegValue(root, kRun, "Zeta", "z.exe", prompts));
+        QVERIFY(SetRegValue(root, kRun, QString(), "default data", prompts));
+        QVERIFY(SetRegValue(root, kRun, "Alpha", QString(), prompts));
+        QVERIFY(SetRegValue(root, kRun + "sub2", "x", "1", prompts));
+        QVERIFY(SetRegValue(root, kRun + "Sub1", "x", "1", prompts));
+    }
+    // Subkeys in name order, then values in the order written; the unnamed
+    // value's data cell stays empty. Fixed rows are set after every row.
     RecordingGrid grid;
-    ListValues(HKEY_CURRENT_USER, QStringLiteral("K"), &grid, prompts);
-    QCOMPARE(grid.rows, QStringList());
-    QVERIFY(prompts.boxes.isEmpty());
-}
-
-void TestRegModule::deleteMissingValueCreatesKey()
-{
-    TestEnv env;
-    ScriptedPrompts prompts;
-    QVERIFY(!DeleteRegKeyValue(HKEY_CURRENT_USER, QStringLiteral("New\\Key\\"), QStringLiteral("v"),
-                               prompts));
-    QVERIFY(prompts.boxes.isEmpty());
-    RegistryStore reg;
-    RegKey key;
-    QCOMPARE(reg.RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("New\\Key"), KEY_QUERY_VALUE, key),
-             ERROR_SUCCESS);
-}
-
-void TestRegModule::deleteRefusedIsSilent()
-{
-    TestEnv env;
-    ScriptedPrompts prompts;
-    writeStoreFile(HKEY_LOCAL_MACHINE,
-                   "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"1\"\n");
-    ReadOnlyRoot readOnly("HKEY_LOCAL_MACHINE");
-    // The key cannot be opened for all access: false at once, no message.
-    QVERIFY(
-        !DeleteRegKeyValue(HKEY_LOCAL_MACHINE, QStringLiteral("K"), QStringLiteral("v"), prompts));
-    QVERIFY(!DeleteRegKeyValue(99, QStringLiteral("K"), QStringLiteral("v"), prompts));
-    QVERIFY(prompts.boxes.isEmpty());
-    QCOMPARE(GetRegValue(HKEY_LOCAL_MACHINE, QStringLiteral("K"), QStringLiteral("v"), QString(),
-                         prompts),
-             QStringLiteral("1"));
-}
-
-void TestRegModule::emptyKeyListsNothing()
-{
-    TestEnv env;
-    ScriptedPrompts prompts;
-    RecordingGrid grid;
-    ListSubKeys(HKEY_CURRENT_USER, QStringLiteral("Empty"), &grid, prompts);
-    ListValues(HKEY_CURRENT_USER, QStringLiteral("Empty"), &grid, prompts);
-    QCOMPARE(grid.rows, QStringList());
-    QCOMPARE(grid.fixedRows, QList<int>());
-    QVERIFY(prompts.boxes.isEmpty());
-}
-
-void TestRegModule::listRows()
-{
-    TestEnv env;
-    ScriptedPrompts prompts;
-    const QString run = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\");
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, run, QStringLiteral("Zeta"), QStringLiteral("z.exe"),
-                        prompts));
-    QVERIFY(
-        SetRegValue(HKEY_CURRENT_USER, run, QString(), QStringLiteral("default data"), prompts));
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, run, QStringLiteral("Alpha"), QString(), prompts));
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, run + QStringLiteral("sub2"), QStringLiteral("x"),
-                        QStringLiteral("1"), prompts));
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, run + QStringLiteral("Sub1"), QStringLiteral("x"),
-                        QStringLiteral("1"), prompts));
-    RecordingGrid grid;
-    ListSubKeys(HKEY_CURRENT_USER, run, &grid, prompts);
-    ListValues(HKEY_CURRENT_USER, run, &grid, prompts);
-    QCOMPARE(grid.rows,
-             (QStringList{QStringLiteral("Sub1\t<sub key>"), QStringLiteral("sub2\t<sub key>"),
-                          QStringLiteral("Zeta\tz.exe"), QStringLiteral("(Default)"),
-                          QStringLiteral("Alpha\t")}));
-    // Fixed rows are set to 1 after every row.
+    ListSubKeys(HKEY_CURRENT_USER, kRun, &grid, prompts);
+    ListValues(HKEY_CURRENT_USER, kRun, &grid, prompts);
+    const QStringList values = {"Zeta\tz.exe", "(Default)", "Alpha\t"};
+    QCOMPARE(grid.rows, QStringList({"Sub1\t<sub key>", "sub2\t<sub key>"}) + values);
     QCOMPARE(grid.fixedRows, QList<int>(5, 1));
-    QVERIFY(prompts.boxes.isEmpty());
-}
-
-void TestRegModule::machineRootWithoutWriteAccess()
-{
-    TestEnv env;
-    ScriptedPrompts prompts;
-    const QString run = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\");
-    QVERIFY(SetRegValue(HKEY_LOCAL_MACHINE, run, QStringLiteral("Tool"), QStringLiteral("t.exe"),
-                        prompts));
-    QVERIFY(SetRegValue(HKEY_LOCAL_MACHINE, run + QStringLiteral("Sub"), QStringLiteral("x"),
-                        QStringLiteral("1"), prompts));
+    // An empty key lists nothing; with no grid nothing is added anywhere.
+    QCOMPARE(listed(HKEY_CURRENT_USER, kRun + "Sub1\\Empty"), QStringList());
+    ListSubKeys(HKEY_CURRENT_USER, kRun, nullptr, prompts);
+    ListValues(HKEY_CURRENT_USER, kRun, nullptr, prompts);
+    // Without write access to the machine root its subkeys are not listed,
+    // its values are; writes and deletes there fail without a message, as
+    // they do under a root that is none.
+    const QByteArray machine = readStoreFile(HKEY_LOCAL_MACHINE);
     ReadOnlyRoot readOnly("HKEY_LOCAL_MACHINE");
-    RecordingGrid grid;
-    ListSubKeys(HKEY_LOCAL_MACHINE, run, &grid, prompts);
-    QCOMPARE(grid.rows, QStringList());
-    ListValues(HKEY_LOCAL_MACHINE, run, &grid, prompts);
-    QCOMPARE(grid.rows, QStringList{QStringLiteral("Tool\tt.exe")});
-    // A key that is missing is not created either, and still shows nothing.
-    ListSubKeys(HKEY_LOCAL_MACHINE, QStringLiteral("Missing"), &grid, prompts);
+    QCOMPARE(listed(HKEY_LOCAL_MACHINE, kRun), values);
+    QCOMPARE(listed(HKEY_LOCAL_MACHINE, "Missing"), QStringList());
+    QVERIFY(!SetRegValue(HKEY_LOCAL_MACHINE, kRun, "Zeta", "2", prompts));
+    QVERIFY(!SetRegValue(HKEY_LOCAL_MACHINE, "New", "v", "2", prompts));
+    QVERIFY(!DeleteRegKeyValue(HKEY_LOCAL_MACHINE, kRun, "Zeta", prompts));
+    QVERIFY(!SetRegValue(7, "K", "v", "t", prompts));
+    QVERIFY(!DeleteRegKeyValue(99, "K", "v", prompts));
+    QCOMPARE(readStoreFile(HKEY_LOCAL_MACHINE), machine);
     QVERIFY(prompts.boxes.isEmpty());
 }
 
-void TestRegModule::gridOfAnotherKind()
-{
-    TestEnv env;
-    ScriptedPrompts prompts;
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, QStringLiteral("K\\S"), QStringLiteral("v"),
-                        QStringLiteral("1"), prompts));
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, QStringLiteral("K"), QStringLiteral("v"),
-                        QStringLiteral("1"), prompts));
-    RecordingGrid grid;
-    grid.typeName = QStringLiteral("ListBox");
-    ListSubKeys(HKEY_CURRENT_USER, QStringLiteral("K"), &grid, prompts);
-    ListValues(HKEY_CURRENT_USER, QStringLiteral("K"), &grid, prompts);
-    QCOMPARE(grid.rows, QStringList());
-    QCOMPARE(grid.fixedRows, QList<int>());
-    ListSubKeys(HKEY_CURRENT_USER, QStringLiteral("K"), nullptr, prompts);
-    ListValues(HKEY_CURRENT_USER, QStringLiteral("K"), nullptr, prompts);
-    QVERIFY(prompts.boxes.isEmpty());
-}
-
-void TestRegModule::gridFailureIsReportedAndListingGoesOn_data()
+void TestRegModule::listingFailures_data()
 {
     QTest::addColumn<bool>("subKeys");
-    QTest::addColumn<QString>("procedure");
-    QTest::newRow("subkeys") << true << "REG_MODULE.ListSubKeys";
-    QTest::newRow("values") << false << "REG_MODULE.ListValues";
+    QTest::addColumn<bool>("failAdd");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QStringList>("messages");
+    const QString failed = QStringLiteral("\r\nNumber : 9\r\nDescription : Subscript out of range");
+    QTest::newRow("a subkey row the grid refuses")
+        << true << true << QStringList()
+        << QStringList(2, "Error in REG_MODULE.ListSubKeys" + failed);
+    QTest::newRow("a value row the grid refuses")
+        << false << true << QStringList()
+        << QStringList(1, "Error in REG_MODULE.ListValues" + failed);
+    QTest::newRow("a value too big for the data buffer ends the listing")
+        << false << false << QStringList{"small\t1"} << QStringList{"ERROR_MORE_DATA"};
 }
 
-void TestRegModule::gridFailureIsReportedAndListingGoesOn()
+void TestRegModule::listingFailures()
 {
     QFETCH(bool, subKeys);
-    QFETCH(QString, procedure);
+    QFETCH(bool, failAdd);
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, messages);
     TestEnv env;
     ScriptedPrompts prompts;
-    for (const char *name : {"a", "b"})
-        QVERIFY(SetRegValue(HKEY_CURRENT_USER, QStringLiteral("K\\") + QLatin1String(name),
-                            QLatin1String(name), QStringLiteral("1"), prompts));
+    QVERIFY(SetRegValue(HKEY_CURRENT_USER, "K\\a", "x", "1", prompts));
+    QVERIFY(SetRegValue(HKEY_CURRENT_USER, "K\\b", "x", "1", prompts));
+    QVERIFY(SetRegValue(HKEY_CURRENT_USER, "K", "small", "1", prompts));
+    QVERIFY(SetRegValue(HKEY_CURRENT_USER, "K", "big", QString(32767, QLatin1Char('b')), prompts));
+    QVERIFY(SetRegValue(HKEY_CURRENT_USER, "K", "after", "2", prompts));
     RecordingGrid grid;
-    grid.failAdd = true;
-    const QString path = subKeys ? QStringLiteral("K") : QStringLiteral("K\\a");
+    grid.failAdd = failAdd;
     if (subKeys)
-        ListSubKeys(HKEY_CURRENT_USER, path, &grid, prompts);
+        ListSubKeys(HKEY_CURRENT_USER, "K", &grid, prompts);
+    else if (failAdd)
+        ListValues(HKEY_CURRENT_USER, "K\\a", &grid, prompts);
     else
-        ListValues(HKEY_CURRENT_USER, path, &grid, prompts);
-    const QString message =
-        QStringLiteral("Error in ") + procedure +
-        QStringLiteral("\r\nNumber : 9\r\nDescription : Subscript out of range");
-    const int expected = subKeys ? 2 : 1;
-    QCOMPARE(prompts.boxes.size(), expected);
-    for (const RecordedBox &box : prompts.boxes) {
-        QCOMPARE(box.text, message);
-        QCOMPARE(box.buttons, MsgButtons::OkOnly);
-        QCOMPARE(box.icon, MsgIcon::None);
-    }
-    // Each failed row is followed by its fixed-row step.
-    QCOMPARE(grid.fixedRows, QList<int>(expected, 1));
-}
-
-void TestRegModule::tooMuchDataEndsTheListing()
-{
-    TestEnv env;
-    ScriptedPrompts prompts;
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, QStringLiteral("K"), QStringLiteral("small"),
-                        QStringLiteral("1"), prompts));
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, QStringLiteral("K"), QStringLiteral("big"),
-                        QString(32767, QLatin1Char('b')), prompts));
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, QStringLiteral("K"), QStringLiteral("after"),
-                        QStringLiteral("2"), prompts));
-    RecordingGrid grid;
-    ListValues(HKEY_CURRENT_USER, QStringLiteral("K"), &grid, prompts);
-    QCOMPARE(grid.rows, QStringList{QStringLiteral("small\t1")});
-    QCOMPARE(prompts.boxes.size(), 1);
-    QCOMPARE(prompts.boxes[0].text, QStringLiteral("ERROR_MORE_DATA"));
+        ListValues(HKEY_CURRENT_USER, "K", &grid, prompts);
+    QCOMPARE(grid.rows, rows);
+    QCOMPARE(shownTexts(prompts), messages);
+    // A failed row is followed by its fixed-row step all the same.
+    QCOMPARE(grid.fixedRows, QList<int>(failAdd ? messages.size() : rows.size(), 1));
 }
 
 void TestRegModule::resultMessages_data()
