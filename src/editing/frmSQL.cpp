@@ -11,33 +11,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-int SelectedModeOf(bool updateSelected, bool deleteSelected)
-{
-    if (updateSelected)
-        return 0;
-    if (deleteSelected)
-        return 1;
-    return -1;
-}
-
-QString BuildSqlText(int mode, const QString &updateCaption, const QString &deleteCaption,
-                     const QString &setColumn, const QString &setValue, const QString &whereColumn,
-                     const QString &whereValue)
-{
-    QString condition;
-    if (!whereValue.isEmpty())
-        condition = QStringLiteral(" WHERE ") + whereColumn + QStringLiteral(" = ") + whereValue;
-    switch (mode) {
-    case 0:
-        return updateCaption + QStringLiteral(" Calendar SET ") + setColumn +
-               QStringLiteral(" = ") + setValue + condition;
-    case 1:
-        return deleteCaption + QStringLiteral(" FROM Calendar ") + condition;
-    default:
-        return {};
-    }
-}
-
 frmSQL::frmSQL(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("SQL Builder"));
@@ -122,15 +95,31 @@ void frmSQL::Form_Load()
 
 int frmSQL::SelectedMode() const
 {
-    return SelectedModeOf(optStart[0]->isChecked(), optStart[1]->isChecked());
+    if (optStart[0]->isChecked())
+        return 0;
+    return optStart[1]->isChecked() ? 1 : -1;
 }
 
 void frmSQL::BuildSQL()
 {
-    txt[2]->clear();
-    txt[2]->setText(BuildSqlText(SelectedMode(), optStart[0]->text(), optStart[1]->text(),
-                                 Combo[0]->currentText(), txt[0]->text(), Combo[1]->currentText(),
-                                 txt[1]->text()));
+    // Values go in as typed: the user writes them as literals.
+    QString condition;
+    if (!txt[1]->text().isEmpty())
+        condition = QStringLiteral(" WHERE ") + Combo[1]->currentText() + QStringLiteral(" = ") +
+                    txt[1]->text();
+    switch (SelectedMode()) {
+    case 0:
+        txt[2]->setText(optStart[0]->text() + QStringLiteral(" Calendar SET ") +
+                        Combo[0]->currentText() + QStringLiteral(" = ") + txt[0]->text() +
+                        condition);
+        break;
+    case 1:
+        txt[2]->setText(optStart[1]->text() + QStringLiteral(" FROM Calendar ") + condition);
+        break;
+    default:
+        txt[2]->clear();
+        break;
+    }
 }
 
 void frmSQL::txt_Change(int index)

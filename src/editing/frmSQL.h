@@ -16,17 +16,6 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-// 0 when the update button is selected, else 1 when the delete button is,
-// else -1.
-int SelectedModeOf(bool updateSelected, bool deleteSelected);
-
-// The builder's statement for a mode (see SelectedModeOf), built from the two
-// option captions and the four inputs exactly as typed; "" for mode -1. The
-// condition is there only when whereValue is not empty.
-QString BuildSqlText(int mode, const QString &updateCaption, const QString &deleteCaption,
-                     const QString &setColumn, const QString &setValue, const QString &whereColumn,
-                     const QString &whereValue);
-
 class frmSQL final : public QDialog, public LoadsOnShow
 {
     Q_OBJECT
@@ -40,6 +29,7 @@ public:
     // Offers lastSQL again in the output box.
     void Form_Load() override;
 
+    // 0 when "Update" is selected, else 1 when "Delete" is, else -1.
     int SelectedMode() const;
     // Fills txt[2] from the inputs; runs on every change of txt[0] or txt[1].
     void BuildSQL();

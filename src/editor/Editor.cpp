@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -47,7 +48,8 @@ void ignoring(const std::function<void()> &work)
     }
 }
 
-// A step of a handler that shows what fails and goes on.
+// A step of a handler (or a whole menu command) that shows what fails and
+// goes on.
 void reporting(const std::function<void()> &work)
 {
     try {
@@ -209,22 +211,11 @@ void Editor::refresh_Data()
     setColumnOptions();
 }
 
-void Editor::guarded(const std::function<void()> &command)
-{
-    try {
-        command();
-    } catch (const AppError &e) {
-        showError(e.description());
-    } catch (const std::exception &e) {
-        showError(QString::fromLocal8Bit(e.what()));
-    }
-}
-
 void Editor::mnuFile_Click(int index)
 {
     switch (index) {
     case 0:
-        guarded([this] {
+        reporting([this] {
             {
                 frmSingle single(this);
                 single.oriDates = QDate::currentDate();
@@ -245,9 +236,9 @@ void Editor::mnuFile_Click(int index)
 void Editor::mnuEdit_Click(int index)
 {
     if (index == 0)
-        guarded([this] { applyFilter(); });
+        reporting([this] { applyFilter(); });
     else if (index == 1)
-        guarded([this] { removeFilter(); });
+        reporting([this] { removeFilter(); });
 }
 
 void Editor::applyFilter()
@@ -287,7 +278,7 @@ void Editor::removeFilter()
 
 void Editor::mnuSQL_Click()
 {
-    guarded([this] {
+    reporting([this] {
         {
             frmSQL builder(this);
             showModal(builder);
@@ -298,7 +289,7 @@ void Editor::mnuSQL_Click()
 
 void Editor::refreshData_Click()
 {
-    guarded([this] { refresh_Data(); });
+    reporting([this] { refresh_Data(); });
 }
 
 int Editor::currentRow() const
@@ -321,7 +312,7 @@ void Editor::DataGrid1_DblClick()
     const int row = current.row();
     const int remembered = current.column();
     DataGrid1->setCurrentIndex(m_model->index(row, EventTableModel::DatesColumn));
-    const QVariant day = parseGridDate(m_model->cellText(row, EventTableModel::DatesColumn));
+    const QVariant day = parseCellDate(m_model->cellText(row, EventTableModel::DatesColumn));
     if (!day.isValid())
         return; // the add-new row, or no date: nothing to open
     frmSingle single(this);
@@ -347,29 +338,19 @@ void Editor::pickDate()
     const int row = currentRow();
     if (row < 0)
         return;
-    const bool addNew = m_model->isAddNewRow(row);
-    QDate start = QDate::currentDate();
-    QVariant cellDate;
-    reporting([&] {
-        if (!addNew) {
-            cellDate = parseGridDate(m_model->cellText(row, EventTableModel::DatesColumn));
-            if (cellDate.isValid())
-                start = dayOf(cellDate);
-        }
-    });
+    // The add-new row starts from today, as does a row without a date.
+    const QVariant cellDate =
+        m_model->isAddNewRow(row)
+            ? QVariant()
+            : parseCellDate(m_model->cellText(row, EventTableModel::DatesColumn));
     Calendar picker(this);
-    reporting([&] {
-        picker.Calendar1->setSelectedDate(start);
-        picker.DateVal = picker.Calendar1->selectedDate();
-    });
+    picker.Calendar1->setSelectedDate(cellDate.isValid() ? dayOf(cellDate) : QDate::currentDate());
+    picker.DateVal = picker.Calendar1->selectedDate();
     reporting([&] { showModal(picker); });
-    reporting([&] {
-        // An existing date the picker left alone stays as it is, time and all.
-        const bool unchanged = !addNew && cellDate.isValid() &&
-                               cellDate.toDateTime() == QDateTime(picker.DateVal, QTime(0, 0));
-        if (!unchanged)
-            m_model->setData(m_model->index(row, EventTableModel::DatesColumn), picker.DateVal);
-    });
+    // An existing date the picker left alone stays as it is, time and all.
+    if (cellDate.isValid() && cellDate.toDateTime() == QDateTime(picker.DateVal, QTime(0, 0)))
+        return;
+    m_model->setData(m_model->index(row, EventTableModel::DatesColumn), picker.DateVal);
 }
 
 void Editor::showTypeList()

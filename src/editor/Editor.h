@@ -7,7 +7,6 @@
 #include <QPointF>
 #include <QString>
 #include <array>
-#include <functional>
 
 class EventTableModel;
 class GridDelegate;
@@ -79,8 +78,6 @@ private:
     void setColumnOptions();
     void applyFilter();
     void removeFilter();
-    // Runs a menu command; a failure is shown and the window carries on.
-    void guarded(const std::function<void()> &command);
     void showTypeList();
     void pickDate();
     int currentRow() const;

@@ -76,7 +76,7 @@ QString EventTableModel::cellText(int row, int column) const
         return {};
     const QVariant value = m_rs.valueAt(row, fieldIndexOf(column));
     if (column == DatesColumn)
-        return gridDateText(value);
+        return cellDateText(value);
     return value.isNull() ? QString() : value.toString();
 }
 
@@ -118,7 +118,7 @@ QVariant EventTableModel::storedValue(int column, const QVariant &value, bool *r
         if (value.toDateTime().isValid() || value.toDate().isValid())
             return value;
     }
-    const QVariant day = parseGridDate(value.toString());
+    const QVariant day = parseCellDate(value.toString());
     if (!day.isValid()) {
         *refused = true;
         appPrompts().MsgBox(QLatin1Char('\'') + value.toString() +

@@ -5,7 +5,7 @@
 #include <QDateTime>
 #include <QLocale>
 
-QString gridDateFormat()
+QString cellDateFormat()
 {
     QString format = QLocale().dateFormat(QLocale::ShortFormat);
     if (!format.contains(QLatin1String("yyyy")))
@@ -13,16 +13,16 @@ QString gridDateFormat()
     return format;
 }
 
-QString gridDateText(const QVariant &value)
+QString cellDateText(const QVariant &value)
 {
     if (!value.isValid() || value.isNull())
         return {};
     switch (value.typeId()) {
     case QMetaType::QDate:
-        return QLocale().toString(value.toDate(), gridDateFormat());
+        return QLocale().toString(value.toDate(), cellDateFormat());
     case QMetaType::QDateTime: {
         const QDateTime dt = value.toDateTime();
-        QString text = QLocale().toString(dt.date(), gridDateFormat());
+        QString text = QLocale().toString(dt.date(), cellDateFormat());
         if (dt.time() != QTime(0, 0))
             text += QLatin1Char(' ') + dt.time().toString(QStringLiteral("HH:mm:ss"));
         return text;
@@ -43,15 +43,28 @@ QVariant dateOrDateTime(const QDate &day, const QTime &time)
     return QDateTime(day, time);
 }
 
+// A two-digit year in the grid's own order (Qt reads it as 19yy), put in
+// 1930 to 2029 as Jet does.
+QDate shortYearDate(const QString &text)
+{
+    QString format = cellDateFormat();
+    format.replace(QLatin1String("yyyy"), QLatin1String("yy"));
+    const QDate day = QLocale().toDate(text, format);
+    if (!day.isValid())
+        return {};
+    const int yy = day.year() % 100;
+    return day.addYears((yy < 30 ? 2000 + yy : 1900 + yy) - day.year());
+}
+
 } // namespace
 
-QVariant parseGridDate(const QString &text)
+QVariant parseCellDate(const QString &text)
 {
     const QString t = text.trimmed();
     if (t.isEmpty())
         return {};
     const QLocale locale;
-    for (const QString &format : {gridDateFormat(), QStringLiteral("dd-MM-yyyy")}) {
+    for (const QString &format : {cellDateFormat(), QStringLiteral("dd-MM-yyyy")}) {
         const QDate day = locale.toDate(t, format);
         if (day.isValid())
             return day;
@@ -61,6 +74,8 @@ QVariant parseGridDate(const QString &text)
                 return dateOrDateTime(when.date(), when.time());
         }
     }
+    if (const QDate day = shortYearDate(t); day.isValid())
+        return day;
     const auto iso = jetDateToIso(t);
     if (!iso)
         return {};

@@ -7,15 +7,15 @@
 #include <QVariant>
 
 // The locale's short date format with its year widened to four digits.
-QString gridDateFormat();
+QString cellDateFormat();
 
-// A Dates value as the grid shows it: a QDate in gridDateFormat(), a
+// A Dates value as the grid shows it: a QDate in cellDateFormat(), a
 // QDateTime with a time of day followed by " hh:mm:ss", any other value as
 // its text, null as "".
-QString gridDateText(const QVariant &value);
+QString cellDateText(const QVariant &value);
 
 // The date a typed text means, as a QDate (or a QDateTime when a time of day
 // was given); an invalid QVariant when it is no date. Read in the grid's own
-// form first, then "dd-mm-yyyy", then the database's literal forms
-// (m/d/yyyy, yyyy-mm-dd).
-QVariant parseGridDate(const QString &text);
+// form first (also with a two-digit year, 1930 to 2029), then "dd-mm-yyyy",
+// then the database's literal forms (m/d/yyyy, yyyy-mm-dd).
+QVariant parseCellDate(const QString &text);

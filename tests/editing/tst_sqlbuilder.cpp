@@ -10,6 +10,7 @@
 #include "support/TestEnv.h"
 
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,37 +20,6 @@
 
 namespace {
 
-// Answers every message box by running a step first, so that a test can act
-// while the commit question holds the transaction open.
-class SteppingPrompts final : public Prompts
-{
-public:
-    std::function<void()> step;
-    MsgResult reply = MsgResult::Cancel;
-    int asked = 0;
-    SteppingPrompts() { setAppPrompts(this); }
-    ~SteppingPrompts() override { setAppPrompts(nullptr); }
-    MsgResult MsgBox(const QString &, MsgButtons, MsgIcon, const QString &) override
-    {
-        ++asked;
-        if (step)
-            step();
-        return reply;
-    }
-    QString InputBox(const QString &, const QString &, const QString &) override { return {}; }
-    QString OpenFileDialog(const QString &, const QString &, const QString &,
-                           const QString &) override
-    {
-        return {};
-    }
-    QString SaveFileDialog(const QString &, const QString &, const QString &,
-                           const QString &) override
-    {
-        return {};
-    }
-    quint32 ColourDialog(quint32 initial) override { return initial; }
-};
-
 // "Description:ShowOnce" of every event, in description order.
 QStringList events()
 {
@@ -57,10 +27,18 @@ QStringList events()
     rs.Open(QStringLiteral("SELECT * FROM Calendar ORDER BY Description"), dbConnection);
     QStringList rows;
     for (; !rs.isEOF(); rs.MoveNext())
-        rows << rs.Fields(QStringLiteral("Description")).toString() + QLatin1Char(':') +
-                    (rs.Fields(QStringLiteral("ShowOnce")).toBool() ? QStringLiteral("T")
-                                                                    : QStringLiteral("F"));
+        rows << rs.Fields(QStringLiteral("Description")).toString() +
+                    (rs.Fields(QStringLiteral("ShowOnce")).toBool() ? ":T" : ":F");
     return rows;
+}
+
+const QStringList kUnchanged = {"Ann:F", "Christmas:F", "Dentist:F"};
+
+// answer: the MsgResult given to the commit question, 0 for its close box,
+// -1 when no question is expected.
+void runRow(const char *name, const char *text, int answer, const QStringList &after)
+{
+    QTest::newRow(name) << QString::fromLatin1(text) << answer << after;
 }
 
 } // namespace
@@ -71,21 +49,10 @@ class TestSqlBuilder : public QObject
 private slots:
     void init();
     void cleanup();
-    void statementText_data();
-    void statementText();
-    void selectedMode_data();
-    void selectedMode();
-    void typingBuildsStatement();
-    void onlyValueBoxesRebuild();
-    void deleteHidesSetRow();
-    void clearEmptiesAllFive();
+    void buildingTheStatement();
     void lastStatementOfferedAgain();
-    void commitAndRollback_data();
-    void commitAndRollback();
-    void jetSyntaxRuns();
-    void handEditedTextRuns();
-    void badStatementChangesNothing();
-    void emptyOutputDoesNothing();
+    void run_data();
+    void run();
     void cannotCloseWhileAsking();
 
 private:
@@ -99,326 +66,160 @@ void TestSqlBuilder::init()
     const QString path = m_env->path(QStringLiteral("Almarik.MDB"));
     CreateDatabase(path);
     dbConnection.Open(Connection::connectionStringFor(path));
-    for (const char *values :
-         {"#01/05/2024#,'doctor','Dentist','',False", "#03/10/1990#,'birthday','Ann','',False",
-          "#12/25/2000#,'holiday','Christmas',Null,False"})
-        dbConnection.Execute(
-            QStringLiteral("INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) "
-                           "VALUES (") +
-            QLatin1String(values) + QLatin1Char(')'));
+    dbConnection.Execute(QStringLiteral(
+        "INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES "
+        "(#01/05/2024#,'doctor','Dentist','',False), (#03/10/1990#,'birthday','Ann','',False), "
+        "(#12/25/2000#,'holiday','Christmas',Null,False)"));
     m_prompts = std::make_unique<ScriptedPrompts>();
     frmSQL::lastSQL.clear();
-    setModalHandler({});
 }
 
 void TestSqlBuilder::cleanup()
 {
+    setModalHandler({});
     m_prompts.reset();
     dbConnection.Close();
     m_env.reset();
 }
 
-void TestSqlBuilder::statementText_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("setColumn");
-    QTest::addColumn<QString>("setValue");
-    QTest::addColumn<QString>("whereColumn");
-    QTest::addColumn<QString>("whereValue");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("delete with condition, two blanks before WHERE")
-        << 1 << ""
-        << ""
-        << "Description"
-        << "'Dentist'"
-        << "Delete FROM Calendar  WHERE Description = 'Dentist'";
-    QTest::newRow("update with condition")
-        << 0 << "ShowOnce"
-        << "True"
-        << "Description"
-        << "'Dentist'"
-        << "Update Calendar SET ShowOnce = True WHERE Description = 'Dentist'";
-    QTest::newRow("update without condition") << 0 << "icon"
-                                              << "'holiday'"
-                                              << ""
-                                              << ""
-                                              << "Update Calendar SET icon = 'holiday'";
-    QTest::newRow("empty value drops WHERE though a column is chosen")
-        << 0 << "Dates"
-        << "#01/05/2024#"
-        << "Description"
-        << ""
-        << "Update Calendar SET Dates = #01/05/2024#";
-    QTest::newRow("delete without condition keeps its trailing blank") << 1 << "Dates"
-                                                                       << "x"
-                                                                       << "Description"
-                                                                       << ""
-                                                                       << "Delete FROM Calendar ";
-    QTest::newRow("value without column leaves nothing between WHERE and =")
-        << 1 << ""
-        << ""
-        << ""
-        << "5"
-        << "Delete FROM Calendar  WHERE  = 5";
-    QTest::newRow("empty update pieces") << 0 << ""
-                                         << ""
-                                         << ""
-                                         << ""
-                                         << "Update Calendar SET  = ";
-    QTest::newRow("values copied as typed, no quoting")
-        << 0 << "Description"
-        << "O'Brien"
-        << "icon"
-        << "x'y"
-        << "Update Calendar SET Description = O'Brien WHERE icon = x'y";
-    QTest::newRow("no mode selected") << -1 << "icon"
-                                      << "1"
-                                      << "icon"
-                                      << "2"
-                                      << "";
-}
-
-void TestSqlBuilder::statementText()
-{
-    QFETCH(int, mode);
-    QFETCH(QString, setColumn);
-    QFETCH(QString, setValue);
-    QFETCH(QString, whereColumn);
-    QFETCH(QString, whereValue);
-    QFETCH(QString, expected);
-    QCOMPARE(BuildSqlText(mode, QStringLiteral("Update"), QStringLiteral("Delete"), setColumn,
-                          setValue, whereColumn, whereValue),
-             expected);
-}
-
-void TestSqlBuilder::selectedMode_data()
-{
-    QTest::addColumn<bool>("update");
-    QTest::addColumn<bool>("remove");
-    QTest::addColumn<int>("mode");
-    QTest::newRow("update") << true << false << 0;
-    QTest::newRow("delete") << false << true << 1;
-    QTest::newRow("neither") << false << false << -1;
-}
-
-void TestSqlBuilder::selectedMode()
-{
-    QFETCH(bool, update);
-    QFETCH(bool, remove);
-    QFETCH(int, mode);
-    QCOMPARE(SelectedModeOf(update, remove), mode);
-}
-
-void TestSqlBuilder::typingBuildsStatement()
+void TestSqlBuilder::buildingTheStatement()
 {
     frmSQL dlg;
-    QCOMPARE(dlg.windowTitle(), QStringLiteral("SQL Builder"));
-    QCOMPARE(dlg.SelectedMode(), 0);
-    QCOMPARE(dlg.Combo[0]->count(), 5);
-    QCOMPARE(dlg.Combo[1]->itemText(4), QStringLiteral("ShowOnce"));
+    QCOMPARE((QStringList{dlg.windowTitle(), dlg.Frame1->title(), dlg.optStart[0]->text(),
+                          dlg.optStart[1]->text(), dlg.Label2[0]->text(), dlg.Label2[1]->text(),
+                          dlg.Label3->text(), dlg.Label4->text(), dlg.Label1->text(),
+                          dlg.cmd[0]->text(), dlg.cmd[1]->text(), dlg.cmd[2]->text()}),
+             (QStringList{"SQL Builder", "Calendar Table", "Update", "Delete", "Set", "Where", "=",
+                          "=", "SQL Output", "Close", "Run", "Clear"}));
+    for (QComboBox *combo : dlg.Combo) {
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i)
+            items << combo->itemText(i);
+        QCOMPARE(items, (QStringList{"Dates", "icon", "Description", "Details", "ShowOnce"}));
+        QCOMPARE(combo->currentText(), QString());
+    }
+    auto type = [](QLineEdit *box, const char *text) { box->setText(QLatin1String(text)); };
+    const auto output = [&dlg] { return dlg.txt[2]->text(); };
     dlg.Combo[0]->setEditText(QStringLiteral("ShowOnce"));
-    dlg.txt[0]->setText(QStringLiteral("True"));
-    QCOMPARE(dlg.txt[2]->text(), QStringLiteral("Update Calendar SET ShowOnce = True"));
+    type(dlg.txt[0], "True");
+    QCOMPARE(output(), QStringLiteral("Update Calendar SET ShowOnce = True"));
     dlg.Combo[1]->setCurrentIndex(2);
-    dlg.txt[1]->setText(QStringLiteral("'Dentist'"));
-    QCOMPARE(dlg.txt[2]->text(),
-             QStringLiteral("Update Calendar SET ShowOnce = True WHERE Description = 'Dentist'"));
-    dlg.txt[1]->clear();
-    QCOMPARE(dlg.txt[2]->text(), QStringLiteral("Update Calendar SET ShowOnce = True"));
-}
+    type(dlg.txt[1], "'Dentist'");
+    const QString update =
+        QStringLiteral("Update Calendar SET ShowOnce = True WHERE Description = 'Dentist'");
+    QCOMPARE(output(), update);
 
-void TestSqlBuilder::onlyValueBoxesRebuild()
-{
-    frmSQL dlg;
-    dlg.Combo[1]->setEditText(QStringLiteral("Description"));
-    dlg.txt[1]->setText(QStringLiteral("'Ann'"));
-    const QString before = dlg.txt[2]->text();
-    QCOMPARE(before, QStringLiteral("Update Calendar SET  =  WHERE Description = 'Ann'"));
+    // Neither an option button nor a combo box nor the output box rebuilds.
     dlg.optStart[1]->click();
-    QCOMPARE(dlg.SelectedMode(), 1);
-    QCOMPARE(dlg.txt[2]->text(), before);
-    dlg.Combo[1]->setEditText(QStringLiteral("icon"));
-    QCOMPARE(dlg.txt[2]->text(), before);
-    dlg.txt[2]->setText(QStringLiteral("by hand"));
-    QCOMPARE(dlg.txt[2]->text(), QStringLiteral("by hand"));
-    dlg.txt[1]->setText(QStringLiteral("'birthday'"));
-    QCOMPARE(dlg.txt[2]->text(), QStringLiteral("Delete FROM Calendar  WHERE icon = 'birthday'"));
-}
-
-void TestSqlBuilder::deleteHidesSetRow()
-{
-    frmSQL dlg;
-    dlg.optStart[1]->click();
-    for (QWidget *w : {static_cast<QWidget *>(dlg.Label2[0]), static_cast<QWidget *>(dlg.Combo[0]),
-                       static_cast<QWidget *>(dlg.Label3), static_cast<QWidget *>(dlg.txt[0])})
+    dlg.Combo[1]->setEditText(QString());
+    QCOMPARE(output(), update);
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{dlg.Label2[0], dlg.Combo[0], dlg.Label3, dlg.txt[0]})
         QVERIFY(w->isHidden());
-    QVERIFY(!dlg.txt[1]->isHidden());
+    type(dlg.txt[2], "by hand");
+    QCOMPARE(output(), QStringLiteral("by hand"));
+    type(dlg.txt[1], "5");
+    QCOMPARE(output(), QStringLiteral("Delete FROM Calendar  WHERE  = 5"));
+    dlg.txt[1]->clear();
+    QCOMPARE(output(), QStringLiteral("Delete FROM Calendar "));
+    dlg.Combo[1]->setCurrentIndex(2);
+    type(dlg.txt[1], "'Dentist'");
+    QCOMPARE(output(), QStringLiteral("Delete FROM Calendar  WHERE Description = 'Dentist'"));
     dlg.optStart[0]->click();
-    QVERIFY(!dlg.txt[0]->isHidden());
-    QVERIFY(!dlg.Combo[0]->isHidden());
-}
+    QVERIFY(!dlg.txt[0]->isHidden() && !dlg.Combo[0]->isHidden());
+    type(dlg.txt[0], "O'Brien");
+    QCOMPARE(output(), QStringLiteral(
+                           "Update Calendar SET ShowOnce = O'Brien WHERE Description = 'Dentist'"));
 
-void TestSqlBuilder::clearEmptiesAllFive()
-{
-    frmSQL dlg;
-    dlg.Combo[0]->setCurrentIndex(1);
-    dlg.Combo[1]->setEditText(QStringLiteral("Whatever"));
-    dlg.txt[0]->setText(QStringLiteral("'x'"));
-    dlg.txt[1]->setText(QStringLiteral("'y'"));
-    dlg.cmd_Click(2);
-    QCOMPARE(dlg.txt[0]->text(), QString());
-    QCOMPARE(dlg.txt[1]->text(), QString());
-    QCOMPARE(dlg.txt[2]->text(), QString());
-    QCOMPARE(dlg.Combo[0]->currentText(), QString());
-    QCOMPARE(dlg.Combo[1]->currentText(), QString());
-    QCOMPARE(dlg.cmd[2]->text(), QStringLiteral("Clear"));
+    dlg.cmd_Click(2); // Clear
+    QCOMPARE((QStringList{dlg.txt[0]->text(), dlg.txt[1]->text(), output(),
+                          dlg.Combo[0]->currentText(), dlg.Combo[1]->currentText()}),
+             QStringList(5, QString()));
 }
 
 void TestSqlBuilder::lastStatementOfferedAgain()
 {
-    int shown = 0;
-    QString offered;
+    QStringList offered;
     setModalHandler([&](QDialog &d) {
-        ++shown;
-        offered = static_cast<frmSQL &>(d).txt[2]->text();
+        offered << static_cast<frmSQL &>(d).txt[2]->text();
         return 0;
     });
-    {
-        frmSQL first;
-        showModal(first);
-        QCOMPARE(offered, QString());
-        first.txt[2]->setText(QStringLiteral("Delete FROM Calendar  WHERE Description = 'Ann'"));
-        m_prompts->answer(QVariant::fromValue(MsgResult::Cancel));
-        first.RunSQL();
-    }
-    frmSQL second;
-    showModal(second);
-    QCOMPARE(shown, 2);
-    QCOMPARE(offered, QStringLiteral("Delete FROM Calendar  WHERE Description = 'Ann'"));
-    // A failed statement is offered again too.
-    second.txt[2]->setText(QStringLiteral("Delete FROM Nowhere"));
-    second.RunSQL();
-    frmSQL third;
-    showModal(third);
-    QCOMPARE(offered, QStringLiteral("Delete FROM Nowhere"));
-    setModalHandler({});
-}
-
-void TestSqlBuilder::commitAndRollback_data()
-{
-    QTest::addColumn<QVariant>("answer");
-    QTest::addColumn<QStringList>("after");
-    const QStringList unchanged = {QStringLiteral("Ann:F"), QStringLiteral("Christmas:F"),
-                                   QStringLiteral("Dentist:F")};
-    QTest::newRow("OK commits") << QVariant::fromValue(MsgResult::Ok)
-                                << QStringList{QStringLiteral("Ann:F"),
-                                               QStringLiteral("Christmas:F"),
-                                               QStringLiteral("Dentist:T")};
-    QTest::newRow("Cancel rolls back") << QVariant::fromValue(MsgResult::Cancel) << unchanged;
-    QTest::newRow("box closed rolls back") << QVariant() << unchanged;
-}
-
-void TestSqlBuilder::commitAndRollback()
-{
-    QFETCH(QVariant, answer);
-    QFETCH(QStringList, after);
-    frmSQL dlg;
-    dlg.Combo[0]->setCurrentIndex(4);
-    dlg.txt[0]->setText(QStringLiteral("True"));
-    dlg.Combo[1]->setCurrentIndex(2);
-    dlg.txt[1]->setText(QStringLiteral("'Dentist'"));
-    m_prompts->answer(answer);
-    dlg.cmd_Click(1);
-    QCOMPARE(m_prompts->boxes.size(), 1);
-    const RecordedBox &box = m_prompts->boxes.first();
-    QCOMPARE(box.text, QStringLiteral("SQL successful, OK to commit?"));
-    QCOMPARE(box.title, QStringLiteral("Commit Transaction?"));
-    QCOMPARE(box.buttons, MsgButtons::OkCancel);
-    QCOMPARE(box.icon, MsgIcon::Question);
-    QCOMPARE(events(), after);
-    QVERIFY(!dbConnection.inTransaction());
-    QVERIFY(!dlg.transactionOpen());
-    QCOMPARE(frmSQL::lastSQL,
-             QStringLiteral("Update Calendar SET ShowOnce = True WHERE Description = 'Dentist'"));
-}
-
-void TestSqlBuilder::jetSyntaxRuns()
-{
-    frmSQL dlg;
-    dlg.optStart[1]->click();
-    dlg.Combo[1]->setEditText(QStringLiteral("Dates"));
-    dlg.txt[1]->setText(QStringLiteral("#01/05/2024#"));
-    QCOMPARE(dlg.txt[2]->text(),
-             QStringLiteral("Delete FROM Calendar  WHERE Dates = #01/05/2024#"));
-    m_prompts->answer(QVariant::fromValue(MsgResult::Ok));
-    dlg.RunSQL();
-    QCOMPARE(events(), (QStringList{QStringLiteral("Ann:F"), QStringLiteral("Christmas:F")}));
-
-    dlg.txt[2]->setText(QStringLiteral("Update Calendar SET ShowOnce = True WHERE Description "
-                                       "like 'C*'"));
-    m_prompts->answer(QVariant::fromValue(MsgResult::Ok));
-    dlg.RunSQL();
-    QCOMPARE(events(), (QStringList{QStringLiteral("Ann:F"), QStringLiteral("Christmas:T")}));
-}
-
-void TestSqlBuilder::handEditedTextRuns()
-{
-    frmSQL dlg;
-    dlg.txt[0]->setText(QStringLiteral("1"));
-    dlg.txt[2]->setText(QStringLiteral("Delete FROM Calendar "));
-    m_prompts->answer(QVariant::fromValue(MsgResult::Ok));
-    dlg.cmd_Click(1);
-    QCOMPARE(events(), QStringList());
-    QCOMPARE(frmSQL::lastSQL, QStringLiteral("Delete FROM Calendar "));
-}
-
-void TestSqlBuilder::badStatementChangesNothing()
-{
-    const QStringList before = events();
-    for (const char *text :
-         {"Update Calendar SET Nonsense = 1", "Delete FROM Calendar  WHERE Description = ",
-          "Update Calendar SET ShowOnce = True; Delete FROM Calendar"}) {
+    // One rolled back, one that fails: each is offered at the next opening.
+    m_prompts->answer(QVariant::fromValue(MsgResult::Cancel));
+    for (const char *text : {"Delete FROM Calendar  WHERE Description = 'Ann'", "Delete FROM X"}) {
         frmSQL dlg;
+        showModal(dlg);
         dlg.txt[2]->setText(QLatin1String(text));
-        dlg.cmd_Click(1);
-        QCOMPARE(dlg.txt[2]->text(), QLatin1String(text));
-        QCOMPARE(frmSQL::lastSQL, QLatin1String(text));
-        QVERIFY(!dbConnection.inTransaction());
-        QVERIFY(!dlg.transactionOpen());
+        dlg.RunSQL();
     }
-    QCOMPARE(m_prompts->boxes.size(), 0);
-    QCOMPARE(events(), before);
+    frmSQL last;
+    showModal(last);
+    QCOMPARE(offered,
+             (QStringList{"", "Delete FROM Calendar  WHERE Description = 'Ann'", "Delete FROM X"}));
+    QCOMPARE(events(), kUnchanged);
 }
 
-void TestSqlBuilder::emptyOutputDoesNothing()
+void TestSqlBuilder::run_data()
 {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QStringList>("after");
+    const char *update = "Update Calendar SET ShowOnce = True WHERE Description = 'Dentist'";
+    const int ok = int(MsgResult::Ok);
+    runRow("OK commits", update, ok, {"Ann:F", "Christmas:F", "Dentist:T"});
+    runRow("Cancel rolls back", update, int(MsgResult::Cancel), kUnchanged);
+    runRow("box closed rolls back", update, 0, kUnchanged);
+    runRow("Jet date literal", "Delete FROM Calendar  WHERE Dates = #01/05/2024#", ok,
+           {"Ann:F", "Christmas:F"});
+    runRow("Jet wild card", "Update Calendar SET ShowOnce = True WHERE Description like 'C*'", ok,
+           {"Ann:F", "Christmas:T", "Dentist:F"});
+    runRow("no condition deletes every event", "Delete FROM Calendar ", ok, {});
+    runRow("unknown column", "Update Calendar SET Nonsense = 1", -1, kUnchanged);
+    runRow("second statement", "Update Calendar SET ShowOnce = True; Delete FROM Calendar", -1,
+           kUnchanged);
+    runRow("empty output does nothing", "", -1, kUnchanged);
+}
+
+void TestSqlBuilder::run()
+{
+    QFETCH(QString, text);
+    QFETCH(int, answer);
+    QFETCH(QStringList, after);
     frmSQL::lastSQL = QStringLiteral("kept");
     frmSQL dlg;
+    dlg.txt[2]->setText(text);
+    if (answer >= 0)
+        m_prompts->answer(answer ? QVariant::fromValue(MsgResult(answer)) : QVariant());
     dlg.cmd_Click(1);
-    QCOMPARE(m_prompts->boxes.size(), 0);
-    QCOMPARE(frmSQL::lastSQL, QStringLiteral("kept"));
+    QCOMPARE(m_prompts->boxes.size(), answer >= 0 ? 1 : 0);
+    if (answer >= 0) {
+        const RecordedBox &box = m_prompts->boxes.first();
+        QCOMPARE(box.text + QLatin1Char('|') + box.title,
+                 QStringLiteral("SQL successful, OK to commit?|Commit Transaction?"));
+        QVERIFY(box.buttons == MsgButtons::OkCancel && box.icon == MsgIcon::Question);
+    }
+    QCOMPARE(events(), after);
+    QCOMPARE(dlg.txt[2]->text(), text);
+    QCOMPARE(frmSQL::lastSQL, text.isEmpty() ? QStringLiteral("kept") : text);
     QVERIFY(!dbConnection.inTransaction());
+    QVERIFY(!dlg.transactionOpen());
 }
 
 void TestSqlBuilder::cannotCloseWhileAsking()
 {
-    m_prompts.reset();
-    SteppingPrompts prompts;
     frmSQL dlg;
     dlg.show();
-    bool visibleWhileAsking = false;
-    prompts.step = [&] {
+    bool stayedOpen = false;
+    m_prompts->onMessage = [&] {
         dlg.cmd_Click(0);
-        dlg.close();
         dlg.reject();
-        visibleWhileAsking = dlg.isVisible() && dbConnection.inTransaction();
+        stayedOpen = dlg.isVisible() && dbConnection.inTransaction();
     };
-    prompts.reply = MsgResult::Ok;
+    m_prompts->answer(QVariant::fromValue(MsgResult::Ok));
     dlg.txt[2]->setText(QStringLiteral("Delete FROM Calendar  WHERE Description = 'Ann'"));
     dlg.RunSQL();
-    QCOMPARE(prompts.asked, 1);
-    QVERIFY(visibleWhileAsking);
-    QCOMPARE(events(), (QStringList{QStringLiteral("Christmas:F"), QStringLiteral("Dentist:F")}));
+    QVERIFY(stayedOpen);
+    QCOMPARE(events(), (QStringList{"Christmas:F", "Dentist:F"}));
     dlg.cmd_Click(0);
     QVERIFY(!dlg.isVisible());
 }

@@ -18,8 +18,8 @@ QVariant ScriptedPrompts::next(const RecordedBox &box)
 {
     boxes.append(box);
     if (m_answers.isEmpty()) {
-        QTest::qFail(qPrintable(QStringLiteral("unexpected ") + box.kind + QStringLiteral(" box: ") +
-                                box.text),
+        QTest::qFail(qPrintable(QStringLiteral("unexpected ") + box.kind +
+                                QStringLiteral(" box: ") + box.text),
                      __FILE__, __LINE__);
         throw AppError(ErrNo::DialogCancelled, QStringLiteral("unexpected box"));
     }
@@ -29,8 +29,14 @@ QVariant ScriptedPrompts::next(const RecordedBox &box)
 MsgResult ScriptedPrompts::MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
                                   const QString &title)
 {
-    RecordedBox box{QStringLiteral("msg"), text, title.isEmpty() ? applicationTitle() : title,
-                    icon, buttons, {}};
+    if (onMessage)
+        onMessage();
+    RecordedBox box{QStringLiteral("msg"),
+                    text,
+                    title.isEmpty() ? applicationTitle() : title,
+                    icon,
+                    buttons,
+                    {}};
     if (m_autoOk && buttons == MsgButtons::OkOnly) {
         boxes.append(box);
         return MsgResult::Ok;
@@ -42,17 +48,18 @@ MsgResult ScriptedPrompts::MsgBox(const QString &text, MsgButtons buttons, MsgIc
 QString ScriptedPrompts::InputBox(const QString &prompt, const QString &title,
                                   const QString &defaultText)
 {
-    const QVariant v = next({QStringLiteral("input"), prompt,
-                             title.isEmpty() ? applicationTitle() : title, MsgIcon::None,
-                             MsgButtons::OkCancel, defaultText});
+    const QVariant v =
+        next({QStringLiteral("input"), prompt, title.isEmpty() ? applicationTitle() : title,
+              MsgIcon::None, MsgButtons::OkCancel, defaultText});
     return v.isValid() ? v.toString() : QString();
 }
 
 QString ScriptedPrompts::OpenFileDialog(const QString &title, const QString &filter,
                                         const QString &initialDir, const QString &fileName)
 {
-    const QVariant v = next({QStringLiteral("open"), title, title, MsgIcon::None, MsgButtons::OkCancel,
-                             filter + QLatin1Char('|') + initialDir + QLatin1Char('|') + fileName});
+    const QVariant v =
+        next({QStringLiteral("open"), title, title, MsgIcon::None, MsgButtons::OkCancel,
+              filter + QLatin1Char('|') + initialDir + QLatin1Char('|') + fileName});
     if (!v.isValid())
         throw AppError(ErrNo::DialogCancelled, QStringLiteral("Cancel was selected."));
     return v.toString();
@@ -61,8 +68,9 @@ QString ScriptedPrompts::OpenFileDialog(const QString &title, const QString &fil
 QString ScriptedPrompts::SaveFileDialog(const QString &title, const QString &filter,
                                         const QString &initialDir, const QString &fileName)
 {
-    const QVariant v = next({QStringLiteral("save"), title, title, MsgIcon::None, MsgButtons::OkCancel,
-                             filter + QLatin1Char('|') + initialDir + QLatin1Char('|') + fileName});
+    const QVariant v =
+        next({QStringLiteral("save"), title, title, MsgIcon::None, MsgButtons::OkCancel,
+              filter + QLatin1Char('|') + initialDir + QLatin1Char('|') + fileName});
     if (!v.isValid())
         throw AppError(ErrNo::DialogCancelled, QStringLiteral("Cancel was selected."));
     return v.toString();
@@ -70,8 +78,12 @@ QString ScriptedPrompts::SaveFileDialog(const QString &title, const QString &fil
 
 quint32 ScriptedPrompts::ColourDialog(quint32 initial)
 {
-    const QVariant v = next({QStringLiteral("colour"), QString::number(initial), {}, MsgIcon::None,
-                             MsgButtons::OkCancel, {}});
+    const QVariant v = next({QStringLiteral("colour"),
+                             QString::number(initial),
+                             {},
+                             MsgIcon::None,
+                             MsgButtons::OkCancel,
+                             {}});
     if (!v.isValid())
         throw AppError(ErrNo::DialogCancelled, QStringLiteral("Cancel was selected."));
     return v.value<quint32>();

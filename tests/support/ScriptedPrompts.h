@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <QVariant>
+#include <functional>
 
 struct RecordedBox
 {
@@ -30,6 +31,9 @@ public:
     void answer(const QVariant &value) { m_answers.append(value); }
     // Message boxes with OkOnly answer Ok by themselves when this is on.
     void setAutoOk(bool on) { m_autoOk = on; }
+    // Runs when a message box opens, before it is answered: a test can act
+    // while the caller waits on the box.
+    std::function<void()> onMessage;
 
     QList<RecordedBox> boxes;
     int pendingAnswers() const { return int(m_answers.size()); }

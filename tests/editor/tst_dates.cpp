@@ -1,0 +1,83 @@
+// Dates as the editor's grid reads what is typed, and reads back what it
+// shows, whatever the regional date form.
+
+#include "editor/GridDates.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QTest>
+
+namespace {
+
+void parseRow(const char *name, const char *locale, const char *text, const QVariant &date)
+{
+    QTest::newRow(name) << QString::fromLatin1(locale) << QString::fromLatin1(text) << date;
+}
+
+} // namespace
+
+class TestEditorDates : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void parseDate_data();
+    void parseDate();
+    void shownDateReadsBack();
+};
+
+void TestEditorDates::parseDate_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QVariant>("date");
+    const QVariant leapDay(QDate(2024, 2, 29));
+    parseRow("grid form, padded", "en_US", " 01/05/2024 ", QDate(2024, 1, 5));
+    parseRow("two-digit year as Jet reads it", "en_US", "1/5/24", QDate(2024, 1, 5));
+    parseRow("two-digit year 30 is 1930", "en_US", "1/5/30", QDate(1930, 1, 5));
+    parseRow("two-digit year in day-first order", "en_GB", "05/01/24", QDate(2024, 1, 5));
+    parseRow("month list form dd-mm-yyyy", "en_US", "05-01-2024", QDate(2024, 1, 5));
+    parseRow("ISO", "en_GB", "2024-02-29", leapDay);
+    parseRow("with time", "en_US", "2/29/2024 13:05:09",
+             QDateTime(QDate(2024, 2, 29), QTime(13, 5, 9)));
+    parseRow("midnight is a plain date", "en_US", "2/29/2024 00:00:00", leapDay);
+    parseRow("29 February of a common year", "en_US", "2/29/2023", {});
+    parseRow("day first in a US grid", "en_US", "31/12/2024", {});
+    parseRow("words", "en_US", "next Tuesday", {});
+    parseRow("bare time", "en_US", "10:30", {});
+    parseRow("bad time", "en_US", "1/5/2024 25:00", {});
+    parseRow("empty", "en_US", "", {});
+}
+
+void TestEditorDates::parseDate()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, text);
+    QFETCH(QVariant, date);
+    QLocale::setDefault(QLocale(locale));
+    const QVariant parsed = parseCellDate(text);
+    QCOMPARE(parsed.isValid(), date.isValid());
+    if (date.isValid()) {
+        QCOMPARE(parsed.typeId(), date.typeId());
+        QCOMPARE(parsed, date);
+    }
+}
+
+void TestEditorDates::shownDateReadsBack()
+{
+    // Whatever the regional form, a date read back is the date shown; a
+    // time of day shows only when there is one.
+    const QDateTime timed(QDate(2024, 2, 29), QTime(13, 5, 9));
+    QCOMPARE(cellDateText(timed), QStringLiteral("2/29/2024 13:05:09"));
+    QCOMPARE(cellDateText(QDateTime(QDate(2024, 2, 29), QTime(0, 0))), QStringLiteral("2/29/2024"));
+    QCOMPARE(cellDateText(QVariant()), QString());
+    for (const char *locale : {"en_US", "en_GB", "de_DE", "C"}) {
+        QLocale::setDefault(QLocale(QLatin1String(locale)));
+        for (const QVariant &day :
+             {QVariant(QDate(1905, 3, 4)), QVariant(QDate(2031, 12, 1)), QVariant(timed)})
+            QCOMPARE(parseCellDate(cellDateText(day)), day);
+    }
+}
+
+QTEST_APPLESS_MAIN(TestEditorDates)
+#include "tst_dates.moc"
