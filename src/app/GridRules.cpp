@@ -1,19 +1,11 @@
 #include "app/GridRules.h"
 
-std::optional<QDate> parseListDate(const QString &text)
-{
-    const QDate day = QDate::fromString(text.trimmed(), QStringLiteral("dd-MM-yyyy"));
-    if (!day.isValid())
-        return std::nullopt;
-    return day;
-}
-
 std::optional<GridEvent> gridEventAt(const QString &dateText, const QString &descriptionText)
 {
-    const auto day = parseListDate(dateText);
-    if (!day)
+    const QDate day = QDate::fromString(dateText.trimmed(), QStringLiteral("dd-MM-yyyy"));
+    if (!day.isValid())
         return std::nullopt;
-    return GridEvent{*day, descriptionText};
+    return GridEvent{day, descriptionText};
 }
 
 int rowUnderPointer(int y, int rows, const std::function<int(int)> &rowPos)

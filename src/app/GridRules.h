@@ -15,12 +15,8 @@ struct GridEvent
     QString description;
 };
 
-// The "dd-mm-yyyy" text of the "Date" column as a date; nothing for any
-// other text (the header's "Date", an empty cell).
-std::optional<QDate> parseListDate(const QString &text);
-
-// The event of a row from its "Date" and "Event" texts; nothing when the
-// date text is not a date (the header row, an empty grid).
+// The event of a row from its "Date" ("dd-mm-yyyy") and "Event" texts;
+// nothing when the date text is not a date (the header row, an empty grid).
 std::optional<GridEvent> gridEventAt(const QString &dateText, const QString &descriptionText);
 
 // The row a right-click at y picks among rows 0 .. rows - 1, rowPos(r)

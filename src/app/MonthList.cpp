@@ -7,132 +7,19 @@
 
 namespace {
 
-// Julian day of 1 January 1970, where the civil day count below starts.
-constexpr qint64 kUnixEpochJd = 2440588;
-
-// The civil (proleptic Gregorian) day count from 1970-01-01 and back, in
-// plain integer steps: the fill does this for every event of the table.
-qint64 daysFromCivil(qint64 y, unsigned m, unsigned d)
-{
-    y -= m <= 2;
-    const qint64 era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = unsigned(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + qint64(doe) - 719468;
-}
-
-void civilFromDays(qint64 z, int &year, int &month, int &day)
-{
-    z += 719468;
-    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = unsigned(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    day = int(doy - (153 * mp + 2) / 5 + 1);
-    month = int(mp < 10 ? mp + 3 : mp - 9);
-    year = int(qint64(yoe) + era * 400 + (month <= 2));
-}
-
-// The parts of a date; years before 1 AD (no year 0 in QDate) go through Qt.
-void partsOf(const QDate &date, int &year, int &month, int &day)
-{
-    const qint64 jd = date.toJulianDay();
-    if (jd < 1721426) { // 1 January 1 AD
-        date.getDate(&year, &month, &day);
-        return;
-    }
-    civilFromDays(jd - kUnixEpochJd, year, month, day);
-}
-
 QString twoDigits(int n)
 {
     return QString(QLatin1Char(char('0' + n / 10))) + QLatin1Char(char('0' + n % 10));
 }
 
-// Counts days from one start-up day; the fill asks it once per event, so
-// it keeps the day's own parts rather than work them out again each time.
-class DayCounter
-{
-public:
-    explicit DayCounter(const QDate &today)
-        : m_today(today.toJulianDay() - kUnixEpochJd), m_year(today.year())
-    {
-    }
-
-    // The day count of the date, with 29 February in a common year taken
-    // as 28 February.
-    static qint64 dayNumber(int year, int month, int day)
-    {
-        if (month == 2 && day == 29 && !QDate::isLeapYear(year))
-            day = 28;
-        return daysFromCivil(year, unsigned(month), unsigned(day));
-    }
-
-    Anniversary of(int month, int day) const
-    {
-        Anniversary a;
-        a.days = int(dayNumber(m_year, month, day) - m_today);
-        // Next year's anniversary counts when this year's lies about eleven
-        // months back. The lower bound admits -365, which happens on 31
-        // December of a leap year for an event of 1 January: that
-        // anniversary is tomorrow.
-        if (a.days < -334 && a.days > -366) {
-            a.days = int(dayNumber(m_year + 1, month, day) - m_today);
-            a.nextYear = 1;
-        }
-        return a;
-    }
-
-    bool rowFor(const QDate &eventDate, bool recent, MonthRow &row) const
-    {
-        int year = 0;
-        int month = 0;
-        int day = 0;
-        partsOf(eventDate, year, month, day);
-        const Anniversary a = of(month, day);
-        if (!isListed(a.days, recent))
-            return false;
-        row.days = a.days;
-        row.dateText = year > 999 && year < 10000
-                           ? twoDigits(day) + QLatin1Char('-') + twoDigits(month) +
-                                 QLatin1Char('-') + QString::number(year)
-                           : gridDateText(eventDate);
-        row.yearsText = yearsText(a.nextYear + (m_year - year), a.days);
-        row.dayText = dayText(a.days);
-        row.colourIndex = colourIndexFor(a.days);
-        return true;
-    }
-
-private:
-    qint64 m_today; // days from 1970-01-01
-    int m_year;
-};
-
-} // namespace
-
-QDate anniversaryIn(const QDate &eventDate, int year)
-{
-    return QDate::fromJulianDay(DayCounter::dayNumber(year, eventDate.month(), eventDate.day()) +
-                                kUnixEpochJd);
-}
-
-Anniversary anniversaryOf(const QDate &eventDate, const QDate &today)
-{
-    return DayCounter(today).of(eventDate.month(), eventDate.day());
-}
-
-int MinDays(bool recent)
-{
-    return recent ? -3 : -1;
-}
-
+// D < 31 and D > MinDays, MinDays being -3 with the recent events shown, -1 else.
 bool isListed(int days, bool recent)
 {
-    return days < 31 && days > MinDays(recent);
+    const int MinDays = recent ? -3 : -1;
+    return days < 31 && days > MinDays;
 }
 
+// The years text for Y, decided in this order; for Y = 0 by D.
 QString yearsText(int years, int days)
 {
     if (years == 1)
@@ -168,6 +55,60 @@ int colourIndexFor(int days)
         return 5;
     return -1;
 }
+
+// Counts days from one start-up day; the fill asks it once per event, so
+// it keeps the day's own parts rather than work them out again each time.
+class DayCounter
+{
+public:
+    explicit DayCounter(const QDate &today) : m_today(today.toJulianDay()), m_year(today.year()) {}
+
+    bool rowFor(const QDate &eventDate, bool recent, MonthRow &row) const
+    {
+        int year = 0;
+        int month = 0;
+        int day = 0;
+        eventDate.getDate(&year, &month, &day);
+        int nextYear = 0;
+        int days = daysTo(m_year, month, day);
+        // Next year's anniversary counts when this year's lies about eleven
+        // months back. The lower bound admits -365, which happens on 31
+        // December of a leap year for an event of 1 January: that
+        // anniversary is tomorrow.
+        if (days < -334 && days > -366) {
+            days = daysTo(m_year + 1, month, day);
+            nextYear = 1;
+        }
+        if (!isListed(days, recent))
+            return false;
+        row.days = days;
+        // Built by hand: formatting by pattern costs more than the rest of
+        // the row, and a full table lists thousands of rows.
+        row.dateText = year > 999 && year < 10000
+                           ? twoDigits(day) + QLatin1Char('-') + twoDigits(month) +
+                                 QLatin1Char('-') + QString::number(year)
+                           : gridDateText(eventDate);
+        row.yearsText = yearsText(nextYear + (m_year - year), days);
+        row.dayText = dayText(days);
+        row.colourIndex = colourIndexFor(days);
+        return true;
+    }
+
+private:
+    // Days to the anniversary in year; 29 February falls on 28 February in
+    // a common year.
+    int daysTo(int year, int month, int day) const
+    {
+        if (month == 2 && day == 29 && !QDate::isLeapYear(year))
+            day = 28;
+        return int(QDate(year, month, day).toJulianDay() - m_today);
+    }
+
+    qint64 m_today; // Julian day
+    int m_year;
+};
+
+} // namespace
 
 QString gridDateText(const QDate &day)
 {

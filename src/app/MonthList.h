@@ -12,35 +12,6 @@
 class AppError;
 class RecordSet;
 
-// The event's anniversary in year; 29 February falls on 28 February in a
-// year without that day.
-QDate anniversaryIn(const QDate &eventDate, int year);
-
-struct Anniversary
-{
-    int days = 0;     // D: days from today to the anniversary (negative when past)
-    int nextYear = 0; // 1 when the anniversary counted is next year's
-};
-
-// D for an event: this year's anniversary, or next year's when this year's
-// lies about eleven months back (D < -334).
-Anniversary anniversaryOf(const QDate &eventDate, const QDate &today);
-
-// The lowest D not listed: -1, or -3 with the recent events shown.
-int MinDays(bool recent);
-// D < 31 and D > MinDays.
-bool isListed(int days, bool recent);
-
-// The years text for Y (calendar years from the event's year to the
-// anniversary's): "1 Year", "25 Years", "in 2 Years", or by D for Y = 0: "2 days ago",
-// "Yesterday", "Today!!", "Tomorrow!", "".
-QString yearsText(int years, int days);
-// D with a leading blank when not negative (" 29", " 0", "-1").
-QString dayText(int days);
-// The ColourTable entry for D: 0 to 3 for D = 0..3, 5 for D = -1 and -2,
-// -1 for none (the row keeps the list background).
-int colourIndexFor(int days);
-
 // The event's date as the "Date" column shows it: "dd-mm-yyyy".
 QString gridDateText(const QDate &day);
 
@@ -49,16 +20,17 @@ struct MonthRow
 {
     QString description;
     QString dateText;
-    QString yearsText;
-    QString dayText;
-    int days = 0;
+    QString yearsText; // "1 Year", "25 Years", "in 2 Years", "Today!!" ...
+    QString dayText;   // D with a leading blank when not negative: " 29", "-1"
+    int days = 0;      // D: days from today to the anniversary
     bool showOnce = false;
     bool hasIcon = false; // the icon column is not Null: the row is 400 twips high
     QString icon;
-    int colourIndex = -1;
+    int colourIndex = -1; // ColourTable entry 0-3 for D = 0..3, 5 for D = -1, -2; -1 none
 };
 
-// The row for one event, or false when its anniversary is not listed.
+// The row for one event, or false when its anniversary is not listed. An
+// event of 29 February has its anniversary on 28 February in a common year.
 bool monthRowFor(const QDate &eventDate, const QDate &today, bool recent, MonthRow &row);
 
 // Called for every failing step; the list goes on without that step.

@@ -14,6 +14,12 @@ QString colourKey(int index)
     return QStringLiteral("Colour") + QString::number(index);
 }
 
+// A day as LastStart holds it.
+QString startDayText(const QDate &day)
+{
+    return day.toString(QStringLiteral("dd/MM/yyyy"));
+}
+
 } // namespace
 
 void LoadColours()
@@ -59,11 +65,6 @@ QString readLastStart()
 bool isFirstStart()
 {
     return GetSetting(SettingKey::LastStart, QString()).isEmpty();
-}
-
-QString startDayText(const QDate &day)
-{
-    return day.toString(QStringLiteral("dd/MM/yyyy"));
 }
 
 bool endsAtOnce(bool firstStart, const QString &lastStart, const QDate &today, bool startOnce,

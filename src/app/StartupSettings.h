@@ -53,10 +53,9 @@ StartOptions readStartOptions();
 QString readLastStart();
 // True when no start was ever recorded.
 bool isFirstStart();
-// A day as LastStart holds it: "dd/mm/yyyy".
-QString startDayText(const QDate &day);
 // The once-per-day rule: true when this start is to end at once, with no
 // window and nothing written. A first start never counts as one made today.
 bool endsAtOnce(bool firstStart, const QString &lastStart, const QDate &today, bool startOnce,
                 bool shiftOverride);
+// LastStart = today as "dd/mm/yyyy".
 void writeLastStart(const QDate &today);

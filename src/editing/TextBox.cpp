@@ -1,51 +1,36 @@
 #include "editing/TextBox.h"
 
 #include <QEvent>
-#include <QKeyEvent>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QTextCursor>
 #include <QVBoxLayout>
 #include <algorithm>
 
-namespace {
-
-QString toCrLf(QString text)
+TextBox::TextBox(bool multiLine, int maxLength, QWidget *parent)
+    : QWidget(parent), m_maxLength(maxLength), m_allowed(maxLength)
 {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-}
-
-} // namespace
-
-TextBox::TextBox(bool multiLine, QWidget *parent) : QWidget(parent)
-{
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    QWidget *inner = nullptr;
     if (multiLine) {
         m_plain = new QPlainTextEdit(this);
         m_plain->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         m_plain->setTabChangesFocus(true);
+        // Mouse presses reach the viewport, not the editor itself.
+        m_plain->viewport()->installEventFilter(this);
         connect(m_plain, &QPlainTextEdit::textChanged, this, [this] {
             if (!m_programSet)
-                userEdited();
+                holdToLimit();
             emit textChanged();
         });
-        m_plain->viewport()->installEventFilter(this);
-        inner = m_plain;
     } else {
         m_line = new QLineEdit(this);
-        connect(m_line, &QLineEdit::textEdited, this, [this] { userEdited(); });
-        connect(m_line, &QLineEdit::textChanged, this, [this] { emit textChanged(); });
-        inner = m_line;
+        m_line->setMaxLength(maxLength);
+        connect(m_line, &QLineEdit::textChanged, this, &TextBox::textChanged);
     }
-    inner->installEventFilter(this);
-    layout->addWidget(inner);
-    setFocusProxy(inner);
+    editor()->installEventFilter(this);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(editor());
+    setFocusProxy(editor());
 }
 
 QWidget *TextBox::editor() const
@@ -55,85 +40,66 @@ QWidget *TextBox::editor() const
 
 QString TextBox::text() const
 {
-    return m_plain ? toCrLf(m_plain->toPlainText()) : m_line->text();
+    if (m_line)
+        return m_line->text();
+    return m_plain->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
 }
 
 void TextBox::setText(const QString &text)
 {
-    m_programSet = true;
-    if (m_plain) {
-        QString shown = text;
-        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        m_plain->setPlainText(shown);
-    } else {
+    if (m_line) {
+        m_line->setMaxLength(std::max(m_maxLength, int(text.size())));
         m_line->setText(text);
+        return;
     }
-    m_lastText = this->text();
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    m_programSet = true;
+    m_plain->setPlainText(lines);
     m_programSet = false;
+    m_allowed = std::max(m_maxLength, int(this->text().size()));
 }
 
-void TextBox::setLocked(bool locked)
+bool TextBox::isReadOnly() const
 {
-    m_locked = locked;
-    if (m_plain)
-        m_plain->setReadOnly(locked);
+    return m_line ? m_line->isReadOnly() : m_plain->isReadOnly();
+}
+
+void TextBox::setReadOnly(bool readOnly)
+{
+    if (m_line)
+        m_line->setReadOnly(readOnly);
     else
-        m_line->setReadOnly(locked);
+        m_plain->setReadOnly(readOnly);
 }
 
-void TextBox::userEdited()
+// What the user typed or pasted beyond the limit is dropped from just
+// before the cursor, where it went in. A line break counts as CR LF.
+void TextBox::holdToLimit()
 {
-    if (m_maxLength > 0) {
-        if (m_plain)
-            trimPlain();
-        else
-            trimLineEdit();
-    }
-    m_lastText = text();
-}
-
-// What the user added beyond the limit is dropped from just before the
-// cursor, where it was typed or pasted; a text that was longer already may
-// shrink but not grow.
-void TextBox::trimLineEdit()
-{
-    const int allowed = std::max(m_maxLength, int(m_lastText.size()));
-    QString now = m_line->text();
-    const int excess = int(now.size()) - allowed;
+    int excess = int(text().size()) - m_allowed;
     if (excess <= 0)
         return;
-    int cursor = m_line->cursorPosition();
-    const int from = std::max(0, cursor - excess);
-    now.remove(from, excess);
-    m_line->setText(now);
-    m_line->setCursorPosition(from);
-}
-
-void TextBox::trimPlain()
-{
-    const int allowed = std::max(m_maxLength, int(m_lastText.size()));
+    const QString plain = m_plain->toPlainText();
+    QTextCursor cursor = m_plain->textCursor();
+    const int end = cursor.position();
+    int from = end;
+    while (excess > 0 && from > 0)
+        excess -= plain.at(--from) == QLatin1Char('\n') ? 2 : 1;
+    cursor.setPosition(from);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
     m_programSet = true;
-    // Line breaks count as two characters (CR LF), so trim in steps that
-    // cannot overshoot by more than one.
-    for (int excess = int(text().size()) - allowed; excess > 0;
-         excess = int(text().size()) - allowed) {
-        QTextCursor cursor = m_plain->textCursor();
-        const int step = std::max(1, excess / 2);
-        const int end =
-            cursor.position() > 0 ? cursor.position() : int(m_plain->toPlainText().size());
-        cursor.setPosition(std::max(0, end - step));
-        cursor.setPosition(end, QTextCursor::KeepAnchor);
-        cursor.removeSelectedText();
-        m_plain->setTextCursor(cursor);
-    }
+    cursor.removeSelectedText();
     m_programSet = false;
+    m_plain->setTextCursor(cursor);
 }
 
 bool TextBox::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress)
-        emit keyDown(static_cast<QKeyEvent *>(event)->key());
+        emit keyDown();
     else if (event->type() == QEvent::MouseButtonPress)
-        emit mouseDown(static_cast<QMouseEvent *>(event)->button());
+        emit mouseDown();
     return QWidget::eventFilter(watched, event);
 }

@@ -1,9 +1,10 @@
 #pragma once
-// A text box as the design's forms know one: single- or multi-line, an
-// optional read-only state, and a length limit that holds back what the
-// user types or pastes but never cuts a text set by the program (a stored
-// value longer than the box allows is shown and kept whole). Multi-line
-// text uses CR LF between lines, the form the stored details use.
+// A text box of the design's forms: one line or several, holding back what
+// the user types or pastes beyond its length limit. A text set by the
+// program is never cut (a stored value longer than the box allows is shown
+// and kept whole), and the lines of a multi-line box are joined by CR LF,
+// the form the stored details use. It reports key and mouse presses for the
+// form's handlers.
 
 #include <QWidget>
 
@@ -14,38 +15,34 @@ class TextBox final : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TextBox(bool multiLine, QWidget *parent = nullptr);
+    TextBox(bool multiLine, int maxLength, QWidget *parent = nullptr);
 
     QString text() const;
     // Sets the text as the program; raises textChanged like a user edit.
     void setText(const QString &text);
 
     int maxLength() const { return m_maxLength; }
-    void setMaxLength(int length) { m_maxLength = length; }
-    bool isLocked() const { return m_locked; }
-    void setLocked(bool locked);
     bool isMultiLine() const { return m_plain != nullptr; }
+    bool isReadOnly() const;
+    void setReadOnly(bool readOnly);
 
     // The editing widget inside (for focus and for tests that type into it).
     QWidget *editor() const;
 
 signals:
     void textChanged();
-    void keyDown(int key);
-    void mouseDown(Qt::MouseButton button);
+    void keyDown();
+    void mouseDown();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void userEdited();
-    void trimLineEdit();
-    void trimPlain();
+    void holdToLimit();
 
     QLineEdit *m_line = nullptr;
     QPlainTextEdit *m_plain = nullptr;
-    int m_maxLength = 0; // 0: no limit
-    bool m_locked = false;
+    int m_maxLength;
+    int m_allowed; // the limit, or the longer text the program set
     bool m_programSet = false;
-    QString m_lastText; // the text before the latest user edit
 };

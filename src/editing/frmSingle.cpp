@@ -88,9 +88,8 @@ void frmSingle::buildControls()
     label(3, QStringLiteral("Type"), twipsRect(90, 1170, 1095, 255));
     label(1, QStringLiteral("Details"), twipsRect(90, 1620, 1095, 255));
 
-    txt[0] = new TextBox(false, this);
+    txt[0] = new TextBox(false, 50, this);
     txt[0]->setGeometry(twipsRect(1080, 120, 4215, 375));
-    txt[0]->setMaxLength(50);
 
     DPick = new QDateEdit(this);
     DPick->setGeometry(twipsRect(1080, 660, 1530, 300));
@@ -98,10 +97,9 @@ void frmSingle::buildControls()
     DPick->setDisplayFormat(pickerFormat());
     DPick->setMinimumDate(QDate(100, 1, 1));
 
-    txt[2] = new TextBox(false, this);
+    txt[2] = new TextBox(false, 50, this);
     txt[2]->setGeometry(twipsRect(1080, 1125, 1290, 300));
-    txt[2]->setMaxLength(50);
-    txt[2]->setLocked(true);
+    txt[2]->setReadOnly(true);
 
     cmdList = new QPushButton(QStringLiteral("..."), this);
     cmdList->setGeometry(twipsRect(2340, 1125, 285, 300));
@@ -113,9 +111,8 @@ void frmSingle::buildControls()
     Picture1->setAlignment(Qt::AlignCenter);
     Picture1->installEventFilter(this);
 
-    txt[1] = new TextBox(true, this);
+    txt[1] = new TextBox(true, 4000, this);
     txt[1]->setGeometry(twipsRect(1080, 1620, 4215, 1935));
-    txt[1]->setMaxLength(4000);
 
     Check1 = new QCheckBox(QStringLiteral("Show only once, then delete after date expires"), this);
     Check1->setGeometry(twipsRect(1080, 3690, 3855, 255));
