@@ -174,17 +174,16 @@ void bindValue(sqlite3_stmt *st, int index, const QVariant &value)
 
 namespace {
 
-void appendText(Cell &cell, const char *text, int bytes, std::string &texts)
+void appendText(Cell &cell, const char *text, int bytes, TextStore &texts)
 {
-    cell.value = qint64(texts.size());
+    cell.value = texts.add(text, bytes);
     cell.extra = quint32(bytes);
     cell.type = Cell::Text;
-    texts.append(text, size_t(bytes));
 }
 
 } // namespace
 
-Cell readCell(sqlite3_stmt *st, int column, FieldKind kind, std::string &texts)
+Cell readCell(sqlite3_stmt *st, int column, FieldKind kind, TextStore &texts)
 {
     Cell cell;
     if (kind == FieldKind::Text || kind == FieldKind::Date) {
@@ -225,7 +224,7 @@ Cell readCell(sqlite3_stmt *st, int column, FieldKind kind, std::string &texts)
     return cell;
 }
 
-QVariant cellValue(const Cell &cell, const std::string &texts)
+QVariant cellValue(const Cell &cell, const TextStore &texts)
 {
     switch (cell.type) {
     case Cell::Null:
@@ -242,7 +241,7 @@ QVariant cellValue(const Cell &cell, const std::string &texts)
         return QDateTime(QDate::fromJulianDay(cell.value),
                          QTime::fromMSecsSinceStartOfDay(int(cell.extra)));
     case Cell::Text:
-        return QString::fromUtf8(texts.data() + cell.value, qsizetype(cell.extra));
+        return texts.at(cell.value, int(cell.extra));
     }
     return {};
 }

@@ -5,8 +5,7 @@
 // QVariant.
 
 #include "store/RecordSet.h"
-
-#include <string>
+#include "store/TextStore.h"
 
 struct sqlite3_stmt;
 
@@ -24,9 +23,8 @@ void checkSize(int size, const QVariant &storable);
 QVariant fromStorable(FieldKind kind, const QVariant &storable);
 void bindValue(sqlite3_stmt *stmt, int index, const QVariant &value);
 
-// One value of a record set, kept compactly: texts live as UTF-8 in the
-// record set's one text buffer, so that reading a large table costs no
-// allocation per value. The QVariant is built when the value is asked for.
+// One value of a record set, kept compactly; the QVariant is built when the
+// value is asked for.
 struct Cell
 {
     enum Type : quint8
@@ -39,10 +37,10 @@ struct Cell
         DateTime,
         Text
     };
-    qint64 value = 0; // the integer, the double's bits, the bool, the Julian day or the text offset
+    qint64 value = 0; // the integer, the double's bits, the bool, the Julian day or the text's place
     quint32 extra = 0; // the text's length in bytes, or the time of day in milliseconds
     Type type = Null;
 };
 
-Cell readCell(sqlite3_stmt *stmt, int column, FieldKind kind, std::string &texts);
-QVariant cellValue(const Cell &cell, const std::string &texts);
+Cell readCell(sqlite3_stmt *stmt, int column, FieldKind kind, TextStore &texts);
+QVariant cellValue(const Cell &cell, const TextStore &texts);

@@ -34,69 +34,11 @@ bool sameName(const QString &a, const QString &b)
     return true;
 }
 
-// The buffers of the last released set. Reading a large table again (a
-// requery, the same query reopened) reuses them instead of faulting in
-// fresh pages, which costs more than the reading itself. At most one set's
-// worth of memory is kept, per thread.
-struct SpareRows
-{
-    std::vector<qint64> rowids;
-    std::vector<Cell> cells;
-    std::string texts;
-    ~SpareRows() { spareGone = true; }
-    // Record sets of static duration outlive the spare at exit.
-    static thread_local inline bool spareGone = false;
-};
-
-thread_local SpareRows spare;
-
-template <typename T> void takeSpare(T &into, T &kept)
-{
-    std::swap(into, kept);
-    into.clear();
-}
-
-// A small set does not hold on to a large spare: it gets a fitted copy and
-// the spare goes back.
-template <typename T> void fitOrReturn(T &mine, T &kept)
-{
-    if (mine.capacity() < 4096 || mine.capacity() < 4 * mine.size())
-        return;
-    T fitted(mine.begin(), mine.end());
-    if (mine.capacity() > kept.capacity())
-        std::swap(mine, kept);
-    mine = std::move(fitted);
-}
-
-// Keeps the larger of the two buffers as the spare and frees the other.
-template <typename T> void keepLarger(T &mine, T &kept)
-{
-    if (mine.capacity() > kept.capacity())
-        std::swap(mine, kept);
-    T().swap(mine);
-}
-
 } // namespace
 
 RecordSet::RecordSet() = default;
 
-RecordSet::~RecordSet()
-{
-    releaseRows();
-}
-
-void RecordSet::releaseRows()
-{
-    if (SpareRows::spareGone) {
-        decltype(m_rowids)().swap(m_rowids);
-        decltype(m_cells)().swap(m_cells);
-        decltype(m_texts)().swap(m_texts);
-        return;
-    }
-    keepLarger(m_rowids, spare.rowids);
-    keepLarger(m_cells, spare.cells);
-    keepLarger(m_texts, spare.texts);
-}
+RecordSet::~RecordSet() = default;
 
 void RecordSet::Open(const QString &source, Connection &connection, CursorTypeEnum, LockTypeEnum)
 {
@@ -154,14 +96,9 @@ void RecordSet::load()
         kinds.push_back(kindOfDeclaredType(decl));
         sizes.push_back(sizeOfDeclaredType(decl));
     }
-    std::vector<qint64> rowids;
-    std::vector<Cell> cells;
-    std::string texts;
-    if (!SpareRows::spareGone) {
-        takeSpare(rowids, spare.rowids);
-        takeSpare(cells, spare.cells);
-        takeSpare(texts, spare.texts);
-    }
+    std::deque<qint64> rowids;
+    std::deque<Cell> cells;
+    TextStore texts;
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         rowids.push_back(sqlite3_column_int64(st, 0));
@@ -169,13 +106,7 @@ void RecordSet::load()
             cells.push_back(readCell(st, c + 1, kinds[size_t(c)], texts));
     }
     m_connection->check(rc);
-    if (!SpareRows::spareGone) {
-        fitOrReturn(rowids, spare.rowids);
-        fitOrReturn(cells, spare.cells);
-        fitOrReturn(texts, spare.texts);
-    }
     // Only a complete read replaces what the set holds.
-    releaseRows();
     if (names != m_names) {
         for (NameHit &hit : m_nameHits)
             hit = {};
@@ -210,7 +141,9 @@ void RecordSet::Close()
         hit = {};
     m_kinds.clear();
     m_sizes.clear();
-    releaseRows();
+    m_rowids = {};
+    m_cells = {};
+    m_texts = {};
     m_visible.clear();
     m_filtered = false;
     m_filter.clear();

@@ -5,10 +5,12 @@
 // keep their SQLite rowid, so that a grid can change the very row it shows.
 // Every failing operation throws DbError.
 
+#include "store/TextStore.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include <string>
+#include <deque>
 #include <vector>
 
 class Connection;
@@ -140,7 +142,6 @@ private:
     qint64 insertValues(const QList<QPair<int, QVariant>> &fields);
     void reloadRow(int index);
     void removeRow(int index);
-    void releaseRows();
     QVariant storable(int column, const QVariant &value) const;
 
     Connection *m_connection = nullptr;
@@ -159,9 +160,11 @@ private:
         int column = -1;
     };
     mutable NameHit m_nameHits[8];
-    std::vector<qint64> m_rowids;
-    std::vector<Cell> m_cells; // row-major
-    std::string m_texts;       // the UTF-8 texts the cells point into
+    // Deques and blocks grow without moving what they hold: a large read
+    // copies nothing twice and touches its memory once.
+    std::deque<qint64> m_rowids;
+    std::deque<Cell> m_cells; // row-major
+    TextStore m_texts;        // the texts the cells point into
     QString m_filter;
     bool m_filtered = false;
     std::vector<int> m_visible;
