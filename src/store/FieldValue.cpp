@@ -36,32 +36,6 @@ int sizeOfDeclaredType(const char *declaredType)
     return ok && size > 0 ? size : 0;
 }
 
-QVariant readColumn(sqlite3_stmt *st, int column, FieldKind kind)
-{
-    switch (sqlite3_column_type(st, column)) {
-    case SQLITE_NULL:
-        return {};
-    case SQLITE_INTEGER: {
-        const qint64 v = sqlite3_column_int64(st, column);
-        if (kind == FieldKind::Bool)
-            return v != 0;
-        return qlonglong(v);
-    }
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(st, column);
-    default: {
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, column));
-        const int bytes = sqlite3_column_bytes(st, column);
-        if (kind == FieldKind::Date) {
-            QVariant date = isoToDateValue(text, bytes);
-            if (date.isValid())
-                return date;
-        }
-        return QString::fromUtf8(text, bytes);
-    }
-    }
-}
-
 namespace {
 
 DbError mismatch(const QString &columnName)

@@ -13,7 +13,6 @@ FieldKind kindOfDeclaredType(const char *declaredType);
 // The length n of a text column declared VARCHAR(n) or CHAR(n); 0 when the
 // declared type sets no limit.
 int sizeOfDeclaredType(const char *declaredType);
-QVariant readColumn(sqlite3_stmt *stmt, int column, FieldKind kind);
 // A value for storing in a column of the kind; throws DbError when it does
 // not fit (a text that is not a date, say). Empty texts become null.
 QVariant toStorable(FieldKind kind, const QString &columnName, const QVariant &value);
@@ -37,7 +36,7 @@ struct Cell
         DateTime,
         Text
     };
-    qint64 value = 0; // the integer, the double's bits, the bool, the Julian day or the text's place
+    qint64 value = 0;  // integer, double's bits, bool, Julian day, or the text's place
     quint32 extra = 0; // the text's length in bytes, or the time of day in milliseconds
     Type type = Null;
 };

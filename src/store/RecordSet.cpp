@@ -119,7 +119,6 @@ void RecordSet::load()
     m_texts = std::move(texts);
     m_editMode = EditMode::None;
     m_pending.clear();
-    m_onDeleted = false;
 }
 
 void RecordSet::Requery()
@@ -150,7 +149,6 @@ void RecordSet::Close()
     m_editMode = EditMode::None;
     m_pending.clear();
     m_pos = 0;
-    m_onDeleted = false;
 }
 
 void RecordSet::requireOpen() const
@@ -163,7 +161,7 @@ void RecordSet::requireOpen() const
 void RecordSet::requireCurrent() const
 {
     requireOpen();
-    if (m_onDeleted || m_pos < 0 || m_pos >= visibleCount())
+    if (m_pos < 0 || m_pos >= visibleCount())
         throw noCurrentRow();
 }
 
@@ -171,42 +169,25 @@ void RecordSet::MoveFirst()
 {
     requireOpen();
     m_pos = 0;
-    m_onDeleted = false;
 }
 
 void RecordSet::MoveNext()
 {
     requireOpen();
-    if (m_onDeleted) {
-        // The row after the deleted one already sits at this position.
-        m_onDeleted = false;
-        return;
-    }
     if (isEOF())
         throw noCurrentRow();
     ++m_pos;
 }
 
-void RecordSet::MovePrevious()
-{
-    requireOpen();
-    m_onDeleted = false;
-    if (m_pos < 0)
-        throw noCurrentRow();
-    --m_pos;
-}
-
 void RecordSet::MoveLast()
 {
     requireOpen();
-    m_onDeleted = false;
     m_pos = visibleCount() > 0 ? visibleCount() - 1 : 0;
 }
 
 void RecordSet::setPosition(int row)
 {
     requireOpen();
-    m_onDeleted = false;
     m_pos = std::clamp(row, -1, visibleCount());
 }
 
@@ -256,7 +237,6 @@ void RecordSet::setFilter(const QString &jetCriteria)
         throw;
     }
     m_pos = 0;
-    m_onDeleted = false;
 }
 
 void RecordSet::Find(const QString &criteria, int skip, SearchDirectionEnum direction, int start)
@@ -266,7 +246,6 @@ void RecordSet::Find(const QString &criteria, int skip, SearchDirectionEnum dire
     const QSet<qint64> wanted(ids.begin(), ids.end());
     const int step = direction == adSearchBackward ? -1 : 1;
     int row = (start < 0 ? m_pos : start) + step * skip;
-    m_onDeleted = false;
     for (; row >= 0 && row < visibleCount(); row += step) {
         if (wanted.contains(m_rowids[size_t(rowIndex(row))])) {
             m_pos = row;
@@ -326,7 +305,7 @@ QVariant RecordSet::Fields(const QString &name) const
         if (m_editMode == EditMode::Add)
             return {};
     }
-    if (m_onDeleted || m_pos < 0 || m_pos >= visibleCount())
+    if (m_pos < 0 || m_pos >= visibleCount())
         throw noCurrentRow();
     return cellValue(cellAt(rowIndex(m_pos), column), m_texts);
 }

@@ -72,7 +72,6 @@ public:
     bool isBOF() const { return m_pos < 0 || visibleCount() == 0; }
     void MoveFirst();
     void MoveNext();
-    void MovePrevious();
     void MoveLast();
     int RecordCount() const { return visibleCount(); }
     // Position of the current row among the visible rows, from 0.
@@ -103,10 +102,6 @@ public:
     void setField(const QString &name, const QVariant &value);
     void Update();
     void CancelUpdate();
-    // Deletes the current row from its table. As in ADO, the position stays
-    // on the deleted row until the next move (MoveNext then shows the row
-    // that followed it); its fields cannot be read.
-    void Delete();
 
     // Column and row access for grids, by visible row. A row outside the
     // visible rows throws DbError (no current record).
@@ -169,7 +164,6 @@ private:
     bool m_filtered = false;
     std::vector<int> m_visible;
     int m_pos = 0;
-    bool m_onDeleted = false; // the current row was deleted by Delete()
 
     enum class EditMode
     {
