@@ -24,6 +24,7 @@ private slots:
     void typedValues();
     void addNewUpdate();
     void editCurrentRow();
+    void largeTextsReadBack();
     void gridWritesReachTheRowShown();
     void dateTextsAsTyped_data();
     void dateTextsAsTyped();
@@ -279,6 +280,24 @@ void TestRecordSet::editCurrentRow()
     QCOMPARE(t.rs.Fields(QStringLiteral("Dates")), QVariant(QDate(2026, 7, 5)));
     QCOMPARE(rawRows(t.path, kRows), (QStringList{"1|2026-07-04|birthday|Twin|<null>|0",
                                                   "2|2026-07-05|birthday|" + fifty + "|<null>|0"}));
+}
+
+void TestRecordSet::largeTextsReadBack()
+{
+    // More text than one block of the set's text store holds.
+    Opened t(QStringList{});
+    for (const char c : {'a', 'b', 'c'}) {
+        t.rs.AddNew();
+        t.rs.setField(QStringLiteral("Details"), QString(400000, QLatin1Char(c)));
+        t.rs.Update();
+    }
+    t.rs.Requery();
+    QStringList read;
+    for (t.rs.MoveFirst(); !t.rs.isEOF(); t.rs.MoveNext()) {
+        const QString details = t.rs.Fields(QStringLiteral("Details")).toString();
+        read << details.left(1) + QString::number(details.count(details.left(1)));
+    }
+    QCOMPARE(read, (QStringList{"a400000", "b400000", "c400000"}));
 }
 
 void TestRecordSet::gridWritesReachTheRowShown()
