@@ -116,8 +116,11 @@ void openAll(RecordSet &rs, Connection &connection)
 
 void BM_BareScan(benchmark::State &state)
 {
+    // Opened as Connection opens its file, without SQLite's own mutex, so
+    // that the floor is not raised by locking the record set never does.
     sqlite3 *db = nullptr;
-    sqlite3_open_v2(g_path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_open_v2(g_path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                    nullptr);
     for (auto _ : state) {
         if (scanOnce(db) != kEvents)
             state.SkipWithError("wrong row count");

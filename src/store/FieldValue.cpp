@@ -3,7 +3,6 @@
 #include "store/DbError.h"
 #include "store/JetDate.h"
 
-#include <bit>
 #include <sqlite3.h>
 
 FieldKind kindOfDeclaredType(const char *declaredType)
@@ -144,78 +143,4 @@ void bindValue(sqlite3_stmt *st, int index, const QVariant &value)
         sqlite3_bind_text(st, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
     }
     }
-}
-
-namespace {
-
-void appendText(Cell &cell, const char *text, int bytes, TextStore &texts)
-{
-    cell.value = texts.add(text, bytes);
-    cell.extra = quint32(bytes);
-    cell.type = Cell::Text;
-}
-
-} // namespace
-
-Cell readCell(sqlite3_stmt *st, int column, FieldKind kind, TextStore &texts)
-{
-    Cell cell;
-    if (kind == FieldKind::Text || kind == FieldKind::Date) {
-        // A text column's value is text whatever SQLite stored; a null
-        // pointer is a null value. One call fewer per value matters here.
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, column));
-        if (!text)
-            return cell;
-        const int bytes = sqlite3_column_bytes(st, column);
-        if (kind == FieldKind::Date) {
-            qint64 jd = 0;
-            int msecs = -1;
-            if (isoToDayAndTime(text, bytes, &jd, &msecs)) {
-                cell.value = jd;
-                cell.type = msecs < 0 ? Cell::Date : Cell::DateTime;
-                cell.extra = quint32(msecs < 0 ? 0 : msecs);
-                return cell;
-            }
-        }
-        appendText(cell, text, bytes, texts);
-        return cell;
-    }
-    switch (sqlite3_column_type(st, column)) {
-    case SQLITE_NULL:
-        break;
-    case SQLITE_INTEGER:
-        cell.value = sqlite3_column_int64(st, column);
-        cell.type = kind == FieldKind::Bool ? Cell::Bool : Cell::Integer;
-        break;
-    case SQLITE_FLOAT:
-        cell.value = std::bit_cast<qint64>(sqlite3_column_double(st, column));
-        cell.type = Cell::Real;
-        break;
-    default:
-        appendText(cell, reinterpret_cast<const char *>(sqlite3_column_text(st, column)),
-                   sqlite3_column_bytes(st, column), texts);
-    }
-    return cell;
-}
-
-QVariant cellValue(const Cell &cell, const TextStore &texts)
-{
-    switch (cell.type) {
-    case Cell::Null:
-        return {};
-    case Cell::Integer:
-        return qlonglong(cell.value);
-    case Cell::Real:
-        return std::bit_cast<double>(cell.value);
-    case Cell::Bool:
-        return cell.value != 0;
-    case Cell::Date:
-        return QDate::fromJulianDay(cell.value);
-    case Cell::DateTime:
-        return QDateTime(QDate::fromJulianDay(cell.value),
-                         QTime::fromMSecsSinceStartOfDay(int(cell.extra)));
-    case Cell::Text:
-        return texts.at(cell.value, int(cell.extra));
-    }
-    return {};
 }

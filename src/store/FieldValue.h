@@ -7,6 +7,9 @@
 #include "store/RecordSet.h"
 #include "store/TextStore.h"
 
+#include <QDateTime>
+#include <bit>
+
 struct sqlite3_stmt;
 
 FieldKind kindOfDeclaredType(const char *declaredType);
@@ -41,5 +44,25 @@ struct Cell
     Type type = Null;
 };
 
-Cell readCell(sqlite3_stmt *stmt, int column, FieldKind kind, TextStore &texts);
-QVariant cellValue(const Cell &cell, const TextStore &texts);
+// Inline: record sets call it for every field read.
+inline QVariant cellValue(const Cell &cell, const TextStore &texts)
+{
+    switch (cell.type) {
+    case Cell::Null:
+        return {};
+    case Cell::Integer:
+        return qlonglong(cell.value);
+    case Cell::Real:
+        return std::bit_cast<double>(cell.value);
+    case Cell::Bool:
+        return cell.value != 0;
+    case Cell::Date:
+        return QDate::fromJulianDay(cell.value);
+    case Cell::DateTime:
+        return QDateTime(QDate::fromJulianDay(cell.value),
+                         QTime::fromMSecsSinceStartOfDay(int(cell.extra)));
+    case Cell::Text:
+        return texts.at(cell.value, int(cell.extra));
+    }
+    return {};
+}

@@ -2,11 +2,13 @@
 
 #include "store/Connection.h"
 #include "store/FieldValue.h"
+#include "store/JetDate.h"
 #include "store/JetSql.h"
 #include "store/RecordSetCommon.h"
 
 #include <QRegularExpression>
 #include <QSet>
+#include <bit>
 #include <sqlite3.h>
 
 using namespace recordset;
@@ -80,6 +82,52 @@ void RecordSet::Open(const QString &source, Connection &connection, CursorTypeEn
     m_filtered = false;
     m_visible.clear();
     m_pos = 0;
+}
+
+Cell RecordSet::readCell(sqlite3_stmt *st, int column, FieldKind kind, TextStore &texts)
+{
+    // One column call, then the value's own accessors, which skip the
+    // statement's checks: a large table makes millions of these calls.
+    sqlite3_value *value = sqlite3_column_value(st, column);
+    Cell cell;
+    const auto keepText = [&](const unsigned char *text, int bytes) {
+        cell.value = texts.add(reinterpret_cast<const char *>(text), bytes);
+        cell.extra = quint32(bytes);
+        cell.type = Cell::Text;
+        return cell;
+    };
+    if (kind == FieldKind::Text || kind == FieldKind::Date) {
+        // A text column's value is text whatever SQLite stored; a null
+        // pointer is a null value.
+        const unsigned char *text = sqlite3_value_text(value);
+        if (!text)
+            return cell;
+        const int bytes = sqlite3_value_bytes(value);
+        qint64 jd = 0;
+        int msecs = -1;
+        if (kind == FieldKind::Date &&
+            isoToDayAndTime(reinterpret_cast<const char *>(text), bytes, &jd, &msecs)) {
+            cell.value = jd;
+            cell.type = msecs < 0 ? Cell::Date : Cell::DateTime;
+            cell.extra = quint32(msecs < 0 ? 0 : msecs);
+            return cell;
+        }
+        return keepText(text, bytes);
+    }
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_NULL:
+        return cell;
+    case SQLITE_INTEGER:
+        cell.value = sqlite3_value_int64(value);
+        cell.type = kind == FieldKind::Bool ? Cell::Bool : Cell::Integer;
+        return cell;
+    case SQLITE_FLOAT:
+        cell.value = std::bit_cast<qint64>(sqlite3_value_double(value));
+        cell.type = Cell::Real;
+        return cell;
+    default:
+        return keepText(sqlite3_value_text(value), sqlite3_value_bytes(value));
+    }
 }
 
 void RecordSet::load()

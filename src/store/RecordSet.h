@@ -15,6 +15,7 @@
 
 class Connection;
 struct Cell;
+struct sqlite3_stmt;
 
 enum CursorTypeEnum
 {
@@ -127,6 +128,8 @@ private:
     int checkedRowIndex(int visibleRow) const;
     const Cell &cellAt(int index, int column) const;
     void load();
+    // One value of the statement's current row, its text kept in texts.
+    static Cell readCell(sqlite3_stmt *st, int column, FieldKind kind, TextStore &texts);
     void applyFilter();
     std::vector<qint64> matchingRowids(const QString &criteria) const;
     void requireCurrent() const;

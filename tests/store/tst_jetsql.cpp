@@ -2,6 +2,7 @@
 // truth words, malformed texts refused; and the literal rules.
 
 #include "store/DbError.h"
+#include "store/JetDate.h"
 #include "store/JetSql.h"
 #include "store/Literals.h"
 
@@ -18,6 +19,7 @@ private slots:
     void quoteSql_data();
     void quoteSql();
     void dateLiteral();
+    void storedDates();
 };
 
 void TestJetSql::translate_data()
@@ -129,6 +131,24 @@ void TestJetSql::dateLiteral()
     const QString fifthOfJanuary = DateLiteral(QDate(2024, 1, 5));
     QLocale::setDefault(QLocale::c());
     QCOMPARE(fifthOfJanuary, QStringLiteral("#01/05/2024#"));
+}
+
+void TestJetSql::storedDates()
+{
+    // Stored date texts are read without QDate; every day of two centuries
+    // must still land on QDate's own Julian day.
+    qint64 jd = 0;
+    int msecs = 0;
+    for (QDate day(1899, 12, 30); day.year() <= 2100; day = day.addDays(1)) {
+        const QByteArray text = day.toString(Qt::ISODate).toUtf8();
+        QVERIFY(isoToDayAndTime(text.constData(), 10, &jd, &msecs));
+        QCOMPARE(jd, day.toJulianDay());
+    }
+    QVERIFY(isoToDayAndTime("2024-02-29 23:59:59", 19, &jd, &msecs));
+    QCOMPARE(msecs, QTime(23, 59, 59).msecsSinceStartOfDay());
+    for (const char *bad : {"2026-02-29", "2100-02-29", "2026-04-31", "2026-13-01", "0000-01-01",
+                            "abcd-01-01", "2026-01-01 24:00:00", "2026-01-01 12:60:00"})
+        QVERIFY2(!isoToDayAndTime(bad, int(qstrlen(bad)), &jd, &msecs), bad);
 }
 
 QTEST_APPLESS_MAIN(TestJetSql)
