@@ -103,11 +103,9 @@ Cell RecordSet::readCell(sqlite3_stmt *st, int column, FieldKind kind, TextStore
         if (!text)
             return cell;
         const int bytes = sqlite3_value_bytes(value);
-        qint64 jd = 0;
         int msecs = -1;
         if (kind == FieldKind::Date &&
-            isoToDayAndTime(reinterpret_cast<const char *>(text), bytes, &jd, &msecs)) {
-            cell.value = jd;
+            isoToDayAndTime(reinterpret_cast<const char *>(text), bytes, &cell.value, &msecs)) {
             cell.type = msecs < 0 ? Cell::Date : Cell::DateTime;
             cell.extra = quint32(msecs < 0 ? 0 : msecs);
             return cell;
@@ -144,8 +142,8 @@ void RecordSet::load()
         kinds.push_back(kindOfDeclaredType(decl));
         sizes.push_back(sizeOfDeclaredType(decl));
     }
-    std::deque<qint64> rowids;
-    std::deque<Cell> cells;
+    Chunked<qint64> rowids;
+    Chunked<Cell> cells;
     TextStore texts;
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
@@ -305,13 +303,15 @@ void RecordSet::Find(const QString &criteria, int skip, SearchDirectionEnum dire
 
 int RecordSet::fieldIndex(const QString &name) const
 {
-    NameHit &hit = m_nameHits[(quintptr(name.constData()) >> 4) & 7];
-    if (hit.name.constData() == name.constData() && hit.name.size() == name.size() &&
-        hit.column >= 0)
-        return hit.column;
+    for (const NameHit &hit : m_nameHits) {
+        if (hit.name.constData() == name.constData() && hit.name.size() == name.size() &&
+            hit.column >= 0)
+            return hit.column;
+    }
     for (int i = 0; i < int(m_names.size()); ++i) {
         if (sameName(m_names[i], name)) {
-            hit = {name, i};
+            m_nameHits[m_nextHit] = {name, i};
+            m_nextHit = (m_nextHit + 1) % int(std::size(m_nameHits));
             return i;
         }
     }

@@ -5,12 +5,12 @@
 // keep their SQLite rowid, so that a grid can change the very row it shows.
 // Every failing operation throws DbError.
 
+#include "store/Chunked.h"
 #include "store/TextStore.h"
 
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include <deque>
 #include <vector>
 
 class Connection;
@@ -151,18 +151,18 @@ private:
     std::vector<FieldKind> m_kinds;
     std::vector<int> m_sizes;
     // Names asked for lately, by the identity of their text: a hit needs no
-    // comparison, and holding the text keeps its identity from being reused.
+    // comparison of characters, and holding the text keeps its identity
+    // from being reused. A loop reading a few fields by name always hits.
     struct NameHit
     {
         QString name;
         int column = -1;
     };
     mutable NameHit m_nameHits[8];
-    // Deques and blocks grow without moving what they hold: a large read
-    // copies nothing twice and touches its memory once.
-    std::deque<qint64> m_rowids;
-    std::deque<Cell> m_cells; // row-major
-    TextStore m_texts;        // the texts the cells point into
+    mutable int m_nextHit = 0;
+    Chunked<qint64> m_rowids;
+    Chunked<Cell> m_cells; // row-major
+    TextStore m_texts;     // the texts the cells point into
     QString m_filter;
     bool m_filtered = false;
     std::vector<int> m_visible;

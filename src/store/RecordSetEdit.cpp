@@ -123,8 +123,8 @@ void RecordSet::deleteAt(int row)
 void RecordSet::removeRow(int index)
 {
     const auto width = qsizetype(m_names.size());
-    m_rowids.erase(m_rowids.begin() + index);
-    m_cells.erase(m_cells.begin() + index * width, m_cells.begin() + (index + 1) * width);
+    m_rowids.erase(size_t(index), 1);
+    m_cells.erase(size_t(index * width), size_t(width));
     if (m_filtered) {
         std::vector<int> kept;
         kept.reserve(m_visible.size());

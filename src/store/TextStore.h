@@ -17,11 +17,8 @@ public:
     qint64 add(const char *text, int bytes)
     {
         const auto n = size_t(bytes);
-        if (m_blocks.empty() || m_blocks.back().size() + n > m_blocks.back().capacity()) {
-            // Reserved, not filled: a small set touches only the pages it uses.
-            m_blocks.emplace_back();
-            m_blocks.back().reserve(std::max(n, kBlock));
-        }
+        if (m_blocks.empty() || m_blocks.back().size() + n > m_blocks.back().capacity())
+            newBlock(n);
         std::string &block = m_blocks.back();
         const qint64 place = (qint64(m_blocks.size() - 1) << 32) | qint64(block.size());
         block.append(text, n);
@@ -35,6 +32,13 @@ public:
     }
 
 private:
+    // Reserved, not filled: a small set touches only the pages it uses.
+    void newBlock(size_t atLeast)
+    {
+        m_blocks.emplace_back();
+        m_blocks.back().reserve(std::max(atLeast, kBlock));
+    }
+
     static constexpr size_t kBlock = size_t(1) << 20;
     std::vector<std::string> m_blocks;
 };

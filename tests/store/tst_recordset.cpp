@@ -24,7 +24,7 @@ private slots:
     void typedValues();
     void addNewUpdate();
     void editCurrentRow();
-    void largeTextsReadBack();
+    void largeSets();
     void gridWritesReachTheRowShown();
     void dateTextsAsTyped_data();
     void dateTextsAsTyped();
@@ -282,22 +282,30 @@ void TestRecordSet::editCurrentRow()
                                                   "2|2026-07-05|birthday|" + fifty + "|<null>|0"}));
 }
 
-void TestRecordSet::largeTextsReadBack()
+void TestRecordSet::largeSets()
 {
-    // More text than one block of the set's text store holds.
-    Opened t(QStringList{});
+    // More rows than one chunk of cells holds, more text than one block.
+    Opened t(QStringList{}, QStringLiteral("SELECT * FROM Calendar"));
+    t.db.Execute(QStringLiteral(
+        "INSERT INTO Calendar (Dates, Description, ShowOnce) WITH RECURSIVE n(i) AS (SELECT 1 "
+        "UNION ALL SELECT i + 1 FROM n WHERE i < 1000) SELECT '2026-01-01', 'E' || i, 0 FROM n"));
+    t.rs.Requery();
     for (const char c : {'a', 'b', 'c'}) {
         t.rs.AddNew();
         t.rs.setField(QStringLiteral("Details"), QString(400000, QLatin1Char(c)));
         t.rs.Update();
     }
     t.rs.Requery();
+    t.rs.deleteAt(0);
+    QCOMPARE(t.rs.RecordCount(), 1002);
     QStringList read;
-    for (t.rs.MoveFirst(); !t.rs.isEOF(); t.rs.MoveNext()) {
+    for (t.rs.setPosition(998); !t.rs.isEOF(); t.rs.MoveNext()) {
         const QString details = t.rs.Fields(QStringLiteral("Details")).toString();
-        read << details.left(1) + QString::number(details.count(details.left(1)));
+        QVERIFY(details.isEmpty() || details.count(details.at(0)) == details.size());
+        read << t.rs.Fields(QStringLiteral("Description")).toString() + '|' + details.left(1) +
+                    QString::number(details.size());
     }
-    QCOMPARE(read, (QStringList{"a400000", "b400000", "c400000"}));
+    QCOMPARE(read, (QStringList{"E1000|0", "|a400000", "|b400000", "|c400000"}));
 }
 
 void TestRecordSet::gridWritesReachTheRowShown()
