@@ -29,6 +29,7 @@ namespace ErrNo {
 inline constexpr int BadFileName = 52;
 inline constexpr int FileNotFound = 53;
 inline constexpr int DeviceIO = 57;
+inline constexpr int DiskFull = 61;
 inline constexpr int BadFileNameOrNumber = 64;
 inline constexpr int PermissionDenied = 70;
 inline constexpr int DiskNotReady = 71;

@@ -42,7 +42,7 @@ AppError fileError(int errnoValue, const QString &path)
     case EIO:
         return AppError(ErrNo::DeviceIO, QStringLiteral("Device I/O error"));
     case ENOSPC:
-        return AppError(61, QStringLiteral("Disk full"));
+        return AppError(ErrNo::DiskFull, QStringLiteral("Disk full"));
     default:
         return AppError(ErrNo::PathFileAccess, QStringLiteral("Path/File access error"));
     }

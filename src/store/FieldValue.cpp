@@ -3,7 +3,6 @@
 #include "store/DbError.h"
 #include "store/JetDate.h"
 
-#include <bit>
 #include <sqlite3.h>
 
 FieldKind kindOfDeclaredType(const char *declaredType)
@@ -34,32 +33,6 @@ int sizeOfDeclaredType(const char *declaredType)
     bool ok = false;
     const int size = t.mid(open + 1, close - open - 1).trimmed().toInt(&ok);
     return ok && size > 0 ? size : 0;
-}
-
-QVariant readColumn(sqlite3_stmt *st, int column, FieldKind kind)
-{
-    switch (sqlite3_column_type(st, column)) {
-    case SQLITE_NULL:
-        return {};
-    case SQLITE_INTEGER: {
-        const qint64 v = sqlite3_column_int64(st, column);
-        if (kind == FieldKind::Bool)
-            return v != 0;
-        return qlonglong(v);
-    }
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(st, column);
-    default: {
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, column));
-        const int bytes = sqlite3_column_bytes(st, column);
-        if (kind == FieldKind::Date) {
-            QVariant date = isoToDateValue(text, bytes);
-            if (date.isValid())
-                return date;
-        }
-        return QString::fromUtf8(text, bytes);
-    }
-    }
 }
 
 namespace {
@@ -170,79 +143,4 @@ void bindValue(sqlite3_stmt *st, int index, const QVariant &value)
         sqlite3_bind_text(st, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
     }
     }
-}
-
-namespace {
-
-void appendText(Cell &cell, const char *text, int bytes, std::string &texts)
-{
-    cell.value = qint64(texts.size());
-    cell.extra = quint32(bytes);
-    cell.type = Cell::Text;
-    texts.append(text, size_t(bytes));
-}
-
-} // namespace
-
-Cell readCell(sqlite3_stmt *st, int column, FieldKind kind, std::string &texts)
-{
-    Cell cell;
-    if (kind == FieldKind::Text || kind == FieldKind::Date) {
-        // A text column's value is text whatever SQLite stored; a null
-        // pointer is a null value. One call fewer per value matters here.
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, column));
-        if (!text)
-            return cell;
-        const int bytes = sqlite3_column_bytes(st, column);
-        if (kind == FieldKind::Date) {
-            qint64 jd = 0;
-            int msecs = -1;
-            if (isoToDayAndTime(text, bytes, &jd, &msecs)) {
-                cell.value = jd;
-                cell.type = msecs < 0 ? Cell::Date : Cell::DateTime;
-                cell.extra = quint32(msecs < 0 ? 0 : msecs);
-                return cell;
-            }
-        }
-        appendText(cell, text, bytes, texts);
-        return cell;
-    }
-    switch (sqlite3_column_type(st, column)) {
-    case SQLITE_NULL:
-        break;
-    case SQLITE_INTEGER:
-        cell.value = sqlite3_column_int64(st, column);
-        cell.type = kind == FieldKind::Bool ? Cell::Bool : Cell::Integer;
-        break;
-    case SQLITE_FLOAT:
-        cell.value = std::bit_cast<qint64>(sqlite3_column_double(st, column));
-        cell.type = Cell::Real;
-        break;
-    default:
-        appendText(cell, reinterpret_cast<const char *>(sqlite3_column_text(st, column)),
-                   sqlite3_column_bytes(st, column), texts);
-    }
-    return cell;
-}
-
-QVariant cellValue(const Cell &cell, const std::string &texts)
-{
-    switch (cell.type) {
-    case Cell::Null:
-        return {};
-    case Cell::Integer:
-        return qlonglong(cell.value);
-    case Cell::Real:
-        return std::bit_cast<double>(cell.value);
-    case Cell::Bool:
-        return cell.value != 0;
-    case Cell::Date:
-        return QDate::fromJulianDay(cell.value);
-    case Cell::DateTime:
-        return QDateTime(QDate::fromJulianDay(cell.value),
-                         QTime::fromMSecsSinceStartOfDay(int(cell.extra)));
-    case Cell::Text:
-        return QString::fromUtf8(texts.data() + cell.value, qsizetype(cell.extra));
-    }
-    return {};
 }

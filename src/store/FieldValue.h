@@ -5,8 +5,10 @@
 // QVariant.
 
 #include "store/RecordSet.h"
+#include "store/TextStore.h"
 
-#include <string>
+#include <QDateTime>
+#include <bit>
 
 struct sqlite3_stmt;
 
@@ -14,7 +16,6 @@ FieldKind kindOfDeclaredType(const char *declaredType);
 // The length n of a text column declared VARCHAR(n) or CHAR(n); 0 when the
 // declared type sets no limit.
 int sizeOfDeclaredType(const char *declaredType);
-QVariant readColumn(sqlite3_stmt *stmt, int column, FieldKind kind);
 // A value for storing in a column of the kind; throws DbError when it does
 // not fit (a text that is not a date, say). Empty texts become null.
 QVariant toStorable(FieldKind kind, const QString &columnName, const QVariant &value);
@@ -24,9 +25,8 @@ void checkSize(int size, const QVariant &storable);
 QVariant fromStorable(FieldKind kind, const QVariant &storable);
 void bindValue(sqlite3_stmt *stmt, int index, const QVariant &value);
 
-// One value of a record set, kept compactly: texts live as UTF-8 in the
-// record set's one text buffer, so that reading a large table costs no
-// allocation per value. The QVariant is built when the value is asked for.
+// One value of a record set, kept compactly; the QVariant is built when the
+// value is asked for.
 struct Cell
 {
     enum Type : quint8
@@ -39,10 +39,30 @@ struct Cell
         DateTime,
         Text
     };
-    qint64 value = 0; // the integer, the double's bits, the bool, the Julian day or the text offset
+    qint64 value = 0;  // integer, double's bits, bool, Julian day, or the text's place
     quint32 extra = 0; // the text's length in bytes, or the time of day in milliseconds
     Type type = Null;
 };
 
-Cell readCell(sqlite3_stmt *stmt, int column, FieldKind kind, std::string &texts);
-QVariant cellValue(const Cell &cell, const std::string &texts);
+// Inline: record sets call it for every field read.
+inline QVariant cellValue(const Cell &cell, const TextStore &texts)
+{
+    switch (cell.type) {
+    case Cell::Null:
+        return {};
+    case Cell::Integer:
+        return qlonglong(cell.value);
+    case Cell::Real:
+        return std::bit_cast<double>(cell.value);
+    case Cell::Bool:
+        return cell.value != 0;
+    case Cell::Date:
+        return QDate::fromJulianDay(cell.value);
+    case Cell::DateTime:
+        return QDateTime(QDate::fromJulianDay(cell.value),
+                         QTime::fromMSecsSinceStartOfDay(int(cell.extra)));
+    case Cell::Text:
+        return texts.at(cell.value, int(cell.extra));
+    }
+    return {};
+}

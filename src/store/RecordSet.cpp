@@ -2,11 +2,13 @@
 
 #include "store/Connection.h"
 #include "store/FieldValue.h"
+#include "store/JetDate.h"
 #include "store/JetSql.h"
 #include "store/RecordSetCommon.h"
 
 #include <QRegularExpression>
 #include <QSet>
+#include <bit>
 #include <sqlite3.h>
 
 using namespace recordset;
@@ -34,69 +36,11 @@ bool sameName(const QString &a, const QString &b)
     return true;
 }
 
-// The buffers of the last released set. Reading a large table again (a
-// requery, the same query reopened) reuses them instead of faulting in
-// fresh pages, which costs more than the reading itself. At most one set's
-// worth of memory is kept, per thread.
-struct SpareRows
-{
-    std::vector<qint64> rowids;
-    std::vector<Cell> cells;
-    std::string texts;
-    ~SpareRows() { spareGone = true; }
-    // Record sets of static duration outlive the spare at exit.
-    static thread_local inline bool spareGone = false;
-};
-
-thread_local SpareRows spare;
-
-template <typename T> void takeSpare(T &into, T &kept)
-{
-    std::swap(into, kept);
-    into.clear();
-}
-
-// A small set does not hold on to a large spare: it gets a fitted copy and
-// the spare goes back.
-template <typename T> void fitOrReturn(T &mine, T &kept)
-{
-    if (mine.capacity() < 4096 || mine.capacity() < 4 * mine.size())
-        return;
-    T fitted(mine.begin(), mine.end());
-    if (mine.capacity() > kept.capacity())
-        std::swap(mine, kept);
-    mine = std::move(fitted);
-}
-
-// Keeps the larger of the two buffers as the spare and frees the other.
-template <typename T> void keepLarger(T &mine, T &kept)
-{
-    if (mine.capacity() > kept.capacity())
-        std::swap(mine, kept);
-    T().swap(mine);
-}
-
 } // namespace
 
 RecordSet::RecordSet() = default;
 
-RecordSet::~RecordSet()
-{
-    releaseRows();
-}
-
-void RecordSet::releaseRows()
-{
-    if (SpareRows::spareGone) {
-        decltype(m_rowids)().swap(m_rowids);
-        decltype(m_cells)().swap(m_cells);
-        decltype(m_texts)().swap(m_texts);
-        return;
-    }
-    keepLarger(m_rowids, spare.rowids);
-    keepLarger(m_cells, spare.cells);
-    keepLarger(m_texts, spare.texts);
-}
+RecordSet::~RecordSet() = default;
 
 void RecordSet::Open(const QString &source, Connection &connection, CursorTypeEnum, LockTypeEnum)
 {
@@ -140,6 +84,50 @@ void RecordSet::Open(const QString &source, Connection &connection, CursorTypeEn
     m_pos = 0;
 }
 
+Cell RecordSet::readCell(sqlite3_stmt *st, int column, FieldKind kind, TextStore &texts)
+{
+    // One column call, then the value's own accessors, which skip the
+    // statement's checks: a large table makes millions of these calls.
+    sqlite3_value *value = sqlite3_column_value(st, column);
+    Cell cell;
+    const auto keepText = [&](const unsigned char *text, int bytes) {
+        cell.value = texts.add(reinterpret_cast<const char *>(text), bytes);
+        cell.extra = quint32(bytes);
+        cell.type = Cell::Text;
+        return cell;
+    };
+    if (kind == FieldKind::Text || kind == FieldKind::Date) {
+        // A text column's value is text whatever SQLite stored; a null
+        // pointer is a null value.
+        const unsigned char *text = sqlite3_value_text(value);
+        if (!text)
+            return cell;
+        const int bytes = sqlite3_value_bytes(value);
+        int msecs = -1;
+        if (kind == FieldKind::Date &&
+            isoToDayAndTime(reinterpret_cast<const char *>(text), bytes, &cell.value, &msecs)) {
+            cell.type = msecs < 0 ? Cell::Date : Cell::DateTime;
+            cell.extra = quint32(msecs < 0 ? 0 : msecs);
+            return cell;
+        }
+        return keepText(text, bytes);
+    }
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_NULL:
+        return cell;
+    case SQLITE_INTEGER:
+        cell.value = sqlite3_value_int64(value);
+        cell.type = kind == FieldKind::Bool ? Cell::Bool : Cell::Integer;
+        return cell;
+    case SQLITE_FLOAT:
+        cell.value = std::bit_cast<qint64>(sqlite3_value_double(value));
+        cell.type = Cell::Real;
+        return cell;
+    default:
+        return keepText(sqlite3_value_text(value), sqlite3_value_bytes(value));
+    }
+}
+
 void RecordSet::load()
 {
     auto stmt = m_connection->prepare(m_query);
@@ -154,14 +142,9 @@ void RecordSet::load()
         kinds.push_back(kindOfDeclaredType(decl));
         sizes.push_back(sizeOfDeclaredType(decl));
     }
-    std::vector<qint64> rowids;
-    std::vector<Cell> cells;
-    std::string texts;
-    if (!SpareRows::spareGone) {
-        takeSpare(rowids, spare.rowids);
-        takeSpare(cells, spare.cells);
-        takeSpare(texts, spare.texts);
-    }
+    Chunked<qint64> rowids;
+    Chunked<Cell> cells;
+    TextStore texts;
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         rowids.push_back(sqlite3_column_int64(st, 0));
@@ -169,13 +152,7 @@ void RecordSet::load()
             cells.push_back(readCell(st, c + 1, kinds[size_t(c)], texts));
     }
     m_connection->check(rc);
-    if (!SpareRows::spareGone) {
-        fitOrReturn(rowids, spare.rowids);
-        fitOrReturn(cells, spare.cells);
-        fitOrReturn(texts, spare.texts);
-    }
     // Only a complete read replaces what the set holds.
-    releaseRows();
     if (names != m_names) {
         for (NameHit &hit : m_nameHits)
             hit = {};
@@ -188,7 +165,6 @@ void RecordSet::load()
     m_texts = std::move(texts);
     m_editMode = EditMode::None;
     m_pending.clear();
-    m_onDeleted = false;
 }
 
 void RecordSet::Requery()
@@ -210,14 +186,15 @@ void RecordSet::Close()
         hit = {};
     m_kinds.clear();
     m_sizes.clear();
-    releaseRows();
+    m_rowids = {};
+    m_cells = {};
+    m_texts = {};
     m_visible.clear();
     m_filtered = false;
     m_filter.clear();
     m_editMode = EditMode::None;
     m_pending.clear();
     m_pos = 0;
-    m_onDeleted = false;
 }
 
 void RecordSet::requireOpen() const
@@ -230,7 +207,7 @@ void RecordSet::requireOpen() const
 void RecordSet::requireCurrent() const
 {
     requireOpen();
-    if (m_onDeleted || m_pos < 0 || m_pos >= visibleCount())
+    if (m_pos < 0 || m_pos >= visibleCount())
         throw noCurrentRow();
 }
 
@@ -238,42 +215,25 @@ void RecordSet::MoveFirst()
 {
     requireOpen();
     m_pos = 0;
-    m_onDeleted = false;
 }
 
 void RecordSet::MoveNext()
 {
     requireOpen();
-    if (m_onDeleted) {
-        // The row after the deleted one already sits at this position.
-        m_onDeleted = false;
-        return;
-    }
     if (isEOF())
         throw noCurrentRow();
     ++m_pos;
 }
 
-void RecordSet::MovePrevious()
-{
-    requireOpen();
-    m_onDeleted = false;
-    if (m_pos < 0)
-        throw noCurrentRow();
-    --m_pos;
-}
-
 void RecordSet::MoveLast()
 {
     requireOpen();
-    m_onDeleted = false;
     m_pos = visibleCount() > 0 ? visibleCount() - 1 : 0;
 }
 
 void RecordSet::setPosition(int row)
 {
     requireOpen();
-    m_onDeleted = false;
     m_pos = std::clamp(row, -1, visibleCount());
 }
 
@@ -323,7 +283,6 @@ void RecordSet::setFilter(const QString &jetCriteria)
         throw;
     }
     m_pos = 0;
-    m_onDeleted = false;
 }
 
 void RecordSet::Find(const QString &criteria, int skip, SearchDirectionEnum direction, int start)
@@ -333,7 +292,6 @@ void RecordSet::Find(const QString &criteria, int skip, SearchDirectionEnum dire
     const QSet<qint64> wanted(ids.begin(), ids.end());
     const int step = direction == adSearchBackward ? -1 : 1;
     int row = (start < 0 ? m_pos : start) + step * skip;
-    m_onDeleted = false;
     for (; row >= 0 && row < visibleCount(); row += step) {
         if (wanted.contains(m_rowids[size_t(rowIndex(row))])) {
             m_pos = row;
@@ -345,13 +303,15 @@ void RecordSet::Find(const QString &criteria, int skip, SearchDirectionEnum dire
 
 int RecordSet::fieldIndex(const QString &name) const
 {
-    NameHit &hit = m_nameHits[(quintptr(name.constData()) >> 4) & 7];
-    if (hit.name.constData() == name.constData() && hit.name.size() == name.size() &&
-        hit.column >= 0)
-        return hit.column;
+    for (const NameHit &hit : m_nameHits) {
+        if (hit.name.constData() == name.constData() && hit.name.size() == name.size() &&
+            hit.column >= 0)
+            return hit.column;
+    }
     for (int i = 0; i < int(m_names.size()); ++i) {
         if (sameName(m_names[i], name)) {
-            hit = {name, i};
+            m_nameHits[m_nextHit] = {name, i};
+            m_nextHit = (m_nextHit + 1) % int(std::size(m_nameHits));
             return i;
         }
     }
@@ -393,7 +353,7 @@ QVariant RecordSet::Fields(const QString &name) const
         if (m_editMode == EditMode::Add)
             return {};
     }
-    if (m_onDeleted || m_pos < 0 || m_pos >= visibleCount())
+    if (m_pos < 0 || m_pos >= visibleCount())
         throw noCurrentRow();
     return cellValue(cellAt(rowIndex(m_pos), column), m_texts);
 }

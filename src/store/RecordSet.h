@@ -5,14 +5,17 @@
 // keep their SQLite rowid, so that a grid can change the very row it shows.
 // Every failing operation throws DbError.
 
+#include "store/Chunked.h"
+#include "store/TextStore.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include <string>
 #include <vector>
 
 class Connection;
 struct Cell;
+struct sqlite3_stmt;
 
 enum CursorTypeEnum
 {
@@ -70,7 +73,6 @@ public:
     bool isBOF() const { return m_pos < 0 || visibleCount() == 0; }
     void MoveFirst();
     void MoveNext();
-    void MovePrevious();
     void MoveLast();
     int RecordCount() const { return visibleCount(); }
     // Position of the current row among the visible rows, from 0.
@@ -101,10 +103,6 @@ public:
     void setField(const QString &name, const QVariant &value);
     void Update();
     void CancelUpdate();
-    // Deletes the current row from its table. As in ADO, the position stays
-    // on the deleted row until the next move (MoveNext then shows the row
-    // that followed it); its fields cannot be read.
-    void Delete();
 
     // Column and row access for grids, by visible row. A row outside the
     // visible rows throws DbError (no current record).
@@ -130,6 +128,8 @@ private:
     int checkedRowIndex(int visibleRow) const;
     const Cell &cellAt(int index, int column) const;
     void load();
+    // One value of the statement's current row, its text kept in texts.
+    static Cell readCell(sqlite3_stmt *st, int column, FieldKind kind, TextStore &texts);
     void applyFilter();
     std::vector<qint64> matchingRowids(const QString &criteria) const;
     void requireCurrent() const;
@@ -140,7 +140,6 @@ private:
     qint64 insertValues(const QList<QPair<int, QVariant>> &fields);
     void reloadRow(int index);
     void removeRow(int index);
-    void releaseRows();
     QVariant storable(int column, const QVariant &value) const;
 
     Connection *m_connection = nullptr;
@@ -152,21 +151,22 @@ private:
     std::vector<FieldKind> m_kinds;
     std::vector<int> m_sizes;
     // Names asked for lately, by the identity of their text: a hit needs no
-    // comparison, and holding the text keeps its identity from being reused.
+    // comparison of characters, and holding the text keeps its identity
+    // from being reused. A loop reading a few fields by name always hits.
     struct NameHit
     {
         QString name;
         int column = -1;
     };
     mutable NameHit m_nameHits[8];
-    std::vector<qint64> m_rowids;
-    std::vector<Cell> m_cells; // row-major
-    std::string m_texts;       // the UTF-8 texts the cells point into
+    mutable int m_nextHit = 0;
+    Chunked<qint64> m_rowids;
+    Chunked<Cell> m_cells; // row-major
+    TextStore m_texts;     // the texts the cells point into
     QString m_filter;
     bool m_filtered = false;
     std::vector<int> m_visible;
     int m_pos = 0;
-    bool m_onDeleted = false; // the current row was deleted by Delete()
 
     enum class EditMode
     {

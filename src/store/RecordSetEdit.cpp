@@ -64,7 +64,6 @@ void RecordSet::Update()
         if (m_filtered)
             m_visible.push_back(index);
         m_pos = visibleCount() - 1;
-        m_onDeleted = false;
     } else if (m_editMode == EditMode::Edit) {
         requireCurrent();
         writeRow(m_rowids[size_t(rowIndex(m_pos))], m_pending);
@@ -78,14 +77,6 @@ void RecordSet::CancelUpdate()
 {
     m_editMode = EditMode::None;
     m_pending.clear();
-}
-
-void RecordSet::Delete()
-{
-    requireUpdatable();
-    requireCurrent();
-    deleteAt(m_pos);
-    m_onDeleted = true;
 }
 
 void RecordSet::setValueAt(int row, int column, const QVariant &value)
@@ -127,14 +118,13 @@ void RecordSet::deleteAt(int row)
     if (row < m_pos)
         --m_pos;
     m_pos = std::min(m_pos, visibleCount());
-    m_onDeleted = false;
 }
 
 void RecordSet::removeRow(int index)
 {
     const auto width = qsizetype(m_names.size());
-    m_rowids.erase(m_rowids.begin() + index);
-    m_cells.erase(m_cells.begin() + index * width, m_cells.begin() + (index + 1) * width);
+    m_rowids.erase(size_t(index), 1);
+    m_cells.erase(size_t(index * width), size_t(width));
     if (m_filtered) {
         std::vector<int> kept;
         kept.reserve(m_visible.size());

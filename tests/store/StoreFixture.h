@@ -5,42 +5,63 @@
 // for its own work.
 
 #include "store/Connection.h"
-#include "store/Literals.h"
+#include "store/DbError.h"
 #include "store/Repair.h"
 #include "support/TestEnv.h"
 
-#include <QDate>
 #include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
 #include <sqlite3.h>
 
 namespace fixture {
 
-// A new database with every table, opened on db; returns its path.
-inline QString newDatabase(const TestEnv &env, Connection &db,
-                           const QString &name = QStringLiteral("Almarik.MDB"))
+// A test's own folder holding a new database with every table, open on db.
+// It is a copy of one made by CreateDatabase, which is slow for its commits.
+struct NewDatabase
 {
-    const QString path = env.path(name);
-    CreateDatabase(path);
-    db.Open(Connection::connectionStringFor(path));
-    return path;
+    static QString made()
+    {
+        static QTemporaryDir folder;
+        static const QString path = folder.filePath(QStringLiteral("Template.MDB"));
+        if (!QFile::exists(path))
+            CreateDatabase(path);
+        return path;
+    }
+    QString open()
+    {
+        const QString copy = env.path(QStringLiteral("Almarik.MDB"));
+        QFile::copy(made(), copy);
+        db.Open(Connection::connectionStringFor(copy));
+        return copy;
+    }
+
+    TestEnv env;
+    Connection db;
+    const QString path = open();
+};
+
+// Inserts events, each given as the values of the event operations' insert
+// "(Dates,icon,Description,Details,ShowOnce)", in one transaction.
+inline void addEvents(Connection &db, const QStringList &values)
+{
+    db.BeginTrans();
+    for (const QString &v : values)
+        db.Execute("INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES (" + v +
+                   ")");
+    db.CommitTrans();
 }
 
-// Inserts one event as the event operations do; an empty icon is Null.
-inline void addEvent(Connection &db, const QDate &day, const QString &icon,
-                     const QString &description, const QString &details = {}, bool once = false)
+// The DbError that step throws; number 0 and "nothing thrown" when none.
+inline DbError thrown(const std::function<void()> &step)
 {
-    const QString iconText = icon.isEmpty()
-                                 ? QStringLiteral("Null")
-                                 : QLatin1Char('\'') + QuoteSql(icon) + QLatin1Char('\'');
-    const QString detailsText = details.isEmpty()
-                                    ? QStringLiteral("Null")
-                                    : QLatin1Char('\'') + QuoteSql(details) + QLatin1Char('\'');
-    db.Execute(
-        QStringLiteral("INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES (") +
-        DateLiteral(day) + QStringLiteral(", ") + iconText + QStringLiteral(", '") +
-        QuoteSql(description) + QStringLiteral("', ") + detailsText + QStringLiteral(", ") +
-        (once ? QStringLiteral("True") : QStringLiteral("False")) + QLatin1Char(')'));
+    try {
+        step();
+    } catch (const DbError &e) {
+        return e;
+    }
+    return DbError(0, QStringLiteral("nothing thrown"));
 }
 
 // Every row of sql as "value|value|..." read by a connection of SQLite's own:
