@@ -2,6 +2,7 @@
 // against the floor of a bare SQLite scan with the same anniversary filter
 // in plain C++. Ends with "ratio fill-vs-scan VALUE".
 
+#include "BenchSupport.h"
 #include "app/Main.h"
 #include "app/MonthGrid.h"
 #include "app/MonthList.h"
@@ -22,49 +23,10 @@
 
 namespace {
 
-constexpr int kEvents = 100000;
 const QDate kToday(2026, 12, 5);
 
 Main *g_main = nullptr;
 QString g_path;
-
-// 100,000 events over eighty years, types and one-off marks mixed in.
-void makeDatabase(const QString &path)
-{
-    CreateDatabase(path);
-    sqlite3 *db = nullptr;
-    sqlite3_open(path.toUtf8().constData(), &db);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt *st = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO Calendar (Dates, Icon, Description, Details, ShowOnce) "
-                       "VALUES (?, ?, ?, NULL, ?)",
-                       -1, &st, nullptr);
-    std::mt19937 rng(20261205);
-    std::uniform_int_distribution<int> day(0, 80 * 365);
-    std::uniform_int_distribution<int> pick(0, 9);
-    const char *icons[] = {"birthday", "anniversary", "car_race", "bike_race", "unknown",
-                           "reminder", "memorial",    "holiday",  "doctor"};
-    const QDate base(1950, 1, 1);
-    for (int i = 0; i < kEvents; ++i) {
-        const QByteArray date =
-            base.addDays(day(rng)).toString(QStringLiteral("yyyy-MM-dd")).toUtf8();
-        const std::string text = "Event number " + std::to_string(i);
-        const int p = pick(rng);
-        sqlite3_bind_text(st, 1, date.constData(), -1, SQLITE_TRANSIENT);
-        if (p < 9)
-            sqlite3_bind_text(st, 2, icons[p], -1, SQLITE_STATIC);
-        else
-            sqlite3_bind_null(st, 2);
-        sqlite3_bind_text(st, 3, text.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_int(st, 4, i % 10 == 0 ? -1 : 0);
-        sqlite3_step(st);
-        sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-}
 
 // Days since 1970-01-01 of a civil date (proleptic Gregorian).
 long daysFromCivil(int y, int m, int d)
@@ -144,22 +106,6 @@ void BM_ScanFloor(benchmark::State &state)
     state.counters["listed"] = double(listed);
 }
 
-// Keeps each benchmark's time per iteration for the closing ratio line:
-// processor time, which other work on a shared machine disturbs less.
-class RatioReporter final : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs) {
-            if (r.run_type == Run::RT_Iteration)
-                times[r.benchmark_name()] = r.GetAdjustedCPUTime();
-        }
-    }
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 BENCHMARK(BM_FillEventGrid)->Unit(benchmark::kMillisecond);
@@ -179,7 +125,7 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
 
     g_path = home.filePath(QStringLiteral("bench.mdb"));
-    makeDatabase(g_path);
+    makeEventDatabase(g_path);
     dbConnection.Open(g_path);
     rsMonth.Open(QStringLiteral("SELECT * FROM calendar"), dbConnection, adOpenDynamic,
                  adLockOptimistic);
@@ -193,10 +139,10 @@ int main(int argc, char **argv)
 
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double fill = reporter.times["BM_FillEventGrid"];
-    const double scan = reporter.times["BM_ScanFloor"];
+    const double fill = reporter.ms("BM_FillEventGrid");
+    const double scan = reporter.ms("BM_ScanFloor");
     std::printf("fill %.2f ms (requery %.2f ms of it), scan %.2f ms\n", fill,
-                reporter.times["BM_Requery"], scan);
+                reporter.ms("BM_Requery"), scan);
     std::printf("ratio fill-vs-scan %.2f\n", scan > 0 ? fill / scan : 0.0);
     rsMonth.Close();
     dbConnection.Close();

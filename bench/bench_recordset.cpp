@@ -2,6 +2,7 @@
 // requeried), against a bare SQLite scan of the same rows in the same run.
 // The last line is the ratio for a newly opened set.
 
+#include "BenchSupport.h"
 #include "store/Connection.h"
 #include "store/RecordSet.h"
 #include "store/Repair.h"
@@ -18,51 +19,8 @@
 
 namespace {
 
-constexpr int kEvents = 100000;
 
 QString g_path;
-
-// 100,000 events of every type, some with details, some show-once.
-void fillDatabase(const QString &path)
-{
-    CreateDatabase(path);
-    sqlite3 *db = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt *st = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO Calendar (Dates, Icon, Description, Details, ShowOnce) "
-                       "VALUES (?, ?, ?, ?, ?)",
-                       -1, &st, nullptr);
-    static const char *const icons[] = {"birthday",  "anniversary", "car_race",
-                                        "bike_race", "unknown",     "reminder",
-                                        "memorial",  "holiday",     "doctor"};
-    const QDate base(1950, 1, 1);
-    for (int i = 0; i < kEvents; ++i) {
-        const QByteArray date = base.addDays(i % 27000).toString(Qt::ISODate).toUtf8();
-        const QByteArray description =
-            QStringLiteral("Event number %1 of the year").arg(i).toUtf8();
-        const QByteArray details =
-            QStringLiteral("Bring a present for guest %1, and a cake").arg(i).toUtf8();
-        sqlite3_bind_text(st, 1, date.constData(), int(date.size()), SQLITE_TRANSIENT);
-        if (i % 10 == 9)
-            sqlite3_bind_null(st, 2);
-        else
-            sqlite3_bind_text(st, 2, icons[i % 9], -1, SQLITE_STATIC);
-        sqlite3_bind_text(st, 3, description.constData(), int(description.size()),
-                          SQLITE_TRANSIENT);
-        if (i % 3 == 0)
-            sqlite3_bind_null(st, 4);
-        else
-            sqlite3_bind_text(st, 4, details.constData(), int(details.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_int(st, 5, i % 7 == 0 ? -1 : 0);
-        sqlite3_step(st);
-        sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-}
 
 // (a) The floor: step through Calendar reading each column as SQLite has it.
 int scanOnce(sqlite3 *db)
@@ -122,7 +80,7 @@ void BM_BareScan(benchmark::State &state)
     sqlite3_open_v2(g_path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
                     nullptr);
     for (auto _ : state) {
-        if (scanOnce(db) != kEvents)
+        if (scanOnce(db) != kBenchEvents)
             state.SkipWithError("wrong row count");
     }
     sqlite3_close(db);
@@ -136,7 +94,7 @@ void BM_RecordSet(benchmark::State &state)
     for (auto _ : state) {
         RecordSet rs;
         openAll(rs, connection);
-        if (readAll(rs) != kEvents)
+        if (readAll(rs) != kBenchEvents)
             state.SkipWithError("wrong row count");
     }
 }
@@ -150,7 +108,7 @@ void BM_Requery(benchmark::State &state)
     openAll(rs, connection);
     for (auto _ : state) {
         rs.Requery();
-        if (readAll(rs) != kEvents)
+        if (readAll(rs) != kBenchEvents)
             state.SkipWithError("wrong row count");
     }
 }
@@ -183,21 +141,6 @@ BENCHMARK(BM_BareScan)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RecordSet)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Requery)->Unit(benchmark::kMillisecond);
 
-// Shows the usual table and keeps each benchmark's time per iteration.
-class RatioReporter final : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -209,16 +152,16 @@ int main(int argc, char **argv)
     if (!dir.isValid())
         return 1;
     g_path = dir.filePath(QStringLiteral("Almarik.MDB"));
-    fillDatabase(g_path);
+    makeEventDatabase(g_path);
     reportFirstRead();
 
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    const double scan = reporter.times["BM_BareScan"];
-    const double records = reporter.times["BM_RecordSet"];
-    const double requery = reporter.times["BM_Requery"];
+    const double scan = reporter.ms("BM_BareScan");
+    const double records = reporter.ms("BM_RecordSet");
+    const double requery = reporter.ms("BM_Requery");
     if (scan <= 0 || records <= 0 || requery <= 0)
         return 1;
     std::printf("scan %.2f ms\nrecordset %.2f ms\nrequery %.2f ms\n", scan, records, requery);

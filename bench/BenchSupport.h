@@ -1,0 +1,25 @@
+#pragma once
+// What every benchmark shares: the same 100,000-event database, and a
+// reporter that keeps each benchmark's processor time for the ratio lines.
+
+#include <QString>
+#include <benchmark/benchmark.h>
+#include <map>
+#include <string>
+
+inline constexpr int kBenchEvents = 100000;
+
+// A new database at path holding events of every type over about seventy
+// years, a third without details, one in seven shown once.
+void makeEventDatabase(const QString &path, int events = kBenchEvents);
+
+class RatioReporter final : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run> &runs) override;
+    // Processor milliseconds per iteration of a benchmark, 0 when it did not run.
+    double ms(const std::string &name) const;
+
+private:
+    std::map<std::string, double> m_ms;
+};
