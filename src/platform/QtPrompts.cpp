@@ -40,9 +40,22 @@ QString qtFileFilter(const QString &designFilter)
     const QStringList parts = designFilter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString pattern = parts[i + 1];
-        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
-        filters << parts[i] + QStringLiteral(" (") + pattern + QLatin1Char(')');
+        // Linux file names are case-sensitive and often have no extension:
+        // "*.mdb" also shows Almarik.MDB, and "*.*" shows every file.
+        QStringList patterns;
+        for (const QString &p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QString pattern = p.trimmed();
+            if (pattern == QLatin1String("*.*")) {
+                patterns << QStringLiteral("*");
+                continue;
+            }
+            patterns << pattern;
+            if (pattern.toUpper() != pattern)
+                patterns << pattern.toUpper();
+        }
+        patterns.removeDuplicates();
+        filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                       QLatin1Char(')');
     }
     return filters.join(QStringLiteral(";;"));
 }
@@ -87,7 +100,7 @@ QString QtPrompts::InputBox(const QString &prompt, const QString &title, const Q
 QString QtPrompts::OpenFileDialog(const QString &title, const QString &filter,
                                   const QString &initialDir, const QString &fileName)
 {
-    const QString path = QFileDialog::getOpenFileName(owner(), title, startPath(initialDir, fileName),
+    const QString path = QFileDialog::getOpenFileName(owner(), titleOr(title), startPath(initialDir, fileName),
                                                       qtFileFilter(filter));
     if (path.isEmpty())
         throw cancelled();
@@ -97,7 +110,7 @@ QString QtPrompts::OpenFileDialog(const QString &title, const QString &filter,
 QString QtPrompts::SaveFileDialog(const QString &title, const QString &filter,
                                   const QString &initialDir, const QString &fileName)
 {
-    const QString path = QFileDialog::getSaveFileName(owner(), title, startPath(initialDir, fileName),
+    const QString path = QFileDialog::getSaveFileName(owner(), titleOr(title), startPath(initialDir, fileName),
                                                       qtFileFilter(filter));
     if (path.isEmpty())
         throw cancelled();
@@ -107,7 +120,7 @@ QString QtPrompts::SaveFileDialog(const QString &title, const QString &filter,
 quint32 QtPrompts::ColourDialog(quint32 initial)
 {
     const QColor start(initial & 0xFF, (initial >> 8) & 0xFF, (initial >> 16) & 0xFF);
-    const QColor chosen = QColorDialog::getColor(start, owner());
+    const QColor chosen = QColorDialog::getColor(start, owner(), Prompts::applicationTitle());
     if (!chosen.isValid())
         throw cancelled();
     return quint32(chosen.red()) | (quint32(chosen.green()) << 8) | (quint32(chosen.blue()) << 16);
