@@ -347,7 +347,8 @@ void Editor::pickDate()
     picker.Calendar1->setSelectedDate(cellDate.isValid() ? dayOf(cellDate) : QDate::currentDate());
     picker.DateVal = picker.Calendar1->selectedDate();
     reporting([&] { showModal(picker); });
-    // An existing date the picker left alone stays as it is, time and all.
+    // The cell is unchanged only when its date equals the picked day to the
+    // second; a date carrying a time of day is replaced by the day alone.
     if (cellDate.isValid() && cellDate.toDateTime() == QDateTime(picker.DateVal, QTime(0, 0)))
         return;
     m_model->setData(m_model->index(row, EventTableModel::DatesColumn), picker.DateVal);
