@@ -3,7 +3,6 @@
 
 #include "app/Main.h"
 #include "app/MonthGrid.h"
-#include "app/StartupSettings.h"
 #include "editing/frmSingle.h"
 #include "editor/Editor.h"
 #include "platform/Files.h"
@@ -29,28 +28,49 @@
 namespace {
 
 const QDate kToday(2026, 12, 5);
-const QString kHint =
-    QStringLiteral("The database may require repair. Use the option under the File Menu");
 
-QStringList captions(QWidget *menu)
+// The menu's items: each caption, " (off)" when disabled, " (check)" when
+// checkable and a submenu's items in brackets; "-" a separator.
+QString captions(QWidget *menu)
 {
     QStringList out;
     for (QAction *a : menu->actions())
         out << (a->isSeparator() ? QStringLiteral("-") : a->text()) +
-                   (a->isEnabled() ? QString() : QStringLiteral(" (off)")) +
-                   (a->isCheckable() ? QStringLiteral(" (check)") : QString());
-    return out;
+                   (a->isEnabled() ? "" : " (off)") + (a->isCheckable() ? " (check)" : "") +
+                   (a->menu() ? "[" + captions(a->menu()) + "]" : QString());
+    return out.join(", ");
 }
 
-// Every row of the grid below the header, its cells joined by "|".
+// Every row of the grid below the header: its cells joined by "|", then the
+// Event cell's colour, "picture" for a type picture, "marker" for the one-off
+// marker and "tall" for a 400-twip row.
 QStringList listed(const MonthGrid &g)
 {
+    const MonthGridModel &m = g.monthModel();
     QStringList out;
     for (int r = 1; r < g.Rows(); ++r)
         out << QStringList{g.TextMatrix(r, 0), g.TextMatrix(r, 1), g.TextMatrix(r, 2),
                            g.TextMatrix(r, 3)}
-                   .join(QLatin1Char('|'));
+                       .join(QLatin1Char('|')) +
+                   ' ' + m.data(m.index(r, 0), Qt::BackgroundRole).value<QColor>().name() +
+                   (m.data(m.index(r, 0), Qt::DecorationRole).isNull() ? "" : " picture") +
+                   (m.data(m.index(r, 3), Qt::DecorationRole).isNull() ? "" : " marker") +
+                   (g.RowHeight(r) == twipsToPixels(400) ? " tall" : "");
     return out;
+}
+
+QStringList texts(const QList<RecordedBox> &boxes)
+{
+    QStringList out;
+    for (const RecordedBox &b : boxes)
+        out << b.text;
+    return out;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
 }
 
 } // namespace
@@ -62,14 +82,12 @@ private slots:
     void init();
     void cleanup();
     void startsAndLists();
-    void firstStartCreatesDatabase();
+    void userDatabase();
     void oncePerDay();
-    void nonDatabaseFileRefused();
-    void failingRowsReported();
+    void wallpaperReadBeforeAnythingElse();
     void menus();
     void switches_data();
     void switches();
-    void recentEventsRefills();
     void colours();
     void gridCommands();
     void fileMenu();
@@ -77,17 +95,15 @@ private slots:
     void registryTasksAtStart();
 
 private:
-    QString database(const QStringList &values);
+    // A new database with these events (the VALUES of an insert) and statements.
+    QString database(const QStringList &values, const QStringList &statements = {});
     std::unique_ptr<Main> start(const QStringList &arguments, bool shift = false);
     // The modal handler: records each window's class, then runs the action.
     void onModal(const std::function<void(QDialog &)> &action);
 
     TestEnv m_env;
-    ScriptedPrompts *m_prompts = nullptr;
-    QString m_program;
+    ScriptedPrompts m_prompts;
     int m_files = 0;
-    int m_ends = 0;
-    QList<QPoint> m_popups;
     QStringList m_shown;
     bool m_loaded = false;
 };
@@ -98,12 +114,8 @@ void TestMain::init()
               QStringLiteral("Almarik2"))
         .remove(QStringLiteral("Settings"));
     QDir(userDataFolder()).removeRecursively();
-    m_program = m_env.path(QStringLiteral("program"));
-    QDir().mkpath(m_program);
-    m_ends = 0;
-    m_popups.clear();
     m_shown.clear();
-    m_prompts = new ScriptedPrompts;
+    m_prompts.boxes.clear();
     onModal([](QDialog &) {});
 }
 
@@ -112,7 +124,6 @@ void TestMain::cleanup()
     setModalHandler({});
     rsMonth.Close();
     dbConnection.Close();
-    delete m_prompts;
 }
 
 void TestMain::onModal(const std::function<void(QDialog &)> &action)
@@ -124,13 +135,15 @@ void TestMain::onModal(const std::function<void(QDialog &)> &action)
     });
 }
 
-QString TestMain::database(const QStringList &values)
+QString TestMain::database(const QStringList &values, const QStringList &statements)
 {
     const QString path = m_env.path(QStringLiteral("events%1.mdb").arg(++m_files));
     CreateDatabase(path);
     Connection db;
     db.Open(path);
     addEvents(db, values);
+    for (const QString &statement : statements)
+        db.Execute(statement);
     return path;
 }
 
@@ -139,209 +152,171 @@ std::unique_ptr<Main> TestMain::start(const QStringList &arguments, bool shift)
     auto w = std::make_unique<Main>();
     w->setClock([] { return QDateTime(kToday, QTime(10, 0)); });
     w->setShiftState([shift] { return shift; });
-    w->setProgramFolder(m_program);
-    w->setProgramEnd([this] { ++m_ends; });
-    w->setPopupHandler([this](QMenu &, QPoint at) { m_popups << at; });
+    w->setProgramFolder(m_env.root()); // holds no Almarik.MDB
     m_loaded = w->Form_Load(arguments);
     return w;
 }
 
 void TestMain::startsAndLists()
 {
-    const QString path = database({"(#01/03/1990#, 'birthday', 'Ann', Null, False)",
-                                   "(#12/05/2016#, 'memorial', 'Bob', Null, False)",
-                                   "(#12/06/2016#, 'Birthday', 'Capital', Null, False)",
-                                   "(#12/07/2026#, Null, 'Cleo', Null, True)",
-                                   "(#12/08/2016#, 'unknown', 'Three', Null, False)",
-                                   "(#11/01/2000#, 'doctor', 'Not listed', Null, False)"});
-    auto w = start({path});
+    auto w = start({database({"(#01/03/1990#, 'birthday', 'Ann', Null, False)",
+                              "(#12/05/2016#, 'memorial', 'Bob', Null, False)",
+                              "(Null, 'birthday', 'No date 1', Null, False)",
+                              "(#12/06/2016#, 'Birthday', 'Capital', Null, False)",
+                              "(#12/07/2026#, Null, 'Cleo', Null, True)",
+                              "(Null, 'birthday', 'No date 2', Null, False)",
+                              "(#12/08/2016#, 'unknown', 'Three', Null, False)",
+                              "(#11/01/2000#, 'doctor', 'Not listed', Null, False)",
+                              "(#12/20/2019#, 'reminder', 'Old one-off', Null, True)",
+                              "(#12/04/2026#, 'reminder', 'Yesterday once', Null, True)"})});
     QVERIFY(m_loaded);
-    QVERIFY(m_prompts->boxes.isEmpty());
-    QCOMPARE(w->windowTitle(), QStringLiteral("This Month's Events for ") +
-                                   QLocale().dayName(kToday.dayOfWeek()) +
-                                   QStringLiteral(", 05-12-2026"));
-    QCOMPARE(w->Databasename, path);
-    QCOMPARE(w->SubKey, QStringLiteral("Control Panel\\Desktop\\"));
-    QCOMPARE(TodayDate, kToday);
-    QCOMPARE(GetSetting(QStringLiteral("LastStart"), {}), QStringLiteral("05/12/2026"));
+    QCOMPARE(w->windowTitle(),
+             "This Month's Events for " + QLocale().dayName(kToday.dayOfWeek()) + ", 05-12-2026");
     MonthGrid &g = *w->Grid;
     QCOMPARE(g.FixedRows(), 1);
     QCOMPARE(g.TextMatrix(0, 0) + g.TextMatrix(0, 1) + g.TextMatrix(0, 2) + g.TextMatrix(0, 3),
              QStringLiteral("EventDateYears inDays"));
-    QCOMPARE(listed(g), (QStringList{"Bob|05-12-2016|10 Years| 0", "Capital|06-12-2016|10 Years| 1",
-                                     "Cleo|07-12-2026|| 2", "Three|08-12-2016|10 Years| 3",
-                                     "Ann|03-01-1990|37 Years| 29"}));
-
-    // Per row: the Event cell's colour, its picture ("Birthday" is no key,
-    // "unknown" is one), the one-off marker, and 400 twips for any type.
-    const MonthGridModel &m = g.monthModel();
-    QStringList look;
-    for (int r = 1; r < g.Rows(); ++r)
-        look << m.data(m.index(r, 0), Qt::BackgroundRole).value<QColor>().name() +
-                    (m.data(m.index(r, 0), Qt::DecorationRole).isNull() ? "" : " picture") +
-                    (m.data(m.index(r, 3), Qt::DecorationRole).isNull() ? "" : " marker") +
-                    (g.RowHeight(r) == twipsToPixels(400) ? " tall" : "");
-    QCOMPARE(look, (QStringList{"#00ff00 picture tall", "#ff8040 tall", "#ffad5b marker",
-                                "#ffff00 picture tall", "#f9fbe3 picture tall"}));
-    QCOMPARE(g.BackColor(), QColor(0xF9, 0xFB, 0xE3)); // 14941177 = 0xE3FBF9
-    QCOMPARE(m.cellColour(1, 1), std::nullopt);        // only the Event cell is coloured
+    // "Birthday" is no type key, "unknown" is one; the colours are the
+    // defaults, on the Event cell only; the header row is not tall. The
+    // one-off of an earlier year is listed at the start whose purge then
+    // deletes it.
+    QCOMPARE(listed(g),
+             (QStringList{"Bob|05-12-2016|10 Years| 0 #00ff00 picture tall",
+                          "Capital|06-12-2016|10 Years| 1 #ff8040 tall",
+                          "Cleo|07-12-2026|| 2 #ffad5b marker",
+                          "Three|08-12-2016|10 Years| 3 #ffff00 picture tall",
+                          "Old one-off|20-12-2019|7 Years| 15 #f9fbe3 picture marker tall",
+                          "Ann|03-01-1990|37 Years| 29 #f9fbe3 picture tall"}));
+    QCOMPARE(g.monthModel().cellColour(1, 1), std::nullopt);
     QVERIFY(g.RowHeight(0) < twipsToPixels(400));
+    // One box for the failing rows, however many share it; the fill goes on.
+    QCOMPARE(texts(m_prompts.boxes),
+             QStringList{"Invalid use of Null\r\nThe database may require repair. Use the option "
+                         "under the File Menu"});
+    // Yesterday's one-off stays for the recent days.
+    QCOMPARE(
+        calendarRows(dbConnection, QStringLiteral("ShowOnce = True")),
+        (QStringList{"2026-12-07|-|Cleo|-|true", "2026-12-04|reminder|Yesterday once|-|true"}));
 }
 
-void TestMain::firstStartCreatesDatabase()
-{
-    auto w = start({});
-    QVERIFY(m_loaded);
-    QVERIFY(m_prompts->boxes.isEmpty());
-    QCOMPARE(w->Databasename, userDataFolder() + QStringLiteral("/Almarik.MDB"));
-    QVERIFY(FileExists(w->Databasename));
-    // Only the header row, not fixed.
-    QCOMPARE(w->Grid->Rows(), 1);
-    QCOMPARE(w->Grid->FixedRows(), 0);
-    QCOMPARE(w->Grid->TextMatrix(0, 3), QStringLiteral("Days"));
-}
-
-void TestMain::oncePerDay()
-{
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, QStringLiteral("Control Panel\\Desktop\\"),
-                        QStringLiteral("Wallpaper"), QStringLiteral("/pictures/sea.jpg"),
-                        *m_prompts));
-    SaveSetting(QStringLiteral("StartOnce"), QStringLiteral("True"));
-    SaveSetting(QStringLiteral("LastStart"), QStringLiteral("04/12/2026"));
-    // A start that fails on its database has already written LastStart.
-    const QString quoted = QStringLiteral("\"/nowhere/x.MDB\"");
-    start(QStringList{quoted});
-    QVERIFY(!m_loaded);
-    QCOMPARE(m_prompts->boxes.size(), 1);
-    QCOMPARE(m_prompts->boxes[0].text, QStringLiteral("Error- Could not find file '") + quoted +
-                                           QStringLiteral("'.-2147467259\r\n") + quoted);
-    QCOMPARE(GetSetting(QStringLiteral("LastStart"), {}), QStringLiteral("05/12/2026"));
-
-    // A further start that day ends at once: no box, nothing written, the
-    // database not even looked for; but the wallpaper was read first.
-    QFile ini(m_env.path(QStringLiteral("config/Almarik2/Almarik2.ini")));
-    QVERIFY(ini.open(QIODevice::ReadOnly));
-    const QByteArray before = ini.readAll();
-    ini.close();
-    auto w = start({});
-    QVERIFY(!m_loaded);
-    QCOMPARE(m_prompts->boxes.size(), 1);
-    QVERIFY(ini.open(QIODevice::ReadOnly));
-    QCOMPARE(ini.readAll(), before);
-    QVERIFY(!QFileInfo::exists(userDataFolder()));
-    QCOMPARE(w->currentWallpaper(), QStringLiteral("/pictures/sea.jpg"));
-
-    // Unless Shift is held.
-    start(QStringList{quoted}, true);
-    QCOMPARE(m_prompts->boxes.size(), 2);
-    QVERIFY(ShiftOverride);
-}
-
-void TestMain::nonDatabaseFileRefused()
+void TestMain::userDatabase()
 {
     // The per-user database is in fact a text file: refused, and left as it is.
     QDir().mkpath(userDataFolder());
     const QString path = userDataFolder() + QStringLiteral("/Almarik.MDB");
     QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("shopping list\n");
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write("shopping list\n") == 14);
     f.close();
-    auto w = start({});
+    start({});
     QVERIFY(!m_loaded);
-    QCOMPARE(m_prompts->boxes.size(), 1);
-    QCOMPARE(m_prompts->boxes[0].text, QStringLiteral("Error- Unrecognized database format '") +
-                                           path + QStringLiteral("'.-2147467259\r\n") + path);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), QByteArray("shopping list\n"));
+    QCOMPARE(texts(m_prompts.boxes), QStringList{"Error- Unrecognized database format '" + path +
+                                                 "'.-2147467259\r\n" + path});
+    QCOMPARE(contents(path), QByteArray("shopping list\n"));
+
+    // Without it, the first start creates an empty one there: the header row
+    // alone, not fixed.
+    QVERIFY(f.remove());
+    auto w = start({});
+    QVERIFY(m_loaded && w->Databasename == path);
+    QCOMPARE(w->Grid->Rows() + w->Grid->FixedRows(), 1);
 }
 
-void TestMain::failingRowsReported()
+void TestMain::oncePerDay()
 {
-    auto w = start({database({"(Null, 'birthday', 'No date 1', Null, False)",
-                              "(#12/06/2000#, 'birthday', 'Fine', Null, False)",
-                              "(Null, 'birthday', 'No date 2', Null, False)",
-                              "(#12/20/2019#, 'reminder', 'Old one-off', Null, True)",
-                              "(#12/04/2026#, 'reminder', 'Yesterday once', Null, True)"})});
-    QVERIFY(m_loaded);
-    // One box for the failure, however many rows share it; the fill goes on.
-    QCOMPARE(m_prompts->boxes.size(), 1);
-    QCOMPARE(m_prompts->boxes[0].text, QStringLiteral("Invalid use of Null\r\n") + kHint);
-    QCOMPARE(m_prompts->boxes[0].title, QStringLiteral("Almarik"));
-    // The one-off of an earlier year is listed at the start whose purge then
-    // deletes it; yesterday's stays for the recent days.
-    QCOMPARE(listed(*w->Grid),
-             (QStringList{"Fine|06-12-2000|26 Years| 1", "Old one-off|20-12-2019|7 Years| 15"}));
-    QCOMPARE(calendarRows(dbConnection, QStringLiteral("ShowOnce = True")),
-             QStringList{"2026-12-04|reminder|Yesterday once|-|true"});
+    SaveSetting(QStringLiteral("StartOnce"), QStringLiteral("True"));
+    SaveSetting(QStringLiteral("LastStart"), QStringLiteral("04/12/2026"));
+    // A start that fails on its database has already written LastStart.
+    const QString quoted = QStringLiteral("\"/nowhere/x.MDB\"");
+    const QString failed = "Error- Could not find file '" + quoted + "'.-2147467259\r\n" + quoted;
+    start({quoted});
+    QVERIFY(!m_loaded);
+    QCOMPARE(GetSetting(QStringLiteral("LastStart"), {}), QStringLiteral("05/12/2026"));
+
+    // A further start that day ends at once: no box, nothing written, the
+    // database not even looked for.
+    const QString ini = m_env.path(QStringLiteral("config/Almarik2/Almarik2.ini"));
+    const QByteArray before = contents(ini);
+    start({});
+    QVERIFY(!m_loaded);
+    QCOMPARE(contents(ini), before);
+    QVERIFY(!QFileInfo::exists(userDataFolder()));
+
+    // Unless Shift is held.
+    start({quoted}, true);
+    QCOMPARE(texts(m_prompts.boxes), (QStringList{failed, failed}));
+}
+
+void TestMain::wallpaperReadBeforeAnythingElse()
+{
+    // Even a start that the once-a-day rule ends has read it.
+    QVERIFY(SetRegValue(HKEY_CURRENT_USER, QStringLiteral("Control Panel\\Desktop\\"),
+                        QStringLiteral("Wallpaper"), QStringLiteral("/pictures/sea.jpg"),
+                        m_prompts));
+    SaveSetting(QStringLiteral("StartOnce"), QStringLiteral("True"));
+    SaveSetting(QStringLiteral("LastStart"), QStringLiteral("05/12/2026"));
+    auto w = start({});
+    QVERIFY(!m_loaded);
+    QCOMPARE(w->currentWallpaper(), QStringLiteral("/pictures/sea.jpg"));
+    QVERIFY(m_prompts.boxes.isEmpty());
 }
 
 void TestMain::menus()
 {
     Main w;
-    QCOMPARE(captions(w.menuBar()), (QStringList{"&File", "&Options", "E&xit"}));
-    QCOMPARE(w.menuBar()->actions()[0]->menu(), w.mnuFile);
-    QCOMPARE(w.menuBar()->actions()[1]->menu(), w.mnuOpt);
-    QCOMPARE(w.menuBar()->actions()[2], w.mnuExit);
     // The windows of Wallpaper Selector, Check for Update and About do not exist yet.
-    QCOMPARE(captions(w.mnuFile),
-             (QStringList{"Event Editor", "Database Repair", "Wallpaper Selector (off)",
-                          "Registry Tool", "Check for Update (off)", "About (off)", "Exit"}));
-    for (size_t i = 0; i < w.mnuEdit.size(); ++i)
-        QCOMPARE(w.mnuFile->actions()[int(i)], w.mnuEdit[i]);
-    QCOMPARE(captions(w.mnuOpt),
-             (QStringList{"Only Start Once per day (check)", "Show recent events (check)",
-                          "Change Wallpaper (check)", "Registry tasks on Startup (check)", "-",
-                          "Colours"}));
-    QCOMPARE(w.mnuOpt->actions()[4], w.mnuSpace);
-    QCOMPARE(w.mnuOpt->actions()[5]->menu(), w.mnuColours);
-    QCOMPARE(captions(w.mnuColours),
-             (QStringList{"Today", "1 Day", "2 Days", "3 Days", "Background", "Recent Events"}));
-    QCOMPARE(w.mnuPop->title(), QStringLiteral("popup"));
-    QCOMPARE(captions(w.mnuPop), (QStringList{"New", "Edit", "Delete"}));
+    QCOMPARE(captions(w.menuBar()),
+             "&File[Event Editor, Database Repair, Wallpaper Selector (off), Registry Tool, "
+             "Check for Update (off), About (off), Exit], &Options[Only Start Once per day "
+             "(check), Show recent events (check), Change Wallpaper (check), Registry tasks on "
+             "Startup (check), -, Colours[Today, 1 Day, 2 Days, 3 Days, Background, Recent "
+             "Events]], E&xit");
+    QCOMPARE(w.mnuPop->title() + ": " + captions(w.mnuPop), "popup: New, Edit, Delete");
+    // The actions the window's handlers are wired to are those in the menus.
+    QCOMPARE(w.menuBar()->actions(),
+             (QList<QAction *>{w.mnuFile->menuAction(), w.mnuOpt->menuAction(), w.mnuExit}));
+    QCOMPARE(w.mnuFile->actions(), QList<QAction *>(w.mnuEdit.begin(), w.mnuEdit.end()));
+    QCOMPARE(w.mnuOpt->actions(),
+             (QList<QAction *>{w.mnuOptions, w.mnuOption2, w.mnuWP, w.mnuRegedit, w.mnuSpace,
+                               w.mnuColours->menuAction()}));
 }
 
 void TestMain::switches_data()
 {
+    // Only "Show recent events" refills the list at once; the others act at
+    // the next start.
     QTest::addColumn<int>("item");
     QTest::addColumn<QString>("key");
-    QTest::newRow("Only Start Once per day") << 0 << "StartOnce";
-    QTest::newRow("Show recent events") << 1 << "RecentEvents";
-    QTest::newRow("Change Wallpaper") << 2 << "ChangeWallpaper";
-    QTest::newRow("Registry tasks on Startup") << 3 << "RunRegTool";
+    QTest::addColumn<bool>("refills");
+    QTest::newRow("Only Start Once per day") << 0 << "StartOnce" << false;
+    QTest::newRow("Show recent events") << 1 << "RecentEvents" << true;
+    QTest::newRow("Change Wallpaper") << 2 << "ChangeWallpaper" << false;
+    QTest::newRow("Registry tasks on Startup") << 3 << "RunRegTool" << false;
 }
 
 void TestMain::switches()
 {
     QFETCH(int, item);
     QFETCH(QString, key);
-    const QString path = database({});
+    QFETCH(bool, refills);
+    const QString path = database({"(#12/04/2026#, 'reminder', 'Yesterday', Null, False)",
+                                   "(#12/03/2010#, Null, 'Two days ago', Null, False)",
+                                   "(#12/06/2010#, Null, 'Tomorrow', Null, False)"});
+    const QStringList before{"Tomorrow|06-12-2010|16 Years| 1 #ff8040"};
+    const QStringList recent{"Two days ago|03-12-2010|16 Years|-2 #dfdfdf",
+                             "Yesterday|04-12-2026|Yesterday|-1 #dfdfdf picture tall", before[0]};
     auto w = start({path});
     QAction *action = w->mnuOpt->actions()[item];
     QVERIFY(!action->isChecked());
     action->trigger(); // as the user's click reaches it
     QVERIFY(action->isChecked());
     QCOMPARE(GetSetting(key, {}), QStringLiteral("True"));
+    QCOMPARE(listed(*w->Grid), refills ? recent : before);
     // The next start reads it back.
     QVERIFY(start({path})->mnuOpt->actions()[item]->isChecked());
     action->trigger();
     QVERIFY(!action->isChecked());
     QCOMPARE(GetSetting(key, {}), QStringLiteral("False"));
-}
-
-void TestMain::recentEventsRefills()
-{
-    auto w = start({database({"(#12/04/2026#, 'reminder', 'Yesterday', Null, False)",
-                              "(#12/03/2010#, 'birthday', 'Two days ago', Null, False)",
-                              "(#12/06/2010#, 'birthday', 'Tomorrow', Null, False)"})});
-    QCOMPARE(w->Grid->Rows(), 2);
-    w->mnuOption2->trigger();
-    QCOMPARE(listed(*w->Grid),
-             (QStringList{"Two days ago|03-12-2010|16 Years|-2",
-                          "Yesterday|04-12-2026|Yesterday|-1", "Tomorrow|06-12-2010|16 Years| 1"}));
-    QCOMPARE(w->Grid->monthModel().cellColour(2, 0),
-             std::optional<QColor>(QColor(0xDF, 0xDF, 0xDF)));
-    w->mnuOption2->trigger();
-    QCOMPARE(w->Grid->Rows(), 2);
+    QCOMPARE(listed(*w->Grid), before);
 }
 
 void TestMain::colours()
@@ -351,21 +326,20 @@ void TestMain::colours()
         QStringList out;
         for (int i = 0; i < 6; ++i)
             out << GetSetting(QStringLiteral("Colour") + QString::number(i), {});
-        return out;
+        return out.join(' ');
     };
-    m_prompts->answer(QVariant::fromValue(quint32(0x0000FF))); // red
+    // A pick writes all six entries and refills the list.
+    m_prompts.answer(QVariant::fromValue(quint32(0x0000FF))); // red
     w->mnuCol[4]->trigger();
-    QCOMPARE(m_prompts->boxes.last().kind, QStringLiteral("colour"));
-    QCOMPARE(m_prompts->boxes.last().text, QStringLiteral("0")); // the dialog starts black
     QCOMPARE(w->Grid->BackColor(), QColor(255, 0, 0));
-    QCOMPARE(stored(), (QStringList{"65280", "4227327", "6008319", "65535", "255", "14671839"}));
-
+    QCOMPARE(stored(), QStringLiteral("65280 4227327 6008319 65535 255 14671839"));
     // Cancel keeps the colour the entry had.
-    m_prompts->answer(QVariant());
+    m_prompts.answer(QVariant());
     w->mnuCol[0]->trigger();
-    QCOMPARE(m_prompts->boxes.last().text, QStringLiteral("255")); // its last colour in this run
-    QCOMPARE(stored()[0], QStringLiteral("65280"));
-    QCOMPARE(w->Grid->monthModel().cellColour(1, 0), std::optional<QColor>(QColor(0, 255, 0)));
+    QCOMPARE(stored(), QStringLiteral("65280 4227327 6008319 65535 255 14671839"));
+    QCOMPARE(listed(*w->Grid), QStringList{"Today|05-12-2000|26 Years| 0 #00ff00 picture tall"});
+    // The dialog starts black, then from the last colour picked in this run.
+    QCOMPARE(texts(m_prompts.boxes), (QStringList{"0", "255"}));
 }
 
 void TestMain::gridCommands()
@@ -373,6 +347,8 @@ void TestMain::gridCommands()
     auto w = start({database({"(#12/05/2000#, 'birthday', 'First', Null, False)",
                               "(#12/06/2000#, Null, 'Second', Null, False)",
                               "(#12/09/1990#, 'holiday', 'Ann''s party', Null, False)"})});
+    QList<QPoint> popups;
+    w->setPopupHandler([&](QMenu &, QPoint at) { popups << at; });
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     MonthGrid &g = *w->Grid;
@@ -385,23 +361,22 @@ void TestMain::gridCommands()
         QTest::mouseClick(g.viewport(), Qt::RightButton, {}, QPoint(10, y));
         rows << g.Row();
     }
-    QCOMPARE(rows, (QList<int>{2, 3, 0}));
-    QCOMPARE(m_popups.size(), 3);
-    QCOMPARE(m_popups.last(), g.viewport()->mapToGlobal(QPoint(10, middle(0))));
     w->Grid_MouseDown(Qt::LeftButton, {}, QPoint(10, middle(1)));
-    QCOMPARE(g.Row(), 0);
-    QCOMPARE(m_popups.size(), 3);
+    rows << g.Row();
+    QCOMPARE(rows, (QList<int>{2, 3, 0, 0}));
+    QCOMPARE(popups.size(), 3);
+    QCOMPARE(popups.last(), g.viewport()->mapToGlobal(QPoint(10, middle(0))));
     // On the header row, Edit, a double-click and Delete do nothing.
     w->mnuPopup[1]->trigger();
     w->Grid_DblClick();
     w->mnuPopup[2]->trigger();
     QVERIFY(m_shown.isEmpty());
-    QVERIFY(m_prompts->boxes.isEmpty());
+    QVERIFY(m_prompts.boxes.isEmpty());
 
     QStringList opened;
     onModal([&](QDialog &shown) {
         auto &single = dynamic_cast<frmSingle &>(shown);
-        opened << single.oriDates.toDate().toString(Qt::ISODate) + QLatin1Char(' ') +
+        opened << single.oriDates.toDate().toString(Qt::ISODate) + ' ' +
                       single.oriDescription.toString();
         addEvents(
             dbConnection,
@@ -423,17 +398,15 @@ void TestMain::gridCommands()
     QCOMPARE(g.TextMatrix(5, 0) + g.TextMatrix(6, 0), QStringLiteral("Added3Ann's party"));
 
     // Delete: Cancel keeps the event; OK deletes it and the list is refilled.
-    const auto count = [] { return calendarRows(dbConnection).size(); };
     g.setRow(1);
-    m_prompts->answer(QVariant::fromValue(MsgResult::Cancel));
+    m_prompts.answer(QVariant::fromValue(MsgResult::Cancel));
     w->mnuPopup[2]->trigger();
-    QCOMPARE(m_prompts->boxes.last().text, QStringLiteral("OK to delete First ?"));
-    QCOMPARE(count(), 6);
-    m_prompts->answer(QVariant::fromValue(MsgResult::Ok));
+    QCOMPARE(calendarRows(dbConnection).size(), 6);
+    m_prompts.answer(QVariant::fromValue(MsgResult::Ok));
     w->mnuPopup[2]->trigger();
-    QCOMPARE(count(), 5);
+    QCOMPARE(calendarRows(dbConnection).size(), 5);
     QCOMPARE(g.TextMatrix(1, 0), QStringLiteral("Second"));
-    QCOMPARE(m_prompts->boxes.size(), 2);
+    QCOMPARE(texts(m_prompts.boxes), QStringList(2, "OK to delete First ?"));
 }
 
 void TestMain::fileMenu()
@@ -454,19 +427,20 @@ void TestMain::fileMenu()
     dbConnection.Execute(QStringLiteral("DROP TABLE Almarik_Type"));
     addEvents(dbConnection, {"(#12/07/2000#, Null, 'New', Null, False)"});
     w->mnuEdit[1]->trigger();
-    QVERIFY(m_prompts->boxes.isEmpty());
-    QCOMPARE(rsMonth.source(), QStringLiteral("SELECT * FROM calendar"));
+    QVERIFY(m_prompts.boxes.isEmpty());
     RecordSet types;
     types.Open(QStringLiteral("SELECT * FROM Almarik_Type"), dbConnection);
     QCOMPARE(types.RecordCount(), 9);
     QCOMPARE(w->Grid->TextMatrix(2, 0), QStringLiteral("New"));
 
     // Exit in the File menu, the top-level Exit and closing the window end it.
+    int ends = 0;
+    w->setProgramEnd([&] { ++ends; });
     w->mnuEdit[6]->trigger();
     w->mnuExit->trigger();
     w->show();
     w->close();
-    QCOMPARE(m_ends, 3);
+    QCOMPARE(ends, 3);
 }
 
 void TestMain::resizeLayout()
@@ -476,9 +450,8 @@ void TestMain::resizeLayout()
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     w->resize(801, 500);
     QTRY_COMPARE(w->centralWidget()->width(), 801);
-    const QSize inner = w->centralWidget()->size();
     MonthGrid &g = *w->Grid;
-    QCOMPARE(g.size(), inner - QSize(twipsToPixels(30), twipsToPixels(30)));
+    QCOMPARE(g.size(), w->centralWidget()->size() - QSize(twipsToPixels(30), twipsToPixels(30)));
     QCOMPARE(g.columnWidth(0), qRound(g.width() / 2.0));
     // The design's widths, widened only as far as the font needs.
     QCOMPARE(g.columnWidth(1),
@@ -493,18 +466,13 @@ void TestMain::registryTasksAtStart()
     // A task that writes a value runs when the option is on.
     const QString key = QStringLiteral("Software\\AlmarikTest\\Run\\");
     SaveSetting(QStringLiteral("RunRegTool"), QStringLiteral("True"));
-    const QString path = database({});
-    {
-        Connection db;
-        db.Open(path);
-        db.Execute(QStringLiteral("INSERT INTO RegEdit (hKey, SubKey, [Key], Task, NewValue) "
-                                  "VALUES (-2147483647, '") +
-                   key + QStringLiteral("', 'Tray', 'edit', '/usr/bin/tray')"));
-    }
-    QVERIFY(start({path})->mnuRegedit->isChecked());
-    QCOMPARE(GetRegValue(HKEY_CURRENT_USER, key, QStringLiteral("Tray"), {}, *m_prompts),
+    QVERIFY(start({database({}, {"INSERT INTO RegEdit (hKey, SubKey, [Key], Task, NewValue) VALUES "
+                                 "(-2147483647, '" +
+                                 key + "', 'Tray', 'edit', '/usr/bin/tray')"})})
+                ->mnuRegedit->isChecked());
+    QCOMPARE(GetRegValue(HKEY_CURRENT_USER, key, QStringLiteral("Tray"), {}, m_prompts),
              QStringLiteral("/usr/bin/tray"));
-    QVERIFY(m_prompts->boxes.isEmpty());
+    QVERIFY(m_prompts.boxes.isEmpty());
 }
 
 QTEST_MAIN(TestMain)

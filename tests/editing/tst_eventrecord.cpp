@@ -14,13 +14,25 @@
 namespace {
 
 EventRecord record(QDate day, const QString &description, const QString &icon = {},
-                   const QString &details = {}, bool showOnce = false)
+                   const QString &details = {}, bool showOnce = false, QTime time = {})
 {
-    return EventRecord{day.startOfDay(), icon, description, details, showOnce};
+    return EventRecord{QDateTime(day, time), icon, description, details, showOnce};
 }
 
 const QDate july4(2026, 7, 4);
 const QDate july5(2026, 7, 5);
+
+// Every box shown so far as "title (icon, buttons): text".
+QStringList shown(const ScriptedPrompts &prompts)
+{
+    static const char *const icons[] = {"-", "critical", "question", "exclamation", "information"};
+    static const char *const buttons[] = {"OK", "OK/Cancel", "Yes/No", "Yes/No/Cancel"};
+    QStringList out;
+    for (const RecordedBox &b : prompts.boxes)
+        out << b.title + " (" + icons[int(b.icon)] + ", " + buttons[int(b.buttons)] +
+                   "): " + b.text;
+    return out;
+}
 
 } // namespace
 
@@ -31,43 +43,49 @@ private slots:
     void init();
     void cleanup() { m_db.Close(); }
     void statements_data();
-    void statements();
+    void statements()
+    {
+        QFETCH(QString, built);
+        QTEST(built, "expected");
+    }
     void validate_data();
     void validate();
     void save();
-    void saveFailure_data();
-    void saveFailure();
     void remove();
 
 private:
     QStringList rows() { return calendarRows(m_db); }
-    void failOn(const char *operation);
+    // Makes the database refuse the given kind of statement on Calendar.
+    void failOn(const char *operation)
+    {
+        const QByteArray sql = QByteArray("CREATE TRIGGER refuse_") + operation + " BEFORE " +
+                               operation +
+                               " ON Calendar BEGIN SELECT RAISE(ABORT, 'disk is on fire'); END";
+        QCOMPARE(sqlite3_exec(m_db.handle(), sql.constData(), nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+    }
     bool save(const EventRecord &loaded, const EventRecord &edited)
     {
-        return SaveEvent(loaded, edited, m_db, *m_prompts);
+        return SaveEvent(loaded, edited, m_db, m_prompts);
+    }
+    bool answerDelete(MsgResult answer, const EventRecord &rec)
+    {
+        m_prompts.answer(QVariant::fromValue(answer));
+        return DeleteEvent(rec, m_db, m_prompts);
     }
 
     TestEnv m_env;
-    std::unique_ptr<ScriptedPrompts> m_prompts;
+    ScriptedPrompts m_prompts;
     Connection m_db;
     int m_files = 0;
 };
 
 void TestEventRecord::init()
 {
-    m_prompts.reset(); // the one it replaces must be gone first
-    m_prompts = std::make_unique<ScriptedPrompts>();
+    m_prompts.boxes.clear();
     const QString path = m_env.path(QStringLiteral("events%1.mdb").arg(++m_files));
     CreateDatabase(path);
     m_db.Open(path);
-}
-
-// Makes the database refuse the given kind of statement on Calendar.
-void TestEventRecord::failOn(const char *operation)
-{
-    const QByteArray sql = QByteArray("CREATE TRIGGER refuse BEFORE ") + operation +
-                           " ON Calendar BEGIN SELECT RAISE(ABORT, 'disk is on fire'); END";
-    QCOMPARE(sqlite3_exec(m_db.handle(), sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
 }
 
 void TestEventRecord::statements_data()
@@ -93,31 +111,16 @@ void TestEventRecord::statements_data()
         << "UPDATE Calendar SET  Dates = #07/05/2026#, Description ='Ann''s party', icon = NULL,  "
            "Details = 'bring cake', ShowOnce = True WHERE Dates = #07/04/2026# AND  Description "
            "='Ann''s party'";
-    QTest::newRow("update, type, no details")
-        << updateStatement(loaded, record(july4, "Ann", "holiday"))
-        << "UPDATE Calendar SET  Dates = #07/04/2026#, Description ='Ann', icon = 'holiday', "
-           "Details = NULL,  ShowOnce = False WHERE Dates = #07/04/2026# AND  Description "
-           "='Ann''s party'";
-    QTest::newRow("update, type and details with apostrophes")
-        << updateStatement(loaded, record(july4, "x", "b'day", "Jo's"))
+    QTest::newRow("update, a type with an apostrophe, no details")
+        << updateStatement(loaded, record(july4, "x", "b'day"))
         << "UPDATE Calendar SET  Dates = #07/04/2026#, Description ='x', icon = 'b''day', Details "
-           "= 'Jo''s', ShowOnce = False WHERE Dates = #07/04/2026# AND  Description ='Ann''s "
-           "party'";
-
-    EventRecord late = record(july4, "Ann's party");
-    late.Dates.setTime(QTime(23, 59, 59));
+           "= NULL,  ShowOnce = False WHERE Dates = #07/04/2026# AND  Description ='Ann''s party'";
     QTest::newRow("delete, time of day dropped")
-        << deleteStatement(late)
+        << deleteStatement(record(july4, "Ann's party", {}, {}, false, QTime(23, 59, 59)))
         << "DELETE FROM Calendar WHERE Description ='Ann''s party' AND Dates =#07/04/2026#";
     QTest::newRow("select one event")
         << selectEventStatement(july4, "Ann's party")
         << "SELECT * FROM Calendar WHERE Dates =#07/04/2026# AND Description ='Ann''s party'";
-}
-
-void TestEventRecord::statements()
-{
-    QFETCH(QString, built);
-    QTEST(built, "expected");
 }
 
 void TestEventRecord::validate_data()
@@ -149,73 +152,45 @@ void TestEventRecord::validate()
     QFETCH(bool, showOnce);
     QFETCH(QString, reason);
     // Later in the day than now: a day boundary, not 24 hours, is what counts.
-    EventRecord rec = record(day, description, {}, {}, showOnce);
-    rec.Dates.setTime(QTime(23, 45));
-    QCOMPARE(ValidateEvent(rec, *m_prompts, QDateTime(QDate(2024, 3, 1), QTime(23, 30))),
+    const EventRecord rec = record(day, description, {}, {}, showOnce, QTime(23, 45));
+    QCOMPARE(ValidateEvent(rec, m_prompts, QDateTime(QDate(2024, 3, 1), QTime(23, 30))),
              reason.isEmpty());
-    QCOMPARE(m_prompts->boxes.size(), reason.isEmpty() ? 0 : 1);
-    if (reason.isEmpty())
-        return;
-    const RecordedBox &box = m_prompts->boxes.first();
-    QCOMPARE(box.text, reason + QStringLiteral("\r\nThe event is invalid"));
-    QCOMPARE(box.icon, MsgIcon::Critical);
-    QCOMPARE(box.buttons, MsgButtons::OkOnly);
-    QCOMPARE(box.title, QStringLiteral("Almarik"));
+    QCOMPARE(shown(m_prompts), reason.isEmpty() ? QStringList()
+                                                : QStringList{"Almarik (critical, OK): " + reason +
+                                                              "\r\nThe event is invalid"});
 }
 
 void TestEventRecord::save()
 {
-    // Inserts: no type and no details go in as Null; the time of day never does.
-    EventRecord noon = record(july4, "Ann's party");
-    noon.Dates.setTime(QTime(12, 34, 56));
+    // Inserts keep the calendar day only; an update finds every row of the
+    // loaded day and description, although the loaded record carries a time.
+    const EventRecord noon = record(july4, "Ann's party", {}, {}, false, QTime(12, 34, 56));
     QVERIFY(save({}, noon));
     QVERIFY(save({}, noon));
-    QVERIFY(save({}, record(july5, "Race", "car_race", "pit lane", true)));
+    QVERIFY(save({}, record(july5, "Race", "car_race", "pit lane", true, QTime(23, 59))));
     QVERIFY(save({}, record(july4, "Other")));
-    QCOMPARE(rows(),
-             (QStringList{"2026-07-04|-|Ann's party|-|false", "2026-07-04|-|Ann's party|-|false",
-                          "2026-07-05|car_race|Race|pit lane|true", "2026-07-04|-|Other|-|false"}));
-
-    // An update finds every row of the loaded day and description, although
-    // the loaded record carries a time.
-    QVERIFY(save(noon, record(july5, "Twins", "holiday", {}, true)));
+    QVERIFY(save({}, record(july4, "Bob")));
+    QVERIFY(save(noon, record(july5, "Twins", "holiday", "Jo's", true, QTime(8, 0))));
     // A damaged type key with an apostrophe neither breaks nor changes the statement.
-    QVERIFY(save(record(july5, "Race"), record(july5, "Race", "x', Description = 'hijacked")));
-    QCOMPARE(rows(),
-             (QStringList{"2026-07-05|holiday|Twins|-|true", "2026-07-05|holiday|Twins|-|true",
-                          "2026-07-05|x', Description = 'hijacked|Race|-|false",
-                          "2026-07-04|-|Other|-|false"}));
-    QVERIFY(m_prompts->boxes.isEmpty());
-}
+    QVERIFY(save(record(july4, "Bob"), record(july4, "Bob", "x', Description = 'hijacked")));
+    // No type and no details go in as Null.
+    QCOMPARE(rows(), (QStringList{
+                         "2026-07-05|holiday|Twins|Jo's|true", "2026-07-05|holiday|Twins|Jo's|true",
+                         "2026-07-05|car_race|Race|pit lane|true", "2026-07-04|-|Other|-|false",
+                         "2026-07-04|x', Description = 'hijacked|Bob|-|false"}));
 
-void TestEventRecord::saveFailure_data()
-{
-    QTest::addColumn<bool>("update");
-    QTest::addColumn<bool>("badDate");
-    QTest::newRow("insert refused by the database") << false << false;
-    QTest::newRow("update refused by the database") << true << false;
-    QTest::newRow("insert without a date") << false << true;
-}
-
-void TestEventRecord::saveFailure()
-{
-    QFETCH(bool, update);
-    QFETCH(bool, badDate);
-    const EventRecord existing = record(july4, "Ann", "birthday");
-    QVERIFY(save({}, existing));
-    if (!badDate)
-        failOn(update ? "UPDATE" : "INSERT");
-    EventRecord edited = record(july5, "Bob");
-    if (badDate)
-        edited.Dates = QDateTime();
-    QVERIFY(!save(update ? existing : EventRecord{}, edited));
-    QCOMPARE(m_prompts->boxes.size(), 1);
-    const RecordedBox &box = m_prompts->boxes.first();
-    QCOMPARE(box.title, QStringLiteral("Error Saving Event"));
-    QCOMPARE(box.icon, MsgIcon::Critical);
-    QVERIFY2(box.text.contains(badDate ? "Type mismatch" : "disk is on fire"),
-             qPrintable(box.text));
-    QCOMPARE(rows(), QStringList{"2026-07-04|birthday|Ann|-|false"});
+    // Each failure (and only a failure) is shown and reported, and the table
+    // stays as it was.
+    const QStringList before = rows();
+    QVERIFY(!save({}, record(QDate(), "No date")));
+    failOn("UPDATE");
+    QVERIFY(!save(record(july4, "Other"), record(july5, "Bob")));
+    failOn("INSERT");
+    QVERIFY(!save({}, record(july5, "Bob")));
+    const QString refused = QStringLiteral("Error Saving Event (critical, OK): disk is on fire");
+    QCOMPARE(shown(m_prompts),
+             (QStringList{"Error Saving Event (critical, OK): Type mismatch", refused, refused}));
+    QCOMPARE(rows(), before);
 }
 
 void TestEventRecord::remove()
@@ -224,36 +199,22 @@ void TestEventRecord::remove()
     QVERIFY(save({}, twin));
     QVERIFY(save({}, twin));
     QVERIFY(save({}, record(july5, "Jo's day")));
-    EventRecord target = twin;
-    target.Dates.setTime(QTime(18, 0));
-
-    // Cancel: nothing happens. The description is shown as it is.
-    m_prompts->answer(QVariant::fromValue(MsgResult::Cancel));
-    QVERIFY(!DeleteEvent(target, m_db, *m_prompts));
+    const EventRecord evening = record(july4, "Jo's day", {}, {}, false, QTime(18, 0));
+    // Cancel: nothing happens.
+    QVERIFY(!answerDelete(MsgResult::Cancel, evening));
     QCOMPARE(rows().size(), 3);
-    const RecordedBox &box = m_prompts->boxes.first();
-    QCOMPARE(box.text, QStringLiteral("OK to delete Jo's day ?"));
-    QCOMPARE(box.title, QStringLiteral("Delete"));
-    QCOMPARE(box.icon, MsgIcon::Question);
-    QCOMPARE(box.buttons, MsgButtons::OkCancel);
-
-    // OK: both rows of the day go, the other day stays.
-    m_prompts->answer(QVariant::fromValue(MsgResult::Ok));
-    QVERIFY(DeleteEvent(target, m_db, *m_prompts));
+    // OK: both rows of the day go, the other day stays. Matching no row is no error.
+    QVERIFY(answerDelete(MsgResult::Ok, evening));
     QCOMPARE(rows(), QStringList{"2026-07-05|-|Jo's day|-|false"});
-    // A statement matching no row is no error.
-    m_prompts->answer(QVariant::fromValue(MsgResult::Ok));
-    QVERIFY(DeleteEvent(target, m_db, *m_prompts));
-
+    QVERIFY(answerDelete(MsgResult::Ok, evening));
     // A database error is shown and reported.
     failOn("DELETE");
-    m_prompts->answer(QVariant::fromValue(MsgResult::Ok));
-    QVERIFY(!DeleteEvent(record(july5, "Jo's day"), m_db, *m_prompts));
-    QCOMPARE(m_prompts->boxes.size(), 5);
-    QVERIFY(m_prompts->boxes.last().text.contains(QStringLiteral("disk is on fire")));
-    QCOMPARE(m_prompts->boxes.last().icon, MsgIcon::Critical);
-    QCOMPARE(m_prompts->boxes.last().title, QStringLiteral("Almarik"));
+    QVERIFY(!answerDelete(MsgResult::Ok, record(july5, "Jo's day")));
     QCOMPARE(rows().size(), 1);
+    // The description is shown as it is.
+    const QString ask = QStringLiteral("Delete (question, OK/Cancel): OK to delete Jo's day ?");
+    QCOMPARE(shown(m_prompts),
+             (QStringList{ask, ask, ask, ask, "Almarik (critical, OK): disk is on fire"}));
 }
 
 QTEST_APPLESS_MAIN(TestEventRecord)
