@@ -92,6 +92,7 @@ private slots:
     void gridCommands();
     void fileMenu();
     void resizeLayout();
+    void registryTasksAtStart_data();
     void registryTasksAtStart();
 
 private:
@@ -461,17 +462,30 @@ void TestMain::resizeLayout()
     QVERIFY(g.columnWidth(3) >= twipsToPixels(500) && g.columnWidth(3) < twipsToPixels(900));
 }
 
+void TestMain::registryTasksAtStart_data()
+{
+    QTest::addColumn<QString>("runRegTool");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("option on") << QStringLiteral("True") << QStringLiteral("/usr/bin/tray");
+    QTest::newRow("option off") << QStringLiteral("False") << QString();
+    QTest::newRow("option never set") << QString() << QString();
+}
+
 void TestMain::registryTasksAtStart()
 {
-    // A task that writes a value runs when the option is on.
+    // A task that writes a value runs only when the option is on.
+    QFETCH(QString, runRegTool);
+    QFETCH(QString, value);
     const QString key = QStringLiteral("Software\\AlmarikTest\\Run\\");
-    SaveSetting(QStringLiteral("RunRegTool"), QStringLiteral("True"));
-    QVERIFY(start({database({}, {"INSERT INTO RegEdit (hKey, SubKey, [Key], Task, NewValue) VALUES "
-                                 "(-2147483647, '" +
-                                 key + "', 'Tray', 'edit', '/usr/bin/tray')"})})
-                ->mnuRegedit->isChecked());
-    QCOMPARE(GetRegValue(HKEY_CURRENT_USER, key, QStringLiteral("Tray"), {}, m_prompts),
-             QStringLiteral("/usr/bin/tray"));
+    DeleteRegKeyValue(HKEY_CURRENT_USER, key, QStringLiteral("Tray"), m_prompts);
+    if (!runRegTool.isNull())
+        SaveSetting(QStringLiteral("RunRegTool"), runRegTool);
+    QCOMPARE(start({database({}, {"INSERT INTO RegEdit (hKey, SubKey, [Key], Task, NewValue) VALUES "
+                                  "(-2147483647, '" +
+                                  key + "', 'Tray', 'edit', '/usr/bin/tray')"})})
+                 ->mnuRegedit->isChecked(),
+             !value.isEmpty());
+    QCOMPARE(GetRegValue(HKEY_CURRENT_USER, key, QStringLiteral("Tray"), {}, m_prompts), value);
     QVERIFY(m_prompts.boxes.isEmpty());
 }
 
