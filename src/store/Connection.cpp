@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <sqlite3.h>
 
 #include <cerrno>
@@ -25,6 +26,45 @@ QString dataSource(const QString &connectionString)
     if (at < 0)
         return connectionString;
     return connectionString.mid(at + key.size());
+}
+
+// LIKE with a pattern computed at run time: the pattern is translated as a
+// literal one is.
+void likePatternFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const QString jet = QString::fromUtf8(
+        reinterpret_cast<const char *>(sqlite3_value_text(argv[0])), sqlite3_value_bytes(argv[0]));
+    try {
+        const QByteArray pattern = jetLikePattern(jet, sqlite3_value_int(argv[1]) != 0).toUtf8();
+        sqlite3_result_text(ctx, pattern.constData(), int(pattern.size()), SQLITE_TRANSIENT);
+    } catch (const DbError &e) {
+        sqlite3_result_error(ctx, e.description().toUtf8().constData(), -1);
+    }
+}
+
+// The engine's words for a statement it cannot prepare, in the terms of the
+// user's own text: the translator renames functions to jet_<name>.
+DbError prepareError(const QString &engine)
+{
+    static const QRegularExpression noFunction(QStringLiteral("^no such function: jet_(.*)$"));
+    static const QRegularExpression argCount(
+        QStringLiteral("^wrong number of arguments to function jet_(.*)\\(\\)$"));
+    if (engine.startsWith(QLatin1String("no such column: ")))
+        return DbError(DbErrNo::NoValue,
+                       QStringLiteral("No value given for one or more required parameters."));
+    if (const auto m = noFunction.match(engine); m.hasMatch())
+        return DbError(DbErrNo::Syntax, QStringLiteral("Undefined function '") + m.captured(1) +
+                                            QStringLiteral("' in expression."));
+    if (const auto m = argCount.match(engine); m.hasMatch())
+        return DbError(DbErrNo::Syntax,
+                       QStringLiteral("Wrong number of arguments used with function in query "
+                                      "expression '") +
+                           m.captured(1) + QStringLiteral("'."));
+    return DbError(DbErrNo::Syntax, engine);
 }
 
 } // namespace
@@ -108,7 +148,12 @@ void Connection::openFile(const QString &path, int flags)
                                                 path + QStringLiteral("'."));
         throw DbError(DbErrNo::General, msg);
     }
+    // A misspelt "name" must be an error, never read as a text.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     registerJetFunctions(db);
+    sqlite3_create_function(db, "jet_likepattern", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                            likePatternFunction, nullptr, nullptr);
     m_db = db;
     m_path = path;
 }
@@ -149,8 +194,11 @@ Connection::prepare(const QString &sqliteText) const
     const int rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &raw, &tail);
     std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> stmt(raw, sqlite3_finalize);
     if (rc != SQLITE_OK)
-        throw DbError(DbErrNo::Syntax, QString::fromUtf8(sqlite3_errmsg(db)));
-    if (tail && QByteArray(tail).trimmed().size() > 0)
+        throw prepareError(QString::fromUtf8(sqlite3_errmsg(db)));
+    // The rest up to the real end of the text, so that a NUL cannot hide a
+    // second statement.
+    const char *end = utf8.constData() + utf8.size();
+    if (tail && QByteArray(tail, end - tail).trimmed().size() > 0)
         throw DbError(DbErrNo::Syntax,
                       QStringLiteral("Characters found after end of SQL statement."));
     if (!stmt)

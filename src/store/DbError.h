@@ -14,6 +14,7 @@ namespace DbErrNo {
 inline constexpr int Syntax = -2147217900;     // errors in the command text
 inline constexpr int General = -2147467259;    // the engine's general failure
 inline constexpr int Conversion = -2147217913; // data type mismatch
+inline constexpr int NoValue = -2147217904;    // a parameter without a value
 inline constexpr int ReadOnly = -2147217911;   // the row cannot be updated
 inline constexpr int NoCurrentRow = 3021;      // either BOF or EOF is true
 inline constexpr int NotFound = 3265;          // no field of that name

@@ -1,14 +1,29 @@
 #include "store/JetSql.h"
 
 #include "store/DbError.h"
-#include "store/JetDate.h"
+#include "store/JetLexer.h"
+
+#include <QStringList>
 
 namespace {
 
-enum class Mode
+// Jet's operator precedence, loosest first.
+enum Prec
 {
-    Statement,
-    Criteria
+    PImp = 1,
+    PEqv,
+    PXor,
+    POr,
+    PAnd,
+    PNot,
+    PCompare,
+    PConcat,
+    PAddSub,
+    PMod,
+    PIntDiv,
+    PMulDiv,
+    PUnary,
+    PPow
 };
 
 DbError syntaxError(const QString &what)
@@ -16,257 +31,568 @@ DbError syntaxError(const QString &what)
     return DbError(DbErrNo::Syntax, what);
 }
 
-bool isIdentStart(QChar c)
+// One translated expression. A comparison or logical result is true/false
+// in SQLite (1/0) but -1/0 in Jet; it is turned into Jet's value wherever
+// it is used as a value rather than as a condition.
+struct Expr
 {
-    return c.isLetter() || c == QLatin1Char('_');
+    QString lead;
+    QString body;
+    bool isBool = false;
+
+    QString value() const { return isBool ? QStringLiteral("-(") + body + QLatin1Char(')') : body; }
+};
+
+// Words that begin or shape a clause; never a column or a value.
+bool isClauseWord(const QString &w)
+{
+    static const QStringList words = {
+        QStringLiteral("SELECT"), QStringLiteral("DISTINCT"), QStringLiteral("FROM"),
+        QStringLiteral("WHERE"),  QStringLiteral("GROUP"),    QStringLiteral("BY"),
+        QStringLiteral("HAVING"), QStringLiteral("ORDER"),    QStringLiteral("ASC"),
+        QStringLiteral("DESC"),   QStringLiteral("UPDATE"),   QStringLiteral("SET"),
+        QStringLiteral("DELETE"), QStringLiteral("INSERT"),   QStringLiteral("INTO"),
+        QStringLiteral("VALUES"), QStringLiteral("AS"),       QStringLiteral("JOIN"),
+        QStringLiteral("INNER"),  QStringLiteral("LEFT"),     QStringLiteral("RIGHT"),
+        QStringLiteral("OUTER"),  QStringLiteral("ON"),       QStringLiteral("UNION"),
+        QStringLiteral("ALL"),    QStringLiteral("TOP")};
+    return words.contains(w, Qt::CaseInsensitive);
 }
 
-bool isIdentPart(QChar c)
+// Words that join operands; never a column or a value.
+bool isOperatorWord(const QString &w)
 {
-    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
+    static const QStringList words = {
+        QStringLiteral("AND"), QStringLiteral("OR"), QStringLiteral("NOT"),
+        QStringLiteral("XOR"), QStringLiteral("EQV"), QStringLiteral("IMP"),
+        QStringLiteral("MOD"), QStringLiteral("LIKE"), QStringLiteral("IS"),
+        QStringLiteral("IN"), QStringLiteral("BETWEEN"), QStringLiteral("EXISTS")};
+    return words.contains(w, Qt::CaseInsensitive);
 }
 
-QString sqliteText(const QString &content)
+bool isAggregate(const QString &w)
 {
-    QString out = content;
-    out.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + out + QLatin1Char('\'');
+    static const QStringList words = {QStringLiteral("Count"), QStringLiteral("Sum"),
+                                      QStringLiteral("Avg"), QStringLiteral("Min"),
+                                      QStringLiteral("Max")};
+    return words.contains(w, Qt::CaseInsensitive);
 }
 
-// A Jet LIKE pattern as an SQLite pattern with "\" as its escape character:
-// * and ? are the wild cards, [c] a literal character, % and _ literal text
-// (in record-set criteria % is a wild card too).
-QString likePattern(const QString &jet, Mode mode)
+class Parser
 {
+public:
+    Parser(const QString &in, bool criteria)
+        : m_in(in), m_criteria(criteria), m_t(tokenizeJet(in, criteria))
+    {
+    }
+
+    QString criteria()
+    {
+        const Expr e = expr(PImp);
+        expectEnd();
+        return e.lead + e.body;
+    }
+
+    QString statement()
+    {
+        const JetToken &first = peek();
+        for (const char *w : {"SELECT", "INSERT", "UPDATE", "DELETE"}) {
+            if (first.isWord(QLatin1String(w))) {
+                const QString out = clauses(false);
+                expectEnd();
+                return out;
+            }
+        }
+        for (const char *w : {"CREATE", "ALTER", "DROP"}) {
+            if (first.isWord(QLatin1String(w)))
+                return definition();
+        }
+        throw syntaxError(QStringLiteral("Invalid SQL statement; expected 'DELETE', 'INSERT', "
+                                         "'PROCEDURE', 'SELECT', or 'UPDATE'."));
+    }
+
+private:
+    const JetToken &peek(qsizetype ahead = 0) const
+    {
+        return m_t[std::min(m_i + ahead, m_t.size() - 1)];
+    }
+
+    JetToken take()
+    {
+        const JetToken t = peek();
+        if (t.kind != JetTok::End)
+            ++m_i;
+        return t;
+    }
+
+    [[noreturn]] void fail(const JetToken &at) const
+    {
+        if (at.kind == JetTok::End)
+            throw syntaxError(QStringLiteral("Syntax error (missing operand) in query expression '") +
+                              m_in.trimmed() + QStringLiteral("'."));
+        throw syntaxError(QStringLiteral("Syntax error in query expression '") + m_in.trimmed() +
+                          QStringLiteral("' near '") + m_in.mid(at.pos, 20).trimmed() +
+                          QStringLiteral("'."));
+    }
+
+    JetToken expectOp(QLatin1String op)
+    {
+        if (!peek().isOp(op))
+            fail(peek());
+        return take();
+    }
+
+    void expectEnd() const
+    {
+        if (peek().kind != JetTok::End)
+            fail(peek());
+    }
+
+    // Data definition passes through with its literals and names translated.
+    QString definition()
+    {
+        QString out;
+        while (peek().kind != JetTok::End) {
+            const JetToken t = take();
+            out += t.lead + t.text;
+        }
+        return out;
+    }
+
+    // The clauses of a (sub)statement up to its end or, when nested, the
+    // closing parenthesis.
+    QString clauses(bool nested)
+    {
+        QString out;
+        QString clause;
+        bool starAllowed = false;
+        for (;;) {
+            const JetToken &t = peek();
+            if (t.kind == JetTok::End || (nested && t.isOp(QLatin1String(")"))))
+                return out;
+            if (t.kind == JetTok::Word && isClauseWord(t.text) &&
+                !(peek(1).isOp(QLatin1String("(")) && (t.isWord(QLatin1String("LEFT")) ||
+                                                      t.isWord(QLatin1String("RIGHT"))))) {
+                const JetToken kw = take();
+                const QString upper = kw.text.toUpper();
+                if (upper == QLatin1String("TOP"))
+                    throw syntaxError(QStringLiteral("The TOP predicate is not supported by this "
+                                                     "database; remove it from the statement."));
+                out += kw.lead + kw.text;
+                starAllowed = upper == QLatin1String("SELECT") || upper == QLatin1String("DISTINCT");
+                if (upper == QLatin1String("DELETE") && peek().isOp(QLatin1String("*")) &&
+                    peek(1).isWord(QLatin1String("FROM")))
+                    take(); // Jet's "DELETE * FROM"
+                else if (upper == QLatin1String("SET"))
+                    out += assignments();
+                else if (upper == QLatin1String("INTO"))
+                    out += intoTarget();
+                else if (upper == QLatin1String("VALUES"))
+                    out += parenthesised(true);
+                if (upper != QLatin1String("AS") && upper != QLatin1String("BY") &&
+                    upper != QLatin1String("ASC") && upper != QLatin1String("DESC") &&
+                    upper != QLatin1String("DISTINCT") && upper != QLatin1String("ALL"))
+                    clause = upper;
+                continue;
+            }
+            if (t.isOp(QLatin1String(","))) {
+                out += take().lead + QLatin1Char(',');
+                starAllowed = clause == QLatin1String("SELECT");
+                continue;
+            }
+            if (t.isOp(QLatin1String("*")) && starAllowed) {
+                out += take().lead + QLatin1Char('*');
+                starAllowed = false;
+                continue;
+            }
+            const Expr e = expr(PImp);
+            out += e.lead + (clause == QLatin1String("SELECT") ? e.value() : e.body);
+            starAllowed = false;
+        }
+    }
+
+    // "col = value, ..." after SET: an assignment, not a comparison.
+    QString assignments()
+    {
+        QString out;
+        for (;;) {
+            const JetToken target = take();
+            if (target.kind != JetTok::Word && target.kind != JetTok::Name)
+                fail(target);
+            out += target.lead + qualified(target.text);
+            const JetToken eq = expectOp(QLatin1String("="));
+            const Expr e = expr(PImp);
+            out += eq.lead + QLatin1Char('=') + e.lead + e.value();
+            if (!peek().isOp(QLatin1String(",")))
+                return out;
+            out += take().lead + QLatin1Char(',');
+        }
+    }
+
+    // The table after INTO and its optional column list.
+    QString intoTarget()
+    {
+        const JetToken table = take();
+        if (table.kind != JetTok::Word && table.kind != JetTok::Name)
+            fail(table);
+        QString out = table.lead + qualified(table.text);
+        if (!peek().isOp(QLatin1String("(")))
+            return out;
+        out += take().lead + QLatin1Char('(');
+        for (;;) {
+            const JetToken column = take();
+            if (column.kind != JetTok::Word && column.kind != JetTok::Name)
+                fail(column);
+            out += column.lead + column.text;
+            const JetToken sep = take();
+            if (sep.isOp(QLatin1String(")")))
+                return out + sep.lead + QLatin1Char(')');
+            if (!sep.isOp(QLatin1String(",")))
+                fail(sep);
+            out += sep.lead + QLatin1Char(',');
+        }
+    }
+
+    // "(" a subquery or a list of values ")".
+    QString parenthesised(bool valuesOnly)
+    {
+        const JetToken open = expectOp(QLatin1String("("));
+        QString out = open.lead + QLatin1Char('(');
+        if (!valuesOnly && peek().isWord(QLatin1String("SELECT"))) {
+            out += clauses(true);
+        } else {
+            for (;;) {
+                const Expr e = expr(PImp);
+                out += e.lead + e.value();
+                if (!peek().isOp(QLatin1String(",")))
+                    break;
+                out += take().lead + QLatin1Char(',');
+            }
+        }
+        const JetToken close = expectOp(QLatin1String(")"));
+        return out + close.lead + QLatin1Char(')');
+    }
+
+    // A name and any ".name" or ".*" parts after it.
+    QString qualified(QString name)
+    {
+        while (peek().isOp(QLatin1String("."))) {
+            const JetToken dot = take();
+            const JetToken part = take();
+            if (part.kind != JetTok::Word && part.kind != JetTok::Name && !part.isOp(QLatin1String("*")))
+                fail(part);
+            name += dot.lead + QLatin1Char('.') + part.lead + part.text;
+        }
+        return name;
+    }
+
+    static Expr call(const char *function, const Expr &left, const Expr &right)
+    {
+        return {left.lead, QLatin1String(function) + QLatin1Char('(') + left.value() +
+                               QStringLiteral(", ") + right.value() + QLatin1Char(')')};
+    }
+
+    static Expr native(const Expr &left, const JetToken &op, const QString &opText,
+                       const QString &right)
+    {
+        return {left.lead, left.body + op.lead + opText + right, true};
+    }
+
+    Expr expr(int minPrec)
+    {
+        Expr left = unary();
+        for (;;) {
+            const JetToken &t = peek();
+            const bool negated = t.isWord(QLatin1String("NOT")) &&
+                                 (peek(1).isWord(QLatin1String("LIKE")) ||
+                                  peek(1).isWord(QLatin1String("IN")) ||
+                                  peek(1).isWord(QLatin1String("BETWEEN")));
+            const int prec = precedence(t, negated);
+            if (prec == 0 || prec < minPrec)
+                return left;
+            const JetToken op = take();
+            if (negated) {
+                const JetToken word = take();
+                left = comparison(left, op, op.text + word.lead + word.text, word);
+                continue;
+            }
+            if (prec == PCompare) {
+                left = comparison(left, op, op.text, op);
+                continue;
+            }
+            const Expr right = expr(prec + 1);
+            if (op.kind == JetTok::Op) {
+                static const char *const names[][2] = {{"+", "jet_add"}, {"-", "jet_sub"},
+                                                       {"*", "jet_mul"}, {"/", "jet_div"},
+                                                       {"\\", "jet_idiv"}, {"^", "jet_pow"},
+                                                       {"&", "jet_cat"}};
+                for (const auto &n : names) {
+                    if (op.text == QLatin1String(n[0]))
+                        left = call(n[1], left, right);
+                }
+                continue;
+            }
+            const QString w = op.text.toUpper();
+            if (w == QLatin1String("MOD"))
+                left = call("jet_mod", left, right);
+            else if (w == QLatin1String("AND") || w == QLatin1String("OR"))
+                left = native(left, op, op.text, right.lead + right.body);
+            else if (w == QLatin1String("XOR"))
+                left = {left.lead, QStringLiteral("((") + left.body + QStringLiteral(") <> 0) <> ((") +
+                                       right.body + QStringLiteral(") <> 0)"),
+                        true};
+            else if (w == QLatin1String("EQV"))
+                left = {left.lead, QStringLiteral("((") + left.body + QStringLiteral(") <> 0) = ((") +
+                                       right.body + QStringLiteral(") <> 0)"),
+                        true};
+            else // IMP
+                left = {left.lead, QStringLiteral("(NOT (") + left.body + QStringLiteral(") OR (") +
+                                       right.body + QStringLiteral("))"),
+                        true};
+        }
+    }
+
+    static int precedence(const JetToken &t, bool negated)
+    {
+        if (negated)
+            return PCompare;
+        if (t.kind == JetTok::Op) {
+            const QString &o = t.text;
+            if (o == QLatin1String("^"))
+                return PPow;
+            if (o == QLatin1String("*") || o == QLatin1String("/"))
+                return PMulDiv;
+            if (o == QLatin1String("\\"))
+                return PIntDiv;
+            if (o == QLatin1String("+") || o == QLatin1String("-"))
+                return PAddSub;
+            if (o == QLatin1String("&"))
+                return PConcat;
+            if (o == QLatin1String("=") || o == QLatin1String("<>") || o == QLatin1String("<") ||
+                o == QLatin1String(">") || o == QLatin1String("<=") || o == QLatin1String(">="))
+                return PCompare;
+            return 0;
+        }
+        if (t.kind != JetTok::Word)
+            return 0;
+        const QString w = t.text.toUpper();
+        if (w == QLatin1String("MOD"))
+            return PMod;
+        if (w == QLatin1String("LIKE") || w == QLatin1String("IS") || w == QLatin1String("IN") ||
+            w == QLatin1String("BETWEEN"))
+            return PCompare;
+        if (w == QLatin1String("AND"))
+            return PAnd;
+        if (w == QLatin1String("OR"))
+            return POr;
+        if (w == QLatin1String("XOR"))
+            return PXor;
+        if (w == QLatin1String("EQV"))
+            return PEqv;
+        if (w == QLatin1String("IMP"))
+            return PImp;
+        return 0;
+    }
+
+    // The right side of a comparison operator (opText as it is written out).
+    Expr comparison(const Expr &left, const JetToken &op, const QString &opText,
+                    const JetToken &kind)
+    {
+        Expr lhs = left;
+        lhs.body = left.value();
+        if (kind.isWord(QLatin1String("LIKE"))) {
+            const int after = precedence(peek(1), false);
+            if (peek().kind == JetTok::Text && (after == 0 || after <= PCompare)) {
+                const JetToken pattern = take();
+                QString text = jetLikePattern(pattern.raw, m_criteria);
+                text.replace(QLatin1Char('\''), QStringLiteral("''"));
+                return native(lhs, op, opText,
+                              pattern.lead + QLatin1Char('\'') + text +
+                                  QStringLiteral("' ESCAPE '\\'"));
+            }
+            const Expr r = expr(PConcat);
+            return native(lhs, op, opText,
+                          r.lead + QStringLiteral("jet_likepattern(") + r.value() +
+                              (m_criteria ? QStringLiteral(", 1)") : QStringLiteral(", 0)")) +
+                              QStringLiteral(" ESCAPE '\\'"));
+        }
+        if (kind.isWord(QLatin1String("IS"))) {
+            QString rest;
+            if (peek().isWord(QLatin1String("NOT"))) {
+                const JetToken n = take();
+                rest += n.lead + n.text;
+            }
+            const JetToken null = take();
+            if (!null.isWord(QLatin1String("NULL")))
+                fail(null);
+            return native(lhs, op, opText, rest + null.lead + null.text);
+        }
+        if (kind.isWord(QLatin1String("IN")))
+            return native(lhs, op, opText, parenthesised(false));
+        if (kind.isWord(QLatin1String("BETWEEN"))) {
+            const Expr low = expr(PConcat);
+            const JetToken a = take();
+            if (!a.isWord(QLatin1String("AND")))
+                fail(a);
+            const Expr high = expr(PConcat);
+            return native(lhs, op, opText,
+                          low.lead + low.value() + a.lead + a.text + high.lead + high.value());
+        }
+        const Expr r = expr(PCompare + 1);
+        return native(lhs, op, opText, r.lead + r.value());
+    }
+
+    Expr unary()
+    {
+        const JetToken &t = peek();
+        if (t.isWord(QLatin1String("NOT"))) {
+            const JetToken n = take();
+            const Expr e = expr(PNot);
+            return {n.lead, n.text + e.lead + e.body, true};
+        }
+        if (t.isOp(QLatin1String("-"))) {
+            const JetToken m = take();
+            // A negative number stays a literal, unless "^" binds it first.
+            if (peek().kind == JetTok::Number && !peek(1).isOp(QLatin1String("^"))) {
+                const JetToken n = take();
+                return {m.lead, QLatin1Char('-') + n.lead + n.text};
+            }
+            const Expr e = expr(PUnary);
+            return {m.lead, QStringLiteral("jet_neg(") + e.value() + QLatin1Char(')')};
+        }
+        if (t.isOp(QLatin1String("+"))) {
+            const JetToken p = take();
+            const Expr e = expr(PUnary);
+            return {p.lead, e.value()};
+        }
+        return primary();
+    }
+
+    Expr primary()
+    {
+        const JetToken t = take();
+        switch (t.kind) {
+        case JetTok::Number:
+        case JetTok::Text:
+        case JetTok::Date:
+            return {t.lead, t.text};
+        case JetTok::Name:
+            return {t.lead, qualified(t.text)};
+        case JetTok::Word:
+            return word(t);
+        case JetTok::Op:
+            if (t.isOp(QLatin1String("("))) {
+                if (peek().isWord(QLatin1String("SELECT"))) {
+                    const QString inner = clauses(true);
+                    const JetToken close = expectOp(QLatin1String(")"));
+                    return {t.lead, QLatin1Char('(') + inner + close.lead + QLatin1Char(')')};
+                }
+                const Expr e = expr(PImp);
+                const JetToken close = expectOp(QLatin1String(")")); // a list only after IN or VALUES
+                return {t.lead, QLatin1Char('(') + e.lead + e.body + close.lead + QLatin1Char(')'),
+                        e.isBool};
+            }
+            fail(t);
+        case JetTok::End:
+            fail(t);
+        }
+        fail(t);
+    }
+
+    Expr word(const JetToken &t)
+    {
+        const QString w = t.text.toUpper();
+        if (w == QLatin1String("TRUE") || w == QLatin1String("YES") || w == QLatin1String("ON"))
+            return {t.lead, QStringLiteral("-1")};
+        if (w == QLatin1String("FALSE") || w == QLatin1String("NO") || w == QLatin1String("OFF"))
+            return {t.lead, QStringLiteral("0")};
+        if (w == QLatin1String("NULL"))
+            return {t.lead, t.text};
+        if (w == QLatin1String("EXISTS"))
+            return {t.lead, t.text + parenthesised(false), true};
+        if (peek().isOp(QLatin1String("(")))
+            return functionCall(t);
+        if (isClauseWord(t.text) || isOperatorWord(t.text))
+            fail(t);
+        return {t.lead, qualified(t.text)};
+    }
+
+    Expr functionCall(const JetToken &name)
+    {
+        const JetToken open = take();
+        QString args;
+        if (peek().isOp(QLatin1String("*")) && peek(1).isOp(QLatin1String(")")) &&
+            isAggregate(name.text)) {
+            args = take().lead + QLatin1Char('*');
+        } else if (!peek().isOp(QLatin1String(")"))) {
+            for (;;) {
+                const Expr e = expr(PImp);
+                args += e.lead + e.value();
+                if (!peek().isOp(QLatin1String(",")))
+                    break;
+                args += take().lead + QLatin1Char(',');
+            }
+        }
+        const JetToken close = expectOp(QLatin1String(")"));
+        // Every other function is the engine's own; one it lacks fails at
+        // prepare time with Jet's "Undefined function" message.
+        const QString target =
+            isAggregate(name.text) ? name.text : QStringLiteral("jet_") + name.text;
+        return {name.lead, target + open.lead + QLatin1Char('(') + args + close.lead +
+                               QLatin1Char(')')};
+    }
+
+    const QString &m_in;
+    const bool m_criteria;
+    const QList<JetToken> m_t;
+    qsizetype m_i = 0;
+};
+
+} // namespace
+
+QString jetLikePattern(const QString &jet, bool criteria)
+{
+    // Jet: * ? # wild cards, [..] a class or a quoted character, the rest
+    // literal. Record-set criteria: * and % wild cards, [ an ordinary one.
+    auto literal = [](QString &out, QChar c) {
+        if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('\\') ||
+            c == QLatin1Char('#') || c == QLatin1Char('['))
+            out += QLatin1Char('\\');
+        out += c;
+    };
     QString out;
     out.reserve(jet.size() + 4);
     for (qsizetype i = 0; i < jet.size(); ++i) {
         const QChar c = jet[i];
-        if (c == QLatin1Char('*')) {
+        if (c == QLatin1Char('*') || (criteria && c == QLatin1Char('%'))) {
             out += QLatin1Char('%');
         } else if (c == QLatin1Char('?')) {
             out += QLatin1Char('_');
-        } else if (c == QLatin1Char('%') && mode == Mode::Criteria) {
-            out += QLatin1Char('%');
-        } else if (c == QLatin1Char('[')) {
+        } else if (c == QLatin1Char('#') && !criteria) {
+            out += QLatin1Char('#');
+        } else if (c == QLatin1Char('[') && !criteria) {
             const qsizetype close = jet.indexOf(QLatin1Char(']'), i + 1);
             if (close < 0)
                 throw syntaxError(QStringLiteral("Invalid pattern string."));
             const QString inside = jet.mid(i + 1, close - i - 1);
-            if (inside.size() == 1) {
-                if (inside[0] == QLatin1Char('%') || inside[0] == QLatin1Char('_') ||
-                    inside[0] == QLatin1Char('\\'))
-                    out += QLatin1Char('\\');
-                out += inside[0];
-            } else {
-                out += QLatin1Char('_'); // a class of characters: any one character
-            }
+            if (inside.size() == 1)
+                literal(out, inside[0]);
+            else if (!inside.isEmpty())
+                out += QLatin1Char('[') + inside + QLatin1Char(']');
             i = close;
-        } else if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('\\')) {
-            out += QLatin1Char('\\');
-            out += c;
         } else {
-            out += c;
+            literal(out, c);
         }
     }
     return out;
 }
 
-class Translator
-{
-public:
-    Translator(const QString &in, Mode mode) : m_in(in), m_mode(mode) {}
-
-    QString run()
-    {
-        m_out.reserve(m_in.size() + 16);
-        while (m_pos < m_in.size()) {
-            const QChar c = m_in[m_pos];
-            if (c.isSpace()) {
-                m_out += c;
-                ++m_pos;
-            } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-                textLiteral(c);
-            } else if (c == QLatin1Char('[')) {
-                bracketName();
-            } else if (c == QLatin1Char('#')) {
-                dateLiteral();
-            } else if (c == QLatin1Char(';')) {
-                endOfStatement();
-            } else if (isIdentStart(c)) {
-                word();
-            } else if (c == QLatin1Char('&')) {
-                put(QStringLiteral("||"));
-                ++m_pos;
-            } else if (c == QLatin1Char('-') && peek(1) == QLatin1Char('-')) {
-                comment();
-            } else {
-                put(QString(c));
-                ++m_pos;
-            }
-        }
-        return m_out;
-    }
-
-private:
-    QChar peek(qsizetype ahead) const
-    {
-        const qsizetype at = m_pos + ahead;
-        return at < m_in.size() ? m_in[at] : QChar();
-    }
-
-    void put(const QString &token, bool isLike = false)
-    {
-        m_out += token;
-        m_afterLike = isLike;
-    }
-
-    void textLiteral(QChar quote)
-    {
-        const qsizetype start = m_pos;
-        QString content;
-        ++m_pos;
-        for (;;) {
-            if (m_pos >= m_in.size())
-                throw syntaxError(QStringLiteral("Syntax error in string in query expression '") +
-                                  m_in.mid(start) + QStringLiteral("'."));
-            const QChar c = m_in[m_pos++];
-            if (c == quote) {
-                if (m_pos < m_in.size() && m_in[m_pos] == quote) {
-                    content += c;
-                    ++m_pos;
-                    continue;
-                }
-                break;
-            }
-            content += c;
-        }
-        if (m_afterLike) {
-            put(sqliteText(likePattern(content, m_mode)) + QStringLiteral(" ESCAPE '\\'"));
-        } else {
-            put(sqliteText(content));
-        }
-    }
-
-    void bracketName()
-    {
-        const qsizetype close = m_in.indexOf(QLatin1Char(']'), m_pos + 1);
-        if (close < 0)
-            throw syntaxError(QStringLiteral("Invalid bracketing of name '") + m_in.mid(m_pos) +
-                              QStringLiteral("'."));
-        QString name = m_in.mid(m_pos + 1, close - m_pos - 1);
-        name.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        put(QLatin1Char('"') + name + QLatin1Char('"'));
-        m_pos = close + 1;
-    }
-
-    void dateLiteral()
-    {
-        const qsizetype close = m_in.indexOf(QLatin1Char('#'), m_pos + 1);
-        if (close < 0)
-            throw syntaxError(QStringLiteral("Syntax error in date in query expression '") +
-                              m_in.mid(m_pos) + QStringLiteral("'."));
-        const QString inside = m_in.mid(m_pos + 1, close - m_pos - 1);
-        const std::optional<QString> iso = jetDateToIso(inside);
-        if (!iso)
-            throw syntaxError(QStringLiteral("Syntax error in date in query expression '#") +
-                              inside + QStringLiteral("#'."));
-        put(QLatin1Char('\'') + *iso + QLatin1Char('\''));
-        m_pos = close + 1;
-    }
-
-    void endOfStatement()
-    {
-        for (qsizetype i = m_pos + 1; i < m_in.size(); ++i) {
-            if (!m_in[i].isSpace())
-                throw syntaxError(QStringLiteral("Characters found after end of SQL statement."));
-        }
-        if (m_mode == Mode::Criteria)
-            throw syntaxError(QStringLiteral("Syntax error in query expression '") + m_in +
-                              QStringLiteral("'."));
-        m_pos = m_in.size();
-    }
-
-    void comment()
-    {
-        while (m_pos < m_in.size() && m_in[m_pos] != QLatin1Char('\n'))
-            ++m_pos;
-    }
-
-    qsizetype skipSpace(qsizetype at) const
-    {
-        while (at < m_in.size() && m_in[at].isSpace())
-            ++at;
-        return at;
-    }
-
-    bool wordAt(qsizetype at, QLatin1String word) const
-    {
-        if (at + word.size() > m_in.size())
-            return false;
-        if (QStringView(m_in).mid(at, word.size()).compare(word, Qt::CaseInsensitive) != 0)
-            return false;
-        return at + word.size() == m_in.size() || !isIdentPart(m_in[at + word.size()]);
-    }
-
-    // "Name()" immediately followed by its empty argument list.
-    bool emptyCallFollows(qsizetype at) const
-    {
-        const qsizetype open = skipSpace(at);
-        if (open >= m_in.size() || m_in[open] != QLatin1Char('('))
-            return false;
-        const qsizetype close = skipSpace(open + 1);
-        return close < m_in.size() && m_in[close] == QLatin1Char(')');
-    }
-
-    void word()
-    {
-        qsizetype end = m_pos;
-        while (end < m_in.size() && isIdentPart(m_in[end]))
-            ++end;
-        const QString w = m_in.mid(m_pos, end - m_pos);
-        m_pos = end;
-
-        if (w.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) {
-            put(QStringLiteral("-1"));
-        } else if (w.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) {
-            put(QStringLiteral("0"));
-        } else if (w.compare(QLatin1String("LIKE"), Qt::CaseInsensitive) == 0) {
-            put(w, true);
-        } else if (w.compare(QLatin1String("DELETE"), Qt::CaseInsensitive) == 0) {
-            put(w);
-            const qsizetype star = skipSpace(m_pos);
-            if (star < m_in.size() && m_in[star] == QLatin1Char('*') &&
-                wordAt(skipSpace(star + 1), QLatin1String("FROM")))
-                m_pos = star + 1; // Jet's "DELETE * FROM"
-        } else if (w.compare(QLatin1String("Date"), Qt::CaseInsensitive) == 0 &&
-                   emptyCallFollows(m_pos)) {
-            put(QStringLiteral("date('now','localtime')"));
-            m_pos = m_in.indexOf(QLatin1Char(')'), m_pos) + 1;
-        } else if (w.compare(QLatin1String("Now"), Qt::CaseInsensitive) == 0 &&
-                   emptyCallFollows(m_pos)) {
-            put(QStringLiteral("datetime('now','localtime')"));
-            m_pos = m_in.indexOf(QLatin1Char(')'), m_pos) + 1;
-        } else {
-            put(w);
-        }
-    }
-
-    const QString &m_in;
-    const Mode m_mode;
-    QString m_out;
-    qsizetype m_pos = 0;
-    bool m_afterLike = false;
-};
-
-} // namespace
-
 QString translateStatement(const QString &jetText)
 {
-    return Translator(jetText, Mode::Statement).run();
+    return Parser(jetText, false).statement();
 }
 
 QString translateCriteria(const QString &jetText)
 {
-    return Translator(jetText, Mode::Criteria).run();
+    return Parser(jetText, true).criteria();
 }
