@@ -66,10 +66,12 @@ void TestSqlBuilder::init()
     const QString path = m_env->path(QStringLiteral("Almarik.MDB"));
     CreateDatabase(path);
     dbConnection.Open(Connection::connectionStringFor(path));
-    dbConnection.Execute(QStringLiteral(
-        "INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES "
-        "(#01/05/2024#,'doctor','Dentist','',False), (#03/10/1990#,'birthday','Ann','',False), "
-        "(#12/25/2000#,'holiday','Christmas',Null,False)"));
+    for (const char *values : {"#01/05/2024#,'doctor','Dentist','',False",
+                               "#03/10/1990#,'birthday','Ann','',False",
+                               "#12/25/2000#,'holiday','Christmas',Null,False"})
+        dbConnection.Execute(
+            QStringLiteral("INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES (") +
+            QLatin1String(values) + QLatin1Char(')'));
     m_prompts = std::make_unique<ScriptedPrompts>();
     frmSQL::lastSQL.clear();
 }

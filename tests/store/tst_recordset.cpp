@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QTest>
+#include <sqlite3.h>
 
 using namespace fixture;
 
@@ -101,7 +102,7 @@ void TestRecordSet::filter_data()
         << "Description = 'ÄPFEL KAUFEN'" << QStringList{"äpfel kaufen"};
     QTest::newRow("% a wild card")
         << "Description like 'Jo''b%work'" << QStringList{"Jo'b at work"};
-    QTest::newRow("bracketed % literal") << "Description like '*[%]*'" << QStringList{"50% off"};
+    QTest::newRow("[ an ordinary character") << "Description like '*[*'" << QStringList{};
     QTest::newRow("null type") << "icon Is Null" << QStringList{"äpfel kaufen"};
     QTest::newRow("nothing passes") << "Description like '*zzz*'" << QStringList{};
 }
@@ -238,9 +239,12 @@ void TestRecordSet::largeSets()
 {
     // More rows than one chunk of cells holds, more text than one block.
     Opened t(QStringList{}, QStringLiteral("SELECT * FROM Calendar"));
-    t.db.Execute(QStringLiteral(
-        "INSERT INTO Calendar (Dates, Description, ShowOnce) WITH RECURSIVE n(i) AS (SELECT 1 "
-        "UNION ALL SELECT i + 1 FROM n WHERE i < 1000) SELECT '2026-01-01', 'E' || i, 0 FROM n"));
+    QCOMPARE(sqlite3_exec(t.db.handle(),
+                          "INSERT INTO Calendar (Dates, Description, ShowOnce) WITH RECURSIVE n(i) "
+                          "AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) "
+                          "SELECT '2026-01-01', 'E' || i, 0 FROM n",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
     t.rs.Requery();
     for (const char c : {'a', 'b', 'c'}) {
         t.rs.AddNew();
