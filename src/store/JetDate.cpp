@@ -69,22 +69,6 @@ QDate localShortDate(const QString &text)
     return locale.toDate(text, format);
 }
 
-// English month names and their three-letter forms, as Jet reads them in
-// literals whatever the user's language.
-int monthFromName(const QString &name)
-{
-    static const char *const months[] = {"january", "february", "march",     "april",
-                                         "may",     "june",     "july",      "august",
-                                         "september", "october", "november", "december"};
-    const QString lower = name.toLower();
-    for (int i = 0; i < 12; ++i) {
-        const QLatin1String full(months[i]);
-        if (lower == full || (lower.size() == 3 && full.startsWith(lower)))
-            return i + 1;
-    }
-    return 0;
-}
-
 } // namespace
 
 std::optional<QString> jetDateToIso(const QString &inside)
@@ -92,12 +76,7 @@ std::optional<QString> jetDateToIso(const QString &inside)
     const QString text = inside.trimmed();
     static const QRegularExpression us(
         QStringLiteral("^(\\d{1,2})/(\\d{1,2})/(\\d{4}|\\d{2})(?!\\d)(.*)$"));
-    static const QRegularExpression iso(
-        QStringLiteral("^(\\d{4})([-/])(\\d{1,2})\\2(\\d{1,2})(.*)$"));
-    static const QRegularExpression nameFirst(
-        QStringLiteral("^([A-Za-z]{3,9})\\.? (\\d{1,2}),? (\\d{4})(?!\\d)(.*)$"));
-    static const QRegularExpression dayFirst(
-        QStringLiteral("^(\\d{1,2})[- ]([A-Za-z]{3,9})[- ](\\d{4})(?!\\d)(.*)$"));
+    static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})(.*)$"));
     QDate day;
     QString rest;
     if (const auto m = us.match(text); m.hasMatch()) {
@@ -105,16 +84,8 @@ std::optional<QString> jetDateToIso(const QString &inside)
                     m.captured(2).toInt());
         rest = m.captured(4);
     } else if (const auto m2 = iso.match(text); m2.hasMatch()) {
-        day = QDate(m2.captured(1).toInt(), m2.captured(3).toInt(), m2.captured(4).toInt());
-        rest = m2.captured(5);
-    } else if (const auto m3 = nameFirst.match(text); m3.hasMatch()) {
-        if (const int month = monthFromName(m3.captured(1)))
-            day = QDate(m3.captured(3).toInt(), month, m3.captured(2).toInt());
-        rest = m3.captured(4);
-    } else if (const auto m4 = dayFirst.match(text); m4.hasMatch()) {
-        if (const int month = monthFromName(m4.captured(2)))
-            day = QDate(m4.captured(3).toInt(), month, m4.captured(1).toInt());
-        rest = m4.captured(4);
+        day = QDate(m2.captured(1).toInt(), m2.captured(2).toInt(), m2.captured(3).toInt());
+        rest = m2.captured(4);
     } else {
         bool ok = false;
         const auto time = parseTime(text, &ok);
