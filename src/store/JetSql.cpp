@@ -3,6 +3,7 @@
 #include "store/DbError.h"
 #include "store/JetLexer.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace {
@@ -438,8 +439,14 @@ private:
             return native(lhs, op, opText,
                           low.lead + low.value() + a.lead + a.text + high.lead + high.value());
         }
+        // Jet compares texts without regard to case, literals too; numbers
+        // and dates need no collation.
+        static const QRegularExpression plain(QStringLiteral(
+            "^(-?[0-9.]+|'\\d{4}-\\d\\d-\\d\\d( \\d\\d:\\d\\d:\\d\\d)?')$"));
         const Expr r = expr(PCompare + 1);
-        return native(lhs, op, opText, r.lead + r.value());
+        const QString collate =
+            plain.match(r.body).hasMatch() ? QString() : QStringLiteral(" COLLATE NOCASE");
+        return native(lhs, op, opText, r.lead + r.value() + collate);
     }
 
     Expr unary()
