@@ -224,4 +224,8 @@ void registerJetFunctions(sqlite3 *db)
     sqlite3_create_function(db, "like", 2, flags, nullptr, jetLike, nullptr, nullptr);
     sqlite3_create_function(db, "like", 3, flags, nullptr, jetLike, nullptr, nullptr);
     jet::registerOperators(db);
+    jet::registerDateFunctions(db);
+    jet::registerFormat(db);
+    jet::registerTextFunctions(db);
+    jet::registerConversions(db);
 }

@@ -84,6 +84,26 @@ void civilFromDay(qint64 day, int *year, int *month, int *dayOfMonth)
     *year = int(yoe + era * 400 + (*month <= 2));
 }
 
+int daysInMonth(int year, int month)
+{
+    return int(dayFromCivil(year, month + 1, 1) - dayFromCivil(year, month, 1));
+}
+
+int weekdayOf(qint64 day, int firstDay)
+{
+    const qint64 sinceSunday = day + 6 - floorDiv(day + 6, 7) * 7; // day zero was a Saturday
+    return int((sinceSunday - (firstDay - 1) + 7) % 7) + 1;
+}
+
+int weekOfYear(qint64 day, int firstDay)
+{
+    int y = 0, m = 0, d = 0;
+    civilFromDay(day, &y, &m, &d);
+    const qint64 jan1 = dayFromCivil(y, 1, 1);
+    const qint64 firstWeekStart = jan1 - (weekdayOf(jan1, firstDay) - 1);
+    return int((day - firstWeekStart) / 7) + 1;
+}
+
 QString isoText(double serial, const char *outOfRange)
 {
     qint64 day = 0;

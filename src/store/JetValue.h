@@ -55,6 +55,11 @@ double dayToSerial(qint64 day, int seconds);
 // (month 13, day 0) roll over as Jet's DateSerial does.
 qint64 dayFromCivil(qint64 year, qint64 month, qint64 day);
 void civilFromDay(qint64 day, int *year, int *month, int *dayOfMonth);
+int daysInMonth(int year, int month);
+// 1 to 7, counted from firstDay (1 = Sunday ... 7 = Saturday).
+int weekdayOf(qint64 day, int firstDay);
+// The week of the year: week 1 holds 1 January, weeks begin on firstDay.
+int weekOfYear(qint64 day, int firstDay);
 inline constexpr qint64 kFirstDay = -657434; // 1 January 100
 inline constexpr qint64 kLastDay = 2958465;  // 31 December 9999
 
