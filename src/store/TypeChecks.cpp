@@ -97,10 +97,13 @@ void addTypeChecks(Connection &db)
     QList<Trigger> missing;
     QStringList normalise; // yes/no columns whose checks are new
     {
+        // A table without rowids is left alone: the -1 needs the rowid to
+        // find its row, and a trigger naming a missing rowid would refuse
+        // every insert.
         auto st = db.prepare(QStringLiteral(
-            "SELECT m.name, c.name, c.type FROM sqlite_master m, pragma_table_info(m.name) c "
-            "WHERE m.type = 'table' AND m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
-            "ORDER BY m.name, c.cid"));
+            "SELECT t.name, c.name, c.type FROM pragma_table_list t, pragma_table_info(t.name) c "
+            "WHERE t.schema = 'main' AND t.type = 'table' AND t.wr = 0 AND t.name NOT LIKE "
+            "'sqlite\\_%' ESCAPE '\\' ORDER BY t.name, c.cid"));
         int rc;
         while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
             const FieldKind kind = kindOfDeclaredType(
