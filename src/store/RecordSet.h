@@ -115,7 +115,10 @@ public:
     QVariant valueAt(int row, int column) const;
     qint64 rowidAt(int row) const;
     // Stores value in the row's table row (found by its rowid) at once and
-    // reads the row back.
+    // reads the row back. This, deleteAt and Update of an edit change the
+    // table row only while it still holds the values read; a row deleted,
+    // changed or replaced under the same rowid since is refused with
+    // DbError (ReadOnly) and nothing changes.
     void setValueAt(int row, int column, const QVariant &value);
     // Inserts a row with the given fields; returns its visible row.
     int insertRow(const QList<QPair<QString, QVariant>> &fields);
@@ -136,7 +139,10 @@ private:
     void requireOpen() const;
     void requireUpdatable() const;
     int requireField(const QString &name) const;
-    void writeRow(qint64 rowid, const QList<QPair<int, QVariant>> &fields);
+    void writeRow(int index, const QList<QPair<int, QVariant>> &fields);
+    QString asReadClause(int index) const;
+    void bindAsRead(sqlite3_stmt *st, int first, int index) const;
+    void requireOneChange() const;
     qint64 insertValues(const QList<QPair<int, QVariant>> &fields);
     void reloadRow(int index);
     void removeRow(int index);

@@ -66,7 +66,7 @@ void RecordSet::Update()
         m_pos = visibleCount() - 1;
     } else if (m_editMode == EditMode::Edit) {
         requireCurrent();
-        writeRow(m_rowids[size_t(rowIndex(m_pos))], m_pending);
+        writeRow(rowIndex(m_pos), m_pending);
         reloadRow(rowIndex(m_pos));
     }
     m_editMode = EditMode::None;
@@ -87,7 +87,7 @@ void RecordSet::setValueAt(int row, int column, const QVariant &value)
         throw DbError(DbErrNo::NotFound,
                       QStringLiteral("Item cannot be found in the collection corresponding to the "
                                      "requested name or ordinal."));
-    writeRow(m_rowids[size_t(index)], {{column, storable(column, value)}});
+    writeRow(index, {{column, storable(column, value)}});
     reloadRow(index);
 }
 
@@ -110,9 +110,10 @@ void RecordSet::deleteAt(int row)
     requireUpdatable();
     const int index = checkedRowIndex(row);
     auto stmt = m_connection->prepare(QStringLiteral("DELETE FROM ") + quotedName(m_table) +
-                                      QStringLiteral(" WHERE rowid = ?"));
-    sqlite3_bind_int64(stmt.get(), 1, m_rowids[size_t(index)]);
+                                      asReadClause(index));
+    bindAsRead(stmt.get(), 1, index);
     m_connection->check(sqlite3_step(stmt.get()));
+    requireOneChange();
     removeRow(index);
     // The current row stays the same row when an earlier one goes.
     if (row < m_pos)
@@ -136,7 +137,7 @@ void RecordSet::removeRow(int index)
     }
 }
 
-void RecordSet::writeRow(qint64 rowid, const QList<QPair<int, QVariant>> &fields)
+void RecordSet::writeRow(int index, const QList<QPair<int, QVariant>> &fields)
 {
     requireUpdatable();
     if (fields.isEmpty())
@@ -146,12 +147,13 @@ void RecordSet::writeRow(qint64 rowid, const QList<QPair<int, QVariant>> &fields
         sets << quotedName(m_names[field.first]) + QStringLiteral(" = ?");
     auto stmt = m_connection->prepare(QStringLiteral("UPDATE ") + quotedName(m_table) +
                                       QStringLiteral(" SET ") + sets.join(QStringLiteral(", ")) +
-                                      QStringLiteral(" WHERE rowid = ?"));
+                                      asReadClause(index));
     int i = 1;
     for (const auto &field : fields)
         bindValue(stmt.get(), i++, field.second);
-    sqlite3_bind_int64(stmt.get(), i, rowid);
+    bindAsRead(stmt.get(), i, index);
     m_connection->check(sqlite3_step(stmt.get()));
+    requireOneChange();
 }
 
 qint64 RecordSet::insertValues(const QList<QPair<int, QVariant>> &fields)
