@@ -53,7 +53,7 @@ void TestTypedColumns::statements_data()
     set("date with a time", "Dates = '2026-07-04 13:45:00'", "2026-07-04 13:45:00|Ann|2026-01-01|0",
         "2026-07-04 13:45:00|Bob|soon|-1");
     set("date Null", "Dates = Null", "<null>|Ann|2026-01-01|0", "<null>|Bob|soon|-1");
-    set("date year 99", "Dates = #12/31/0099#", nullptr, nullptr);
+    set("date year 99", "Dates = '0099-12-31'", nullptr, nullptr);
     set("date year 10000", "Dates = '10000-01-01'", nullptr, nullptr);
     set("date text 'next week'", "Dates = 'next week'", nullptr, nullptr);
     set("date number", "Dates = 2034", nullptr, nullptr);
