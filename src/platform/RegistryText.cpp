@@ -251,7 +251,7 @@ private:
         const bool remove = line[1] == QLatin1Char('-');
         QStringList parts =
             line.mid(remove ? 2 : 1, line.size() - (remove ? 3 : 2)).split(QLatin1Char('\\'));
-        if (!sameName(parts.first(), m_rootName))
+        if (!sameRegName(parts.first(), m_rootName))
             return fault(QStringLiteral("a key outside ") + m_rootName);
         parts.removeFirst();
         if (!parts.isEmpty() && parts.last().isEmpty())

@@ -42,7 +42,7 @@ RegistryNode *RegistryNode::find(const QStringList &path)
 const RegistryValue *RegistryNode::value(const QString &name) const
 {
     for (const RegistryValue &v : m_values) {
-        if (sameName(v.name, name))
+        if (sameRegName(v.name, name))
             return &v;
     }
     return nullptr;
@@ -51,7 +51,7 @@ const RegistryValue *RegistryNode::value(const QString &name) const
 void RegistryNode::setValue(RegistryValue value)
 {
     for (RegistryValue &v : m_values) {
-        if (sameName(v.name, value.name)) {
+        if (sameRegName(v.name, value.name)) {
             value.name = v.name; // the first spelling stays
             v = std::move(value);
             return;
@@ -63,7 +63,7 @@ void RegistryNode::setValue(RegistryValue value)
 bool RegistryNode::removeValue(const QString &name)
 {
     for (auto it = m_values.begin(); it != m_values.end(); ++it) {
-        if (sameName(it->name, name)) {
+        if (sameRegName(it->name, name)) {
             m_values.erase(it);
             return true;
         }

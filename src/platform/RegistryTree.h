@@ -1,6 +1,6 @@
 #pragma once
 // The keys and values of one registry root in memory. Names compare by one
-// rule for keys and values alike (see sameName); the first spelling is kept.
+// rule for keys and values alike (see sameRegName); the first spelling is kept.
 
 #include "platform/Registry.h"
 
@@ -18,13 +18,13 @@ inline constexpr int kMaxKeyNameLength = 255;
 
 // Names compare by simple case folding, letter by letter, as Windows
 // compares them: "Straße" and "STRASSE" stay two names.
-inline int compareNames(const QString &a, const QString &b)
+inline int compareRegNames(const QString &a, const QString &b)
 {
     return a.compare(b, Qt::CaseInsensitive);
 }
-inline bool sameName(const QString &a, const QString &b)
+inline bool sameRegName(const QString &a, const QString &b)
 {
-    return compareNames(a, b) == 0;
+    return compareRegNames(a, b) == 0;
 }
 
 struct RegistryValue
@@ -65,7 +65,10 @@ public:
 private:
     struct NameLess
     {
-        bool operator()(const QString &a, const QString &b) const { return compareNames(a, b) < 0; }
+        bool operator()(const QString &a, const QString &b) const
+        {
+            return compareRegNames(a, b) < 0;
+        }
     };
 
     QString m_name;
