@@ -176,6 +176,7 @@ bool frmRegTool::eventFilter(QObject *watched, QEvent *event)
 void frmRegTool::DataGrid1_KeyDelete()
 {
     const int row = DataGrid1->currentIndex().row();
+    const int column = DataGrid1->currentIndex().column();
     if (row < 0 || !taskRecords.isOpen())
         return;
     runStep(QStringLiteral("frmRegTool.DataGrid1_KeyDown"), m_prompts, [&] {
@@ -186,8 +187,9 @@ void frmRegTool::DataGrid1_KeyDelete()
             return;
         DeleteTask(m_db, taskRecords.rowidAt(row));
         RefreshTaskGrid();
+        // The next task becomes current, where the user was looking.
         DataGrid1->setCurrentIndex(
-            m_taskModel->index(std::min(row, m_taskModel->rowCount() - 1), 0));
+            m_taskModel->index(std::min(row, m_taskModel->rowCount() - 1), column));
     });
 }
 
