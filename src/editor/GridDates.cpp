@@ -48,8 +48,11 @@ QVariant dateOrDateTime(const QDate &day, const QTime &time)
 // the region's order and with its separator.
 QString readingFormat()
 {
+    // Only the two-digit numbers; "ddd" and "MMM" are names.
+    static const QRegularExpression day(QStringLiteral("(?<!d)dd(?!d)"));
+    static const QRegularExpression month(QStringLiteral("(?<!M)MM(?!M)"));
     QString format = cellDateFormat();
-    format.replace(QLatin1String("dd"), QLatin1String("d")).replace(QLatin1String("MM"), QLatin1String("M"));
+    format.replace(day, QStringLiteral("d")).replace(month, QStringLiteral("M"));
     return format;
 }
 
