@@ -206,9 +206,13 @@ void MonthGrid::showFixedRow()
 
 int MonthGrid::RowPos(int row) const
 {
-    if (row == 0 && headerFixed())
+    if (!headerFixed())
+        return rowViewportPosition(row);
+    if (row == 0)
         return viewport()->mapFrom(this, horizontalHeader()->geometry().topLeft()).y();
-    return rowViewportPosition(row);
+    // Rows scrolled away lie under the fixed row, not above it: a press on
+    // the fixed row must never find one of them.
+    return std::max(0, rowViewportPosition(row));
 }
 
 int MonthGrid::RowHeight(int row) const

@@ -60,7 +60,8 @@ public:
     int Row() const;
     void setRow(int row);
     // The top of row r in the grid's (viewport's) coordinates; the fixed
-    // row 0 lies above the viewport, where the scrolling rows never go.
+    // row 0 lies above the viewport, and rows scrolled away count as at
+    // the viewport's top, below it.
     int RowPos(int row) const;
     int RowHeight(int row) const;
     // The hint shown in the empty list's free area ("" once an event is

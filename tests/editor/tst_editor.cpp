@@ -5,6 +5,7 @@
 // with the rows it leaves, and the windows opened from the editor.
 
 #include "app/Calendar.h"
+#include "app/EventTypes.h"
 #include "editing/frmSingle.h"
 #include "editor/Editor.h"
 #include "editor/EventTableModel.h"
@@ -520,6 +521,15 @@ void TestEditor::filterDialog()
     showModal(dlg);
     QCOMPARE(dlg.filtertype + '|' + dlg.filterdescr + '|' + QString::number(dlg.filterOnce),
              QStringLiteral("||0"));
+    // A type typed in full is not picked, even with Enter, which applies.
+    for (const QString &key : typeKeys())
+        dlg.Combo1->addItem(key);
+    dlg.Form_Load();
+    dlg.show();
+    QTest::keyClicks(dlg.Combo1, QStringLiteral("memorial"));
+    QTest::keyClick(dlg.Combo1, Qt::Key_Return);
+    QCOMPARE(dlg.filtertype + '|' + QString::number(dlg.result()), QStringLiteral("|1"));
+    QVERIFY(!dlg.isVisible());
     // A type key is used as it is, the description part quote-doubled.
     QCOMPARE(BuildFilterText(QStringLiteral("o'k"), QStringLiteral("a'b"), false),
              QStringLiteral("Description like '*a''b*' and icon = 'o'k'"));
