@@ -123,6 +123,10 @@ public:
     // Inserts a row with the given fields; returns its visible row.
     int insertRow(const QList<QPair<QString, QVariant>> &fields);
     void deleteAt(int row);
+    // Deletes the table rows of the given visible rows (repeats allowed) in
+    // one transaction (or inside the connection's open one) and drops them
+    // from the set in one pass. Throws DbError; nothing is deleted then.
+    void deleteRows(const QList<int> &rows);
     bool updatable() const { return !m_table.isEmpty(); }
 
 private:
