@@ -38,13 +38,14 @@ void val(Call &c)
             ch != QLatin1Char('\r'))
             t += ch.unicode() < 0x80 ? char(ch.unicode()) : '\x7f';
     }
-    if (t.size() >= 2 && t[0] == '&' && (t[1] == 'h' || t[1] == 'H' || t[1] == 'o' || t[1] == 'O')) {
+    if (t.size() >= 2 && t[0] == '&' &&
+        (t[1] == 'h' || t[1] == 'H' || t[1] == 'o' || t[1] == 'O')) {
         const bool hex = t[1] == 'h' || t[1] == 'H';
         const int base = hex ? 16 : 8;
         quint64 n = 0;
         int count = 0;
         for (qsizetype i = 2; i < t.size(); ++i) {
-            const int digit = t[i] >= '0' && t[i] <= '9' ? t[i] - '0'
+            const int digit = t[i] >= '0' && t[i] <= '9'          ? t[i] - '0'
                               : hex && std::isxdigit(uchar(t[i])) ? (t[i] | 0x20) - 'a' + 10
                                                                   : 99;
             if (digit >= base)
@@ -74,7 +75,8 @@ void val(Call &c)
         mantissa += digits();
     }
     qsizetype end = i;
-    if (mantissa > 0 && i < t.size() && (t[i] == 'e' || t[i] == 'E' || t[i] == 'd' || t[i] == 'D')) {
+    if (mantissa > 0 && i < t.size() &&
+        (t[i] == 'e' || t[i] == 'E' || t[i] == 'd' || t[i] == 'D')) {
         ++i;
         if (i < t.size() && (t[i] == '+' || t[i] == '-'))
             ++i;
@@ -177,16 +179,18 @@ void round(Call &c)
         return c.setNull();
     const double n = toNumber(c.arg(0));
     const Digits d = roundDecimal(n, int(places), true);
-    const QByteArray text = QByteArray::fromStdString((d.integer.empty() ? "0" : d.integer) + "." +
-                                                      d.fraction + "0");
+    const QByteArray text =
+        QByteArray::fromStdString((d.integer.empty() ? "0" : d.integer) + "." + d.fraction + "0");
     const double r = text.toDouble();
     c.setNumber(n < 0 ? -r : r);
 }
 
 const Entry kConversions[] = {
     {"jet_cstr", 1, cstr},
-    {"jet_clng", 1, cinteger<std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()>},
-    {"jet_cint", 1, cinteger<std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max()>},
+    {"jet_clng", 1,
+     cinteger<std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()>},
+    {"jet_cint", 1,
+     cinteger<std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max()>},
     {"jet_cdbl", 1, cdbl},
     {"jet_val", 1, val},
     {"jet_nz", 1, nz},

@@ -75,9 +75,11 @@ QDate localShortDate(const QString &text)
 bool namedMonthDate(const QString &text, QDate *day, QString *rest)
 {
     static const QRegularExpression monthFirst(
-        QStringLiteral("^(?:[A-Za-z]+,\\s*)?([A-Za-z]{3,})\\.?\\s+(\\d{1,2}),?\\s+(\\d{4}|\\d{2})(?!\\d)(.*)$"));
+        QStringLiteral("^(?:[A-Za-z]+,\\s*)?([A-Za-z]{3,})\\.?\\s+(\\d{1,2}),?\\s+"
+                       "(\\d{4}|\\d{2})(?!\\d)(.*)$"));
     static const QRegularExpression dayFirst(
-        QStringLiteral("^(?:[A-Za-z]+,\\s*)?(\\d{1,2})([-\\s])([A-Za-z]{3,})\\.?\\2(\\d{4}|\\d{2})(?!\\d)(.*)$"));
+        QStringLiteral("^(?:[A-Za-z]+,\\s*)?(\\d{1,2})([-\\s])([A-Za-z]{3,})\\.?\\2"
+                       "(\\d{4}|\\d{2})(?!\\d)(.*)$"));
     static const QStringList names = {
         QStringLiteral("january"), QStringLiteral("february"), QStringLiteral("march"),
         QStringLiteral("april"),   QStringLiteral("may"),      QStringLiteral("june"),

@@ -47,7 +47,19 @@ qint64 floorDiv(qint64 a, qint64 b)
     return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
 }
 
-enum class Interval { Year, Quarter, Month, DayOfYear, Day, Weekday, Week, Hour, Minute, Second };
+enum class Interval
+{
+    Year,
+    Quarter,
+    Month,
+    DayOfYear,
+    Day,
+    Weekday,
+    Week,
+    Hour,
+    Minute,
+    Second
+};
 
 Interval intervalArg(const Call &c, int i)
 {
@@ -55,9 +67,9 @@ Interval intervalArg(const Call &c, int i)
     {
         const char *name;
         Interval interval;
-    } kNames[] = {{"yyyy", Interval::Year},     {"q", Interval::Quarter}, {"m", Interval::Month},
-                  {"y", Interval::DayOfYear},   {"d", Interval::Day},     {"w", Interval::Weekday},
-                  {"ww", Interval::Week},       {"h", Interval::Hour},    {"n", Interval::Minute},
+    } kNames[] = {{"yyyy", Interval::Year},   {"q", Interval::Quarter}, {"m", Interval::Month},
+                  {"y", Interval::DayOfYear}, {"d", Interval::Day},     {"w", Interval::Weekday},
+                  {"ww", Interval::Week},     {"h", Interval::Hour},    {"n", Interval::Minute},
                   {"s", Interval::Second}};
     const QString name = c.textArg(i);
     for (const auto &n : kNames) {
@@ -99,8 +111,8 @@ template <int Part> void datePart(Call &c)
     if (c.isNull(0))
         return c.setNull();
     const Moment m = momentArg(c, 0);
-    const int parts[] = {m.year, m.month, m.dayOfMonth, m.seconds / 3600, m.seconds / 60 % 60,
-                         m.seconds % 60};
+    const int parts[] = {
+        m.year, m.month, m.dayOfMonth, m.seconds / 3600, m.seconds / 60 % 60, m.seconds % 60};
     c.setInteger(parts[Part]);
 }
 
@@ -140,7 +152,8 @@ void dateAdd(Call &c)
     case Interval::Day:
     case Interval::Weekday:
     case Interval::Week:
-        return setMoment(c, m.secondsSinceDayZero() + n * (interval == Interval::Week ? 7 : 1) * 86400,
+        return setMoment(c,
+                         m.secondsSinceDayZero() + n * (interval == Interval::Week ? 7 : 1) * 86400,
                          kInvalidCall);
     case Interval::Hour:
     case Interval::Minute:
@@ -253,9 +266,8 @@ void timeSerial(Call &c)
 {
     constexpr qint64 kMin = std::numeric_limits<qint16>::min();
     constexpr qint64 kMax = std::numeric_limits<qint16>::max();
-    const qint64 total =
-        c.integerArg(0, kMin, kMax) * 3600 + c.integerArg(1, kMin, kMax) * 60 +
-        c.integerArg(2, kMin, kMax);
+    const qint64 total = c.integerArg(0, kMin, kMax) * 3600 + c.integerArg(1, kMin, kMax) * 60 +
+                         c.integerArg(2, kMin, kMax);
     if (total < 0) // Jet's times before day zero wrap in ways not worth copying
         throw Failure{kInvalidCall};
     setMoment(c, total, kInvalidCall);

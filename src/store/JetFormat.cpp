@@ -12,23 +12,29 @@ namespace jet {
 
 namespace {
 
-const char *const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
-                               "July",    "August",   "September", "October", "November", "December"};
+const char *const kMonths[] = {"January",   "February", "March",    "April",
+                               "May",       "June",     "July",     "August",
+                               "September", "October",  "November", "December"};
 const char *const kDays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                              "Thursday", "Friday", "Saturday"};
 
 [[noreturn]] void unsupported(const QString &pattern)
 {
-    throw Failure{(QStringLiteral("Format pattern '") + pattern +
-                   QStringLiteral("' is not supported."))
-                      .toUtf8()};
+    throw Failure{
+        (QStringLiteral("Format pattern '") + pattern + QStringLiteral("' is not supported."))
+            .toUtf8()};
 }
 
 // A pattern piece: a run of one letter (lower case, `written` as typed), an
 // AM/PM marker, or literal text.
 struct Token
 {
-    enum Type { Letters, AmPm, Literal } type;
+    enum Type
+    {
+        Letters,
+        AmPm,
+        Literal
+    } type;
     QString text;    // the letters in lower case, the marker or the literal
     QString written; // as typed
 };
@@ -70,7 +76,8 @@ QList<Token> tokenize(const QString &pattern)
             qsizetype end = i;
             while (end < pattern.size() && pattern[end].toLower() == ch.toLower())
                 ++end;
-            tokens.append({Token::Letters, pattern.mid(i, end - i).toLower(), pattern.mid(i, end - i)});
+            tokens.append(
+                {Token::Letters, pattern.mid(i, end - i).toLower(), pattern.mid(i, end - i)});
             i = end;
             continue;
         }
@@ -131,7 +138,8 @@ QString formatDate(double serial, const QString &pattern, const QList<Token> &to
         }
         const QString &l = t.text;
         if (l == QLatin1String("m") || l == QLatin1String("mm")) {
-            const bool afterHour = previous == QLatin1String("h") || previous == QLatin1String("hh");
+            const bool afterHour =
+                previous == QLatin1String("h") || previous == QLatin1String("hh");
             if (afterHour) {
                 out += padded(minute, int(l.size()));
                 previous = l;
@@ -265,10 +273,14 @@ const struct
     const char *pattern;
     bool date;
 } kNamed[] = {
-    {"Long Date", "dddd, mmmm d, yyyy", true}, {"Short Date", "m/d/yyyy", true},
-    {"Long Time", "h:nn:ss AM/PM", true},      {"Medium Time", "hh:nn AM/PM", true},
-    {"Short Time", "hh:nn", true},             {"Fixed", "0.00", false},
-    {"Standard", "#,##0.00", false},           {"Percent", "0.00%", false},
+    {"Long Date", "dddd, mmmm d, yyyy", true},
+    {"Short Date", "m/d/yyyy", true},
+    {"Long Time", "h:nn:ss AM/PM", true},
+    {"Medium Time", "hh:nn AM/PM", true},
+    {"Short Time", "hh:nn", true},
+    {"Fixed", "0.00", false},
+    {"Standard", "#,##0.00", false},
+    {"Percent", "0.00%", false},
 };
 
 double asSerial(const Value &v, const QString &pattern)

@@ -132,9 +132,9 @@ void concatenate(Call &c)
 }
 
 const Entry kOperators[] = {
-    {"jet_add", 2, add},          {"jet_sub", 2, subtract},      {"jet_mul", 2, multiply},
-    {"jet_div", 2, divide},       {"jet_idiv", 2, integerDivide}, {"jet_mod", 2, modulo},
-    {"jet_pow", 2, power},        {"jet_neg", 1, negate},        {"jet_cat", 2, concatenate},
+    {"jet_add", 2, add},    {"jet_sub", 2, subtract},       {"jet_mul", 2, multiply},
+    {"jet_div", 2, divide}, {"jet_idiv", 2, integerDivide}, {"jet_mod", 2, modulo},
+    {"jet_pow", 2, power},  {"jet_neg", 1, negate},         {"jet_cat", 2, concatenate},
 };
 
 } // namespace

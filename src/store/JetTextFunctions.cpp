@@ -107,8 +107,9 @@ void space(Call &c)
 }
 
 // String(n, character): the first character of a text, or a character
-// code taken Mod 256. Codes 128 to 159 are refused: Jet reads them in the
-// Windows code page, whose characters there differ from Unicode's.
+// code taken Mod 256. Negative codes and 128 to 159 are refused: Jet reads
+// codes in the Windows code page, whose characters there differ from
+// Unicode's.
 void string(Call &c)
 {
     const qint64 n = lengthArg(c, 0);
@@ -117,8 +118,8 @@ void string(Call &c)
         return c.setNull();
     QChar fill;
     if (ch.kind == Kind::Number) {
-        const qint64 code = ((roundToInteger(ch.number, -2147483648LL, 2147483647LL) % 256) + 256) % 256;
-        if (code >= 128 && code < 160)
+        const qint64 code = roundToInteger(ch.number, -2147483648LL, 2147483647LL) % 256;
+        if (code < 0 || (code >= 128 && code < 160))
             throw Failure{kInvalidCall};
         fill = QChar(char16_t(code));
     } else {
@@ -131,13 +132,20 @@ void string(Call &c)
 }
 
 const Entry kTextFunctions[] = {
-    {"jet_ucase", 1, changeCase<true>},   {"jet_lcase", 1, changeCase<false>},
-    {"jet_left", 2, leftOrRight<true>},   {"jet_right", 2, leftOrRight<false>},
-    {"jet_mid", 2, mid},                  {"jet_mid", 3, mid},
-    {"jet_len", 1, len},                  {"jet_trim", 1, trim<true, true>},
-    {"jet_ltrim", 1, trim<true, false>},  {"jet_rtrim", 1, trim<false, true>},
-    {"jet_instr", 2, inStr},              {"jet_instr", 3, inStr},
-    {"jet_instr", 4, inStr},              {"jet_space", 1, space},
+    {"jet_ucase", 1, changeCase<true>},
+    {"jet_lcase", 1, changeCase<false>},
+    {"jet_left", 2, leftOrRight<true>},
+    {"jet_right", 2, leftOrRight<false>},
+    {"jet_mid", 2, mid},
+    {"jet_mid", 3, mid},
+    {"jet_len", 1, len},
+    {"jet_trim", 1, trim<true, true>},
+    {"jet_ltrim", 1, trim<true, false>},
+    {"jet_rtrim", 1, trim<false, true>},
+    {"jet_instr", 2, inStr},
+    {"jet_instr", 3, inStr},
+    {"jet_instr", 4, inStr},
+    {"jet_space", 1, space},
     {"jet_string", 2, string},
 };
 

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <exception>
 #include <new>
 
 namespace jet {
@@ -143,7 +144,11 @@ QString toText(const Value &value)
     case Kind::Null:
         return {};
     case Kind::Number:
-        return value.integral ? QString::number(value.integer) : numberText(value.number);
+        // Jet's whole numbers end at 32 bits; beyond, a Double shows 15 digits.
+        if (value.integral && value.integer > -1'000'000'000'000'000 &&
+            value.integer < 1'000'000'000'000'000)
+            return QString::number(value.integer);
+        return numberText(value.number);
     case Kind::Text:
         return value.text();
     case Kind::Date:
@@ -445,6 +450,8 @@ void dispatch(sqlite3_context *ctx, int argc, sqlite3_value **argv)
         sqlite3_result_error(ctx, failure.message.constData(), int(failure.message.size()));
     } catch (const std::bad_alloc &) {
         sqlite3_result_error_nomem(ctx);
+    } catch (const std::exception &e) { // nothing may unwind through SQLite
+        sqlite3_result_error(ctx, e.what(), -1);
     }
 }
 

@@ -28,7 +28,13 @@ struct Failure
     QByteArray message;
 };
 
-enum class Kind { Null, Number, Text, Date };
+enum class Kind
+{
+    Null,
+    Number,
+    Text,
+    Date
+};
 
 // One argument. A text is a date when it is exactly a stored ISO date of
 // the years 100 to 9999; its serial is Jet's (days since 30 December 1899,

@@ -89,8 +89,8 @@ void TestJetFunctions::operators_data()
     row("date minus date in days", "jet_sub('2027-01-04', '2026-12-28')", "7");
     row("date minus date with a time", "jet_sub('2026-01-02 12:00:00', '2026-01-01')", "1.5");
     row("numeric text plus date", "jet_add('2', '2026-01-01')", "'2026-01-03'");
-    row("Jet's negative serial holds its time away from zero",
-        "jet_add('1899-12-29 06:00:00', 2)", "'1899-12-30 18:00:00'");
+    row("Jet's negative serial holds its time away from zero", "jet_add('1899-12-29 06:00:00', 2)",
+        "'1899-12-30 18:00:00'");
     row("past year 9999", "jet_add('9999-12-31', 1)", "error: Overflow");
     row("before year 100", "jet_sub('0100-01-01', 1)", "error: Overflow");
     row("text plus text concatenates", "jet_add('Ann', ' (old)')", "'Ann (old)'");
@@ -120,6 +120,8 @@ void TestJetFunctions::operators_data()
     row("& renders day zero", "jet_cat('1899-12-30', '')", "'12:00:00 AM'");
     row("& renders numbers plainly", "jet_cat(jet_cat(2.50, '|'), 1e20)", "'2.5|1E+20'");
     row("& renders small numbers", "jet_cat(0.00001, '')", "'1E-05'");
+    row("& renders 16 digits as a Double", "jet_cat(1234567890123456, '')",
+        "'1.23456789012346E+15'");
     row("& renders yes/no as numbers", "jet_cat(-1, 0)", "'-10'");
     row("& with one Null", "jet_cat(NULL, 'x')", "'x'");
     row("& with two Nulls", "jet_cat(NULL, NULL)", "Null");
@@ -144,9 +146,10 @@ void TestJetFunctions::functions_data()
         QTest::newRow(name) << QString::fromUtf8(expression) << result;
     };
     // Parts of a date; a date text in US order is read too.
-    row("parts", "jet_year('2027-01-04 13:05:09') || jet_month('2027-01-04 13:05:09') || "
-                 "jet_day('2027-01-04 13:05:09') || '|' || jet_hour('2027-01-04 13:05:09') || "
-                 "jet_minute('2027-01-04 13:05:09') || jet_second('2027-01-04 13:05:09')",
+    row("parts",
+        "jet_year('2027-01-04 13:05:09') || jet_month('2027-01-04 13:05:09') || "
+        "jet_day('2027-01-04 13:05:09') || '|' || jet_hour('2027-01-04 13:05:09') || "
+        "jet_minute('2027-01-04 13:05:09') || jet_second('2027-01-04 13:05:09')",
         "'202714|1359'");
     row("year of a US date text", "jet_year('1/5/2026')", "2026");
     row("year of Null", "jet_year(NULL)", "Null");
@@ -161,8 +164,7 @@ void TestJetFunctions::functions_data()
     row("a year after 29 February", "jet_dateadd('yyyy', 1, '2024-02-29')", "'2025-02-28'");
     row("a quarter back keeps the time", "jet_dateadd('Q', -1, '2027-05-31 08:30:00')",
         "'2027-02-28 08:30:00'");
-    row("hours across the year end", "jet_dateadd('h', 25, '2026-12-31')",
-        "'2027-01-01 01:00:00'");
+    row("hours across the year end", "jet_dateadd('h', 25, '2026-12-31')", "'2027-01-01 01:00:00'");
     row("half days round to even", "jet_dateadd('d', 2.5, '2026-12-30')", "'2027-01-01'");
     row("weeks", "jet_dateadd('ww', 1, '2026-12-28')", "'2027-01-04'");
     row("unknown interval", "jet_dateadd('x', 1, '2026-12-28')", invalid);
@@ -174,14 +176,15 @@ void TestJetFunctions::functions_data()
         "1");
     row("a day across midnight", "jet_datediff('d', '2026-12-31 23:00:00', '2027-01-01 01:00:00')",
         "1");
-    row("an hour across the hour", "jet_datediff('h', '2026-01-01 10:59:00', '2026-01-01 11:00:00')",
-        "1");
+    row("an hour across the hour",
+        "jet_datediff('h', '2026-01-01 10:59:00', '2026-01-01 11:00:00')", "1");
     row("days over 29 February", "jet_datediff('d', '2024-02-28', '2024-03-01')", "2");
     row("backwards", "jet_datediff('m', '2027-03-01', '2027-02-28')", "-1");
     row("Saturday to Sunday is a calendar week", "jet_datediff('ww', '2027-01-02', '2027-01-03')",
         "1");
     row("weeks of whole days", "jet_datediff('w', '2027-01-01', '2027-01-14')", "1");
-    row("seconds beyond a Long", "jet_datediff('s', '0100-01-01', '9999-12-31')", "error: Overflow");
+    row("seconds beyond a Long", "jet_datediff('s', '0100-01-01', '9999-12-31')",
+        "error: Overflow");
     row("week of the year", "jet_datepart('ww', '2027-01-03')", "2");
     row("day of a leap year", "jet_datepart('y', '2024-12-31')", "366");
     row("quarter", "jet_datepart('q', '2027-05-31')", "2");
@@ -221,8 +224,7 @@ void TestJetFunctions::functions_data()
         "error: Format pattern 'Medium Date' is not supported.");
     // Format: numbers
     row("Format thousands", "jet_format(1234567.5, '#,##0.00')", "'1,234,567.50'");
-    row("Format rounds halves up", "jet_format(0.125, '0.00') || jet_format(2.5, '0')",
-        "'0.133'");
+    row("Format rounds halves up", "jet_format(0.125, '0.00') || jet_format(2.5, '0')", "'0.133'");
     row("Format optional digits", "jet_format(0.5, '#.##') || '|' || jet_format(5, '#.##')",
         "'.5|5.'");
     row("Format named numbers",
@@ -250,7 +252,8 @@ void TestJetFunctions::functions_data()
     row("Mid from 0", "jet_mid('abc', 0)", invalid);
     row("Len of a number and a date", "jet_len(12.5) || jet_len('2027-01-04')", "'48'");
     row("Len of Null", "jet_len(NULL)", "Null");
-    row("Trim spaces only", "'[' || jet_trim('  a b  ') || jet_ltrim(' x ') || jet_rtrim(char(9, 32)) || ']'",
+    row("Trim spaces only",
+        "'[' || jet_trim('  a b  ') || jet_ltrim(' x ') || jet_rtrim(char(9, 32)) || ']'",
         "'[a bx 	]'");
     row("InStr ignores case", "jet_instr('Birthday', 'DAY')", "6");
     row("InStr from a start", "jet_instr(2, 'abcabc', 'a') || jet_instr(7, 'abcabc', 'a')", "'40'");
@@ -264,8 +267,9 @@ void TestJetFunctions::functions_data()
     // Conversions and tests
     row("Nz", "jet_nz(NULL) || '|' || jet_nz(NULL, 0) || jet_nz('a', 'b')", "'|0a'");
     row("IsNull", "jet_isnull(NULL) || jet_isnull('')", "'-10'");
-    row("IsNumeric", "jet_isnumeric('1,000') || jet_isnumeric('12abc') || "
-                     "jet_isnumeric('2027-01-04') || jet_isnumeric(NULL)",
+    row("IsNumeric",
+        "jet_isnumeric('1,000') || jet_isnumeric('12abc') || "
+        "jet_isnumeric('2027-01-04') || jet_isnumeric(NULL)",
         "'-1000'");
     row("CStr", "jet_cstr(12.5) || ' ' || jet_cstr('2027-01-04')", "'12.5 1/4/2027'");
     row("CStr of Null", "jet_cstr(NULL)", invalidNull);
@@ -274,8 +278,9 @@ void TestJetFunctions::functions_data()
     row("CInt overflow", "jet_cint(32767.5)", "error: Overflow");
     row("CLng of a text", "jet_clng('abc')", mismatch);
     row("CDbl", "jet_cdbl('1e3')", "1000.0");
-    row("Val", "jet_val('12abc') || ' ' || jet_val('  1 2') || ' ' || jet_val('1.5e2x') || ' ' || "
-               "jet_val('abc')",
+    row("Val",
+        "jet_val('12abc') || ' ' || jet_val('  1 2') || ' ' || jet_val('1.5e2x') || ' ' || "
+        "jet_val('abc')",
         "'12.0 12.0 150.0 0'");
     row("Val of hex", "jet_val('&H10') || ' ' || jet_val('&HFFFF')", "'16 -1'");
     row("IIf", "jet_iif(NULL, 1, 2) || jet_iif('0', 1, 2) || jet_iif(-1, 'a', 'b')", "'22a'");
@@ -285,8 +290,8 @@ void TestJetFunctions::functions_data()
         "'3-3-2-14'");
     row("Int of a date", "jet_int('2027-01-04 13:00:00')", "'2027-01-04'");
     row("Sqr of a negative", "jet_sqr(-1)", invalid);
-    row("Round to even", "jet_round(2.5) || jet_round(3.5) || jet_round(-2.5) || jet_round(0.125, 2)",
-        "'24-20.12'");
+    row("Round to even",
+        "jet_round(2.5) || jet_round(3.5) || jet_round(-2.5) || jet_round(0.125, 2)", "'24-20.12'");
 }
 
 void TestJetFunctions::functions()
@@ -311,23 +316,57 @@ void TestJetFunctions::like_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("pattern"); // as the translator emits it
     QTest::addColumn<QString>("result");
-    QTest::newRow("class") << "Bob" << "[abc]%" << "1";
-    QTest::newRow("class misses") << "Dan" << "[abc]%" << "0";
-    QTest::newRow("range, other case") << "carl" << "[A-C]%" << "1";
-    QTest::newRow("negated range") << "Dan" << "[!a-c]%" << "1";
-    QTest::newRow("negated range misses") << "Bob" << "[!a-c]%" << "0";
-    QTest::newRow("hyphen first is literal") << "-x" << "[-a]x" << "1";
-    QTest::newRow("escaped bracket is literal") << "a[b" << "%\\[%" << "1";
-    QTest::newRow("star in a class") << "a*b" << "%[*]%" << "1";
-    QTest::newRow("digit") << "Room 12" << "Room ##" << "1";
-    QTest::newRow("digit misses a letter") << "Room 1a" << "Room ##" << "0";
-    QTest::newRow("escaped hash is literal") << "#1" << "\\##" << "1";
-    QTest::newRow("empty class takes nothing") << "ab" << "a[]b" << "1";
-    QTest::newRow("unicode class, folded") << "Ärger" << "[ä-ö]%" << "1";
-    QTest::newRow("backtracking over a class") << "xxab" << "%[a]b" << "1";
-    QTest::newRow("no closing bracket") << "a" << "[a" << "error: Invalid pattern string.";
-    QTest::newRow("malformed after a miss") << "b" << "a[a" << "error: Invalid pattern string.";
-    QTest::newRow("range running down") << "a" << "[z-a]" << "error: Invalid pattern string.";
+    QTest::newRow("class") << "Bob"
+                           << "[abc]%"
+                           << "1";
+    QTest::newRow("class misses") << "Dan"
+                                  << "[abc]%"
+                                  << "0";
+    QTest::newRow("range, other case") << "carl"
+                                       << "[A-C]%"
+                                       << "1";
+    QTest::newRow("negated range") << "Dan"
+                                   << "[!a-c]%"
+                                   << "1";
+    QTest::newRow("negated range misses") << "Bob"
+                                          << "[!a-c]%"
+                                          << "0";
+    QTest::newRow("hyphen first is literal") << "-x"
+                                             << "[-a]x"
+                                             << "1";
+    QTest::newRow("escaped bracket is literal") << "a[b"
+                                                << "%\\[%"
+                                                << "1";
+    QTest::newRow("star in a class") << "a*b"
+                                     << "%[*]%"
+                                     << "1";
+    QTest::newRow("digit") << "Room 12"
+                           << "Room ##"
+                           << "1";
+    QTest::newRow("digit misses a letter") << "Room 1a"
+                                           << "Room ##"
+                                           << "0";
+    QTest::newRow("escaped hash is literal") << "#1"
+                                             << "\\##"
+                                             << "1";
+    QTest::newRow("empty class takes nothing") << "ab"
+                                               << "a[]b"
+                                               << "1";
+    QTest::newRow("unicode class, folded") << "Ärger"
+                                           << "[ä-ö]%"
+                                           << "1";
+    QTest::newRow("backtracking over a class") << "xxab"
+                                               << "%[a]b"
+                                               << "1";
+    QTest::newRow("no closing bracket") << "a"
+                                        << "[a"
+                                        << "error: Invalid pattern string.";
+    QTest::newRow("malformed after a miss") << "b"
+                                            << "a[a"
+                                            << "error: Invalid pattern string.";
+    QTest::newRow("range running down") << "a"
+                                        << "[z-a]"
+                                        << "error: Invalid pattern string.";
 }
 
 void TestJetFunctions::like()
