@@ -43,12 +43,12 @@ inline AppError currentAppError()
 inline const QString kRepairHint = QStringLiteral("Select File>DB Repair");
 
 // True for a failure caused by a table or column the database lacks: the
-// database's "no such table/column" or a field name the record set lacks.
+// database's "no such table", a column that is none (which Jet reads as a
+// parameter without a value) or a field name the record set lacks.
 inline bool isMissingTableOrColumn(const AppError &e)
 {
-    return e.number() == DbErrNo::NotFound ||
-           e.description().startsWith(QLatin1String("no such table")) ||
-           e.description().startsWith(QLatin1String("no such column"));
+    return e.number() == DbErrNo::NotFound || e.number() == DbErrNo::NoValue ||
+           e.description().startsWith(QLatin1String("no such table"));
 }
 
 // Runs one step of a procedure; a failure is shown in the procedure's words

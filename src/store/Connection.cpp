@@ -180,8 +180,12 @@ void Connection::check(int rc) const
 {
     if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE)
         return;
-    throw DbError(DbErrNo::General, m_db ? QString::fromUtf8(sqlite3_errmsg(m_db))
-                                         : QString::fromUtf8(sqlite3_errstr(rc)));
+    const QString message = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db))
+                                 : QString::fromUtf8(sqlite3_errstr(rc));
+    // The type checks and the Jet functions speak Jet's words; give the
+    // number that goes with them.
+    const bool mismatch = message == QLatin1String("Data type mismatch in criteria expression.");
+    throw DbError(mismatch ? DbErrNo::Conversion : DbErrNo::General, message);
 }
 
 std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)>

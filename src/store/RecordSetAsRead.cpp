@@ -20,8 +20,9 @@ QByteArray storedDate(const Cell &cell)
 {
     QString iso = QDate::fromJulianDay(cell.value).toString(Qt::ISODate);
     if (cell.type == Cell::DateTime)
-        iso += QLatin1Char(' ') +
-               QTime::fromMSecsSinceStartOfDay(int(cell.extra)).toString(QStringLiteral("HH:mm:ss"));
+        iso +=
+            QLatin1Char(' ') +
+            QTime::fromMSecsSinceStartOfDay(int(cell.extra)).toString(QStringLiteral("HH:mm:ss"));
     return iso.toLatin1();
 }
 

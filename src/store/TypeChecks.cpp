@@ -88,7 +88,8 @@ void addTypeChecks(Connection &db)
 {
     QSet<QString> present;
     {
-        auto st = db.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger'"));
+        auto st =
+            db.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger'"));
         int rc;
         while ((rc = sqlite3_step(st.get())) == SQLITE_ROW)
             present.insert(textAt(st.get(), 0));

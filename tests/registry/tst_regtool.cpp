@@ -294,8 +294,8 @@ void TestRegTool::withoutTaskTable_data()
                               << "Error in frmRegTool.cmd_Click\r\n" + noTable;
     QTest::newRow("no NewValue column")
         << "ALTER TABLE RegEdit DROP COLUMN NewValue" << QString()
-        << "Error in frmRegTool.cmd_Click\r\nNumber : -2147217900\r\n"
-           "Description : no such column: NewValue\r\n"
+        << "Error in frmRegTool.cmd_Click\r\nNumber : -2147217904\r\n"
+           "Description : No value given for one or more required parameters.\r\n"
            "Select File>DB Repair";
 }
 
@@ -377,7 +377,9 @@ void TestRegTool::taskGridShowsWholeTexts()
     const QString longPath = QStringLiteral("SOFTWARE\\").repeated(20);
     f.db.Execute("INSERT INTO RegEdit (Task, hKey, SubKey, [Key], NewValue) VALUES "
                  "('edit', 1, '" +
-                 longPath + "', 'a', ''), ('edit', 1, 'K', 'b', Null)");
+                 longPath + "', 'a', '')");
+    f.db.Execute("INSERT INTO RegEdit (Task, hKey, SubKey, [Key], NewValue) VALUES "
+                 "('edit', 1, 'K', 'b', Null)");
     frmRegTool &form = f.open();
     QAbstractItemModel *model = form.DataGrid1->model();
     QStringList columns;
