@@ -51,6 +51,7 @@ void TestTypedColumns::statements()
     QCOMPARE(e.description(), rows.isEmpty()
                                   ? QStringLiteral("Data type mismatch in criteria expression.")
                                   : QStringLiteral("nothing thrown"));
+    QCOMPARE(e.number(), rows.isEmpty() ? DbErrNo::Conversion : 0);
     QCOMPARE(rawRows(t.path, QStringLiteral("SELECT Dates, ShowOnce FROM Calendar ORDER BY rowid"))
                  .join(' '),
              rows.isEmpty() ? seeded : rows);
