@@ -164,6 +164,7 @@ private:
     // closing parenthesis.
     QString clauses(bool nested)
     {
+        const Depth depth(m_depth);
         QString out;
         QString clause;
         bool starAllowed = false;
@@ -319,8 +320,21 @@ private:
         return {left.lead, left.body + op.lead + opText + right, true};
     }
 
+    // Bounds the parser's recursion, as the engine bounds its own.
+    struct Depth
+    {
+        explicit Depth(int &depth) : m_depth(depth)
+        {
+            if (++m_depth > 200)
+                throw syntaxError(QStringLiteral("Query is too complex."));
+        }
+        ~Depth() { --m_depth; }
+        int &m_depth;
+    };
+
     Expr expr(int minPrec)
     {
+        const Depth depth(m_depth);
         Expr left = unary();
         for (;;) {
             const JetToken &t = peek();
@@ -573,6 +587,7 @@ private:
     const bool m_criteria;
     const QList<JetToken> m_t;
     qsizetype m_i = 0;
+    int m_depth = 0;
 };
 
 } // namespace

@@ -149,6 +149,8 @@ void TestJetSql::refused_data()
     QTest::newRow("missing operand") << "DELETE FROM t WHERE a ="
                                      << "Syntax error (missing operand) in query expression "
                                         "'DELETE FROM t WHERE a ='.";
+    QTest::newRow("nested too deep") << "SELECT " + QString(5000, QLatin1Char('(')) + "1"
+                                     << "Query is too complex.";
     QTest::newRow("top") << "SELECT TOP 5 * FROM t"
                          << "The TOP predicate is not supported by this database; remove it from "
                             "the statement.";
