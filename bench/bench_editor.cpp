@@ -30,7 +30,7 @@ const QString kSource = QStringLiteral("SELECT * FROM Calendar ORDER BY Dates");
 // The baseline: the same query stepped through with every column read.
 void BM_Scan(benchmark::State &state)
 {
-    sqlite3 *db = dbConnection.handle();
+    sqlite3 *db = sharedDb().dbConnection.handle();
     for (auto _ : state) {
         sqlite3_stmt *st = nullptr;
         sqlite3_prepare_v2(db, "SELECT rowid, * FROM Calendar ORDER BY Dates", -1, &st, nullptr);
@@ -53,14 +53,14 @@ void BM_Scan(benchmark::State &state)
     }
 }
 
-// Open rsEditor, build the grid model, lay out and paint the view.
+// Open sharedDb().rsEditor, build the grid model, lay out and paint the view.
 void BM_EditorOpen(benchmark::State &state)
 {
     for (auto _ : state) {
-        rsEditor.setCursorLocation(adUseClient);
-        rsEditor.Open(kSource, dbConnection, adOpenDynamic, adLockOptimistic);
+        sharedDb().rsEditor.setCursorLocation(adUseClient);
+        sharedDb().rsEditor.Open(kSource, sharedDb().dbConnection, adOpenDynamic, adLockOptimistic);
         {
-            EventTableModel model(rsEditor);
+            EventTableModel model(sharedDb().rsEditor);
             QTableView view;
             view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
             view.setWordWrap(false);
@@ -72,7 +72,7 @@ void BM_EditorOpen(benchmark::State &state)
             if (model.rowCount() != kBenchEvents + 1)
                 state.SkipWithError("wrong row count");
         }
-        rsEditor.Close();
+        sharedDb().rsEditor.Close();
     }
 }
 
@@ -81,8 +81,8 @@ void BM_EditorOpen(benchmark::State &state)
 void BM_EditorCommand(benchmark::State &state)
 {
     for (auto _ : state) {
-        rsEditor.setCursorLocation(adUseClient);
-        rsEditor.Open(kSource, dbConnection, adOpenDynamic, adLockOptimistic);
+        sharedDb().rsEditor.setCursorLocation(adUseClient);
+        sharedDb().rsEditor.Open(kSource, sharedDb().dbConnection, adOpenDynamic, adLockOptimistic);
         {
             Editor editor;
             editor.refresh_Data();
@@ -92,7 +92,7 @@ void BM_EditorCommand(benchmark::State &state)
             if (editor.model()->rowCount() != kBenchEvents + 1)
                 state.SkipWithError("wrong row count");
         }
-        rsEditor.Close();
+        sharedDb().rsEditor.Close();
     }
 }
 
@@ -132,12 +132,12 @@ void BM_EditorDelete(benchmark::State &state)
     setAppPrompts(&confirm);
     for (auto _ : state) {
         state.PauseTiming();
-        dbConnection.Close();
+        sharedDb().dbConnection.Close();
         QFile::remove(g_work);
         QFile::copy(g_template, g_work);
-        dbConnection.Open(Connection::connectionStringFor(g_work));
-        rsEditor.setCursorLocation(adUseClient);
-        rsEditor.Open(kSource, dbConnection, adOpenDynamic, adLockOptimistic);
+        sharedDb().dbConnection.Open(Connection::connectionStringFor(g_work));
+        sharedDb().rsEditor.setCursorLocation(adUseClient);
+        sharedDb().rsEditor.Open(kSource, sharedDb().dbConnection, adOpenDynamic, adLockOptimistic);
         auto editor = std::make_unique<Editor>();
         editor->refresh_Data();
         QItemSelection blocks;
@@ -154,12 +154,12 @@ void BM_EditorDelete(benchmark::State &state)
         if (editor->model()->rowCount() != kBenchEvents - 10000 + 1)
             state.SkipWithError("wrong row count after the delete");
         editor.reset();
-        rsEditor.Close();
+        sharedDb().rsEditor.Close();
         state.ResumeTiming();
     }
     setAppPrompts(previous);
-    dbConnection.Close();
-    dbConnection.Open(Connection::connectionStringFor(g_template));
+    sharedDb().dbConnection.Close();
+    sharedDb().dbConnection.Open(Connection::connectionStringFor(g_template));
 }
 
 } // namespace
@@ -174,18 +174,20 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    SharedDb shared;
+    setSharedDb(&shared);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Almarik.MDB"));
     makeEventDatabase(path);
     g_template = path;
     g_work = dir.filePath(QStringLiteral("work.mdb"));
-    dbConnection.Open(Connection::connectionStringFor(path));
+    sharedDb().dbConnection.Open(Connection::connectionStringFor(path));
 
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    dbConnection.Close();
+    sharedDb().dbConnection.Close();
 
     const double scan = reporter.ms("BM_Scan");
     const double open = reporter.ms("BM_EditorOpen");

@@ -64,14 +64,14 @@ void BM_FillEventGrid(benchmark::State &state)
 void BM_Requery(benchmark::State &state)
 {
     for (auto _ : state)
-        rsMonth.Requery();
+        sharedDb().rsMonth.Requery();
 }
 
 void BM_ReadMonthList(benchmark::State &state)
 {
     size_t listed = 0;
     for (auto _ : state)
-        listed = readMonthList(rsMonth, kToday, false, [](const AppError &) {}).size();
+        listed = readMonthList(sharedDb().rsMonth, kToday, false, [](const AppError &) {}).size();
     state.counters["listed"] = double(listed);
 }
 
@@ -122,13 +122,15 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    SharedDb shared;
+    setSharedDb(&shared);
     benchmark::Initialize(&argc, argv);
 
     g_path = home.filePath(QStringLiteral("bench.mdb"));
     makeEventDatabase(g_path);
-    dbConnection.Open(g_path);
-    rsMonth.Open(QStringLiteral("SELECT * FROM calendar"), dbConnection, adOpenDynamic,
-                 adLockOptimistic);
+    sharedDb().dbConnection.Open(g_path);
+    sharedDb().rsMonth.Open(QStringLiteral("SELECT * FROM calendar"), sharedDb().dbConnection,
+                            adOpenDynamic, adLockOptimistic);
     for (size_t i = 0; i < 6; ++i)
         ColourTable[i] = QString::number(kDefaultColours[i]);
     TodayDate = kToday;
@@ -144,7 +146,7 @@ int main(int argc, char **argv)
     std::printf("fill %.2f ms (requery %.2f ms of it), scan %.2f ms\n", fill,
                 reporter.ms("BM_Requery"), scan);
     std::printf("ratio fill-vs-scan %.2f\n", scan > 0 ? fill / scan : 0.0);
-    rsMonth.Close();
-    dbConnection.Close();
+    sharedDb().rsMonth.Close();
+    sharedDb().dbConnection.Close();
     return 0;
 }

@@ -1,7 +1,8 @@
-// The program: create the application and run the start-up of the main window.
+// The program: create the application, its shared objects and the main
+// window, and run the window's start-up.
 
+#include "app/Application.h"
 #include "app/Main.h"
-#include "platform/QtPrompts.h"
 
 #include <QApplication>
 
@@ -10,10 +11,11 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Almarik2"));
     QApplication::setApplicationVersion(QStringLiteral(ALMARIK_VERSION));
-    QtPrompts prompts;
-    setAppPrompts(&prompts);
+    // Declared after app and before the window: closed after the window
+    // is gone and before QApplication ends.
+    Application shared;
 
-    Main window;
+    Main window(shared.db(), shared.prompts(), shared.clock());
     if (!window.Form_Load(QApplication::arguments().mid(1)))
         return 0;
     window.show();

@@ -20,9 +20,11 @@
 #include <QSet>
 #include <algorithm>
 
-Main::Main(QWidget *parent) : QMainWindow(parent)
+Main::Main(QWidget *parent) : Main(sharedDb(), appPrompts(), appClock(), parent) {}
+
+Main::Main(SharedDb &db, Prompts &prompts, Clock clock, QWidget *parent)
+    : QMainWindow(parent), m_db(db), m_prompts(prompts), m_clock(std::move(clock))
 {
-    m_clock = [] { return QDateTime::currentDateTime(); };
     m_shiftHeld = [] {
         return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
     };
@@ -102,7 +104,7 @@ bool Main::Form_Load(const QStringList &arguments)
     // options say.
     SubKey = QStringLiteral("Control Panel\\Desktop\\");
     m_currentWallpaper = GetRegValue(HKEY_CURRENT_USER, SubKey, QStringLiteral("Wallpaper"),
-                                     QString(), appPrompts());
+                                     QString(), m_prompts);
 
     // 2-4. Colours, the option switches and the day of the last start.
     LoadColours();
@@ -130,19 +132,19 @@ bool Main::Form_Load(const QStringList &arguments)
     // 11-12. Find the database; a failure ends the program after its message
     // (a cancelled file dialog ends it quietly).
     try {
-        Databasename = LocateDatabase(commandLineText(arguments), m_programFolder, appPrompts());
+        Databasename = LocateDatabase(commandLineText(arguments), m_programFolder, m_prompts);
     } catch (const AppError &e) {
         const QString message = locateFailureMessage(e, Databasename);
         if (!message.isEmpty())
-            appPrompts().MsgBox(message, MsgButtons::OkOnly, MsgIcon::Critical);
+            m_prompts.MsgBox(message, MsgButtons::OkOnly, MsgIcon::Critical);
         return false;
     }
 
     // 13. Open it, with the month's record set.
     try {
-        OpenMonthDatabase(Databasename);
+        OpenMonthDatabase(m_db.dbConnection, m_db.rsMonth, Databasename);
     } catch (const AppError &e) {
-        appPrompts().MsgBox(openFailureMessage(e, Databasename), MsgButtons::OkOnly,
+        m_prompts.MsgBox(openFailureMessage(e, Databasename), MsgButtons::OkOnly,
                             MsgIcon::Critical);
         return false;
     }
@@ -150,14 +152,14 @@ bool Main::Form_Load(const QStringList &arguments)
     // 14-15. The list, then the purge: expired one-off events still show at
     // the start that deletes them.
     FillEventGrid();
-    PurgeExpiredEvents(dbConnection, appPrompts(), m_clock());
+    PurgeExpiredEvents(m_db.dbConnection, m_prompts, m_clock());
 
     // 16. When mnuWP is checked, the wallpaper change from m_currentWallpaper
     // belongs here; the wallpaper rotation is not part of the program yet.
 
     // 17. The registry tasks kept in the database.
     if (mnuRegedit->isChecked())
-        DoRegEdit(dbConnection, appPrompts());
+        DoRegEdit(m_db.dbConnection, m_prompts);
     return true;
 }
 
@@ -166,12 +168,12 @@ void Main::FillEventGrid()
     // Each distinct failure is shown once per fill: a damaged table would
     // otherwise give one box for every row.
     QSet<QString> shown;
-    auto failed = [&shown](const AppError &e) {
+    auto failed = [this, &shown](const AppError &e) {
         const QString text = e.description() + QStringLiteral("\r\n") + repairHint();
         if (shown.contains(text))
             return;
         shown.insert(text);
-        appPrompts().MsgBox(text, MsgButtons::OkOnly, MsgIcon::Critical);
+        m_prompts.MsgBox(text, MsgButtons::OkOnly, MsgIcon::Critical);
     };
 
     Grid->clearRows();
@@ -180,7 +182,7 @@ void Main::FillEventGrid()
     } catch (const AppError &e) {
         failed(e);
     }
-    std::vector<MonthRow> rows = readMonthList(rsMonth, TodayDate, mnuOption2->isChecked(), failed);
+    std::vector<MonthRow> rows = readMonthList(m_db.rsMonth, TodayDate, mnuOption2->isChecked(), failed);
 
     // The nearness colours the listed rows use.
     std::array<std::optional<QColor>, 6> colours;

@@ -3,6 +3,8 @@
 // month's events; afterwards it carries the menus that open the other
 // windows, switch the options and set the list's colours.
 
+#include "platform/Clock.h"
+
 #include <QDateTime>
 #include <QMainWindow>
 #include <QStringList>
@@ -10,6 +12,8 @@
 #include <functional>
 
 class MonthGrid;
+class Prompts;
+class SharedDb;
 class QAction;
 class QMenu;
 
@@ -17,6 +21,10 @@ class Main final : public QMainWindow
 {
     Q_OBJECT
 public:
+    // Works on db's connection and record sets, asks through prompts and
+    // counts the days from the clock.
+    Main(SharedDb &db, Prompts &prompts, Clock clock, QWidget *parent = nullptr);
+    // Over the program's shared objects, prompts and clock.
     explicit Main(QWidget *parent = nullptr);
 
     // The desktop wallpaper read from the registry before anything else.
@@ -69,7 +77,6 @@ public:
     void Form_Unload();
 
     // What the start-up takes from the system; tests replace them.
-    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
     void setShiftState(std::function<bool()> shiftHeld) { m_shiftHeld = std::move(shiftHeld); }
     void setProgramFolder(const QString &folder) { m_programFolder = folder; }
     // How the program ends at once; tests record it instead.
@@ -85,7 +92,9 @@ private:
     void createMenus();
     void switchOption(QAction *item, const QString &key);
 
-    std::function<QDateTime()> m_clock;
+    SharedDb &m_db;
+    Prompts &m_prompts;
+    Clock m_clock;
     std::function<bool()> m_shiftHeld;
     QString m_programFolder;
     std::function<void()> m_end;

@@ -8,7 +8,7 @@
 #include "editing/EventRecord.h"
 #include "editing/frmSingle.h"
 #include "editor/OpenEditor.h"
-#include "platform/AppError.h"
+#include "platform/ErrorStyles.h"
 #include "platform/Modal.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
@@ -25,25 +25,23 @@ void Main::mnuEdit_Click(int index)
     // their own failures.
     switch (index) {
     case 0: // Event Editor
-        openEventEditor(this);
+        openEventEditor(this, m_db.dbConnection, m_db.rsEditor, m_prompts, m_clock);
         FillEventGrid();
         break;
     case 1: // Database Repair
-        rsMonth.Close();
-        RepairDatabase(dbConnection, appPrompts());
-        try {
-            rsMonth.Open(QStringLiteral("SELECT * FROM calendar"), dbConnection, adOpenDynamic,
-                         adLockOptimistic);
-        } catch (const AppError &) {
-        }
+        m_db.rsMonth.Close();
+        RepairDatabase(m_db.dbConnection, m_prompts);
+        ignoringErrors([this] {
+            m_db.rsMonth.Open(QStringLiteral("SELECT * FROM calendar"), m_db.dbConnection,
+                              adOpenDynamic, adLockOptimistic);
+        });
         FillEventGrid();
         break;
     case 3: { // Registry Tool: the list does not change
-        try {
-            frmRegTool tool(this);
+        ignoringErrors([this] {
+            frmRegTool tool(m_db.dbConnection, m_prompts, this);
             showModal(tool);
-        } catch (const std::exception &) {
-        }
+        });
         break;
     }
     case 6: // Exit
@@ -84,11 +82,10 @@ void Main::mnuRegedit_Click()
 void Main::mnuCol_Click(int index)
 {
     // Cancel keeps the colour the entry had; the rest goes on as after a pick.
-    try {
-        m_dialogColour = appPrompts().ColourDialog(m_dialogColour);
+    ignoringErrors([&] {
+        m_dialogColour = m_prompts.ColourDialog(m_dialogColour);
         ColourTable[size_t(index)] = QString::number(m_dialogColour);
-    } catch (const AppError &) {
-    }
+    });
     SaveColours();
     FillEventGrid();
 }
@@ -99,13 +96,12 @@ void Main::Grid_DblClick()
     const auto event = gridEventAt(Grid->TextMatrix(row, 1), Grid->TextMatrix(row, 0));
     if (!event)
         return; // the header row or an empty grid
-    try {
-        frmSingle single(this);
+    ignoringErrors([&] {
+        frmSingle single(m_db.dbConnection, m_prompts, m_clock, this);
         single.oriDates = event->date;
         single.oriDescription = event->description;
         showModal(single);
-    } catch (const std::exception &) {
-    }
+    });
     FillEventGrid();
 }
 
@@ -124,13 +120,12 @@ void Main::mnuPopup_Click(int index)
     // delete show their own.
     switch (index) {
     case 0: { // New
-        try {
-            frmSingle single(this);
+        ignoringErrors([this] {
+            frmSingle single(m_db.dbConnection, m_prompts, m_clock, this);
             single.oriDates = m_clock().date();
             single.oriDescription = QString();
             showModal(single);
-        } catch (const std::exception &) {
-        }
+        });
         FillEventGrid();
         break;
     }
@@ -147,10 +142,7 @@ void Main::mnuPopup_Click(int index)
         rec.Dates = QDateTime(event->date, QTime(0, 0));
         rec.Description = event->description;
         bool deleted = false;
-        try {
-            deleted = DeleteEvent(rec, dbConnection, appPrompts());
-        } catch (const std::exception &) {
-        }
+        ignoringErrors([&] { deleted = DeleteEvent(rec, m_db.dbConnection, m_prompts); });
         if (deleted)
             FillEventGrid();
         break;

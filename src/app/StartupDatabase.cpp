@@ -6,7 +6,7 @@
 #include "store/Connection.h"
 #include "store/Literals.h"
 #include "store/Repair.h"
-#include "store/SharedDb.h"
+#include "store/RecordSet.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -89,12 +89,11 @@ QString locateFailureMessage(const AppError &error, const QString &databasename)
     return QStringLiteral("Error- ") + error.description() + number + kCrLf + databasename;
 }
 
-void OpenMonthDatabase(const QString &databasename)
+void OpenMonthDatabase(Connection &db, RecordSet &rs, const QString &databasename)
 {
-    dbConnection.Open(Connection::connectionStringFor(databasename));
-    rsMonth.Close();
-    rsMonth.Open(QStringLiteral("SELECT * FROM calendar"), dbConnection, adOpenDynamic,
-                 adLockOptimistic);
+    db.Open(Connection::connectionStringFor(databasename));
+    rs.Close();
+    rs.Open(QStringLiteral("SELECT * FROM calendar"), db, adOpenDynamic, adLockOptimistic);
 }
 
 QString openFailureMessage(const AppError &error, const QString &databasename)

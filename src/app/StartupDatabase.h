@@ -8,6 +8,7 @@
 class AppError;
 class Connection;
 class Prompts;
+class RecordSet;
 
 // The hint every "the database may be damaged" message ends with.
 QString repairHint();
@@ -27,8 +28,8 @@ QString LocateDatabase(const QString &commandLine, const QString &programFolder,
 // (the program ends quietly), otherwise the message to show before ending.
 QString locateFailureMessage(const AppError &error, const QString &databasename);
 
-// Opens dbConnection on the file and rsMonth over it. Throws DbError.
-void OpenMonthDatabase(const QString &databasename);
+// Opens db on the file and the month's record set rs over it. Throws DbError.
+void OpenMonthDatabase(Connection &db, RecordSet &rs, const QString &databasename);
 // "Error- " + description + number + CR LF + Databasename.
 QString openFailureMessage(const AppError &error, const QString &databasename);
 

@@ -29,10 +29,9 @@ inline constexpr int kDetailsLength = 4000;
 // Details as they are stored: every line break (LF, CR or CR LF) as CR LF.
 QString withCrLf(const QString &text);
 
-// True when rec may be stored; otherwise shows the one reason (the later
-// test wins) and returns false. Changes nothing.
-bool ValidateEvent(const EventRecord &rec, Prompts &prompts,
-                   const QDateTime &now = QDateTime::currentDateTime());
+// True when rec may be stored at the moment now; otherwise shows the one
+// reason (the later test wins) and returns false. Changes nothing.
+bool ValidateEvent(const EventRecord &rec, Prompts &prompts, const QDateTime &now);
 
 // Inserts edited when loaded.Description is empty, otherwise updates every
 // row matching loaded's day and description. Returns false after an

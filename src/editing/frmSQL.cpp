@@ -13,7 +13,13 @@
 
 #include <algorithm>
 
-frmSQL::frmSQL(QWidget *parent) : QDialog(parent)
+frmSQL::frmSQL(QWidget *parent)
+    : frmSQL(sharedDb().dbConnection, appPrompts(), parent)
+{
+}
+
+frmSQL::frmSQL(Connection &db, Prompts &prompts, QWidget *parent)
+    : QDialog(parent), m_db(db), m_prompts(prompts)
 {
     setWindowTitle(QStringLiteral("SQL Builder"));
     buildControls();
@@ -150,22 +156,22 @@ void frmSQL::RunSQL()
         return;
     lastSQL = text;
     try {
-        dbConnection.BeginTrans();
+        m_db.BeginTrans();
         m_transactionOpen = true;
-        dbConnection.Execute(text);
-        const MsgResult answer = appPrompts().MsgBox(
+        m_db.Execute(text);
+        const MsgResult answer = m_prompts.MsgBox(
             QStringLiteral("SQL successful, OK to commit?"), MsgButtons::OkCancel,
             MsgIcon::Question, QStringLiteral("Commit Transaction?"));
         if (answer == MsgResult::Ok)
-            dbConnection.CommitTrans();
+            m_db.CommitTrans();
         else
-            dbConnection.RollbackTrans();
+            m_db.RollbackTrans();
         m_transactionOpen = false;
     } catch (...) {
         if (m_transactionOpen) {
             try {
-                if (dbConnection.inTransaction())
-                    dbConnection.RollbackTrans();
+                if (m_db.inTransaction())
+                    m_db.RollbackTrans();
             } catch (...) {
                 // Nothing more can be undone; the failure stays silent.
             }

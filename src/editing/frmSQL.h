@@ -5,6 +5,9 @@
 
 #include "platform/Modal.h"
 
+class Connection;
+class Prompts;
+
 #include <QDialog>
 #include <QString>
 #include <array>
@@ -20,6 +23,9 @@ class frmSQL final : public QDialog, public LoadsOnShow
 {
     Q_OBJECT
 public:
+    // Runs its statements on db and asks through prompts.
+    frmSQL(Connection &db, Prompts &prompts, QWidget *parent = nullptr);
+    // Over the shared connection and the program's prompts.
     explicit frmSQL(QWidget *parent = nullptr);
 
     // The last statement Run started; it outlives the window for the
@@ -60,5 +66,7 @@ public slots:
 private:
     void buildControls();
 
+    Connection &m_db;
+    Prompts &m_prompts;
     bool m_transactionOpen = false;
 };

@@ -3,6 +3,7 @@
 #include "app/EventTypes.h"
 #include "app/ImageList.h"
 #include "editing/TextBox.h"
+#include "platform/ErrorStyles.h"
 #include "platform/Prompts.h"
 #include "platform/Twips.h"
 #include "store/RecordSet.h"
@@ -51,7 +52,13 @@ QDate asDay(const QVariant &value)
 
 } // namespace
 
-frmSingle::frmSingle(QWidget *parent) : QDialog(parent)
+frmSingle::frmSingle(QWidget *parent)
+    : frmSingle(sharedDb().dbConnection, appPrompts(), appClock(), parent)
+{
+}
+
+frmSingle::frmSingle(Connection &db, Prompts &prompts, Clock clock, QWidget *parent)
+    : QDialog(parent), m_db(db), m_prompts(prompts), m_clock(std::move(clock))
 {
     setWindowTitle(QStringLiteral("Single Event Editor"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -185,7 +192,7 @@ void frmSingle::Form_Load()
     // clean form and a fresh oriEvent.
     m_loading = true;
     clearForm();
-    DPick->setDateTime(QDateTime::currentDateTime());
+    DPick->setDateTime(m_clock());
 
     ListView1->clear();
     for (const QString &key : typeKeys()) {
@@ -219,20 +226,14 @@ bool frmSingle::LoadEvent()
 
     // Each failing step is skipped and the next one runs.
     bool ok = true;
-    const auto step = [&ok](auto &&action) {
-        try {
-            action();
-        } catch (const std::exception &) {
-            ok = false;
-        }
-    };
+    const auto step = [&ok](auto &&action) { ok = ignoringErrors(action) && ok; };
     RecordSet rs;
     step([&] {
-        rs.Open(selectEventStatement(day, description), dbConnection, adOpenStatic, adLockReadOnly);
+        rs.Open(selectEventStatement(day, description), m_db, adOpenStatic, adLockReadOnly);
         // A date stored with a time of day is still that day's event.
         if (rs.isEOF()) {
             rs.Close();
-            rs.Open(selectEventStatement(day, description, DayMatch::WholeDay), dbConnection,
+            rs.Open(selectEventStatement(day, description, DayMatch::WholeDay), m_db,
                     adOpenStatic, adLockReadOnly);
         }
     });
@@ -293,15 +294,15 @@ void frmSingle::cmd_Click(int index)
         if (!CheckForChanges())
             return;
         const EventRecord edited = ReadForm();
-        if (!ValidateEvent(edited, appPrompts()))
+        if (!ValidateEvent(edited, m_prompts, m_clock()))
             return;
-        if (!SaveEvent(oriEvent, edited, dbConnection, appPrompts()))
+        if (!SaveEvent(oriEvent, edited, m_db, m_prompts))
             return;
         accept();
         break;
     }
     case 2:
-        if (DeleteEvent(oriEvent, dbConnection, appPrompts()))
+        if (DeleteEvent(oriEvent, m_db, m_prompts))
             accept();
         break;
     default:

@@ -5,12 +5,15 @@
 // caller refreshes its own list after every close.
 
 #include "editing/EventRecord.h"
+#include "platform/Clock.h"
 #include "platform/Modal.h"
 
 #include <QDialog>
 #include <QVariant>
 #include <array>
 
+class Connection;
+class Prompts;
 class QCheckBox;
 class QDateEdit;
 class QLabel;
@@ -23,6 +26,10 @@ class frmSingle final : public QDialog, public LoadsOnShow
 {
     Q_OBJECT
 public:
+    // Reads and writes the event through db, asks through prompts; a new
+    // event starts on the clock's day.
+    frmSingle(Connection &db, Prompts &prompts, Clock clock, QWidget *parent = nullptr);
+    // Over the shared connection, the program's prompts and clock.
     explicit frmSingle(QWidget *parent = nullptr);
 
     // Set by the caller before showing: the day and description of the event
@@ -76,6 +83,9 @@ private:
     void showPicture(const QString &key);
     void clearForm();
 
+    Connection &m_db;
+    Prompts &m_prompts;
+    Clock m_clock;
     EventRecord oriEvent;
     QString m_pictureKey;
     bool m_loading = false; // values set by the program raise no CheckForChanges

@@ -11,6 +11,7 @@
 #include "editor/GridDelegate.h"
 #include "editor/frmFilter.h"
 #include "platform/AppError.h"
+#include "platform/ErrorStyles.h"
 #include "platform/Modal.h"
 #include "platform/Prompts.h"
 #include "platform/Twips.h"
@@ -38,33 +39,6 @@ namespace {
 constexpr double kColumnWidths[4] = {1739.9, 1094.7, 2505.3, 1739.9};
 constexpr double kTypeListWidth = 1800;
 
-void showError(const QString &description)
-{
-    appPrompts().MsgBox(description, MsgButtons::OkOnly, MsgIcon::Critical);
-}
-
-// A step of a handler that skips what fails and goes on.
-void ignoring(const std::function<void()> &work)
-{
-    try {
-        work();
-    } catch (...) {
-    }
-}
-
-// A step of a handler (or a whole menu command) that shows what fails and
-// goes on.
-void reporting(const std::function<void()> &work)
-{
-    try {
-        work();
-    } catch (const AppError &e) {
-        showError(e.description());
-    } catch (const std::exception &e) {
-        showError(QString::fromLocal8Bit(e.what()));
-    }
-}
-
 QDate dayOf(const QVariant &date)
 {
     return date.typeId() == QMetaType::QDateTime ? date.toDateTime().date() : date.toDate();
@@ -84,7 +58,13 @@ QPointF typeListPlacement(double column1Left, double rowTop, double listHeight, 
     return {x, y};
 }
 
-Editor::Editor(QWidget *parent) : QDialog(parent)
+Editor::Editor(QWidget *parent)
+    : Editor(sharedDb().dbConnection, sharedDb().rsEditor, appPrompts(), appClock(), parent)
+{
+}
+
+Editor::Editor(Connection &db, RecordSet &rs, Prompts &prompts, Clock clock, QWidget *parent)
+    : QDialog(parent), m_db(db), m_rs(rs), m_prompts(prompts), m_clock(std::move(clock))
 {
     setWindowTitle(QStringLiteral("Almarik Editor"));
     setWindowIcon(appIcon());
@@ -134,7 +114,7 @@ void Editor::buildMenus()
 void Editor::buildGrid()
 {
     DataGrid1 = new QTableView(m_client);
-    m_model = new EventTableModel(rsEditor, this);
+    m_model = new EventTableModel(m_rs, this);
     DataGrid1->setModel(m_model);
     m_delegate = new GridDelegate(DataGrid1);
     DataGrid1->setItemDelegate(m_delegate);
@@ -225,7 +205,7 @@ void Editor::Form_Resize()
 
 void Editor::refresh_Data()
 {
-    m_model->rebind([] { rsEditor.Requery(); });
+    m_model->rebind([this] { m_rs.Requery(); });
     DataGrid1->clearSelection();
     setColumnOptions();
 }
@@ -234,10 +214,10 @@ void Editor::mnuFile_Click(int index)
 {
     switch (index) {
     case 0:
-        reporting([this] {
+        showingDescription(m_prompts, [this] {
             {
-                frmSingle single(this);
-                single.oriDates = QDate::currentDate();
+                frmSingle single(m_db, m_prompts, m_clock, this);
+                single.oriDates = m_clock().date();
                 single.oriDescription = QString();
                 showModal(single);
             }
@@ -255,9 +235,9 @@ void Editor::mnuFile_Click(int index)
 void Editor::mnuEdit_Click(int index)
 {
     if (index == 0)
-        reporting([this] { applyFilter(); });
+        showingDescription(m_prompts, [this] { applyFilter(); });
     else if (index == 1)
-        reporting([this] { removeFilter(); });
+        showingDescription(m_prompts, [this] { removeFilter(); });
 }
 
 void Editor::applyFilter()
@@ -273,14 +253,14 @@ void Editor::applyFilter()
 
     if (!filterOnce && filtertype.isEmpty() && filterdescr.isEmpty()) {
         // Nothing new was asked for: the filter in force stays.
-        m_model->rebind([this] { rsEditor.setFilter(currentFilter); });
+        m_model->rebind([this] { m_rs.setFilter(currentFilter); });
         refresh_Data();
         return;
     }
     const QString previous = currentFilter;
     currentFilter = BuildFilterText(filtertype, filterdescr, filterOnce);
     try {
-        m_model->rebind([this] { rsEditor.setFilter(currentFilter); });
+        m_model->rebind([this] { m_rs.setFilter(currentFilter); });
     } catch (...) {
         // The record set keeps its previous filter; so does the window.
         currentFilter = previous;
@@ -291,15 +271,15 @@ void Editor::applyFilter()
 void Editor::removeFilter()
 {
     currentFilter.clear();
-    m_model->rebind([] { rsEditor.setFilter(QString()); });
+    m_model->rebind([this] { m_rs.setFilter(QString()); });
     refresh_Data();
 }
 
 void Editor::mnuSQL_Click()
 {
-    reporting([this] {
+    showingDescription(m_prompts, [this] {
         {
-            frmSQL builder(this);
+            frmSQL builder(m_db, m_prompts, this);
             showModal(builder);
         }
         refresh_Data();
@@ -308,7 +288,7 @@ void Editor::mnuSQL_Click()
 
 void Editor::refreshData_Click()
 {
-    reporting([this] { refresh_Data(); });
+    showingDescription(m_prompts, [this] { refresh_Data(); });
 }
 
 int Editor::currentRow() const
@@ -334,14 +314,14 @@ void Editor::DataGrid1_DblClick()
     const QVariant day = parseCellDate(m_model->cellText(row, EventTableModel::DatesColumn));
     if (!day.isValid())
         return; // the add-new row, or no date: nothing to open
-    frmSingle single(this);
+    frmSingle single(m_db, m_prompts, m_clock, this);
     single.oriDates = day;
     DataGrid1->setCurrentIndex(m_model->index(row, EventTableModel::DescriptionColumn));
     single.oriDescription = m_model->cellText(row, EventTableModel::DescriptionColumn);
     if (remembered >= 0)
         DataGrid1->setCurrentIndex(m_model->index(row, remembered));
-    ignoring([&] { showModal(single); });
-    ignoring([this] { refresh_Data(); });
+    ignoringErrors([&] { showModal(single); });
+    ignoringErrors([this] { refresh_Data(); });
 }
 
 void Editor::DataGrid1_ButtonClick(short ColIndex)
@@ -349,7 +329,7 @@ void Editor::DataGrid1_ButtonClick(short ColIndex)
     if (ColIndex == 0)
         pickDate();
     else if (ColIndex == 1)
-        reporting([this] { showTypeList(); });
+        showingDescription(m_prompts, [this] { showTypeList(); });
 }
 
 void Editor::pickDate()
@@ -363,9 +343,9 @@ void Editor::pickDate()
             ? QVariant()
             : parseCellDate(m_model->cellText(row, EventTableModel::DatesColumn));
     Calendar picker(this);
-    picker.Calendar1->setSelectedDate(cellDate.isValid() ? dayOf(cellDate) : QDate::currentDate());
+    picker.Calendar1->setSelectedDate(cellDate.isValid() ? dayOf(cellDate) : m_clock().date());
     picker.DateVal = picker.Calendar1->selectedDate();
-    reporting([&] { showModal(picker); });
+    showingDescription(m_prompts, [&] { showModal(picker); });
     // The cell is unchanged only when its date equals the picked day to the
     // second; a date carrying a time of day is replaced by the day alone.
     if (cellDate.isValid() && cellDate.toDateTime() == QDateTime(picker.DateVal, QTime(0, 0)))
@@ -433,7 +413,7 @@ void Editor::DeleteSelectedRows()
                                QStringLiteral("\"?")
                          : QStringLiteral("Delete these ") + QString::number(rows.size()) +
                                QStringLiteral(" events?");
-    if (appPrompts().MsgBox(question, MsgButtons::OkCancel, MsgIcon::Question) != MsgResult::Ok)
+    if (m_prompts.MsgBox(question, MsgButtons::OkCancel, MsgIcon::Question) != MsgResult::Ok)
         return;
     const int first = *std::min_element(rows.begin(), rows.end());
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -441,7 +421,7 @@ void Editor::DeleteSelectedRows()
         m_model->deleteRows(rows);
     } catch (const AppError &e) {
         QGuiApplication::restoreOverrideCursor();
-        showError(e.description());
+        showDescription(m_prompts, e);
         return;
     }
     QGuiApplication::restoreOverrideCursor();

@@ -1,14 +1,20 @@
 #pragma once
 // The event table editor: every event of rsEditor in an editable grid, with
 // filtering, the single event dialog, the SQL builder and the date and type
-// pickers. It works on the shared record set and never opens or closes it.
+// pickers. It works on the record set it is given and never opens or
+// closes it.
+
+#include "platform/Clock.h"
 
 #include <QDialog>
 #include <QPointF>
 #include <QString>
 #include <array>
 
+class Connection;
 class EventTableModel;
+class Prompts;
+class RecordSet;
 class GridDelegate;
 class QAction;
 class QListWidget;
@@ -29,6 +35,10 @@ class Editor final : public QDialog
 {
     Q_OBJECT
 public:
+    // Shows rs (open on db), asks through prompts; new events and the date
+    // picker start on the clock's day.
+    Editor(Connection &db, RecordSet &rs, Prompts &prompts, Clock clock, QWidget *parent = nullptr);
+    // Over the shared connection and rsEditor, the program's prompts and clock.
     explicit Editor(QWidget *parent = nullptr);
 
     // Requeries rsEditor (its filter stays in force), rebinds the grid with
@@ -84,6 +94,10 @@ private:
     void pickDate();
     int currentRow() const;
 
+    Connection &m_db;
+    RecordSet &m_rs;
+    Prompts &m_prompts;
+    Clock m_clock;
     QString currentFilter;
     QWidget *m_client = nullptr; // the inner area below the menu bar
     EventTableModel *m_model = nullptr;

@@ -1,36 +1,23 @@
 #include "editor/OpenEditor.h"
 
 #include "editor/Editor.h"
+#include "platform/ErrorStyles.h"
 #include "platform/Modal.h"
-#include "store/SharedDb.h"
+#include "store/RecordSet.h"
 
-#include <functional>
-
-namespace {
-
-// The command ignores errors: a step that fails is skipped.
-void step(const std::function<void()> &work)
+void openEventEditor(QWidget *owner, Connection &db, RecordSet &rs, Prompts &prompts,
+                     const Clock &clock)
 {
-    try {
-        work();
-    } catch (...) {
-    }
-}
-
-} // namespace
-
-void openEventEditor(QWidget *owner)
-{
-    step([] { rsEditor.setCursorLocation(adUseClient); });
-    step([] { rsEditor.setFilter(QString()); });
-    step([] {
-        rsEditor.Open(QStringLiteral("SELECT * FROM Calendar ORDER BY Dates"), dbConnection,
-                      adOpenDynamic, adLockOptimistic);
+    ignoringErrors([&] { rs.setCursorLocation(adUseClient); });
+    ignoringErrors([&] { rs.setFilter(QString()); });
+    ignoringErrors([&] {
+        rs.Open(QStringLiteral("SELECT * FROM Calendar ORDER BY Dates"), db, adOpenDynamic,
+                adLockOptimistic);
     });
     {
-        Editor editor(owner);
-        step([&] { editor.refresh_Data(); });
-        step([&] { showModal(editor); });
+        Editor editor(db, rs, prompts, clock, owner);
+        ignoringErrors([&] { editor.refresh_Data(); });
+        ignoringErrors([&] { showModal(editor); });
     }
-    step([] { rsEditor.Close(); });
+    ignoringErrors([&] { rs.Close(); });
 }

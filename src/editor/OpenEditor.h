@@ -2,9 +2,15 @@
 // The main window's "Event Editor" command, up to the month list's refill
 // (which the main window does after this returns).
 
-class QWidget;
+#include "platform/Clock.h"
 
-// Opens rsEditor (client cursor, no filter, every event by date) on
-// dbConnection, shows the editor modally over owner and closes rsEditor
-// again. Each failing step is skipped without a message.
-void openEventEditor(QWidget *owner);
+class Connection;
+class Prompts;
+class QWidget;
+class RecordSet;
+
+// Opens rs (client cursor, no filter, every event by date) on db, shows the
+// editor modally over owner and closes rs again. Each failing step is
+// skipped without a message.
+void openEventEditor(QWidget *owner, Connection &db, RecordSet &rs, Prompts &prompts,
+                     const Clock &clock);

@@ -26,6 +26,8 @@ private:
 
 // The classic run-time error numbers the program reports.
 namespace ErrNo {
+inline constexpr int OutOfMemory = 7;
+inline constexpr int InternalError = 51;
 inline constexpr int BadFileName = 52;
 inline constexpr int FileNotFound = 53;
 inline constexpr int DeviceIO = 57;

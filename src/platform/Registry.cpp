@@ -1,5 +1,6 @@
 #include "platform/Registry.h"
 
+#include "platform/ErrorStyles.h"
 #include "platform/RegistryFile.h"
 #include "platform/RegistryLock.h"
 
@@ -137,13 +138,11 @@ namespace {
 // memory, a prompt that fails) is a code too, never an exception.
 template <typename F> qint32 guarded(F &&operation)
 {
-    try {
-        return operation();
-    } catch (const std::bad_alloc &) {
-        return ERROR_OUTOFMEMORY;
-    } catch (...) {
-        return ERROR_REGISTRY_IO_FAILED;
-    }
+    qint32 rc = ERROR_SUCCESS;
+    showingErrors([&] { rc = operation(); }, [&rc](const AppError &e) {
+        rc = e.number() == ErrNo::OutOfMemory ? ERROR_OUTOFMEMORY : ERROR_REGISTRY_IO_FAILED;
+    });
+    return rc;
 }
 
 // A change holds the root's lock from reading the file to saving it; a root

@@ -3,11 +3,11 @@
 // the way their handlers report a failed step and carry on with the next.
 
 #include "platform/AppError.h"
+#include "platform/ErrorStyles.h"
 #include "platform/Prompts.h"
 #include "store/DbError.h"
 
 #include <QString>
-#include <new>
 
 // "Error in " + procedure + CR LF + "Number : " + number + CR LF +
 // "Description : " + description.
@@ -22,21 +22,6 @@ inline QString errorInText(const QString &procedure, int number, const QString &
 inline QString signedNumberText(int number)
 {
     return number < 0 ? QString::number(number) : QLatin1Char(' ') + QString::number(number);
-}
-
-// The failure being handled, as the run-time error it stands for. Call it
-// only inside a catch block.
-inline AppError currentAppError()
-{
-    try {
-        throw;
-    } catch (const AppError &e) {
-        return e;
-    } catch (const std::bad_alloc &) {
-        return AppError(7, QStringLiteral("Out of memory"));
-    } catch (...) {
-        return AppError(51, QStringLiteral("Internal error"));
-    }
 }
 
 // The line that sends the user to the repair command.
@@ -56,13 +41,10 @@ inline bool isMissingTableOrColumn(const AppError &e)
 // missing) and the procedure goes on with its next step.
 template <typename F> void runStep(const QString &procedure, Prompts &prompts, F &&statement)
 {
-    try {
-        statement();
-    } catch (...) {
-        const AppError e = currentAppError();
+    showingErrors(std::forward<F>(statement), [&](const AppError &e) {
         QString text = errorInText(procedure, e.number(), e.description());
         if (isMissingTableOrColumn(e))
             text += QStringLiteral("\r\n") + kRepairHint;
         prompts.MsgBox(text, MsgButtons::OkOnly);
-    }
+    });
 }

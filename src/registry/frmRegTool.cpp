@@ -28,9 +28,12 @@ const QString kCmdClick = QStringLiteral("frmRegTool.cmd_Click");
 
 } // namespace
 
-frmRegTool::frmRegTool(QWidget *parent) : frmRegTool(parent, dbConnection, appPrompts()) {}
+frmRegTool::frmRegTool(QWidget *parent)
+    : frmRegTool(sharedDb().dbConnection, appPrompts(), parent)
+{
+}
 
-frmRegTool::frmRegTool(QWidget *parent, Connection &db, Prompts &prompts)
+frmRegTool::frmRegTool(Connection &db, Prompts &prompts, QWidget *parent)
     : QDialog(parent), m_db(db), m_prompts(prompts)
 {
     setWindowTitle(QStringLiteral("Form1"));

@@ -25,7 +25,7 @@ class frmRegTool final : public QDialog, public LoadsOnShow
 public:
     // Over the program's connection and prompts.
     explicit frmRegTool(QWidget *parent = nullptr);
-    frmRegTool(QWidget *parent, Connection &db, Prompts &prompts);
+    frmRegTool(Connection &db, Prompts &prompts, QWidget *parent = nullptr);
     ~frmRegTool() override;
 
     void Form_Load() override;

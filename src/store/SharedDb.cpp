@@ -1,5 +1,36 @@
 #include "store/SharedDb.h"
 
-Connection dbConnection;
-RecordSet rsMonth;
-RecordSet rsEditor;
+#include "platform/AppError.h"
+
+namespace {
+
+SharedDb *g_shared = nullptr;
+
+} // namespace
+
+SharedDb::~SharedDb()
+{
+    close();
+}
+
+void SharedDb::close() noexcept
+{
+    try {
+        rsEditor.Close();
+        rsMonth.Close();
+        dbConnection.Close();
+    } catch (...) {
+    }
+}
+
+SharedDb &sharedDb()
+{
+    if (!g_shared)
+        throw AppError(91, QStringLiteral("Object variable or With block variable not set"));
+    return *g_shared;
+}
+
+void setSharedDb(SharedDb *db)
+{
+    g_shared = db;
+}

@@ -107,6 +107,7 @@ private:
 
     TestEnv m_env;
     ScriptedPrompts m_prompts;
+    SharedDb m_db;
     int m_files = 0;
     QStringList m_shown;
     bool m_loaded = false;
@@ -126,8 +127,7 @@ void TestMain::init()
 void TestMain::cleanup()
 {
     setModalHandler({});
-    rsMonth.Close();
-    dbConnection.Close();
+    m_db.close();
 }
 
 void TestMain::onModal(const std::function<void(QDialog &)> &action)
@@ -153,8 +153,8 @@ QString TestMain::database(const QStringList &values, const QStringList &stateme
 
 std::unique_ptr<Main> TestMain::start(const QStringList &arguments, bool shift)
 {
-    auto w = std::make_unique<Main>();
-    w->setClock([] { return QDateTime(kToday, QTime(10, 0)); });
+    auto w = std::make_unique<Main>(m_db, m_prompts,
+                                    [] { return QDateTime(kToday, QTime(10, 0)); });
     w->setShiftState([shift] { return shift; });
     w->setProgramFolder(m_env.root()); // holds no Almarik.MDB
     m_loaded = w->Form_Load(arguments);
@@ -200,7 +200,7 @@ void TestMain::startsAndLists()
                          "under the File Menu"});
     // Yesterday's one-off stays for the recent days.
     QCOMPARE(
-        calendarRows(dbConnection, QStringLiteral("ShowOnce = True")),
+        calendarRows(m_db.dbConnection, QStringLiteral("ShowOnce = True")),
         (QStringList{"2026-12-07|-|Cleo|-|true", "2026-12-04|reminder|Yesterday once|-|true"}));
 }
 
@@ -271,7 +271,7 @@ void TestMain::wallpaperReadBeforeAnythingElse()
 
 void TestMain::menus()
 {
-    Main w;
+    Main w(m_db, m_prompts, [] { return QDateTime(kToday, QTime(10, 0)); });
     // The windows of Wallpaper Selector, Check for Update and About do not exist yet.
     QCOMPARE(captions(w.menuBar()),
              "&File[Event Editor, Database Repair, Wallpaper Selector (off), Registry Tool, "
@@ -393,7 +393,7 @@ void TestMain::gridCommands()
         opened << single.oriDates.toDate().toString(Qt::ISODate) + ' ' +
                       single.oriDescription.toString();
         addEvents(
-            dbConnection,
+            m_db.dbConnection,
             {QStringLiteral("(#12/08/1980#, Null, 'Added%1', Null, False)").arg(opened.size())});
     });
     w->mnuPopup[0]->trigger(); // New
@@ -415,10 +415,10 @@ void TestMain::gridCommands()
     g.setRow(1);
     m_prompts.answer(QVariant::fromValue(MsgResult::Cancel));
     w->mnuPopup[2]->trigger();
-    QCOMPARE(calendarRows(dbConnection).size(), 6);
+    QCOMPARE(calendarRows(m_db.dbConnection).size(), 6);
     m_prompts.answer(QVariant::fromValue(MsgResult::Ok));
     w->mnuPopup[2]->trigger();
-    QCOMPARE(calendarRows(dbConnection).size(), 5);
+    QCOMPARE(calendarRows(m_db.dbConnection).size(), 5);
     QCOMPARE(g.TextMatrix(1, 0), QStringLiteral("Second"));
     QCOMPARE(texts(m_prompts.boxes), QStringList(2, "OK to delete First ?"));
 }
@@ -459,9 +459,9 @@ void TestMain::fileMenu()
     auto w = start({database({"(#12/06/2000#, 'birthday', 'Listed', Null, False)"})});
     // The event editor (which opens and closes rsEditor itself), then the list
     // is refilled; the registry tool leaves the list alone.
-    onModal([](QDialog &dialog) {
+    onModal([this](QDialog &dialog) {
         if (qobject_cast<Editor *>(&dialog))
-            addEvents(dbConnection, {"(#12/10/2000#, 'holiday', 'Added', Null, False)"});
+            addEvents(m_db.dbConnection, {"(#12/10/2000#, 'holiday', 'Added', Null, False)"});
     });
     w->mnuEdit[0]->trigger();
     QCOMPARE(w->Grid->TextMatrix(2, 0), QStringLiteral("Added"));
@@ -469,12 +469,12 @@ void TestMain::fileMenu()
     QCOMPARE(m_shown, (QStringList{"Editor", "frmRegTool"}));
 
     // Database Repair: the record set reopened, missing types back, the list refilled.
-    dbConnection.Execute(QStringLiteral("DROP TABLE Almarik_Type"));
-    addEvents(dbConnection, {"(#12/07/2000#, Null, 'New', Null, False)"});
+    m_db.dbConnection.Execute(QStringLiteral("DROP TABLE Almarik_Type"));
+    addEvents(m_db.dbConnection, {"(#12/07/2000#, Null, 'New', Null, False)"});
     w->mnuEdit[1]->trigger();
     QVERIFY(m_prompts.boxes.isEmpty());
     RecordSet types;
-    types.Open(QStringLiteral("SELECT * FROM Almarik_Type"), dbConnection);
+    types.Open(QStringLiteral("SELECT * FROM Almarik_Type"), m_db.dbConnection);
     QCOMPARE(types.RecordCount(), 9);
     QCOMPARE(w->Grid->TextMatrix(2, 0), QStringLiteral("New"));
 

@@ -7,6 +7,8 @@
 #include "platform/AppError.h"
 #include "platform/Files.h"
 #include "platform/Settings.h"
+#include "store/Connection.h"
+#include "store/RecordSet.h"
 #include "store/Repair.h"
 #include "support/CalendarRows.h"
 #include "support/ScriptedPrompts.h"
@@ -176,7 +178,9 @@ void TestStartup::locate()
             present.contains(QLatin1String("pipe")));
     if (present.contains(QLatin1String("pipe"))) {
         try {
-            OpenMonthDatabase(beside);
+            Connection db;
+            RecordSet month;
+            OpenMonthDatabase(db, month, beside);
             QFAIL("a named pipe was opened as a database");
         } catch (const AppError &e) {
             QCOMPARE(openFailureMessage(e, beside),

@@ -8,7 +8,7 @@
 #include "editing/frmSingle.h"
 #include "platform/Twips.h"
 #include "store/Repair.h"
-#include "store/SharedDb.h"
+#include "store/Connection.h"
 #include "support/CalendarRows.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnv.h"
@@ -32,7 +32,11 @@ namespace {
 const QDate july4(2026, 7, 4);
 // Ahead of today, so that ticking show-once is valid.
 const QDate later(2090, 7, 4);
-const QString today = QDate::currentDate().toString(Qt::ISODate);
+// The dialogs' clock: a new event starts on its day.
+const QDateTime kNow(QDate(2026, 12, 6), QTime(10, 0));
+const QString today = kNow.date().toString(Qt::ISODate);
+// The test's own connection, which the data rows' actions reach too.
+Connection *g_db = nullptr;
 
 // Loads the dialog for the event (a new one when description is empty), its
 // result reset as showing it modally does.
@@ -75,7 +79,7 @@ void refuseUpdates(const char *text)
     const QByteArray sql =
         QByteArray("CREATE TRIGGER t BEFORE UPDATE ON Calendar BEGIN SELECT RAISE(ABORT, '") +
         text + "'); END";
-    QCOMPARE(sqlite3_exec(dbConnection.handle(), sql.constData(), nullptr, nullptr, nullptr),
+    QCOMPARE(sqlite3_exec(g_db->handle(), sql.constData(), nullptr, nullptr, nullptr),
              SQLITE_OK);
 }
 
@@ -86,7 +90,7 @@ class TestFrmSingle : public QObject
     Q_OBJECT
 private slots:
     void init();
-    void cleanup() { dbConnection.Close(); }
+    void cleanup() { m_db.Close(); }
     void controls();
     void modes();
     void save_data();
@@ -99,10 +103,12 @@ private slots:
     void textLimits();
 
 private:
-    QStringList rows() { return calendarRows(dbConnection); }
+    QStringList rows() { return calendarRows(m_db); }
 
     TestEnv m_env;
     ScriptedPrompts m_prompts;
+    Connection m_db;
+    const Clock m_clock = [] { return kNow; };
     int m_files = 0;
 };
 
@@ -111,12 +117,13 @@ void TestFrmSingle::init()
     m_prompts.boxes.clear();
     const QString path = m_env.path(QStringLiteral("events%1.mdb").arg(++m_files));
     CreateDatabase(path);
-    dbConnection.Open(path);
+    m_db.Open(path);
+    g_db = &m_db;
 }
 
 void TestFrmSingle::controls()
 {
-    frmSingle dlg;
+    frmSingle dlg(m_db, m_prompts, m_clock);
     open(dlg);
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Single Event Editor"));
     QStringList captions;
@@ -151,9 +158,9 @@ void TestFrmSingle::controls()
 
 void TestFrmSingle::modes()
 {
-    addEvents(dbConnection, {"(#07/04/2026#, 'holiday', 'Ann''s party', 'cake', True)",
+    addEvents(m_db, {"(#07/04/2026#, 'holiday', 'Ann''s party', 'cake', True)",
                              "(#07/04/2026#, Null, 'Other', Null, False)"});
-    frmSingle dlg;
+    frmSingle dlg(m_db, m_prompts, m_clock);
     open(dlg, july4, QStringLiteral("Ann's party"));
     QCOMPARE(shown(dlg), "2026-07-04|holiday|Ann's party|cake|true holiday Delete");
     // The date may come with a time of day, as a grid hands it over; a null
@@ -171,7 +178,7 @@ void TestFrmSingle::modes()
 
     // Loaded again as a new event, the same dialog starts empty, on today,
     // without Delete; any input enables Save.
-    open(dlg, QDate::currentDate());
+    open(dlg, kNow.date());
     QCOMPARE(shown(dlg), today + "|-||-|false -");
     dlg.txt[0]->setText(QStringLiteral("Ann's party"));
     QCOMPARE(shown(dlg), today + "|-|Ann's party|-|false - Save");
@@ -225,7 +232,7 @@ void TestFrmSingle::save_data()
 
     // Refused or failed: the dialog stays open with the user's input.
     const QString invalid = QStringLiteral("\nAlmarik: %1\r\nThe event is invalid");
-    const QDate yesterday = QDate::currentDate().addDays(-1);
+    const QDate yesterday = kNow.date().addDays(-1);
     QTest::newRow("show once yesterday")
         << Action([yesterday](frmSingle &d) {
                d.DPick->setDate(yesterday);
@@ -248,8 +255,8 @@ void TestFrmSingle::save_data()
 void TestFrmSingle::save()
 {
     QFETCH(Action, change);
-    addEvents(dbConnection, {"(#07/04/2090#, 'birthday', 'Ann', 'cake', False)"});
-    frmSingle dlg;
+    addEvents(m_db, {"(#07/04/2090#, 'birthday', 'Ann', 'cake', False)"});
+    frmSingle dlg(m_db, m_prompts, m_clock);
     open(dlg, later, QStringLiteral("Ann"));
     change(dlg);
     if (!dlg.cmd[1]->isEnabled())
@@ -269,8 +276,8 @@ void TestFrmSingle::save()
 
 void TestFrmSingle::closing()
 {
-    addEvents(dbConnection, {"(#07/04/2026#, Null, 'Ann', Null, False)"});
-    frmSingle dlg;
+    addEvents(m_db, {"(#07/04/2026#, Null, 'Ann', Null, False)"});
+    frmSingle dlg(m_db, m_prompts, m_clock);
     // Whether the dialog, loaded and edited, closes on the user's act.
     const auto closes = [&](const std::function<void()> &act) {
         open(dlg, july4, QStringLiteral("Ann"));
@@ -299,13 +306,13 @@ void TestFrmSingle::storedForms()
 {
     // A date stored with a time, details stored with bare LF: the event
     // opens whole, and a bare key press is no change.
-    QCOMPARE(sqlite3_exec(dbConnection.handle(),
+    QCOMPARE(sqlite3_exec(m_db.handle(),
                           "INSERT INTO Calendar (Dates, icon, Description, Details, ShowOnce) "
                           "VALUES ('2026-07-04 10:30:00', NULL, 'Timed', 'one' || char(10) || "
                           "'two', 0)",
                           nullptr, nullptr, nullptr),
              SQLITE_OK);
-    frmSingle dlg;
+    frmSingle dlg(m_db, m_prompts, m_clock);
     open(dlg, july4, QStringLiteral("Timed"));
     dlg.show();
     QCOMPARE(shown(dlg), "2026-07-04|-|Timed|one\r\ntwo|false - Delete");
@@ -322,7 +329,7 @@ void TestFrmSingle::storedForms()
 
 void TestFrmSingle::keys()
 {
-    frmSingle dlg;
+    frmSingle dlg(m_db, m_prompts, m_clock);
     open(dlg);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -358,7 +365,7 @@ void TestFrmSingle::typeListHiding_data()
 void TestFrmSingle::typeListHiding()
 {
     QFETCH(int, where);
-    frmSingle dlg;
+    frmSingle dlg(m_db, m_prompts, m_clock);
     open(dlg);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -377,7 +384,7 @@ void TestFrmSingle::typeListHiding()
 
 void TestFrmSingle::textLimits()
 {
-    frmSingle dlg;
+    frmSingle dlg(m_db, m_prompts, m_clock);
     open(dlg);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));

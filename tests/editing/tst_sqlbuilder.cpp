@@ -6,7 +6,8 @@
 #include "platform/Twips.h"
 #include "platform/Modal.h"
 #include "store/Repair.h"
-#include "store/SharedDb.h"
+#include "store/Connection.h"
+#include "store/RecordSet.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnv.h"
 
@@ -22,10 +23,10 @@
 namespace {
 
 // "Description:ShowOnce" of every event, in description order.
-QStringList events()
+QStringList events(Connection &db)
 {
     RecordSet rs;
-    rs.Open(QStringLiteral("SELECT * FROM Calendar ORDER BY Description"), dbConnection);
+    rs.Open(QStringLiteral("SELECT * FROM Calendar ORDER BY Description"), db);
     QStringList rows;
     for (; !rs.isEOF(); rs.MoveNext())
         rows << rs.Fields(QStringLiteral("Description")).toString() +
@@ -59,6 +60,7 @@ private slots:
 private:
     std::unique_ptr<TestEnv> m_env;
     std::unique_ptr<ScriptedPrompts> m_prompts;
+    Connection m_db;
 };
 
 void TestSqlBuilder::init()
@@ -66,11 +68,11 @@ void TestSqlBuilder::init()
     m_env = std::make_unique<TestEnv>();
     const QString path = m_env->path(QStringLiteral("Almarik.MDB"));
     CreateDatabase(path);
-    dbConnection.Open(Connection::connectionStringFor(path));
+    m_db.Open(Connection::connectionStringFor(path));
     for (const char *values : {"#01/05/2024#,'doctor','Dentist','',False",
                                "#03/10/1990#,'birthday','Ann','',False",
                                "#12/25/2000#,'holiday','Christmas',Null,False"})
-        dbConnection.Execute(
+        m_db.Execute(
             QStringLiteral("INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES (") +
             QLatin1String(values) + QLatin1Char(')'));
     m_prompts = std::make_unique<ScriptedPrompts>();
@@ -81,13 +83,13 @@ void TestSqlBuilder::cleanup()
 {
     setModalHandler({});
     m_prompts.reset();
-    dbConnection.Close();
+    m_db.Close();
     m_env.reset();
 }
 
 void TestSqlBuilder::buildingTheStatement()
 {
-    frmSQL dlg;
+    frmSQL dlg(m_db, *m_prompts);
     QCOMPARE((QStringList{dlg.windowTitle(), dlg.Frame1->title(), dlg.optStart[0]->text(),
                           dlg.optStart[1]->text(), dlg.Label2[0]->text(), dlg.Label2[1]->text(),
                           dlg.Label3->text(), dlg.Label4->text(), dlg.Label1->text(),
@@ -154,16 +156,16 @@ void TestSqlBuilder::lastStatementOfferedAgain()
     // One rolled back, one that fails: each is offered at the next opening.
     m_prompts->answer(QVariant::fromValue(MsgResult::Cancel));
     for (const char *text : {"Delete FROM Calendar  WHERE Description = 'Ann'", "Delete FROM X"}) {
-        frmSQL dlg;
+        frmSQL dlg(m_db, *m_prompts);
         showModal(dlg);
         dlg.txt[2]->setText(QLatin1String(text));
         dlg.RunSQL();
     }
-    frmSQL last;
+    frmSQL last(m_db, *m_prompts);
     showModal(last);
     QCOMPARE(offered,
              (QStringList{"", "Delete FROM Calendar  WHERE Description = 'Ann'", "Delete FROM X"}));
-    QCOMPARE(events(), kUnchanged);
+    QCOMPARE(events(m_db), kUnchanged);
 }
 
 void TestSqlBuilder::run_data()
@@ -193,7 +195,7 @@ void TestSqlBuilder::run()
     QFETCH(int, answer);
     QFETCH(QStringList, after);
     frmSQL::lastSQL = QStringLiteral("kept");
-    frmSQL dlg;
+    frmSQL dlg(m_db, *m_prompts);
     dlg.txt[2]->setText(text);
     if (answer >= 0)
         m_prompts->answer(answer ? QVariant::fromValue(MsgResult(answer)) : QVariant());
@@ -205,28 +207,28 @@ void TestSqlBuilder::run()
                  QStringLiteral("SQL successful, OK to commit?|Commit Transaction?"));
         QVERIFY(box.buttons == MsgButtons::OkCancel && box.icon == MsgIcon::Question);
     }
-    QCOMPARE(events(), after);
+    QCOMPARE(events(m_db), after);
     QCOMPARE(dlg.txt[2]->text(), text);
     QCOMPARE(frmSQL::lastSQL, text.isEmpty() ? QStringLiteral("kept") : text);
-    QVERIFY(!dbConnection.inTransaction());
+    QVERIFY(!m_db.inTransaction());
     QVERIFY(!dlg.transactionOpen());
 }
 
 void TestSqlBuilder::cannotCloseWhileAsking()
 {
-    frmSQL dlg;
+    frmSQL dlg(m_db, *m_prompts);
     dlg.show();
     bool stayedOpen = false;
     m_prompts->onMessage = [&] {
         dlg.cmd_Click(0);
         dlg.reject();
-        stayedOpen = dlg.isVisible() && dbConnection.inTransaction();
+        stayedOpen = dlg.isVisible() && m_db.inTransaction();
     };
     m_prompts->answer(QVariant::fromValue(MsgResult::Ok));
     dlg.txt[2]->setText(QStringLiteral("Delete FROM Calendar  WHERE Description = 'Ann'"));
     dlg.RunSQL();
     QVERIFY(stayedOpen);
-    QCOMPARE(events(), (QStringList{"Christmas:F", "Dentist:F"}));
+    QCOMPARE(events(m_db), (QStringList{"Christmas:F", "Dentist:F"}));
     dlg.cmd_Click(0);
     QVERIFY(!dlg.isVisible());
 }

@@ -17,7 +17,8 @@
 #include "platform/Modal.h"
 #include "platform/Twips.h"
 #include "store/Repair.h"
-#include "store/SharedDb.h"
+#include "store/Connection.h"
+#include "store/RecordSet.h"
 #include "support/CalendarRows.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnv.h"
@@ -144,27 +145,40 @@ private:
     std::unique_ptr<ScriptedPrompts> m_prompts;
     std::unique_ptr<Editor> m_editor;
     EventTableModel *m = nullptr;
+    Connection m_db;
+    RecordSet m_rs;
 };
 
-// A fresh event database in dbConnection, rsEditor opened on it as the Event
+namespace {
+
+// The editor's clock: new events and the date picker start on its day.
+const QDateTime kNow(QDate(2026, 12, 6), QTime(10, 0));
+QDateTime fixedNow()
+{
+    return kNow;
+}
+
+} // namespace
+
+// A fresh event database in m_db, m_rs opened on it as the Event
 // Editor command opens it, and the editor over it.
 void TestEditor::init()
 {
     m_env = std::make_unique<TestEnv>();
     const QString path = m_env->path(QStringLiteral("Almarik.MDB"));
     CreateDatabase(path);
-    dbConnection.Open(Connection::connectionStringFor(path));
-    addEvents(dbConnection, {"(#03/10/1990#,'birthday','Ann','likes tea',False)",
+    m_db.Open(Connection::connectionStringFor(path));
+    addEvents(m_db, {"(#03/10/1990#,'birthday','Ann','likes tea',False)",
                              "(#01/05/2024#,'doctor','Dentist',Null,True)",
                              "(#12/25/2000#,'holiday','Christmas','',False)",
                              "(#07/04/2026#,'birthday','O''Brien party',Null,True)",
                              "(#02/29/2024#,'memorial','Rob o''boyle',Null,False)"});
-    rsEditor.setCursorLocation(adUseClient);
-    rsEditor.Open(QStringLiteral("SELECT * FROM Calendar ORDER BY Dates"), dbConnection,
+    m_rs.setCursorLocation(adUseClient);
+    m_rs.Open(QStringLiteral("SELECT * FROM Calendar ORDER BY Dates"), m_db,
                   adOpenDynamic, adLockOptimistic);
     m_prompts = std::make_unique<ScriptedPrompts>();
     refuseWindows();
-    m_editor = std::make_unique<Editor>();
+    m_editor = std::make_unique<Editor>(m_db, m_rs, *m_prompts, fixedNow);
     m_editor->refresh_Data();
     m = m_editor->model();
 }
@@ -175,8 +189,8 @@ void TestEditor::cleanup()
     m_editor.reset();
     setModalHandler({});
     m_prompts.reset();
-    rsEditor.Close();
-    dbConnection.Close();
+    m_rs.Close();
+    m_db.Close();
     m_env.reset();
     QCOMPARE(boxes, QStringList());
 }
@@ -241,7 +255,7 @@ void TestEditor::cellChanges_data()
         QTest::newRow(name) << QString(event) << column << input << start << changed << cell
                             << refusal;
     };
-    const QDate today = QDate::currentDate(), xmas(2000, 12, 25);
+    const QDate today = kNow.date(), xmas(2000, 12, 25);
     const QString todayText = cellDateText(today);
     const QString fifty(50, QLatin1Char('x')), details(3999, QLatin1Char('d'));
     row("details: line breaks stored as CR LF", "Ann", 3, "two\nlines\rthree", {},
@@ -290,13 +304,13 @@ void TestEditor::cellChanges()
     QFETCH(QString, changed);
     QFETCH(QString, cell);
     QFETCH(QString, refusal);
-    addEvents(dbConnection, {"(#03/01/2024 14:30#,Null,'Timed',Null,False)",
+    addEvents(m_db, {"(#03/01/2024 14:30#,Null,'Timed',Null,False)",
                              "(Null,Null,'Dateless',Null,False)"});
     if (event == QLatin1String("O'Brien party"))
-        rsEditor.setFilter(QStringLiteral("ShowOnce = True")); // Dentist, O'Brien party
+        m_rs.setFilter(QStringLiteral("ShowOnce = True")); // Dentist, O'Brien party
     m_editor->refresh_Data();
     m_editor->show();
-    const QStringList before = calendarRows(dbConnection);
+    const QStringList before = calendarRows(m_db);
     const int r = rowOf(*m_editor, event);
     m_editor->DataGrid1->setCurrentIndex(m->index(r, column));
     QList<QDate> opened; // Calendar1's date and DateVal as the picker opened
@@ -329,7 +343,7 @@ void TestEditor::cellChanges()
                                                 " The event was left as it was."});
     }
     QCOMPARE(m->cellText(r, column), cell);
-    const QStringList after = calendarRows(dbConnection);
+    const QStringList after = calendarRows(m_db);
     QStringList added;
     for (const QString &row : after)
         if (!before.contains(row))
@@ -346,9 +360,9 @@ void TestEditor::addNewRow()
     QVERIFY(m->setData(m->index(r, 0), QStringLiteral("7/4/2026 9:15")));
     QVERIFY(m->setData(m->index(r, 1), QStringLiteral("holiday")));
     QVERIFY(m->setData(m->index(r, 3), QStringLiteral("a\nb")));
-    QCOMPARE(calendarRows(dbConnection).size(), 5);
+    QCOMPARE(calendarRows(m_db).size(), 5);
     QVERIFY(m->setData(m->index(r, 2), QStringLiteral("Garden")));
-    QCOMPARE(calendarRows(dbConnection, QStringLiteral("Description = 'Garden'")),
+    QCOMPARE(calendarRows(m_db, QStringLiteral("Description = 'Garden'")),
              QStringList{"2026-07-04|holiday|Garden|a\r\nb|false"});
     // The event is a row of its own now; the add-new row is empty again.
     QCOMPARE(m->addNewRow(), r + 1);
@@ -393,7 +407,7 @@ void TestEditor::deleteKey()
     QTest::keyClick(grid, Qt::Key_Delete);
     QCOMPARE(takeBoxes(), question.isEmpty() ? QStringList() : QStringList{question});
     QCOMPARE(shownEvents(*m_editor), left);
-    QCOMPARE(calendarRows(dbConnection).size(), left.size());
+    QCOMPARE(calendarRows(m_db).size(), left.size());
 }
 
 void TestEditor::deleteMany()
@@ -401,9 +415,9 @@ void TestEditor::deleteMany()
     // Overlapping ranges of a filtered grid, deleted at once; a failure on
     // any row leaves every row in place.
     for (int i = 0; i < 300; ++i)
-        addEvents(dbConnection,
+        addEvents(m_db,
                   {QStringLiteral("(#01/01/2030#,Null,'Filler %1',Null,False)").arg(i, 3, 10, QLatin1Char('0'))});
-    rsEditor.setFilter(QStringLiteral("Description like 'Filler*'"));
+    m_rs.setFilter(QStringLiteral("Description like 'Filler*'"));
     m_editor->refresh_Data();
     QTableView *grid = m_editor->DataGrid1;
     const auto select = [&](int from, int to, int column) {
@@ -420,9 +434,9 @@ void TestEditor::deleteMany()
     QCOMPARE(m->rowCount(), 59 + 1);
     QCOMPARE(m->cellText(9, 2) + ' ' + m->cellText(10, 2), QStringLiteral("Filler 009 Filler 251"));
     QCOMPARE(grid->currentIndex().row(), 10);
-    QCOMPARE(calendarRows(dbConnection).size(), 5 + 59);
+    QCOMPARE(calendarRows(m_db).size(), 5 + 59);
 
-    QVERIFY(sqlite3_exec(dbConnection.handle(),
+    QVERIFY(sqlite3_exec(m_db.handle(),
                          "CREATE TRIGGER refuse BEFORE DELETE ON Calendar WHEN "
                          "OLD.Description = 'Filler 299' BEGIN SELECT RAISE(ABORT, 'disk is on "
                          "fire'); END",
@@ -434,7 +448,7 @@ void TestEditor::deleteMany()
     QCOMPARE(takeBoxes(), (QStringList{"Almarik (question, OK/Cancel): Delete these 59 events?",
                                        "Almarik (critical, OK): disk is on fire"}));
     QCOMPARE(m->rowCount(), 59 + 1);
-    QCOMPARE(calendarRows(dbConnection).size(), 5 + 59);
+    QCOMPARE(calendarRows(m_db).size(), 5 + 59);
 }
 
 void TestEditor::buttonsAndTypeList()
@@ -449,8 +463,8 @@ void TestEditor::buttonsAndTypeList()
     QCOMPARE(typeListPlacement(1000, 0, 3000, 6000, 2500), QPointF(1050, 0)); // taller than the area
 
     for (int i = 0; i < 40; ++i)
-        addEvents(dbConnection, {"(#01/01/2030#,Null,'Filler " + QString::number(i) + "',Null,0)"});
-    const QStringList before = calendarRows(dbConnection);
+        addEvents(m_db, {"(#01/01/2030#,Null,'Filler " + QString::number(i) + "',Null,0)"});
+    const QStringList before = calendarRows(m_db);
     Editor &editor = *m_editor;
     editor.refresh_Data();
     editor.resize(twipsToPixels(9000), twipsToPixels(4500));
@@ -499,7 +513,7 @@ void TestEditor::buttonsAndTypeList()
                                              twipsToPixels(std::abs(outer - list - 900))));
     QVERIFY(editor.ListView1->y() < cell.y());
     QVERIFY(editor.ListView1->geometry().bottom() < client->height());
-    QCOMPARE(calendarRows(dbConnection), before);
+    QCOMPARE(calendarRows(m_db), before);
     // The Type column is wide enough for every key beside its button.
     const int keyRoom = grid->columnWidth(1) - GridDelegate::buttonRect(typeCell).width();
     QVERIFY(keyRoom > grid->fontMetrics().horizontalAdvance(QStringLiteral("anniversary")));
@@ -571,19 +585,19 @@ void TestEditor::applyFilter()
     Editor &editor = *m_editor;
     answerFilterDialog(Answer{0, {}, {}, false, 0});
     editor.mnuEdit_Click(0);
-    addEvents(dbConnection, {"(#06/01/2025#,'birthday','Cleo',Null,False)"});
+    addEvents(m_db, {"(#06/01/2025#,'birthday','Cleo',Null,False)"});
     answerFilterDialog(answer);
     answer.button == 2 ? editor.refreshData_Click() : editor.mnuEdit_Click(0);
     QCOMPARE(g_offered,
              (QStringList{"birthday=0", "anniversary=1", "car_race=2", "bike_race=3", "unknown=4",
                           "reminder=5", "memorial=6", "holiday=7", "doctor=8", "-1"}));
     QCOMPARE(editor.currentFilterText(), filter);
-    QCOMPARE(rsEditor.Filter(), filter);
+    QCOMPARE(m_rs.Filter(), filter);
     QCOMPARE(shownEvents(editor), rows);
 
     refuseWindows();
     editor.mnuEdit_Click(1); // Remove Filter
-    QCOMPARE(editor.currentFilterText() + '|' + rsEditor.Filter(), QStringLiteral("|"));
+    QCOMPARE(editor.currentFilterText() + '|' + m_rs.Filter(), QStringLiteral("|"));
     QCOMPARE(shownEvents(editor),
              (QStringList{"Ann", "Christmas", "Dentist", "Rob o'boyle", "Cleo", "O'Brien party"}));
 }
@@ -605,7 +619,7 @@ void TestEditor::windowsOpened()
                               single->oriDescription.toString()
                         : d.windowTitle()) +
                     " at " + where() + " of " + QString::number(m->addNewRow());
-        addEvents(dbConnection, {"(#01/0" + QString::number(seen.size()) + "/1900#,Null,'Made " +
+        addEvents(m_db, {"(#01/0" + QString::number(seen.size()) + "/1900#,Null,'Made " +
                                  QString::number(seen.size()) + "',Null,0)"});
         return 0;
     });
@@ -618,7 +632,7 @@ void TestEditor::windowsOpened()
     at(m->addNewRow(), 2);
     m_editor->DataGrid1_DblClick(); // on the add-new row: nothing, and column 0
     QCOMPARE(seen, (QStringList{
-                       "Single " + QDate::currentDate().toString(Qt::ISODate) + "  at 0,0 of 5",
+                       "Single " + kNow.date().toString(Qt::ISODate) + "  at 0,0 of 5",
                        "SQL Builder at 0,0 of 6", "Single 2026-07-04 O'Brien party at 6,3 of 7"}));
     QCOMPARE(where(), QStringLiteral("8,0"));
     QCOMPARE(shownEvents(*m_editor).first(4), (QStringList{"Made 1", "Made 2", "Made 3", "Ann"}));
@@ -627,22 +641,22 @@ void TestEditor::windowsOpened()
 void TestEditor::eventEditorCommand()
 {
     m_editor.reset();
-    rsEditor.Close();
-    addEvents(dbConnection, {"(#01/01/1980#,Null,'Earliest',Null,False)"});
+    m_rs.Close();
+    addEvents(m_db, {"(#01/01/1980#,Null,'Earliest',Null,False)"});
     QStringList seen;
     setModalHandler([&](QDialog &d) {
         auto &editor = dynamic_cast<Editor &>(d);
         seen << editor.windowTitle() + ": " + shownEvents(editor).join(", ") + " | " +
-                    rsEditor.Filter();
+                    m_rs.Filter();
         return 0;
     });
     for (int run = 0; run < 2; ++run) {
-        rsEditor.setCursorLocation(adUseServer);
+        m_rs.setCursorLocation(adUseServer);
         if (run == 1)
-            dbConnection.Close(); // then each failing step is skipped silently
-        openEventEditor(nullptr);
-        QVERIFY(!rsEditor.isOpen());
-        QCOMPARE(rsEditor.cursorLocation(), adUseClient);
+            m_db.Close(); // then each failing step is skipped silently
+        openEventEditor(nullptr, m_db, m_rs, *m_prompts, fixedNow);
+        QVERIFY(!m_rs.isOpen());
+        QCOMPARE(m_rs.cursorLocation(), adUseClient);
     }
     QCOMPARE(seen, (QStringList{"Almarik Editor: Earliest, Ann, Christmas, Dentist, Rob o'boyle, "
                                 "O'Brien party | ",

@@ -22,7 +22,7 @@ public:
     // is null).
     frmRegTool &open(const QString &path = {})
     {
-        form = std::make_unique<frmRegTool>(nullptr, db, prompts);
+        form = std::make_unique<frmRegTool>(db, prompts);
         if (!path.isNull()) {
             form->opt[0]->setChecked(true);
             form->txt[0]->setText(path);
@@ -127,7 +127,7 @@ void TestRegTool::upOneLevel()
     QFETCH(bool, result);
     QFETCH(QString, after);
     Fixture f;
-    frmRegTool form(nullptr, f.db, f.prompts);
+    frmRegTool form(f.db, f.prompts);
     form.txt[0]->setText(QStringLiteral("unchanged"));
     QCOMPARE(form.UpOneLevel(path), result);
     QCOMPARE(form.txt[0]->text(), after);

@@ -29,7 +29,7 @@ private slots:
     void valuesAsTyped_data();
     void valuesAsTyped();
     void errors();
-    void sharedSetsLiveToTheEnd();
+    void sharedObjectsClose();
 };
 
 namespace {
@@ -437,18 +437,21 @@ void TestRecordSet::errors()
     QVERIFY(!t.rs.isOpen());
 }
 
-void TestRecordSet::sharedSetsLiveToTheEnd()
+void TestRecordSet::sharedObjectsClose()
 {
-    // Left open on purpose: the shared objects are destroyed at exit.
-    static NewDatabase t;
+    NewDatabase t;
     addEvents(t.db, kEditorEvents);
-    dbConnection.Open(t.db.ConnectionString());
-    rsMonth.Open(QStringLiteral("SELECT * FROM calendar"), dbConnection, adOpenDynamic,
-                 adLockOptimistic);
-    rsEditor.setCursorLocation(adUseClient);
-    rsEditor.Open(kAll, dbConnection, adOpenDynamic, adLockOptimistic);
-    QCOMPARE(rsMonth.RecordCount(), 8);
-    QCOMPARE(rsEditor.RecordCount(), 8);
+    SharedDb shared;
+    shared.dbConnection.Open(t.db.ConnectionString());
+    shared.rsMonth.Open(QStringLiteral("SELECT * FROM calendar"), shared.dbConnection,
+                        adOpenDynamic, adLockOptimistic);
+    shared.rsEditor.setCursorLocation(adUseClient);
+    shared.rsEditor.Open(kAll, shared.dbConnection, adOpenDynamic, adLockOptimistic);
+    QCOMPARE(shared.rsMonth.RecordCount(), 8);
+    QCOMPARE(shared.rsEditor.RecordCount(), 8);
+    shared.close();
+    QVERIFY(!shared.rsMonth.isOpen() && !shared.rsEditor.isOpen());
+    QVERIFY(!shared.dbConnection.isOpen());
 }
 
 QTEST_APPLESS_MAIN(TestRecordSet)
