@@ -115,6 +115,10 @@ void Editor::buildGrid()
 {
     DataGrid1 = new QTableView(m_client);
     m_model = new EventTableModel(m_rs, this);
+    // The model refuses without a word; the window says why.
+    connect(m_model, &EventTableModel::refused, this, [this](const QString &reason) {
+        m_prompts.MsgBox(reason, MsgButtons::OkOnly, MsgIcon::Critical);
+    });
     DataGrid1->setModel(m_model);
     m_delegate = new GridDelegate(DataGrid1);
     DataGrid1->setItemDelegate(m_delegate);

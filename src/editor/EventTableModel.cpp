@@ -3,7 +3,6 @@
 #include "editing/EventRecord.h"
 #include "editor/GridDates.h"
 #include "platform/AppError.h"
-#include "platform/Prompts.h"
 #include "store/RecordSet.h"
 
 #include <QDateTime>
@@ -169,7 +168,7 @@ bool EventTableModel::setData(const QModelIndex &index, const QVariant &value, i
     QString refusal;
     const QVariant stored = storedValue(column, value, &refusal);
     if (!refusal.isEmpty()) {
-        appPrompts().MsgBox(refusal, MsgButtons::OkOnly, MsgIcon::Critical);
+        emit refused(refusal);
         return false;
     }
     try {
@@ -179,7 +178,7 @@ bool EventTableModel::setData(const QModelIndex &index, const QVariant &value, i
             return true;
         m_rs.setValueAt(row, f, stored);
     } catch (const AppError &e) {
-        appPrompts().MsgBox(e.description(), MsgButtons::OkOnly, MsgIcon::Critical);
+        emit refused(e.description());
         return false;
     }
     emit dataChanged(this->index(row, 0), this->index(row, columnCount() - 1));

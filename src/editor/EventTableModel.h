@@ -38,12 +38,18 @@ public:
     // Stores the value at once (a typed text, or a QDate for Dates; of a
     // date only the day). The single event dialog's rules hold: a text that
     // is no date, an empty description and texts over their length are
-    // refused with a message saying why, and the row is kept as it was.
-    // Details are stored with CR LF line breaks. On the add-new row values
-    // are held until a day and a description are given, which creates the
-    // record. Failures are reported through the program's prompts and
-    // return false.
+    // refused, and the row is kept as it was. Details are stored with CR LF
+    // line breaks. On the add-new row values are held until a day and a
+    // description are given, which creates the record. A refusal or a
+    // failed write returns false after refused() said why; the window that
+    // owns the view shows it.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+
+signals:
+    // A write was refused: the rule broken or the database's error text.
+    void refused(const QString &reason);
+
+public:
 
     // The row where typing creates a record (the last one).
     int addNewRow() const { return m_records; }

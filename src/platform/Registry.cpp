@@ -123,6 +123,17 @@ bool RegistryStore::mayWrite(qint32 root)
     return folderMayBeWritten(info.absolutePath());
 }
 
+QStringList RegistryStore::takeNotices()
+{
+    QStringList notices;
+    for (RegistryFile *file : {m_user.get(), m_machine.get()}) {
+        const QString notice = file->takeNotice();
+        if (!notice.isEmpty())
+            notices << notice;
+    }
+    return notices;
+}
+
 RegistryFile *RegistryStore::fileOf(qint32 root)
 {
     if (root == HKEY_CURRENT_USER)

@@ -108,6 +108,10 @@ public:
                         quint32 &type, QString &data, quint32 &dataLength);
     qint32 RegCloseKey(RegKey &key);
 
+    // What the user is to be told about the files since the last call (one
+    // text per file that could not be read whole); the caller shows them.
+    QStringList takeNotices();
+
 private:
     qint32 openOrCreate(qint32 root, const QString &subKey, quint32 samDesired, bool create,
                         RegKey &result);

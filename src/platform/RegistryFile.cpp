@@ -1,6 +1,5 @@
 #include "platform/RegistryFile.h"
 
-#include "platform/Prompts.h"
 #include "platform/Registry.h"
 #include "platform/RegistryText.h"
 
@@ -97,11 +96,9 @@ void RegistryFile::refuse(const QString &path, const QString &reason)
     // nothing is written over it. The user is told once: the file is read
     // again only when it changes.
     m_blocked = true;
-    appPrompts().MsgBox(QStringLiteral("The registry file ") + path +
-                            QStringLiteral(" could not be read (") + reason +
-                            QStringLiteral(").\r\nIt is left as it is and nothing will be "
-                                           "written to it."),
-                        MsgButtons::OkOnly, MsgIcon::Exclamation);
+    m_notice = QStringLiteral("The registry file ") + path + QStringLiteral(" could not be read (") +
+               reason +
+               QStringLiteral(").\r\nIt is left as it is and nothing will be written to it.");
 }
 
 bool RegistryFile::writable() const

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 #include <memory>
+#include <utility>
 
 class RegistryFile
 {
@@ -27,6 +28,9 @@ public:
     // one reached the disk. Returns a result code; on failure the change is
     // dropped and the file read again.
     qint32 save();
+    // What the user is to be told about the file since the last call (a
+    // line that could not be read), "" when nothing; the caller shows it.
+    QString takeNotice() { return std::exchange(m_notice, QString()); }
 
     // What a file's identity and last change looked like when it was read.
     struct Stamp
@@ -47,4 +51,5 @@ private:
     QByteArray m_raw; // the bytes the tree was read from
     std::unique_ptr<RegistryNode> m_tree;
     bool m_blocked = false; // the file could not be read whole
+    QString m_notice;
 };

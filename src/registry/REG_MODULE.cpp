@@ -24,6 +24,14 @@ void showExitMessage(const AppError &e, Prompts &prompts)
                    MsgButtons::OkOnly);
 }
 
+// Shows what the store found while reading its files (a file it could not
+// read whole): the store itself shows no box.
+void showNotices(RegistryStore &reg, Prompts &prompts)
+{
+    for (const QString &text : reg.takeNotices())
+        prompts.MsgBox(text, MsgButtons::OkOnly, MsgIcon::Exclamation);
+}
+
 // Asks next(index, row) for rows from index 0 on until it answers a code
 // other than 0, appending each row to the grid (when there is one). 259 (no
 // more items) ends the listing quietly, any other code with its message.
@@ -57,6 +65,7 @@ QString GetRegValue(qint32 root, const QString &keyPath, const QString &valueNam
         quint32 type = REG_NONE;
         RegKey key;
         reg.RegOpenKeyEx(root, keyPath, KEY_QUERY_VALUE, key); // a failed open fails the query
+        showNotices(reg, prompts);
         const qint32 rc = reg.RegQueryValueEx(key, valueName, type, buffer, length);
         reg.RegCloseKey(key);
         if (rc == ERROR_SUCCESS)
@@ -75,6 +84,7 @@ bool SetRegValue(qint32 root, const QString &keyPath, const QString &valueName, 
         RegistryStore &reg = registryStore();
         RegKey key;
         reg.RegCreateKeyEx(root, keyPath, KEY_ALL_ACCESS, key); // a failed create fails the write
+        showNotices(reg, prompts);
         const qint32 rc = reg.RegSetValueEx(key, valueName, REG_SZ, text, quint32(text.size()) + 1);
         reg.RegCloseKey(key);
         return rc == ERROR_SUCCESS;
@@ -89,7 +99,9 @@ bool DeleteRegKeyValue(qint32 root, const QString &keyPath, const QString &value
 {
     RegistryStore &reg = registryStore();
     RegKey key;
-    if (reg.RegCreateKeyEx(root, keyPath, KEY_ALL_ACCESS, key) != ERROR_SUCCESS)
+    const qint32 opened = reg.RegCreateKeyEx(root, keyPath, KEY_ALL_ACCESS, key);
+    showNotices(reg, prompts);
+    if (opened != ERROR_SUCCESS)
         return false;
     const qint32 rc = reg.RegDeleteValue(key, valueName);
     if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
@@ -103,7 +115,9 @@ void ListSubKeys(qint32 root, const QString &keyPath, FlexGrid *grid, Prompts &p
 {
     RegistryStore &reg = registryStore();
     RegKey key;
-    if (reg.RegCreateKeyEx(root, keyPath, KEY_ALL_ACCESS, key) != ERROR_SUCCESS)
+    const qint32 opened = reg.RegCreateKeyEx(root, keyPath, KEY_ALL_ACCESS, key);
+    showNotices(reg, prompts);
+    if (opened != ERROR_SUCCESS)
         return;
     appendRows(QStringLiteral("REG_MODULE.ListSubKeys"), grid, prompts,
                [&](quint32 index, QString &row) {
@@ -123,7 +137,9 @@ void ListValues(qint32 root, const QString &keyPath, FlexGrid *grid, Prompts &pr
 {
     RegistryStore &reg = registryStore();
     RegKey key;
-    if (reg.RegOpenKeyEx(root, keyPath, KEY_QUERY_VALUE, key) != ERROR_SUCCESS)
+    const qint32 opened = reg.RegOpenKeyEx(root, keyPath, KEY_QUERY_VALUE, key);
+    showNotices(reg, prompts);
+    if (opened != ERROR_SUCCESS)
         return;
     appendRows(QStringLiteral("REG_MODULE.ListValues"), grid, prompts,
                [&](quint32 index, QString &row) {

@@ -1,18 +1,21 @@
 #include "registry/TaskGridModel.h"
 
 #include "platform/AppError.h"
-#include "platform/Prompts.h"
 #include "store/RecordSet.h"
 
-TaskGridModel::TaskGridModel(Prompts &prompts, QObject *parent)
-    : QAbstractTableModel(parent), m_prompts(prompts)
-{
-}
+TaskGridModel::TaskGridModel(QObject *parent) : QAbstractTableModel(parent) {}
 
-void TaskGridModel::setRecordSet(RecordSet *rs)
+void TaskGridModel::rebind(RecordSet *rs, const std::function<void()> &change)
 {
     beginResetModel();
     m_rs = rs;
+    try {
+        if (change)
+            change();
+    } catch (...) {
+        endResetModel();
+        throw;
+    }
     endResetModel();
 }
 
@@ -32,7 +35,7 @@ int TaskGridModel::columnCount(const QModelIndex &parent) const
 
 QVariant TaskGridModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() ||
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount() ||
         (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole))
         return {};
     const QVariant v = m_rs->valueAt(index.row(), index.column());
@@ -63,12 +66,13 @@ Qt::ItemFlags TaskGridModel::flags(const QModelIndex &index) const
 
 bool TaskGridModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (!index.isValid() || role != Qt::EditRole || !m_rs)
+    if (!index.isValid() || role != Qt::EditRole || index.row() >= rowCount() ||
+        index.column() >= columnCount())
         return false;
     try {
         m_rs->setValueAt(index.row(), index.column(), value);
     } catch (const AppError &e) {
-        m_prompts.MsgBox(e.description(), MsgButtons::OkOnly, MsgIcon::Critical);
+        emit refused(e.description());
         return false;
     }
     emit dataChanged(index.sibling(index.row(), 0), index.sibling(index.row(), columnCount() - 1));

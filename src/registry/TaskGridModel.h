@@ -5,21 +5,23 @@
 // as nullText(), every cell's whole text is its tool tip.
 
 #include <QAbstractTableModel>
+#include <functional>
 
-class Prompts;
 class RecordSet;
 
 class TaskGridModel final : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    explicit TaskGridModel(Prompts &prompts, QObject *parent = nullptr);
+    explicit TaskGridModel(QObject *parent = nullptr);
 
     // What a Null cell shows, unlike an empty text.
     static QString nullText() { return QStringLiteral("(Null)"); }
 
-    // Binds the grid to rs (nullptr: to nothing), rebuilding columns and rows.
-    void setRecordSet(RecordSet *rs);
+    // Binds the grid to rs (nullptr: to nothing), rebuilding columns and rows;
+    // change (a Requery) runs inside the reset, as EventTableModel::rebind
+    // does, and what it throws is passed on once the model is consistent.
+    void rebind(RecordSet *rs, const std::function<void()> &change = {});
     RecordSet *recordSet() const { return m_rs; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -28,11 +30,13 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
-    // A value the column refuses is shown as the database's error and the
-    // cell keeps its stored value.
+    // A value the column refuses returns false after refused() gave the
+    // database's error; the cell keeps its stored value.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
+signals:
+    void refused(const QString &reason);
+
 private:
-    Prompts &m_prompts;
     RecordSet *m_rs = nullptr;
 };

@@ -65,7 +65,11 @@ frmRegTool::frmRegTool(Connection &db, Prompts &prompts, QWidget *parent)
     cmd[1]->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     cmd[3]->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
 
-    m_taskModel = new TaskGridModel(m_prompts, this);
+    m_taskModel = new TaskGridModel(this);
+    // The model refuses without a word; the window says why.
+    connect(m_taskModel, &TaskGridModel::refused, this, [this](const QString &reason) {
+        m_prompts.MsgBox(reason, MsgButtons::OkOnly, MsgIcon::Critical);
+    });
     DataGrid1 = new QTableView(this);
     DataGrid1->setModel(m_taskModel);
     DataGrid1->installEventFilter(this);
@@ -113,7 +117,7 @@ void frmRegTool::Form_Load()
 
 void frmRegTool::Form_Unload()
 {
-    m_taskModel->setRecordSet(nullptr);
+    m_taskModel->rebind(nullptr);
     taskRecords.Close();
 }
 
@@ -159,8 +163,7 @@ bool frmRegTool::UpOneLevel(const QString &path)
 
 void frmRegTool::RefreshTaskGrid()
 {
-    taskRecords.Requery();
-    m_taskModel->setRecordSet(&taskRecords);
+    m_taskModel->rebind(&taskRecords, [this] { taskRecords.Requery(); });
     // Key paths are long: each column as wide as its widest text.
     DataGrid1->resizeColumnsToContents();
 }
