@@ -5,7 +5,7 @@
 // are closed first when the program ends.
 
 #include "platform/Clock.h"
-#include "platform/QtPrompts.h"
+#include "widgets/QtPrompts.h"
 #include "store/SharedDb.h"
 
 class Application final

@@ -1,15 +1,15 @@
 // The main window's commands: the File menu, the option switches, the
 // colours, and the grid's double-click and popup.
 
-#include "app/GridRules.h"
+#include "startup/GridRules.h"
 #include "app/Main.h"
 #include "app/MonthGrid.h"
-#include "app/StartupSettings.h"
+#include "startup/StartupSettings.h"
 #include "editing/EventRecord.h"
 #include "editing/frmSingle.h"
 #include "editor/OpenEditor.h"
 #include "platform/ErrorStyles.h"
-#include "platform/Modal.h"
+#include "widgets/Modal.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
 #include "registry/frmRegTool.h"

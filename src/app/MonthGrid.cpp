@@ -1,8 +1,8 @@
 #include "app/MonthGrid.h"
 
-#include "app/EventTypes.h"
-#include "app/ImageList.h"
-#include "platform/Twips.h"
+#include "editing/EventTypes.h"
+#include "widgets/ImageList.h"
+#include "widgets/Twips.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>

@@ -4,7 +4,7 @@
 // are the listed events. A model over the listed rows rather than one item
 // per cell, so that refilling thousands of rows stays cheap.
 
-#include "app/MonthList.h"
+#include "startup/MonthList.h"
 
 #include <QAbstractTableModel>
 #include <QColor>

@@ -1,7 +1,7 @@
 #include "editing/frmSQL.h"
 
 #include "platform/Prompts.h"
-#include "platform/Twips.h"
+#include "widgets/Twips.h"
 #include "store/SharedDb.h"
 
 #include <QComboBox>

@@ -3,7 +3,7 @@
 // from two column pickers and two value boxes, and runs whatever its output
 // box holds inside a transaction that the user commits or rolls back.
 
-#include "platform/Modal.h"
+#include "widgets/Modal.h"
 
 class Connection;
 class Prompts;

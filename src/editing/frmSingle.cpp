@@ -1,11 +1,11 @@
 #include "editing/frmSingle.h"
 
-#include "app/EventTypes.h"
-#include "app/ImageList.h"
+#include "editing/EventTypes.h"
+#include "widgets/ImageList.h"
 #include "editing/TextBox.h"
 #include "platform/ErrorStyles.h"
 #include "platform/Prompts.h"
-#include "platform/Twips.h"
+#include "widgets/Twips.h"
 #include "store/RecordSet.h"
 #include "store/SharedDb.h"
 

@@ -6,7 +6,7 @@
 
 #include "editing/EventRecord.h"
 #include "platform/Clock.h"
-#include "platform/Modal.h"
+#include "widgets/Modal.h"
 
 #include <QDialog>
 #include <QVariant>

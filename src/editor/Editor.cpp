@@ -1,8 +1,8 @@
 #include "editor/Editor.h"
 
-#include "app/Calendar.h"
-#include "app/EventTypes.h"
-#include "app/ImageList.h"
+#include "widgets/Calendar.h"
+#include "editing/EventTypes.h"
+#include "widgets/ImageList.h"
 #include "editing/frmSQL.h"
 #include "editing/frmSingle.h"
 #include "editor/EventTableModel.h"
@@ -12,9 +12,9 @@
 #include "editor/frmFilter.h"
 #include "platform/AppError.h"
 #include "platform/ErrorStyles.h"
-#include "platform/Modal.h"
+#include "widgets/Modal.h"
 #include "platform/Prompts.h"
-#include "platform/Twips.h"
+#include "widgets/Twips.h"
 #include "store/SharedDb.h"
 
 #include <QCalendarWidget>

@@ -2,7 +2,7 @@
 
 #include "editor/Editor.h"
 #include "platform/ErrorStyles.h"
-#include "platform/Modal.h"
+#include "widgets/Modal.h"
 #include "store/RecordSet.h"
 
 void openEventEditor(QWidget *owner, Connection &db, RecordSet &rs, Prompts &prompts,

@@ -2,7 +2,7 @@
 // The filter dialog: asks which events the editor is to show and leaves the
 // answer in three public variables; the editor builds and applies the filter.
 
-#include "platform/Modal.h"
+#include "widgets/Modal.h"
 
 #include <QDialog>
 #include <QString>

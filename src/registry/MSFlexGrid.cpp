@@ -1,6 +1,6 @@
 #include "registry/MSFlexGrid.h"
 
-#include "platform/Twips.h"
+#include "widgets/Twips.h"
 
 #include <QHeaderView>
 

@@ -1,7 +1,7 @@
 #include "registry/frmRegTool.h"
 
 #include "platform/Prompts.h"
-#include "platform/Twips.h"
+#include "widgets/Twips.h"
 #include "registry/ErrorText.h"
 #include "registry/MSFlexGrid.h"
 #include "registry/REG_MODULE.h"

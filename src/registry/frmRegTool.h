@@ -3,7 +3,7 @@
 // value on the spot, and record tasks in table RegEdit that the start-up
 // repeats every time.
 
-#include "platform/Modal.h"
+#include "widgets/Modal.h"
 #include "store/RecordSet.h"
 
 #include <QDialog>

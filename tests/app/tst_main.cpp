@@ -1,15 +1,15 @@
 // The main window: the start-up sequence as the user meets it, the month
 // list it shows, and its menus, switches, colours, right-click and repair.
 
-#include "app/GridRules.h"
+#include "startup/GridRules.h"
 #include "app/Main.h"
 #include "app/MonthGrid.h"
 #include "editing/frmSingle.h"
 #include "editor/Editor.h"
 #include "platform/Files.h"
-#include "platform/Modal.h"
+#include "widgets/Modal.h"
 #include "platform/Settings.h"
-#include "platform/Twips.h"
+#include "widgets/Twips.h"
 #include "registry/REG_MODULE.h"
 #include "store/Repair.h"
 #include "store/SharedDb.h"

@@ -3,10 +3,10 @@
 // failed saves keep the dialog open with the user's input while the table
 // stays as it was.
 
-#include "app/EventTypes.h"
+#include "editing/EventTypes.h"
 #include "editing/TextBox.h"
 #include "editing/frmSingle.h"
-#include "platform/Twips.h"
+#include "widgets/Twips.h"
 #include "store/Repair.h"
 #include "store/Connection.h"
 #include "support/CalendarRows.h"

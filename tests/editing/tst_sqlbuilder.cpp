@@ -3,8 +3,8 @@
 // transaction around Run (commit, roll back, failures that change nothing).
 
 #include "editing/frmSQL.h"
-#include "platform/Twips.h"
-#include "platform/Modal.h"
+#include "widgets/Twips.h"
+#include "widgets/Modal.h"
 #include "store/Repair.h"
 #include "store/Connection.h"
 #include "store/RecordSet.h"

@@ -4,8 +4,8 @@
 // buttons and the type list's placement, the filter text to the character
 // with the rows it leaves, and the windows opened from the editor.
 
-#include "app/Calendar.h"
-#include "app/EventTypes.h"
+#include "widgets/Calendar.h"
+#include "editing/EventTypes.h"
 #include "editing/frmSingle.h"
 #include "editor/Editor.h"
 #include "editor/EventTableModel.h"
@@ -14,8 +14,8 @@
 #include "editor/GridDelegate.h"
 #include "editor/OpenEditor.h"
 #include "editor/frmFilter.h"
-#include "platform/Modal.h"
-#include "platform/Twips.h"
+#include "widgets/Modal.h"
+#include "widgets/Twips.h"
 #include "store/Repair.h"
 #include "store/Connection.h"
 #include "store/RecordSet.h"

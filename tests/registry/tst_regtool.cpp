@@ -2,7 +2,7 @@
 // immediate delete, and the tasks it stores.
 
 #include "RegTestSupport.h"
-#include "platform/Twips.h"
+#include "widgets/Twips.h"
 #include "registry/MSFlexGrid.h"
 #include "registry/frmRegTool.h"
 

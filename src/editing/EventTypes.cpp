@@ -1,4 +1,4 @@
-#include "app/EventTypes.h"
+#include "editing/EventTypes.h"
 
 const QStringList &typeKeys()
 {

@@ -1,7 +1,7 @@
 // The file filters of the design's "Name|pattern|Name|pattern" form as the
 // Qt file dialogs take them, matching names as a Linux user expects.
 
-#include "platform/QtPrompts.h"
+#include "widgets/QtPrompts.h"
 
 #include <QMessageBox>
 #include <QTest>

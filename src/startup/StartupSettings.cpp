@@ -1,4 +1,4 @@
-#include "app/StartupSettings.h"
+#include "startup/StartupSettings.h"
 
 #include "platform/AppError.h"
 #include "platform/Settings.h"

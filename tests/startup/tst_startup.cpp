@@ -2,8 +2,8 @@
 // the once-per-day rule, the search for the database, the messages of a
 // failed start, and the purge of expired one-off events.
 
-#include "app/StartupDatabase.h"
-#include "app/StartupSettings.h"
+#include "startup/StartupDatabase.h"
+#include "startup/StartupSettings.h"
 #include "platform/AppError.h"
 #include "platform/Files.h"
 #include "platform/Settings.h"

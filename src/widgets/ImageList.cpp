@@ -1,6 +1,6 @@
-#include "app/ImageList.h"
+#include "widgets/ImageList.h"
 
-#include "app/EventTypes.h"
+#include "editing/EventTypes.h"
 
 #include <QHash>
 

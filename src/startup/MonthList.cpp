@@ -1,4 +1,4 @@
-#include "app/MonthList.h"
+#include "startup/MonthList.h"
 
 #include "platform/AppError.h"
 #include "store/RecordSet.h"

@@ -1,4 +1,4 @@
-#include "app/Calendar.h"
+#include "widgets/Calendar.h"
 
 #include <QCalendarWidget>
 #include <QVBoxLayout>

@@ -1,4 +1,4 @@
-#include "app/GridRules.h"
+#include "startup/GridRules.h"
 
 std::optional<GridEvent> gridEventAt(const QString &dateText, const QString &descriptionText)
 {

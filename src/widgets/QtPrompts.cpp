@@ -1,4 +1,4 @@
-#include "platform/QtPrompts.h"
+#include "widgets/QtPrompts.h"
 
 #include "platform/AppError.h"
 

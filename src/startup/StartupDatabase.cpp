@@ -1,4 +1,4 @@
-#include "app/StartupDatabase.h"
+#include "startup/StartupDatabase.h"
 
 #include "platform/AppError.h"
 #include "platform/Files.h"

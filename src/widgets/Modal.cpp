@@ -1,4 +1,4 @@
-#include "platform/Modal.h"
+#include "widgets/Modal.h"
 
 #include <QDialog>
 
