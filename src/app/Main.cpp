@@ -167,14 +167,7 @@ void Main::FillEventGrid()
 {
     // Each distinct failure is shown once per fill: a damaged table would
     // otherwise give one box for every row.
-    QSet<QString> shown;
-    auto failed = [this, &shown](const AppError &e) {
-        const QString text = e.description() + QStringLiteral("\r\n") + repairHint();
-        if (shown.contains(text))
-            return;
-        shown.insert(text);
-        m_prompts.MsgBox(text, MsgButtons::OkOnly, MsgIcon::Critical);
-    };
+    const FillFailure failed = fillFailureReport(m_prompts);
 
     Grid->clearRows();
     try {
@@ -186,11 +179,7 @@ void Main::FillEventGrid()
 
     // The nearness colours the listed rows use.
     std::array<std::optional<QColor>, 6> colours;
-    std::array<bool, 6> used{};
-    for (const MonthRow &r : rows) {
-        if (r.colourIndex >= 0)
-            used[size_t(r.colourIndex)] = true;
-    }
+    const std::array<bool, 6> used = coloursUsed(rows);
     for (int i = 0; i < 6; ++i) {
         if (!used[size_t(i)])
             continue;

@@ -13,7 +13,7 @@
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
 #include "registry/frmRegTool.h"
-#include "store/Repair.h"
+#include "startup/StartupDatabase.h"
 #include "store/SharedDb.h"
 
 #include <QAction>
@@ -29,12 +29,7 @@ void Main::mnuEdit_Click(int index)
         FillEventGrid();
         break;
     case 1: // Database Repair
-        m_db.rsMonth.Close();
-        RepairDatabase(m_db.dbConnection, m_prompts);
-        ignoringErrors([this] {
-            m_db.rsMonth.Open(QStringLiteral("SELECT * FROM calendar"), m_db.dbConnection,
-                              adOpenDynamic, adLockOptimistic);
-        });
+        RepairAndReopen(m_db.dbConnection, m_db.rsMonth, m_prompts);
         FillEventGrid();
         break;
     case 3: { // Registry Tool: the list does not change

@@ -1,5 +1,6 @@
 #include "editing/frmSQL.h"
 
+#include "editing/EditRules.h"
 #include "platform/Prompts.h"
 #include "widgets/Twips.h"
 #include "store/SharedDb.h"
@@ -114,24 +115,12 @@ int frmSQL::SelectedMode() const
 
 void frmSQL::BuildSQL()
 {
-    // Values go in as typed: the user writes them as literals.
-    QString condition;
-    if (!txt[1]->text().isEmpty())
-        condition = QStringLiteral(" WHERE ") + Combo[1]->currentText() + QStringLiteral(" = ") +
-                    txt[1]->text();
-    switch (SelectedMode()) {
-    case 0:
-        txt[2]->setText(optStart[0]->text() + QStringLiteral(" Calendar SET ") +
-                        Combo[0]->currentText() + QStringLiteral(" = ") + txt[0]->text() +
-                        condition);
-        break;
-    case 1:
-        txt[2]->setText(optStart[1]->text() + QStringLiteral(" FROM Calendar ") + condition);
-        break;
-    default:
-        txt[2]->clear();
-        break;
-    }
+    const int mode = SelectedMode();
+    txt[2]->setText(builtStatement(mode == 0   ? SqlMode::Update
+                                   : mode == 1 ? SqlMode::Delete
+                                               : SqlMode::None,
+                                   Combo[0]->currentText(), txt[0]->text(),
+                                   Combo[1]->currentText(), txt[1]->text()));
 }
 
 void frmSQL::txt_Change(int index)

@@ -2,6 +2,7 @@
 
 #include "editing/EventTypes.h"
 #include "widgets/ImageList.h"
+#include "editing/EditRules.h"
 #include "editing/TextBox.h"
 #include "platform/ErrorStyles.h"
 #include "platform/Prompts.h"
@@ -265,10 +266,7 @@ bool frmSingle::LoadEvent()
 
 bool frmSingle::CheckForChanges()
 {
-    const bool changed = txt[0]->text() != oriEvent.Description || !oriEvent.Dates.isValid() ||
-                         oriEvent.Dates.date() != DPick->date() ||
-                         txt[2]->text() != oriEvent.icon || txt[1]->text() != withCrLf(oriEvent.Details) ||
-                         oriEvent.ShowOnce != Check1->isChecked();
+    const bool changed = eventDiffers(oriEvent, ReadForm());
     cmd[1]->setEnabled(changed);
     return changed;
 }

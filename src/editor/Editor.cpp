@@ -5,6 +5,7 @@
 #include "widgets/ImageList.h"
 #include "editing/frmSQL.h"
 #include "editing/frmSingle.h"
+#include "editor/EditorRules.h"
 #include "editor/EventTableModel.h"
 #include "editor/FilterText.h"
 #include "editor/GridDates.h"
@@ -255,14 +256,15 @@ void Editor::applyFilter()
     const QString filterdescr = dialog.filterdescr;
     const bool filterOnce = dialog.filterOnce;
 
-    if (!filterOnce && filtertype.isEmpty() && filterdescr.isEmpty()) {
+    const QString asked = BuildFilterText(filtertype, filterdescr, filterOnce);
+    if (asked.isEmpty()) {
         // Nothing new was asked for: the filter in force stays.
         m_model->rebind([this] { m_rs.setFilter(currentFilter); });
         refresh_Data();
         return;
     }
     const QString previous = currentFilter;
-    currentFilter = BuildFilterText(filtertype, filterdescr, filterOnce);
+    currentFilter = asked;
     try {
         m_model->rebind([this] { m_rs.setFilter(currentFilter); });
     } catch (...) {
@@ -350,9 +352,7 @@ void Editor::pickDate()
     picker.Calendar1->setSelectedDate(cellDate.isValid() ? dayOf(cellDate) : m_clock().date());
     picker.DateVal = picker.Calendar1->selectedDate();
     showingDescription(m_prompts, [&] { showModal(picker); });
-    // The cell is unchanged only when its date equals the picked day to the
-    // second; a date carrying a time of day is replaced by the day alone.
-    if (cellDate.isValid() && cellDate.toDateTime() == QDateTime(picker.DateVal, QTime(0, 0)))
+    if (pickedDateUnchanged(cellDate, picker.DateVal))
         return;
     m_model->setData(m_model->index(row, EventTableModel::DatesColumn), picker.DateVal);
 }
@@ -411,12 +411,8 @@ void Editor::DeleteSelectedRows()
         choose(currentRow());
     if (rows.isEmpty())
         return;
-    const QString question =
-        rows.size() == 1 ? QStringLiteral("Delete the event \"") +
-                               m_model->cellText(rows.first(), EventTableModel::DescriptionColumn) +
-                               QStringLiteral("\"?")
-                         : QStringLiteral("Delete these ") + QString::number(rows.size()) +
-                               QStringLiteral(" events?");
+    const QString question = deleteEventsQuestion(
+        rows.size(), m_model->cellText(rows.first(), EventTableModel::DescriptionColumn));
     if (m_prompts.MsgBox(question, MsgButtons::OkCancel, MsgIcon::Question) != MsgResult::Ok)
         return;
     const int first = *std::min_element(rows.begin(), rows.end());

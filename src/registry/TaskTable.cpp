@@ -20,3 +20,19 @@ int DeleteTask(Connection &db, qint64 rowid)
     return db.Execute(QStringLiteral("DELETE FROM RegEdit WHERE rowid = ") +
                       QString::number(rowid));
 }
+
+std::optional<QString> parentKeyPath(const QString &path)
+{
+    for (qsizetype i = path.size() - 1; i >= 1; --i) {
+        if (path[i - 1] == QLatin1Char('\\'))
+            return path.left(i);
+    }
+    return std::nullopt;
+}
+
+TaskRow taskRowFor(qint32 root, const QString &subKey, const QString &key, const QString &answer)
+{
+    const bool remove = answer.isEmpty();
+    return TaskRow{root, subKey, key, remove ? QStringLiteral("delete") : QStringLiteral("edit"),
+                   remove ? QStringLiteral("x") : answer};
+}

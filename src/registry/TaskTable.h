@@ -3,6 +3,7 @@
 // be stored before the user is asked anything, and the deletion of a task.
 
 #include <QString>
+#include <optional>
 
 class Connection;
 
@@ -12,6 +13,23 @@ void CheckTaskTable(Connection &db);
 
 // The question asked before a task is deleted: Delete the task for "<key>"?
 QString deleteTaskQuestion(const QString &key);
+
+// The key path one level up from path, the last character skipped so that
+// a path ending in a backslash goes to its parent: "A\\B\\C" and "A\\B\\C\\"
+// give "A\\B\\"; nothing for a path with no level above it.
+std::optional<QString> parentKeyPath(const QString &path);
+
+// The task the tool's "add to list" records for a value: an answer sets
+// it, a blank answer (or Cancel) deletes it.
+struct TaskRow
+{
+    qint32 hKey = 0;
+    QString SubKey;
+    QString key;
+    QString Task;     // "edit" or "delete"
+    QString NewValue; // the answer, "x" for a deletion
+};
+TaskRow taskRowFor(qint32 root, const QString &subKey, const QString &key, const QString &answer);
 
 // Deletes the task stored in RegEdit's row rowid with one statement.
 // Returns the number of rows deleted (0 when the row is gone). Throws

@@ -147,18 +147,10 @@ void frmRegTool::RefreshKeyList()
 
 bool frmRegTool::UpOneLevel(const QString &path)
 {
-    const qsizetype n = path.size();
-    if (n == 0)
-        return false;
-    // The last character is skipped, so a path ending in a backslash goes to
-    // its parent.
-    for (qsizetype i = n - 1; i >= 1; --i) {
-        if (path[i - 1] == QLatin1Char('\\')) {
-            txt[0]->setText(path.left(i));
-            return true;
-        }
-    }
-    return false;
+    const std::optional<QString> parent = parentKeyPath(path);
+    if (parent)
+        txt[0]->setText(*parent);
+    return parent.has_value();
 }
 
 void frmRegTool::RefreshTaskGrid()
@@ -272,14 +264,12 @@ void frmRegTool::addToList()
     runStep(kCmdClick, m_prompts, [&] {
         taskRecords.AddNew();
         try {
-            taskRecords.setField(QStringLiteral("hKey"), SelectedRoot());
-            taskRecords.setField(QStringLiteral("SubKey"), txt[0]->text());
-            taskRecords.setField(QStringLiteral("key"), txt[1]->text());
-            // A blank answer (or Cancel) stores a deletion.
-            const bool remove = answer.isEmpty();
-            taskRecords.setField(QStringLiteral("Task"),
-                                 remove ? QStringLiteral("delete") : QStringLiteral("edit"));
-            taskRecords.setField(QStringLiteral("NewValue"), remove ? QStringLiteral("x") : answer);
+            const TaskRow task = taskRowFor(SelectedRoot(), txt[0]->text(), txt[1]->text(), answer);
+            taskRecords.setField(QStringLiteral("hKey"), task.hKey);
+            taskRecords.setField(QStringLiteral("SubKey"), task.SubKey);
+            taskRecords.setField(QStringLiteral("key"), task.key);
+            taskRecords.setField(QStringLiteral("Task"), task.Task);
+            taskRecords.setField(QStringLiteral("NewValue"), task.NewValue);
             taskRecords.Update();
         } catch (...) {
             taskRecords.CancelUpdate();

@@ -1,9 +1,14 @@
 #include "startup/MonthList.h"
 
 #include "platform/AppError.h"
+#include "platform/Prompts.h"
+#include "startup/StartupDatabase.h"
 #include "store/RecordSet.h"
 
+#include <QSet>
+
 #include <array>
+#include <memory>
 
 namespace {
 
@@ -219,4 +224,26 @@ std::vector<MonthRow> readMonthList(RecordSet &rs, const QDate &today, bool rece
         }
     }
     return sortedOnDays(std::move(rows));
+}
+
+FillFailure fillFailureReport(Prompts &prompts)
+{
+    auto shown = std::make_shared<QSet<QString>>();
+    return [&prompts, shown](const AppError &e) {
+        const QString text = e.description() + QStringLiteral("\r\n") + repairHint();
+        if (shown->contains(text))
+            return;
+        shown->insert(text);
+        prompts.MsgBox(text, MsgButtons::OkOnly, MsgIcon::Critical);
+    };
+}
+
+std::array<bool, 6> coloursUsed(const std::vector<MonthRow> &rows)
+{
+    std::array<bool, 6> used{};
+    for (const MonthRow &r : rows) {
+        if (r.colourIndex >= 0 && r.colourIndex < 6)
+            used[size_t(r.colourIndex)] = true;
+    }
+    return used;
 }

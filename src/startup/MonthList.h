@@ -6,10 +6,12 @@
 
 #include <QDate>
 #include <QString>
+#include <array>
 #include <functional>
 #include <vector>
 
 class AppError;
+class Prompts;
 class RecordSet;
 
 // The event's date as the "Date" column shows it: "dd-mm-yyyy".
@@ -35,6 +37,14 @@ bool monthRowFor(const QDate &eventDate, const QDate &today, bool recent, MonthR
 
 // Called for every failing step; the list goes on without that step.
 using FillFailure = std::function<void(const AppError &)>;
+
+// The report of one fill: each distinct failure is shown once (a damaged
+// table would otherwise give one box per row), with the repair hint, as a
+// critical box through prompts.
+FillFailure fillFailureReport(Prompts &prompts);
+
+// Which ColourTable entries 0-5 the listed rows use: only those are read.
+std::array<bool, 6> coloursUsed(const std::vector<MonthRow> &rows);
 
 // Requeries rs and reads every row of it (fields Dates, Description,
 // ShowOnce and icon) into the listed rows, sorted on D; rows with equal D

@@ -1,6 +1,7 @@
 #include "startup/StartupDatabase.h"
 
 #include "platform/AppError.h"
+#include "platform/ErrorStyles.h"
 #include "platform/Files.h"
 #include "platform/Prompts.h"
 #include "store/Connection.h"
@@ -94,6 +95,15 @@ void OpenMonthDatabase(Connection &db, RecordSet &rs, const QString &databasenam
     db.Open(Connection::connectionStringFor(databasename));
     rs.Close();
     rs.Open(QStringLiteral("SELECT * FROM calendar"), db, adOpenDynamic, adLockOptimistic);
+}
+
+void RepairAndReopen(Connection &db, RecordSet &month, Prompts &prompts)
+{
+    month.Close();
+    RepairDatabase(db, prompts);
+    ignoringErrors([&] {
+        month.Open(QStringLiteral("SELECT * FROM calendar"), db, adOpenDynamic, adLockOptimistic);
+    });
 }
 
 QString openFailureMessage(const AppError &error, const QString &databasename)

@@ -30,6 +30,10 @@ QString locateFailureMessage(const AppError &error, const QString &databasename)
 
 // Opens db on the file and the month's record set rs over it. Throws DbError.
 void OpenMonthDatabase(Connection &db, RecordSet &rs, const QString &databasename);
+// The repair command: closes the month's record set, repairs db (which
+// reports through prompts) and opens the record set again; a failing
+// reopen is skipped without a word (the list then shows nothing).
+void RepairAndReopen(Connection &db, RecordSet &month, Prompts &prompts);
 // "Error- " + description + number + CR LF + Databasename.
 QString openFailureMessage(const AppError &error, const QString &databasename);
 

@@ -127,18 +127,12 @@ void TestSqlBuilder::buildingTheStatement()
         QVERIFY(w->isHidden());
     type(dlg.txt[2], "by hand");
     QCOMPARE(output(), QStringLiteral("by hand"));
-    type(dlg.txt[1], "5");
-    QCOMPARE(output(), QStringLiteral("Delete FROM Calendar  WHERE  = 5"));
-    dlg.txt[1]->clear();
-    QCOMPARE(output(), QStringLiteral("Delete FROM Calendar "));
-    dlg.Combo[1]->setCurrentIndex(2);
-    type(dlg.txt[1], "'Dentist'");
-    QCOMPARE(output(), QStringLiteral("Delete FROM Calendar  WHERE Description = 'Dentist'"));
+    // The statement itself is builtStatement's (tst_editrules); here only
+    // that each input reaches it.
+    type(dlg.txt[1], "'Ann'");
+    QCOMPARE(output(), QStringLiteral("Delete FROM Calendar  WHERE  = 'Ann'"));
     dlg.optStart[0]->click();
     QVERIFY(!dlg.txt[0]->isHidden() && !dlg.Combo[0]->isHidden());
-    type(dlg.txt[0], "O'Brien");
-    QCOMPARE(output(), QStringLiteral(
-                           "Update Calendar SET ShowOnce = O'Brien WHERE Description = 'Dentist'"));
 
     dlg.cmd_Click(2); // Clear
     QCOMPARE((QStringList{dlg.txt[0]->text(), dlg.txt[1]->text(), output(),

@@ -2,6 +2,7 @@
 // deletes, the grid rows, the result-code messages and the error messages.
 
 #include "RegTestSupport.h"
+#include "registry/TaskTable.h"
 #include "support/TestEnv.h"
 
 #include <QTest>
@@ -18,6 +19,9 @@ private slots:
     void listingFailures();
     void resultMessages_data();
     void resultMessages();
+    void parentPath_data();
+    void parentPath();
+    void taskRows();
 };
 
 void TestRegModule::readValue_data()
@@ -190,6 +194,35 @@ void TestRegModule::resultMessages()
     QCOMPARE(prompts.boxes[0].icon, icon);
     QCOMPARE(prompts.boxes[0].buttons, MsgButtons::OkOnly);
     QCOMPARE(prompts.boxes[0].title, QStringLiteral("Almarik"));
+}
+
+void TestRegModule::parentPath_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("parent"); // "-" for none
+    QTest::newRow("a key") << "A\\B\\C" << "A\\B\\";
+    QTest::newRow("a key ending in a backslash") << "A\\B\\C\\" << "A\\B\\";
+    QTest::newRow("one level") << "A\\" << "-";
+    QTest::newRow("two backslashes") << "\\\\" << "\\";
+    QTest::newRow("empty") << "" << "-";
+}
+
+void TestRegModule::parentPath()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, parent);
+    QCOMPARE(parentKeyPath(path).value_or(QStringLiteral("-")), parent);
+}
+
+void TestRegModule::taskRows()
+{
+    const auto text = [](const TaskRow &t) {
+        return QStringList{QString::number(t.hKey), t.SubKey, t.key, t.Task, t.NewValue}.join('|');
+    };
+    QCOMPARE(text(taskRowFor(HKEY_CURRENT_USER, "Run\\", "Tool", "C:\\t.exe")),
+             "-2147483647|Run\\|Tool|edit|C:\\t.exe");
+    QCOMPARE(text(taskRowFor(HKEY_LOCAL_MACHINE, "Run\\", "Tool", "")),
+             "-2147483646|Run\\|Tool|delete|x");
 }
 
 QTEST_APPLESS_MAIN(TestRegModule)
