@@ -3,7 +3,7 @@
 // bare SQLite scan of the same table in the same run.
 
 #include "BenchSupport.h"
-#include "editor/Editor.h"
+#include "editor/ui/Editor.h"
 #include "editor/EventTableModel.h"
 #include "platform/Prompts.h"
 #include "store/Repair.h"

@@ -4,8 +4,8 @@
 // stays as it was.
 
 #include "editing/EventTypes.h"
-#include "editing/TextBox.h"
-#include "editing/frmSingle.h"
+#include "editing/ui/TextBox.h"
+#include "editing/ui/frmSingle.h"
 #include "widgets/Twips.h"
 #include "store/Repair.h"
 #include "store/Connection.h"

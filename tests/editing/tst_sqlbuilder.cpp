@@ -2,7 +2,7 @@
 // rebuild them, Clear, the statement kept between openings, and the
 // transaction around Run (commit, roll back, failures that change nothing).
 
-#include "editing/frmSQL.h"
+#include "editing/ui/frmSQL.h"
 #include "widgets/Twips.h"
 #include "widgets/Modal.h"
 #include "store/Repair.h"

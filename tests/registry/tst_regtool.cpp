@@ -3,8 +3,8 @@
 
 #include "RegTestSupport.h"
 #include "widgets/Twips.h"
-#include "registry/MSFlexGrid.h"
-#include "registry/frmRegTool.h"
+#include "registry/ui/MSFlexGrid.h"
+#include "registry/ui/frmRegTool.h"
 
 #include <QLabel>
 #include <QLineEdit>

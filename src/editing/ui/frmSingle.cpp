@@ -1,9 +1,9 @@
-#include "editing/frmSingle.h"
+#include "editing/ui/frmSingle.h"
 
 #include "editing/EventTypes.h"
 #include "widgets/ImageList.h"
 #include "editing/EditRules.h"
-#include "editing/TextBox.h"
+#include "editing/ui/TextBox.h"
 #include "platform/ErrorStyles.h"
 #include "platform/Prompts.h"
 #include "widgets/Twips.h"

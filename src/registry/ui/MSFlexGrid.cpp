@@ -1,4 +1,4 @@
-#include "registry/MSFlexGrid.h"
+#include "registry/ui/MSFlexGrid.h"
 
 #include "widgets/Twips.h"
 

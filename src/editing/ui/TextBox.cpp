@@ -1,4 +1,4 @@
-#include "editing/TextBox.h"
+#include "editing/ui/TextBox.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,7 +1,7 @@
-#include "editor/GridDelegate.h"
+#include "editor/ui/GridDelegate.h"
 
 #include "editing/EventRecord.h"
-#include "editing/TextBox.h"
+#include "editing/ui/TextBox.h"
 #include "editor/EventTableModel.h"
 
 #include <QApplication>

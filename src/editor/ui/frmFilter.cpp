@@ -1,4 +1,4 @@
-#include "editor/frmFilter.h"
+#include "editor/ui/frmFilter.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "editing/frmSQL.h"
+#include "editing/ui/frmSQL.h"
 
 #include "editing/EditRules.h"
 #include "platform/Prompts.h"

@@ -1,9 +1,9 @@
-#include "registry/frmRegTool.h"
+#include "registry/ui/frmRegTool.h"
 
 #include "platform/Prompts.h"
 #include "widgets/Twips.h"
 #include "registry/ErrorText.h"
-#include "registry/MSFlexGrid.h"
+#include "registry/ui/MSFlexGrid.h"
 #include "registry/REG_MODULE.h"
 #include "registry/TaskGridModel.h"
 #include "registry/TaskTable.h"

@@ -1,6 +1,6 @@
-#include "editor/OpenEditor.h"
+#include "editor/ui/OpenEditor.h"
 
-#include "editor/Editor.h"
+#include "editor/ui/Editor.h"
 #include "platform/ErrorStyles.h"
 #include "widgets/Modal.h"
 #include "store/RecordSet.h"
