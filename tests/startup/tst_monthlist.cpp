@@ -7,6 +7,7 @@
 #include "store/Connection.h"
 #include "store/RecordSet.h"
 #include "store/Repair.h"
+#include "support/ScriptedPrompts.h"
 #include "support/TestEnv.h"
 
 #include <QTest>
@@ -20,6 +21,7 @@ private slots:
     void readList();
     void readDamagedTable_data();
     void readDamagedTable();
+    void fillReport();
 
 private:
     QStringList read(const QStringList &statements, const QDate &today = QDate(2026, 12, 5));
@@ -168,6 +170,34 @@ void TestMonthList::readDamagedTable()
 {
     QFETCH(QStringList, statements);
     QTEST(read(statements), "expected");
+}
+
+void TestMonthList::fillReport()
+{
+    // Each distinct failure once per fill, with the repair hint; a new fill
+    // starts afresh.
+    ScriptedPrompts prompts;
+    prompts.setAutoOk(true);
+    const AppError damaged(13, QStringLiteral("Type mismatch"));
+    FillFailure failed = fillFailureReport(prompts);
+    failed(damaged);
+    failed(AppError(94, QStringLiteral("Invalid use of Null")));
+    failed(damaged);
+    fillFailureReport(prompts)(damaged);
+    QStringList texts;
+    for (const RecordedBox &b : prompts.boxes)
+        texts << b.text + (b.icon == MsgIcon::Critical ? " (critical)" : "");
+    const QString hint = "\r\nThe database may require repair. Use the option under the File Menu";
+    QCOMPARE(texts, (QStringList{"Type mismatch" + hint + " (critical)",
+                                 "Invalid use of Null" + hint + " (critical)",
+                                 "Type mismatch" + hint + " (critical)"}));
+
+    // Only the colours of listed rows are read.
+    std::vector<MonthRow> rows(3);
+    rows[0].colourIndex = 0;
+    rows[1].colourIndex = 5;
+    rows[2].colourIndex = -1;
+    QCOMPARE(coloursUsed(rows), (std::array<bool, 6>{true, false, false, false, false, true}));
 }
 
 QTEST_APPLESS_MAIN(TestMonthList)
