@@ -51,8 +51,6 @@ class TestRegTool : public QObject
 private slots:
     void opening_data();
     void opening();
-    void upOneLevel_data();
-    void upOneLevel();
     void browsing();
     void deleteSelectedValue_data();
     void deleteSelectedValue();
@@ -103,34 +101,6 @@ void TestRegTool::opening()
     QCOMPARE(form.DataGrid1->model()->rowCount(), 0);
     QCOMPARE(form.DataGrid1->model()->columnCount(), 5);
     QVERIFY(f.prompts.boxes.isEmpty());
-}
-
-void TestRegTool::upOneLevel_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<bool>("result");
-    QTest::addColumn<QString>("after");
-    QTest::newRow("run key to its parent")
-        << kRun << true << "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\";
-    QTest::newRow("without trailing backslash") << "A\\B" << true << "A\\";
-    QTest::newRow("two levels") << "A\\B\\C\\" << true << "A\\B\\";
-    QTest::newRow("leading backslash") << "\\A" << true << "\\";
-    QTest::newRow("top key with backslash") << "SOFTWARE\\" << false << "unchanged";
-    QTest::newRow("no backslash") << "SOFTWARE" << false << "unchanged";
-    QTest::newRow("backslash alone") << "\\" << false << "unchanged";
-    QTest::newRow("empty") << "" << false << "unchanged";
-}
-
-void TestRegTool::upOneLevel()
-{
-    QFETCH(QString, path);
-    QFETCH(bool, result);
-    QFETCH(QString, after);
-    Fixture f;
-    frmRegTool form(f.db, f.prompts);
-    form.txt[0]->setText(QStringLiteral("unchanged"));
-    QCOMPARE(form.UpOneLevel(path), result);
-    QCOMPARE(form.txt[0]->text(), after);
 }
 
 void TestRegTool::browsing()
@@ -223,8 +193,7 @@ void TestRegTool::addToList_data()
     const QString machine = "|-2147483646|" + kRun + "|Tool|";
     const QString user = "|-2147483647|" + kRun + "|Tool|";
     row("machine, value given", false, "Tool", "C:\\new.exe", {"edit" + machine + "C:\\new.exe"});
-    row("user, value given", true, "Tool", "it's", {"edit" + user + "it's"});
-    row("blank answer", false, "Tool", QString(), {"delete" + machine + "x"});
+    // The task row itself is taskRowFor's (tst_regmodule).
     row("cancelled", true, "Tool", QVariant(), {"delete" + user + "x"});
     row("no value name: nothing asked", true, "", QVariant(), {});
 }
