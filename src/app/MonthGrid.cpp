@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyle>
 #include <QStyledItemDelegate>
 
@@ -82,6 +83,14 @@ std::optional<QColor> MonthGridModel::cellColour(int row, int column) const
     return i >= 0 ? m_colours[size_t(i)] : std::nullopt;
 }
 
+QVariant MonthGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    // The titles again, for the header that stands in for the fixed row.
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 4)
+        return kTitles[size_t(section)];
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
 QVariant MonthGridModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
@@ -149,7 +158,14 @@ MonthGrid::MonthGrid(QWidget *parent) : QTableView(parent)
     setFont(small);
     setTextElideMode(Qt::ElideNone);
     setItemDelegate(new MonthGridDelegate(this));
+    // A fixed row stays put while the events scroll: once row 0 is fixed,
+    // the header shows its titles in its place and the row itself is hidden.
     horizontalHeader()->hide();
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setFixedHeight(fontMetrics().height() + 4);
+    horizontalHeader()->viewport()->installEventFilter(this);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setMinimumSectionSize(1);
@@ -176,14 +192,41 @@ void MonthGrid::setRow(int row)
     setCurrentIndex(m_model.index(row, column));
 }
 
+bool MonthGrid::headerFixed() const
+{
+    return FixedRows() == 1;
+}
+
+void MonthGrid::showFixedRow()
+{
+    const bool fixed = headerFixed();
+    horizontalHeader()->setVisible(fixed);
+    setRowHidden(0, fixed);
+}
+
 int MonthGrid::RowPos(int row) const
 {
-    return rowViewportPosition(row);
+    if (!headerFixed())
+        return rowViewportPosition(row);
+    if (row == 0)
+        return viewport()->mapFrom(this, horizontalHeader()->geometry().topLeft()).y();
+    // Rows scrolled away lie under the fixed row, not above it: a press on
+    // the fixed row must never find one of them.
+    return std::max(0, rowViewportPosition(row));
 }
 
 int MonthGrid::RowHeight(int row) const
 {
+    if (row == 0 && headerFixed())
+        return horizontalHeader()->height();
     return rowHeight(row);
+}
+
+QString MonthGrid::emptyHint() const
+{
+    if (Rows() > 1)
+        return QString();
+    return QStringLiteral("No events in the next 30 days. Right-click to add one.");
 }
 
 int MonthGrid::fittingWidth(const QString &text, bool withMarker) const
@@ -206,6 +249,7 @@ void MonthGrid::setBackColor(const QColor &colour)
 void MonthGrid::clearRows()
 {
     m_model.clear();
+    showFixedRow();
 }
 
 void MonthGrid::showRows(std::vector<MonthRow> rows,
@@ -230,6 +274,7 @@ void MonthGrid::showRows(std::vector<MonthRow> rows,
         if (isTall != mostlyTall)
             setRowHeight(r, isTall ? tall : normal);
     }
+    showFixedRow();
     setUpdatesEnabled(true);
 }
 
@@ -243,4 +288,35 @@ void MonthGrid::mousePressEvent(QMouseEvent *event)
         return;
     }
     QTableView::mousePressEvent(event);
+}
+
+bool MonthGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    // A press on the fixed row is a press on the grid, in the viewport's
+    // coordinates (above its top).
+    if (watched == horizontalHeader()->viewport() &&
+        (event->type() == QEvent::MouseButtonPress ||
+         event->type() == QEvent::MouseButtonDblClick)) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        const QPoint at = viewport()->mapFrom(
+            this, horizontalHeader()->viewport()->mapTo(this, mouse->position().toPoint()));
+        if (event->type() == QEvent::MouseButtonPress)
+            emit mouseDown(mouse->button(), mouse->modifiers(), at);
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+void MonthGrid::paintEvent(QPaintEvent *event)
+{
+    QTableView::paintEvent(event);
+    const QString hint = emptyHint();
+    if (hint.isEmpty())
+        return;
+    // Not a row: drawn in the empty area below the titles.
+    QRect area = viewport()->rect();
+    area.setTop(rowViewportPosition(0) + rowHeight(0));
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::Disabled, QPalette::Text));
+    painter.drawText(area.adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, hint);
 }

@@ -22,6 +22,8 @@ public:
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
 
     // Only the title row, not fixed.
     void clear();
@@ -57,9 +59,14 @@ public:
     QString TextMatrix(int row, int column) const { return m_model.text(row, column); }
     int Row() const;
     void setRow(int row);
-    // The top of row r in the grid's (viewport's) coordinates.
+    // The top of row r in the grid's (viewport's) coordinates; the fixed
+    // row 0 lies above the viewport, and rows scrolled away count as at
+    // the viewport's top, below it.
     int RowPos(int row) const;
     int RowHeight(int row) const;
+    // The hint shown in the empty list's free area ("" once an event is
+    // listed); it is no row.
+    QString emptyHint() const;
     // The width a cell needs to show text whole in the grid's font (with
     // the one-off marker beside it when withMarker).
     int fittingWidth(const QString &text, bool withMarker = false) const;
@@ -78,8 +85,14 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
+    bool headerFixed() const;
+    // Row 0 shown as the fixed header once it is fixed, as a plain row before.
+    void showFixedRow();
+
     MonthGridModel m_model;
 };
 

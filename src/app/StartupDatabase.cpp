@@ -105,7 +105,8 @@ QString openFailureMessage(const AppError &error, const QString &databasename)
 
 QString purgeStatement(const QDateTime &now)
 {
-    return QStringLiteral("DELETE FROM Calendar WHERE ShowOnce = TRUE AND Dates < #") +
+    // Any non-zero ShowOnce is true to Jet, whatever number a writer left.
+    return QStringLiteral("DELETE FROM Calendar WHERE ShowOnce <> FALSE AND Dates < #") +
            DateText(now.addDays(-2).date()) + QLatin1Char('#');
 }
 

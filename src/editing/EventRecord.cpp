@@ -23,7 +23,29 @@ QString dayLiteral(const QDateTime &when)
     return DateLiteral(when.date());
 }
 
+// The condition that matches a stored date of the day whatever its time:
+// used only when the plain day comparison matched nothing, so that the
+// usual statements stay as they are for dates stored without a time.
+QString wholeDay(const QDateTime &when)
+{
+    return QStringLiteral("Dates >= ") + dayLiteral(when) + QStringLiteral(" AND Dates < ") +
+           dayLiteral(when.addDays(1));
+}
+
+QString notFound(const QString &description, const QString &what)
+{
+    return QStringLiteral("The event ") + description +
+           QStringLiteral(" was not found in the table: nothing was ") + what + QLatin1Char('.');
+}
+
 } // namespace
+
+QString withCrLf(const QString &text)
+{
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return lines.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+}
 
 bool ValidateEvent(const EventRecord &rec, Prompts &prompts, const QDateTime &now)
 {
@@ -57,7 +79,7 @@ QString insertStatement(const EventRecord &edited)
            truthWord(edited.ShowOnce) + QStringLiteral(")");
 }
 
-QString updateStatement(const EventRecord &loaded, const EventRecord &edited)
+QString updateStatement(const EventRecord &loaded, const EventRecord &edited, DayMatch match)
 {
     return QStringLiteral("UPDATE Calendar SET  Dates = ") + dayLiteral(edited.Dates) +
            QStringLiteral(",") + QStringLiteral(" Description ='") + QuoteSql(edited.Description) +
@@ -69,19 +91,26 @@ QString updateStatement(const EventRecord &loaded, const EventRecord &edited)
                                      : QStringLiteral(" Details = '") + QuoteSql(edited.Details) +
                                            QStringLiteral("',")) +
            QStringLiteral(" ShowOnce = ") + truthWord(edited.ShowOnce) +
-           QStringLiteral(" WHERE Dates = ") + dayLiteral(loaded.Dates) + QStringLiteral(" AND ") +
-           QStringLiteral(" Description ='") + QuoteSql(loaded.Description) + QStringLiteral("'");
+           (match == DayMatch::Exact
+                ? QStringLiteral(" WHERE Dates = ") + dayLiteral(loaded.Dates)
+                : QStringLiteral(" WHERE ") + wholeDay(loaded.Dates)) +
+           QStringLiteral(" AND ") + QStringLiteral(" Description ='") + QuoteSql(loaded.Description) + QStringLiteral("'");
 }
 
-QString deleteStatement(const EventRecord &rec)
+QString deleteStatement(const EventRecord &rec, DayMatch match)
 {
     return QStringLiteral("DELETE FROM Calendar WHERE Description ='") + QuoteSql(rec.Description) +
-           QStringLiteral("'") + QStringLiteral(" AND Dates =") + dayLiteral(rec.Dates);
+           QStringLiteral("'") +
+           (match == DayMatch::Exact
+                ? QStringLiteral(" AND Dates =") + dayLiteral(rec.Dates)
+                : QStringLiteral(" AND ") + wholeDay(rec.Dates));
 }
 
-QString selectEventStatement(const QDate &day, const QString &description)
+QString selectEventStatement(const QDate &day, const QString &description, DayMatch match)
 {
-    return QStringLiteral("SELECT * FROM Calendar WHERE Dates =") + DateLiteral(day) +
+    return QStringLiteral("SELECT * FROM Calendar WHERE ") +
+           (match == DayMatch::Exact ? QStringLiteral("Dates =") + DateLiteral(day)
+                                     : wholeDay(day.startOfDay())) +
            QStringLiteral(" AND") + QStringLiteral(" Description ='") + QuoteSql(description) +
            QStringLiteral("'");
 }
@@ -90,9 +119,16 @@ bool SaveEvent(const EventRecord &loaded, const EventRecord &edited, Connection 
                Prompts &prompts)
 {
     try {
-        db.Execute(loaded.Description.isEmpty() ? insertStatement(edited)
-                                                : updateStatement(loaded, edited));
-        return true;
+        if (loaded.Description.isEmpty()) {
+            db.Execute(insertStatement(edited));
+            return true;
+        }
+        if (db.Execute(updateStatement(loaded, edited, DayMatch::Exact)) > 0 ||
+            db.Execute(updateStatement(loaded, edited, DayMatch::WholeDay)) > 0)
+            return true;
+        prompts.MsgBox(notFound(loaded.Description, QStringLiteral("saved")), MsgButtons::OkOnly,
+                       MsgIcon::Critical, QStringLiteral("Error Saving Event"));
+        return false;
     } catch (const AppError &e) {
         prompts.MsgBox(e.description(), MsgButtons::OkOnly, MsgIcon::Critical,
                        QStringLiteral("Error Saving Event"));
@@ -107,14 +143,15 @@ bool DeleteEvent(const EventRecord &rec, Connection &db, Prompts &prompts)
                        MsgButtons::OkCancel, MsgIcon::Question, QStringLiteral("Delete"));
     if (answer != MsgResult::Ok)
         return false;
-    // An event without a day matches no row: nothing to delete, which is no error.
-    if (!rec.Dates.isValid())
-        return true;
     try {
-        db.Execute(deleteStatement(rec));
+        if (db.Execute(deleteStatement(rec, DayMatch::Exact)) > 0 ||
+            db.Execute(deleteStatement(rec, DayMatch::WholeDay)) > 0)
+            return true;
     } catch (const AppError &e) {
         prompts.MsgBox(e.description(), MsgButtons::OkOnly, MsgIcon::Critical);
         return false;
     }
-    return true;
+    prompts.MsgBox(notFound(rec.Description, QStringLiteral("deleted")), MsgButtons::OkOnly,
+                   MsgIcon::Exclamation);
+    return false;
 }

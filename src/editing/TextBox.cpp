@@ -1,6 +1,8 @@
 #include "editing/TextBox.h"
 
+#include <QCoreApplication>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextCursor>
@@ -97,9 +99,15 @@ void TextBox::holdToLimit()
 
 bool TextBox::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress)
+    if (event->type() == QEvent::KeyPress) {
         emit keyDown();
-    else if (event->type() == QEvent::MouseButtonPress)
+    } else if (event->type() == QEvent::MouseButtonPress) {
         emit mouseDown();
+    } else if (event->type() == QEvent::FocusOut && watched == editor()) {
+        // The box as a whole loses the focus: an item view that edits a cell
+        // with it commits the cell on this event.
+        QFocusEvent out(QEvent::FocusOut, static_cast<QFocusEvent *>(event)->reason());
+        QCoreApplication::sendEvent(this, &out);
+    }
     return QWidget::eventFilter(watched, event);
 }

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
+
 frmSQL::frmSQL(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("SQL Builder"));
@@ -68,7 +70,11 @@ void frmSQL::buildControls()
         txt[i]->setGeometry(txtRects[i]);
     }
     Label1 = new QLabel(QStringLiteral("SQL Output"), this);
-    Label1->setGeometry(twipsRect(120, 1440, 855, 255));
+    // Widened to the right, where nothing lies, when the font needs more
+    // room than the design gave.
+    QRect output = twipsRect(120, 1440, 855, 255);
+    output.setWidth(std::max(output.width(), Label1->sizeHint().width()));
+    Label1->setGeometry(output);
 
     const std::array<QString, 3> captions = {QStringLiteral("Close"), QStringLiteral("Run"),
                                              QStringLiteral("Clear")};

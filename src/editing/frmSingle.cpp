@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
@@ -88,7 +89,7 @@ void frmSingle::buildControls()
     label(3, QStringLiteral("Type"), twipsRect(90, 1170, 1095, 255));
     label(1, QStringLiteral("Details"), twipsRect(90, 1620, 1095, 255));
 
-    txt[0] = new TextBox(false, 50, this);
+    txt[0] = new TextBox(false, kDescriptionLength, this);
     txt[0]->setGeometry(twipsRect(1080, 120, 4215, 375));
 
     DPick = new QDateEdit(this);
@@ -103,6 +104,8 @@ void frmSingle::buildControls()
 
     cmdList = new QPushButton(QStringLiteral("..."), this);
     cmdList->setGeometry(twipsRect(2340, 1125, 285, 300));
+    // Not the dialog's default: Enter anywhere must not open the type list.
+    cmdList->setAutoDefault(false);
 
     Picture1 = new QLabel(this);
     Picture1->setGeometry(twipsRect(3825, 945, 555, 555));
@@ -111,7 +114,7 @@ void frmSingle::buildControls()
     Picture1->setAlignment(Qt::AlignCenter);
     Picture1->installEventFilter(this);
 
-    txt[1] = new TextBox(true, 4000, this);
+    txt[1] = new TextBox(true, kDetailsLength, this);
     txt[1]->setGeometry(twipsRect(1080, 1620, 4215, 1935));
 
     Check1 = new QCheckBox(QStringLiteral("Show only once, then delete after date expires"), this);
@@ -135,6 +138,7 @@ void frmSingle::buildControls()
     ListView1->setViewMode(QListView::ListMode);
     ListView1->setIconSize(QSize(16, 16));
     ListView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ListView1->installEventFilter(this);
     setListShown(false);
 
     for (int i = 0; i < int(txt.size()); ++i) {
@@ -225,6 +229,12 @@ bool frmSingle::LoadEvent()
     RecordSet rs;
     step([&] {
         rs.Open(selectEventStatement(day, description), dbConnection, adOpenStatic, adLockReadOnly);
+        // A date stored with a time of day is still that day's event.
+        if (rs.isEOF()) {
+            rs.Close();
+            rs.Open(selectEventStatement(day, description, DayMatch::WholeDay), dbConnection,
+                    adOpenStatic, adLockReadOnly);
+        }
     });
     if (!rs.isOpen())
         return false;
@@ -256,7 +266,7 @@ bool frmSingle::CheckForChanges()
 {
     const bool changed = txt[0]->text() != oriEvent.Description || !oriEvent.Dates.isValid() ||
                          oriEvent.Dates.date() != DPick->date() ||
-                         txt[2]->text() != oriEvent.icon || txt[1]->text() != oriEvent.Details ||
+                         txt[2]->text() != oriEvent.icon || txt[1]->text() != withCrLf(oriEvent.Details) ||
                          oriEvent.ShowOnce != Check1->isChecked();
     cmd[1]->setEnabled(changed);
     return changed;
@@ -363,8 +373,13 @@ void frmSingle::setListShown(bool shown)
     // Reachable by Tab only while it is shown.
     ListView1->setFocusPolicy(shown ? Qt::StrongFocus : Qt::NoFocus);
     if (shown) {
+        // The keyboard starts on the type in the box (the first one when none).
+        const auto found = ListView1->findItems(txt[2]->text(), Qt::MatchExactly);
+        ListView1->setCurrentItem(found.isEmpty() ? ListView1->item(0) : found.first());
         ListView1->raise();
         ListView1->setFocus();
+    } else if (ListView1->hasFocus()) {
+        cmdList->setFocus();
     }
 }
 
@@ -385,5 +400,18 @@ bool frmSingle::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == Picture1 && event->type() == QEvent::MouseButtonPress)
         Picture1_Click();
+    // While the list is open, Enter picks its current type and Esc closes
+    // the list alone, not the dialog.
+    if (watched == ListView1 && event->type() == QEvent::KeyPress && !ListView1->isHidden()) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            ListView1_ItemClick(ListView1->currentItem());
+            return true;
+        }
+        if (key == Qt::Key_Escape) {
+            setListShown(false);
+            return true;
+        }
+    }
     return QDialog::eventFilter(watched, event);
 }

@@ -17,6 +17,9 @@
 #include "store/SharedDb.h"
 
 #include <QCalendarWidget>
+#include <QGuiApplication>
+#include <QItemSelection>
+#include <QStyle>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -25,6 +28,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -68,12 +72,15 @@ QDate dayOf(const QVariant &date)
 
 } // namespace
 
-QPointF typeListPlacement(double column1Left, double rowTop, double listHeight, double outerHeight)
+QPointF typeListPlacement(double column1Left, double rowTop, double listHeight, double outerHeight,
+                          double innerHeight)
 {
     const double x = column1Left + 50;
     double y = rowTop + 240;
     if (outerHeight < y + listHeight)
         y = std::abs(outerHeight - listHeight - 900);
+    // The list lives in the inner area, which the outer height overstates.
+    y = std::max(0.0, std::min(y, innerHeight - listHeight));
     return {x, y};
 }
 
@@ -178,6 +185,18 @@ void Editor::setColumnOptions()
 {
     for (int c = 0; c < 4; ++c)
         DataGrid1->setColumnWidth(c, twipsToPixels(kColumnWidths[c]));
+    // The design's Type width was made for a narrower font: widened only
+    // when a type key would otherwise be cut.
+    const QFontMetrics metrics = DataGrid1->fontMetrics();
+    int widest = 0;
+    for (const QString &key : typeKeys())
+        widest = std::max(widest, metrics.horizontalAdvance(key));
+    const int margin = DataGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr,
+                                                       DataGrid1) + 1;
+    const int button = GridDelegate::buttonRect(QRect(0, 0, 100, DataGrid1->verticalHeader()->defaultSectionSize())).width();
+    DataGrid1->setColumnWidth(EventTableModel::TypeColumn,
+                              std::max(twipsToPixels(kColumnWidths[EventTableModel::TypeColumn]),
+                                       widest + 2 * margin + button + 1));
 }
 
 void Editor::Form_Load()
@@ -366,7 +385,8 @@ void Editor::showTypeList()
         viewport->mapTo(m_client, QPoint(0, DataGrid1->rowViewportPosition(row))).y();
     const QPointF at = typeListPlacement(pixelsToTwips(column1Left), pixelsToTwips(rowTop),
                                          pixelsToTwips(ListView1->height()),
-                                         pixelsToTwips(frameGeometry().height()));
+                                         pixelsToTwips(frameGeometry().height()),
+                                         pixelsToTwips(m_client->height()));
     ListView1->move(twipsToPixels(at.x()), twipsToPixels(at.y()));
     ListView1->show();
     ListView1->raise();
@@ -388,16 +408,23 @@ void Editor::ListView1_ItemClick(QListWidgetItem *Item)
 
 void Editor::DeleteSelectedRows()
 {
+    // Rows from the selection's ranges: a few ranges stand for any number
+    // of rows, where the selected cells would be four per row.
+    std::vector<bool> chosen(size_t(m_model->rowCount()), false);
     QList<int> rows;
-    for (const QModelIndex &index : DataGrid1->selectionModel()->selectedIndexes()) {
-        if (!m_model->isAddNewRow(index.row()) && !rows.contains(index.row()))
-            rows << index.row();
-    }
-    if (rows.isEmpty()) {
-        const int row = currentRow();
-        if (row >= 0 && !m_model->isAddNewRow(row))
+    const auto choose = [&](int row) {
+        if (row >= 0 && row < int(chosen.size()) && !chosen[size_t(row)] &&
+            !m_model->isAddNewRow(row)) {
+            chosen[size_t(row)] = true;
             rows << row;
+        }
+    };
+    for (const QItemSelectionRange &range : DataGrid1->selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            choose(row);
     }
+    if (rows.isEmpty())
+        choose(currentRow());
     if (rows.isEmpty())
         return;
     const QString question =
@@ -408,11 +435,19 @@ void Editor::DeleteSelectedRows()
                                QStringLiteral(" events?");
     if (appPrompts().MsgBox(question, MsgButtons::OkCancel, MsgIcon::Question) != MsgResult::Ok)
         return;
+    const int first = *std::min_element(rows.begin(), rows.end());
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     try {
         m_model->deleteRows(rows);
     } catch (const AppError &e) {
+        QGuiApplication::restoreOverrideCursor();
         showError(e.description());
+        return;
     }
+    QGuiApplication::restoreOverrideCursor();
+    // The row after the deleted ones (or the add-new row) becomes current.
+    DataGrid1->setCurrentIndex(
+        m_model->index(std::min(first, m_model->rowCount() - 1), std::max(0, DataGrid1->currentIndex().column())));
 }
 
 bool Editor::eventFilter(QObject *watched, QEvent *event)

@@ -20,8 +20,10 @@ class QTableView;
 // Where the type list opens, in twips of the window's inner area: beside
 // column 1's left edge and just below the current row's top, or, when that
 // would reach past the window's outer height, at
-// |outerHeight - listHeight - 900| so that it opens above the bottom edge.
-QPointF typeListPlacement(double column1Left, double rowTop, double listHeight, double outerHeight);
+// |outerHeight - listHeight - 900| so that it opens above the bottom edge;
+// in any case moved up as far as needed to lie whole inside the inner area.
+QPointF typeListPlacement(double column1Left, double rowTop, double listHeight, double outerHeight,
+                          double innerHeight);
 
 class Editor final : public QDialog
 {

@@ -1,5 +1,6 @@
 #include "editor/EventTableModel.h"
 
+#include "editing/EventRecord.h"
 #include "editor/GridDates.h"
 #include "platform/AppError.h"
 #include "platform/Prompts.h"
@@ -69,6 +70,11 @@ int EventTableModel::columnCount(const QModelIndex &parent) const
 
 QString EventTableModel::cellText(int row, int column) const
 {
+    // The add-new row shows what was given for the record it will become.
+    if (isAddNewRow(row) && column >= 0 && column < 4) {
+        const QVariant &pending = m_pending[column];
+        return column == DatesColumn ? cellDateText(pending) : pending.toString();
+    }
     // The record set may have been changed behind the model's back; never
     // read past its rows.
     if (row < 0 || row >= m_records || row >= m_rs.RecordCount() || column < 0 || column > 3 ||
@@ -109,23 +115,42 @@ Qt::ItemFlags EventTableModel::flags(const QModelIndex &index) const
     return f;
 }
 
-QVariant EventTableModel::storedValue(int column, const QVariant &value, bool *refused) const
+QVariant EventTableModel::storedValue(int column, const QVariant &value, QString *refusal) const
 {
-    *refused = false;
-    if (column != DatesColumn)
-        return value.toString();
-    if (value.typeId() == QMetaType::QDate || value.typeId() == QMetaType::QDateTime) {
-        if (value.toDateTime().isValid() || value.toDate().isValid())
-            return value;
+    const QString left = QStringLiteral(" The event was left as it was.");
+    switch (column) {
+    case DatesColumn: {
+        // Only the day is stored, whatever time was typed with it.
+        QVariant day = value;
+        if (value.typeId() != QMetaType::QDate && value.typeId() != QMetaType::QDateTime)
+            day = parseCellDate(value.toString());
+        const QDate date =
+            day.typeId() == QMetaType::QDateTime ? day.toDateTime().date() : day.toDate();
+        if (!date.isValid())
+            *refusal = QLatin1Char('\'') + value.toString() + QStringLiteral("' is not a date.") + left;
+        return date;
     }
-    const QVariant day = parseCellDate(value.toString());
-    if (!day.isValid()) {
-        *refused = true;
-        appPrompts().MsgBox(QLatin1Char('\'') + value.toString() +
-                                QStringLiteral("' is not a date. The event was left as it was."),
-                            MsgButtons::OkOnly, MsgIcon::Critical);
+    case DescriptionColumn: {
+        const QString text = value.toString();
+        if (text.isEmpty())
+            *refusal = QStringLiteral("Description not complete.") + left;
+        else if (text.size() > kDescriptionLength)
+            *refusal = QStringLiteral("The description may hold at most ") +
+                       QString::number(kDescriptionLength) + QStringLiteral(" characters.") + left;
+        return text;
     }
-    return day;
+    case DetailsColumn: {
+        const QString text = withCrLf(value.toString());
+        if (text.size() > kDetailsLength)
+            *refusal = QStringLiteral("The details may hold at most ") +
+                       QString::number(kDetailsLength) + QStringLiteral(" characters.") + left;
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
+    default: {
+        const QString text = value.toString();
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
+    }
 }
 
 bool EventTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
@@ -138,30 +163,50 @@ bool EventTableModel::setData(const QModelIndex &index, const QVariant &value, i
     if (f < 0 || row > m_records || (row < m_records && row >= m_rs.RecordCount()))
         return false;
     const bool addNew = isAddNewRow(row);
-    // Nothing typed on the add-new row creates no record.
+    // Nothing typed on the add-new row changes nothing there.
     if (addNew && value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty())
         return false;
-    bool refused = false;
-    const QVariant stored = storedValue(column, value, &refused);
-    if (refused)
+    QString refusal;
+    const QVariant stored = storedValue(column, value, &refusal);
+    if (!refusal.isEmpty()) {
+        appPrompts().MsgBox(refusal, MsgButtons::OkOnly, MsgIcon::Critical);
         return false;
+    }
     try {
-        if (addNew) {
-            m_rs.insertRow({{m_rs.fieldName(f), stored}});
-            beginInsertRows({}, m_records + 1, m_records + 1);
-            ++m_records;
-            endInsertRows();
-            emit headerDataChanged(Qt::Vertical, row, row + 1);
-        } else {
-            if (sameValue(m_rs.valueAt(row, f), stored))
-                return true;
-            m_rs.setValueAt(row, f, stored);
-        }
+        if (addNew)
+            return setAddNewValue(column, stored);
+        if (sameValue(m_rs.valueAt(row, f), stored))
+            return true;
+        m_rs.setValueAt(row, f, stored);
     } catch (const AppError &e) {
         appPrompts().MsgBox(e.description(), MsgButtons::OkOnly, MsgIcon::Critical);
         return false;
     }
     emit dataChanged(this->index(row, 0), this->index(row, columnCount() - 1));
+    return true;
+}
+
+bool EventTableModel::setAddNewValue(int column, const QVariant &stored)
+{
+    m_pending[column] = stored;
+    const int row = m_records;
+    // A record exists only once it has a day and a description, as the
+    // single event dialog requires.
+    if (!m_pending[DatesColumn].isNull() && !m_pending[DescriptionColumn].toString().isEmpty()) {
+        QList<QPair<QString, QVariant>> fields;
+        for (int c = 0; c < 4; ++c) {
+            if (!m_pending[c].isNull())
+                fields.append({m_rs.fieldName(fieldIndexOf(c)), m_pending[c]});
+        }
+        m_rs.insertRow(fields);
+        for (QVariant &pending : m_pending)
+            pending.clear();
+        beginInsertRows({}, m_records + 1, m_records + 1);
+        ++m_records;
+        endInsertRows();
+        emit headerDataChanged(Qt::Vertical, row, row + 1);
+    }
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
     return true;
 }
 
@@ -179,16 +224,9 @@ void EventTableModel::rebind(const std::function<void()> &change)
     endResetModel();
 }
 
-void EventTableModel::deleteRows(QList<int> rows)
+void EventTableModel::deleteRows(const QList<int> &rows)
 {
-    std::sort(rows.begin(), rows.end(), std::greater<int>());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    for (int row : std::as_const(rows)) {
-        if (row < 0 || row >= m_records || row >= m_rs.RecordCount())
-            continue;
-        m_rs.deleteAt(row);
-        beginRemoveRows({}, row, row);
-        --m_records;
-        endRemoveRows();
-    }
+    // One reset, however many rows go: removing them one by one would move
+    // every later row of the view once per row.
+    rebind([&] { m_rs.deleteRows(rows); });
 }

@@ -35,10 +35,14 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
-    // Stores the value at once (a typed text, or a QDate for Dates). A text
-    // that is no date is refused with a message and the row kept as it was;
-    // on the add-new row a value creates the record. Failures are reported
-    // through the program's prompts and return false.
+    // Stores the value at once (a typed text, or a QDate for Dates; of a
+    // date only the day). The single event dialog's rules hold: a text that
+    // is no date, an empty description and texts over their length are
+    // refused with a message saying why, and the row is kept as it was.
+    // Details are stored with CR LF line breaks. On the add-new row values
+    // are held until a day and a description are given, which creates the
+    // record. Failures are reported through the program's prompts and
+    // return false.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
     // The row where typing creates a record (the last one).
@@ -51,18 +55,20 @@ public:
     // Whatever changes the record set's rows must run through here;
     // what change throws is passed on after the model is consistent again.
     void rebind(const std::function<void()> &change);
-    // Deletes the records of the given rows (the add-new row is ignored).
-    // Throws what the record set throws; rows deleted before a failure stay
-    // deleted and leave the grid.
-    void deleteRows(QList<int> rows);
+    // Deletes the records of the given rows at once, as one reset of the
+    // model. Throws what the record set throws; nothing is deleted then.
+    void deleteRows(const QList<int> &rows);
 
 private:
     void countRows();
     int fieldIndexOf(int column) const { return m_fieldIndex[column]; }
-    QVariant storedValue(int column, const QVariant &value, bool *refused) const;
+    // The value to store for what was given; refusal says why it cannot be.
+    QVariant storedValue(int column, const QVariant &value, QString *refusal) const;
+    bool setAddNewValue(int column, const QVariant &stored);
 
     RecordSet &m_rs;
     int m_records = 0; // record rows shown, not counting the add-new row
     bool m_open = false;
     int m_fieldIndex[4] = {-1, -1, -1, -1};
+    QVariant m_pending[4]; // the add-new row's values, by column
 };

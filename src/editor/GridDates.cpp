@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <QRegularExpression>
 
 QString cellDateFormat()
 {
@@ -43,11 +44,23 @@ QVariant dateOrDateTime(const QDate &day, const QTime &time)
     return QDateTime(day, time);
 }
 
+// The grid's own form as typed: one or two digits for day and month, in
+// the region's order and with its separator.
+QString readingFormat()
+{
+    // Only the two-digit numbers; "ddd" and "MMM" are names.
+    static const QRegularExpression day(QStringLiteral("(?<!d)dd(?!d)"));
+    static const QRegularExpression month(QStringLiteral("(?<!M)MM(?!M)"));
+    QString format = cellDateFormat();
+    format.replace(day, QStringLiteral("d")).replace(month, QStringLiteral("M"));
+    return format;
+}
+
 // A two-digit year in the grid's own order (Qt reads it as 19yy), put in
 // 1930 to 2029 as Jet does.
 QDate shortYearDate(const QString &text)
 {
-    QString format = cellDateFormat();
+    QString format = readingFormat();
     format.replace(QLatin1String("yyyy"), QLatin1String("yy"));
     const QDate day = QLocale().toDate(text, format);
     if (!day.isValid())
@@ -64,7 +77,7 @@ QVariant parseCellDate(const QString &text)
     if (t.isEmpty())
         return {};
     const QLocale locale;
-    for (const QString &format : {cellDateFormat(), QStringLiteral("dd-MM-yyyy")}) {
+    for (const QString &format : {readingFormat(), QStringLiteral("d-M-yyyy")}) {
         const QDate day = locale.toDate(t, format);
         if (day.isValid())
             return day;
@@ -76,6 +89,12 @@ QVariant parseCellDate(const QString &text)
     }
     if (const QDate day = shortYearDate(t); day.isValid())
         return day;
+    // Only the year-first form is read beyond the region's own: reading
+    // m/d/yyyy as well would swap day and month of a day-first region
+    // without a word.
+    static const QRegularExpression yearFirst(QStringLiteral("^\\d{4}-"));
+    if (!yearFirst.match(t).hasMatch())
+        return {};
     const auto iso = jetDateToIso(t);
     if (!iso)
         return {};

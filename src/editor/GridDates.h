@@ -16,6 +16,8 @@ QString cellDateText(const QVariant &value);
 
 // The date a typed text means, as a QDate (or a QDateTime when a time of day
 // was given); an invalid QVariant when it is no date. Read in the grid's own
-// form first (also with a two-digit year, 1930 to 2029), then "dd-mm-yyyy",
-// then the database's literal forms (m/d/yyyy, yyyy-mm-dd).
+// form first, with one- or two-digit day and month in the region's order
+// (also with a two-digit year, 1930 to 2029), then "dd-mm-yyyy", then
+// yyyy-mm-dd. Day and month are never read in another order than the
+// region's.
 QVariant parseCellDate(const QString &text);

@@ -1,11 +1,13 @@
 #include "editor/GridDelegate.h"
 
+#include "editing/EventRecord.h"
+#include "editing/TextBox.h"
 #include "editor/EventTableModel.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPlainTextEdit>
+#include <QLineEdit>
 
 QRect GridDelegate::buttonRect(const QRect &cell)
 {
@@ -78,12 +80,31 @@ bool GridDelegate::editorEvent(QEvent *event, QAbstractItemModel *model,
 QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                                     const QModelIndex &index) const
 {
-    if (index.column() == EventTableModel::DetailsColumn) {
-        auto *edit = new QPlainTextEdit(parent);
-        edit->setTabChangesFocus(true);
-        return edit;
-    }
-    return QStyledItemDelegate::createEditor(parent, option, index);
+    // The single event dialog's limits hold while typing.
+    if (index.column() == EventTableModel::DetailsColumn)
+        return new TextBox(true, kDetailsLength, parent);
+    QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (auto *line = qobject_cast<QLineEdit *>(editor);
+        line && index.column() == EventTableModel::DescriptionColumn)
+        line->setMaxLength(kDescriptionLength);
+    return editor;
+}
+
+void GridDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    if (auto *box = qobject_cast<TextBox *>(editor))
+        box->setText(index.data(Qt::EditRole).toString());
+    else
+        QStyledItemDelegate::setEditorData(editor, index);
+}
+
+void GridDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
+                                const QModelIndex &index) const
+{
+    if (auto *box = qobject_cast<TextBox *>(editor))
+        model->setData(index, box->text());
+    else
+        QStyledItemDelegate::setModelData(editor, model, index);
 }
 
 void GridDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,

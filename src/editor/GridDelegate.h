@@ -1,7 +1,8 @@
 #pragma once
 // Paints and edits the editor grid's cells: a drop-down button at the right
 // of every Dates and Type cell, wrapped text in Details, a multi-line editor
-// for Details so that its line breaks survive an edit.
+// for Details so that its line breaks survive an edit, and the single event
+// dialog's length limits while typing.
 
 #include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
@@ -20,6 +21,9 @@ public:
                const QModelIndex &index) const override;
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                           const QModelIndex &index) const override;
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override;
+    void setModelData(QWidget *editor, QAbstractItemModel *model,
+                      const QModelIndex &index) const override;
     void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
                               const QModelIndex &index) const override;
 

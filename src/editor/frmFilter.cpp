@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,6 +22,11 @@ frmFilter::frmFilter(QWidget *parent) : QDialog(parent)
     // Typing is allowed, but only a type picked from the list is taken.
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
+    // No completion: a typed name must never become a choice by itself.
+    Combo1->setCompleter(nullptr);
+    // Enter in the box applies, before the box could take the typed text
+    // as a choice of its own.
+    Combo1->installEventFilter(this);
     Label2 = new QLabel(QStringLiteral("Description"), this);
     txt = new QLineEdit(this);
     Check1 = new QCheckBox(QStringLiteral("Only Show Once events"), this);
@@ -36,8 +42,9 @@ frmFilter::frmFilter(QWidget *parent) : QDialog(parent)
     grid->addWidget(Check1, 3, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
+    // Enter presses Apply (or the button that has the focus).
+    cmd[0]->setDefault(true);
     for (int i = 0; i < 2; ++i) {
-        cmd[i]->setAutoDefault(false);
         buttons->addWidget(cmd[i]);
         connect(cmd[i], &QPushButton::clicked, this, [this, i] { cmd_Click(i); });
     }
@@ -73,4 +80,16 @@ void frmFilter::cmd_Click(int index)
         filterOnce = false;
         reject();
     }
+}
+
+bool frmFilter::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Combo1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            cmd_Click(0);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }

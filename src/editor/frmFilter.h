@@ -37,4 +37,7 @@ public:
     QLineEdit *txt = nullptr;
     QCheckBox *Check1 = nullptr;
     std::array<QPushButton *, 2> cmd{};
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 };

@@ -17,7 +17,8 @@ bool FileExists(const QString &path)
         return false;
     if (QFileInfo(path).isDir())
         return false;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a named pipe would otherwise wait for a writer for ever.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd >= 0) {
         ::close(fd);
         return true;

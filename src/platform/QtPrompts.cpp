@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace {
 
@@ -54,17 +56,23 @@ QString qtFileFilter(const QString &designFilter)
                 patterns << pattern.toUpper();
         }
         patterns.removeDuplicates();
-        filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
-                       QLatin1Char(')');
+        // Qt shows the patterns after the name; a name that already ends in
+        // its own "(pattern)" would show it twice.
+        static const QRegularExpression ownPattern(QStringLiteral("\\s*\\([^()]*\\)$"));
+        QString name = parts[i].trimmed();
+        name.remove(ownPattern);
+        filters << (name.isEmpty() ? parts[i].trimmed() : name) + QStringLiteral(" (") +
+                       patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return filters.join(QStringLiteral(";;"));
 }
 
-MsgResult QtPrompts::MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
-                            const QString &title)
+void setUpMessageBox(QMessageBox &box, const QString &text, MsgButtons buttons, MsgIcon icon,
+                     const QString &title)
 {
-    QMessageBox box(owner());
     box.setWindowTitle(titleOr(title));
+    // Descriptions and paths are the user's text, never markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     switch (icon) {
     case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
@@ -81,6 +89,13 @@ MsgResult QtPrompts::MsgBox(const QString &text, MsgButtons buttons, MsgIcon ico
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     }
+}
+
+MsgResult QtPrompts::MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
+                            const QString &title)
+{
+    QMessageBox box(owner());
+    setUpMessageBox(box, text, buttons, icon, title);
     switch (box.exec()) {
     case QMessageBox::Ok: return MsgResult::Ok;
     case QMessageBox::Yes: return MsgResult::Yes;
@@ -91,10 +106,14 @@ MsgResult QtPrompts::MsgBox(const QString &text, MsgButtons buttons, MsgIcon ico
 
 QString QtPrompts::InputBox(const QString &prompt, const QString &title, const QString &defaultText)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(owner(), titleOr(title), prompt, QLineEdit::Normal,
-                                               defaultText, &ok);
-    return ok ? text : QString();
+    QInputDialog dialog(owner());
+    dialog.setWindowTitle(titleOr(title));
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultText);
+    // The prompt is shown as plain text, as every box's text is.
+    for (QLabel *label : dialog.findChildren<QLabel *>())
+        label->setTextFormat(Qt::PlainText);
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 QString QtPrompts::OpenFileDialog(const QString &title, const QString &filter,

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 
+class QMessageBox;
 class QWidget;
 
 class QtPrompts final : public Prompts
@@ -23,3 +24,8 @@ public:
 
 // "Name|pattern|Name|pattern" as Qt's "Name (pattern);;Name (pattern)".
 QString qtFileFilter(const QString &designFilter);
+
+// Gives box its title (the application's when empty), its plain text, icon
+// and buttons.
+void setUpMessageBox(QMessageBox &box, const QString &text, MsgButtons buttons, MsgIcon icon,
+                     const QString &title);

@@ -1,13 +1,14 @@
 #include "platform/Registry.h"
 
 #include "platform/RegistryFile.h"
+#include "platform/RegistryLock.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 #include <new>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -15,8 +16,8 @@ namespace {
 const QString kSubFolder = QStringLiteral("/Almarik2/registry");
 
 // The key path as its names; false for a path that names an empty key, a
-// name too long, or one the file form cannot hold. A trailing backslash is
-// allowed.
+// name too long, one the file form cannot hold, or too many levels. A
+// trailing backslash is allowed.
 bool splitPath(const QString &subKey, QStringList &parts)
 {
     parts.clear();
@@ -25,8 +26,10 @@ bool splitPath(const QString &subKey, QStringList &parts)
     parts = subKey.split(QLatin1Char('\\'));
     if (parts.last().isEmpty())
         parts.removeLast();
+    if (parts.size() > kMaxKeyDepth)
+        return false;
     for (const QString &part : parts) {
-        if (part.isEmpty() || part.size() > 255 || !isStorableName(part))
+        if (part.isEmpty() || part.size() > kMaxKeyNameLength || !isStorableName(part))
             return false;
     }
     return true;
@@ -64,7 +67,12 @@ RegistryStore::~RegistryStore() = default;
 
 QString RegistryStore::userFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + kSubFolder;
+    // A relative XDG_CONFIG_HOME is invalid and is ignored, as the XDG rules
+    // say.
+    const QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (QDir::isAbsolutePath(configHome))
+        return QDir::cleanPath(configHome) + kSubFolder;
+    return QDir::homePath() + QStringLiteral("/.config") + kSubFolder;
 }
 
 QString RegistryStore::machineFolder()
@@ -138,10 +146,20 @@ template <typename F> qint32 guarded(F &&operation)
     }
 }
 
+// A change holds the root's lock from reading the file to saving it; a root
+// that may not be written is not locked (the change is refused anyway).
+qint32 lockForChange(qint32 root, std::optional<RegistryLock> &lock)
+{
+    if (!RegistryStore::mayWrite(root))
+        return ERROR_SUCCESS;
+    lock.emplace(RegistryStore::fileFor(root));
+    return lock->isLocked() ? ERROR_SUCCESS : ERROR_REGISTRY_IO_FAILED;
+}
+
 } // namespace
 
 template <typename F>
-qint32 RegistryStore::withKey(const RegKey &key, quint32 access, F &&operation)
+qint32 RegistryStore::withKey(const RegKey &key, quint32 access, bool change, F &&operation)
 {
     if (!key.open)
         return ERROR_INVALID_HANDLE;
@@ -151,7 +169,12 @@ qint32 RegistryStore::withKey(const RegKey &key, quint32 access, F &&operation)
     if (!file)
         return ERROR_INVALID_HANDLE;
     return guarded([&] {
-        RegistryNode *node = file->tree().find(key.path);
+        std::optional<RegistryLock> lock;
+        if (change) {
+            if (const qint32 rc = lockForChange(key.root, lock))
+                return rc;
+        }
+        RegistryNode *node = file->tree(change).find(key.path);
         return node ? operation(*file, *node) : ERROR_KEY_DELETED;
     });
 }
@@ -167,7 +190,12 @@ qint32 RegistryStore::openOrCreate(qint32 root, const QString &subKey, quint32 s
     if (!splitPath(subKey, parts))
         return ERROR_INVALID_PARAMETER;
     return guarded([&] {
-        RegistryNode &top = file->tree();
+        std::optional<RegistryLock> lock;
+        if (create) {
+            if (const qint32 rc = lockForChange(root, lock))
+                return rc;
+        }
+        RegistryNode &top = file->tree(create);
         RegistryNode *node = top.find(parts);
         if (!node) {
             if (!create)
@@ -215,7 +243,7 @@ QString dataOf(const RegistryValue &v)
 qint32 RegistryStore::RegQueryValueEx(const RegKey &key, const QString &valueName, quint32 &type,
                                       QString &data, quint32 &dataLength)
 {
-    return withKey(key, KEY_QUERY_VALUE, [&](RegistryFile &, RegistryNode &node) {
+    return withKey(key, KEY_QUERY_VALUE, false, [&](RegistryFile &, RegistryNode &node) {
         const RegistryValue *v = node.value(valueName);
         if (!v)
             return ERROR_FILE_NOT_FOUND;
@@ -234,7 +262,7 @@ qint32 RegistryStore::RegQueryValueEx(const RegKey &key, const QString &valueNam
 qint32 RegistryStore::RegSetValueEx(const RegKey &key, const QString &valueName, quint32 type,
                                     const QString &data, quint32 dataLength)
 {
-    return withKey(key, KEY_SET_VALUE, [&](RegistryFile &file, RegistryNode &node) {
+    return withKey(key, KEY_SET_VALUE, true, [&](RegistryFile &file, RegistryNode &node) {
         if ((type != REG_SZ && type != REG_EXPAND_SZ) || valueName.size() > 16383 ||
             !isStorableName(valueName))
             return ERROR_INVALID_PARAMETER;
@@ -250,7 +278,7 @@ qint32 RegistryStore::RegSetValueEx(const RegKey &key, const QString &valueName,
 
 qint32 RegistryStore::RegDeleteValue(const RegKey &key, const QString &valueName)
 {
-    return withKey(key, KEY_SET_VALUE, [&](RegistryFile &file, RegistryNode &node) {
+    return withKey(key, KEY_SET_VALUE, true, [&](RegistryFile &file, RegistryNode &node) {
         if (!node.value(valueName))
             return ERROR_FILE_NOT_FOUND;
         if (!file.writable())
@@ -263,7 +291,7 @@ qint32 RegistryStore::RegDeleteValue(const RegKey &key, const QString &valueName
 qint32 RegistryStore::RegEnumKeyEx(const RegKey &key, quint32 index, QString &name,
                                    quint32 &nameLength, QString &className, quint32 &classLength)
 {
-    return withKey(key, KEY_ENUMERATE_SUB_KEYS, [&](RegistryFile &, RegistryNode &node) {
+    return withKey(key, KEY_ENUMERATE_SUB_KEYS, false, [&](RegistryFile &, RegistryNode &node) {
         if (index >= quint32(node.childCount()))
             return ERROR_NO_MORE_ITEMS;
         const QString &childName = node.childAt(int(index))->name();
@@ -281,7 +309,7 @@ qint32 RegistryStore::RegEnumValue(const RegKey &key, quint32 index, QString &na
                                    quint32 &nameLength, quint32 &type, QString &data,
                                    quint32 &dataLength)
 {
-    return withKey(key, KEY_QUERY_VALUE, [&](RegistryFile &, RegistryNode &node) {
+    return withKey(key, KEY_QUERY_VALUE, false, [&](RegistryFile &, RegistryNode &node) {
         if (index >= quint32(node.values().size()))
             return ERROR_NO_MORE_ITEMS;
         const RegistryValue &v = node.values()[index];

@@ -64,7 +64,8 @@ public:
     RegistryStore(const RegistryStore &) = delete;
     RegistryStore &operator=(const RegistryStore &) = delete;
 
-    // $XDG_CONFIG_HOME/Almarik2/registry (~/.config/Almarik2/registry).
+    // $XDG_CONFIG_HOME/Almarik2/registry (~/.config/Almarik2/registry, also
+    // when XDG_CONFIG_HOME is not an absolute path).
     static QString userFolder();
     // The first folder of $XDG_CONFIG_DIRS + /Almarik2/registry
     // (/etc/xdg/Almarik2/registry).
@@ -82,7 +83,9 @@ public:
     // Opens an existing key. An access mask that includes writing needs a
     // root that may be written.
     qint32 RegOpenKeyEx(qint32 root, const QString &subKey, quint32 samDesired, RegKey &result);
-    // Opens a key, creating it and every missing key along the path.
+    // Opens a key, creating it and every missing key along the path. A path
+    // deeper than 512 keys, or a key name longer than 255 characters, is
+    // refused with ERROR_INVALID_PARAMETER (as by RegOpenKeyEx).
     qint32 RegCreateKeyEx(qint32 root, const QString &subKey, quint32 samDesired, RegKey &result);
     // dataLength is the buffer's size in characters on the way in, the
     // data's length on the way out (a string counts its terminating zero,
@@ -110,8 +113,9 @@ private:
                         RegKey &result);
     RegistryFile *fileOf(qint32 root);
     // Runs operation(file, node) on the key's node when the key is open with
-    // access.
-    template <typename F> qint32 withKey(const RegKey &key, quint32 access, F &&operation);
+    // access; a change runs under the root's lock, on the file as it is now.
+    template <typename F>
+    qint32 withKey(const RegKey &key, quint32 access, bool change, F &&operation);
 
     std::unique_ptr<RegistryFile> m_user;
     std::unique_ptr<RegistryFile> m_machine;

@@ -2,6 +2,7 @@
 
 #include "platform/Prompts.h"
 #include "platform/Registry.h"
+#include "platform/RegistryText.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,13 +29,24 @@ RegistryFile::Stamp stampOf(const QString &path)
     return s;
 }
 
-// The first free name beside path ending in ".damaged".
-QString asideName(const QString &path)
+// The file's bytes; false (with the reason) when it exists but cannot be
+// read.
+bool readBytes(const QString &path, QByteArray &raw, QString &reason)
 {
-    QString name = path + QStringLiteral(".damaged");
-    for (int n = 2; QFileInfo::exists(name); ++n)
-        name = path + QStringLiteral(".%1.damaged").arg(n);
-    return name;
+    raw.clear();
+    QFile file(path);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly)) {
+        reason = file.errorString();
+        return false;
+    }
+    raw = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        reason = file.errorString();
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -43,62 +55,53 @@ RegistryFile::RegistryFile(qint32 root) : m_root(root) {}
 
 RegistryFile::~RegistryFile() = default;
 
-RegistryNode &RegistryFile::tree()
+RegistryNode &RegistryFile::tree(bool exact)
 {
     const QString path = RegistryStore::fileFor(m_root);
     const Stamp stamp = stampOf(path);
-    if (!m_tree || path != m_path || stamp != m_stamp)
-        load(path, stamp);
+    if (m_tree && path == m_path && stamp == m_stamp && !exact)
+        return *m_tree;
+    QByteArray raw;
+    QString reason;
+    if (!readBytes(path, raw, reason)) {
+        const bool told = m_tree && m_blocked && path == m_path && stamp == m_stamp;
+        if (!told) {
+            load(path, stamp, {});
+            refuse(path, reason);
+        }
+    } else if (!m_tree || path != m_path || raw != m_raw || stamp.exists != m_stamp.exists) {
+        load(path, stamp, raw);
+    } else {
+        m_stamp = stamp; // the same bytes: already read, and told about
+    }
     return *m_tree;
 }
 
-void RegistryFile::load(const QString &path, const Stamp &stamp)
+void RegistryFile::load(const QString &path, const Stamp &stamp, const QByteArray &raw)
 {
     m_path = path;
     m_stamp = stamp;
+    m_raw = raw;
     m_blocked = false;
     m_tree = std::make_unique<RegistryNode>(RegistryStore::rootName(m_root));
-    if (!stamp.exists)
+    if (raw.isEmpty() && !stamp.exists)
         return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        setAside(path, file.errorString(), false);
-        return;
-    }
-    const QByteArray raw = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        setAside(path, file.errorString(), false);
-        return;
-    }
-    QString reason;
-    if (!parseRegText(raw, RegistryStore::rootName(m_root), *m_tree, &reason)) {
-        m_tree = std::make_unique<RegistryNode>(RegistryStore::rootName(m_root));
-        setAside(path, reason, true);
-    }
+    const RegTextFault fault = parseRegText(raw, RegistryStore::rootName(m_root), *m_tree);
+    if (fault.line > 0)
+        refuse(path, QStringLiteral("line %1: %2").arg(fault.line).arg(fault.reason));
 }
 
-void RegistryFile::setAside(const QString &path, const QString &reason, bool move)
+void RegistryFile::refuse(const QString &path, const QString &reason)
 {
-    // The keys start empty; what the file held is kept for the user, never
-    // overwritten: moved aside when it was read but not understood, left in
-    // place (and not written) when it could not be read at all. The user is
-    // told once either way: a file moved aside is not read again, and a file
-    // left in place is read again only when it changes, since nothing saves
-    // over it.
-    const QString aside = asideName(path);
-    const bool moved = move && RegistryStore::mayWrite(m_root) && QFile::rename(path, aside);
-    if (moved)
-        m_stamp = stampOf(path);
-    else
-        m_blocked = true;
-    const QString what = QStringLiteral("The registry file ") + path +
-                         QStringLiteral(" could not be read (") + reason + QStringLiteral(").");
-    const QString outcome = moved ? QStringLiteral("It has been kept as ") + aside +
-                                        QStringLiteral(" and a new one is started.")
-                                  : QStringLiteral("It is left as it is and nothing will be "
-                                                   "written to it.");
-    const QString text = what + QStringLiteral("\r\n") + outcome;
-    appPrompts().MsgBox(text, MsgButtons::OkOnly, MsgIcon::Exclamation);
+    // What could be read is used; the file itself is the user's to mend, so
+    // nothing is written over it. The user is told once: the file is read
+    // again only when it changes.
+    m_blocked = true;
+    appPrompts().MsgBox(QStringLiteral("The registry file ") + path +
+                            QStringLiteral(" could not be read (") + reason +
+                            QStringLiteral(").\r\nIt is left as it is and nothing will be "
+                                           "written to it."),
+                        MsgButtons::OkOnly, MsgIcon::Exclamation);
 }
 
 bool RegistryFile::writable() const
@@ -114,11 +117,22 @@ qint32 RegistryFile::save()
     const QByteArray text = regText(*m_tree, RegistryStore::rootName(m_root));
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     QSaveFile file(m_path);
-    if (file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit()) {
+    // Unbuffered, so that a full disk fails the write itself: commit() would
+    // put a file whose buffered write failed in place of the good one.
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+                   file.write(text) == text.size() && file.error() == QFileDevice::NoError;
+    int cause = errno;
+    if (written) {
+        written = file.commit();
+        cause = errno;
+    } else {
+        file.cancelWriting();
+    }
+    if (written) {
         m_stamp = stampOf(m_path);
+        m_raw = text;
         return ERROR_SUCCESS;
     }
-    const int cause = errno;
     m_tree.reset(); // the change was not kept: read the file again
     return cause == EACCES || cause == EPERM || cause == EROFS ? ERROR_ACCESS_DENIED
                                                                : ERROR_REGISTRY_IO_FAILED;

@@ -1,7 +1,6 @@
 #pragma once
-// The keys and values of one registry root in memory, and their .reg text
-// form ("Windows Registry Editor Version 5.00" sections and value lines).
-// Names compare without regard to case; the first spelling is kept.
+// The keys and values of one registry root in memory. Names compare by one
+// rule for keys and values alike (see sameRegName); the first spelling is kept.
 
 #include "platform/Registry.h"
 
@@ -11,6 +10,22 @@
 #include <map>
 #include <memory>
 #include <vector>
+
+// The limits Windows sets: a key path at most 512 levels deep, each key name
+// at most 255 characters. They keep a file from growing without bound.
+inline constexpr int kMaxKeyDepth = 512;
+inline constexpr int kMaxKeyNameLength = 255;
+
+// Names compare by simple case folding, letter by letter, as Windows
+// compares them: "Straße" and "STRASSE" stay two names.
+inline int compareRegNames(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive);
+}
+inline bool sameRegName(const QString &a, const QString &b)
+{
+    return compareRegNames(a, b) == 0;
+}
 
 struct RegistryValue
 {
@@ -29,12 +44,14 @@ public:
 
     const QString &name() const { return m_name; }
 
-    // Subkeys in name order (case ignored).
+    // Subkeys in name order (letter case ignored).
     int childCount() const { return int(m_children.size()); }
     RegistryNode *childAt(int index) const;
     RegistryNode *child(const QString &name) const;
     // The existing subkey of that name, or a new one.
     RegistryNode *addChild(const QString &name);
+    // Removes a subkey with everything below it; false when there is none.
+    bool removeChild(const QString &name);
     // The key at the end of path, or nullptr when one is missing.
     RegistryNode *find(const QStringList &path);
 
@@ -46,24 +63,18 @@ public:
     bool removeValue(const QString &name);
 
 private:
-    static QString fold(const QString &name) { return name.toUpper(); }
+    struct NameLess
+    {
+        bool operator()(const QString &a, const QString &b) const
+        {
+            return compareRegNames(a, b) < 0;
+        }
+    };
 
     QString m_name;
-    std::map<QString, std::unique_ptr<RegistryNode>> m_children; // by folded name
+    std::map<QString, std::unique_ptr<RegistryNode>, NameLess> m_children;
     std::vector<RegistryValue> m_values;
 };
-
-// Reads the text of a root's file into root. rootName ("HKEY_CURRENT_USER")
-// is the only root its sections may name. Returns false, with the reason in
-// error, for text that is not a registry file of that root; root is then
-// incomplete and must be thrown away.
-bool parseRegText(const QByteArray &raw, const QString &rootName, RegistryNode &root,
-                  QString *error);
-
-// The file text of a root: every key a section (the root only when it holds
-// values), strings quoted with backslash and quote escaped, strings holding
-// line breaks or zeros and other types in hex form. UTF-8.
-QByteArray regText(const RegistryNode &root, const QString &rootName);
 
 // True for a key or value name the file form can hold.
 bool isStorableName(const QString &name);

@@ -6,6 +6,8 @@
 #include "registry/REG_MODULE.h"
 #include "store/RecordSet.h"
 
+#include <QSet>
+
 #include <cmath>
 #include <limits>
 
@@ -38,12 +40,17 @@ qint32 longField(const RecordSet &rs, const QString &name)
     return qint32(rounded);
 }
 
-void showFailure(Prompts &prompts)
+// Shows the failure being handled, unless this run has shown the same text:
+// a table without a column would otherwise give one box per row.
+void showFailure(Prompts &prompts, QSet<QString> &shown)
 {
     const AppError e = currentAppError();
-    prompts.MsgBox(errorInText(QStringLiteral("DoRegEdit"), e.number(), e.description()) +
-                       QStringLiteral("\r\nSelect File>DB Repair"),
-                   MsgButtons::OkOnly);
+    const QString text = errorInText(QStringLiteral("DoRegEdit"), e.number(), e.description()) +
+                         QStringLiteral("\r\n") + kRepairHint;
+    if (shown.contains(text))
+        return;
+    shown.insert(text);
+    prompts.MsgBox(text, MsgButtons::OkOnly);
 }
 
 // Runs the current row's task. Every field the task needs is read before the
@@ -69,22 +76,23 @@ void runTask(const RecordSet &rs, Prompts &prompts)
 void DoRegEdit(Connection &db, Prompts &prompts)
 {
     RecordSet rs;
+    QSet<QString> shown;
     try {
         rs.Open(QStringLiteral("SELECT * FROM RegEdit"), db, adOpenStatic, adLockReadOnly);
     } catch (...) {
-        showFailure(prompts);
+        showFailure(prompts, shown);
         return;
     }
     while (!rs.isEOF()) {
         try {
             runTask(rs, prompts);
         } catch (...) {
-            showFailure(prompts);
+            showFailure(prompts, shown);
         }
         try {
             rs.MoveNext();
         } catch (...) {
-            showFailure(prompts);
+            showFailure(prompts, shown);
             break;
         }
     }

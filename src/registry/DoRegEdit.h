@@ -8,7 +8,7 @@ class Prompts;
 // Runs every row of "SELECT * FROM RegEdit" in the order returned: Task
 // "delete" deletes the value key under hKey\SubKey, "edit" writes NewValue
 // there; any other Task (letter case counts) does nothing. A row whose
-// fields cannot be read is reported and skipped; a table that cannot be
-// opened is reported once and ends the run. Nothing is removed from the
-// table.
+// fields cannot be read is reported and skipped, each distinct message once
+// a run; a table that cannot be opened is reported once and ends the run.
+// Nothing is removed from the table.
 void DoRegEdit(Connection &db, Prompts &prompts);

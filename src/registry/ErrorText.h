@@ -4,6 +4,7 @@
 
 #include "platform/AppError.h"
 #include "platform/Prompts.h"
+#include "store/DbError.h"
 
 #include <QString>
 #include <new>
@@ -38,14 +39,30 @@ inline AppError currentAppError()
     }
 }
 
+// The line that sends the user to the repair command.
+inline const QString kRepairHint = QStringLiteral("Select File>DB Repair");
+
+// True for a failure caused by a table or column the database lacks: the
+// database's "no such table/column" or a field name the record set lacks.
+inline bool isMissingTableOrColumn(const AppError &e)
+{
+    return e.number() == DbErrNo::NotFound ||
+           e.description().startsWith(QLatin1String("no such table")) ||
+           e.description().startsWith(QLatin1String("no such column"));
+}
+
 // Runs one step of a procedure; a failure is shown in the procedure's words
-// (errorInText, OK only) and the procedure goes on with its next step.
+// (errorInText, OK only, with the repair hint when a table or column is
+// missing) and the procedure goes on with its next step.
 template <typename F> void runStep(const QString &procedure, Prompts &prompts, F &&statement)
 {
     try {
         statement();
     } catch (...) {
         const AppError e = currentAppError();
-        prompts.MsgBox(errorInText(procedure, e.number(), e.description()), MsgButtons::OkOnly);
+        QString text = errorInText(procedure, e.number(), e.description());
+        if (isMissingTableOrColumn(e))
+            text += QStringLiteral("\r\n") + kRepairHint;
+        prompts.MsgBox(text, MsgButtons::OkOnly);
     }
 }

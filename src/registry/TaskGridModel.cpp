@@ -32,10 +32,14 @@ int TaskGridModel::columnCount(const QModelIndex &parent) const
 
 QVariant TaskGridModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid() ||
+        (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole))
         return {};
     const QVariant v = m_rs->valueAt(index.row(), index.column());
-    return v.isNull() ? QString() : v.toString();
+    if (!v.isNull())
+        return v.toString(); // the tip shows the whole of a text cut short
+    // A Null must not look like an empty text, yet edits as one.
+    return role == Qt::EditRole ? QString() : nullText();
 }
 
 QVariant TaskGridModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -1,7 +1,8 @@
 #pragma once
 // The stored registry tasks as a table model for the tool's data grid: the
 // columns and rows of a record set, read afresh whenever it is bound again.
-// A cell edited in the grid is stored in its row at once.
+// A cell edited in the grid is stored in its row at once. Null cells show
+// as nullText(), every cell's whole text is its tool tip.
 
 #include <QAbstractTableModel>
 
@@ -13,6 +14,9 @@ class TaskGridModel final : public QAbstractTableModel
     Q_OBJECT
 public:
     explicit TaskGridModel(Prompts &prompts, QObject *parent = nullptr);
+
+    // What a Null cell shows, unlike an empty text.
+    static QString nullText() { return QStringLiteral("(Null)"); }
 
     // Binds the grid to rs (nullptr: to nothing), rebuilding columns and rows.
     void setRecordSet(RecordSet *rs);

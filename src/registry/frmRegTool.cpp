@@ -6,11 +6,13 @@
 #include "registry/MSFlexGrid.h"
 #include "registry/REG_MODULE.h"
 #include "registry/TaskGridModel.h"
+#include "registry/TaskTable.h"
 #include "store/SharedDb.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -63,6 +65,7 @@ frmRegTool::frmRegTool(QWidget *parent, Connection &db, Prompts &prompts)
     m_taskModel = new TaskGridModel(m_prompts, this);
     DataGrid1 = new QTableView(this);
     DataGrid1->setModel(m_taskModel);
+    DataGrid1->installEventFilter(this);
 
     auto *roots = new QHBoxLayout;
     roots->addWidget(opt[0]);
@@ -155,6 +158,39 @@ void frmRegTool::RefreshTaskGrid()
 {
     taskRecords.Requery();
     m_taskModel->setRecordSet(&taskRecords);
+    // Key paths are long: each column as wide as its widest text.
+    DataGrid1->resizeColumnsToContents();
+}
+
+bool frmRegTool::eventFilter(QObject *watched, QEvent *event)
+{
+    // Only the grid's own keys: a cell being edited keeps Delete for itself.
+    if (watched == DataGrid1 && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
+        DataGrid1_KeyDelete();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmRegTool::DataGrid1_KeyDelete()
+{
+    const int row = DataGrid1->currentIndex().row();
+    const int column = DataGrid1->currentIndex().column();
+    if (row < 0 || !taskRecords.isOpen())
+        return;
+    runStep(QStringLiteral("frmRegTool.DataGrid1_KeyDown"), m_prompts, [&] {
+        const QVariant key =
+            taskRecords.valueAt(row, taskRecords.fieldIndex(QStringLiteral("key")));
+        if (m_prompts.MsgBox(deleteTaskQuestion(key.toString()), MsgButtons::YesNo,
+                             MsgIcon::Question) != MsgResult::Yes)
+            return;
+        DeleteTask(m_db, taskRecords.rowidAt(row));
+        RefreshTaskGrid();
+        // The next task becomes current, where the user was looking.
+        DataGrid1->setCurrentIndex(
+            m_taskModel->index(std::min(row, m_taskModel->rowCount() - 1), column));
+    });
 }
 
 void frmRegTool::Grid_Click()
@@ -212,6 +248,19 @@ void frmRegTool::cmd_Click(int index)
 
 void frmRegTool::addToList()
 {
+    // The table is checked before the user types an answer that could not
+    // be stored.
+    bool ready = false;
+    runStep(kCmdClick, m_prompts, [&] {
+        CheckTaskTable(m_db);
+        if (!taskRecords.isOpen()) {
+            taskRecords.setCursorLocation(adUseClient);
+            taskRecords.Open(kTaskSource, m_db, adOpenDynamic, adLockOptimistic);
+        }
+        ready = true;
+    });
+    if (!ready)
+        return;
     const QString answer =
         m_prompts.InputBox(QStringLiteral("To Edit, enter new value\r\nTo Delete, leave blank"));
     runStep(kCmdClick, m_prompts, [&] {

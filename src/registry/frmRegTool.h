@@ -43,6 +43,9 @@ public:
     bool UpOneLevel(const QString &path);
     // Reads the tasks again and rebuilds DataGrid1 from them.
     void RefreshTaskGrid();
+    // The Delete key in DataGrid1: deletes the current task row from table
+    // RegEdit once the user confirms.
+    void DataGrid1_KeyDelete();
 
     std::array<QRadioButton *, 2> opt{};
     std::array<QLineEdit *, 2> txt{};
@@ -55,6 +58,7 @@ public:
 
 protected:
     void done(int result) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void addToList();

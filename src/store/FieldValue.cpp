@@ -44,6 +44,16 @@ DbError mismatch(const QString &columnName)
                        columnName + QStringLiteral("'."));
 }
 
+// Jet's dates run from the year 100 to 9999; Qt writes no text at all for
+// a year past 9999.
+bool inJetYears(const QString &iso)
+{
+    if (iso.size() < 10 || iso.at(4) != QLatin1Char('-'))
+        return false;
+    const int year = QStringView(iso).left(4).toInt();
+    return year >= 100 && year <= 9999;
+}
+
 } // namespace
 
 QVariant toStorable(FieldKind kind, const QString &columnName, const QVariant &value)
@@ -55,7 +65,7 @@ QVariant toStorable(FieldKind kind, const QString &columnName, const QVariant &v
     switch (kind) {
     case FieldKind::Date: {
         const auto iso = dateValueToIso(value);
-        if (!iso)
+        if (!iso || !inJetYears(*iso))
             throw mismatch(columnName);
         return *iso;
     }

@@ -17,7 +17,8 @@ FieldKind kindOfDeclaredType(const char *declaredType);
 // declared type sets no limit.
 int sizeOfDeclaredType(const char *declaredType);
 // A value for storing in a column of the kind; throws DbError when it does
-// not fit (a text that is not a date, say). Empty texts become null.
+// not fit (a text that is not a date, a date outside the years 100 to
+// 9999, a yes/no that is no number). Empty texts become null.
 QVariant toStorable(FieldKind kind, const QString &columnName, const QVariant &value);
 // Throws DbError when a stored text is longer than the column's size.
 void checkSize(int size, const QVariant &storable);

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <QStringList>
 
 namespace {
 
@@ -69,20 +70,46 @@ QDate localShortDate(const QString &text)
     return locale.toDate(text, format);
 }
 
-// English month names and their three-letter forms, as Jet reads them in
-// literals whatever the user's language.
-int monthFromName(const QString &name)
+// The English month names: "Jan 2, 2027", "January 2, 2027", "2-Jan-2027",
+// "2 January 2027", each perhaps after a weekday name ("Saturday, ").
+bool namedMonthDate(const QString &text, QDate *day, QString *rest)
 {
-    static const char *const months[] = {"january", "february", "march",     "april",
-                                         "may",     "june",     "july",      "august",
-                                         "september", "october", "november", "december"};
-    const QString lower = name.toLower();
-    for (int i = 0; i < 12; ++i) {
-        const QLatin1String full(months[i]);
-        if (lower == full || (lower.size() == 3 && full.startsWith(lower)))
-            return i + 1;
+    static const QRegularExpression monthFirst(
+        QStringLiteral("^(?:[A-Za-z]+,\\s*)?([A-Za-z]{3,})\\.?\\s+(\\d{1,2}),?\\s+(\\d{4}|\\d{2})(?!\\d)(.*)$"));
+    static const QRegularExpression dayFirst(
+        QStringLiteral("^(?:[A-Za-z]+,\\s*)?(\\d{1,2})([-\\s])([A-Za-z]{3,})\\.?\\2(\\d{4}|\\d{2})(?!\\d)(.*)$"));
+    static const QStringList names = {
+        QStringLiteral("january"), QStringLiteral("february"), QStringLiteral("march"),
+        QStringLiteral("april"),   QStringLiteral("may"),      QStringLiteral("june"),
+        QStringLiteral("july"),    QStringLiteral("august"),   QStringLiteral("september"),
+        QStringLiteral("october"), QStringLiteral("november"), QStringLiteral("december")};
+    auto month = [](const QString &word) {
+        const QString w = word.toLower();
+        for (int i = 0; i < 12; ++i) {
+            if (w == names[i] || w == names[i].left(3) || (i == 8 && w == QLatin1String("sept")))
+                return i + 1;
+        }
+        return 0;
+    };
+    QString monthWord, dayText, yearText;
+    if (const auto m = monthFirst.match(text); m.hasMatch()) {
+        monthWord = m.captured(1);
+        dayText = m.captured(2);
+        yearText = m.captured(3);
+        *rest = m.captured(4);
+    } else if (const auto m2 = dayFirst.match(text); m2.hasMatch()) {
+        dayText = m2.captured(1);
+        monthWord = m2.captured(3);
+        yearText = m2.captured(4);
+        *rest = m2.captured(5);
+    } else {
+        return false;
     }
-    return 0;
+    const int m = month(monthWord);
+    if (m == 0)
+        return false;
+    *day = QDate(jetYear(yearText.toInt(), yearText.size()), m, dayText.toInt());
+    return true;
 }
 
 } // namespace
@@ -94,10 +121,6 @@ std::optional<QString> jetDateToIso(const QString &inside)
         QStringLiteral("^(\\d{1,2})/(\\d{1,2})/(\\d{4}|\\d{2})(?!\\d)(.*)$"));
     static const QRegularExpression iso(
         QStringLiteral("^(\\d{4})([-/])(\\d{1,2})\\2(\\d{1,2})(.*)$"));
-    static const QRegularExpression nameFirst(
-        QStringLiteral("^([A-Za-z]{3,9})\\.? (\\d{1,2}),? (\\d{4})(?!\\d)(.*)$"));
-    static const QRegularExpression dayFirst(
-        QStringLiteral("^(\\d{1,2})[- ]([A-Za-z]{3,9})[- ](\\d{4})(?!\\d)(.*)$"));
     QDate day;
     QString rest;
     if (const auto m = us.match(text); m.hasMatch()) {
@@ -107,15 +130,7 @@ std::optional<QString> jetDateToIso(const QString &inside)
     } else if (const auto m2 = iso.match(text); m2.hasMatch()) {
         day = QDate(m2.captured(1).toInt(), m2.captured(3).toInt(), m2.captured(4).toInt());
         rest = m2.captured(5);
-    } else if (const auto m3 = nameFirst.match(text); m3.hasMatch()) {
-        if (const int month = monthFromName(m3.captured(1)))
-            day = QDate(m3.captured(3).toInt(), month, m3.captured(2).toInt());
-        rest = m3.captured(4);
-    } else if (const auto m4 = dayFirst.match(text); m4.hasMatch()) {
-        if (const int month = monthFromName(m4.captured(2)))
-            day = QDate(m4.captured(3).toInt(), month, m4.captured(1).toInt());
-        rest = m4.captured(4);
-    } else {
+    } else if (!namedMonthDate(text, &day, &rest)) {
         bool ok = false;
         const auto time = parseTime(text, &ok);
         if (!ok || !time)

@@ -7,7 +7,8 @@
 #include <QVariant>
 #include <optional>
 
-// The inside of a "#...#" literal (m/d/yyyy, mm/dd/yyyy, yyyy-mm-dd, each
+// The inside of a "#...#" literal (m/d/yyyy, mm/dd/yyyy, yyyy-mm-dd,
+// yyyy/mm/dd, English month names as in "Jan 2, 2027" or "2-Jan-2027", each
 // with an optional time; two-digit years as Jet reads them) as stored text:
 // "yyyy-mm-dd", or "yyyy-mm-dd hh:mm:ss" when a time was given. Nothing for
 // an impossible date.

@@ -1,5 +1,7 @@
 #include "store/JetFunctions.h"
 
+#include "store/JetValue.h"
+
 #include <QList>
 #include <QString>
 #include <sqlite3.h>
@@ -42,8 +44,62 @@ int unicodeNoCase(void *, int n1, const void *s1, int n2, const void *s2)
     return a.compare(b, Qt::CaseInsensitive);
 }
 
+// A class "[...]" starting at p[at]: "[abc]", "[a-c]", "[!a-c]"; the escape
+// character makes the next one literal inside it too. Sets *end past the
+// closing bracket and *found when ch is in it. False when the class is
+// malformed (no closing bracket, a range running downwards).
+template <typename C>
+bool scanClass(const C *p, size_t pn, size_t at, C ch, C escape, bool hasEscape, size_t *end,
+               bool *found)
+{
+    size_t i = at + 1;
+    const bool negated = i < pn && p[i] == C('!');
+    if (negated)
+        ++i;
+    bool in = false;
+    while (i < pn && p[i] != C(']')) {
+        if (hasEscape && p[i] == escape && i + 1 < pn)
+            ++i;
+        const C low = p[i++];
+        C high = low;
+        if (i + 1 < pn && p[i] == C('-') && p[i + 1] != C(']')) {
+            i += 1;
+            if (hasEscape && p[i] == escape && i + 1 < pn)
+                ++i;
+            high = p[i++];
+            if (high < low)
+                return false;
+        }
+        in = in || (ch >= low && ch <= high);
+    }
+    if (i >= pn)
+        return false;
+    *end = i + 1;
+    *found = in != negated;
+    return true;
+}
+
+// Every class of the pattern is well formed.
+template <typename C> bool classesValid(const C *p, size_t pn, C escape, bool hasEscape)
+{
+    for (size_t i = 0; i < pn; ++i) {
+        if (hasEscape && p[i] == escape) {
+            ++i;
+        } else if (p[i] == C('[')) {
+            size_t end = 0;
+            bool found = false;
+            if (!scanClass(p, pn, i, C(0), escape, hasEscape, &end, &found))
+                return false;
+            i = end - 1;
+        }
+    }
+    return true;
+}
+
 // SQL LIKE over case-folded characters: "%" any run, "_" any one character,
-// the escape character makes the next one literal.
+// "#" one digit, "[...]" one character of a class ("[]" matches nothing,
+// taking no character), the escape character makes the next one literal.
+// Classes must have been checked by classesValid.
 template <typename C>
 bool likeMatch(const C *p, size_t pn, const C *s, size_t sn, C escape, bool hasEscape)
 {
@@ -62,6 +118,24 @@ bool likeMatch(const C *p, size_t pn, const C *s, size_t sn, C escape, bool hasE
                 starP = ++pi;
                 starS = si;
                 continue;
+            } else if (c == C('[')) {
+                size_t end = 0;
+                bool found = false;
+                if (pi + 1 < pn && p[pi + 1] == C(']')) {
+                    pi += 2;
+                    continue;
+                }
+                if (scanClass(p, pn, pi, s[si], escape, hasEscape, &end, &found) && found) {
+                    pi = end;
+                    ++si;
+                    continue;
+                }
+            } else if (c == C('#')) {
+                if (s[si] >= C('0') && s[si] <= C('9')) {
+                    ++pi;
+                    ++si;
+                    continue;
+                }
             } else if (c == C('_') || c == s[si]) {
                 ++pi;
                 ++si;
@@ -73,8 +147,14 @@ bool likeMatch(const C *p, size_t pn, const C *s, size_t sn, C escape, bool hasE
         pi = starP;
         si = ++starS;
     }
-    while (pi < pn && p[pi] == C('%') && !(hasEscape && escape == C('%')))
-        ++pi;
+    while (pi < pn) {
+        if (p[pi] == C('%') && !(hasEscape && escape == C('%')))
+            ++pi;
+        else if (p[pi] == C('[') && pi + 1 < pn && p[pi + 1] == C(']'))
+            pi += 2;
+        else
+            break;
+    }
     return pi == pn;
 }
 
@@ -83,6 +163,17 @@ std::u32string folded(const unsigned char *s, int n)
     const QList<uint> ucs4 =
         QString::fromUtf8(reinterpret_cast<const char *>(s), n).toCaseFolded().toUcs4();
     return std::u32string(ucs4.begin(), ucs4.end());
+}
+
+template <typename C>
+void likeResult(sqlite3_context *ctx, const C *p, size_t pn, const C *t, size_t tn, C escape,
+                bool hasEscape)
+{
+    if (std::find(p, p + pn, C('[')) != p + pn && !classesValid(p, pn, escape, hasEscape)) {
+        sqlite3_result_error(ctx, "Invalid pattern string.", -1);
+        return;
+    }
+    sqlite3_result_int(ctx, likeMatch(p, pn, t, tn, escape, hasEscape));
 }
 
 void jetLike(sqlite3_context *ctx, int argc, sqlite3_value **argv)
@@ -115,14 +206,13 @@ void jetLike(sqlite3_context *ctx, int argc, sqlite3_value **argv)
         std::transform(p.begin(), p.end(), p.begin(), [](char c) { return char(asciiLower(c)); });
         std::transform(t.begin(), t.end(), t.begin(), [](char c) { return char(asciiLower(c)); });
         const char esc = escape.empty() ? 0 : char(asciiLower(char(escape[0])));
-        sqlite3_result_int(ctx,
-                           likeMatch(p.data(), p.size(), t.data(), t.size(), esc, !escape.empty()));
+        likeResult(ctx, p.data(), p.size(), t.data(), t.size(), esc, !escape.empty());
         return;
     }
     const std::u32string p = folded(pattern, pn);
     const std::u32string t = folded(text, tn);
-    sqlite3_result_int(ctx, likeMatch(p.data(), p.size(), t.data(), t.size(),
-                                      escape.empty() ? char32_t(0) : escape[0], !escape.empty()));
+    likeResult(ctx, p.data(), p.size(), t.data(), t.size(),
+               escape.empty() ? char32_t(0) : escape[0], !escape.empty());
 }
 
 } // namespace
@@ -133,4 +223,9 @@ void registerJetFunctions(sqlite3 *db)
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function(db, "like", 2, flags, nullptr, jetLike, nullptr, nullptr);
     sqlite3_create_function(db, "like", 3, flags, nullptr, jetLike, nullptr, nullptr);
+    jet::registerOperators(db);
+    jet::registerDateFunctions(db);
+    jet::registerFormat(db);
+    jet::registerTextFunctions(db);
+    jet::registerConversions(db);
 }

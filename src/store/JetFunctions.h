@@ -1,8 +1,18 @@
 #pragma once
-// Text comparison as Jet does it, for every connection: NOCASE and LIKE
-// ignore case beyond ASCII too ("Ä" equals "ä"), which SQLite's own do not.
+// The SQL functions Jet statements need, for every connection: text
+// comparison as Jet does it (NOCASE and LIKE ignore case beyond ASCII too,
+// LIKE knows Jet's classes and "#"), Jet's operators and its built-in
+// functions as "jet_<name>", which the translator calls.
+
+#include <QDateTime>
+#include <functional>
 
 struct sqlite3;
 
-// Replaces the NOCASE collation and the like() function on db.
+// Replaces the NOCASE collation and the like() function on db and adds the
+// jet_ functions.
 void registerJetFunctions(sqlite3 *db);
+
+// The clock that Now(), Date() and Time() read; nullptr restores the wall
+// clock (local time).
+void setJetClock(std::function<QDateTime()> clock);

@@ -3,6 +3,7 @@
 #include "store/DbError.h"
 #include "store/JetLexer.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace {
@@ -166,6 +167,7 @@ private:
         QString out;
         QString clause;
         bool starAllowed = false;
+        bool afterOperand = false;
         for (;;) {
             const JetToken &t = peek();
             if (t.kind == JetTok::End || (nested && t.isOp(QLatin1String(")"))))
@@ -179,6 +181,13 @@ private:
                     throw syntaxError(QStringLiteral("The TOP predicate is not supported by this "
                                                      "database; remove it from the statement."));
                 out += kw.lead + kw.text;
+                // These stand before an operand; the text may not end there.
+                for (const char *w : {"WHERE", "HAVING", "ON", "BY", "SET", "FROM", "AS", "SELECT",
+                                      "UPDATE", "INTO", "VALUES"}) {
+                    if (upper == QLatin1String(w) &&
+                        (peek().kind == JetTok::End || peek().isOp(QLatin1String(")"))))
+                        fail(peek());
+                }
                 starAllowed = upper == QLatin1String("SELECT") || upper == QLatin1String("DISTINCT");
                 if (upper == QLatin1String("DELETE") && peek().isOp(QLatin1String("*")) &&
                     peek(1).isWord(QLatin1String("FROM")))
@@ -189,6 +198,8 @@ private:
                     out += intoTarget();
                 else if (upper == QLatin1String("VALUES"))
                     out += parenthesised(true);
+                afterOperand = upper == QLatin1String("SET") || upper == QLatin1String("INTO") ||
+                               upper == QLatin1String("VALUES");
                 if (upper != QLatin1String("AS") && upper != QLatin1String("BY") &&
                     upper != QLatin1String("ASC") && upper != QLatin1String("DESC") &&
                     upper != QLatin1String("DISTINCT") && upper != QLatin1String("ALL"))
@@ -196,6 +207,7 @@ private:
                 continue;
             }
             if (t.isOp(QLatin1String(","))) {
+                afterOperand = false;
                 out += take().lead + QLatin1Char(',');
                 starAllowed = clause == QLatin1String("SELECT");
                 continue;
@@ -203,11 +215,20 @@ private:
             if (t.isOp(QLatin1String("*")) && starAllowed) {
                 out += take().lead + QLatin1Char('*');
                 starAllowed = false;
+                afterOperand = true;
                 continue;
             }
+            // Two operands in a row: only a name after a column or a table
+            // (its alias) may follow one.
+            if (afterOperand && !((t.kind == JetTok::Word || t.kind == JetTok::Name) &&
+                                  (clause == QLatin1String("SELECT") ||
+                                   clause == QLatin1String("FROM") ||
+                                   clause == QLatin1String("JOIN"))))
+                fail(t);
             const Expr e = expr(PImp);
             out += e.lead + (clause == QLatin1String("SELECT") ? e.value() : e.body);
             starAllowed = false;
+            afterOperand = true;
         }
     }
 
@@ -438,8 +459,14 @@ private:
             return native(lhs, op, opText,
                           low.lead + low.value() + a.lead + a.text + high.lead + high.value());
         }
+        // Jet compares texts without regard to case, literals too; numbers
+        // and dates need no collation.
+        static const QRegularExpression plain(QStringLiteral(
+            "^(-?[0-9.]+|'\\d{4}-\\d\\d-\\d\\d( \\d\\d:\\d\\d:\\d\\d)?')$"));
         const Expr r = expr(PCompare + 1);
-        return native(lhs, op, opText, r.lead + r.value());
+        const QString collate =
+            plain.match(r.body).hasMatch() ? QString() : QStringLiteral(" COLLATE NOCASE");
+        return native(lhs, op, opText, r.lead + r.value() + collate);
     }
 
     Expr unary()

@@ -115,11 +115,18 @@ public:
     QVariant valueAt(int row, int column) const;
     qint64 rowidAt(int row) const;
     // Stores value in the row's table row (found by its rowid) at once and
-    // reads the row back.
+    // reads the row back. This, deleteAt and Update of an edit change the
+    // table row only while it still holds the values read; a row deleted,
+    // changed or replaced under the same rowid since is refused with
+    // DbError (ReadOnly) and nothing changes.
     void setValueAt(int row, int column, const QVariant &value);
     // Inserts a row with the given fields; returns its visible row.
     int insertRow(const QList<QPair<QString, QVariant>> &fields);
     void deleteAt(int row);
+    // Deletes the table rows of the given visible rows (repeats allowed) in
+    // one transaction (or inside the connection's open one) and drops them
+    // from the set in one pass. Throws DbError; nothing is deleted then.
+    void deleteRows(const QList<int> &rows);
     bool updatable() const { return !m_table.isEmpty(); }
 
 private:
@@ -136,7 +143,10 @@ private:
     void requireOpen() const;
     void requireUpdatable() const;
     int requireField(const QString &name) const;
-    void writeRow(qint64 rowid, const QList<QPair<int, QVariant>> &fields);
+    void writeRow(int index, const QList<QPair<int, QVariant>> &fields);
+    QString asReadClause(int index) const;
+    void bindAsRead(sqlite3_stmt *st, int first, int index) const;
+    void requireOneChange() const;
     qint64 insertValues(const QList<QPair<int, QVariant>> &fields);
     void reloadRow(int index);
     void removeRow(int index);

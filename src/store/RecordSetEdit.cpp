@@ -66,7 +66,7 @@ void RecordSet::Update()
         m_pos = visibleCount() - 1;
     } else if (m_editMode == EditMode::Edit) {
         requireCurrent();
-        writeRow(m_rowids[size_t(rowIndex(m_pos))], m_pending);
+        writeRow(rowIndex(m_pos), m_pending);
         reloadRow(rowIndex(m_pos));
     }
     m_editMode = EditMode::None;
@@ -87,7 +87,7 @@ void RecordSet::setValueAt(int row, int column, const QVariant &value)
         throw DbError(DbErrNo::NotFound,
                       QStringLiteral("Item cannot be found in the collection corresponding to the "
                                      "requested name or ordinal."));
-    writeRow(m_rowids[size_t(index)], {{column, storable(column, value)}});
+    writeRow(index, {{column, storable(column, value)}});
     reloadRow(index);
 }
 
@@ -110,14 +110,79 @@ void RecordSet::deleteAt(int row)
     requireUpdatable();
     const int index = checkedRowIndex(row);
     auto stmt = m_connection->prepare(QStringLiteral("DELETE FROM ") + quotedName(m_table) +
-                                      QStringLiteral(" WHERE rowid = ?"));
-    sqlite3_bind_int64(stmt.get(), 1, m_rowids[size_t(index)]);
+                                      asReadClause(index));
+    bindAsRead(stmt.get(), 1, index);
     m_connection->check(sqlite3_step(stmt.get()));
+    requireOneChange();
     removeRow(index);
     // The current row stays the same row when an earlier one goes.
     if (row < m_pos)
         --m_pos;
     m_pos = std::min(m_pos, visibleCount());
+}
+
+void RecordSet::deleteRows(const QList<int> &rows)
+{
+    requireUpdatable();
+    std::vector<bool> gone(m_rowids.size(), false);
+    for (int row : rows)
+        gone[size_t(checkedRowIndex(row))] = true;
+
+    const bool own = !m_connection->inTransaction();
+    if (own)
+        m_connection->BeginTrans();
+    try {
+        auto stmt = m_connection->prepare(QStringLiteral("DELETE FROM ") + quotedName(m_table) +
+                                          QStringLiteral(" WHERE rowid = ?"));
+        for (size_t i = 0; i < gone.size(); ++i) {
+            if (!gone[i])
+                continue;
+            sqlite3_bind_int64(stmt.get(), 1, m_rowids[i]);
+            m_connection->check(sqlite3_step(stmt.get()));
+            sqlite3_reset(stmt.get());
+        }
+        if (own)
+            m_connection->CommitTrans();
+    } catch (...) {
+        if (own && m_connection->inTransaction())
+            m_connection->RollbackTrans();
+        throw;
+    }
+
+    // Keep the rest in order, each moved once; old places map to new ones.
+    const auto width = size_t(m_names.size());
+    std::vector<int> moved(gone.size(), -1);
+    size_t kept = 0;
+    for (size_t i = 0; i < gone.size(); ++i) {
+        if (gone[i])
+            continue;
+        if (kept != i) {
+            m_rowids[kept] = m_rowids[i];
+            for (size_t c = 0; c < width; ++c)
+                m_cells[kept * width + c] = m_cells[i * width + c];
+        }
+        moved[i] = int(kept++);
+    }
+    m_rowids.resize(kept);
+    m_cells.resize(kept * width);
+    // The current row stays the same row; a deleted one gives way to the next.
+    int before = 0;
+    if (m_filtered) {
+        std::vector<int> visible;
+        visible.reserve(m_visible.size());
+        for (size_t v = 0; v < m_visible.size(); ++v) {
+            const int index = m_visible[v];
+            if (moved[size_t(index)] >= 0)
+                visible.push_back(moved[size_t(index)]);
+            else if (int(v) < m_pos)
+                ++before;
+        }
+        m_visible = std::move(visible);
+    } else {
+        for (size_t i = 0; i < gone.size() && int(i) < m_pos; ++i)
+            before += gone[i] ? 1 : 0;
+    }
+    m_pos = std::min(m_pos - before, visibleCount());
 }
 
 void RecordSet::removeRow(int index)
@@ -136,7 +201,7 @@ void RecordSet::removeRow(int index)
     }
 }
 
-void RecordSet::writeRow(qint64 rowid, const QList<QPair<int, QVariant>> &fields)
+void RecordSet::writeRow(int index, const QList<QPair<int, QVariant>> &fields)
 {
     requireUpdatable();
     if (fields.isEmpty())
@@ -146,12 +211,13 @@ void RecordSet::writeRow(qint64 rowid, const QList<QPair<int, QVariant>> &fields
         sets << quotedName(m_names[field.first]) + QStringLiteral(" = ?");
     auto stmt = m_connection->prepare(QStringLiteral("UPDATE ") + quotedName(m_table) +
                                       QStringLiteral(" SET ") + sets.join(QStringLiteral(", ")) +
-                                      QStringLiteral(" WHERE rowid = ?"));
+                                      asReadClause(index));
     int i = 1;
     for (const auto &field : fields)
         bindValue(stmt.get(), i++, field.second);
-    sqlite3_bind_int64(stmt.get(), i, rowid);
+    bindAsRead(stmt.get(), i, index);
     m_connection->check(sqlite3_step(stmt.get()));
+    requireOneChange();
 }
 
 qint64 RecordSet::insertValues(const QList<QPair<int, QVariant>> &fields)

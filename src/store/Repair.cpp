@@ -4,6 +4,7 @@
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/RecordSet.h"
+#include "store/TypeChecks.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -98,6 +99,8 @@ public:
         exec(QStringLiteral("ALTER TABLE \"") + table + QStringLiteral("\" ADD COLUMN \"") +
              column.name + QStringLiteral("\" ") + column.type);
     }
+
+    Connection &connection() { return m_db; }
 
 private:
     void exec(const QString &sql)
@@ -222,6 +225,9 @@ void repair(Connection &db, const StepFailure &failed)
     if (!cat.TableExists(QStringLiteral("RegEdit")))
         guarded(QStringLiteral("Error Creating RegEdit Table"), failed,
                 [&] { CreateRegEditTable(cat); });
+    // Last, so that every table made above gets its checks too; a failure
+    // ends the repair quietly, as the Calendar steps do.
+    addTypeChecks(cat.connection());
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 #pragma once
 // Brings an event database up to the shape the program expects: missing
-// tables and Calendar columns are created and missing type rows written.
-// Nothing that exists is dropped, renamed or changed.
+// tables and Calendar columns are created, missing type rows written and
+// missing checks of yes/no and date columns added (see TypeChecks.h).
+// Nothing that exists is dropped or renamed; the only values it changes
+// are non-zero yes/no values other than -1, which become -1.
 
 #include <QString>
 

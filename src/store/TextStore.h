@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TextStore
@@ -29,6 +30,12 @@ public:
     {
         return QString::fromUtf8(m_blocks[size_t(place >> 32)].data() + (place & 0xffffffff),
                                  bytes);
+    }
+
+    // The text's UTF-8 exactly as kept, for binding it back.
+    std::string_view bytes(qint64 place, int bytes) const
+    {
+        return {m_blocks[size_t(place >> 32)].data() + (place & 0xffffffff), size_t(bytes)};
     }
 
 private:

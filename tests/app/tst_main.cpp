@@ -1,6 +1,7 @@
 // The main window: the start-up sequence as the user meets it, the month
 // list it shows, and its menus, switches, colours, right-click and repair.
 
+#include "app/GridRules.h"
 #include "app/Main.h"
 #include "app/MonthGrid.h"
 #include "editing/frmSingle.h"
@@ -18,6 +19,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QHeaderView>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
@@ -90,6 +92,7 @@ private slots:
     void switches();
     void colours();
     void gridCommands();
+    void fixedRowStays();
     void fileMenu();
     void resizeLayout();
     void registryTasksAtStart_data();
@@ -190,6 +193,7 @@ void TestMain::startsAndLists()
                           "Ann|03-01-1990|37 Years| 29 #f9fbe3 picture tall"}));
     QCOMPARE(g.monthModel().cellColour(1, 1), std::nullopt);
     QVERIFY(g.RowHeight(0) < twipsToPixels(400));
+    QCOMPARE(g.emptyHint(), QString());
     // One box for the failing rows, however many share it; the fill goes on.
     QCOMPARE(texts(m_prompts.boxes),
              QStringList{"Invalid use of Null\r\nThe database may require repair. Use the option "
@@ -220,6 +224,10 @@ void TestMain::userDatabase()
     auto w = start({});
     QVERIFY(m_loaded && w->Databasename == path);
     QCOMPARE(w->Grid->Rows() + w->Grid->FixedRows(), 1);
+    // The empty list says what to do; the hint is no row.
+    QCOMPARE(w->Grid->emptyHint(),
+             QStringLiteral("No events in the next 30 days. Right-click to add one."));
+    QVERIFY(!w->Grid->isRowHidden(0) && w->Grid->horizontalHeader()->isHidden());
 }
 
 void TestMain::oncePerDay()
@@ -358,10 +366,15 @@ void TestMain::gridCommands()
     // last row) and opens the popup there; only the right button acts.
     const auto middle = [&](int r) { return g.RowPos(r) + g.RowHeight(r) / 2; };
     QList<int> rows;
-    for (int y : {middle(2), g.RowPos(3) + g.RowHeight(3) + 40, middle(0)}) {
+    for (int y : {middle(2), g.RowPos(3) + g.RowHeight(3) + 40}) {
         QTest::mouseClick(g.viewport(), Qt::RightButton, {}, QPoint(10, y));
         rows << g.Row();
     }
+    // The fixed row lies above the scrolling rows.
+    QVERIFY(middle(0) < 0);
+    QTest::mouseClick(g.horizontalHeader()->viewport(), Qt::RightButton, {},
+                      QPoint(10, g.horizontalHeader()->height() / 2));
+    rows << g.Row();
     w->Grid_MouseDown(Qt::LeftButton, {}, QPoint(10, middle(1)));
     rows << g.Row();
     QCOMPARE(rows, (QList<int>{2, 3, 0, 0}));
@@ -408,6 +421,37 @@ void TestMain::gridCommands()
     QCOMPARE(calendarRows(dbConnection).size(), 5);
     QCOMPARE(g.TextMatrix(1, 0), QStringLiteral("Second"));
     QCOMPARE(texts(m_prompts.boxes), QStringList(2, "OK to delete First ?"));
+}
+
+void TestMain::fixedRowStays()
+{
+    // Enough events to scroll: the titles stay where they are.
+    QStringList values;
+    for (int i = 0; i < 60; ++i)
+        values << QStringLiteral("(#12/%1/2000#, 'birthday', 'Event %2', Null, False)")
+                      .arg(6 + i % 20, 2, 10, QLatin1Char('0'))
+                      .arg(i);
+    auto w = start({database(values)});
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    MonthGrid &g = *w->Grid;
+    QHeaderView *titles = g.horizontalHeader();
+    QVERIFY(titles->isVisible() && g.isRowHidden(0));
+    QCOMPARE(titles->model()->headerData(1, Qt::Horizontal).toString() +
+                 titles->model()->headerData(3, Qt::Horizontal).toString(),
+             QStringLiteral("DateDays"));
+    const int top = g.RowPos(0);
+    QCOMPARE(g.RowPos(1), 0);
+    g.scrollToBottom();
+    QCOMPARE(g.RowPos(0), top);
+    QVERIFY(titles->isVisible() && g.rowViewportPosition(1) < 0);
+    // A press on the titles finds row 0, one below them the first row in view.
+    const auto under = [&](int y) {
+        return rowUnderPointer(y, g.Rows(), [&](int r) { return g.RowPos(r); });
+    };
+    QCOMPARE(under(top + 1), 0);
+    QCOMPARE(under(1), g.rowAt(1));
+    QVERIFY(g.rowAt(1) > 1);
 }
 
 void TestMain::fileMenu()

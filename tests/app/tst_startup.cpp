@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QSettings>
 #include <QTest>
+#include <sys/stat.h>
 
 class TestStartup : public QObject
 {
@@ -116,6 +117,9 @@ void TestStartup::locate_data()
     QTest::newRow("creation fails: the dialog")
         << QStringList{} << QStringList{"blocked"} << "picked";
     QTest::newRow("dialog cancelled") << QStringList{} << QStringList{"folder"} << "cancelled";
+    // Found at once, not waited on; opening it then fails as for any non-database.
+    QTest::newRow("named pipe in the program folder")
+        << QStringList{} << QStringList{"pipe", "user"} << "program";
 }
 
 void TestStartup::locate()
@@ -142,6 +146,8 @@ void TestStartup::locate()
     }
     if (present.contains(QLatin1String("folder")))
         QDir().mkpath(own);
+    if (present.contains(QLatin1String("pipe")))
+        QCOMPARE(::mkfifo(QFile::encodeName(beside).constData(), 0600), 0);
     prompts.answer(found == QLatin1String("picked") ? QVariant(QStringLiteral("/picked/Events.mdb"))
                                                     : QVariant());
 
@@ -166,7 +172,18 @@ void TestStartup::locate()
                  QStringLiteral("Access Databases(*.mdb)|*.mdb|All Files (*.*)|*.*|") + program +
                      QStringLiteral("|Almarik.MDB"));
     }
-    QVERIFY(!FileExists(beside) || present.contains(QLatin1String("program")));
+    QVERIFY(!FileExists(beside) || present.contains(QLatin1String("program")) ||
+            present.contains(QLatin1String("pipe")));
+    if (present.contains(QLatin1String("pipe"))) {
+        try {
+            OpenMonthDatabase(beside);
+            QFAIL("a named pipe was opened as a database");
+        } catch (const AppError &e) {
+            QCOMPARE(openFailureMessage(e, beside),
+                     "Error- Unrecognized database format '" + beside + "'.-2147467259\r\n" +
+                         beside);
+        }
+    }
 }
 
 void TestStartup::locateMessages_data()
@@ -206,7 +223,7 @@ void TestStartup::purgeStatement()
     QFETCH(QDateTime, now);
     QFETCH(QString, date);
     QCOMPARE(::purgeStatement(now),
-             QStringLiteral("DELETE FROM Calendar WHERE ShowOnce = TRUE AND Dates < #") + date +
+             QStringLiteral("DELETE FROM Calendar WHERE ShowOnce <> FALSE AND Dates < #") + date +
                  QLatin1Char('#'));
 }
 
@@ -221,6 +238,11 @@ void TestStartup::purge()
                    "(#12/08/2026#, Null, 'once on the 8th', Null, True)",
                    "(#11/30/2019#, Null, 'once years ago', Null, True)",
                    "(#12/07/2020#, Null, 'yearly on the 7th', Null, False)"});
+    // Jet reads any non-zero mark as True, whichever number a writer left.
+    for (const char *mark : {"1", "2"})
+        db.Execute(QStringLiteral("INSERT INTO Calendar (Dates, Description, ShowOnce) VALUES "
+                                  "(#12/01/2026#, 'once, marked %1', %1)")
+                       .arg(QLatin1String(mark)));
     PurgeExpiredEvents(db, prompts, QDateTime(QDate(2026, 12, 10), QTime(23, 59)));
     QVERIFY(prompts.boxes.isEmpty());
     QCOMPARE(calendarRows(db), (QStringList{"2026-12-08|-|once on the 8th|-|true",

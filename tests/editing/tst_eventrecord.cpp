@@ -52,6 +52,7 @@ private slots:
     void validate();
     void save();
     void remove();
+    void storedWithTime();
 
 private:
     QStringList rows() { return calendarRows(m_db); }
@@ -121,6 +122,25 @@ void TestEventRecord::statements_data()
     QTest::newRow("select one event")
         << selectEventStatement(july4, "Ann's party")
         << "SELECT * FROM Calendar WHERE Dates =#07/04/2026# AND Description ='Ann''s party'";
+    // Only when the day itself matched nothing: any time of that day.
+    const QDate newYearsEve(2026, 12, 31);
+    QTest::newRow("whole day: update, across the year end")
+        << updateStatement(record(newYearsEve, "Ann"), record(newYearsEve, "Ann"),
+                           DayMatch::WholeDay)
+        << "UPDATE Calendar SET  Dates = #12/31/2026#, Description ='Ann', icon = NULL,  Details "
+           "= NULL,  ShowOnce = False WHERE Dates >= #12/31/2026# AND Dates < #01/01/2027# AND  "
+           "Description ='Ann'";
+    QTest::newRow("whole day: delete, 28 February of a leap year")
+        << deleteStatement(record(QDate(2028, 2, 28), "Ann", {}, {}, false, QTime(9, 0)),
+                           DayMatch::WholeDay)
+        << "DELETE FROM Calendar WHERE Description ='Ann' AND Dates >= #02/28/2028# AND Dates < "
+           "#02/29/2028#";
+    QTest::newRow("whole day: select")
+        << selectEventStatement(july4, "Ann", DayMatch::WholeDay)
+        << "SELECT * FROM Calendar WHERE Dates >= #07/04/2026# AND Dates < #07/05/2026# AND "
+           "Description ='Ann'";
+    QTest::newRow("line breaks of every kind stored as CR LF")
+        << withCrLf("a\nb\r\nc\rd\n") << "a\r\nb\r\nc\r\nd\r\n";
 }
 
 void TestEventRecord::validate_data()
@@ -203,10 +223,11 @@ void TestEventRecord::remove()
     // Cancel: nothing happens.
     QVERIFY(!answerDelete(MsgResult::Cancel, evening));
     QCOMPARE(rows().size(), 3);
-    // OK: both rows of the day go, the other day stays. Matching no row is no error.
+    // OK: both rows of the day go, the other day stays. Matching no row is
+    // said and reported.
     QVERIFY(answerDelete(MsgResult::Ok, evening));
     QCOMPARE(rows(), QStringList{"2026-07-05|-|Jo's day|-|false"});
-    QVERIFY(answerDelete(MsgResult::Ok, evening));
+    QVERIFY(!answerDelete(MsgResult::Ok, evening));
     // A database error is shown and reported.
     failOn("DELETE");
     QVERIFY(!answerDelete(MsgResult::Ok, record(july5, "Jo's day")));
@@ -214,7 +235,40 @@ void TestEventRecord::remove()
     // The description is shown as it is.
     const QString ask = QStringLiteral("Delete (question, OK/Cancel): OK to delete Jo's day ?");
     QCOMPARE(shown(m_prompts),
-             (QStringList{ask, ask, ask, ask, "Almarik (critical, OK): disk is on fire"}));
+             (QStringList{ask, ask, ask,
+                          "Almarik (exclamation, OK): The event Jo's day was not found in the "
+                          "table: nothing was deleted.",
+                          ask, "Almarik (critical, OK): disk is on fire"}));
+}
+
+void TestEventRecord::storedWithTime()
+{
+    // Dates stored with a time of day (by a statement or an old grid edit)
+    // are still found by their day, and only by it.
+    addEvents(m_db, {"(#12/31/2026 10:30:00#, Null, 'Ann', Null, False)",
+                     "(#12/31/2026 23:59:59#, Null, 'Cleo', Null, False)",
+                     "(#01/01/2027 00:30:00#, Null, 'Cleo', Null, False)"});
+    const QDate eve(2026, 12, 31);
+    QVERIFY(save(record(eve, "Ann"), record(eve, "Ann", "birthday")));
+    m_prompts.answer(QVariant::fromValue(MsgResult::Ok));
+    QVERIFY(DeleteEvent(record(eve, "Cleo"), m_db, m_prompts));
+    // What matches no day at all changes nothing, and says so.
+    QVERIFY(!save(record(eve.addDays(-1), "Ann"), record(eve, "Changed")));
+    m_prompts.answer(QVariant::fromValue(MsgResult::Ok));
+    QVERIFY(!DeleteEvent(record(QDate(2027, 1, 2), "Cleo"), m_db, m_prompts));
+    m_prompts.answer(QVariant::fromValue(MsgResult::Ok));
+    QVERIFY(!DeleteEvent(record(QDate(), "Cleo"), m_db, m_prompts));
+    // The updated row keeps only its day.
+    QCOMPARE(rows(), (QStringList{"2026-12-31|birthday|Ann|-|false",
+                                  "2027-01-01T00:30:00.000|-|Cleo|-|false"}));
+    QCOMPARE(shown(m_prompts).mid(1),
+             (QStringList{"Error Saving Event (critical, OK): The event Ann was not found in the "
+                          "table: nothing was saved.",
+                          "Delete (question, OK/Cancel): OK to delete Cleo ?",
+                          "Almarik (exclamation, OK): The event Cleo was not found in the table: "
+                          "nothing was deleted.",
+                          "Delete (question, OK/Cancel): OK to delete Cleo ?",
+                          "Almarik (critical, OK): Type mismatch"}));
 }
 
 QTEST_APPLESS_MAIN(TestEventRecord)

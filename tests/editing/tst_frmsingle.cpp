@@ -92,6 +92,8 @@ private slots:
     void save_data();
     void save();
     void closing();
+    void storedForms();
+    void keys();
     void typeListHiding_data();
     void typeListHiding();
     void textLimits();
@@ -291,6 +293,56 @@ void TestFrmSingle::closing()
     QVERIFY(closes([&] { dlg.cmd_Click(2); }));
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
     QVERIFY(rows().isEmpty());
+}
+
+void TestFrmSingle::storedForms()
+{
+    // A date stored with a time, details stored with bare LF: the event
+    // opens whole, and a bare key press is no change.
+    QCOMPARE(sqlite3_exec(dbConnection.handle(),
+                          "INSERT INTO Calendar (Dates, icon, Description, Details, ShowOnce) "
+                          "VALUES ('2026-07-04 10:30:00', NULL, 'Timed', 'one' || char(10) || "
+                          "'two', 0)",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    frmSingle dlg;
+    open(dlg, july4, QStringLiteral("Timed"));
+    dlg.show();
+    QCOMPARE(shown(dlg), "2026-07-04|-|Timed|one\r\ntwo|false - Delete");
+    QTest::keyClick(dlg.txt[1]->editor(), Qt::Key_End);
+    QVERIFY(!dlg.cmd[1]->isEnabled());
+    // Saved, it keeps only its day and CR LF.
+    dlg.Check1->setChecked(true);
+    dlg.DPick->setDate(later);
+    dlg.cmd_Click(1);
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(rows(), QStringList{"2090-07-04|-|Timed|one\r\ntwo|true"});
+    QVERIFY(m_prompts.boxes.isEmpty());
+}
+
+void TestFrmSingle::keys()
+{
+    frmSingle dlg;
+    open(dlg);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    // Enter neither opens the type list nor presses a button.
+    QTest::keyClick(dlg.txt[0]->editor(), Qt::Key_Return);
+    dlg.cmd[0]->setFocus();
+    QTest::keyClick(dlg.cmd[0], Qt::Key_Return);
+    QVERIFY(dlg.ListView1->isHidden() && dlg.isVisible());
+    // In the list, Enter picks the current type, once.
+    dlg.cmdList_Click();
+    QTest::keyClick(dlg.ListView1, Qt::Key_Down);
+    QTest::keyClick(dlg.ListView1, Qt::Key_Return);
+    QCOMPARE(dlg.txt[2]->text(), QStringLiteral("anniversary"));
+    QVERIFY(dlg.ListView1->isHidden());
+    // Reopened, it starts on that type; Esc closes the list alone.
+    dlg.cmdList_Click();
+    QCOMPARE(dlg.ListView1->currentItem()->text(), QStringLiteral("anniversary"));
+    QTest::keyClick(dlg.ListView1, Qt::Key_Escape);
+    QVERIFY(dlg.ListView1->isHidden() && dlg.isVisible());
+    QCOMPARE(dlg.txt[2]->text(), QStringLiteral("anniversary"));
 }
 
 void TestFrmSingle::typeListHiding_data()

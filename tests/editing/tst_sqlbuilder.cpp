@@ -3,6 +3,7 @@
 // transaction around Run (commit, roll back, failures that change nothing).
 
 #include "editing/frmSQL.h"
+#include "platform/Twips.h"
 #include "platform/Modal.h"
 #include "store/Repair.h"
 #include "store/SharedDb.h"
@@ -93,6 +94,10 @@ void TestSqlBuilder::buildingTheStatement()
                           dlg.cmd[0]->text(), dlg.cmd[1]->text(), dlg.cmd[2]->text()}),
              (QStringList{"SQL Builder", "Calendar Table", "Update", "Delete", "Set", "Where", "=",
                           "=", "SQL Output", "Close", "Run", "Clear"}));
+    // Shown whole in this font, where it was designed.
+    QVERIFY(dlg.Label1->width() >=
+            dlg.Label1->fontMetrics().horizontalAdvance(dlg.Label1->text()));
+    QCOMPARE(dlg.Label1->pos(), twipsRect(120, 1440, 855, 255).topLeft());
     for (QComboBox *combo : dlg.Combo) {
         QStringList items;
         for (int i = 0; i < combo->count(); ++i)

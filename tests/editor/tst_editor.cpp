@@ -5,6 +5,7 @@
 // with the rows it leaves, and the windows opened from the editor.
 
 #include "app/Calendar.h"
+#include "app/EventTypes.h"
 #include "editing/frmSingle.h"
 #include "editor/Editor.h"
 #include "editor/EventTableModel.h"
@@ -33,6 +34,7 @@
 #include <QTableView>
 #include <QTest>
 #include <memory>
+#include <sqlite3.h>
 #include <utility>
 
 namespace {
@@ -123,8 +125,10 @@ private slots:
     void menusAndColumns();
     void cellChanges_data();
     void cellChanges();
+    void addNewRow();
     void deleteKey_data();
     void deleteKey();
+    void deleteMany();
     void buttonsAndTypeList();
     void filterDialog();
     void applyFilter_data();
@@ -202,9 +206,12 @@ void TestEditor::menusAndColumns()
                           "Apply Filter", "Remove Filter", "SQL"}));
     // Caption, width, whether typing is refused, and the first row's text.
     QStringList columns;
+    // The Type column is widened only as far as its keys need (below).
     for (int c = 0; c < m->columnCount(); ++c)
         columns << m->headerData(c, Qt::Horizontal).toString() + ' ' +
-                       QString::number(editor.DataGrid1->columnWidth(c)) +
+                       QString::number(c == 1 ? std::min(editor.DataGrid1->columnWidth(c),
+                                                         twipsToPixels(1094.7))
+                                              : editor.DataGrid1->columnWidth(c)) +
                        ((m->flags(m->index(0, c)) & Qt::ItemIsEditable) ? ": " : " locked: ") +
                        m->cellText(0, c);
     const auto px = [](double twips) { return QString::number(twipsToPixels(twips)); };
@@ -227,41 +234,51 @@ void TestEditor::cellChanges_data()
     QTest::addColumn<QDate>("start");     // the picker's start date; none: column 0 typed into
     QTest::addColumn<QString>("changed"); // the event's row afterwards, "" for none
     QTest::addColumn<QString>("cell");    // the cell afterwards
-    auto row = [](const char *name, const char *event, int column, const char *input, QDate start,
-                  const QString &changed, const QString &cell) {
-        QTest::newRow(name) << QString(event) << column << QString(input) << start << changed
-                            << cell;
+    QTest::addColumn<QString>("refusal"); // the box of a refused cell, before the common ending
+    auto row = [](const char *name, const char *event, int column, const QString &input,
+                  QDate start, const QString &changed, const QString &cell,
+                  const QString &refusal = {}) {
+        QTest::newRow(name) << QString(event) << column << input << start << changed << cell
+                            << refusal;
     };
     const QDate today = QDate::currentDate(), xmas(2000, 12, 25);
-    const QString todayIso = today.toString(Qt::ISODate), todayText = cellDateText(today);
-    row("details keep line breaks", "Ann", 3, "two\nlines", {},
-        "1990-03-10|birthday|Ann|two\nlines|false", "two\nlines");
+    const QString todayText = cellDateText(today);
+    const QString fifty(50, QLatin1Char('x')), details(3999, QLatin1Char('d'));
+    row("details: line breaks stored as CR LF", "Ann", 3, "two\nlines\rthree", {},
+        "1990-03-10|birthday|Ann|two\r\nlines\r\nthree|false", "two\r\nlines\r\nthree");
     row("details emptied", "Ann", 3, "", {}, "1990-03-10|birthday|Ann|-|false", "");
-    row("date and time", "Ann", 0, "7/4/2026 18:30:00", {},
-        "2026-07-04T18:30:00.000|birthday|Ann|likes tea|false", "7/4/2026 18:30:00");
+    row("details: 3,999 and a line break is over 4,000", "Ann", 3, details + "\n", {}, "",
+        "likes tea", "The details may hold at most 4000 characters.");
+    row("date and time: the day alone", "Ann", 0, "7/4/2026 18:30:00", {},
+        "2026-07-04|birthday|Ann|likes tea|false", "7/4/2026");
+    row("description of 50", "Ann", 2, fifty, {}, "1990-03-10|birthday|" + fifty + "|likes tea|false",
+        fifty);
+    row("description of 51 refused", "Ann", 2, fifty + "y", {}, "", "Ann",
+        "The description may hold at most 50 characters.");
+    row("emptied description refused", "Ann", 2, "", {}, "", "Ann", "Description not complete.");
     row("under a filter, the row shown", "O'Brien party", 3, "cake", {},
         "2026-07-04|birthday|O'Brien party|cake|true", "cake");
-    row("add-new row: typing creates the event", "*", 2, "Garden", {}, "-|-|Garden|-|false",
-        "Garden");
-    row("30 February refused", "Dentist", 0, "2/30/2024", {}, "", "1/5/2024");
-    row("emptied date refused", "Dentist", 0, "", {}, "", "1/5/2024");
-    row("add-new row: a bad date creates nothing", "*", 0, "soon", {}, "", "");
+    row("30 February refused", "Dentist", 0, "2/30/2024", {}, "", "1/5/2024",
+        "'2/30/2024' is not a date.");
+    row("emptied date refused", "Dentist", 0, "", {}, "", "1/5/2024", "'' is not a date.");
     row("type picked", "Ann", 1, "memorial", {}, "1990-03-10|memorial|Ann|likes tea|false",
         "memorial");
     row("type unknown empties the cell", "Ann", 1, "unknown", {},
         "1990-03-10|-|Ann|likes tea|false", "");
-    row("type on the add-new row: a new event", "*", 1, "holiday", {}, "-|holiday|-|-|false",
-        "holiday");
     row("existing date, closed: untouched", "Christmas", 0, "", xmas, "", "12/25/2000");
     row("existing date, picked", "Christmas", 0, "2001-01-02", xmas,
         "2001-01-02|holiday|Christmas||false", "1/2/2001");
     row("date with a time, closed: the day alone", "Timed", 0, "", QDate(2024, 3, 1),
         "2024-03-01|-|Timed|-|false", "3/1/2024");
-    row("no date, closed: today", "Dateless", 0, "", today, todayIso + "|-|Dateless|-|false",
-        todayText);
-    row("add-new row, closed: today", "*", 0, "", today, todayIso + "|-|-|-|false", todayText);
-    row("add-new row, picked 29 February", "*", 0, "2028-02-29", today, "2028-02-29|-|-|-|false",
-        "2/29/2028");
+    row("no date, closed: today", "Dateless", 0, "", today,
+        today.toString(Qt::ISODate) + "|-|Dateless|-|false", todayText);
+    // The add-new row holds what it is given until it has a day and a
+    // description: no nameless or dateless event is created.
+    row("add-new row: a description alone is held", "*", 2, "Garden", {}, "", "Garden");
+    row("add-new row: a type alone is held", "*", 1, "holiday", {}, "", "holiday");
+    row("add-new row, closed: today held", "*", 0, "", today, "", todayText);
+    row("add-new row, picked 29 February: held", "*", 0, "2028-02-29", today, "", "2/29/2028");
+    row("add-new row: a bad date is refused", "*", 0, "soon", {}, "", "", "'soon' is not a date.");
 }
 
 void TestEditor::cellChanges()
@@ -272,6 +289,7 @@ void TestEditor::cellChanges()
     QFETCH(QDate, start);
     QFETCH(QString, changed);
     QFETCH(QString, cell);
+    QFETCH(QString, refusal);
     addEvents(dbConnection, {"(#03/01/2024 14:30#,Null,'Timed',Null,False)",
                              "(Null,Null,'Dateless',Null,False)"});
     if (event == QLatin1String("O'Brien party"))
@@ -304,11 +322,11 @@ void TestEditor::cellChanges()
         m_editor->ListView1_ItemClick(list->item(int(keys.indexOf(input))));
         QVERIFY(!list->isVisible());
     } else if (!start.isValid()) {
-        QCOMPARE(m->setData(m->index(r, column), input), !changed.isEmpty());
-        QCOMPARE(takeBoxes(), changed.isEmpty()
-                                  ? QStringList{"Almarik (critical, OK): '" + input +
-                                                "' is not a date. The event was left as it was."}
-                                  : QStringList());
+        QCOMPARE(m->setData(m->index(r, column), input), refusal.isEmpty());
+        QCOMPARE(takeBoxes(), refusal.isEmpty()
+                                  ? QStringList()
+                                  : QStringList{"Almarik (critical, OK): " + refusal +
+                                                " The event was left as it was."});
     }
     QCOMPARE(m->cellText(r, column), cell);
     const QStringList after = calendarRows(dbConnection);
@@ -317,7 +335,26 @@ void TestEditor::cellChanges()
         if (!before.contains(row))
             added << row;
     QCOMPARE(added, changed.isEmpty() ? QStringList() : QStringList{changed});
-    QCOMPARE(after.size(), before.size() + (event == "*" && !changed.isEmpty()));
+    QCOMPARE(after.size(), before.size());
+}
+
+void TestEditor::addNewRow()
+{
+    // A day (its time dropped), a type, then a refused empty description;
+    // the description given at last creates the event with all of them.
+    const int r = m->addNewRow();
+    QVERIFY(m->setData(m->index(r, 0), QStringLiteral("7/4/2026 9:15")));
+    QVERIFY(m->setData(m->index(r, 1), QStringLiteral("holiday")));
+    QVERIFY(m->setData(m->index(r, 3), QStringLiteral("a\nb")));
+    QCOMPARE(calendarRows(dbConnection).size(), 5);
+    QVERIFY(m->setData(m->index(r, 2), QStringLiteral("Garden")));
+    QCOMPARE(calendarRows(dbConnection, QStringLiteral("Description = 'Garden'")),
+             QStringList{"2026-07-04|holiday|Garden|a\r\nb|false"});
+    // The event is a row of its own now; the add-new row is empty again.
+    QCOMPARE(m->addNewRow(), r + 1);
+    QCOMPARE(m->cellText(r, 2) + '|' + m->cellText(r + 1, 0) + m->cellText(r + 1, 1) +
+                 m->cellText(r + 1, 2) + m->cellText(r + 1, 3),
+             QStringLiteral("Garden|"));
 }
 
 void TestEditor::deleteKey_data()
@@ -359,13 +396,57 @@ void TestEditor::deleteKey()
     QCOMPARE(calendarRows(dbConnection).size(), left.size());
 }
 
+void TestEditor::deleteMany()
+{
+    // Overlapping ranges of a filtered grid, deleted at once; a failure on
+    // any row leaves every row in place.
+    for (int i = 0; i < 300; ++i)
+        addEvents(dbConnection,
+                  {QStringLiteral("(#01/01/2030#,Null,'Filler %1',Null,False)").arg(i, 3, 10, QLatin1Char('0'))});
+    rsEditor.setFilter(QStringLiteral("Description like 'Filler*'"));
+    m_editor->refresh_Data();
+    QTableView *grid = m_editor->DataGrid1;
+    const auto select = [&](int from, int to, int column) {
+        grid->selectionModel()->select(QItemSelection(m->index(from, column), m->index(to, column)),
+                                       QItemSelectionModel::Select);
+    };
+    grid->selectionModel()->setCurrentIndex(m->index(5, 2), QItemSelectionModel::NoUpdate);
+    select(10, 209, 0);
+    select(200, 250, 3);
+    m_prompts->answer(QVariant::fromValue(MsgResult::Ok));
+    QTest::keyClick(grid, Qt::Key_Delete);
+    QCOMPARE(takeBoxes(),
+             QStringList{"Almarik (question, OK/Cancel): Delete these 241 events?"});
+    QCOMPARE(m->rowCount(), 59 + 1);
+    QCOMPARE(m->cellText(9, 2) + ' ' + m->cellText(10, 2), QStringLiteral("Filler 009 Filler 251"));
+    QCOMPARE(grid->currentIndex().row(), 10);
+    QCOMPARE(calendarRows(dbConnection).size(), 5 + 59);
+
+    QVERIFY(sqlite3_exec(dbConnection.handle(),
+                         "CREATE TRIGGER refuse BEFORE DELETE ON Calendar WHEN "
+                         "OLD.Description = 'Filler 299' BEGIN SELECT RAISE(ABORT, 'disk is on "
+                         "fire'); END",
+                         nullptr, nullptr, nullptr) == SQLITE_OK);
+    grid->clearSelection();
+    select(0, 58, 1);
+    m_prompts->answer(QVariant::fromValue(MsgResult::Ok));
+    QTest::keyClick(grid, Qt::Key_Delete);
+    QCOMPARE(takeBoxes(), (QStringList{"Almarik (question, OK/Cancel): Delete these 59 events?",
+                                       "Almarik (critical, OK): disk is on fire"}));
+    QCOMPARE(m->rowCount(), 59 + 1);
+    QCOMPARE(calendarRows(dbConnection).size(), 5 + 59);
+}
+
 void TestEditor::buttonsAndTypeList()
 {
     // The rule: column 1's left edge, the row's top, the list's and the window's height.
-    QCOMPARE(typeListPlacement(1000, 500, 2000, 6000), QPointF(1050, 740));   // room below
-    QCOMPARE(typeListPlacement(1000, 3760, 2000, 6000), QPointF(1050, 4000)); // just fits
-    QCOMPARE(typeListPlacement(1000, 4500, 2000, 6000), QPointF(1050, 3100)); // near the bottom
-    QCOMPARE(typeListPlacement(0, 300, 2000, 2500), QPointF(50, 400));        // |2500 - 2000 - 900|
+    // The rule, then kept inside the inner area, which is lower than the outer height.
+    QCOMPARE(typeListPlacement(1000, 500, 2000, 6000, 6000), QPointF(1050, 740)); // room below
+    QCOMPARE(typeListPlacement(1000, 3760, 2000, 6000, 6000), QPointF(1050, 4000)); // just fits
+    QCOMPARE(typeListPlacement(1000, 4500, 2000, 6000, 6000), QPointF(1050, 3100)); // near the bottom
+    QCOMPARE(typeListPlacement(0, 300, 2000, 2500, 2500), QPointF(50, 400)); // |2500 - 2000 - 900|
+    QCOMPARE(typeListPlacement(1000, 3500, 2000, 6000, 5200), QPointF(1050, 3200)); // fits the outer only
+    QCOMPARE(typeListPlacement(1000, 0, 3000, 6000, 2500), QPointF(1050, 0)); // taller than the area
 
     for (int i = 0; i < 40; ++i)
         addEvents(dbConnection, {"(#01/01/2030#,Null,'Filler " + QString::number(i) + "',Null,0)"});
@@ -417,7 +498,11 @@ void TestEditor::buttonsAndTypeList()
     QCOMPARE(editor.ListView1->pos(), QPoint(twipsToPixels(pixelsToTwips(cell.x()) + 50),
                                              twipsToPixels(std::abs(outer - list - 900))));
     QVERIFY(editor.ListView1->y() < cell.y());
+    QVERIFY(editor.ListView1->geometry().bottom() < client->height());
     QCOMPARE(calendarRows(dbConnection), before);
+    // The Type column is wide enough for every key beside its button.
+    const int keyRoom = grid->columnWidth(1) - GridDelegate::buttonRect(typeCell).width();
+    QVERIFY(keyRoom > grid->fontMetrics().horizontalAdvance(QStringLiteral("anniversary")));
 }
 
 void TestEditor::filterDialog()
@@ -436,6 +521,15 @@ void TestEditor::filterDialog()
     showModal(dlg);
     QCOMPARE(dlg.filtertype + '|' + dlg.filterdescr + '|' + QString::number(dlg.filterOnce),
              QStringLiteral("||0"));
+    // A type typed in full is not picked, even with Enter, which applies.
+    for (const QString &key : typeKeys())
+        dlg.Combo1->addItem(key);
+    dlg.Form_Load();
+    dlg.show();
+    QTest::keyClicks(dlg.Combo1, QStringLiteral("memorial"));
+    QTest::keyClick(dlg.Combo1, Qt::Key_Return);
+    QCOMPARE(dlg.filtertype + '|' + QString::number(dlg.result()), QStringLiteral("|1"));
+    QVERIFY(!dlg.isVisible());
     // A type key is used as it is, the description part quote-doubled.
     QCOMPARE(BuildFilterText(QStringLiteral("o'k"), QStringLiteral("a'b"), false),
              QStringLiteral("Description like '*a''b*' and icon = 'o'k'"));

@@ -3,6 +3,7 @@
 
 #include "platform/QtPrompts.h"
 
+#include <QMessageBox>
 #include <QTest>
 
 class TestQtPrompts : public QObject
@@ -11,6 +12,7 @@ class TestQtPrompts : public QObject
 private slots:
     void fileFilter_data();
     void fileFilter();
+    void messageBoxPlainText();
 };
 
 void TestQtPrompts::fileFilter_data()
@@ -19,11 +21,13 @@ void TestQtPrompts::fileFilter_data()
     QTest::addColumn<QString>("qt");
     QTest::newRow("database dialog")
         << "Access Databases(*.mdb)|*.mdb|All Files (*.*)|*.*"
-        << "Access Databases(*.mdb) (*.mdb *.MDB);;All Files (*.*) (*)";
+        << "Access Databases (*.mdb *.MDB);;All Files (*)";
     QTest::newRow("several patterns in one entry")
         << "Pictures|*.bmp;*.JPG;*.gif" << "Pictures (*.bmp *.BMP *.JPG *.gif *.GIF)";
     QTest::newRow("a name without its pattern is dropped") << "Text|*.txt|Orphan"
                                                            << "Text (*.txt *.TXT)";
+    QTest::newRow("a name that is only a pattern is kept") << "(*.txt)|*.txt"
+                                                           << "(*.txt) (*.txt *.TXT)";
     QTest::newRow("empty") << "" << "";
 }
 
@@ -32,6 +36,20 @@ void TestQtPrompts::fileFilter()
     QFETCH(QString, design);
     QFETCH(QString, qt);
     QCOMPARE(qtFileFilter(design), qt);
+}
+
+void TestQtPrompts::messageBoxPlainText()
+{
+    // A description or path that looks like markup is shown as typed.
+    QMessageBox box;
+    setUpMessageBox(box, QStringLiteral("OK to delete <b>Tom</b> & <i>Jerry</i> ?"),
+                    MsgButtons::OkCancel, MsgIcon::Question, QStringLiteral("Delete"));
+    QCOMPARE(box.textFormat(), Qt::PlainText);
+    QCOMPARE(box.text(), QStringLiteral("OK to delete <b>Tom</b> & <i>Jerry</i> ?"));
+    QCOMPARE(box.windowTitle(), QStringLiteral("Delete"));
+    QCOMPARE(box.standardButtons(), QMessageBox::Ok | QMessageBox::Cancel);
+    setUpMessageBox(box, QStringLiteral("x"), MsgButtons::OkOnly, MsgIcon::Critical, {});
+    QCOMPARE(box.windowTitle(), QStringLiteral("Almarik"));
 }
 
 QTEST_MAIN(TestQtPrompts)

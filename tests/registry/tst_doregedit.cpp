@@ -52,6 +52,7 @@ private slots:
     void tasks_data();
     void tasks();
     void missingTableGivesOneMessage();
+    void missingColumnGivesOneMessage();
 };
 
 void TestDoRegEdit::tasks_data()
@@ -81,15 +82,16 @@ void TestDoRegEdit::tasks_data()
         << QStringList{"'edit'|5|'Old'|'v'|'x'", "'delete'|0|'Old'|'v'|'x'",
                        "'edit'|2147483647|'Old'|'v'|'x'"}
         << QStringList{"U Old\\", "U Old\\|v\told"};
+    // Each distinct message once a run.
     QTest::newRow("unreadable rows are skipped, never run with stale values")
         << QStringList{"'edit'" + user + "'A\\'|'v1'|'one'", "'edit'" + user + "Null|'v2'|'two'",
                        "'edit'" + user + "'A\\'|'v3'|Null",  "'delete'" + user + "'Old\\'|Null|'x'",
                        "'edit'|Null|'A\\'|'v5'|'five'",      "'edit'" + user + "'C\\'|'v6'|'six'"}
-        << QStringList{kNull,           kNull,   kNull,           kNull,     "U A\\",
-                       "U A\\|v1\tone", "U C\\", "U C\\|v6\tsix", "U Old\\", "U Old\\|v\told"};
+        << QStringList{kNull,           "U A\\",   "U A\\|v1\tone", "U C\\",
+                       "U C\\|v6\tsix", "U Old\\", "U Old\\|v\told"};
     QTest::newRow("a root number beyond 32 bits")
         << QStringList{"'edit'|2147483649|'A'|'v'|'x'", "'edit'|-2147483649|'A'|'v'|'x'"}
-        << QStringList{failure(6, "Overflow"), failure(6, "Overflow"), "U Old\\", "U Old\\|v\told"};
+        << QStringList{failure(6, "Overflow"), "U Old\\", "U Old\\|v\told"};
 }
 
 void TestDoRegEdit::tasks()
@@ -118,6 +120,21 @@ void TestDoRegEdit::missingTableGivesOneMessage()
     QVERIFY2(result[0].startsWith("Error in DoRegEdit\r\nNumber : "), qPrintable(result[0]));
     QVERIFY(result[0].contains("\r\nDescription : ") && result[0].contains("RegEdit"));
     QVERIFY(result[0].endsWith("\r\nSelect File>DB Repair"));
+}
+
+void TestDoRegEdit::missingColumnGivesOneMessage()
+{
+    Fixture f;
+    f.db.Execute(QStringLiteral("DROP TABLE RegEdit"));
+    f.db.Execute(QStringLiteral("CREATE TABLE RegEdit (hKey CURRENCY, SubKey LONGTEXT, "
+                                "[Key] VARCHAR(255), Task VARCHAR(50))"));
+    for (const char *task : {"edit", "delete", "edit"})
+        f.db.Execute("INSERT INTO RegEdit (Task, hKey, SubKey, [Key]) VALUES ('" +
+                     QLatin1String(task) + "', " + kUser + ", 'K', 'v')");
+    // The deletion still runs; the two edits give one message.
+    QCOMPARE(f.run(), (QStringList{failure(3265, "Item cannot be found in the collection "
+                                                 "corresponding to the requested name or ordinal."),
+                                   "U K\\"}));
 }
 
 QTEST_APPLESS_MAIN(TestDoRegEdit)

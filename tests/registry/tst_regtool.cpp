@@ -59,7 +59,11 @@ private slots:
     void addToList_data();
     void addToList();
     void taskGridEdits();
+    void withoutTaskTable_data();
     void withoutTaskTable();
+    void deleteTask_data();
+    void deleteTask();
+    void taskGridShowsWholeTexts();
 };
 
 void TestRegTool::opening_data()
@@ -278,26 +282,117 @@ void TestRegTool::taskGridEdits()
     QCOMPARE(f.tasks(), stored);
 }
 
+void TestRegTool::withoutTaskTable_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("loadMessage");
+    QTest::addColumn<QString>("addMessage");
+    const QString noTable = QStringLiteral("Number : -2147217900\r\nDescription : no such table: "
+                                           "RegEdit\r\nSelect File>DB Repair");
+    QTest::newRow("no table") << "DROP TABLE RegEdit"
+                              << "Error in frmRegTool.Form_Load\r\n" + noTable
+                              << "Error in frmRegTool.cmd_Click\r\n" + noTable;
+    QTest::newRow("no NewValue column")
+        << "ALTER TABLE RegEdit DROP COLUMN NewValue" << QString()
+        << "Error in frmRegTool.cmd_Click\r\nNumber : -2147217900\r\n"
+           "Description : no such column: NewValue\r\n"
+           "Select File>DB Repair";
+}
+
 void TestRegTool::withoutTaskTable()
 {
+    QFETCH(QString, damage);
+    QFETCH(QString, loadMessage);
+    QFETCH(QString, addMessage);
     Fixture f;
-    f.db.Execute(QStringLiteral("DROP TABLE RegEdit"));
+    f.db.Execute(damage);
     QVERIFY(SetRegValue(HKEY_LOCAL_MACHINE, kRun, "Tool", "t.exe", f.prompts));
+    f.prompts.setAutoOk(true);
     frmRegTool &form = f.open();
     // The window still browses.
     QCOMPARE(f.rows(), (QStringList{"Value|Data", "Tool|t.exe"}));
-    QCOMPARE(f.prompts.boxes.size(), 1);
-    QVERIFY(f.prompts.boxes[0].text.startsWith("Error in frmRegTool.Form_Load\r\nNumber : "));
-    // Storing a task reports the closed task list, then the failed refresh.
+    QCOMPARE(shownTexts(f.prompts),
+             loadMessage.isEmpty() ? QStringList() : QStringList{loadMessage});
+    // Storing a task says why at once, before asking for a value.
+    f.prompts.boxes.clear();
     form.txt[1]->setText(QStringLiteral("Tool"));
-    f.prompts.answer(QStringLiteral("v"));
     form.cmd_Click(3);
-    const QString closed =
-        QStringLiteral("Error in frmRegTool.cmd_Click\r\nNumber : 3704\r\n"
-                       "Description : Operation is not allowed when the object is closed.");
-    QCOMPARE(shownTexts(f.prompts).mid(2), (QStringList{closed, closed}));
-    QVERIFY(f.prompts.boxes[2].buttons == MsgButtons::OkOnly &&
-            f.prompts.boxes[2].icon == MsgIcon::None);
+    QCOMPARE(shownTexts(f.prompts), QStringList{addMessage});
+    QVERIFY(f.prompts.boxes[0].buttons == MsgButtons::OkOnly &&
+            f.prompts.boxes[0].icon == MsgIcon::None);
+}
+
+void TestRegTool::deleteTask_data()
+{
+    QTest::addColumn<int>("row"); // the current row, -1 for none
+    QTest::addColumn<QVariant>("answer");
+    QTest::addColumn<QStringList>("questions");
+    QTest::addColumn<QStringList>("tasks");
+    const QString first = "edit|-2147483646|" + kRun + "|Tool|same";
+    const QString second = "delete|-2147483646|" + kRun + "|Other|x";
+    QTest::newRow("confirmed") << 1 << QVariant::fromValue(MsgResult::Yes)
+                               << QStringList{"Delete the task for \"Other\"?"}
+                               << QStringList{first, first};
+    QTest::newRow("one of two alike")
+        << 2 << QVariant::fromValue(MsgResult::Yes) << QStringList{"Delete the task for \"Tool\"?"}
+        << QStringList{first, second};
+    QTest::newRow("not confirmed")
+        << 0 << QVariant::fromValue(MsgResult::No) << QStringList{"Delete the task for \"Tool\"?"}
+        << QStringList{first, second, first};
+    QTest::newRow("no current row")
+        << -1 << QVariant() << QStringList() << QStringList{first, second, first};
+}
+
+void TestRegTool::deleteTask()
+{
+    QFETCH(int, row);
+    QFETCH(QVariant, answer);
+    QFETCH(QStringList, questions);
+    QFETCH(QStringList, tasks);
+    Fixture f;
+    frmRegTool &form = f.open();
+    for (const char *key : {"Tool", "Other", "Tool"}) {
+        form.txt[1]->setText(QLatin1String(key));
+        f.prompts.answer(QLatin1String(key) == QLatin1String("Tool") ? QStringLiteral("same")
+                                                                     : QString());
+        form.cmd_Click(3);
+    }
+    f.prompts.boxes.clear();
+    if (answer.isValid())
+        f.prompts.answer(answer);
+    QAbstractItemModel *model = form.DataGrid1->model();
+    form.DataGrid1->setCurrentIndex(row < 0 ? QModelIndex() : model->index(row, 1));
+    QTest::keyClick(form.DataGrid1, Qt::Key_Delete);
+    QCOMPARE(shownTexts(f.prompts), questions);
+    for (const RecordedBox &box : f.prompts.boxes)
+        QVERIFY(box.buttons == MsgButtons::YesNo && box.icon == MsgIcon::Question &&
+                box.title == QLatin1String("Almarik"));
+    QCOMPARE(f.tasks(), tasks);
+    QCOMPARE(model->rowCount(), tasks.size());
+}
+
+void TestRegTool::taskGridShowsWholeTexts()
+{
+    Fixture f;
+    const QString longPath = QStringLiteral("SOFTWARE\\").repeated(20);
+    f.db.Execute("INSERT INTO RegEdit (Task, hKey, SubKey, [Key], NewValue) VALUES "
+                 "('edit', 1, '" +
+                 longPath + "', 'a', ''), ('edit', 1, 'K', 'b', Null)");
+    frmRegTool &form = f.open();
+    QAbstractItemModel *model = form.DataGrid1->model();
+    QStringList columns;
+    for (int c = 0; c < model->columnCount(); ++c)
+        columns << model->headerData(c, Qt::Horizontal).toString();
+    const int subKey = int(columns.indexOf(QStringLiteral("SubKey")));
+    const int newValue = int(columns.indexOf(QStringLiteral("NewValue")));
+    // An empty text and a Null look different; both edit as empty.
+    QCOMPARE(model->data(model->index(0, newValue)).toString(), QString());
+    QCOMPARE(model->data(model->index(1, newValue)).toString(), QStringLiteral("(Null)"));
+    QCOMPARE(model->data(model->index(1, newValue), Qt::EditRole).toString(), QString());
+    // The whole key path: the column fits it, and it is the cell's tip.
+    QCOMPARE(model->data(model->index(0, subKey), Qt::ToolTipRole).toString(), longPath);
+    QVERIFY(form.DataGrid1->columnWidth(subKey) >=
+            form.DataGrid1->fontMetrics().horizontalAdvance(longPath));
 }
 
 QTEST_MAIN(TestRegTool)

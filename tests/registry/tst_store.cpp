@@ -2,10 +2,17 @@
 // enumeration orders, the file form, persistence and damaged files.
 
 #include "RegTestSupport.h"
+#include "WriterSteps.h"
+#include "platform/RegistryTree.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnv.h"
 
+#include <QProcess>
 #include <QTest>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 namespace {
 
@@ -70,10 +77,69 @@ QStringList filesIn(const QString &folder)
 }
 
 // A store file: the header, then body.
-QByteArray regFile(const char *body)
+QByteArray regFile(const QByteArray &body)
 {
-    return QByteArray("Windows Registry Editor Version 5.00\n") + body;
+    return "Windows Registry Editor Version 5.00\n" + body;
 }
+
+const QByteArray kDesktopSection = "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"
+                                   "\"Wallpaper\"=\"C:\\\\sea.bmp\"\n";
+
+// The second process's report, or its exit code and errors when it failed.
+QString runWriter(const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral(REGISTRY_WRITER), args);
+    if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return QStringLiteral("exit %1: ").arg(p.exitCode()) +
+               QString::fromLocal8Bit(p.readAllStandardError());
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// True once this process has a mount namespace of its own, where a mount is
+// seen by nobody else and ends with the process. Needs root.
+bool ownMountNamespace()
+{
+    static const bool own = geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0 &&
+                            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    return own;
+}
+
+// A 256 KB tmpfs over a folder while it lives (none for an empty folder).
+class SmallTmpfs
+{
+public:
+    explicit SmallTmpfs(const QString &folder) : m_folder(QFile::encodeName(folder))
+    {
+        m_mounted = !folder.isEmpty() && ownMountNamespace() &&
+                    ::mount("tmpfs", m_folder.constData(), "tmpfs", 0, "size=256k") == 0;
+    }
+    ~SmallTmpfs()
+    {
+        if (m_mounted)
+            ::umount2(m_folder.constData(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+
+    // Fills the disk with pages, then frees one or two: room for the lock
+    // file, none for a new registry file of more than 8 KB.
+    void fill(const QString &prefix) const
+    {
+        for (int n = 0;; ++n) {
+            QFile page(prefix + QString::number(n));
+            if (!page.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+                page.write(QByteArray(4096, 'x')) != 4096) {
+                page.remove();
+                break;
+            }
+        }
+        QFile::remove(prefix + QStringLiteral("0"));
+    }
+
+private:
+    QByteArray m_folder;
+    bool m_mounted = false;
+};
 
 } // namespace
 
@@ -89,8 +155,16 @@ private slots:
     void fileFormRoundTrip();
     void regeditExportIsRead();
     void persistsAcrossStores();
-    void damagedFileKeptAside_data();
-    void damagedFileKeptAside();
+    void damagedLineReadAround_data();
+    void damagedLineReadAround();
+    void otherFileForms_data();
+    void otherFileForms();
+    void oneRuleForCase_data();
+    void oneRuleForCase();
+    void fullDiskKeepsTheFile_data();
+    void fullDiskKeepsTheFile();
+    void twoWritersLoseNothing();
+    void lockOfADeadWriterIsTakenOver();
 };
 
 void TestRegistryStore::locationsFollowTheEnvironment()
@@ -103,6 +177,9 @@ void TestRegistryStore::locationsFollowTheEnvironment()
     QCOMPARE(RegistryStore::fileFor(5), QString());
     qputenv("XDG_CONFIG_DIRS", "relative:" + env.path(QStringLiteral("second")).toUtf8() + ":/x");
     QCOMPARE(RegistryStore::machineFolder(), env.path(QStringLiteral("second/Almarik2/registry")));
+    // A relative XDG_CONFIG_HOME is ignored.
+    qputenv("XDG_CONFIG_HOME", "relative/config");
+    QCOMPARE(RegistryStore::userFolder(), env.path(QStringLiteral(".config/Almarik2/registry")));
 }
 
 void TestRegistryStore::resultCodes()
@@ -142,10 +219,16 @@ void TestRegistryStore::resultCodes()
     QCOMPARE(writeValue(key), ERROR_INVALID_HANDLE);
     QCOMPARE(reg.RegCloseKey(key), ERROR_INVALID_HANDLE);
     // 87: paths, names and types the store cannot hold.
-    for (const QString &path : {QStringLiteral("A\\\\B"), QStringLiteral("\\A"),
-                                QStringLiteral("\\"), QString(256, QLatin1Char('n'))})
+    const QString levels512 = QStringList(512, QStringLiteral("L")).join(QLatin1Char('\\'));
+    for (const QString &path :
+         {QStringLiteral("A\\\\B"), QStringLiteral("\\A"), QStringLiteral("\\"),
+          QString(256, QLatin1Char('n')), QString(levels512 + QStringLiteral("\\L"))}) {
         QCOMPARE(reg.RegCreateKeyEx(user, path, KEY_ALL_ACCESS, key), ERROR_INVALID_PARAMETER);
+        QCOMPARE(reg.RegOpenKeyEx(user, path, KEY_QUERY_VALUE, key), ERROR_INVALID_PARAMETER);
+    }
     QCOMPARE(reg.RegCreateKeyEx(user, QString(255, QLatin1Char('n')), KEY_ALL_ACCESS, key),
+             ERROR_SUCCESS);
+    QCOMPARE(reg.RegCreateKeyEx(user, levels512 + QStringLiteral("\\"), KEY_ALL_ACCESS, key),
              ERROR_SUCCESS);
     QCOMPARE(setText(reg, user, "K", "a\nb", "t"), ERROR_INVALID_PARAMETER);
     QCOMPARE(withKey(reg, user, "K", KEY_ALL_ACCESS, writeBinary), ERROR_INVALID_PARAMETER);
@@ -290,62 +373,216 @@ void TestRegistryStore::persistsAcrossStores()
     QCOMPARE(query(first, HKEY_CURRENT_USER, "K", "v"), QStringLiteral("by hand"));
 }
 
-void TestRegistryStore::damagedFileKeptAside_data()
+void TestRegistryStore::damagedLineReadAround_data()
 {
     QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<bool>("readOnly");
-    QTest::newRow("no header") << QByteArray("[HKEY_LOCAL_MACHINE\\A]\n\"v\"=\"1\"\n") << false;
-    QTest::newRow("value outside a key") << regFile("\"v\"=\"1\"\n") << false;
-    QTest::newRow("another root") << regFile("[HKEY_CURRENT_USER\\A]\n") << false;
-    QTest::newRow("unfinished text") << regFile("[HKEY_LOCAL_MACHINE\\A]\n\"v\"=\"1\n") << false;
-    QTest::newRow("unknown escape") << regFile("[HKEY_LOCAL_MACHINE\\A]\n\"v\"=\"\\n\"\n") << false;
-    QTest::newRow("bad hex") << regFile("[HKEY_LOCAL_MACHINE\\A]\n\"v\"=hex:1g\n") << false;
-    QTest::newRow("not UTF-8") << regFile("\xff\xfe\xfd") << false;
-    QTest::newRow("key deletion") << regFile("[-HKEY_LOCAL_MACHINE\\A]\n") << false;
-    QTest::newRow("read-only root: left in place") << QByteArray("garbage") << true;
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QStringList>("readable"); // the values of the desktop key
+    const QByteArray desktop = kDesktopSection;
+    const QStringList wallpaper = {"Wallpaper\tC:\\sea.bmp"};
+    QTest::newRow("backslashes not doubled")
+        << regFile("\n" + desktop + "\"x\"=\"C:\\Program Files\\y\"\n\"after\"=\"1\"\n")
+        << "line 5: a text value that cannot be read" << wallpaper + QStringList{"after\t1"};
+    QTest::newRow("a section of another root skips its values")
+        << regFile("[HKEY_LOCAL_MACHINE\\Other]\n\"v\"=\"1\"\n" + desktop)
+        << "line 2: a key outside HKEY_CURRENT_USER" << wallpaper;
+    QTest::newRow("one line not UTF-8")
+        << regFile(desktop + "\"bad\"=\"\xff\"\n") << "line 4: the text is not UTF-8" << wallpaper;
+    QTest::newRow("no header") << desktop << "line 1: no registry file header" << wallpaper;
+    QTest::newRow("a key 513 levels deep")
+        << regFile(desktop + "[HKEY_CURRENT_USER" + QByteArray("\\k").repeated(513) + "]\n")
+        << "line 4: a key more than 512 levels deep" << wallpaper;
+    QTest::newRow("a key name of 256 characters")
+        << regFile("[HKEY_CURRENT_USER\\" + QByteArray(256, 'n') + "]\n" + desktop)
+        << "line 2: a key name longer than 255 characters" << wallpaper;
+    QTest::newRow("an unfinished hex value, continued")
+        << regFile(desktop + "\"b\"=hex:41,\\\n  4g\n\"c\"=\"1\"\n")
+        << "line 4: hex bytes that cannot be read" << wallpaper + QStringList{"c\t1"};
 }
 
-void TestRegistryStore::damagedFileKeptAside()
+void TestRegistryStore::damagedLineReadAround()
 {
     QFETCH(QByteArray, content);
-    QFETCH(bool, readOnly);
+    QFETCH(QString, fault);
+    QFETCH(QStringList, readable);
     TestEnv env;
     ScriptedPrompts prompts;
-    writeStoreFile(HKEY_LOCAL_MACHINE, content);
-    ReadOnlyRoot roots(readOnly ? "HKEY_LOCAL_MACHINE" : "");
-    const QString path = RegistryStore::fileFor(HKEY_LOCAL_MACHINE);
-    const QString aside = path + QStringLiteral(".damaged");
-    RegistryStore reg;
-    QCOMPARE(query(reg, HKEY_LOCAL_MACHINE, "A", "v"), QStringLiteral("#2"));
-    // Told once; later calls carry on with an empty root.
-    QCOMPARE(setText(reg, HKEY_LOCAL_MACHINE, "A", "v", "new"),
-             readOnly ? ERROR_ACCESS_DENIED : ERROR_SUCCESS);
-    QCOMPARE(query(reg, HKEY_LOCAL_MACHINE, "A", "v"),
-             readOnly ? QStringLiteral("#2") : QStringLiteral("new"));
-    QCOMPARE(prompts.boxes.size(), 1);
+    prompts.setAutoOk(true);
+    writeStoreFile(HKEY_CURRENT_USER, content);
+    const QString path = RegistryStore::fileFor(HKEY_CURRENT_USER);
+    // What can be read is read, and the start-up value survives.
+    QCOMPARE(GetRegValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", "", prompts), "C:\\sea.bmp");
+    RecordingGrid values;
+    ListValues(HKEY_CURRENT_USER, kDesktop, &values, prompts);
+    QCOMPARE(values.rows, readable);
+    // Writes are refused until the file is mended; the user is told once.
+    QVERIFY(!SetRegValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", "C:\\new.bmp", prompts));
+    QVERIFY(!DeleteRegKeyValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", prompts));
+    QVERIFY(!SetRegValue(HKEY_CURRENT_USER, "Elsewhere", "v", "1", prompts));
+    QCOMPARE(shownTexts(prompts),
+             QStringList{"The registry file " + path + " could not be read (" + fault +
+                         ").\r\nIt is left as it is and nothing will be written to it."});
     QCOMPARE(prompts.boxes[0].icon, MsgIcon::Exclamation);
-    const QString told =
-        QStringLiteral("The registry file ") + path + QStringLiteral(" could not be read (");
-    QVERIFY2(prompts.boxes[0].text.startsWith(told), qPrintable(prompts.boxes[0].text));
-    if (readOnly) {
-        QVERIFY(prompts.boxes[0].text.endsWith(
-            ").\r\nIt is left as it is and nothing will be written to it."));
-        QCOMPARE(readStoreFile(HKEY_LOCAL_MACHINE), content);
-        QCOMPARE(filesIn(RegistryStore::machineFolder()), QStringList{"HKEY_LOCAL_MACHINE.reg"});
-        return;
+    QCOMPARE(readStoreFile(HKEY_CURRENT_USER), content);
+    QCOMPARE(filesIn(RegistryStore::userFolder()), QStringList{"HKEY_CURRENT_USER.reg"});
+    // Mended by hand, the file is written again.
+    writeStoreFile(HKEY_CURRENT_USER, regFile(kDesktopSection));
+    QVERIFY(SetRegValue(HKEY_CURRENT_USER, kDesktop, "New", "n", prompts));
+    QCOMPARE(GetRegValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", "", prompts), "C:\\sea.bmp");
+    QCOMPARE(prompts.boxes.size(), 1);
+}
+
+void TestRegistryStore::otherFileForms_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("readable");
+    QTest::newRow("REGEDIT4 in Windows-1252")
+        << QByteArray("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Caf\xe9]\r\n\"Price\"=\"\x80 5\"\r\n"
+                      "\"Quote\"=hex(1):93,68,69,94,00\r\n")
+        << QStringList{"Café\\", "Café\\|Price\t€ 5", "Café\\|Quote\t“hi”"};
+    QTest::newRow("value deletion lines")
+        << regFile("[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\"b\"=\"2\"\n@=\"d\"\n\"A\"=-\n@=-\n"
+                   "\"never there\"=-\n")
+        << QStringList{"K\\", "K\\|b\t2"};
+    QTest::newRow("key deletion lines")
+        << regFile(
+               "[HKEY_CURRENT_USER\\K\\Sub\\Deeper]\n\"v\"=\"1\"\n[HKEY_CURRENT_USER\\K\\Other]\n"
+               "[-HKEY_CURRENT_USER\\k\\sub]\n[-HKEY_CURRENT_USER\\Never\\There]\n")
+        << QStringList{"K\\", "K\\Other\\"};
+}
+
+void TestRegistryStore::otherFileForms()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, readable);
+    TestEnv env;
+    ScriptedPrompts prompts;
+    writeStoreFile(HKEY_CURRENT_USER, content);
+    QCOMPARE(dump(HKEY_CURRENT_USER), readable);
+    QVERIFY(prompts.boxes.isEmpty());
+}
+
+void TestRegistryStore::oneRuleForCase_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<bool>("same");
+    QTest::newRow("letters") << "Wallpaper"
+                             << "wALLPAPER" << true;
+    QTest::newRow("accented letters") << "Émile"
+                                      << "éMILE" << true;
+    QTest::newRow("final sigma") << "ΟΔΟΣ"
+                                 << "οδος" << true;
+    QTest::newRow("titlecase digraph") << "ǅ"
+                                       << "ǆ" << true;
+    QTest::newRow("sharp s is not SS") << "Straße"
+                                       << "STRASSE" << false;
+    QTest::newRow("dotted capital I is not i") << "İ"
+                                               << "i" << false;
+}
+
+void TestRegistryStore::oneRuleForCase()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(bool, same);
+    TestEnv env;
+    ScriptedPrompts prompts;
+    // Keys and values alike: one name keeps the first spelling and the last
+    // value, or two names stay apart.
+    for (const QString &name : {first, second})
+        QVERIFY(SetRegValue(HKEY_CURRENT_USER, "K\\" + name, name, name + "'s", prompts));
+    QStringList expected = {"K\\" + first + "\\",
+                            "K\\" + first + "\\|" + first + "\t" + second + "'s"};
+    if (!same)
+        expected = QStringList{
+            "K\\" + first + "\\", "K\\" + first + "\\|" + first + "\t" + first + "'s",
+            "K\\" + second + "\\", "K\\" + second + "\\|" + second + "\t" + second + "'s"};
+    QStringList all = dump(HKEY_CURRENT_USER, "K\\");
+    all.sort();
+    expected.sort();
+    QCOMPARE(all, expected);
+}
+
+void TestRegistryStore::fullDiskKeepsTheFile_data()
+{
+    QTest::addColumn<bool>("tmpfs"); // else a file-size limit in a child process
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<QString>("report");
+    const QString failed = QStringLiteral("False");
+    const QString deleteFailed = QStringLiteral("False\nUnknown Error 1016");
+    QTest::newRow("small tmpfs, write") << true << "set" << failed;
+    QTest::newRow("small tmpfs, delete") << true << "delete" << deleteFailed;
+    QTest::newRow("file-size limit, write") << false << "set" << failed;
+    QTest::newRow("file-size limit, delete") << false << "delete" << deleteFailed;
+}
+
+void TestRegistryStore::fullDiskKeepsTheFile()
+{
+    QFETCH(bool, tmpfs);
+    QFETCH(QString, op);
+    QFETCH(QString, report);
+    TestEnv env;
+    ScriptedPrompts prompts;
+    prompts.setAutoOk(true);
+    SmallTmpfs disk(tmpfs ? env.path(QStringLiteral("config")) : QString());
+    if (tmpfs && !disk.mounted())
+        QSKIP("mounting a tmpfs needs root in a mount namespace of its own");
+    QByteArray padding = "[HKEY_CURRENT_USER\\Padding]\n";
+    for (int i = 0; i < 300; ++i)
+        padding += "\"" + QByteArray::number(i) + "\"=\"text to make the file larger\"\n";
+    writeStoreFile(HKEY_CURRENT_USER, regFile(kDesktopSection + padding));
+    const QByteArray before = readStoreFile(HKEY_CURRENT_USER);
+    QVERIFY(before.size() > 8192);
+
+    QString result;
+    if (tmpfs) {
+        disk.fill(env.path(QStringLiteral("config/filler")));
+        const bool ok = wallpaperStep(op, prompts);
+        result = stepReport(ok, shownTexts(prompts));
+    } else {
+        result = runWriter({"limit", QString::number(before.size() / 4), op});
     }
-    QVERIFY(prompts.boxes[0].text.endsWith(").\r\nIt has been kept as " + aside +
-                                           " and a new one is started."));
-    QFile kept(aside);
-    QVERIFY(kept.open(QIODevice::ReadOnly));
-    QCOMPARE(kept.readAll(), content);
-    // A second damaged file does not overwrite the first one kept.
-    writeStoreFile(HKEY_LOCAL_MACHINE, "garbage");
-    QCOMPARE(query(reg, HKEY_LOCAL_MACHINE, "A", "v"), QStringLiteral("#2"));
-    QCOMPARE(prompts.boxes.size(), 2);
-    QVERIFY(QFileInfo::exists(path + QStringLiteral(".2.damaged")));
-    QVERIFY(kept.seek(0));
-    QCOMPARE(kept.readAll(), content);
+    QCOMPARE(result, report);
+    QCOMPARE(readStoreFile(HKEY_CURRENT_USER), before);
+    QCOMPARE(filesIn(RegistryStore::userFolder()), QStringList{"HKEY_CURRENT_USER.reg"});
+    QCOMPARE(GetRegValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", "", prompts), "C:\\sea.bmp");
+}
+
+void TestRegistryStore::twoWritersLoseNothing()
+{
+    TestEnv env;
+    ScriptedPrompts prompts;
+    QVERIFY(SetRegValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", "C:\\sea.bmp", prompts));
+    QProcess a, b;
+    a.start(QStringLiteral(REGISTRY_WRITER), {"write", "a", "300"});
+    b.start(QStringLiteral(REGISTRY_WRITER), {"write", "b", "300"});
+    for (QProcess *p : {&a, &b}) {
+        QVERIFY(p->waitForFinished(-1));
+        QCOMPARE(p->exitCode(), 0);
+        QCOMPARE(p->readAllStandardOutput(), QByteArray("300"));
+    }
+    QStringList expected;
+    for (const char *prefix : {"a", "b"}) {
+        for (int i = 0; i < 300; ++i)
+            expected << QStringLiteral("Race\\|%1%2\t%2").arg(QLatin1String(prefix)).arg(i);
+    }
+    QStringList values = dump(HKEY_CURRENT_USER, "Race\\");
+    values.sort();
+    expected.sort();
+    QCOMPARE(values, expected);
+    QCOMPARE(GetRegValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", "", prompts), "C:\\sea.bmp");
+    QCOMPARE(filesIn(RegistryStore::userFolder()), QStringList{"HKEY_CURRENT_USER.reg"});
+}
+
+void TestRegistryStore::lockOfADeadWriterIsTakenOver()
+{
+    TestEnv env;
+    ScriptedPrompts prompts;
+    QCOMPARE(runWriter({"die-holding"}), QString());
+    QVERIFY(QFileInfo::exists(RegistryStore::fileFor(HKEY_CURRENT_USER) + ".lock"));
+    QVERIFY(SetRegValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", "C:\\sea.bmp", prompts));
+    QCOMPARE(filesIn(RegistryStore::userFolder()), QStringList{"HKEY_CURRENT_USER.reg"});
 }
 
 QTEST_APPLESS_MAIN(TestRegistryStore)

@@ -48,11 +48,11 @@ void TestJetSql::translate_data()
     QTest::newRow("identifier holding true") << false << "SELECT TrueValue FROM t"
                                              << "SELECT TrueValue FROM t";
     QTest::newRow("Jet double-quoted text") << true << "x = \"Jet's \"\"quoted\"\" text\""
-                                            << "x = 'Jet''s \"quoted\" text'";
+                                            << "x = 'Jet''s \"quoted\" text' COLLATE NOCASE";
     QTest::newRow("specials inside text left alone") << true << "x = 'True # * ; [a] ''q'''"
-                                                     << "x = 'True # * ; [a] ''q'''";
+                                                     << "x = 'True # * ; [a] ''q''' COLLATE NOCASE";
     QTest::newRow("NUL inside a text") << true << QStringLiteral("x = 'a%1b'").arg(QChar(0))
-                                       << "x = ('a' || char(0) || 'b')";
+                                       << "x = ('a' || char(0) || 'b') COLLATE NOCASE";
     QTest::newRow("bracketed names") << false << "SELECT [Dates] FROM [My Table]"
                                      << "SELECT \"Dates\" FROM \"My Table\"";
     QTest::newRow("like ? and *") << true << "d LIKE 'A?n*'"
@@ -81,13 +81,15 @@ void TestJetSql::translate_data()
         << "UPDATE t SET d = jet_add(d, 7), e = jet_cat(d, 'x'), "
            "f = jet_mod(jet_idiv(jet_mul(jet_neg(a), jet_pow(2, 2)), 3), 2)";
     QTest::newRow("negative literal unless a power binds it") << true << "a = -2 OR b = -2^2"
-                                                              << "a = -2 OR b = jet_neg(jet_pow(2, 2))";
+                                                              << "a = -2 OR b = jet_neg(jet_pow(2, 2)) COLLATE NOCASE";
     QTest::newRow("a comparison as a value is -1 or 0")
         << false << "SELECT (a = b) = True, a < b FROM t WHERE a = b AND NOT c"
-        << "SELECT -(-((a = b)) = -1), -(a < b) FROM t WHERE a = b AND NOT c";
+        << "SELECT -(-((a = b COLLATE NOCASE)) = -1), -(a < b COLLATE NOCASE) FROM t "
+           "WHERE a = b COLLATE NOCASE AND NOT c";
     QTest::newRow("functions are the connection's own")
         << true << "Left(Description, 2) = 'An' AND Count(*) > 0 AND IsNull(x) AND Date() > d"
-        << "jet_Left(Description, 2) = 'An' AND Count(*) > 0 AND jet_IsNull(x) AND jet_Date() > d";
+        << "jet_Left(Description, 2) = 'An' COLLATE NOCASE AND Count(*) > 0 AND jet_IsNull(x) AND "
+           "jet_Date() > d COLLATE NOCASE";
     QTest::newRow("insert with columns and values")
         << false << "INSERT INTO Calendar (Dates, ShowOnce) VALUES (#7/4/2026#, 1 = 1)"
         << "INSERT INTO Calendar (Dates, ShowOnce) VALUES ('2026-07-04', -(1 = 1))";
@@ -99,7 +101,8 @@ void TestJetSql::translate_data()
            "AND w IN (SELECT v FROM u)";
     QTest::newRow("the editor's filter")
         << true << "Description like '*o''b*' and icon = 'birthday' and ShowOnce = True"
-        << "Description like '%o''b%' ESCAPE '\\' and icon = 'birthday' and ShowOnce = -1";
+        << "Description like '%o''b%' ESCAPE '\\' and icon = 'birthday' COLLATE NOCASE and "
+           "ShowOnce = -1";
 }
 
 void TestJetSql::translate()

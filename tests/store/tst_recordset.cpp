@@ -24,6 +24,8 @@ private slots:
     void addNewAndEdit();
     void largeSets();
     void gridWritesReachTheRowShown();
+    void rowsChangedSinceRead_data();
+    void rowsChangedSinceRead();
     void valuesAsTyped_data();
     void valuesAsTyped();
     void errors();
@@ -298,14 +300,95 @@ void TestRecordSet::gridWritesReachTheRowShown()
     QCOMPARE(thrown([&] { t.rs.valueAt(1, description); }).number(), DbErrNo::NoCurrentRow);
 }
 
+void TestRecordSet::rowsChangedSinceRead_data()
+{
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<QStringList>("changes"); // statements run after the set was read
+    QTest::addColumn<QStringList>("table");   // the rows then, kept by a refused write
+    QTest::addColumn<bool>("refused");
+    const QString bob = QStringLiteral("1|0100-01-01|birthday|Bob|<null>|0");
+    const QString ann = QStringLiteral("2|2026-01-05 00:00:00|<null>|Ann|Äpfel|-1");
+    const QString whereAnn = QStringLiteral(" WHERE Description = 'Ann'");
+    struct Case
+    {
+        const char *name;
+        QStringList changes;
+        QStringList table;
+        bool refused;
+    };
+    const QList<Case> cases = {
+        {"unchanged", {}, {bob, ann}, false},
+        {"deleted", {"DELETE FROM Calendar" + whereAnn}, {bob}, true},
+        {"replaced under its rowid",
+         {"DELETE FROM Calendar" + whereAnn,
+          "INSERT INTO Calendar (Dates, Description, ShowOnce) VALUES (#1/5/2026#, 'Cy', 1)"},
+         {bob, "2|2026-01-05|<null>|Cy|<null>|-1"},
+         true},
+        {"details changed",
+         {"UPDATE Calendar SET Details = 'Birne'" + whereAnn},
+         {bob, "2|2026-01-05 00:00:00|<null>|Ann|Birne|-1"},
+         true},
+        {"only the case of a text changed",
+         {"UPDATE Calendar SET Description = 'ANN'" + whereAnn},
+         {bob, "2|2026-01-05 00:00:00|<null>|ANN|Äpfel|-1"},
+         true},
+        {"midnight time dropped",
+         {"UPDATE Calendar SET Dates = '2026-01-05'" + whereAnn},
+         {bob, "2|2026-01-05|<null>|Ann|Äpfel|-1"},
+         true}};
+    for (const char *op : {"set value", "delete", "update"})
+        for (const Case &c : cases)
+            QTest::addRow("%s, %s", op, c.name) << op << c.changes << c.table << c.refused;
+}
+
+void TestRecordSet::rowsChangedSinceRead()
+{
+    QFETCH(QString, op);
+    QFETCH(QStringList, changes);
+    QFETCH(QStringList, table);
+    QFETCH(bool, refused);
+    // Every kind of cell takes part in finding the row: a date, a date with
+    // a time of midnight, null, a non-ASCII text, yes/no.
+    Opened t({"#1/1/0100#, 'birthday', 'Bob', Null, False",
+              "'2026-01-05 00:00:00', Null, 'Ann', 'Äpfel', True"},
+             QStringLiteral("SELECT * FROM Calendar"));
+    for (const QString &sql : changes)
+        t.db.Execute(sql);
+    QCOMPARE(rawRows(t.path, kRows), table);
+    const int description = t.rs.fieldIndex(QStringLiteral("Description"));
+    const DbError e = thrown([&] {
+        if (op == "set value") {
+            t.rs.setValueAt(1, description, QStringLiteral("Dora"));
+        } else if (op == "delete") {
+            t.rs.deleteAt(1);
+        } else {
+            t.rs.setPosition(1);
+            t.rs.setField(QStringLiteral("Description"), QStringLiteral("Dora"));
+            t.rs.Update();
+        }
+    });
+    if (refused) {
+        QCOMPARE(e.number(), DbErrNo::ReadOnly);
+        QCOMPARE(e.description(), QStringLiteral("Row cannot be located for updating. Some values "
+                                                 "may have been changed since it was last read."));
+        QCOMPARE(rawRows(t.path, kRows), table);
+        QCOMPARE(t.rs.RecordCount(), 2);
+        QCOMPARE(t.rs.valueAt(1, description).toString(), QStringLiteral("Ann"));
+    } else {
+        QCOMPARE(e.number(), 0);
+        QCOMPARE(rawRows(t.path, "SELECT count(*) FROM Calendar WHERE Description = 'Ann'"),
+                 QStringList{"0"});
+    }
+}
+
 void TestRecordSet::valuesAsTyped_data()
 {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("value");
+    QTest::addColumn<QVariant>("value");
     QTest::addColumn<QString>("stored"); // the field as stored
     QTest::addColumn<int>("number");     // the error, 0 for none
-    auto row = [](const char *name, const char *locale, const char *field, const QString &value,
+    auto row = [](const char *name, const char *locale, const char *field, const QVariant &value,
                   const char *stored, int number) {
         QTest::newRow(name) << QString(locale) << QString(field) << value << QString(stored)
                             << number;
@@ -320,7 +403,22 @@ void TestRecordSet::valuesAsTyped_data()
     row("words for a date", "C", "Dates", "next Tuesday", "", conversion);
     row("impossible date", "C", "Dates", "13/45/2026", "", conversion);
     row("29 February of a common year", "C", "Dates", "2/29/2026", "", conversion);
+    row("year 100", "C", "Dates", QDate(100, 1, 1), "0100-01-01", 0);
+    row("year 9999 with a time", "C", "Dates", QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59)),
+        "9999-12-31 23:59:59", 0);
+    row("year 99", "C", "Dates", QDate(99, 12, 31), "", conversion);
+    row("year 99 as a literal", "C", "Dates", "12/31/0099", "", conversion);
+    row("year 10000", "C", "Dates", QDate(10000, 1, 1), "", conversion);
+    row("year 10000 with a time", "C", "Dates", QDateTime(QDate(10000, 1, 1), QTime(12, 0)), "",
+        conversion);
+    row("yes/no 1", "C", "ShowOnce", 1, "-1", 0);
+    row("yes/no 5", "C", "ShowOnce", 5, "-1", 0);
+    row("yes/no true", "C", "ShowOnce", true, "-1", 0);
+    row("yes/no text True", "C", "ShowOnce", "True", "-1", 0);
+    row("yes/no 0", "C", "ShowOnce", 0, "0", 0);
+    row("yes/no false", "C", "ShowOnce", false, "0", 0);
     row("words for yes/no", "C", "ShowOnce", "perhaps", "", conversion);
+    row("a date for yes/no", "C", "ShowOnce", QDate(2026, 7, 4), "", conversion);
     row("51 characters for 50", "C", "Description", QString(51, QLatin1Char('x')), "", general);
     row("16 characters for 15", "C", "icon", "sixteen_letters!", "", general);
     row("no such field", "C", "Colour", "red", "", DbErrNo::NotFound);
@@ -330,7 +428,7 @@ void TestRecordSet::valuesAsTyped()
 {
     QFETCH(QString, locale);
     QFETCH(QString, field);
-    QFETCH(QString, value);
+    QFETCH(QVariant, value);
     QFETCH(QString, stored);
     QFETCH(int, number);
     Opened t;

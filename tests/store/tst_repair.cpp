@@ -20,6 +20,7 @@ private slots:
     void failingStepsShowBoxes_data();
     void failingStepsShowBoxes();
     void calendarFailureEndsQuietly();
+    void typeChecksAdded();
     void createDatabase();
 };
 
@@ -47,6 +48,19 @@ const QStringList kTypeRows = {
     "anniversary|Anniversary", "bike_race|Bike Race", "birthday|Birthday",
     "car_race|Car Race",       "holiday|Holiday",     "memorial|Memorial",
     "reminder|Reminder",       "unknown|Unknown",     "doctor|Doctor"};
+const QString kTriggers =
+    QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger' ORDER BY name");
+QStringList checksOf(const char *table, const char *column, bool yesNo)
+{
+    const QString prefix = QString::fromLatin1(table) + '.' + QString::fromLatin1(column) + ' ';
+    if (!yesNo)
+        return {prefix + "date on insert", prefix + "date on update"};
+    return {prefix + "yes/no -1 on insert", prefix + "yes/no -1 on update",
+            prefix + "yes/no on insert", prefix + "yes/no on update"};
+}
+const QStringList kChecks = checksOf("Calendar", "Dates", false) +
+                            checksOf("Calendar", "ShowOnce", true) +
+                            checksOf("Wallpapers", "Active", true);
 const QString kTypes = QStringLiteral("SELECT icon, descr FROM Almarik_Type ORDER BY rowid");
 
 // An empty file, opened, after the given statements, then repaired.
@@ -78,6 +92,7 @@ void TestRepair::emptyFileGainsEverything()
     QCOMPARE(t.prompts.boxes.size(), 0);
     QCOMPARE(schema(t.path), kSchema);
     QCOMPARE(rawRows(t.path, kTypes), kTypeRows);
+    QCOMPARE(rawRows(t.path, kTriggers), kChecks);
     QCOMPARE(rawRows(t.path, QStringLiteral("SELECT count(*) FROM Calendar")), QStringList{"0"});
     // The new Wallpapers table numbers the rows inserted without an ID.
     for (int i = 0; i < 2; ++i)
@@ -117,6 +132,7 @@ void TestRepair::calendarLackingColumns()
     QCOMPARE(t.prompts.boxes.size(), 0);
     QCOMPARE(schema(t.path).filter(QStringLiteral("alendar.")), expected);
     QCOMPARE(schema(t.path).size(), 11 + 5);
+    QCOMPARE(rawRows(t.path, kTriggers).size(), 6 + 4); // a column added later is checked too
     // The old row is kept and reads as not show-once.
     QCOMPARE(rawRows(t.path, QStringLiteral(
                                  "SELECT Dates, Description, ifnull(ShowOnce, 0) FROM Calendar")),
@@ -194,6 +210,35 @@ void TestRepair::calendarFailureEndsQuietly()
              QStringList{"events"});
 }
 
+void TestRepair::typeChecksAdded()
+{
+    // Tables made without the checks, holding values they would change or refuse.
+    Repaired t({"CREATE TABLE Calendar (Dates DATETIME, Icon VARCHAR(15), Description "
+                "VARCHAR(50), Details LONGTEXT, ShowOnce YESNO)",
+                "CREATE TABLE Chores (Done YESNO, Note TEXT)",
+                "CREATE TABLE Keyed (k INTEGER PRIMARY KEY, Done YESNO) WITHOUT ROWID",
+                "INSERT INTO Calendar (Dates, Description, ShowOnce) VALUES ('2026-07-04', "
+                "'one', 1), ('soon', 'words', 0), ('2026-07-05', 'half', 0.5), ('2026-07-06', "
+                "'abc', 'abc'), ('2026-07-07', 'minus', -1)",
+                "INSERT INTO Chores VALUES (7, 'x')"});
+    QCOMPARE(t.prompts.boxes.size(), 0);
+    QCOMPARE(rawRows(t.path, kTriggers),
+             checksOf("Calendar", "Dates", false) + checksOf("Calendar", "ShowOnce", true) +
+                 checksOf("Chores", "Done", true) + checksOf("Wallpapers", "Active", true));
+    // Non-zero numbers became -1; what is no number or no date is left alone.
+    QCOMPARE(rawRows(t.path, QStringLiteral("SELECT Dates, Description, ShowOnce FROM Calendar")),
+             (QStringList{"2026-07-04|one|-1", "soon|words|0", "2026-07-05|half|-1",
+                          "2026-07-06|abc|abc", "2026-07-07|minus|-1"}));
+    // From now on every statement keeps to the rules, on the user's table too.
+    t.db.Execute(QStringLiteral("INSERT INTO Chores VALUES (2, 'y')"));
+    t.db.Execute(QStringLiteral("INSERT INTO Keyed VALUES (1, 2)")); // no checks, no failure
+    QCOMPARE(thrown([&] { t.db.Execute(QStringLiteral("UPDATE Chores SET Done = 'maybe'")); })
+                 .description(),
+             QStringLiteral("Data type mismatch in criteria expression."));
+    QCOMPARE(rawRows(t.path, QStringLiteral("SELECT Done, Note FROM Chores")),
+             (QStringList{"-1|x", "-1|y"}));
+}
+
 void TestRepair::createDatabase()
 {
     TestEnv env;
@@ -201,6 +246,7 @@ void TestRepair::createDatabase()
     CreateDatabase(path);
     QCOMPARE(schema(path), kSchema);
     QCOMPARE(rawRows(path, kTypes), kTypeRows);
+    QCOMPARE(rawRows(path, kTriggers), kChecks);
     const QStringList made = QDir(env.root()).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(made, QStringList{"Almarik.MDB"});
 

@@ -1,0 +1,145 @@
+#include "store/TypeChecks.h"
+
+#include "store/Connection.h"
+#include "store/DbError.h"
+#include "store/FieldValue.h"
+#include "store/RecordSetCommon.h"
+
+#include <QList>
+#include <QSet>
+#include <sqlite3.h>
+
+using recordset::quotedName;
+
+namespace {
+
+struct Trigger
+{
+    QString name;
+    QString sql;
+};
+
+// The checks of one column, each with a name that stays the same from one
+// repair to the next so that a check is never added twice.
+QList<Trigger> checksOf(const QString &table, const QString &column, FieldKind kind)
+{
+    const QString t = quotedName(table);
+    const QString c = quotedName(column);
+    const QString v = QStringLiteral("NEW.") + c;
+    const QString refuse = QStringLiteral(" BEGIN SELECT RAISE(ABORT, '") + typeMismatchText() +
+                           QStringLiteral("'); END");
+    const auto named = [&](const char *what) -> QString {
+        return table + QLatin1Char('.') + column + QLatin1Char(' ') + QString::fromLatin1(what);
+    };
+    const auto trigger = [&](const char *what, const QString &body) -> Trigger {
+        const QString name = named(what);
+        return Trigger{name, QStringLiteral("CREATE TRIGGER IF NOT EXISTS ") + quotedName(name) +
+                                 QLatin1Char(' ') + body};
+    };
+    const QString onInsert = QStringLiteral(" INSERT ON ") + t;
+    const QString onUpdate = QStringLiteral(" UPDATE OF ") + c + QStringLiteral(" ON ") + t;
+    if (kind == FieldKind::Date) {
+        // The stored forms only, checked digit by digit; julianday() moves
+        // 31 April on to 1 May, so a day that does not exist comes back
+        // different. Everything else (numbers, other texts) is refused.
+        const QString digits = QStringLiteral("[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]");
+        const QString bad =
+            QStringLiteral(" WHEN %1 IS NOT NULL AND NOT coalesce(typeof(%1) = 'text' AND (%1 "
+                           "GLOB '%2' OR (%1 GLOB '%2 [0-2][0-9]:[0-5][0-9]:[0-5][0-9]' AND "
+                           "substr(%1, 12, 2) < '24')) AND substr(%1, 1, 4) >= '0100' AND "
+                           "date(julianday(substr(%1, 1, 10))) = substr(%1, 1, 10), 0)")
+                .arg(v, digits);
+        return {trigger("date on insert", QStringLiteral("BEFORE") + onInsert + bad + refuse),
+                trigger("date on update", QStringLiteral("BEFORE") + onUpdate + bad + refuse)};
+    }
+    // The column's numeric affinity has already turned a text such as '1'
+    // into a number by the time the triggers see it.
+    const QString bad =
+        QStringLiteral(" WHEN %1 IS NOT NULL AND typeof(%1) NOT IN ('integer', 'real')").arg(v);
+    const QString other = QStringLiteral(" WHEN typeof(%1) = 'real' OR %1 NOT IN (0, -1)").arg(v);
+    const QString store = QStringLiteral(" BEGIN UPDATE %1 SET %2 = CASE WHEN %2 <> 0 THEN -1 "
+                                         "ELSE 0 END WHERE rowid = NEW.rowid; END")
+                              .arg(t, c);
+    return {trigger("yes/no on insert", QStringLiteral("BEFORE") + onInsert + bad + refuse),
+            trigger("yes/no on update", QStringLiteral("BEFORE") + onUpdate + bad + refuse),
+            trigger("yes/no -1 on insert", QStringLiteral("AFTER") + onInsert + other + store),
+            trigger("yes/no -1 on update", QStringLiteral("AFTER") + onUpdate + other + store)};
+}
+
+QString textAt(sqlite3_stmt *st, int column)
+{
+    return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, column)));
+}
+
+void exec(Connection &db, const QString &sql)
+{
+    auto stmt = db.prepare(sql);
+    db.check(sqlite3_step(stmt.get()));
+}
+
+} // namespace
+
+QString typeMismatchText()
+{
+    return QStringLiteral("Data type mismatch in criteria expression.");
+}
+
+void addTypeChecks(Connection &db)
+{
+    QSet<QString> present;
+    {
+        auto st = db.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger'"));
+        int rc;
+        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW)
+            present.insert(textAt(st.get(), 0));
+        db.check(rc);
+    }
+    QList<Trigger> missing;
+    QStringList normalise; // yes/no columns whose checks are new
+    {
+        // A table without rowids is left alone: the -1 needs the rowid to
+        // find its row, and a trigger naming a missing rowid would refuse
+        // every insert.
+        auto st = db.prepare(QStringLiteral(
+            "SELECT t.name, c.name, c.type FROM pragma_table_list t, pragma_table_info(t.name) c "
+            "WHERE t.schema = 'main' AND t.type = 'table' AND t.wr = 0 AND t.name NOT LIKE "
+            "'sqlite\\_%' ESCAPE '\\' ORDER BY t.name, c.cid"));
+        int rc;
+        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+            const FieldKind kind = kindOfDeclaredType(
+                reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 2)));
+            if (kind != FieldKind::Date && kind != FieldKind::Bool)
+                continue;
+            const QString table = textAt(st.get(), 0);
+            const QString column = textAt(st.get(), 1);
+            bool added = false;
+            for (const Trigger &t : checksOf(table, column, kind)) {
+                if (!present.contains(t.name)) {
+                    missing << t;
+                    added = true;
+                }
+            }
+            if (added && kind == FieldKind::Bool)
+                normalise << QStringLiteral("UPDATE %1 SET %2 = CASE WHEN %2 <> 0 THEN -1 ELSE 0 "
+                                            "END WHERE typeof(%2) = 'real' OR (typeof(%2) = "
+                                            "'integer' AND %2 NOT IN (0, -1))")
+                                 .arg(quotedName(table), quotedName(column));
+        }
+        db.check(rc);
+    }
+    if (missing.isEmpty())
+        return;
+    // A savepoint nests inside a caller's transaction as well.
+    exec(db, QStringLiteral("SAVEPOINT type_checks"));
+    try {
+        for (const QString &sql : std::as_const(normalise))
+            exec(db, sql);
+        for (const Trigger &t : std::as_const(missing))
+            exec(db, t.sql);
+        exec(db, QStringLiteral("RELEASE type_checks"));
+    } catch (...) {
+        sqlite3_exec(db.handle(), "ROLLBACK TO type_checks; RELEASE type_checks", nullptr, nullptr,
+                     nullptr);
+        throw;
+    }
+}
