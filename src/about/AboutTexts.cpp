@@ -43,7 +43,7 @@ QString LegalTrademarks()
 
 QString LegalCopyright()
 {
-    return QStringLiteral("Copyright \u00a9 the Almarik developers");
+    return QStringLiteral("\u00a9 the Almarik developers");
 }
 
 QString VarkText()

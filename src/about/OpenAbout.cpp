@@ -6,8 +6,7 @@
 namespace {
 
 // Brings the owner's open window of type W forward; false when none is open.
-template <typename W>
-bool raiseOpen(QWidget *owner)
+template <typename W> bool raiseOpen(QWidget *owner)
 {
     W *open = owner ? owner->findChild<W *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
     if (!open)

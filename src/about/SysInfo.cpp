@@ -54,9 +54,9 @@ bool GetKeyValue(RegistryStore &registry, qint32 KeyRoot, const QString &KeyName
 
 QStringList SysInfoTools()
 {
-    return {QStringLiteral("hardinfo2"), QStringLiteral("hardinfo"), QStringLiteral("kinfocenter"),
-            QStringLiteral("gnome-system-monitor"), QStringLiteral("mate-system-monitor"),
-            QStringLiteral("xfce4-taskmanager")};
+    return {QStringLiteral("hardinfo2"),           QStringLiteral("hardinfo"),
+            QStringLiteral("kinfocenter"),         QStringLiteral("gnome-system-monitor"),
+            QStringLiteral("mate-system-monitor"), QStringLiteral("xfce4-taskmanager")};
 }
 
 QString SysInfoProgram(RegistryStore &registry)

@@ -100,6 +100,11 @@ void frmAbout::Form_Load()
     lblVark->setText(VarkText());
     lblLink[0]->setText(ProductPageAddress());
     lblLink[1]->setText(MailAddress());
+    // An address longer than the design's label is widened, up to the
+    // window's edge, rather than cut off.
+    for (QLabel *link : lblLink)
+        link->resize(qBound(link->width(), link->sizeHint().width(), width() - link->x()),
+                     link->height());
 }
 
 void frmAbout::cmdOK_Click()

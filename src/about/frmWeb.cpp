@@ -31,6 +31,10 @@ frmWeb::frmWeb(QWidget *parent, Prompts &prompts, const QUrl &address, UrlOpener
     lblVersion = new QLabel(this);
     lblVersion->setTextFormat(Qt::PlainText);
     lblVersion->setWordWrap(true);
+    // The label's three lines fit its design height at the design's 8.25 points.
+    QFont small = lblVersion->font();
+    small.setPointSizeF(8.25);
+    lblVersion->setFont(small);
     lblVersion->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblVersion->setGeometry(twipsRect(0, 0, 4650, kLabelHeight));
     Web = new PageView(this, std::move(openUrl));

@@ -15,10 +15,14 @@ private slots:
     {
         QTest::addColumn<QString>("declared");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("2.3 revision 3") << "2.3.3" << "Version 2.3.3";
-        QTest::newRow("revision 12, no leading zero") << "2.3.12" << "Version 2.3.12";
-        QTest::newRow("zeros shown") << "2.0.0" << "Version 2.0.0";
-        QTest::newRow("revision missing") << "4.1" << "Version 4.1.0";
+        QTest::newRow("2.3 revision 3") << "2.3.3"
+                                        << "Version 2.3.3";
+        QTest::newRow("revision 12, no leading zero") << "2.3.12"
+                                                      << "Version 2.3.12";
+        QTest::newRow("zeros shown") << "2.0.0"
+                                     << "Version 2.0.0";
+        QTest::newRow("revision missing") << "4.1"
+                                          << "Version 4.1.0";
     }
     void versionText()
     {
@@ -70,8 +74,10 @@ private slots:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("http") << "http://127.0.0.1:8080/almaupdt.htm" << "";
-        QTest::newRow("https") << "https://host.example/almaupdt.htm" << "";
+        QTest::newRow("http") << "http://127.0.0.1:8080/almaupdt.htm"
+                              << "";
+        QTest::newRow("https") << "https://host.example/almaupdt.htm"
+                               << "";
         QTest::newRow("ftp") << "ftp://host.example/almaupdt.htm"
                              << "The address \"ftp://host.example/almaupdt.htm\" is not a web "
                                 "address.";
@@ -89,7 +95,8 @@ private slots:
 
     void errorPageShowsMarkupAsText()
     {
-        const QString html = ErrorPageHtml(QUrl("http://h.example/a.htm"), "<b>Not Found</b> & gone");
+        const QString html =
+            ErrorPageHtml(QUrl("http://h.example/a.htm"), "<b>Not Found</b> & gone");
         QVERIFY(html.contains("http://h.example/a.htm"));
         QVERIFY(html.contains("&lt;b&gt;Not Found&lt;/b&gt; &amp; gone"));
     }

@@ -37,7 +37,8 @@ public:
     }
     QUrl url(const QByteArray &path) const
     {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(serverPort()) + QString::fromLatin1(path));
+        return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(serverPort()) +
+                    QString::fromLatin1(path));
     }
 
 private:
@@ -116,7 +117,8 @@ private slots:
         QTest::addColumn<bool>("ok");
         QTest::addColumn<QString>("shown");
         QTest::newRow("page") << QByteArray("/almaupdt.htm") << true << "Version 2.4.0 is out";
-        QTest::newRow("redirect followed") << QByteArray("/old.htm") << true << "Version 2.4.0 is out";
+        QTest::newRow("redirect followed")
+            << QByteArray("/old.htm") << true << "Version 2.4.0 is out";
         QTest::newRow("Latin-1 page") << QByteArray("/latin1.htm") << true << "Café";
         QTest::newRow("404") << QByteArray("/missing.htm") << false << "HTTP 404";
         QTest::newRow("closed port") << QByteArray() << false << "refused";
@@ -132,7 +134,8 @@ private slots:
             page200("text/html", "<html><body><p>Version <b>2.4.0</b> is out</p></body></html>");
         server.responses["/old.htm"] = "HTTP/1.1 301 Moved\r\nLocation: /almaupdt.htm\r\n"
                                        "Content-Length: 0\r\nConnection: close\r\n\r\n";
-        server.responses["/latin1.htm"] = page200("text/html; charset=iso-8859-1", "<p>Caf\xe9</p>");
+        server.responses["/latin1.htm"] =
+            page200("text/html; charset=iso-8859-1", "<p>Caf\xe9</p>");
         QUrl address = server.url(path);
         if (path.isEmpty()) {
             address = server.url("/almaupdt.htm");
@@ -191,7 +194,8 @@ private slots:
     {
         TestEnv env;
         ScriptedPrompts prompts;
-        frmWeb web(nullptr, prompts, QUrl("http://127.0.0.1:1/"), [](const QUrl &) { return true; });
+        frmWeb web(nullptr, prompts, QUrl("http://127.0.0.1:1/"),
+                   [](const QUrl &) { return true; });
         web.resize(twipsToPixels(4650), twipsToPixels(400));
         web.Form_Resize();
         QVERIFY(qAbs(web.Web->height() - twipsToPixels(170)) <= 1);

@@ -22,8 +22,7 @@ void writeMachineRoot(const TestEnv &env, const QString &body)
 {
     QString text = body;
     text.replace("%T", env.root());
-    writeStoreFile(HKEY_LOCAL_MACHINE,
-                   "Windows Registry Editor Version 5.00\n\n" + text.toUtf8());
+    writeStoreFile(HKEY_LOCAL_MACHINE, "Windows Registry Editor Version 5.00\n\n" + text.toUtf8());
 }
 
 // A folder on PATH holding the named files; a name ending in "!" is a file
@@ -67,14 +66,15 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("string, closing NUL dropped")
             << REG_SZ << QString("C:\\msinfo32.exe" + QChar(0)) << 16u << "C:\\msinfo32.exe";
-        QTest::newRow("string without NUL keeps its last character") << REG_SZ << "abc" << 3u << "abc";
+        QTest::newRow("string without NUL keeps its last character")
+            << REG_SZ << "abc" << 3u << "abc";
         QTest::newRow("cut to the returned length") << REG_SZ << "abcdef" << 3u << "abc";
         QTest::newRow("only one NUL dropped")
             << REG_SZ << bytes({'a', 0, 0}) << 3u << bytes({'a', 0});
-        QTest::newRow("dword, last byte first") << REG_DWORD << bytes({0x78, 0x56, 0x34, 0x12})
-                                                << 4u << "&h12345678";
-        QTest::newRow("dword, bytes unpadded") << REG_DWORD << bytes({0x0f, 0x0a, 0x0b, 0x01})
-                                               << 4u << "&h1BAF";
+        QTest::newRow("dword, last byte first")
+            << REG_DWORD << bytes({0x78, 0x56, 0x34, 0x12}) << 4u << "&h12345678";
+        QTest::newRow("dword, bytes unpadded")
+            << REG_DWORD << bytes({0x0f, 0x0a, 0x0b, 0x01}) << 4u << "&h1BAF";
         QTest::newRow("dword, zero last byte dropped as a NUL")
             << REG_DWORD << bytes({1, 0, 0, 0}) << 4u << "&h001";
         QTest::newRow("binary is empty") << REG_BINARY << "ab" << 2u << "";
@@ -95,17 +95,24 @@ private slots:
         QTest::addColumn<QString>("readOnly");
         QTest::addColumn<bool>("read");
         QTest::addColumn<QString>("value");
-        QTest::newRow("string") << kKey + "\"PATH\"=\"/opt/msinfo\"\n" << "" << true << "/opt/msinfo";
-        QTest::newRow("dword") << kKey + "\"PATH\"=dword:12345678\n" << "" << true << "&h12345678";
-        QTest::newRow("dword 1") << kKey + "\"PATH\"=dword:00000001\n" << "" << true << "&h001";
+        QTest::newRow("string") << kKey + "\"PATH\"=\"/opt/msinfo\"\n"
+                                << "" << true << "/opt/msinfo";
+        QTest::newRow("dword") << kKey + "\"PATH\"=dword:12345678\n"
+                               << "" << true << "&h12345678";
+        QTest::newRow("dword 1") << kKey + "\"PATH\"=dword:00000001\n"
+                                 << "" << true << "&h001";
         QTest::newRow("1023 characters fit the buffer")
-            << kKey + "\"PATH\"=\"" + QString(1023, 'x') + "\"\n" << "" << true << QString(1023, 'x');
-        QTest::newRow("1024 characters do not") << kKey + "\"PATH\"=\"" + QString(1024, 'x') + "\"\n"
-                                                << "" << false << "";
-        QTest::newRow("missing value") << kKey + "\"Other\"=\"x\"\n" << "" << false << "";
+            << kKey + "\"PATH\"=\"" + QString(1023, 'x') + "\"\n"
+            << "" << true << QString(1023, 'x');
+        QTest::newRow("1024 characters do not")
+            << kKey + "\"PATH\"=\"" + QString(1024, 'x') + "\"\n"
+            << "" << false << "";
+        QTest::newRow("missing value") << kKey + "\"Other\"=\"x\"\n"
+                                       << "" << false << "";
         QTest::newRow("missing key") << kLocation << "" << false << "";
         QTest::newRow("root that may not be written: no all-access open")
-            << kKey + "\"PATH\"=\"/opt/msinfo\"\n" << "HKEY_LOCAL_MACHINE" << false << "";
+            << kKey + "\"PATH\"=\"/opt/msinfo\"\n"
+            << "HKEY_LOCAL_MACHINE" << false << "";
     }
     void getKeyValue()
     {
@@ -134,8 +141,8 @@ private slots:
         QTest::newRow("PATH value taken as it is")
             << kKey + "\"PATH\"=\"/opt/si/msinfo\"\n" + folder << QStringList{"hardinfo"}
             << "/opt/si/msinfo";
-        QTest::newRow("folder holding MSINFO32.EXE") << folder << QStringList{"hardinfo"}
-                                                     << "%T/si/MSINFO32.EXE";
+        QTest::newRow("folder holding MSINFO32.EXE")
+            << folder << QStringList{"hardinfo"} << "%T/si/MSINFO32.EXE";
         QTest::newRow("folder without it: PATH") << kLocation + "\"MSINFO\"=\"%T/bin\"\n"
                                                  << QStringList{"hardinfo"} << "%T/bin/hardinfo";
         QTest::newRow("no keys: first known tool")
@@ -171,8 +178,8 @@ private slots:
                                  << QStringList{"%T/bin/hardinfo|"} << QStringList{};
         QTest::newRow("start fails") << QStringList{"hardinfo"} << false
                                      << QStringList{"%T/bin/hardinfo|"} << QStringList{unavailable};
-        QTest::newRow("no program") << QStringList{} << true << QStringList{}
-                                    << QStringList{unavailable};
+        QTest::newRow("no program")
+            << QStringList{} << true << QStringList{} << QStringList{unavailable};
     }
     void start()
     {
