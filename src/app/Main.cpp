@@ -56,9 +56,8 @@ void Main::createMenus()
         mnuEdit[size_t(i)] =
             mnuFile->addAction(fileItems[i], this, [this, i] { mnuEdit_Click(i); });
     }
-    // Their windows are not part of the program yet.
-    for (int i : {2, 4, 5})
-        mnuEdit[size_t(i)]->setEnabled(false);
+    // Its window is not part of the program yet.
+    mnuEdit[2]->setEnabled(false);
 
     mnuOpt = menuBar()->addMenu(QStringLiteral("&Options"));
     // A checkable item has toggled its mark by the time it reports the

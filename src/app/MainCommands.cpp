@@ -1,6 +1,7 @@
 // The main window's commands: the File menu, the option switches, the
 // colours, and the grid's double-click and popup.
 
+#include "about/OpenAbout.h"
 #include "app/GridRules.h"
 #include "app/Main.h"
 #include "app/MonthGrid.h"
@@ -46,6 +47,18 @@ void Main::mnuEdit_Click(int index)
         }
         break;
     }
+    case 4: // Check for Update: beside the main window
+        try {
+            showUpdatePage(this);
+        } catch (const std::exception &) {
+        }
+        break;
+    case 5: // About: beside the main window
+        try {
+            showAboutBox(this, Databasename);
+        } catch (const std::exception &) {
+        }
+        break;
     case 6: // Exit
         m_end();
         break;

@@ -272,10 +272,10 @@ void TestMain::wallpaperReadBeforeAnythingElse()
 void TestMain::menus()
 {
     Main w;
-    // The windows of Wallpaper Selector, Check for Update and About do not exist yet.
+    // The Wallpaper Selector window does not exist yet.
     QCOMPARE(captions(w.menuBar()),
              "&File[Event Editor, Database Repair, Wallpaper Selector (off), Registry Tool, "
-             "Check for Update (off), About (off), Exit], &Options[Only Start Once per day "
+             "Check for Update, About, Exit], &Options[Only Start Once per day "
              "(check), Show recent events (check), Change Wallpaper (check), Registry tasks on "
              "Startup (check), -, Colours[Today, 1 Day, 2 Days, 3 Days, Background, Recent "
              "Events]], E&xit");
