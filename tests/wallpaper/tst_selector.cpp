@@ -263,12 +263,12 @@ void TestSelector::addAndSave()
     w.File1->setCurrentRow(1);
     w.File1_DblClick();
     QCOMPARE(f.rows(), (QStringList{"Name|Path|ID", "old.bmp|/old|1*", "c.bmp|" + f.pics + "|0",
-                                    "it's a.bmp|" + f.pics + "|0", "Ünï b.bmp|" + f.pics + "|0"}));
+                                    "Ünï b.bmp|" + f.pics + "|0", "it's a.bmp|" + f.pics + "|0"}));
     w.cmd_Click(0);
     QCOMPARE(w.result(), int(QDialog::Accepted));
     QCOMPARE(f.table(), (QStringList{"old.bmp|/old|true", "c.bmp|" + f.pics + "|true",
-                                     "it's a.bmp|" + f.pics + "|true",
-                                     "Ünï b.bmp|" + f.pics + "|true"}));
+                                     "Ünï b.bmp|" + f.pics + "|true",
+                                     "it's a.bmp|" + f.pics + "|true"}));
 }
 
 void TestSelector::failedSaveKeepsTheNewRows()
