@@ -274,7 +274,7 @@ void TestMain::menus()
     Main w;
     // The windows of Wallpaper Selector, Check for Update and About do not exist yet.
     QCOMPARE(captions(w.menuBar()),
-             "&File[Event Editor, Database Repair, Wallpaper Selector (off), Registry Tool, "
+             "&File[Event Editor, Database Repair, Wallpaper Selector, Registry Tool, "
              "Check for Update (off), About (off), Exit], &Options[Only Start Once per day "
              "(check), Show recent events (check), Change Wallpaper (check), Registry tasks on "
              "Startup (check), -, Colours[Today, 1 Day, 2 Days, 3 Days, Background, Recent "
