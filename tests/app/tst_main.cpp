@@ -549,8 +549,10 @@ void TestMain::wallpaperChangesAtEachStart()
                     m_env.root() + "', True)";
     }
     const QString events = database({}, rows);
+    QVERIFY(SetRegValue(HKEY_CURRENT_USER, desktop, QStringLiteral("Wallpaper"),
+                        QStringLiteral("/pictures/sea.jpg"), m_prompts));
     start({events});
-    QCOMPARE(current(), QString()); // the option is off
+    QCOMPARE(current(), QStringLiteral("/pictures/sea.jpg")); // the option is off
     SaveSetting(QStringLiteral("ChangeWallpaper"), QStringLiteral("True"));
     QStringList seen;
     for (int i = 0; i < 3; ++i) {
