@@ -91,6 +91,7 @@ frmWallPaper::frmWallPaper(QWidget *parent, Connection &db, Prompts &prompts)
     Grid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid1->setSelectionMode(QAbstractItemView::SingleSelection);
     Grid1->verticalHeader()->hide();
+    Grid1->verticalHeader()->setDefaultSectionSize(Grid1->fontMetrics().height() + 6);
     connect(Grid1, &QTableView::clicked, this, [this] { Grid1_Click(); });
     connect(Grid1, &QTableView::doubleClicked, this, [this] { Grid1_DblClick(); });
 
