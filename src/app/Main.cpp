@@ -11,6 +11,7 @@
 #include "registry/DoRegEdit.h"
 #include "registry/REG_MODULE.h"
 #include "store/SharedDb.h"
+#include "wallpaper/RotateWallpaper.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -56,8 +57,6 @@ void Main::createMenus()
         mnuEdit[size_t(i)] =
             mnuFile->addAction(fileItems[i], this, [this, i] { mnuEdit_Click(i); });
     }
-    // Its window is not part of the program yet.
-    mnuEdit[2]->setEnabled(false);
 
     mnuOpt = menuBar()->addMenu(QStringLiteral("&Options"));
     // A checkable item has toggled its mark by the time it reports the
@@ -151,8 +150,10 @@ bool Main::Form_Load(const QStringList &arguments)
     FillEventGrid();
     PurgeExpiredEvents(dbConnection, appPrompts(), m_clock());
 
-    // 16. When mnuWP is checked, the wallpaper change from m_currentWallpaper
-    // belongs here; the wallpaper rotation is not part of the program yet.
+    // 16. Another wallpaper from the list, drawn against the one read at step 1.
+    if (mnuWP->isChecked())
+        RotateWallpaper(m_currentWallpaper, dbConnection, appPrompts(),
+                        programWallpaperSeams(SubKey, appPrompts()));
 
     // 17. The registry tasks kept in the database.
     if (mnuRegedit->isChecked())

@@ -16,6 +16,7 @@
 #include "registry/frmRegTool.h"
 #include "store/Repair.h"
 #include "store/SharedDb.h"
+#include "wallpaper/frmWallPaper.h"
 
 #include <QAction>
 #include <QMenu>
@@ -38,6 +39,12 @@ void Main::mnuEdit_Click(int index)
         } catch (const AppError &) {
         }
         FillEventGrid();
+        break;
+    case 2: // Wallpaper Selector: the list does not change
+        try {
+            ShowWallpaperSelector(this);
+        } catch (const std::exception &) {
+        }
         break;
     case 3: { // Registry Tool: the list does not change
         try {
