@@ -31,11 +31,44 @@ bool startsWith(const QByteArray &bytes, const char *mark, int n)
     return bytes.size() >= n && memcmp(bytes.constData(), mark, size_t(n)) == 0;
 }
 
+// Well-formed UTF-8: no stray or missing continuation bytes, no overlong
+// forms, no surrogates, nothing past U+10FFFF.
 bool validUtf8(const QByteArray &bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(bytes);
-    return !decoder.hasError();
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char b = p[i];
+        int more = 0;
+        char32_t cp = 0;
+        if (b < 0x80) {
+            ++i;
+            continue;
+        } else if (b >= 0xC2 && b <= 0xDF) {
+            more = 1;
+            cp = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            more = 2;
+            cp = b & 0x0F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            more = 3;
+            cp = b & 0x07;
+        } else {
+            return false;
+        }
+        if (i + more >= n)
+            return false;
+        for (int k = 1; k <= more; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (p[i + k] & 0x3F);
+        }
+        if ((more == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+            (more == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
+            return false;
+        i += more + 1;
+    }
+    return true;
 }
 
 bool isAscii(const QByteArray &bytes)
@@ -65,8 +98,11 @@ TextForm detectTextForm(const QByteArray &bytes)
 QString decodeText(const QByteArray &bytes)
 {
     switch (detectTextForm(bytes)) {
-    case TextForm::Utf8Bom:
-        return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
+    case TextForm::Utf8Bom: {
+        // A mark before bytes that are no UTF-8 does not make them UTF-8.
+        const QByteArray rest = bytes.mid(3);
+        return validUtf8(rest) ? QString::fromUtf8(rest) : fromWindows1252(rest);
+    }
     case TextForm::Utf16LE:
         return QStringDecoder(QStringDecoder::Utf16LE)(bytes.mid(2));
     case TextForm::Utf16BE:
