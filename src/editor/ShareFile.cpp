@@ -24,6 +24,18 @@ QDate dayOf(const QVariant &v)
     return v.typeId() == QMetaType::QDateTime ? v.toDateTime().date() : v.toDate();
 }
 
+// dd/mm/yyyy, built by hand: the locale's formatter costs more than the
+// rest of a record.
+QString shareDateText(const QDate &day)
+{
+    const int d = day.day(), m = day.month(), y = day.year();
+    const char16_t text[10] = {char16_t(u'0' + d / 10),         char16_t(u'0' + d % 10), u'/',
+                               char16_t(u'0' + m / 10),         char16_t(u'0' + m % 10), u'/',
+                               char16_t(u'0' + y / 1000 % 10), char16_t(u'0' + y / 100 % 10),
+                               char16_t(u'0' + y / 10 % 10),   char16_t(u'0' + y % 10)};
+    return QString(reinterpret_cast<const QChar *>(text), 10);
+}
+
 bool holdsLineBreak(const QString &text)
 {
     return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
@@ -32,7 +44,6 @@ bool holdsLineBreak(const QString &text)
 // "dd/mm/yyyy" exactly, a real day.
 QDate shareDate(const QString &text)
 {
-    static const QString form = QStringLiteral("dd/MM/yyyy");
     if (text.size() != 10)
         return {};
     for (int i = 0; i < 10; ++i) {
@@ -41,7 +52,13 @@ QDate shareDate(const QString &text)
             text[i].unicode() > 0x7F)
             return {};
     }
-    return QDate::fromString(text, form);
+    const auto number = [&](int from, int digits) {
+        int v = 0;
+        for (int i = from; i < from + digits; ++i)
+            v = v * 10 + (text[i].unicode() - '0');
+        return v;
+    };
+    return QDate(number(6, 4), number(3, 2), number(0, 2));
 }
 
 bool isTruthText(const QString &text)
@@ -113,12 +130,11 @@ QString shareFileText(const RecordSet &rs, int *count)
         if (holdsLineBreak(text) || holdsLineBreak(type.toString()))
             throw AppError(kTypeMismatch,
                            QStringLiteral("The event \"") + text + QStringLiteral("\" of ") +
-                               dayOf(date).toString(QStringLiteral("dd/MM/yyyy")) +
+                               shareDateText(dayOf(date)) +
                                QStringLiteral(" holds a line break in its type or description: "
                                               "a share file cannot carry it."));
         const QVariant more = rs.valueAt(r, details);
-        out += QLatin1Char('[') + dayOf(date).toString(QStringLiteral("dd/MM/yyyy")) +
-               QLatin1Char(']') + kCrLf;
+        out += QLatin1Char('[') + shareDateText(dayOf(date)) + QLatin1Char(']') + kCrLf;
         out += (type.isNull() ? kNull : type.toString()) + kCrLf;
         out += text + kCrLf;
         out += (rs.valueAt(r, showOnce).toBool() ? QLatin1String("True") : QLatin1String("False")) +
@@ -271,27 +287,4 @@ void markExisting(QList<ImportCandidate> &candidates, const RecordSet &rs)
     }
     for (ImportCandidate &c : candidates)
         c.exists = known.contains(c.description.toCaseFolded());
-}
-
-int importCandidates(Connection &db, const QList<ImportCandidate> &candidates,
-                     const std::vector<bool> &chosen, bool overwrite)
-{
-    int imported = 0;
-    db.BeginTrans();
-    try {
-        for (qsizetype k = 0; k < candidates.size(); ++k) {
-            if (size_t(k) >= chosen.size() || !chosen[size_t(k)])
-                continue;
-            ++imported;
-            if (overwrite)
-                db.Execute(overwriteDeleteStatement(candidates[k].description));
-            db.Execute(candidates[k].statement);
-        }
-        db.CommitTrans();
-    } catch (...) {
-        if (db.inTransaction())
-            db.RollbackTrans();
-        throw;
-    }
-    return imported;
 }

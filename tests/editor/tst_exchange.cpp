@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
+#include <sqlite3.h>
 
 namespace {
 
@@ -181,6 +182,11 @@ void TestExchange::roundTrip()
     QVERIFY(readShareFile(path, &read));
     QCOMPARE(importCandidates(other, read, std::vector<bool>(3, true), false), 3);
     QCOMPARE(calendarRows(other), before);
+    // The same rows as running each record's statement.
+    other.Execute("DELETE FROM Calendar");
+    for (const ImportCandidate &c : read)
+        other.Execute(c.statement);
+    QCOMPARE(calendarRows(other), before);
 }
 
 void TestExchange::textForms_data()
@@ -276,6 +282,12 @@ void TestExchange::failedImportRollsBack()
 {
     addEvents(m_conn, {"(#03/15/2007#, 'birthday', 'A', Null, False)",
                        "(#03/16/2007#, Null, 'B', Null, False)"});
+    // The database refuses the third record.
+    QCOMPARE(sqlite3_exec(m_conn.handle(),
+                          "CREATE TRIGGER refuse BEFORE INSERT ON Calendar WHEN "
+                          "NEW.Description = 'B' BEGIN SELECT RAISE(ABORT, 'refused'); END",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
     const QByteArray before = checksum(m_db);
     QList<ImportCandidate> read;
     QVERIFY(parseShareFile(QString::fromLatin1(
@@ -283,7 +295,6 @@ void TestExchange::failedImportRollsBack()
                                        "[01/01/2002]\r\nNull\r\nC\r\nTrue\r\nd\r\n\r\n"
                                        "[01/01/2003]\r\nNull\r\nB\r\nFalse\r\nNull\r\n\r\n"),
                            &read));
-    read[2].statement = "INSERT INTO Nowhere (x) VALUES (1)"; // the database refuses the third
     QVERIFY_THROWS_EXCEPTION(AppError, importCandidates(m_conn, read, {true, true, true}, true));
     QVERIFY(!m_conn.inTransaction());
     m_conn.Close();
