@@ -6,6 +6,7 @@
 #include "editing/frmSQL.h"
 #include "editing/frmSingle.h"
 #include "editor/EventTableModel.h"
+#include "editor/ExchangeCommands.h"
 #include "editor/FilterText.h"
 #include "editor/GridDates.h"
 #include "editor/GridDelegate.h"
@@ -113,9 +114,8 @@ void Editor::buildMenus()
     mnuTools[2] = mnuTool->addSeparator();
     mnuTools[3] = mnuTool->addAction(QStringLiteral("Export Almarik Share File"));
     mnuTools[4] = mnuTool->addAction(QStringLiteral("Import Almarik Share File"));
-    // The exchange files are not written or read yet.
-    for (QAction *tool : mnuTools)
-        tool->setEnabled(false);
+    for (int i = 0; i < 5; ++i)
+        connect(mnuTools[size_t(i)], &QAction::triggered, this, [this, i] { mnuTools_Click(i); });
     mnuEdits = menuBar->addMenu(QStringLiteral("Filter"));
     mnuEdit[0] = mnuEdits->addAction(QStringLiteral("Apply Filter"));
     mnuEdit[1] = mnuEdits->addAction(QStringLiteral("Remove Filter"));
@@ -293,6 +293,15 @@ void Editor::removeFilter()
     currentFilter.clear();
     m_model->rebind([] { rsEditor.setFilter(QString()); });
     refresh_Data();
+}
+
+void Editor::mnuTools_Click(int index)
+{
+    ExchangeCommands(
+        this, dbConnection, rsEditor, appPrompts(),
+        [this](const std::function<void()> &change) { m_model->rebind(change); },
+        [this] { refresh_Data(); })
+        .mnuTools_Click(index);
 }
 
 void Editor::mnuSQL_Click()

@@ -26,6 +26,7 @@ private:
 
 // The classic run-time error numbers the program reports.
 namespace ErrNo {
+inline constexpr int InvalidCall = 5;
 inline constexpr int BadFileName = 52;
 inline constexpr int FileNotFound = 53;
 inline constexpr int DeviceIO = 57;
