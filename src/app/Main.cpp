@@ -11,6 +11,7 @@
 #include "registry/DoRegEdit.h"
 #include "registry/REG_MODULE.h"
 #include "store/SharedDb.h"
+#include "wallpaper/RotateWallpaper.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -58,9 +59,6 @@ void Main::createMenus()
         mnuEdit[size_t(i)] =
             mnuFile->addAction(fileItems[i], this, [this, i] { mnuEdit_Click(i); });
     }
-    // Their windows are not part of the program yet.
-    for (int i : {2, 4, 5})
-        mnuEdit[size_t(i)]->setEnabled(false);
 
     mnuOpt = menuBar()->addMenu(QStringLiteral("&Options"));
     // A checkable item has toggled its mark by the time it reports the
@@ -154,8 +152,10 @@ bool Main::Form_Load(const QStringList &arguments)
     FillEventGrid();
     PurgeExpiredEvents(m_db.dbConnection, m_prompts, m_clock());
 
-    // 16. When mnuWP is checked, the wallpaper change from m_currentWallpaper
-    // belongs here; the wallpaper rotation is not part of the program yet.
+    // 16. Another wallpaper from the list, drawn against the one read at step 1.
+    if (mnuWP->isChecked())
+        RotateWallpaper(m_currentWallpaper, m_db.dbConnection, m_prompts,
+                        programWallpaperSeams(SubKey, m_prompts));
 
     // 17. The registry tasks kept in the database.
     if (mnuRegedit->isChecked())

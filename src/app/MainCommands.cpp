@@ -1,6 +1,7 @@
 // The main window's commands: the File menu, the option switches, the
 // colours, and the grid's double-click and popup.
 
+#include "about/OpenAbout.h"
 #include "startup/GridRules.h"
 #include "app/Main.h"
 #include "app/MonthGrid.h"
@@ -15,6 +16,7 @@
 #include "registry/ui/frmRegTool.h"
 #include "startup/StartupDatabase.h"
 #include "store/SharedDb.h"
+#include "wallpaper/frmWallPaper.h"
 
 #include <QAction>
 #include <QMenu>
@@ -32,6 +34,12 @@ void Main::mnuEdit_Click(int index)
         RepairAndReopen(m_db.dbConnection, m_db.rsMonth, m_prompts);
         FillEventGrid();
         break;
+    case 2: // Wallpaper Selector: the list does not change
+        try {
+            ShowWallpaperSelector(this);
+        } catch (const std::exception &) {
+        }
+        break;
     case 3: { // Registry Tool: the list does not change
         ignoringErrors([this] {
             frmRegTool tool(m_db.dbConnection, m_prompts, this);
@@ -39,6 +47,18 @@ void Main::mnuEdit_Click(int index)
         });
         break;
     }
+    case 4: // Check for Update: beside the main window
+        try {
+            showUpdatePage(this);
+        } catch (const std::exception &) {
+        }
+        break;
+    case 5: // About: beside the main window
+        try {
+            showAboutBox(this, Databasename);
+        } catch (const std::exception &) {
+        }
+        break;
     case 6: // Exit
         m_end();
         break;

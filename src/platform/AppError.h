@@ -26,6 +26,7 @@ private:
 
 // The classic run-time error numbers the program reports.
 namespace ErrNo {
+inline constexpr int InvalidCall = 5;
 inline constexpr int OutOfMemory = 7;
 inline constexpr int InternalError = 51;
 inline constexpr int BadFileName = 52;

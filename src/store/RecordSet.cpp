@@ -36,6 +36,51 @@ bool sameName(const QString &a, const QString &b)
     return true;
 }
 
+// Inline in the loading loop: a large table makes millions of these calls.
+inline Cell readValue(sqlite3_stmt *st, int column, FieldKind kind, TextStore &texts)
+{
+    // One column call, then the value's own accessors, which skip the
+    // statement's checks.
+    sqlite3_value *value = sqlite3_column_value(st, column);
+    Cell cell;
+    const auto keepText = [&](const unsigned char *text, int bytes) {
+        cell.value = texts.add(reinterpret_cast<const char *>(text), bytes);
+        cell.extra = quint32(bytes);
+        cell.type = Cell::Text;
+        return cell;
+    };
+    if (kind == FieldKind::Text || kind == FieldKind::Date) {
+        // A text column's value is text whatever SQLite stored; a null
+        // pointer is a null value.
+        const unsigned char *text = sqlite3_value_text(value);
+        if (!text)
+            return cell;
+        const int bytes = sqlite3_value_bytes(value);
+        int msecs = -1;
+        if (kind == FieldKind::Date &&
+            isoToDayAndTime(reinterpret_cast<const char *>(text), bytes, &cell.value, &msecs)) {
+            cell.type = msecs < 0 ? Cell::Date : Cell::DateTime;
+            cell.extra = quint32(msecs < 0 ? 0 : msecs);
+            return cell;
+        }
+        return keepText(text, bytes);
+    }
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_NULL:
+        return cell;
+    case SQLITE_INTEGER:
+        cell.value = sqlite3_value_int64(value);
+        cell.type = kind == FieldKind::Bool ? Cell::Bool : Cell::Integer;
+        return cell;
+    case SQLITE_FLOAT:
+        cell.value = std::bit_cast<qint64>(sqlite3_value_double(value));
+        cell.type = Cell::Real;
+        return cell;
+    default:
+        return keepText(sqlite3_value_text(value), sqlite3_value_bytes(value));
+    }
+}
+
 } // namespace
 
 RecordSet::RecordSet() = default;
@@ -86,46 +131,7 @@ void RecordSet::Open(const QString &source, Connection &connection, CursorTypeEn
 
 Cell RecordSet::readCell(sqlite3_stmt *st, int column, FieldKind kind, TextStore &texts)
 {
-    // One column call, then the value's own accessors, which skip the
-    // statement's checks: a large table makes millions of these calls.
-    sqlite3_value *value = sqlite3_column_value(st, column);
-    Cell cell;
-    const auto keepText = [&](const unsigned char *text, int bytes) {
-        cell.value = texts.add(reinterpret_cast<const char *>(text), bytes);
-        cell.extra = quint32(bytes);
-        cell.type = Cell::Text;
-        return cell;
-    };
-    if (kind == FieldKind::Text || kind == FieldKind::Date) {
-        // A text column's value is text whatever SQLite stored; a null
-        // pointer is a null value.
-        const unsigned char *text = sqlite3_value_text(value);
-        if (!text)
-            return cell;
-        const int bytes = sqlite3_value_bytes(value);
-        int msecs = -1;
-        if (kind == FieldKind::Date &&
-            isoToDayAndTime(reinterpret_cast<const char *>(text), bytes, &cell.value, &msecs)) {
-            cell.type = msecs < 0 ? Cell::Date : Cell::DateTime;
-            cell.extra = quint32(msecs < 0 ? 0 : msecs);
-            return cell;
-        }
-        return keepText(text, bytes);
-    }
-    switch (sqlite3_value_type(value)) {
-    case SQLITE_NULL:
-        return cell;
-    case SQLITE_INTEGER:
-        cell.value = sqlite3_value_int64(value);
-        cell.type = kind == FieldKind::Bool ? Cell::Bool : Cell::Integer;
-        return cell;
-    case SQLITE_FLOAT:
-        cell.value = std::bit_cast<qint64>(sqlite3_value_double(value));
-        cell.type = Cell::Real;
-        return cell;
-    default:
-        return keepText(sqlite3_value_text(value), sqlite3_value_bytes(value));
-    }
+    return readValue(st, column, kind, texts);
 }
 
 void RecordSet::load()
@@ -149,14 +155,12 @@ void RecordSet::load()
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         rowids.push_back(sqlite3_column_int64(st, 0));
         for (int c = 0; c < columns; ++c)
-            cells.push_back(readCell(st, c + 1, kinds[size_t(c)], texts));
+            cells.push_back(readValue(st, c + 1, kinds[size_t(c)], texts));
     }
     m_connection->check(rc);
     // Only a complete read replaces what the set holds.
-    if (names != m_names) {
-        for (NameHit &hit : m_nameHits)
-            hit = {};
-    }
+    if (names != m_names)
+        forgetNameHits();
     m_names = std::move(names);
     m_kinds = std::move(kinds);
     m_sizes = std::move(sizes);
@@ -182,8 +186,7 @@ void RecordSet::Close()
     m_query.clear();
     m_table.clear();
     m_names.clear();
-    for (NameHit &hit : m_nameHits)
-        hit = {};
+    forgetNameHits();
     m_kinds.clear();
     m_sizes.clear();
     m_rowids = {};
@@ -303,19 +306,27 @@ void RecordSet::Find(const QString &criteria, int skip, SearchDirectionEnum dire
 
 int RecordSet::fieldIndex(const QString &name) const
 {
-    for (const NameHit &hit : m_nameHits) {
-        if (hit.name.constData() == name.constData() && hit.name.size() == name.size() &&
-            hit.column >= 0)
-            return hit.column;
-    }
+    if (const int column = hitColumn(name); column >= 0)
+        return column;
     for (int i = 0; i < int(m_names.size()); ++i) {
         if (sameName(m_names[i], name)) {
             m_nameHits[m_nextHit] = {name, i};
-            m_nextHit = (m_nextHit + 1) % int(std::size(m_nameHits));
+            m_lastHit = m_nextHit;
+            m_nextHit = (m_nextHit + 1) % kNameHits;
+            m_usedHits = std::max(m_usedHits, m_nextHit == 0 ? kNameHits : m_nextHit);
             return i;
         }
     }
     return -1;
+}
+
+void RecordSet::forgetNameHits()
+{
+    for (NameHit &hit : m_nameHits)
+        hit = {};
+    m_usedHits = 0;
+    m_nextHit = 0;
+    m_lastHit = 0;
 }
 
 int RecordSet::requireField(const QString &name) const
@@ -328,7 +339,8 @@ int RecordSet::requireField(const QString &name) const
     return i;
 }
 
-const Cell &RecordSet::cellAt(int index, int column) const
+// Inline (and only used here): every field read goes through it.
+inline const Cell &RecordSet::cellAt(int index, int column) const
 {
     return m_cells[size_t(index) * m_names.size() + size_t(column)];
 }
@@ -344,7 +356,9 @@ int RecordSet::checkedRowIndex(int visibleRow) const
 QVariant RecordSet::Fields(const QString &name) const
 {
     requireOpen();
-    const int column = requireField(name);
+    int column = hitColumn(name);
+    if (column < 0)
+        column = requireField(name);
     if (m_editMode != EditMode::None) {
         for (const auto &[c, v] : m_pending) {
             if (c == column)

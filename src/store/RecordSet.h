@@ -168,8 +168,29 @@ private:
         QString name;
         int column = -1;
     };
-    mutable NameHit m_nameHits[8];
+    static constexpr int kNameHits = 8;
+    mutable NameHit m_nameHits[kNameHits];
+    mutable int m_usedHits = 0;
     mutable int m_nextHit = 0;
+    mutable int m_lastHit = 0;
+    // The column of a name asked for lately, or -1. Inline, and starting
+    // after the last hit: such a loop asks for its names in the same order
+    // on every row.
+    int hitColumn(const QString &name) const
+    {
+        int slot = m_lastHit;
+        for (int n = 0; n < m_usedHits; ++n) {
+            if (++slot >= m_usedHits)
+                slot = 0;
+            const NameHit &hit = m_nameHits[slot];
+            if (hit.name.constData() == name.constData() && hit.name.size() == name.size()) {
+                m_lastHit = slot;
+                return hit.column;
+            }
+        }
+        return -1;
+    }
+    void forgetNameHits();
     Chunked<qint64> m_rowids;
     Chunked<Cell> m_cells; // row-major
     TextStore m_texts;     // the texts the cells point into

@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QDir>
 #include <QHeaderView>
+#include <QImage>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
@@ -97,6 +98,7 @@ private slots:
     void resizeLayout();
     void registryTasksAtStart_data();
     void registryTasksAtStart();
+    void wallpaperChangesAtEachStart();
 
 private:
     // A new database with these events (the VALUES of an insert) and statements.
@@ -272,10 +274,9 @@ void TestMain::wallpaperReadBeforeAnythingElse()
 void TestMain::menus()
 {
     Main w(m_db, m_prompts, [] { return QDateTime(kToday, QTime(10, 0)); });
-    // The windows of Wallpaper Selector, Check for Update and About do not exist yet.
     QCOMPARE(captions(w.menuBar()),
-             "&File[Event Editor, Database Repair, Wallpaper Selector (off), Registry Tool, "
-             "Check for Update (off), About (off), Exit], &Options[Only Start Once per day "
+             "&File[Event Editor, Database Repair, Wallpaper Selector, Registry Tool, "
+             "Check for Update, About, Exit], &Options[Only Start Once per day "
              "(check), Show recent events (check), Change Wallpaper (check), Registry tasks on "
              "Startup (check), -, Colours[Today, 1 Day, 2 Days, 3 Days, Background, Recent "
              "Events]], E&xit");
@@ -530,6 +531,37 @@ void TestMain::registryTasksAtStart()
                  ->mnuRegedit->isChecked(),
              !value.isEmpty());
     QCOMPARE(GetRegValue(HKEY_CURRENT_USER, key, QStringLiteral("Tray"), {}, m_prompts), value);
+    QVERIFY(m_prompts.boxes.isEmpty());
+}
+
+void TestMain::wallpaperChangesAtEachStart()
+{
+    // Two pictures: each start with the option on sets the other one.
+    const QString desktop = QStringLiteral("Control Panel\\Desktop\\");
+    auto current = [&] {
+        return GetRegValue(HKEY_CURRENT_USER, desktop, QStringLiteral("Wallpaper"), {}, m_prompts);
+    };
+    QStringList rows;
+    for (const QString &name : {QStringLiteral("a.bmp"), QStringLiteral("b.bmp")}) {
+        QImage(4, 4, QImage::Format_RGB32).save(m_env.path(name), "BMP");
+        rows << "INSERT INTO Wallpapers (FileName, path, Active) VALUES ('" + name + "', '" +
+                    m_env.root() + "', True)";
+    }
+    const QString events = database({}, rows);
+    QVERIFY(SetRegValue(HKEY_CURRENT_USER, desktop, QStringLiteral("Wallpaper"),
+                        QStringLiteral("/pictures/sea.jpg"), m_prompts));
+    start({events});
+    QCOMPARE(current(), QStringLiteral("/pictures/sea.jpg")); // the option is off
+    SaveSetting(QStringLiteral("ChangeWallpaper"), QStringLiteral("True"));
+    QStringList seen;
+    for (int i = 0; i < 3; ++i) {
+        cleanup();
+        start({events});
+        seen << current().section(QLatin1Char('/'), -1);
+    }
+    QVERIFY2(seen == QStringList({"a.bmp", "b.bmp", "a.bmp"}) ||
+                 seen == QStringList({"b.bmp", "a.bmp", "b.bmp"}),
+             qPrintable(seen.join(QLatin1Char(','))));
     QVERIFY(m_prompts.boxes.isEmpty());
 }
 

@@ -21,6 +21,8 @@ private slots:
     void find_data();
     void find();
     void typedValues();
+    void textsReadBack_data();
+    void textsReadBack();
     void addNewAndEdit();
     void largeSets();
     void gridWritesReachTheRowShown();
@@ -204,6 +206,52 @@ void TestRecordSet::typedValues()
              (QVariantList{qlonglong(-2147483647), "Run\\", "Almarik", "edit"}));
     QCOMPARE(values("SELECT Id, FileName, Path, Active FROM Wallpapers"),
              (QVariantList{qlonglong(1), "a.bmp", "/pics", true}));
+}
+
+void TestRecordSet::textsReadBack_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("repeated types") << QStringList{"birthday", "holiday", "birthday", "holiday"};
+    QTest::newRow("16 and 17 bytes")
+        << QStringList{"abcdefghijklmnop", "abcdefghijklmnopq", "abcdefghijklmnop"};
+    QTest::newRow("non-ASCII, short and long")
+        << QStringList{"Äpfel", "Äpfel", "Geburtstag von Jürgen — mit Kuchen", "€"};
+    QTest::newRow("empty beside one letter") << QStringList{"", "x", ""};
+    QStringList many;
+    for (int i = 0; i < 150; ++i)
+        many << QStringLiteral("t%1").arg(i % 100);
+    QTest::newRow("more distinct short texts than are kept once") << many;
+}
+
+void TestRecordSet::textsReadBack()
+{
+    // Stored by SQLite itself, then read through a record set: each field as
+    // stored, in both text columns.
+    QFETCH(QStringList, texts);
+    NewDatabase t;
+    sqlite3_stmt *st = nullptr;
+    QCOMPARE(sqlite3_prepare_v2(t.db.handle(),
+                                "INSERT INTO Calendar (Dates, Description, Details, ShowOnce) "
+                                "VALUES ('2026-01-01', ?1, ?1, 0)",
+                                -1, &st, nullptr),
+             SQLITE_OK);
+    for (const QString &text : texts) {
+        const QByteArray utf8 = text.toUtf8();
+        sqlite3_bind_text(st, 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        QCOMPARE(sqlite3_step(st), SQLITE_DONE);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    RecordSet rs;
+    rs.Open(QStringLiteral("SELECT * FROM Calendar"), t.db);
+    QStringList descriptions;
+    QStringList details;
+    for (; !rs.isEOF(); rs.MoveNext()) {
+        descriptions << rs.Fields(QStringLiteral("Description")).toString();
+        details << rs.Fields(QStringLiteral("Details")).toString();
+    }
+    QCOMPARE(descriptions, texts);
+    QCOMPARE(details, texts);
 }
 
 void TestRecordSet::addNewAndEdit()

@@ -14,5 +14,9 @@ TestEnv::TestEnv()
     qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
     qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toUtf8());
     qputenv("XDG_CONFIG_DIRS", m_dir.filePath(QStringLiteral("xdg")).toUtf8());
+    // No desktop to tell about a wallpaper: a test never reaches the real one.
+    for (const char *name :
+         {"XDG_CURRENT_DESKTOP", "XDG_SESSION_TYPE", "DISPLAY", "WAYLAND_DISPLAY", "SWAYSOCK"})
+        qunsetenv(name);
     QStandardPaths::setTestModeEnabled(false);
 }

@@ -7,6 +7,7 @@
 #include "editing/ui/frmSingle.h"
 #include "editor/EditorRules.h"
 #include "editor/EventTableModel.h"
+#include "editor/ui/ExchangeCommands.h"
 #include "editor/FilterText.h"
 #include "editor/GridDates.h"
 #include "editor/ui/GridDelegate.h"
@@ -94,9 +95,8 @@ void Editor::buildMenus()
     mnuTools[2] = mnuTool->addSeparator();
     mnuTools[3] = mnuTool->addAction(QStringLiteral("Export Almarik Share File"));
     mnuTools[4] = mnuTool->addAction(QStringLiteral("Import Almarik Share File"));
-    // The exchange files are not written or read yet.
-    for (QAction *tool : mnuTools)
-        tool->setEnabled(false);
+    for (int i = 0; i < 5; ++i)
+        connect(mnuTools[size_t(i)], &QAction::triggered, this, [this, i] { mnuTools_Click(i); });
     mnuEdits = menuBar->addMenu(QStringLiteral("Filter"));
     mnuEdit[0] = mnuEdits->addAction(QStringLiteral("Apply Filter"));
     mnuEdit[1] = mnuEdits->addAction(QStringLiteral("Remove Filter"));
@@ -279,6 +279,15 @@ void Editor::removeFilter()
     currentFilter.clear();
     m_model->rebind([this] { m_rs.setFilter(QString()); });
     refresh_Data();
+}
+
+void Editor::mnuTools_Click(int index)
+{
+    ExchangeCommands(
+        this, m_db, m_rs, m_prompts,
+        [this](const std::function<void()> &change) { m_model->rebind(change); },
+        [this] { refresh_Data(); })
+        .mnuTools_Click(index);
 }
 
 void Editor::mnuSQL_Click()

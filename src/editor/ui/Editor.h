@@ -55,6 +55,8 @@ public:
     void mnuFile_Click(int index);
     // 0 Apply Filter, 1 Remove Filter.
     void mnuEdit_Click(int index);
+    // 0, 1 the Outlook holiday files, 3 share file export, 4 import.
+    void mnuTools_Click(int index);
     void mnuSQL_Click();
     void refreshData_Click();
     void DataGrid1_Click();

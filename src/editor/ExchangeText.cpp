@@ -1,0 +1,176 @@
+#include "editor/ExchangeText.h"
+
+#include "platform/AppError.h"
+#include "platform/RegistryText.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace {
+
+// Windows-1252's bytes 0x80-0x9F, as fromWindows1252 reads them.
+constexpr char16_t kHigh[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// The Windows-1252 byte of c, or -1 when it has none.
+int windows1252Byte(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return c;
+    for (int i = 0; i < 32; ++i) {
+        if (kHigh[i] == c)
+            return 0x80 + i;
+    }
+    return -1;
+}
+
+bool startsWith(const QByteArray &bytes, const char *mark, int n)
+{
+    return bytes.size() >= n && memcmp(bytes.constData(), mark, size_t(n)) == 0;
+}
+
+// Well-formed UTF-8: no stray or missing continuation bytes, no overlong
+// forms, no surrogates, nothing past U+10FFFF.
+bool validUtf8(const QByteArray &bytes)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char b = p[i];
+        int more = 0;
+        char32_t cp = 0;
+        if (b < 0x80) {
+            ++i;
+            continue;
+        } else if (b >= 0xC2 && b <= 0xDF) {
+            more = 1;
+            cp = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            more = 2;
+            cp = b & 0x0F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            more = 3;
+            cp = b & 0x07;
+        } else {
+            return false;
+        }
+        if (i + more >= n)
+            return false;
+        for (int k = 1; k <= more; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (p[i + k] & 0x3F);
+        }
+        if ((more == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+            (more == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
+            return false;
+        i += more + 1;
+    }
+    return true;
+}
+
+bool isAscii(const QByteArray &bytes)
+{
+    for (const char b : bytes) {
+        if (quint8(b) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TextForm detectTextForm(const QByteArray &bytes)
+{
+    if (startsWith(bytes, "\xEF\xBB\xBF", 3))
+        return TextForm::Utf8Bom;
+    if (startsWith(bytes, "\xFF\xFE", 2))
+        return TextForm::Utf16LE;
+    if (startsWith(bytes, "\xFE\xFF", 2))
+        return TextForm::Utf16BE;
+    if (isAscii(bytes))
+        return TextForm::Undecided;
+    return validUtf8(bytes) ? TextForm::Utf8 : TextForm::Windows1252;
+}
+
+QString decodeText(const QByteArray &bytes)
+{
+    switch (detectTextForm(bytes)) {
+    case TextForm::Utf8Bom: {
+        // A mark before bytes that are no UTF-8 does not make them UTF-8.
+        const QByteArray rest = bytes.mid(3);
+        return validUtf8(rest) ? QString::fromUtf8(rest) : fromWindows1252(rest);
+    }
+    case TextForm::Utf16LE:
+        return QStringDecoder(QStringDecoder::Utf16LE)(bytes.mid(2));
+    case TextForm::Utf16BE:
+        return QStringDecoder(QStringDecoder::Utf16BE)(bytes.mid(2));
+    case TextForm::Utf8:
+        return QString::fromUtf8(bytes);
+    case TextForm::Windows1252:
+        return fromWindows1252(bytes);
+    case TextForm::Undecided:
+        break;
+    }
+    return QString::fromLatin1(bytes);
+}
+
+bool fitsWindows1252(const QString &text)
+{
+    for (const QChar c : text) {
+        if (windows1252Byte(c.unicode()) < 0)
+            return false;
+    }
+    return true;
+}
+
+QByteArray encodeText(const QString &text, TextForm form)
+{
+    if (form == TextForm::Undecided)
+        form = fitsWindows1252(text) ? TextForm::Windows1252 : TextForm::Utf8;
+    switch (form) {
+    case TextForm::Windows1252: {
+        QByteArray out(text.size(), Qt::Uninitialized);
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const int b = windows1252Byte(text[i].unicode());
+            if (b < 0)
+                throw AppError(ErrNo::InvalidCall,
+                               QStringLiteral("The file is in the Windows-1252 code page, which "
+                                              "has no place for the character \"") +
+                                   text[i] + QStringLiteral("\"."));
+            out[i] = char(b);
+        }
+        return out;
+    }
+    case TextForm::Utf16LE:
+        return QStringEncoder(QStringEncoder::Utf16LE)(text);
+    case TextForm::Utf16BE:
+        return QStringEncoder(QStringEncoder::Utf16BE)(text);
+    default:
+        return text.toUtf8();
+    }
+}
+
+QByteArray byteOrderMark(TextForm form)
+{
+    switch (form) {
+    case TextForm::Utf8Bom: return QByteArrayLiteral("\xEF\xBB\xBF");
+    case TextForm::Utf16LE: return QByteArrayLiteral("\xFF\xFE");
+    case TextForm::Utf16BE: return QByteArrayLiteral("\xFE\xFF");
+    default: return {};
+    }
+}
+
+QStringList textLines(const QString &text)
+{
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    for (QString &line : lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    }
+    return lines;
+}

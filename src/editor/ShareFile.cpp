@@ -1,0 +1,290 @@
+#include "editor/ShareFile.h"
+
+#include "editor/ExchangeIO.h"
+#include "editor/ExchangeText.h"
+#include "platform/AppError.h"
+#include "store/Connection.h"
+#include "store/Literals.h"
+#include "store/RecordSet.h"
+
+#include <QDate>
+#include <QSet>
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kNull = QStringLiteral("Null");
+
+// The numbers the classic reader gives these faults.
+constexpr int kTypeMismatch = 13;
+constexpr int kPastEnd = 62;
+
+QDate dayOf(const QVariant &v)
+{
+    return v.typeId() == QMetaType::QDateTime ? v.toDateTime().date() : v.toDate();
+}
+
+// dd/mm/yyyy, built by hand: the locale's formatter costs more than the
+// rest of a record.
+QString shareDateText(const QDate &day)
+{
+    const int d = day.day(), m = day.month(), y = day.year();
+    const char16_t text[10] = {char16_t(u'0' + d / 10),         char16_t(u'0' + d % 10), u'/',
+                               char16_t(u'0' + m / 10),         char16_t(u'0' + m % 10), u'/',
+                               char16_t(u'0' + y / 1000 % 10), char16_t(u'0' + y / 100 % 10),
+                               char16_t(u'0' + y / 10 % 10),   char16_t(u'0' + y % 10)};
+    return QString(reinterpret_cast<const QChar *>(text), 10);
+}
+
+bool holdsLineBreak(const QString &text)
+{
+    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
+// "dd/mm/yyyy" exactly, a real day.
+QDate shareDate(const QString &text)
+{
+    if (text.size() != 10)
+        return {};
+    for (int i = 0; i < 10; ++i) {
+        const bool slash = i == 2 || i == 5;
+        if (slash != (text[i] == QLatin1Char('/')) || (!slash && !text[i].isDigit()) ||
+            text[i].unicode() > 0x7F)
+            return {};
+    }
+    const auto number = [&](int from, int digits) {
+        int v = 0;
+        for (int i = from; i < from + digits; ++i)
+            v = v * 10 + (text[i].unicode() - '0');
+        return v;
+    };
+    return QDate(number(6, 4), number(3, 2), number(0, 2));
+}
+
+bool isTruthText(const QString &text)
+{
+    return text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0 ||
+           text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0;
+}
+
+// Walks the lines of a share file, numbering them from 1.
+class LineReader
+{
+public:
+    explicit LineReader(QStringList lines) : m_lines(std::move(lines)) {}
+    bool atEnd() const { return m_next >= m_lines.size(); }
+    // The number of the line read last.
+    int lineNumber() const { return int(m_next); }
+    const QString &next() { return m_lines[m_next++]; }
+
+private:
+    QStringList m_lines;
+    qsizetype m_next = 0;
+};
+
+AppError endsEarly(int record, int count)
+{
+    return AppError(kPastEnd, QStringLiteral("The share file ends before record ") +
+                                  QString::number(record) + QStringLiteral(" of ") +
+                                  QString::number(count) + QLatin1Char('.'));
+}
+
+AppError endsInside(int record, int count)
+{
+    return AppError(kPastEnd, QStringLiteral("The share file ends inside record ") +
+                                  QString::number(record) + QStringLiteral(" of ") +
+                                  QString::number(count) +
+                                  QStringLiteral(", before the empty line that closes it."));
+}
+
+AppError badRecord(int record, int line, const QString &what)
+{
+    return AppError(kTypeMismatch, QStringLiteral("Record ") + QString::number(record) +
+                                       QStringLiteral(" of the share file (line ") +
+                                       QString::number(line) + QStringLiteral(") ") + what);
+}
+
+} // namespace
+
+QString shareFileText(const RecordSet &rs, int *count)
+{
+    const int dates = rs.fieldIndex(QStringLiteral("Dates"));
+    const int icon = rs.fieldIndex(QStringLiteral("icon"));
+    const int description = rs.fieldIndex(QStringLiteral("Description"));
+    const int showOnce = rs.fieldIndex(QStringLiteral("ShowOnce"));
+    const int details = rs.fieldIndex(QStringLiteral("Details"));
+    if (dates < 0 || icon < 0 || description < 0 || showOnce < 0 || details < 0)
+        throw AppError(3265, QStringLiteral("Item cannot be found in the collection "
+                                            "corresponding to the requested name or ordinal."));
+    const int rows = rs.RecordCount();
+    QString out = kShareHeader + kCrLf + QLatin1Char(' ') + QString::number(rows) + kCrLf;
+    out.reserve(out.size() + qsizetype(rows) * 96);
+    for (int r = 0; r < rows; ++r) {
+        const QVariant date = rs.valueAt(r, dates);
+        const QVariant type = rs.valueAt(r, icon);
+        const QString text = rs.valueAt(r, description).toString();
+        if (date.isNull() || !dayOf(date).isValid())
+            throw AppError(kTypeMismatch, QStringLiteral("The event \"") + text +
+                                              QStringLiteral("\" has no date: a share file "
+                                                             "cannot carry it."));
+        if (holdsLineBreak(text) || holdsLineBreak(type.toString()))
+            throw AppError(kTypeMismatch,
+                           QStringLiteral("The event \"") + text + QStringLiteral("\" of ") +
+                               shareDateText(dayOf(date)) +
+                               QStringLiteral(" holds a line break in its type or description: "
+                                              "a share file cannot carry it."));
+        const QVariant more = rs.valueAt(r, details);
+        out += QLatin1Char('[') + shareDateText(dayOf(date)) + QLatin1Char(']') + kCrLf;
+        out += (type.isNull() ? kNull : type.toString()) + kCrLf;
+        out += text + kCrLf;
+        out += (rs.valueAt(r, showOnce).toBool() ? QLatin1String("True") : QLatin1String("False")) +
+               kCrLf;
+        out += (more.isNull() ? kNull : more.toString()) + kCrLf;
+        out += kCrLf;
+    }
+    if (count)
+        *count = rows;
+    return out;
+}
+
+int ExportShareFile(const RecordSet &rs, const QString &path)
+{
+    int count = 0;
+    const QString text = shareFileText(rs, &count);
+    writeWholeFile(path, encodeText(text, TextForm::Undecided));
+    return count;
+}
+
+namespace {
+
+// Why a record cannot be inserted, as the end of a sentence naming it; ""
+// when it can.
+QString recordFault(const ImportCandidate &c)
+{
+    if (!shareDate(c.dateText).isValid())
+        return QStringLiteral("has the date \"") + c.dateText +
+               QStringLiteral("\", which is not a dd/mm/yyyy date.");
+    if (!isTruthText(c.showOnceText))
+        return QStringLiteral("has the show-once value \"") + c.showOnceText +
+               QStringLiteral("\", which is neither True nor False.");
+    return QString();
+}
+
+} // namespace
+
+QString importInsertStatement(const ImportCandidate &c)
+{
+    const QString fault = recordFault(c);
+    if (!fault.isEmpty())
+        throw AppError(kTypeMismatch, QStringLiteral("The record \"") + c.dateText +
+                                          QLatin1Char(' ') + c.description +
+                                          QStringLiteral("\" ") + fault);
+    const QDate day = shareDate(c.dateText);
+    return QStringLiteral("INSERT INTO Calendar (Dates, icon, Description, ShowOnce, Details) "
+                          "VALUES (#") +
+           DateText(day) + QStringLiteral("#, ") +
+           (c.iconText == kNull ? kNull : QLatin1Char('\'') + QuoteSql(c.iconText) + QLatin1Char('\'')) +
+           QStringLiteral(", '") + QuoteSql(c.description) + QStringLiteral("', ") + c.showOnceText +
+           QStringLiteral(", ") +
+           (c.details == kNull ? kNull : QLatin1Char('\'') + QuoteSql(c.details) + QLatin1Char('\'')) +
+           QLatin1Char(')');
+}
+
+QString overwriteDeleteStatement(const QString &description)
+{
+    return QStringLiteral("DELETE FROM Calendar WHERE Description ='") + QuoteSql(description) +
+           QLatin1Char('\'');
+}
+
+bool parseShareFile(const QString &text, QList<ImportCandidate> *candidates)
+{
+    LineReader in(textLines(text));
+    if (in.atEnd() || in.next() != kShareHeader)
+        return false;
+    const QString countLine = in.atEnd() ? QString() : in.next();
+    bool ok = false;
+    const int count = countLine.trimmed().toInt(&ok);
+    if (!ok || count < 0)
+        throw AppError(kTypeMismatch,
+                       QStringLiteral("Line 2 of the share file should hold the number of "
+                                      "records, but holds \"") +
+                           countLine + QStringLiteral("\"."));
+    QList<ImportCandidate> read;
+    read.reserve(std::min(count, 1 << 20));
+    for (int k = 1; k <= count; ++k) {
+        QString dateLine;
+        do {
+            if (in.atEnd())
+                throw endsEarly(k, count);
+            dateLine = in.next();
+        } while (!dateLine.startsWith(QLatin1Char('[')));
+        const int line = in.lineNumber();
+        ImportCandidate c;
+        c.dateText = dateLine.mid(1, 10);
+        QString *fields[] = {&c.iconText, &c.description, &c.showOnceText};
+        for (QString *field : fields) {
+            if (in.atEnd())
+                throw endsInside(k, count);
+            *field = in.next();
+        }
+        for (;;) {
+            if (in.atEnd())
+                throw endsInside(k, count);
+            const QString &part = in.next();
+            if (part.isEmpty())
+                break;
+            if (!c.details.isEmpty())
+                c.details += kCrLf;
+            c.details += part;
+        }
+        const QString fault = recordFault(c);
+        if (!fault.isEmpty())
+            throw badRecord(k, line, fault);
+        c.statement = importInsertStatement(c);
+        read.append(std::move(c));
+    }
+    while (!in.atEnd()) {
+        if (in.next().startsWith(QLatin1Char('[')))
+            throw AppError(kTypeMismatch,
+                           QStringLiteral("The share file holds more records than the ") +
+                               QString::number(count) +
+                               QStringLiteral(" its line 2 gives: another begins at line ") +
+                               QString::number(in.lineNumber()) + QLatin1Char('.'));
+    }
+    *candidates = std::move(read);
+    return true;
+}
+
+bool readShareFile(const QString &path, QList<ImportCandidate> *candidates)
+{
+    const QByteArray bytes = readWholeFile(path);
+    const TextForm form = detectTextForm(bytes);
+    if (form != TextForm::Utf16LE && form != TextForm::Utf16BE) {
+        // The header is ASCII in every 8-bit form: anything else is no
+        // share file, however large, and needs no decoding.
+        const QByteArray header = kShareHeader.toLatin1();
+        const qsizetype at = form == TextForm::Utf8Bom ? 3 : 0;
+        if (bytes.mid(at, header.size()) != header)
+            return false;
+        const char after = bytes.size() > at + header.size() ? bytes[at + header.size()] : '\n';
+        if (after != '\r' && after != '\n')
+            return false;
+    }
+    return parseShareFile(decodeText(bytes), candidates);
+}
+
+void markExisting(QList<ImportCandidate> &candidates, const RecordSet &rs)
+{
+    const int column = rs.fieldIndex(QStringLiteral("Description"));
+    QSet<QString> known;
+    if (column >= 0) {
+        known.reserve(rs.RecordCount());
+        for (int r = 0; r < rs.RecordCount(); ++r) {
+            const QVariant v = rs.valueAt(r, column);
+            if (!v.isNull())
+                known.insert(v.toString().toCaseFolded());
+        }
+    }
+    for (ImportCandidate &c : candidates)
+        c.exists = known.contains(c.description.toCaseFolded());
+}

@@ -1,0 +1,71 @@
+#pragma once
+// The share file: the program's own text format for carrying events from
+// one event database to another. Writing it, reading it back into import
+// candidates, and the statements that insert them.
+
+#include <QList>
+#include <QString>
+#include <vector>
+
+class Connection;
+class RecordSet;
+
+inline const QString kShareHeader = QStringLiteral("[Almarik Export File]");
+
+// The share file's text for every visible row of rs, in its order, lines
+// ended by CR LF. Throws AppError, before anything is written, for an event
+// the format cannot carry (no date, a line break in its type or
+// description); *count receives the number of records.
+QString shareFileText(const RecordSet &rs, int *count = nullptr);
+
+// Writes shareFileText(rs) to path (Windows-1252 when it holds every
+// character, else UTF-8), creating or replacing the file only once the whole
+// text is written. Returns the number of records. Throws AppError; the file
+// is then as it was.
+int ExportShareFile(const RecordSet &rs, const QString &path);
+
+// One record as read on import, in file order.
+struct ImportCandidate
+{
+    QString dateText; // dd/mm/yyyy
+    QString iconText; // the type key, or "Null"
+    QString description;
+    QString showOnceText; // True or False, in any case
+    QString details;      // lines joined by CR LF, or "Null"
+    QString statement;    // its INSERT statement
+    bool exists = false;  // its description is among the events already
+};
+
+// The INSERT statement of a record. Throws AppError when the date text is
+// not a real dd/mm/yyyy date or the show-once text is not True or False.
+QString importInsertStatement(const ImportCandidate &c);
+
+// Removes every event of a description before an overwriting insert.
+QString overwriteDeleteStatement(const QString &description);
+
+// The records of a share file's text. False (candidates untouched) when its
+// first line is not exactly the header. Throws AppError, naming the record
+// and line, for a count that is not a number, a file that ends before its
+// last record is complete, records beyond the count, or a record whose
+// date or show-once text cannot be read.
+bool parseShareFile(const QString &text, QList<ImportCandidate> *candidates);
+
+// Reads the share file at path (any of the forms ExchangeText reads) into
+// candidates. False when it is not a share file (its first line is not
+// exactly the header); a large file of another kind is refused from its
+// first bytes. Throws AppError as readWholeFile and parseShareFile do.
+bool readShareFile(const QString &path, QList<ImportCandidate> *candidates);
+
+// Sets each candidate's exists flag: its description (without regard to
+// case, as the database compares) is among rs's rows.
+void markExisting(QList<ImportCandidate> &candidates, const RecordSet &rs);
+
+// Inserts the chosen candidates in one transaction on db, each after
+// deleting the events of its description when overwrite is set: what their
+// statements (and overwriteDeleteStatement) do, run as one prepared
+// statement with the record's values bound, since compiling 100,000
+// statements (each with the table's type checks) would cost 25 times the
+// inserts themselves. Returns the number inserted. Throws DbError; nothing
+// is changed then.
+int importCandidates(Connection &db, const QList<ImportCandidate> &candidates,
+                     const std::vector<bool> &chosen, bool overwrite);

@@ -1,0 +1,244 @@
+#include "editor/ui/ExchangeCommands.h"
+
+#include "editor/HolidayFile.h"
+#include "editor/KeyNotation.h"
+#include "editor/ui/KeySender.h"
+#include "editor/ui/Notepad.h"
+#include "editor/ShareFile.h"
+#include "editor/ui/frmImport.h"
+#include "editor/ui/ImportListModel.h"
+#include "widgets/Modal.h"
+#include "platform/Prompts.h"
+#include "store/RecordSet.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDate>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QPointer>
+
+namespace {
+
+const QString kShareTitle = QStringLiteral("Select or Name a Almarik Export File");
+const QString kShareFilter = QStringLiteral("Almarik Export File(*.Txt)|Almarik*.Txt|All Files (*.*)|*.*");
+const QString kOutlookTitle = QStringLiteral("Select a Outlook Filename to append");
+const QString kOutlookFilter = QStringLiteral(
+    "Outlook Holiday File(*.Txt;*.Hol)|Outlook*.Txt;Outlook.Hol|All Files (*.*)|*.*");
+const QString kNotOpened = QStringLiteral("Holiday file not opened");
+
+bool isFileAccessError(int number)
+{
+    switch (number) {
+    case 52: case 53: case 57: case 64: case 71: case 72: case 75: case 76: return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
+QString existingFolderOr(const QString &folder)
+{
+    return QDir(folder).exists() ? folder : QDir::homePath();
+}
+
+QString fileDialogFailureMessage(const AppError &error)
+{
+    if (error.number() == ErrNo::DialogCancelled)
+        return QString();
+    const QString number = QLatin1Char(' ') + QString::number(error.number());
+    if (isFileAccessError(error.number()))
+        return QStringLiteral("Database access Error, unable to load. ") + error.description() +
+               number;
+    return QStringLiteral("Error- ") + error.description() + number;
+}
+
+ExchangeCommands::ExchangeCommands(QWidget *owner, Connection &db, RecordSet &rs, Prompts &prompts,
+                                   Alter alter, std::function<void()> refresh)
+    : m_owner(owner), m_db(db), m_rs(rs), m_prompts(prompts), m_alter(std::move(alter)),
+      m_refresh(std::move(refresh))
+{
+}
+
+void ExchangeCommands::step(const std::function<void()> &work)
+{
+    try {
+        work();
+    } catch (const AppError &e) {
+        m_error = e;
+    } catch (const std::exception &e) {
+        m_error = AppError(ErrNo::InvalidCall, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void ExchangeCommands::mnuTools_Click(int index)
+{
+    if (index < 0 || index > 4 || index == 2)
+        return;
+    m_error.reset();
+    QString year;
+    int count = 0;
+    const QString file = ChooseExchangeFile(index, &year, &count);
+    if (file.isEmpty())
+        return;
+    if (index == 3) {
+        step([&] { count = ExportShareFile(m_rs, file); });
+    } else if (index == 4) {
+        count = ImportShareFile(file);
+        if (count < 0)
+            return; // not a share file: said so, nothing touched
+    } else {
+        if (!ExportOutlookHolidays(index, file, year))
+            return; // Notepad could not be reached: said so
+    }
+    FinishToolsCommand(index, count, year);
+}
+
+QString ExchangeCommands::ChooseExchangeFile(int index, QString *year, int *count)
+{
+    const bool share = index >= 3;
+    QString file;
+    try {
+        if (index == 4) {
+            try {
+                file = m_prompts.OpenFileDialog(kShareTitle, kShareFilter, QString(),
+                                                QStringLiteral("Almarik.Txt"));
+            } catch (...) {
+                // The filter is cleared whatever the dialog answered.
+                m_alter([this] { m_rs.setFilter(QString()); });
+                throw;
+            }
+            m_alter([this] { m_rs.setFilter(QString()); });
+        } else if (share) {
+            file = m_prompts.SaveFileDialog(kShareTitle, kShareFilter, QString(),
+                                            QStringLiteral("Almarik.Txt"));
+        } else {
+            file = m_prompts.SaveFileDialog(
+                kOutlookTitle, kOutlookFilter,
+                existingFolderOr(index == 0
+                                     ? QStringLiteral("c:\\program files\\microsoft office\\office")
+                                     : QStringLiteral(
+                                           "C:\\Program Files\\Microsoft Office\\Office10\\1033")),
+                index == 0 ? QStringLiteral("Outlook.Txt") : QStringLiteral("Outlook.Hol"));
+        }
+    } catch (const AppError &e) {
+        const QString message = fileDialogFailureMessage(e);
+        if (!message.isEmpty())
+            m_prompts.MsgBox(message, MsgButtons::OkOnly);
+        return QString();
+    }
+    if (!share) {
+        *year = m_prompts.InputBox(
+            QStringLiteral("Enter the Calendar Year to create Almarik's Event list. (format yyyy)"),
+            QStringLiteral("Outlook Holiday Import File"),
+            QString::number(QDate::currentDate().year()).rightJustified(4, QLatin1Char('0')));
+        if (year->size() != 4)
+            return QString();
+    }
+    step([this] { m_alter([this] { m_rs.Requery(); }); });
+    *count = m_rs.RecordCount();
+    if (file.isEmpty() || (*count == 0 && index != 4))
+        return QString();
+    return file;
+}
+
+int ExchangeCommands::ImportShareFile(const QString &file)
+{
+    QList<ImportCandidate> candidates;
+    bool isShareFile = true;
+    step([&] { isShareFile = readShareFile(file, &candidates); });
+    if (!isShareFile) {
+        m_prompts.MsgBox(QStringLiteral("Not a Almarik Export File!"), MsgButtons::OkOnly);
+        return -1;
+    }
+    if (m_error)
+        return 0; // a file that cannot be read whole is not offered
+    markExisting(candidates, m_rs);
+
+    frmImport dialog(m_owner);
+    dialog.gblCancel = true;
+    dialog.Check1->setChecked(false);
+    dialog.items->clear();
+    dialog.items->reserve(int(candidates.size()));
+    for (const ImportCandidate &c : candidates)
+        dialog.items->addItem(c.dateText + QLatin1Char(' ') + c.description,
+                              c.iconText == QLatin1String("Null") ? QStringLiteral("unknown")
+                                                                  : c.iconText,
+                              !c.exists);
+    showModal(dialog);
+    if (dialog.gblCancel)
+        return 0;
+    int imported = 0;
+    step([&] {
+        imported = importCandidates(m_db, candidates, dialog.items->checkedItems(),
+                                    dialog.Check1->isChecked());
+    });
+    return imported;
+}
+
+bool ExchangeCommands::ExportOutlookHolidays(int index, const QString &file, const QString &year)
+{
+    QString section;
+    step([&] { section = holidaySectionText(m_rs, year); });
+    if (m_error)
+        return true;
+    if (index == 0) {
+        step([&] { appendToHolidayFile(file, section); });
+        return true;
+    }
+    auto *pad = new Notepad(file, m_prompts);
+    if (!pad->load()) {
+        delete pad;
+        m_prompts.MsgBox(kNotOpened, MsgButtons::OkOnly, MsgIcon::Critical);
+        return false;
+    }
+    QPointer<Notepad> guard(pad);
+    pad->show();
+    // Wait, letting the program's events run, until the window can be
+    // brought to the front; give up after a while.
+    const QString title = pad->windowTitle();
+    QDeadlineTimer deadline(notepadWaitMs);
+    while (!AppActivate(title)) {
+        if (deadline.hasExpired() || !guard) {
+            if (guard)
+                guard->deleteLater();
+            m_prompts.MsgBox(kNotOpened, MsgButtons::OkOnly, MsgIcon::Critical);
+            return false;
+        }
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    const QStringList lines = section.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    step([&] {
+        SendKeys(QStringLiteral("^{End}~~"), true);
+        SendKeys(literalKeys(lines.first()) + QLatin1Char('~'), true);
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            SendKeys(literalKeys(lines[i]) + QLatin1Char('~'), false);
+        // Notepad asks the user whether to save; we do not answer for them.
+        SendKeys(QStringLiteral("%{F4}"), true);
+    });
+    return true;
+}
+
+void ExchangeCommands::FinishToolsCommand(int index, int count, const QString &year)
+{
+    if (m_error) {
+        m_prompts.MsgBox(m_error->description(), MsgButtons::OkOnly, MsgIcon::Critical,
+                         QStringLiteral("Error"));
+        return;
+    }
+    try {
+        m_refresh();
+    } catch (const AppError &e) {
+        m_prompts.MsgBox(e.description(), MsgButtons::OkOnly, MsgIcon::Critical,
+                         QStringLiteral("Error"));
+        return;
+    }
+    QString message;
+    if (index == 3)
+        message = QString::number(count) + QStringLiteral(" records exported");
+    else if (index == 4)
+        message = QString::number(count) + QStringLiteral(" records imported");
+    else
+        message = holidayInstruction(year);
+    m_prompts.MsgBox(message, MsgButtons::OkOnly);
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The editor's Tools menu: the share file export and import and the two
+// Outlook holiday file exports, from the file dialog to the closing message.
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+#include "platform/AppError.h"
+
+class Connection;
+class Prompts;
+class QWidget;
+class RecordSet;
+
+class ExchangeCommands final
+{
+public:
+    // Every change to rs's rows goes through alter (so that a grid over it
+    // can follow); refresh is the editor's refresh_Data.
+    using Alter = std::function<void(const std::function<void()> &)>;
+    ExchangeCommands(QWidget *owner, Connection &db, RecordSet &rs, Prompts &prompts, Alter alter,
+                     std::function<void()> refresh);
+
+    // 0 and 1 the Outlook variants, 3 the share file export, 4 the import;
+    // 2 (the separator) does nothing. Errors are recorded as the steps run
+    // and reported once at the end.
+    void mnuTools_Click(int index);
+
+    // How long the Office 2000/XP export waits for the Notepad window.
+    int notepadWaitMs = 10000;
+
+private:
+    // The file dialog, the year for the Outlook variants, the requery and
+    // count. "" when the command is to stop (a message already shown when
+    // one was due).
+    QString ChooseExchangeFile(int index, QString *year, int *count);
+    int ImportShareFile(const QString &file);
+    // False when it stopped with a message of its own (Notepad not reached).
+    bool ExportOutlookHolidays(int index, const QString &file, const QString &year);
+    void FinishToolsCommand(int index, int count, const QString &year);
+    // Runs one step; a failure is recorded for FinishToolsCommand.
+    void step(const std::function<void()> &work);
+
+    QWidget *m_owner;
+    Connection &m_db;
+    RecordSet &m_rs;
+    Prompts &m_prompts;
+    Alter m_alter;
+    std::function<void()> m_refresh;
+    std::optional<AppError> m_error;
+};
+
+// The Outlook dialogs' Windows folders do not exist here: folder when it
+// exists, else the user's home folder.
+QString existingFolderOr(const QString &folder);
+
+// The message for a failed file dialog ("" for Cancel).
+QString fileDialogFailureMessage(const AppError &error);

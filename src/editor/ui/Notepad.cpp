@@ -1,0 +1,123 @@
+#include "editor/ui/Notepad.h"
+
+#include "editor/ExchangeIO.h"
+#include "platform/AppError.h"
+#include "platform/Prompts.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+Notepad::Notepad(const QString &path, QWidget *parent) : Notepad(path, appPrompts(), parent) {}
+
+Notepad::Notepad(const QString &path, Prompts &prompts, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_path(path), m_prompts(prompts)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QFileInfo(path).fileName() + QStringLiteral(" - Notepad"));
+    m_edit = new QPlainTextEdit(this);
+    m_edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_edit->installEventFilter(this);
+    auto *bar = new QMenuBar(this);
+    QMenu *file = bar->addMenu(QStringLiteral("&File"));
+    file->addAction(QStringLiteral("&Save"), QKeySequence::Save, this, [this] {
+        try {
+            save();
+        } catch (const AppError &e) {
+            m_prompts.MsgBox(e.description(), MsgButtons::OkOnly, MsgIcon::Critical,
+                             QStringLiteral("Notepad"));
+        }
+    });
+    file->addAction(QStringLiteral("E&xit"), this, [this] { close(); });
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setMenuBar(bar);
+    layout->addWidget(m_edit);
+    setFocusProxy(m_edit);
+    m_edit->setFocus();
+    resize(640, 480);
+}
+
+bool Notepad::load()
+{
+    QByteArray bytes;
+    if (QFileInfo::exists(m_path)) {
+        try {
+            bytes = readWholeFile(m_path);
+        } catch (const AppError &) {
+            return false;
+        }
+    } else if (!QFileInfo(m_path).absoluteDir().exists()) {
+        return false;
+    }
+    m_form = detectTextForm(bytes);
+    QString text = decodeText(bytes);
+    // Windows files end lines in CR LF; a file with bare LF ends keeps them.
+    m_crlf = text.contains(QLatin1String("\r\n")) || !text.contains(QLatin1Char('\n'));
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    m_edit->setPlainText(text);
+    m_edit->document()->setModified(false);
+    return true;
+}
+
+QString Notepad::text() const
+{
+    QString text = m_edit->toPlainText();
+    if (m_crlf)
+        text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return text;
+}
+
+void Notepad::save()
+{
+    const QString content = text();
+    if (m_form == TextForm::Windows1252 && !fitsWindows1252(content))
+        throw AppError(ErrNo::InvalidCall,
+                       QStringLiteral("The file is written in the Windows-1252 code page, which "
+                                      "cannot hold every character of this text. It was not "
+                                      "saved."));
+    writeWholeFile(m_path, byteOrderMark(m_form) + encodeText(content, m_form));
+    m_edit->document()->setModified(false);
+}
+
+void Notepad::closeEvent(QCloseEvent *event)
+{
+    if (!m_edit->document()->isModified()) {
+        event->accept();
+        return;
+    }
+    const MsgResult answer = m_prompts.MsgBox(
+        QStringLiteral("Do you want to save changes to ") + m_path + QLatin1Char('?'),
+        MsgButtons::YesNoCancel, MsgIcon::Exclamation, QStringLiteral("Notepad"));
+    if (answer == MsgResult::Yes) {
+        try {
+            save();
+        } catch (const AppError &e) {
+            m_prompts.MsgBox(e.description(), MsgButtons::OkOnly, MsgIcon::Critical,
+                             QStringLiteral("Notepad"));
+            event->ignore();
+            return;
+        }
+    } else if (answer != MsgResult::No) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+bool Notepad::eventFilter(QObject *watched, QEvent *event)
+{
+    // Alt+F4 closes the window even where no window manager does it.
+    if (watched == m_edit && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_F4 && key->modifiers() == Qt::AltModifier) {
+            close();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

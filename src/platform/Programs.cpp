@@ -1,0 +1,10 @@
+#include "platform/Programs.h"
+
+#include <QProcess>
+
+bool startProgram(const QString &program, const QStringList &arguments)
+{
+    if (program.isEmpty())
+        return false;
+    return QProcess::startDetached(program, arguments);
+}

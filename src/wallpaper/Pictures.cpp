@@ -1,0 +1,111 @@
+#include "wallpaper/Pictures.h"
+
+#include "platform/AppError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QSaveFile>
+
+namespace {
+
+const AppError kInvalidPicture(481, QStringLiteral("Invalid picture"));
+
+// A JPEG whose last scan has no end marker after it was cut short; Qt's
+// reader would fill the missing part with grey and report success.
+bool isTruncatedJpeg(const QByteArray &data)
+{
+    const qsizetype lastScan = data.lastIndexOf(QByteArrayLiteral("\xFF\xDA"));
+    return lastScan < 0 || data.lastIndexOf(QByteArrayLiteral("\xFF\xD9")) < lastScan;
+}
+
+// A reader over the file's bytes with the pixel limit checked; the size is
+// read from the header, before anything is decoded.
+void checkSize(QImageReader &reader)
+{
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() > kMaxPicturePixels)
+        throw AppError(7, QStringLiteral("Picture too large (%1 x %2 pixels)")
+                              .arg(size.width())
+                              .arg(size.height()));
+}
+
+QImage readPicture(const QString &file, const QSize &bound)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        throw in.error() == QFileDevice::PermissionsError
+            ? AppError(ErrNo::PermissionDenied, QStringLiteral("Permission denied"))
+            : AppError(ErrNo::FileNotFound, QStringLiteral("File not found"));
+    QImageReader reader(&in);
+    // Our own pixel limit decides; Qt's allocation limit must not refuse
+    // first with a vaguer failure.
+    reader.setAllocationLimit(int(kMaxPicturePixels * 4 / (1024 * 1024)) + 64);
+    if (!reader.canRead())
+        throw kInvalidPicture;
+    checkSize(reader);
+    if (reader.format() == "jpeg") {
+        // Within the pixel limit, so the file is of a size that may be read.
+        const qint64 at = in.pos();
+        in.seek(0);
+        const bool truncated = isTruncatedJpeg(in.readAll());
+        in.seek(at);
+        if (truncated)
+            throw kInvalidPicture;
+    }
+    if (bound.isValid() && reader.size().isValid() &&
+        (reader.size().width() > bound.width() || reader.size().height() > bound.height()))
+        reader.setScaledSize(reader.size().scaled(bound, Qt::KeepAspectRatio));
+    QImage image = reader.read();
+    if (image.isNull())
+        throw kInvalidPicture;
+    return image;
+}
+
+AppError writeError(const QFileDevice &file)
+{
+    return file.error() == QFileDevice::PermissionsError
+               ? AppError(ErrNo::PermissionDenied, QStringLiteral("Permission denied"))
+               : AppError(ErrNo::PathFileAccess, QStringLiteral("Path/File access error"));
+}
+
+} // namespace
+
+bool NeedsBitmap(const QString &file)
+{
+    const QString tail = file.right(4).toUpper();
+    return tail == QLatin1String(".GIF") || tail == QLatin1String(".JPG");
+}
+
+QString BitmapPath(const QString &folder)
+{
+    return folder + QStringLiteral("/Almarik.BMP");
+}
+
+void ConvertToBitmap(const QString &source, const QString &target)
+{
+    const QImage image = readPicture(source, QSize());
+    if (!QDir().mkpath(QFileInfo(target).absolutePath()))
+        throw AppError(ErrNo::PathNotFound, QStringLiteral("Path not found"));
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly))
+        throw writeError(out);
+    QImageWriter writer(&out, "bmp");
+    if (!writer.write(image)) {
+        out.cancelWriting();
+        throw writeError(out);
+    }
+    if (!out.commit())
+        throw writeError(out);
+}
+
+QImage LoadPreview(const QString &file, const QSize &bound)
+{
+    try {
+        return readPicture(file, bound);
+    } catch (const AppError &) {
+        return QImage();
+    }
+}

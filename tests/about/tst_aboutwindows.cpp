@@ -1,0 +1,163 @@
+// The About box and the update window as the user meets them. Pages come
+// from a loopback server started here; no program starts, no link opens.
+
+#include "about/UpdatePage.h"
+#include "about/frmAbout.h"
+#include "about/frmWeb.h"
+#include "platform/Registry.h"
+#include "widgets/Twips.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestEnv.h"
+
+#include <QLabel>
+#include <QNetworkProxy>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+namespace {
+
+// Answers each request on 127.0.0.1 with the response kept for its path.
+class PageServer final : public QTcpServer
+{
+public:
+    QHash<QByteArray, QByteArray> responses;
+
+    PageServer()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *s = nextPendingConnection())
+                connect(s, &QTcpSocket::readyRead, s, [this, s] {
+                    m_seen[s] += s->readAll();
+                    if (!m_seen[s].contains("\r\n\r\n"))
+                        return;
+                    s->write(
+                        responses.value(m_seen[s].split(' ').value(1),
+                                        "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"));
+                    s->disconnectFromHost();
+                });
+        });
+        listen(QHostAddress::LocalHost, 0);
+    }
+    QUrl url(const QString &path) const
+    {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(serverPort()) + path);
+    }
+
+private:
+    QHash<QTcpSocket *, QByteArray> m_seen;
+};
+
+QByteArray page(const QByteArray &type, const QByteArray &body)
+{
+    return "HTTP/1.1 200 OK\r\nContent-Type: " + type +
+           "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+}
+
+} // namespace
+
+class TestAboutWindows : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy); }
+
+    void aboutBox()
+    {
+        TestEnv env;
+        ScriptedPrompts prompts;
+        RegistryStore registry;
+        QList<QUrl> opened;
+        frmAbout about(
+            nullptr, "/home/u/Almarik.MDB", prompts, registry,
+            [](const QString &, const QStringList &) { return true; },
+            [&](const QUrl &url) { return opened << url, false; });
+        about.Form_Load();
+        QCOMPARE(about.windowTitle(), "About Almarik");
+        QCOMPARE(about.lblVersion->text(), VersionText(programVersion()));
+        QCOMPARE(about.lblVark->text(), LegalTrademarks() + "       " + LegalCopyright());
+        QCOMPARE(about.lblDescription->text(), "Almarik shows a months upcoming events on startup");
+        QCOMPARE(about.lblDisclaimer->text(),
+                 "Use this software at your own risk.\r\n\r\n/home/u/Almarik.MDB");
+        QCOMPARE(about.cmdSysInfo->text(), "&System Info...");
+        QCOMPARE(about.cmdSysInfo->geometry(), twipsRect(4260, 3075, 1245, 345));
+        QVERIFY(about.cmdOK->isDefault());
+
+        // A link hands its caption to the desktop; a refusal says nothing.
+        QTest::mouseClick(about.lblLink[1], Qt::LeftButton);
+        QTest::mouseClick(about.lblLink[0], Qt::LeftButton);
+        QCOMPARE(opened, (QList<QUrl>{QUrl(MailAddress()), QUrl(ProductPageAddress())}));
+        QVERIFY(prompts.boxes.isEmpty());
+
+        about.show();
+        QTest::keyClick(&about, Qt::Key_Escape);
+        QVERIFY(!about.isVisible());
+    }
+
+    void webPage_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("page") << "/almaupdt.htm"
+                              << "Version 2.4.0 is out";
+        QTest::newRow("redirect followed") << "/old.htm"
+                                           << "Version 2.4.0 is out";
+        QTest::newRow("Latin-1 page") << "/latin1.htm"
+                                      << "Caf\u00e9";
+        QTest::newRow("404") << "/missing.htm"
+                             << "HTTP 404";
+        QTest::newRow("closed port") << ""
+                                     << "refused";
+    }
+    void webPage()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, shown);
+        TestEnv env;
+        PageServer server;
+        server.responses["/almaupdt.htm"] =
+            page("text/html", "<p>Version <b>2.4.0</b> is out <a href=\"new.zip\">get</a></p>");
+        server.responses["/old.htm"] =
+            "HTTP/1.1 301 Moved\r\nLocation: /almaupdt.htm\r\nContent-Length: 0\r\n\r\n";
+        server.responses["/latin1.htm"] = page("text/html; charset=iso-8859-1", "<p>Caf\xe9</p>");
+        const QUrl address = server.url(path.isEmpty() ? "/almaupdt.htm" : path);
+        if (path.isEmpty())
+            server.close();
+        ScriptedPrompts prompts;
+        QList<QUrl> opened;
+        frmWeb web(nullptr, prompts, address, [&](const QUrl &url) { return opened << url, true; });
+        QSignalSpy spy(web.Web, &PageView::pageShown);
+        web.Form_Load();
+        QCOMPARE(web.windowTitle(), "Almarik Update");
+        QCOMPARE(web.lblVersion->text(), UpdateLabelText(programVersion()));
+        QVERIFY(spy.wait(20000));
+        const QString text = web.Web->toPlainText();
+        QVERIFY2(text.contains(shown, Qt::CaseInsensitive), qPrintable(text));
+        const bool ok = spy.at(0).at(0).toBool();
+        QCOMPARE(ok, !shown.contains("404") && shown != "refused");
+        if (!ok)
+            QVERIFY(text.startsWith("The update page could not be shown\n" +
+                                    address.toDisplayString()));
+        emit web.Web->anchorClicked(QUrl("new.zip")); // relative to the page shown
+        QCOMPARE(opened, QList<QUrl>{address.resolved(QUrl("new.zip"))});
+        QVERIFY(prompts.boxes.isEmpty());
+    }
+
+    void refusedAddressIsReported()
+    {
+        TestEnv env;
+        ScriptedPrompts prompts;
+        frmWeb web(nullptr, prompts, QUrl("ftp://h.example/u.htm"),
+                   [](const QUrl &) { return true; });
+        web.Form_Load();
+        QCOMPARE(prompts.boxes.size(), 1);
+        QCOMPARE(prompts.boxes[0].text,
+                 "Error :The address \"ftp://h.example/u.htm\" is not a web address.");
+        QCOMPARE(web.lblVersion->text(), UpdateLabelText(programVersion()));
+    }
+};
+
+QTEST_MAIN(TestAboutWindows)
+#include "tst_aboutwindows.moc"

@@ -1,0 +1,417 @@
+// Exchange files without windows: the share file's bytes and statements,
+// its round trip, the text forms read and written, every kind of bad file
+// refused with the database untouched, the holiday file's lines and
+// appending in the file's own form, and the key notation.
+
+#include "editor/ExchangeText.h"
+#include "editor/HolidayFile.h"
+#include "editor/KeyNotation.h"
+#include "editor/ShareFile.h"
+#include "platform/AppError.h"
+#include "store/Repair.h"
+#include "support/CalendarRows.h"
+#include "support/TestEnv.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTest>
+#include <sqlite3.h>
+
+namespace {
+
+const QByteArray kHead = "[Almarik Export File]\r\n";
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray checksum(const QString &path)
+{
+    return QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha256);
+}
+
+// A stroke as "Ctrl+End", "Enter" or "'a'".
+QString strokeText(const KeyStroke &s)
+{
+    QString mods;
+    if (s.modifiers & Qt::ControlModifier)
+        mods += "Ctrl+";
+    if (s.modifiers & Qt::AltModifier)
+        mods += "Alt+";
+    if (s.modifiers & Qt::ShiftModifier)
+        mods += "Shift+";
+    switch (s.key) {
+    case Qt::Key_End: return mods + "End";
+    case Qt::Key_Return: return mods + "Enter";
+    case Qt::Key_F4: return mods + "F4";
+    case Qt::Key_Left: return mods + "Left";
+    default:
+        return mods + (s.text.isEmpty() ? QString("#" + QString::number(s.key))
+                                        : QString("'" + s.text + "'"));
+    }
+}
+
+} // namespace
+
+class TestExchange : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void exportBytes();
+    void insertStatement_data();
+    void insertStatement();
+    void roundTrip();
+    void textForms_data();
+    void textForms();
+    void badFiles_data();
+    void badFiles();
+    void randomBytesRefused();
+    void failedImportRollsBack();
+    void existingIgnoresCase();
+    void holidayLine_data();
+    void holidayLine();
+    void holidayAppend_data();
+    void holidayAppend();
+    void keyNotation_data();
+    void keyNotation();
+
+private:
+
+    std::unique_ptr<TestEnv> m_env;
+    QString m_db;
+    Connection m_conn;
+};
+
+void TestExchange::init()
+{
+    m_env = std::make_unique<TestEnv>();
+    m_db = m_env->path("Almarik.MDB");
+    CreateDatabase(m_db);
+    m_conn.Open(Connection::connectionStringFor(m_db));
+}
+
+void TestExchange::cleanup()
+{
+    m_conn.Close();
+    m_env.reset();
+}
+
+void TestExchange::exportBytes()
+{
+    addEvents(m_conn, {"(#03/15/2007#, 'birthday', 'Jo''s party', Null, False)",
+                       "(#02/29/2024#, Null, 'Leap', 'one\r\ntwo', True)",
+                       "(#12/31/1999#, 'holiday', 'Eve', '', False)"});
+    RecordSet rs;
+    rs.Open("SELECT * FROM Calendar ORDER BY Dates", m_conn);
+    const QString path = m_env->path("Almarik.Txt");
+    QCOMPARE(ExportShareFile(rs, path), 3);
+    QCOMPARE(fileBytes(path), kHead + " 3\r\n"
+                                      "[31/12/1999]\r\nholiday\r\nEve\r\nFalse\r\n\r\n\r\n"
+                                      "[15/03/2007]\r\nbirthday\r\nJo's party\r\nFalse\r\nNull\r\n\r\n"
+                                      "[29/02/2024]\r\nNull\r\nLeap\r\nTrue\r\none\r\ntwo\r\n\r\n");
+}
+
+void TestExchange::insertStatement_data()
+{
+    QTest::addColumn<QStringList>("record"); // date, icon, description, show once, details
+    QTest::addColumn<QString>("statement");
+    QTest::newRow("the example")
+        << QStringList{"15/03/2007", "birthday", "Jo's party", "False", "Null"}
+        << "INSERT INTO Calendar (Dates, icon, Description, ShowOnce, Details) VALUES "
+           "(#03/15/2007#, 'birthday', 'Jo''s party', False, Null)";
+    QTest::newRow("null type, details quoted, show-once text kept")
+        << QStringList{"29/02/2024", "Null", "a#b*c\td", "true", "it's\r\nhere"}
+        << "INSERT INTO Calendar (Dates, icon, Description, ShowOnce, Details) VALUES "
+           "(#02/29/2024#, Null, 'a#b*c\td', true, 'it''s\r\nhere')";
+    QTest::newRow("a quote in the type is doubled")
+        << QStringList{"01/01/2000", "x', 'y", "D", "FALSE", ""}
+        << "INSERT INTO Calendar (Dates, icon, Description, ShowOnce, Details) VALUES "
+           "(#01/01/2000#, 'x'', ''y', 'D', FALSE, '')";
+    QTest::newRow("not a day") << QStringList{"29/02/2023", "Null", "D", "True", "Null"}
+                               << "The record \"29/02/2023 D\" has the date \"29/02/2023\", which "
+                                  "is not a dd/mm/yyyy date.";
+    QTest::newRow("one-digit day") << QStringList{"1/03/2007x", "Null", "D", "True", "Null"}
+                                   << "The record \"1/03/2007x D\" has the date \"1/03/2007x\", "
+                                      "which is not a dd/mm/yyyy date.";
+    QTest::newRow("show-once text crafted")
+        << QStringList{"01/01/2000", "Null", "D", "True); DELETE FROM Calendar", "Null"}
+        << "The record \"01/01/2000 D\" has the show-once value \"True); DELETE FROM Calendar\", "
+           "which is neither True nor False.";
+}
+
+void TestExchange::insertStatement()
+{
+    QFETCH(QStringList, record);
+    QFETCH(QString, statement);
+    ImportCandidate c{record[0], record[1], record[2], record[3], record[4], {}, false};
+    try {
+        QCOMPARE(importInsertStatement(c), statement);
+    } catch (const AppError &e) {
+        QCOMPARE(e.description(), statement);
+    }
+}
+
+void TestExchange::roundTrip()
+{
+    addEvents(m_conn, {"(#03/15/2007#, 'birthday', 'Jo''s party', Null, False)",
+                       "(#02/29/2024#, Null, 'Łódź 日本 €', 'a\r\nb\r\nc', True)",
+                       "(#12/31/1999#, 'holiday', '[x] {y} \"z\"', '', False)"});
+    RecordSet rs;
+    rs.Open("SELECT * FROM Calendar", m_conn);
+    const QString path = m_env->path("Almarik.Txt");
+    ExportShareFile(rs, path);
+    const QStringList before = calendarRows(m_conn);
+
+    Connection other;
+    const QString second = m_env->path("Other.MDB");
+    CreateDatabase(second);
+    other.Open(Connection::connectionStringFor(second));
+    QList<ImportCandidate> read;
+    QVERIFY(readShareFile(path, &read));
+    QCOMPARE(importCandidates(other, read, std::vector<bool>(3, true), false), 3);
+    QCOMPARE(calendarRows(other), before);
+    // The same rows as running each record's statement.
+    other.Execute("DELETE FROM Calendar");
+    for (const ImportCandidate &c : read)
+        other.Execute(c.statement);
+    QCOMPARE(calendarRows(other), before);
+}
+
+void TestExchange::textForms_data()
+{
+    QTest::addColumn<QByteArray>("description"); // as the file holds it
+    QTest::addColumn<QString>("read");
+    QTest::newRow("Windows-1252") << QByteArray("\xE4 \xE9 \x80") << QString::fromUtf8("ä é €");
+    QTest::newRow("UTF-8") << QByteArray("\xC5\x81 \xE6\x97\xA5\xE6\x9C\xAC")
+                           << QString::fromUtf8("Ł 日本");
+}
+
+void TestExchange::textForms()
+{
+    QFETCH(QByteArray, description);
+    QFETCH(QString, read);
+    const QByteArray record = "[15/03/2007]\r\nNull\r\n" + description + "\r\nFalse\r\nNull\r\n\r\n";
+    QByteArray lf = kHead + " 1\r\n" + record;
+    lf.replace("\r\n", "\n");
+    const QList<QByteArray> files = {kHead + " 1\r\n" + record,
+                                     "\xEF\xBB\xBF" + kHead + " 1\r\n" + record, lf};
+    for (const QByteArray &bytes : files) {
+        QList<ImportCandidate> got;
+        QVERIFY(parseShareFile(decodeText(bytes), &got));
+        QCOMPARE(got.size(), 1);
+        QCOMPARE(got[0].description, read);
+    }
+    // Written back in the form that holds it: the same bytes.
+    QCOMPARE(encodeText(read, TextForm::Undecided), description);
+}
+
+void TestExchange::badFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("error"); // "" for not a share file
+    const QByteArray rec = "[15/03/2007]\r\nNull\r\nA\r\nFalse\r\nNull\r\n\r\n";
+    QTest::newRow("empty") << QByteArray() << "";
+    QTest::newRow("header case") << QByteArray("[almarik Export File]\r\n 0\r\n") << "";
+    QTest::newRow("header trailing blank") << QByteArray("[Almarik Export File] \r\n 0\r\n") << "";
+    QTest::newRow("UTF-16 without mark")
+        << QByteArray("[\0A\0l\0", 6) + QByteArray("m\0a\0r\0i\0k\0", 10) << "";
+    QTest::newRow("count not a number") << kHead + "abc\r\n" + rec
+                                        << "Line 2 of the share file should hold the number of "
+                                           "records, but holds \"abc\".";
+    QTest::newRow("no count line") << kHead << "Line 2 of the share file should hold the number "
+                                               "of records, but holds \"\".";
+    QTest::newRow("count larger") << kHead + " 3\r\n" + rec + rec
+                                  << "The share file ends before record 3 of 3.";
+    QTest::newRow("count smaller") << kHead + " 1\r\n" + rec + rec
+                                   << "The share file holds more records than the 1 its line 2 "
+                                      "gives: another begins at line 9.";
+    QTest::newRow("ends in a record") << kHead + " 1\r\n[15/03/2007]\r\nNull\r\n"
+                                      << "The share file ends inside record 1 of 1, before the "
+                                         "empty line that closes it.";
+    QTest::newRow("details not closed") << kHead + " 1\r\n[15/03/2007]\r\nNull\r\nA\r\nFalse\r\nx"
+                                        << "The share file ends inside record 1 of 1, before the "
+                                           "empty line that closes it.";
+    QTest::newRow("bad date") << kHead + " 2\r\n" + rec + "[31/02/2007]\r\nNull\r\nB\r\nFalse\r\nNull\r\n\r\n"
+                              << "Record 2 of the share file (line 9) has the date \"31/02/2007\", "
+                                 "which is not a dd/mm/yyyy date.";
+    QTest::newRow("bad show-once") << kHead + " 1\r\n[15/03/2007]\r\nNull\r\nA\r\nyes\r\nNull\r\n\r\n"
+                                   << "Record 1 of the share file (line 3) has the show-once value "
+                                      "\"yes\", which is neither True nor False.";
+}
+
+void TestExchange::badFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, error);
+    const QString path = m_env->path("bad.txt");
+    writeBytes(path, bytes);
+    QList<ImportCandidate> read;
+    try {
+        QCOMPARE(readShareFile(path, &read), false);
+        QCOMPARE(error, QString());
+    } catch (const AppError &e) {
+        QCOMPARE(e.description(), error);
+    }
+    QVERIFY(read.isEmpty());
+}
+
+void TestExchange::randomBytesRefused()
+{
+    QByteArray bytes(50 * 1024 * 1024, Qt::Uninitialized);
+    QRandomGenerator gen(13);
+    gen.fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+    const QString path = m_env->path("random.txt");
+    writeBytes(path, bytes);
+    QList<ImportCandidate> read;
+    QVERIFY(!readShareFile(path, &read));
+}
+
+void TestExchange::failedImportRollsBack()
+{
+    addEvents(m_conn, {"(#03/15/2007#, 'birthday', 'A', Null, False)",
+                       "(#03/16/2007#, Null, 'B', Null, False)"});
+    // The database refuses the third record.
+    QCOMPARE(sqlite3_exec(m_conn.handle(),
+                          "CREATE TRIGGER refuse BEFORE INSERT ON Calendar WHEN "
+                          "NEW.Description = 'B' BEGIN SELECT RAISE(ABORT, 'refused'); END",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    const QByteArray before = checksum(m_db);
+    QList<ImportCandidate> read;
+    QVERIFY(parseShareFile(QString::fromLatin1(
+                               kHead + " 3\r\n[01/01/2001]\r\nNull\r\nA\r\nFalse\r\nNull\r\n\r\n"
+                                       "[01/01/2002]\r\nNull\r\nC\r\nTrue\r\nd\r\n\r\n"
+                                       "[01/01/2003]\r\nNull\r\nB\r\nFalse\r\nNull\r\n\r\n"),
+                           &read));
+    QVERIFY_THROWS_EXCEPTION(AppError, importCandidates(m_conn, read, {true, true, true}, true));
+    QVERIFY(!m_conn.inTransaction());
+    m_conn.Close();
+    QCOMPARE(checksum(m_db), before);
+}
+
+void TestExchange::existingIgnoresCase()
+{
+    addEvents(m_conn, {"(#03/15/2007#, Null, 'Jo''s PARTY', Null, False)",
+                       "(#03/15/2007#, Null, 'Ärger', Null, False)"});
+    RecordSet rs;
+    rs.Open("SELECT * FROM Calendar", m_conn);
+    QList<ImportCandidate> c(4);
+    c[0].description = "jo's party";
+    c[1].description = QString::fromUtf8("ärger");
+    c[2].description = "Jo's party ";
+    c[3].description = "Jo";
+    markExisting(c, rs);
+    QCOMPARE((QList<bool>{c[0].exists, c[1].exists, c[2].exists, c[3].exists}),
+             (QList<bool>{true, true, false, false}));
+}
+
+void TestExchange::holidayLine_data()
+{
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("years ago") << "Jo/Al party, home" << QDate(1967, 3, 15)
+                               << "Jo-Al party. home (40 years), 2007/03/15";
+    QTest::newRow("this year") << "Jo/Al party, home" << QDate(2007, 3, 15)
+                               << "Jo-Al party. home, 2007/03/15";
+    QTest::newRow("year before") << "Eve" << QDate(2006, 12, 31) << "Eve (1 years), 2007/12/31";
+    QTest::newRow("later year") << "Leap" << QDate(2008, 2, 29) << "Leap (-1 years), 2007/02/29";
+    QTest::newRow("notation characters kept") << "a+b ^(c) {d} ~%[e]" << QDate(2007, 1, 2)
+                                               << "a+b ^(c) {d} ~%[e], 2007/01/02";
+}
+
+void TestExchange::holidayLine()
+{
+    QFETCH(QString, description);
+    QFETCH(QDate, date);
+    QFETCH(QString, line);
+    QCOMPARE(::holidayLine(description, date, "2007"), line);
+    QCOMPARE(holidaySectionHeader("2007", 25), QString("[Alma07] 25"));
+}
+
+void TestExchange::holidayAppend_data()
+{
+    QTest::addColumn<QByteArray>("existing"); // "-" for no file
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("after"); // "!" for refused, the file unchanged
+    const QString e = QString::fromUtf8("é\r\n");
+    const QString jp = QString::fromUtf8("日\r\n");
+    QTest::newRow("new file, Windows-1252") << QByteArray("-") << e << QByteArray("\xE9\r\n");
+    QTest::newRow("new file, UTF-8 when needed") << QByteArray("-") << jp << QByteArray("\xE6\x97\xA5\r\n");
+    QTest::newRow("ASCII file") << QByteArray("a\r\n") << e << QByteArray("a\r\n\xE9\r\n");
+    QTest::newRow("Windows-1252 file") << QByteArray("\xE4\r\n") << e << QByteArray("\xE4\r\n\xE9\r\n");
+    QTest::newRow("Windows-1252 file refuses") << QByteArray("\xE4\r\n") << jp << QByteArray("!");
+    QTest::newRow("UTF-8 file") << QByteArray("\xC3\xA4\r\n") << e << QByteArray("\xC3\xA4\r\n\xC3\xA9\r\n");
+    QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBF" "a\r\n") << e
+                                     << QByteArray("\xEF\xBB\xBF" "a\r\n\xC3\xA9\r\n");
+    QTest::newRow("UTF-16 with mark") << QByteArray("\xFF\xFE" "a\0\r\0\n\0", 8) << jp
+                                      << QByteArray("\xFF\xFE" "a\0\r\0\n\0\xE5\x65\r\0\n\0", 14);
+}
+
+void TestExchange::holidayAppend()
+{
+    QFETCH(QByteArray, existing);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, after);
+    const QString path = m_env->path("Outlook.Txt");
+    if (existing != "-")
+        writeBytes(path, existing);
+    try {
+        appendToHolidayFile(path, text);
+        QCOMPARE(fileBytes(path), after);
+    } catch (const AppError &) {
+        QCOMPARE(after, QByteArray("!"));
+        QCOMPARE(fileBytes(path), existing);
+    }
+}
+
+void TestExchange::keyNotation_data()
+{
+    QTest::addColumn<QString>("notation");
+    QTest::addColumn<QString>("strokes"); // "|"-joined, or the error
+    QTest::newRow("end and two enters") << "^{End}~~" << "Ctrl+End|Enter|Enter";
+    QTest::newRow("alt f4") << "%{F4}" << "Alt+F4";
+    QTest::newRow("reserved in braces") << "{+}{^}{%}{~}{(}{)}{{}{}}{[}{]}"
+                                        << "'+'|'^'|'%'|'~'|'('|')'|'{'|'}'|'['|']'";
+    QTest::newRow("shift group") << "+(ab)c" << "Shift+'A'|Shift+'B'|'c'";
+    QTest::newRow("repeat, names any case") << "{left 2}{ENTER}" << "Left|Left|Enter";
+    QTest::newRow("unknown name") << "{Nope}" << "Invalid procedure call or argument: no key is named {Nope}";
+    QTest::newRow("unclosed brace") << "a{End" << "Invalid procedure call or argument: a \"{\" without its \"}\"";
+    QTest::newRow("modifier alone") << "x^" << "Invalid procedure call or argument: a modifier with no key after it";
+    QTest::newRow("unclosed group") << "+(ab" << "Invalid procedure call or argument: a group without its \")\"";
+}
+
+void TestExchange::keyNotation()
+{
+    QFETCH(QString, notation);
+    QFETCH(QString, strokes);
+    try {
+        QStringList got;
+        for (const KeyStroke &s : parseKeyNotation(notation))
+            got << strokeText(s);
+        QCOMPARE(got.join('|'), strokes);
+    } catch (const AppError &e) {
+        QCOMPARE(e.description(), strokes);
+    }
+    // Any text typed through literalKeys arrives as it is.
+    const QString text = QString::fromUtf8("Jo (40 years) + {x} ^ ~ % [a] 😀, 2007/03/15");
+    QString typed;
+    for (const KeyStroke &s : parseKeyNotation(literalKeys(text)))
+        typed += s.text;
+    QCOMPARE(typed, text);
+}
+
+QTEST_APPLESS_MAIN(TestExchange)
+#include "tst_exchange.moc"

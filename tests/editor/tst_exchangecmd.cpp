@@ -1,0 +1,312 @@
+// The editor's Tools commands as a user meets them: the dialogs and every
+// message word for word, the import selection with and without
+// overwriting, a refused file leaving the database byte for byte, cancels,
+// and the Notepad variant typing exactly what the appending one writes.
+
+#include "editor/ui/Editor.h"
+#include "editor/EventTableModel.h"
+#include "editor/HolidayFile.h"
+#include "editor/ui/ImportListModel.h"
+#include "editor/ui/frmImport.h"
+#include "widgets/Modal.h"
+#include "widgets/Twips.h"
+#include "store/Repair.h"
+#include "store/SharedDb.h"
+#include "support/CalendarRows.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestEnv.h"
+
+#include <QCheckBox>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QListView>
+#include <QPushButton>
+#include <QTest>
+#include <utility>
+
+namespace {
+
+const QByteArray kTwoRecords = "[Almarik Export File]\r\n 2\r\n"
+                               "[01/02/2003]\r\nbirthday\r\nAnn\r\nTrue\r\nnew\r\nlines\r\n\r\n"
+                               "[04/05/2006]\r\nNull\r\nNew one\r\nFalse\r\nNull\r\n\r\n";
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+class TestExchangeCommands : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void init();
+    void cleanup();
+    void exportFiltered();
+    void import_data();
+    void import();
+    void refusedFiles_data();
+    void refusedFiles();
+    void cancels_data();
+    void cancels();
+    void outlookBothVariants();
+    void importWindowLayout();
+
+private:
+    QStringList takeBoxes();
+
+    std::unique_ptr<TestEnv> m_env;
+    std::unique_ptr<ScriptedPrompts> m_prompts;
+    std::unique_ptr<Editor> m_editor;
+    Connection m_conn;
+    RecordSet m_rs;
+    QString m_db;
+};
+
+void TestExchangeCommands::init()
+{
+    m_env = std::make_unique<TestEnv>();
+    m_db = m_env->path("Almarik.MDB");
+    CreateDatabase(m_db);
+    m_conn.Open(Connection::connectionStringFor(m_db));
+    addEvents(m_conn, {"(#03/10/1990#,'birthday','ANN','likes tea',False)",
+                             "(#03/15/1967#,'holiday','Jo/Al party, home',Null,True)"});
+    m_rs.setCursorLocation(adUseClient);
+    m_rs.Open("SELECT * FROM Calendar ORDER BY Dates", m_conn, adOpenDynamic,
+                  adLockOptimistic);
+    m_prompts = std::make_unique<ScriptedPrompts>();
+    setModalHandler([](QDialog &d) {
+        QTest::qFail(qPrintable("unexpected window " + d.windowTitle()), __FILE__, __LINE__);
+        return 0;
+    });
+    m_editor = std::make_unique<Editor>(
+        m_conn, m_rs, *m_prompts, [] { return QDateTime(QDate(2026, 12, 6), QTime(12, 0)); });
+    m_editor->refresh_Data();
+}
+
+void TestExchangeCommands::cleanup()
+{
+    const QStringList boxes = takeBoxes();
+    m_editor.reset();
+    setModalHandler({});
+    m_prompts.reset();
+    m_rs.Close();
+    m_conn.Close();
+    m_env.reset();
+    QCOMPARE(boxes, QStringList());
+}
+
+QStringList TestExchangeCommands::takeBoxes()
+{
+    static const char *const icons[] = {"", " critical", " question", " exclamation", " info"};
+    QStringList out;
+    for (const RecordedBox &b : std::exchange(m_prompts->boxes, {}))
+        out << b.kind + " " + b.title + icons[int(b.icon)] + ": " + b.text +
+                   (b.extra.isEmpty() ? QString() : QString(" [" + b.extra + "]"));
+    return out;
+}
+
+void TestExchangeCommands::exportFiltered()
+{
+    m_editor->model()->rebind([this] { m_rs.setFilter("icon = 'holiday'"); });
+    const QString path = m_env->path("Almarik.Txt");
+    m_prompts->answer(path);
+    m_editor->mnuTools_Click(3);
+    QCOMPARE(takeBoxes(),
+             (QStringList{"save Select or Name a Almarik Export File: Select or Name a Almarik "
+                          "Export File [Almarik Export File(*.Txt)|Almarik*.Txt|All Files "
+                          "(*.*)|*.*||Almarik.Txt]",
+                          "msg Almarik: 1 records exported"}));
+    QCOMPARE(fileBytes(path), QByteArray("[Almarik Export File]\r\n 1\r\n[15/03/1967]\r\nholiday\r\n"
+                                         "Jo/Al party, home\r\nTrue\r\nNull\r\n\r\n"));
+}
+
+void TestExchangeCommands::import_data()
+{
+    QTest::addColumn<int>("action"); // 0 Select All, 1 Select None, 2 as offered, 3 Cancel, -1 close box
+    QTest::addColumn<bool>("overwrite");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("rows");
+    const QString ann = "1990-03-10|birthday|ANN|likes tea|false";
+    const QString jo = "1967-03-15|holiday|Jo/Al party, home|-|true";
+    const QString newAnn = "2003-02-01|birthday|Ann|new\r\nlines|true";
+    const QString newOne = "2006-05-04|-|New one|-|false";
+    QTest::newRow("as offered") << 2 << false << "1 records imported" << QStringList{ann, jo, newOne};
+    QTest::newRow("all, kept") << 0 << false << "2 records imported"
+                               << QStringList{ann, jo, newAnn, newOne};
+    QTest::newRow("all, overwritten") << 0 << true << "2 records imported"
+                                      << QStringList{jo, newAnn, newOne};
+    QTest::newRow("none") << 1 << true << "0 records imported" << QStringList{ann, jo};
+    QTest::newRow("cancel") << 3 << false << "0 records imported" << QStringList{ann, jo};
+    QTest::newRow("close box") << -1 << false << "0 records imported" << QStringList{ann, jo};
+}
+
+void TestExchangeCommands::import()
+{
+    QFETCH(int, action);
+    QFETCH(bool, overwrite);
+    QFETCH(QString, message);
+    QFETCH(QStringList, rows);
+    m_editor->model()->rebind([this] { m_rs.setFilter("icon = 'holiday'"); });
+    const QString path = m_env->path("Almarik.Txt");
+    writeBytes(path, kTwoRecords);
+    QStringList offered;
+    setModalHandler([&](QDialog &d) {
+        auto &dlg = dynamic_cast<frmImport &>(d);
+        for (int i = 0; i < dlg.items->rowCount(); ++i)
+            offered << dlg.items->text(i) + (dlg.items->isChecked(i) ? " [x]" : " [ ]");
+        offered << (dlg.Check1->isChecked() ? "overwrite" : "keep");
+        dlg.Check1->setChecked(overwrite);
+        if (action == 0 || action == 1) {
+            dlg.cmd_Click(action);
+            dlg.cmd_Click(2);
+        } else if (action == 2 || action == 3) {
+            dlg.cmd_Click(action);
+        } else {
+            dlg.close();
+        }
+        return dlg.result();
+    });
+    m_prompts->answer(path);
+    m_editor->mnuTools_Click(4);
+    QCOMPARE(offered, (QStringList{"01/02/2003 Ann [ ]", "04/05/2006 New one [x]", "keep"}));
+    const QStringList boxes = takeBoxes();
+    QCOMPARE(boxes.size(), 2);
+    QCOMPARE(boxes[1], "msg Almarik: " + message);
+    QCOMPARE(calendarRows(m_conn), rows);
+    QCOMPARE(m_rs.Filter(), QString()); // the import sees, and leaves, every event
+    QCOMPARE(m_editor->model()->addNewRow(), rows.size());
+}
+
+void TestExchangeCommands::refusedFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("box");
+    QTest::newRow("not a share file") << QByteArray("[Almarik Export File] \r\n 0\r\n")
+                                      << "msg Almarik: Not a Almarik Export File!";
+    QTest::newRow("bad record") << QByteArray(kTwoRecords).replace("False", "Maybe")
+                                << "msg Error critical: Record 2 of the share file (line 10) has "
+                                   "the show-once value \"Maybe\", which is neither True nor False.";
+    QTest::newRow("cut short") << kTwoRecords.left(kTwoRecords.size() - 2)
+                               << "msg Error critical: The share file ends inside record 2 of 2, "
+                                  "before the empty line that closes it.";
+}
+
+void TestExchangeCommands::refusedFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, box);
+    const QString path = m_env->path("Almarik.Txt");
+    writeBytes(path, bytes);
+    const QByteArray before = QCryptographicHash::hash(fileBytes(m_db), QCryptographicHash::Sha256);
+    m_prompts->answer(path);
+    m_editor->mnuTools_Click(4);
+    QCOMPARE(takeBoxes().mid(1), QStringList{box});
+    m_conn.Close();
+    QCOMPARE(QCryptographicHash::hash(fileBytes(m_db), QCryptographicHash::Sha256), before);
+    m_conn.Open(Connection::connectionStringFor(m_db));
+}
+
+void TestExchangeCommands::cancels_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QVariantList>("answers");
+    QTest::addColumn<QString>("lastBox");
+    QTest::addColumn<QString>("filterAfter");
+    const QVariant cancel;
+    QTest::newRow("export dialog") << 3 << QVariantList{cancel} << "" << "icon = 'holiday'";
+    QTest::newRow("import dialog clears the filter") << 4 << QVariantList{cancel} << "" << "";
+    QTest::newRow("year cancelled") << 0 << QVariantList{"x", cancel} << "" << "icon = 'holiday'";
+    QTest::newRow("two-digit year") << 1 << QVariantList{"x", "07"} << "" << "icon = 'holiday'";
+    QTest::newRow("no such folder") << 3 << QVariantList{"/no/such/folder/Almarik.Txt"}
+                                    << "msg Error critical: Path not found" << "icon = 'holiday'";
+    QTest::newRow("folder as file") << 3 << QVariantList{"/tmp"}
+                                    << "msg Error critical: Path/File access error" << "icon = 'holiday'";
+}
+
+void TestExchangeCommands::cancels()
+{
+    QFETCH(int, index);
+    QFETCH(QVariantList, answers);
+    QFETCH(QString, lastBox);
+    QFETCH(QString, filterAfter);
+    m_editor->model()->rebind([this] { m_rs.setFilter("icon = 'holiday'"); });
+    for (const QVariant &a : answers)
+        m_prompts->answer(a);
+    m_editor->mnuTools_Click(index);
+    const QStringList boxes = takeBoxes();
+    QCOMPARE(boxes.size(), answers.size() + (lastBox.isEmpty() ? 0 : 1));
+    if (!lastBox.isEmpty())
+        QCOMPARE(boxes.last(), lastBox);
+    QCOMPARE(m_rs.Filter(), filterAfter);
+}
+
+void TestExchangeCommands::outlookBothVariants()
+{
+    const QByteArray section = "[Alma07] 2\r\nJo-Al party. home (40 years), 2007/03/15\r\n"
+                               "ANN (17 years), 2007/03/10\r\n";
+    const QString instruction =
+        "msg Almarik: Now use the Outlook Tools/Option menu to access the Calendar Options button "
+        "which gives you access to the Add Holidays button. Then Select Alma07 from then list to "
+        "import the Almarik events onto your Outlook Calendar.";
+    const QString year = "input Outlook Holiday Import File: Enter the Calendar Year to create "
+                         "Almarik's Event list. (format yyyy) [" +
+                         QString::number(QDate::currentDate().year()) + "]";
+    const QString path = m_env->path("Outlook.Txt");
+    writeBytes(path, "x\r\n");
+    m_prompts->answer(path);
+    m_prompts->answer("2007");
+    m_editor->mnuTools_Click(0);
+    QCOMPARE(takeBoxes(), (QStringList{"save Select a Outlook Filename to append: Select a "
+                                       "Outlook Filename to append [Outlook Holiday "
+                                       "File(*.Txt;*.Hol)|Outlook*.Txt;Outlook.Hol|All Files "
+                                       "(*.*)|*.*|" + QDir::homePath() + "|Outlook.Txt]",
+                                       year, instruction}));
+    QCOMPARE(fileBytes(path), "x\r\n" + section);
+
+    // Typed into Notepad: the same section after one blank line, saved
+    // when the user says so.
+    const QString hol = m_env->path("Outlook.Hol");
+    writeBytes(hol, "x");
+    m_prompts->answer(hol);
+    m_prompts->answer("2007");
+    m_prompts->answer(QVariant::fromValue(MsgResult::Yes));
+    m_editor->mnuTools_Click(1);
+    QCOMPARE(takeBoxes().mid(2), (QStringList{"msg Notepad exclamation: Do you want to save "
+                                              "changes to " + hol + "?",
+                                              instruction}));
+    QCOMPARE(fileBytes(hol), "x\r\n\r\n" + section);
+
+    m_prompts->answer(m_env->path("no/such/Outlook.Hol"));
+    m_prompts->answer("2007");
+    m_editor->mnuTools_Click(1);
+    QCOMPARE(takeBoxes().mid(2), QStringList{"msg Almarik critical: Holiday file not opened"});
+}
+
+void TestExchangeCommands::importWindowLayout()
+{
+    frmImport dlg;
+    QCOMPARE(dlg.windowTitle(), QString("Import Events"));
+    dlg.resize(twipsRect(0, 0, 1200, 600).size());
+    dlg.Form_Resize();
+    const double W = pixelsToTwips(dlg.frameGeometry().width());
+    const double H = pixelsToTwips(dlg.frameGeometry().height());
+    QCOMPARE(dlg.List1->width(), twipsToPixels(std::abs(W - 1680)));
+    QCOMPARE(dlg.List1->height(), twipsToPixels(std::abs(H - 800)));
+    QCOMPARE(dlg.cmd[3]->x(), twipsToPixels(std::abs(W - 1575)));
+    QCOMPARE(dlg.Check1->x(), twipsToPixels(std::abs(W - 1575)));
+}
+
+QTEST_MAIN(TestExchangeCommands)
+#include "tst_exchangecmd.moc"

@@ -1,0 +1,227 @@
+// The wallpaper selector: its statements, the grid's rules, the list read
+// from the table, removing, and a failed save rolled back with the window
+// kept open and the new rows kept.
+
+#include "store/Connection.h"
+#include "store/RecordSet.h"
+#include "store/Repair.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestEnv.h"
+#include "wallpaper/WallpaperGrid.h"
+#include "wallpaper/WallpaperTable.h"
+#include "wallpaper/frmWallPaper.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTableView>
+#include <QTest>
+
+#include <sqlite3.h>
+
+namespace {
+
+class Fixture
+{
+public:
+    Fixture()
+    {
+        CreateDatabase(env.path(QStringLiteral("Almarik.MDB")));
+        db.Open(Connection::connectionStringFor(env.path(QStringLiteral("Almarik.MDB"))));
+    }
+    void store(const QString &name, const QString &path)
+    {
+        db.Execute(InsertWallpaperStatement(name, path));
+    }
+    // The table as "FileName|path|Active" rows, by ID.
+    QStringList table()
+    {
+        RecordSet rs;
+        rs.Open(QStringLiteral("SELECT * FROM Wallpapers ORDER BY ID"), db);
+        QStringList out;
+        for (; !rs.isEOF(); rs.MoveNext())
+            out << QStringList{rs.Fields(QStringLiteral("FileName")).toString(),
+                               rs.Fields(QStringLiteral("path")).toString(),
+                               rs.Fields(QStringLiteral("Active")).toString()}
+                       .join(QLatin1Char('|'));
+        return out;
+    }
+    frmWallPaper &open()
+    {
+        form = std::make_unique<frmWallPaper>(nullptr, db, prompts);
+        form->Form_Load();
+        return *form;
+    }
+    void selectRow(int row) { form->Grid1->setCurrentIndex(form->grid->index(row - 1, 0)); }
+
+    TestEnv env;
+    Connection db;
+    ScriptedPrompts prompts;
+    std::unique_ptr<frmWallPaper> form;
+};
+
+// The grid's rows, titles first, as "Name|Path|ID", "*" after a yellow one.
+QStringList rows(const WallpaperGrid &g)
+{
+    QStringList out;
+    for (int r = 0; r < g.Rows(); ++r)
+        out << g.TextMatrix(r, 0) + QLatin1Char('|') + g.TextMatrix(r, 1) + QLatin1Char('|') +
+                   g.TextMatrix(r, 2) + (g.isMarkedMissing(r) ? QStringLiteral("*") : QString());
+    return out;
+}
+
+} // namespace
+
+class TestSelector : public QObject
+{
+    Q_OBJECT
+private slots:
+    void texts_data();
+    void texts();
+    void fixedRows_data();
+    void fixedRows();
+    void filesAndDrives();
+    void listFromTable();
+    void saveInOneTransaction();
+    void removing();
+};
+
+void TestSelector::texts_data()
+{
+    QTest::addColumn<QString>("got");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("delete") << DeleteWallpaperStatement(12) << "DELETE from Wallpapers WHERE ID = 12";
+    QTest::newRow("insert, quotes doubled")
+        << InsertWallpaperStatement("it's.bmp", "/home/o'neil/Bilder äö")
+        << "INSERT INTO WallPapers (FileName,Path,Active) Values ('it''s.bmp', "
+           "'/home/o''neil/Bilder äö', TRUE)";
+    QTest::newRow("root folder stripped") << StripTrailingSlash("/") << "";
+    QTest::newRow("only the last slash") << StripTrailingSlash("/home/x//") << "/home/x/";
+    QTest::newRow("no slash at the end") << StripTrailingSlash("/home/x") << "/home/x";
+}
+
+void TestSelector::texts()
+{
+    QFETCH(QString, got);
+    QFETCH(QString, expected);
+    QCOMPARE(got, expected);
+}
+
+void TestSelector::fixedRows_data()
+{
+    // Steps "add" or "remove N"; after each, "Rows/FixedRows".
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("states");
+    QTest::newRow("first entry fixes the title row")
+        << QStringList{"add", "add"} << QStringList{"2/1", "3/1"};
+    QTest::newRow("removing one of two keeps it; the last one frees it")
+        << QStringList{"add", "add", "remove 2", "remove 1"}
+        << QStringList{"2/1", "3/1", "2/1", "1/0"};
+    QTest::newRow("no row to remove") << QStringList{"remove 1", "remove 0"}
+                                      << QStringList{"1/0", "1/0"};
+}
+
+void TestSelector::fixedRows()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, states);
+    WallpaperGrid grid;
+    QStringList got;
+    for (const QString &step : steps) {
+        if (step == QLatin1String("add"))
+            grid.AddItem(QStringLiteral("a.bmp"), QStringLiteral("/p"), QStringLiteral("0"));
+        else
+            grid.RemoveItem(step.section(QLatin1Char(' '), 1).toInt());
+        got << QString::number(grid.Rows()) + QLatin1Char('/') + QString::number(grid.FixedRows());
+    }
+    QCOMPARE(got, states);
+}
+
+void TestSelector::filesAndDrives()
+{
+    TestEnv env;
+    for (const char *name : {"b.GIF", "a.bmp", "C.Jpg", "e.jpeg", "f.png", "g.jpg.txt"})
+        QFile(env.path(QLatin1String(name))).open(QIODevice::WriteOnly);
+    QDir(env.root()).mkdir(QStringLiteral("folder.jpg"));
+    QCOMPARE(PictureFiles(env.root()), (QStringList{"a.bmp", "b.GIF", "C.Jpg"}));
+
+    QCOMPARE(BrowsableDrives("/home/anna",
+                             {"/", "/proc", "/sys/fs/cgroup", "/dev/shm", "/run/user/1", "/tmp",
+                              "/run/media/anna/CARD", "/system-data", "/snap/core/1", "/home/anna"},
+                             {"ext4", "proc", "cgroup2", "tmpfs", "tmpfs", "tmpfs", "exfat", "xfs",
+                              "squashfs", "ext4"}),
+             (QStringList{"/home/anna", "/", "/run/media/anna/CARD", "/system-data"}));
+}
+
+void TestSelector::listFromTable()
+{
+    Fixture f;
+    WallpaperGrid empty;
+    FillWallpaperGrid(f.db, empty);
+    QCOMPARE(rows(empty), QStringList{"Name|Path|ID"});
+
+    QImage(4, 4, QImage::Format_RGB32).save(f.env.path(QStringLiteral("b.bmp")), "BMP");
+    f.store(QStringLiteral("b.bmp"), f.env.root());
+    f.store(QStringLiteral("A gone.bmp"), f.env.root());
+    frmWallPaper &w = f.open();
+    QCOMPARE(rows(*w.grid), (QStringList{"Name|Path|ID", "A gone.bmp|" + f.env.root() + "|2*",
+                                         "b.bmp|" + f.env.root() + "|1"}));
+    // A missing file previews as the placeholder.
+    f.selectRow(1);
+    w.Grid1_Click();
+    QCOMPARE(w.previewImage(), w.Image1->pixmap().toImage());
+    QVERIFY(f.prompts.boxes.isEmpty());
+}
+
+void TestSelector::saveInOneTransaction()
+{
+    Fixture f;
+    f.store(QStringLiteral("old.bmp"), QStringLiteral("/old"));
+    frmWallPaper &w = f.open();
+    w.grid->AddItem(QStringLiteral("it's a.bmp"), QStringLiteral("/p/"), QStringLiteral("0"));
+    w.grid->AddItem(QStringLiteral("bad.bmp"), QStringLiteral("/p"), QStringLiteral("0"));
+    // Written straight to the file: a trigger holds a second statement.
+    QCOMPARE(sqlite3_exec(f.db.handle(),
+                          "CREATE TRIGGER refuse BEFORE INSERT ON Wallpapers WHEN NEW.FileName = "
+                          "'bad.bmp' BEGIN SELECT RAISE(ABORT, 'refused'); END",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    w.cmd_Click(0);
+    QCOMPARE(f.table(), QStringList{"old.bmp|/old|true"}); // the first insert rolled back
+    QCOMPARE(f.prompts.boxes.size(), 1);
+    QCOMPARE(f.prompts.boxes[0].text.section(QLatin1String(" : "), 1),
+             QStringLiteral("refused\r\nThe new entries were not saved."));
+    QCOMPARE(w.result(), int(QDialog::Rejected)); // still open
+    QCOMPARE(w.grid->Rows(), 4);
+
+    QCOMPARE(sqlite3_exec(f.db.handle(), "DROP TRIGGER refuse", nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    w.cmd_Click(0);
+    QCOMPARE(w.result(), int(QDialog::Accepted));
+    QCOMPARE(f.table(), (QStringList{"old.bmp|/old|true", "it's a.bmp|/p|true", "bad.bmp|/p|true"}));
+}
+
+void TestSelector::removing()
+{
+    Fixture f;
+    f.store(QStringLiteral("a.bmp"), QStringLiteral("/p"));
+    f.store(QStringLiteral("b.bmp"), QStringLiteral("/p"));
+    frmWallPaper &w = f.open();
+    w.grid->AddItem(QStringLiteral("new.bmp"), QStringLiteral("/p"), QStringLiteral("0"));
+    f.selectRow(1); // a stored entry goes from the table at once
+    w.Grid1_DblClick();
+    QCOMPARE(f.table(), QStringList{"b.bmp|/p|true"});
+    f.db.Execute(QStringLiteral("DROP TABLE Wallpapers"));
+    f.selectRow(2); // a new one runs no statement, so the missing table does not matter
+    w.Grid1_DblClick();
+    QCOMPARE(rows(*w.grid), (QStringList{"Name|Path|ID", "b.bmp|/p|2*"}));
+    QVERIFY(f.prompts.boxes.isEmpty());
+    f.selectRow(1); // a failed DELETE says so and keeps the row
+    w.Grid1_DblClick();
+    QCOMPARE(rows(*w.grid), (QStringList{"Name|Path|ID", "b.bmp|/p|2*"}));
+    QCOMPARE(f.prompts.boxes.size(), 1);
+    QVERIFY(f.prompts.boxes[0].text.endsWith(QLatin1String("\r\nThe entry was not removed.")));
+}
+
+QTEST_MAIN(TestSelector)
+#include "tst_selector.moc"
