@@ -11,10 +11,19 @@
 
 using namespace recordset;
 
-void RecordSet::requireUpdatable() const
+void RecordSet::requireWritableLock() const
 {
     requireOpen();
-    if (!updatable())
+    if (m_readOnly)
+        throw DbError(DbErrNo::ReadOnly,
+                      QStringLiteral("Current Recordset does not support updating. This may be a "
+                                     "limitation of the provider, or of the selected locktype."));
+}
+
+void RecordSet::requireUpdatable() const
+{
+    requireWritableLock();
+    if (m_table.isEmpty())
         throw DbError(DbErrNo::ReadOnly,
                       QStringLiteral("Cannot update. Database or object is read-only."));
 }
@@ -35,11 +44,10 @@ void RecordSet::AddNew()
 
 void RecordSet::setField(const QString &name, const QVariant &value)
 {
-    requireOpen();
+    requireUpdatable();
     const int column = requireField(name);
     const QVariant stored = storable(column, value);
     if (m_editMode == EditMode::None) {
-        requireUpdatable();
         requireCurrent();
         m_editMode = EditMode::Edit;
     }
@@ -54,7 +62,7 @@ void RecordSet::setField(const QString &name, const QVariant &value)
 
 void RecordSet::Update()
 {
-    requireOpen();
+    requireWritableLock();
     if (m_editMode == EditMode::Add) {
         const qint64 rowid = insertValues(m_pending);
         m_rowids.push_back(rowid);
