@@ -3,6 +3,7 @@
 #include "platform/Prompts.h"
 #include "platform/Twips.h"
 #include "store/SharedDb.h"
+#include "store/Transaction.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -149,29 +150,22 @@ void frmSQL::RunSQL()
     if (text.isEmpty())
         return;
     lastSQL = text;
+    // The box below must not let the window close while the transaction
+    // waits for the answer.
+    m_transactionOpen = true;
     try {
-        dbConnection.BeginTrans();
-        m_transactionOpen = true;
+        Transaction transaction(dbConnection);
         dbConnection.Execute(text);
         const MsgResult answer = appPrompts().MsgBox(
             QStringLiteral("SQL successful, OK to commit?"), MsgButtons::OkCancel,
             MsgIcon::Question, QStringLiteral("Commit Transaction?"));
         if (answer == MsgResult::Ok)
-            dbConnection.CommitTrans();
-        else
-            dbConnection.RollbackTrans();
-        m_transactionOpen = false;
+            transaction.commit();
+        // Otherwise, and on any failure, the guard rolls back; the failure
+        // stays silent.
     } catch (...) {
-        if (m_transactionOpen) {
-            try {
-                if (dbConnection.inTransaction())
-                    dbConnection.RollbackTrans();
-            } catch (...) {
-                // Nothing more can be undone; the failure stays silent.
-            }
-            m_transactionOpen = false;
-        }
     }
+    m_transactionOpen = false;
 }
 
 void frmSQL::cmd_Click(int index)

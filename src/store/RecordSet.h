@@ -15,6 +15,7 @@
 
 class Connection;
 struct Cell;
+class Statement;
 struct sqlite3_stmt;
 
 enum CursorTypeEnum
@@ -149,7 +150,7 @@ private:
     int requireField(const QString &name) const;
     void writeRow(int index, const QList<QPair<int, QVariant>> &fields);
     QString asReadClause(int index) const;
-    void bindAsRead(sqlite3_stmt *st, int first, int index) const;
+    void bindAsRead(Statement &st, int first, int index) const;
     void requireOneChange() const;
     qint64 insertValues(const QList<QPair<int, QVariant>> &fields);
     void reloadRow(int index);
