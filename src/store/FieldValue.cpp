@@ -3,7 +3,6 @@
 #include "store/DbError.h"
 #include "store/JetDate.h"
 
-
 FieldKind kindOfDeclaredType(const char *declaredType)
 {
     if (!declaredType)

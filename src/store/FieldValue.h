@@ -10,7 +10,6 @@
 #include <QDateTime>
 #include <bit>
 
-
 FieldKind kindOfDeclaredType(const char *declaredType);
 // The length n of a text column declared VARCHAR(n) or CHAR(n); 0 when the
 // declared type sets no limit.

@@ -36,8 +36,8 @@ void Statement::bind(int index, double value)
 
 void Statement::bindText(int index, QByteArrayView utf8)
 {
-    bound(index, sqlite3_bind_text(m_stmt.get(), index, utf8.data(), int(utf8.size()),
-                                   SQLITE_TRANSIENT));
+    bound(index,
+          sqlite3_bind_text(m_stmt.get(), index, utf8.data(), int(utf8.size()), SQLITE_TRANSIENT));
 }
 
 void Statement::bindStaticText(int index, std::string_view utf8)

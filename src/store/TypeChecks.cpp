@@ -99,10 +99,12 @@ void addTypeChecks(Connection &db)
         // A table without rowids is left alone: the -1 needs the rowid to
         // find its row, and a trigger naming a missing rowid would refuse
         // every insert.
-        Statement st(db, QStringLiteral(
-            "SELECT t.name, c.name, c.type FROM pragma_table_list t, pragma_table_info(t.name) c "
-            "WHERE t.schema = 'main' AND t.type = 'table' AND t.wr = 0 AND t.name NOT LIKE "
-            "'sqlite\\_%' ESCAPE '\\' ORDER BY t.name, c.cid"));
+        Statement st(
+            db, QStringLiteral(
+                    "SELECT t.name, c.name, c.type FROM pragma_table_list t, "
+                    "pragma_table_info(t.name) c "
+                    "WHERE t.schema = 'main' AND t.type = 'table' AND t.wr = 0 AND t.name NOT LIKE "
+                    "'sqlite\\_%' ESCAPE '\\' ORDER BY t.name, c.cid"));
         while (st.step()) {
             const FieldKind kind = kindOfDeclaredType(
                 reinterpret_cast<const char *>(sqlite3_column_text(st.handle(), 2)));

@@ -31,7 +31,8 @@ QStringList descriptions(Connection &db)
     QStringList out;
     Statement st(db, kRows);
     while (st.step())
-        out << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st.handle(), 0)));
+        out << QString::fromUtf8(
+            reinterpret_cast<const char *>(sqlite3_column_text(st.handle(), 0)));
     return out;
 }
 
@@ -116,8 +117,8 @@ void TestSqliteWrappers::failureKeepsEngineCode()
     NewDatabase t;
     t.db.Execute(QStringLiteral("CREATE TABLE T (a INTEGER NOT NULL UNIQUE)"));
     t.db.Execute(QStringLiteral("INSERT INTO T (a) VALUES (1)"));
-    const QString contents = QStringLiteral(
-        "SELECT (SELECT group_concat(a) FROM T), (SELECT count(*) FROM Calendar)");
+    const QString contents =
+        QStringLiteral("SELECT (SELECT group_concat(a) FROM T), (SELECT count(*) FROM Calendar)");
     const QStringList before = rawRows(t.path, contents);
     sqlite3 *other = nullptr;
     if (QByteArray(QTest::currentDataTag()) == "full") {
