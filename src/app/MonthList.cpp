@@ -3,7 +3,7 @@
 #include "platform/AppError.h"
 #include "store/RecordSet.h"
 
-#include <array>
+#include <algorithm>
 
 namespace {
 
@@ -150,23 +150,6 @@ QDate dateOf(const QVariant &value)
     throw AppError(13, QStringLiteral("Type mismatch"));
 }
 
-// The rows in ascending order of D, rows of equal D in the order read. D
-// lies in the small listed window, so the rows are counted into place.
-std::vector<MonthRow> sortedOnDays(std::vector<MonthRow> rows)
-{
-    constexpr int low = -2; // MinDays(true) + 1
-    constexpr int width = 31 - low;
-    std::array<size_t, width + 1> start{};
-    for (const MonthRow &r : rows)
-        ++start[size_t(r.days - low + 1)];
-    for (size_t i = 1; i < start.size(); ++i)
-        start[i] += start[i - 1];
-    std::vector<MonthRow> sorted(rows.size());
-    for (MonthRow &r : rows)
-        sorted[start[size_t(r.days - low)]++] = std::move(r);
-    return sorted;
-}
-
 } // namespace
 
 std::vector<MonthRow> readMonthList(RecordSet &rs, const QDate &today, bool recent,
@@ -218,5 +201,8 @@ std::vector<MonthRow> readMonthList(RecordSet &rs, const QDate &today, bool rece
             break; // a record set that cannot move on must not be read again
         }
     }
-    return sortedOnDays(std::move(rows));
+    // Ascending D; rows of equal D stay in the order read.
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const MonthRow &a, const MonthRow &b) { return a.days < b.days; });
+    return rows;
 }

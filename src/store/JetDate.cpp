@@ -165,14 +165,9 @@ bool isoToDayAndTime(const char *s, int n, qint64 *julianDay, int *msecsOfDay)
     };
     if ((n != 10 && n != 19) || s[4] != '-' || s[7] != '-')
         return false;
-    // Worked out here rather than through QDate: every date of a large
-    // table passes through this.
     const int y = digits(0, 4);
-    const int m = digits(5, 2);
-    const int d = digits(8, 2);
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = y % 4 == 0 && (y % 100 != 0 || y % 400 == 0);
-    if (y < 1 || m < 1 || m > 12 || d < 1 || d > kDays[m - 1] + (m == 2 && leap))
+    const QDate date(y, digits(5, 2), digits(8, 2)); // -1 for a non-digit is no date
+    if (y < 1 || !date.isValid())
         return false;
     int msecs = -1;
     if (n == 19) {
@@ -184,11 +179,7 @@ bool isoToDayAndTime(const char *s, int n, qint64 *julianDay, int *msecsOfDay)
             return false;
         msecs = ((h * 60 + mi) * 60 + sec) * 1000;
     }
-    // Days from 1 March of year 0, then shifted to the Julian day.
-    const int ym = y - (m <= 2);
-    const int doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const int doe = (ym % 400) * 365 + (ym % 400) / 4 - (ym % 400) / 100 + doy;
-    *julianDay = qint64(ym / 400) * 146097 + doe + 1721120;
+    *julianDay = date.toJulianDay();
     *msecsOfDay = msecs;
     return true;
 }

@@ -155,10 +155,6 @@ void RecordSet::load()
     }
     m_connection->check(rc);
     // Only a complete read replaces what the set holds.
-    if (names != m_names) {
-        for (NameHit &hit : m_nameHits)
-            hit = {};
-    }
     m_names = std::move(names);
     m_kinds = std::move(kinds);
     m_sizes = std::move(sizes);
@@ -184,8 +180,6 @@ void RecordSet::Close()
     m_query.clear();
     m_table.clear();
     m_names.clear();
-    for (NameHit &hit : m_nameHits)
-        hit = {};
     m_kinds.clear();
     m_sizes.clear();
     m_rowids = {};
@@ -305,17 +299,9 @@ void RecordSet::Find(const QString &criteria, int skip, SearchDirectionEnum dire
 
 int RecordSet::fieldIndex(const QString &name) const
 {
-    for (const NameHit &hit : m_nameHits) {
-        if (hit.name.constData() == name.constData() && hit.name.size() == name.size() &&
-            hit.column >= 0)
-            return hit.column;
-    }
     for (int i = 0; i < int(m_names.size()); ++i) {
-        if (sameName(m_names[i], name)) {
-            m_nameHits[m_nextHit] = {name, i};
-            m_nextHit = (m_nextHit + 1) % int(std::size(m_nameHits));
+        if (sameName(m_names[i], name))
             return i;
-        }
     }
     return -1;
 }

@@ -160,22 +160,12 @@ private:
     Connection *m_connection = nullptr;
     CursorLocationEnum m_cursorLocation = adUseServer;
     QString m_source;
-    QString m_query; // the SQLite text, with the rowid as its first column when updatable
-    QString m_table; // the one table behind the rows, or "" when read-only
+    QString m_query;        // the SQLite text, with the rowid as its first column when updatable
+    QString m_table;        // the one table behind the rows, or "" when read-only
     bool m_readOnly = true; // opened with adLockReadOnly
     QStringList m_names;
     std::vector<FieldKind> m_kinds;
     std::vector<int> m_sizes;
-    // Names asked for lately, by the identity of their text: a hit needs no
-    // comparison of characters, and holding the text keeps its identity
-    // from being reused. A loop reading a few fields by name always hits.
-    struct NameHit
-    {
-        QString name;
-        int column = -1;
-    };
-    mutable NameHit m_nameHits[8];
-    mutable int m_nextHit = 0;
     Chunked<qint64> m_rowids;
     Chunked<Cell> m_cells; // row-major
     TextStore m_texts;     // the texts the cells point into
