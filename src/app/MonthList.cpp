@@ -1,16 +1,12 @@
 #include "app/MonthList.h"
 
 #include "platform/AppError.h"
+#include "store/DateRules.h"
 #include "store/RecordSet.h"
 
 #include <algorithm>
 
 namespace {
-
-QString twoDigits(int n)
-{
-    return QString(QLatin1Char(char('0' + n / 10))) + QLatin1Char(char('0' + n % 10));
-}
 
 // D < 31 and D > MinDays, MinDays being -3 with the recent events shown, -1 else.
 bool isListed(int days, bool recent)
@@ -82,12 +78,7 @@ public:
         if (!isListed(days, recent))
             return false;
         row.days = days;
-        // Built by hand: formatting by pattern costs more than the rest of
-        // the row, and a full table lists thousands of rows.
-        row.dateText = year > 999 && year < 10000
-                           ? twoDigits(day) + QLatin1Char('-') + twoDigits(month) +
-                                 QLatin1Char('-') + QString::number(year)
-                           : gridDateText(eventDate);
+        row.dateText = gridDateText(eventDate);
         row.yearsText = yearsText(nextYear + (m_year - year), days);
         row.dayText = dayText(days);
         row.colourIndex = colourIndexFor(days);
@@ -112,7 +103,7 @@ private:
 
 QString gridDateText(const QDate &day)
 {
-    return day.toString(QStringLiteral("dd-MM-yyyy"));
+    return dayMonthYearText(day);
 }
 
 bool monthRowFor(const QDate &eventDate, const QDate &today, bool recent, MonthRow &row)

@@ -5,6 +5,7 @@
 #include "editing/TextBox.h"
 #include "platform/Prompts.h"
 #include "platform/Twips.h"
+#include "store/DateRules.h"
 #include "store/RecordSet.h"
 #include "store/SharedDb.h"
 
@@ -29,10 +30,7 @@ const QString unknownKey = QStringLiteral("unknown");
 // The short date of the user's locale, always with four-digit years.
 QString pickerFormat()
 {
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QStringLiteral("yyyy")))
-        format.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
-    return format;
+    return shortDateFormat();
 }
 
 QDateTime asDateTime(const QVariant &value)

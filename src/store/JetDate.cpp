@@ -1,5 +1,7 @@
 #include "store/JetDate.h"
 
+#include "store/DateRules.h"
+
 #include <QLocale>
 #include <QRegularExpression>
 #include <QStringList>
@@ -12,13 +14,6 @@ QString isoText(const QDate &d, const std::optional<QTime> &t)
     if (t)
         s += QLatin1Char(' ') + t->toString(QStringLiteral("HH:mm:ss"));
     return s;
-}
-
-int jetYear(int year, qsizetype digits)
-{
-    if (digits > 2)
-        return year;
-    return year < 30 ? 2000 + year : 1900 + year;
 }
 
 std::optional<QTime> parseTime(const QString &text, bool *ok)
@@ -57,17 +52,12 @@ QDate localShortDate(const QString &text)
 {
     const QLocale locale;
     const QString format = locale.dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy"))) {
-        QString wide = format;
-        wide.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-        if (const QDate d = locale.toDate(text, wide); d.isValid())
-            return d;
-        const QDate d = locale.toDate(text, format);
-        if (d.isValid() && format.contains(QLatin1String("yy")))
-            return d.addYears(jetYear(d.year() % 100, 2) - d.year());
+    const QString wide = withFourDigitYear(format);
+    if (wide == format || !format.contains(QLatin1String("yy")))
+        return locale.toDate(text, format);
+    if (const QDate d = locale.toDate(text, wide); d.isValid())
         return d;
-    }
-    return locale.toDate(text, format);
+    return withJetYear(locale.toDate(text, format));
 }
 
 // The English month names: "Jan 2, 2027", "January 2, 2027", "2-Jan-2027",
@@ -219,7 +209,7 @@ std::optional<QString> dateValueToIso(const QVariant &value)
             return dateValueToIso(stored);
         if (const QDate d = localShortDate(text); d.isValid())
             return isoText(d, std::nullopt);
-        if (const QDate d = QDate::fromString(text, QStringLiteral("dd-MM-yyyy")); d.isValid())
+        if (const QDate d = dayFromDayMonthYearText(text); d.isValid())
             return isoText(d, std::nullopt);
         return jetDateToIso(text);
     }
