@@ -10,6 +10,7 @@
 #include "widgets/Twips.h"
 #include "registry/DoRegEdit.h"
 #include "registry/REG_MODULE.h"
+#include "store/DateRules.h"
 #include "store/SharedDb.h"
 #include "wallpaper/RotateWallpaper.h"
 
@@ -125,7 +126,7 @@ bool Main::Form_Load(const QStringList &arguments)
     writeLastStart(today);
     TodayDate = today;
     setWindowTitle(QStringLiteral("This Month's Events for ") +
-                   QLocale().toString(TodayDate, QStringLiteral("dddd, dd-MM-yyyy")));
+                   QLocale().toString(TodayDate, QStringLiteral("dddd, ") + dayMonthYearPattern()));
 
     // 11-12. Find the database; a failure ends the program after its message
     // (a cancelled file dialog ends it quietly).

@@ -1,5 +1,6 @@
 #include "editor/GridDates.h"
 
+#include "store/DateRules.h"
 #include "store/JetDate.h"
 
 #include <QDateTime>
@@ -8,10 +9,7 @@
 
 QString cellDateFormat()
 {
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return format;
+    return shortDateFormat();
 }
 
 QString cellDateText(const QVariant &value)
@@ -62,11 +60,7 @@ QDate shortYearDate(const QString &text)
 {
     QString format = readingFormat();
     format.replace(QLatin1String("yyyy"), QLatin1String("yy"));
-    const QDate day = QLocale().toDate(text, format);
-    if (!day.isValid())
-        return {};
-    const int yy = day.year() % 100;
-    return day.addYears((yy < 30 ? 2000 + yy : 1900 + yy) - day.year());
+    return withJetYear(QLocale().toDate(text, format));
 }
 
 } // namespace

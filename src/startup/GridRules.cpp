@@ -1,8 +1,10 @@
 #include "startup/GridRules.h"
 
+#include "store/DateRules.h"
+
 std::optional<GridEvent> gridEventAt(const QString &dateText, const QString &descriptionText)
 {
-    const QDate day = QDate::fromString(dateText.trimmed(), QStringLiteral("dd-MM-yyyy"));
+    const QDate day = dayFromDayMonthYearText(dateText);
     if (!day.isValid())
         return std::nullopt;
     return GridEvent{day, descriptionText};

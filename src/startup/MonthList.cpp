@@ -3,19 +3,16 @@
 #include "platform/AppError.h"
 #include "platform/Prompts.h"
 #include "startup/StartupDatabase.h"
+#include "store/DateRules.h"
 #include "store/RecordSet.h"
 
 #include <QSet>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 
 namespace {
-
-QString twoDigits(int n)
-{
-    return QString(QLatin1Char(char('0' + n / 10))) + QLatin1Char(char('0' + n % 10));
-}
 
 // D < 31 and D > MinDays, MinDays being -3 with the recent events shown, -1 else.
 bool isListed(int days, bool recent)
@@ -87,12 +84,7 @@ public:
         if (!isListed(days, recent))
             return false;
         row.days = days;
-        // Built by hand: formatting by pattern costs more than the rest of
-        // the row, and a full table lists thousands of rows.
-        row.dateText = year > 999 && year < 10000
-                           ? twoDigits(day) + QLatin1Char('-') + twoDigits(month) +
-                                 QLatin1Char('-') + QString::number(year)
-                           : gridDateText(eventDate);
+        row.dateText = gridDateText(eventDate);
         row.yearsText = yearsText(nextYear + (m_year - year), days);
         row.dayText = dayText(days);
         row.colourIndex = colourIndexFor(days);
@@ -117,7 +109,7 @@ private:
 
 QString gridDateText(const QDate &day)
 {
-    return day.toString(QStringLiteral("dd-MM-yyyy"));
+    return dayMonthYearText(day);
 }
 
 bool monthRowFor(const QDate &eventDate, const QDate &today, bool recent, MonthRow &row)
@@ -153,23 +145,6 @@ QDate dateOf(const QVariant &value)
     if (value.typeId() == QMetaType::QDateTime)
         return value.toDateTime().date();
     throw AppError(13, QStringLiteral("Type mismatch"));
-}
-
-// The rows in ascending order of D, rows of equal D in the order read. D
-// lies in the small listed window, so the rows are counted into place.
-std::vector<MonthRow> sortedOnDays(std::vector<MonthRow> rows)
-{
-    constexpr int low = -2; // MinDays(true) + 1
-    constexpr int width = 31 - low;
-    std::array<size_t, width + 1> start{};
-    for (const MonthRow &r : rows)
-        ++start[size_t(r.days - low + 1)];
-    for (size_t i = 1; i < start.size(); ++i)
-        start[i] += start[i - 1];
-    std::vector<MonthRow> sorted(rows.size());
-    for (MonthRow &r : rows)
-        sorted[start[size_t(r.days - low)]++] = std::move(r);
-    return sorted;
 }
 
 } // namespace
@@ -223,7 +198,10 @@ std::vector<MonthRow> readMonthList(RecordSet &rs, const QDate &today, bool rece
             break; // a record set that cannot move on must not be read again
         }
     }
-    return sortedOnDays(std::move(rows));
+    // Ascending D; rows of equal D stay in the order read.
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const MonthRow &a, const MonthRow &b) { return a.days < b.days; });
+    return rows;
 }
 
 FillFailure fillFailureReport(Prompts &prompts)

@@ -182,10 +182,13 @@ void Connection::check(int rc) const
         return;
     const QString message = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db))
                                  : QString::fromUtf8(sqlite3_errstr(rc));
+    // The connection's last extended code, when it is the one rc reports.
+    const int extended = m_db ? sqlite3_extended_errcode(m_db) : rc;
+    const int code = (extended & 0xff) == (rc & 0xff) ? extended : rc;
     // The type checks and the Jet functions speak Jet's words; give the
     // number that goes with them.
     const bool mismatch = message == QLatin1String("Data type mismatch in criteria expression.");
-    throw DbError(mismatch ? DbErrNo::Conversion : DbErrNo::General, message);
+    throw DbError(mismatch ? DbErrNo::Conversion : DbErrNo::General, message, code);
 }
 
 std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)>

@@ -1,12 +1,24 @@
 #pragma once
-// A failure reported by the event database: the engine's number and text.
+// A failure reported by the event database: the engine's number and text,
+// and for a failure of SQLite itself its extended result code, since the
+// number callers compare is the same for many of them.
 
 #include "platform/AppError.h"
 
 class DbError final : public AppError
 {
 public:
-    using AppError::AppError;
+    DbError(int number, QString description, int sqliteCode = 0)
+        : AppError(number, std::move(description)), m_sqliteCode(sqliteCode)
+    {
+    }
+
+    // SQLite's extended result code (SQLITE_BUSY, SQLITE_FULL,
+    // SQLITE_CONSTRAINT_NOTNULL, ...); 0 when the failure is not SQLite's.
+    int sqliteCode() const noexcept { return m_sqliteCode; }
+
+private:
+    int m_sqliteCode;
 };
 
 // The numbers the database layer reports, in the provider's own terms.

@@ -3,8 +3,6 @@
 #include "store/DbError.h"
 #include "store/JetDate.h"
 
-#include <sqlite3.h>
-
 FieldKind kindOfDeclaredType(const char *declaredType)
 {
     if (!declaredType)
@@ -132,25 +130,4 @@ QVariant fromStorable(FieldKind kind, const QVariant &storable)
         break;
     }
     return storable;
-}
-
-void bindValue(sqlite3_stmt *st, int index, const QVariant &value)
-{
-    if (!value.isValid() || value.isNull()) {
-        sqlite3_bind_null(st, index);
-        return;
-    }
-    switch (value.typeId()) {
-    case QMetaType::LongLong:
-    case QMetaType::Int:
-        sqlite3_bind_int64(st, index, value.toLongLong());
-        break;
-    case QMetaType::Double:
-        sqlite3_bind_double(st, index, value.toDouble());
-        break;
-    default: {
-        const QByteArray utf8 = value.toString().toUtf8();
-        sqlite3_bind_text(st, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-    }
-    }
 }

@@ -10,8 +10,6 @@
 #include <QDateTime>
 #include <bit>
 
-struct sqlite3_stmt;
-
 FieldKind kindOfDeclaredType(const char *declaredType);
 // The length n of a text column declared VARCHAR(n) or CHAR(n); 0 when the
 // declared type sets no limit.
@@ -24,7 +22,6 @@ QVariant toStorable(FieldKind kind, const QString &columnName, const QVariant &v
 void checkSize(int size, const QVariant &storable);
 // A storable value as Fields() hands it out.
 QVariant fromStorable(FieldKind kind, const QVariant &storable);
-void bindValue(sqlite3_stmt *stmt, int index, const QVariant &value);
 
 // One value of a record set, kept compactly; the QVariant is built when the
 // value is asked for.

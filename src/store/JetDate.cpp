@@ -1,5 +1,7 @@
 #include "store/JetDate.h"
 
+#include "store/DateRules.h"
+
 #include <QLocale>
 #include <QRegularExpression>
 #include <QStringList>
@@ -12,13 +14,6 @@ QString isoText(const QDate &d, const std::optional<QTime> &t)
     if (t)
         s += QLatin1Char(' ') + t->toString(QStringLiteral("HH:mm:ss"));
     return s;
-}
-
-int jetYear(int year, qsizetype digits)
-{
-    if (digits > 2)
-        return year;
-    return year < 30 ? 2000 + year : 1900 + year;
 }
 
 std::optional<QTime> parseTime(const QString &text, bool *ok)
@@ -57,17 +52,12 @@ QDate localShortDate(const QString &text)
 {
     const QLocale locale;
     const QString format = locale.dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy"))) {
-        QString wide = format;
-        wide.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-        if (const QDate d = locale.toDate(text, wide); d.isValid())
-            return d;
-        const QDate d = locale.toDate(text, format);
-        if (d.isValid() && format.contains(QLatin1String("yy")))
-            return d.addYears(jetYear(d.year() % 100, 2) - d.year());
+    const QString wide = withFourDigitYear(format);
+    if (wide == format || !format.contains(QLatin1String("yy")))
+        return locale.toDate(text, format);
+    if (const QDate d = locale.toDate(text, wide); d.isValid())
         return d;
-    }
-    return locale.toDate(text, format);
+    return withJetYear(locale.toDate(text, format));
 }
 
 // The English month names: "Jan 2, 2027", "January 2, 2027", "2-Jan-2027",
@@ -165,14 +155,9 @@ bool isoToDayAndTime(const char *s, int n, qint64 *julianDay, int *msecsOfDay)
     };
     if ((n != 10 && n != 19) || s[4] != '-' || s[7] != '-')
         return false;
-    // Worked out here rather than through QDate: every date of a large
-    // table passes through this.
     const int y = digits(0, 4);
-    const int m = digits(5, 2);
-    const int d = digits(8, 2);
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = y % 4 == 0 && (y % 100 != 0 || y % 400 == 0);
-    if (y < 1 || m < 1 || m > 12 || d < 1 || d > kDays[m - 1] + (m == 2 && leap))
+    const QDate date(y, digits(5, 2), digits(8, 2)); // -1 for a non-digit is no date
+    if (y < 1 || !date.isValid())
         return false;
     int msecs = -1;
     if (n == 19) {
@@ -184,11 +169,7 @@ bool isoToDayAndTime(const char *s, int n, qint64 *julianDay, int *msecsOfDay)
             return false;
         msecs = ((h * 60 + mi) * 60 + sec) * 1000;
     }
-    // Days from 1 March of year 0, then shifted to the Julian day.
-    const int ym = y - (m <= 2);
-    const int doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const int doe = (ym % 400) * 365 + (ym % 400) / 4 - (ym % 400) / 100 + doy;
-    *julianDay = qint64(ym / 400) * 146097 + doe + 1721120;
+    *julianDay = date.toJulianDay();
     *msecsOfDay = msecs;
     return true;
 }
@@ -228,7 +209,7 @@ std::optional<QString> dateValueToIso(const QVariant &value)
             return dateValueToIso(stored);
         if (const QDate d = localShortDate(text); d.isValid())
             return isoText(d, std::nullopt);
-        if (const QDate d = QDate::fromString(text, QStringLiteral("dd-MM-yyyy")); d.isValid())
+        if (const QDate d = dayFromDayMonthYearText(text); d.isValid())
             return isoText(d, std::nullopt);
         return jetDateToIso(text);
     }

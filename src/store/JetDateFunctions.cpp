@@ -2,6 +2,7 @@
 // DateDiff, DatePart, DateSerial and the clock. Dates come in as stored ISO
 // texts, date texts or serial numbers and go out in the stored form.
 
+#include "store/DateRules.h"
 #include "store/JetFunctions.h"
 #include "store/JetValue.h"
 
@@ -258,7 +259,7 @@ void dateSerial(Call &c)
     const qint64 month = c.integerArg(1, kMin, kMax);
     const qint64 day = c.integerArg(2, kMin, kMax);
     if (year >= 0 && year < 100)
-        year += year < 30 ? 2000 : 1900;
+        year = jetYear(int(year));
     setMoment(c, dayFromCivil(year, month, day) * 86400, kInvalidCall);
 }
 

@@ -87,7 +87,8 @@ RecordSet::RecordSet() = default;
 
 RecordSet::~RecordSet() = default;
 
-void RecordSet::Open(const QString &source, Connection &connection, CursorTypeEnum, LockTypeEnum)
+void RecordSet::Open(const QString &source, Connection &connection, CursorTypeEnum,
+                     LockTypeEnum lockType)
 {
     if (isOpen())
         throw DbError(DbErrNo::AlreadyOpen,
@@ -115,6 +116,7 @@ void RecordSet::Open(const QString &source, Connection &connection, CursorTypeEn
     }
     m_source = source;
     m_table = table;
+    m_readOnly = lockType == adLockReadOnly;
     m_query = query;
     m_connection = &connection;
     try {

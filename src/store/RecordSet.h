@@ -15,6 +15,7 @@
 
 class Connection;
 struct Cell;
+class Statement;
 struct sqlite3_stmt;
 
 enum CursorTypeEnum
@@ -61,6 +62,9 @@ public:
     void setCursorLocation(CursorLocationEnum location) { m_cursorLocation = location; }
     CursorLocationEnum cursorLocation() const { return m_cursorLocation; }
 
+    // A set opened with adLockReadOnly refuses every write (AddNew,
+    // setField, Update, setValueAt, insertRow and the deletes) with DbError
+    // (ReadOnly) before anything changes.
     void Open(const QString &source, Connection &connection,
               CursorTypeEnum cursorType = adOpenStatic, LockTypeEnum lockType = adLockReadOnly);
     void Requery();
@@ -127,7 +131,7 @@ public:
     // one transaction (or inside the connection's open one) and drops them
     // from the set in one pass. Throws DbError; nothing is deleted then.
     void deleteRows(const QList<int> &rows);
-    bool updatable() const { return !m_table.isEmpty(); }
+    bool updatable() const { return !m_readOnly && !m_table.isEmpty(); }
 
 private:
     int visibleCount() const { return m_filtered ? int(m_visible.size()) : int(m_rowids.size()); }
@@ -141,11 +145,12 @@ private:
     std::vector<qint64> matchingRowids(const QString &criteria) const;
     void requireCurrent() const;
     void requireOpen() const;
+    void requireWritableLock() const;
     void requireUpdatable() const;
     int requireField(const QString &name) const;
     void writeRow(int index, const QList<QPair<int, QVariant>> &fields);
     QString asReadClause(int index) const;
-    void bindAsRead(sqlite3_stmt *st, int first, int index) const;
+    void bindAsRead(Statement &st, int first, int index) const;
     void requireOneChange() const;
     qint64 insertValues(const QList<QPair<int, QVariant>> &fields);
     void reloadRow(int index);
@@ -155,8 +160,9 @@ private:
     Connection *m_connection = nullptr;
     CursorLocationEnum m_cursorLocation = adUseServer;
     QString m_source;
-    QString m_query; // the SQLite text, with the rowid as its first column when updatable
-    QString m_table; // the one table behind the rows, or "" when read-only
+    QString m_query;        // the SQLite text, with the rowid as its first column when updatable
+    QString m_table;        // the one table behind the rows, or "" when read-only
+    bool m_readOnly = true; // opened with adLockReadOnly
     QStringList m_names;
     std::vector<FieldKind> m_kinds;
     std::vector<int> m_sizes;

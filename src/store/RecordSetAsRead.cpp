@@ -6,6 +6,7 @@
 #include "store/Connection.h"
 #include "store/FieldValue.h"
 #include "store/RecordSetCommon.h"
+#include "store/Statement.h"
 
 #include <bit>
 #include <sqlite3.h>
@@ -46,34 +47,34 @@ QString RecordSet::asReadClause(int index) const
     return where;
 }
 
-void RecordSet::bindAsRead(sqlite3_stmt *st, int first, int index) const
+void RecordSet::bindAsRead(Statement &st, int first, int index) const
 {
-    sqlite3_bind_int64(st, first, m_rowids[size_t(index)]);
+    st.bind(first, m_rowids[size_t(index)]);
     const size_t base = size_t(index) * size_t(m_names.size());
     for (qsizetype c = 0; c < m_names.size(); ++c) {
         const Cell &cell = m_cells[base + size_t(c)];
         const int i = first + 1 + int(c);
         switch (cell.type) {
         case Cell::Null:
-            sqlite3_bind_null(st, i);
+            st.bindNull(i);
             break;
         case Cell::Integer:
         case Cell::Bool:
-            sqlite3_bind_int64(st, i, cell.value);
+            st.bind(i, cell.value);
             break;
         case Cell::Real:
-            sqlite3_bind_double(st, i, std::bit_cast<double>(cell.value));
+            st.bind(i, std::bit_cast<double>(cell.value));
             break;
         case Cell::Date:
         case Cell::DateTime: {
             const QByteArray iso = storedDate(cell);
-            sqlite3_bind_text(st, i, iso.constData(), int(iso.size()), SQLITE_TRANSIENT);
+            st.bindText(i, iso);
             break;
         }
         case Cell::Text: {
             // The store outlives the statement.
             const std::string_view text = m_texts.bytes(cell.value, int(cell.extra));
-            sqlite3_bind_text(st, i, text.data(), int(text.size()), SQLITE_STATIC);
+            st.bindStaticText(i, text);
             break;
         }
         }

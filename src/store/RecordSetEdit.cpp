@@ -5,16 +5,27 @@
 #include "store/Connection.h"
 #include "store/FieldValue.h"
 #include "store/RecordSetCommon.h"
+#include "store/Statement.h"
+#include "store/Transaction.h"
 
 #include <QStringList>
 #include <sqlite3.h>
 
 using namespace recordset;
 
-void RecordSet::requireUpdatable() const
+void RecordSet::requireWritableLock() const
 {
     requireOpen();
-    if (!updatable())
+    if (m_readOnly)
+        throw DbError(DbErrNo::ReadOnly,
+                      QStringLiteral("Current Recordset does not support updating. This may be a "
+                                     "limitation of the provider, or of the selected locktype."));
+}
+
+void RecordSet::requireUpdatable() const
+{
+    requireWritableLock();
+    if (m_table.isEmpty())
         throw DbError(DbErrNo::ReadOnly,
                       QStringLiteral("Cannot update. Database or object is read-only."));
 }
@@ -35,11 +46,10 @@ void RecordSet::AddNew()
 
 void RecordSet::setField(const QString &name, const QVariant &value)
 {
-    requireOpen();
+    requireUpdatable();
     const int column = requireField(name);
     const QVariant stored = storable(column, value);
     if (m_editMode == EditMode::None) {
-        requireUpdatable();
         requireCurrent();
         m_editMode = EditMode::Edit;
     }
@@ -54,7 +64,7 @@ void RecordSet::setField(const QString &name, const QVariant &value)
 
 void RecordSet::Update()
 {
-    requireOpen();
+    requireWritableLock();
     if (m_editMode == EditMode::Add) {
         const qint64 rowid = insertValues(m_pending);
         m_rowids.push_back(rowid);
@@ -109,10 +119,10 @@ void RecordSet::deleteAt(int row)
 {
     requireUpdatable();
     const int index = checkedRowIndex(row);
-    auto stmt = m_connection->prepare(QStringLiteral("DELETE FROM ") + quotedName(m_table) +
-                                      asReadClause(index));
-    bindAsRead(stmt.get(), 1, index);
-    m_connection->check(sqlite3_step(stmt.get()));
+    Statement stmt(*m_connection,
+                   QStringLiteral("DELETE FROM ") + quotedName(m_table) + asReadClause(index));
+    bindAsRead(stmt, 1, index);
+    stmt.step();
     requireOneChange();
     removeRow(index);
     // The current row stays the same row when an earlier one goes.
@@ -128,25 +138,18 @@ void RecordSet::deleteRows(const QList<int> &rows)
     for (int row : rows)
         gone[size_t(checkedRowIndex(row))] = true;
 
-    const bool own = !m_connection->inTransaction();
-    if (own)
-        m_connection->BeginTrans();
-    try {
-        auto stmt = m_connection->prepare(QStringLiteral("DELETE FROM ") + quotedName(m_table) +
+    {
+        Transaction transaction(*m_connection);
+        Statement stmt(*m_connection, QStringLiteral("DELETE FROM ") + quotedName(m_table) +
                                           QStringLiteral(" WHERE rowid = ?"));
         for (size_t i = 0; i < gone.size(); ++i) {
             if (!gone[i])
                 continue;
-            sqlite3_bind_int64(stmt.get(), 1, m_rowids[i]);
-            m_connection->check(sqlite3_step(stmt.get()));
-            sqlite3_reset(stmt.get());
+            stmt.bind(1, m_rowids[i]);
+            stmt.step();
+            stmt.reset();
         }
-        if (own)
-            m_connection->CommitTrans();
-    } catch (...) {
-        if (own && m_connection->inTransaction())
-            m_connection->RollbackTrans();
-        throw;
+        transaction.commit();
     }
 
     // Keep the rest in order, each moved once; old places map to new ones.
@@ -209,14 +212,14 @@ void RecordSet::writeRow(int index, const QList<QPair<int, QVariant>> &fields)
     QStringList sets;
     for (const auto &field : fields)
         sets << quotedName(m_names[field.first]) + QStringLiteral(" = ?");
-    auto stmt = m_connection->prepare(QStringLiteral("UPDATE ") + quotedName(m_table) +
+    Statement stmt(*m_connection, QStringLiteral("UPDATE ") + quotedName(m_table) +
                                       QStringLiteral(" SET ") + sets.join(QStringLiteral(", ")) +
                                       asReadClause(index));
     int i = 1;
     for (const auto &field : fields)
-        bindValue(stmt.get(), i++, field.second);
-    bindAsRead(stmt.get(), i, index);
-    m_connection->check(sqlite3_step(stmt.get()));
+        stmt.bind(i++, field.second);
+    bindAsRead(stmt, i, index);
+    stmt.step();
     requireOneChange();
 }
 
@@ -235,25 +238,23 @@ qint64 RecordSet::insertValues(const QList<QPair<int, QVariant>> &fields)
         sql += QStringLiteral(" (") + names.join(QLatin1Char(',')) + QStringLiteral(") VALUES (") +
                marks.join(QLatin1Char(',')) + QLatin1Char(')');
     }
-    auto stmt = m_connection->prepare(sql);
+    Statement stmt(*m_connection, sql);
     int i = 1;
     for (const auto &field : fields)
-        bindValue(stmt.get(), i++, field.second);
-    m_connection->check(sqlite3_step(stmt.get()));
+        stmt.bind(i++, field.second);
+    stmt.step();
     return sqlite3_last_insert_rowid(m_connection->handle());
 }
 
 void RecordSet::reloadRow(int index)
 {
-    auto stmt = m_connection->prepare(QStringLiteral("SELECT rowid AS ") + rowidAlias() +
+    Statement stmt(*m_connection, QStringLiteral("SELECT rowid AS ") + rowidAlias() +
                                       QStringLiteral(", * FROM ") + quotedName(m_table) +
                                       QStringLiteral(" WHERE rowid = ?"));
-    sqlite3_bind_int64(stmt.get(), 1, m_rowids[size_t(index)]);
-    const int rc = sqlite3_step(stmt.get());
-    m_connection->check(rc);
-    if (rc != SQLITE_ROW)
+    stmt.bind(1, m_rowids[size_t(index)]);
+    if (!stmt.step())
         return; // the row is gone; keep what was read
     const size_t base = size_t(index) * m_names.size();
     for (int c = 0; c < int(m_names.size()); ++c)
-        m_cells[base + size_t(c)] = readCell(stmt.get(), c + 1, m_kinds[size_t(c)], m_texts);
+        m_cells[base + size_t(c)] = readCell(stmt.handle(), c + 1, m_kinds[size_t(c)], m_texts);
 }

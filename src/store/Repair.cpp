@@ -4,6 +4,7 @@
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/RecordSet.h"
+#include "store/Statement.h"
 #include "store/TypeChecks.h"
 
 #include <QFile>
@@ -69,16 +70,14 @@ public:
 
     bool ColumnExists(const QString &table, const QString &name) const
     {
-        auto stmt =
-            m_db.prepare(QStringLiteral("PRAGMA table_info(\"") + table + QStringLiteral("\")"));
-        int rc;
-        while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+        Statement stmt(m_db,
+                       QStringLiteral("PRAGMA table_info(\"") + table + QStringLiteral("\")"));
+        while (stmt.step()) {
             const QString column = QString::fromUtf8(
-                reinterpret_cast<const char *>(sqlite3_column_text(stmt.get(), 1)));
+                reinterpret_cast<const char *>(sqlite3_column_text(stmt.handle(), 1)));
             if (column.toUpper() == name.toUpper())
                 return true;
         }
-        m_db.check(rc);
         return false;
     }
 
@@ -103,11 +102,7 @@ public:
     Connection &connection() { return m_db; }
 
 private:
-    void exec(const QString &sql)
-    {
-        auto stmt = m_db.prepare(sql);
-        m_db.check(sqlite3_step(stmt.get()));
-    }
+    void exec(const QString &sql) { Statement(m_db, sql).step(); }
 
     Connection m_db;
 };
@@ -257,7 +252,7 @@ void CreateDatabase(const QString &path)
         } catch (const DbError &e) {
             // The user knows the file by its own name, not the temporary one.
             QString text = e.description();
-            throw DbError(e.number(), text.replace(temp, path));
+            throw DbError(e.number(), text.replace(temp, path), e.sqliteCode());
         }
         repair(db, [](const QString &, const DbError &e) { throw e; });
         db.Close();

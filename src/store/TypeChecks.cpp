@@ -4,6 +4,8 @@
 #include "store/DbError.h"
 #include "store/FieldValue.h"
 #include "store/RecordSetCommon.h"
+#include "store/Statement.h"
+#include "store/Transaction.h"
 
 #include <QList>
 #include <QSet>
@@ -73,8 +75,7 @@ QString textAt(sqlite3_stmt *st, int column)
 
 void exec(Connection &db, const QString &sql)
 {
-    auto stmt = db.prepare(sql);
-    db.check(sqlite3_step(stmt.get()));
+    Statement(db, sql).step();
 }
 
 } // namespace
@@ -88,12 +89,9 @@ void addTypeChecks(Connection &db)
 {
     QSet<QString> present;
     {
-        auto st =
-            db.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger'"));
-        int rc;
-        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW)
-            present.insert(textAt(st.get(), 0));
-        db.check(rc);
+        Statement st(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger'"));
+        while (st.step())
+            present.insert(textAt(st.handle(), 0));
     }
     QList<Trigger> missing;
     QStringList normalise; // yes/no columns whose checks are new
@@ -101,18 +99,19 @@ void addTypeChecks(Connection &db)
         // A table without rowids is left alone: the -1 needs the rowid to
         // find its row, and a trigger naming a missing rowid would refuse
         // every insert.
-        auto st = db.prepare(QStringLiteral(
-            "SELECT t.name, c.name, c.type FROM pragma_table_list t, pragma_table_info(t.name) c "
-            "WHERE t.schema = 'main' AND t.type = 'table' AND t.wr = 0 AND t.name NOT LIKE "
-            "'sqlite\\_%' ESCAPE '\\' ORDER BY t.name, c.cid"));
-        int rc;
-        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+        Statement st(
+            db, QStringLiteral(
+                    "SELECT t.name, c.name, c.type FROM pragma_table_list t, "
+                    "pragma_table_info(t.name) c "
+                    "WHERE t.schema = 'main' AND t.type = 'table' AND t.wr = 0 AND t.name NOT LIKE "
+                    "'sqlite\\_%' ESCAPE '\\' ORDER BY t.name, c.cid"));
+        while (st.step()) {
             const FieldKind kind = kindOfDeclaredType(
-                reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 2)));
+                reinterpret_cast<const char *>(sqlite3_column_text(st.handle(), 2)));
             if (kind != FieldKind::Date && kind != FieldKind::Bool)
                 continue;
-            const QString table = textAt(st.get(), 0);
-            const QString column = textAt(st.get(), 1);
+            const QString table = textAt(st.handle(), 0);
+            const QString column = textAt(st.handle(), 1);
             bool added = false;
             for (const Trigger &t : checksOf(table, column, kind)) {
                 if (!present.contains(t.name)) {
@@ -126,21 +125,14 @@ void addTypeChecks(Connection &db)
                                             "'integer' AND %2 NOT IN (0, -1))")
                                  .arg(quotedName(table), quotedName(column));
         }
-        db.check(rc);
     }
     if (missing.isEmpty())
         return;
-    // A savepoint nests inside a caller's transaction as well.
-    exec(db, QStringLiteral("SAVEPOINT type_checks"));
-    try {
-        for (const QString &sql : std::as_const(normalise))
-            exec(db, sql);
-        for (const Trigger &t : std::as_const(missing))
-            exec(db, t.sql);
-        exec(db, QStringLiteral("RELEASE type_checks"));
-    } catch (...) {
-        sqlite3_exec(db.handle(), "ROLLBACK TO type_checks; RELEASE type_checks", nullptr, nullptr,
-                     nullptr);
-        throw;
-    }
+    // All of them or none; inside a caller's transaction as well.
+    Transaction transaction(db);
+    for (const QString &sql : std::as_const(normalise))
+        exec(db, sql);
+    for (const Trigger &t : std::as_const(missing))
+        exec(db, t.sql);
+    transaction.commit();
 }

@@ -7,6 +7,8 @@
 
 #include <QTest>
 
+Q_DECLARE_METATYPE(EventRecord)
+
 class TestEditRules : public QObject
 {
     Q_OBJECT
@@ -84,6 +86,5 @@ void TestEditRules::differs()
     QVERIFY(eventDiffers(EventRecord{}, form));
 }
 
-Q_DECLARE_METATYPE(EventRecord)
 QTEST_APPLESS_MAIN(TestEditRules)
 #include "tst_editrules.moc"

@@ -31,6 +31,8 @@ private slots:
     void valuesAsTyped_data();
     void valuesAsTyped();
     void errors();
+    void readOnlySetRefusesWrites_data();
+    void readOnlySetRefusesWrites();
     void sharedObjectsClose();
 };
 
@@ -483,6 +485,41 @@ void TestRecordSet::errors()
     t.rs.Close();
     QVERIFY(thrown([&] { t.rs.Open(QStringLiteral("SELECT * FROM Nowhere"), t.db); }).number());
     QVERIFY(!t.rs.isOpen());
+}
+
+void TestRecordSet::readOnlySetRefusesWrites_data()
+{
+    QTest::addColumn<std::function<void(RecordSet &)>>("write");
+    using Write = std::function<void(RecordSet &)>;
+    const QDate day(2026, 8, 1);
+    QTest::newRow("AddNew") << Write([](RecordSet &rs) { rs.AddNew(); });
+    QTest::newRow("setField") << Write(
+        [](RecordSet &rs) { rs.setField(QStringLiteral("Description"), QStringLiteral("Bo")); });
+    QTest::newRow("Update") << Write([](RecordSet &rs) { rs.Update(); });
+    QTest::newRow("setValueAt") << Write([](RecordSet &rs) { rs.setValueAt(0, 2, "Bo"); });
+    QTest::newRow("insertRow") << Write([day](RecordSet &rs) {
+        rs.insertRow({{QStringLiteral("Dates"), day}, {QStringLiteral("Description"), "Bo"}});
+    });
+    QTest::newRow("deleteAt") << Write([](RecordSet &rs) { rs.deleteAt(0); });
+    QTest::newRow("deleteRows") << Write([](RecordSet &rs) { rs.deleteRows({0}); });
+}
+
+void TestRecordSet::readOnlySetRefusesWrites()
+{
+    QFETCH(std::function<void(RecordSet &)>, write);
+    NewDatabase t;
+    addEvents(t.db, {"#7/4/2026#, 'birthday', 'Ann', Null, False"});
+    const QStringList before = rawRows(t.path, kRows);
+    RecordSet rs;
+    rs.Open(kAll, t.db, adOpenStatic, adLockReadOnly);
+    const DbError e = thrown([&] { write(rs); });
+    QCOMPARE(e.number(), DbErrNo::ReadOnly);
+    QCOMPARE(e.description(),
+             QStringLiteral("Current Recordset does not support updating. This may be a "
+                            "limitation of the provider, or of the selected locktype."));
+    QCOMPARE(rawRows(t.path, kRows), before);
+    QCOMPARE(descriptions(rs), QStringList{"Ann"});
+    QVERIFY(!t.db.inTransaction());
 }
 
 void TestRecordSet::sharedObjectsClose()

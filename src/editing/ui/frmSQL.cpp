@@ -4,6 +4,7 @@
 #include "platform/Prompts.h"
 #include "widgets/Twips.h"
 #include "store/SharedDb.h"
+#include "store/Transaction.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -144,29 +145,22 @@ void frmSQL::RunSQL()
     if (text.isEmpty())
         return;
     lastSQL = text;
+    // The box below must not let the window close while the transaction
+    // waits for the answer.
+    m_transactionOpen = true;
     try {
-        m_db.BeginTrans();
-        m_transactionOpen = true;
+        Transaction transaction(m_db);
         m_db.Execute(text);
         const MsgResult answer = m_prompts.MsgBox(
             QStringLiteral("SQL successful, OK to commit?"), MsgButtons::OkCancel,
             MsgIcon::Question, QStringLiteral("Commit Transaction?"));
         if (answer == MsgResult::Ok)
-            m_db.CommitTrans();
-        else
-            m_db.RollbackTrans();
-        m_transactionOpen = false;
+            transaction.commit();
+        // Otherwise, and on any failure, the guard rolls back; the failure
+        // stays silent.
     } catch (...) {
-        if (m_transactionOpen) {
-            try {
-                if (m_db.inTransaction())
-                    m_db.RollbackTrans();
-            } catch (...) {
-                // Nothing more can be undone; the failure stays silent.
-            }
-            m_transactionOpen = false;
-        }
     }
+    m_transactionOpen = false;
 }
 
 void frmSQL::cmd_Click(int index)

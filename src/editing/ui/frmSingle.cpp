@@ -6,6 +6,7 @@
 #include "editing/ui/TextBox.h"
 #include "platform/ErrorStyles.h"
 #include "platform/Prompts.h"
+#include "store/DateRules.h"
 #include "widgets/Twips.h"
 #include "store/RecordSet.h"
 #include "store/SharedDb.h"
@@ -31,10 +32,7 @@ const QString unknownKey = QStringLiteral("unknown");
 // The short date of the user's locale, always with four-digit years.
 QString pickerFormat()
 {
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QStringLiteral("yyyy")))
-        format.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
-    return format;
+    return shortDateFormat();
 }
 
 QDateTime asDateTime(const QVariant &value)
