@@ -3,16 +3,16 @@
 // bare SQLite scan of the same table in the same run.
 
 #include "BenchSupport.h"
-#include "editor/ui/Editor.h"
 #include "editor/EventTableModel.h"
+#include "editor/ui/Editor.h"
 #include "platform/Prompts.h"
 #include "store/Repair.h"
 #include "store/SharedDb.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QItemSelection>
 #include <QHeaderView>
+#include <QItemSelection>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -194,8 +194,7 @@ int main(int argc, char **argv)
     const double command = reporter.ms("BM_EditorCommand");
     if (scan <= 0 || open <= 0)
         return 1;
-    std::printf("scan %.1f ms, editor open %.1f ms, whole command %.1f ms\n", scan, open,
-                command);
+    std::printf("scan %.1f ms, editor open %.1f ms, whole command %.1f ms\n", scan, open, command);
     if (command > 0)
         std::printf("ratio editor-command-vs-scan %.2f\n", command / scan);
     std::printf("ratio editor-vs-scan %.2f\n", open / scan);

@@ -40,8 +40,10 @@ void BM_BareScanPrint(benchmark::State &state)
     for (auto _ : state) {
         FILE *out = std::fopen(g_bareFile.toUtf8().constData(), "wb");
         sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(db, "SELECT Dates, icon, Description, ShowOnce, Details FROM Calendar "
-                               "ORDER BY Dates", -1, &st, nullptr);
+        sqlite3_prepare_v2(db,
+                           "SELECT Dates, icon, Description, ShowOnce, Details FROM Calendar "
+                           "ORDER BY Dates",
+                           -1, &st, nullptr);
         std::fprintf(out, "[Almarik Export File]\r\n %d\r\n", kBenchEvents);
         while (sqlite3_step(st) == SQLITE_ROW) {
             const char *date = reinterpret_cast<const char *>(sqlite3_column_text(st, 0));
@@ -105,7 +107,8 @@ void BM_BareInsert(benchmark::State &state)
                 sqlite3_bind_null(st, 2);
             else
                 sqlite3_bind_text(st, 2, icon.constData(), int(icon.size()), SQLITE_STATIC);
-            sqlite3_bind_text(st, 3, description.constData(), int(description.size()), SQLITE_STATIC);
+            sqlite3_bind_text(st, 3, description.constData(), int(description.size()),
+                              SQLITE_STATIC);
             sqlite3_bind_int(st, 4, c.showOnceText == QLatin1String("True") ? -1 : 0);
             if (c.details == QLatin1String("Null"))
                 sqlite3_bind_null(st, 5);
@@ -132,8 +135,8 @@ void BM_ShareImport(benchmark::State &state)
         connection.Open(Connection::connectionStringFor(g_target));
         RecordSet rs;
         rs.setCursorLocation(adUseClient);
-        rs.Open(QStringLiteral("SELECT * FROM Calendar ORDER BY Dates"), connection,
-                adOpenDynamic, adLockOptimistic);
+        rs.Open(QStringLiteral("SELECT * FROM Calendar ORDER BY Dates"), connection, adOpenDynamic,
+                adLockOptimistic);
         QList<ImportCandidate> candidates;
         readShareFile(g_share, &candidates);
         markExisting(candidates, rs);

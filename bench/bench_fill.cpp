@@ -5,9 +5,9 @@
 #include "BenchSupport.h"
 #include "app/Main.h"
 #include "app/MonthGrid.h"
+#include "platform/AppError.h"
 #include "startup/MonthList.h"
 #include "startup/StartupSettings.h"
-#include "platform/AppError.h"
 #include "store/Repair.h"
 #include "store/SharedDb.h"
 

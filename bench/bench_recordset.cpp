@@ -19,7 +19,6 @@
 
 namespace {
 
-
 QString g_path;
 
 // (a) The floor: step through Calendar reading each column as SQLite has it.

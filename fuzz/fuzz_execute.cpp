@@ -74,10 +74,9 @@ QString cell(sqlite3_stmt *st, int c)
                QLatin1Char('\'');
     default:
         return QStringLiteral("blob:") +
-               QString::fromLatin1(
-                   QByteArray(static_cast<const char *>(sqlite3_column_blob(st, c)),
-                              sqlite3_column_bytes(st, c))
-                       .toHex());
+               QString::fromLatin1(QByteArray(static_cast<const char *>(sqlite3_column_blob(st, c)),
+                                              sqlite3_column_bytes(st, c))
+                                       .toHex());
     }
 }
 
@@ -118,7 +117,8 @@ QStringList snapshot(sqlite3 *db)
         tables << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
     sqlite3_finalize(st);
     for (const QString &table : tables) {
-        const QString quoted = QLatin1Char('"') + QString(table).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+        const QString quoted = QLatin1Char('"') +
+                               QString(table).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
                                QLatin1Char('"');
         readRows(db, ("SELECT rowid, * FROM " + quoted + " ORDER BY rowid").toUtf8(), table, out);
     }

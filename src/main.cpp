@@ -1,8 +1,8 @@
 // The program: create the application, its shared objects and the main
 // window, and run the window's start-up.
 
-#include "app/Application.h"
 #include "app/Main.h"
+#include "app/Application.h"
 
 #include <QApplication>
 

@@ -5,8 +5,8 @@
 // are closed first when the program ends.
 
 #include "platform/Clock.h"
-#include "widgets/QtPrompts.h"
 #include "store/SharedDb.h"
+#include "widgets/QtPrompts.h"
 
 class Application final
 {

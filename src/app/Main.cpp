@@ -1,18 +1,18 @@
 #include "app/Main.h"
 
-#include "widgets/ImageList.h"
 #include "app/MonthGrid.h"
+#include "platform/AppError.h"
+#include "platform/Prompts.h"
+#include "registry/DoRegEdit.h"
+#include "registry/REG_MODULE.h"
 #include "startup/MonthList.h"
 #include "startup/StartupDatabase.h"
 #include "startup/StartupSettings.h"
-#include "platform/AppError.h"
-#include "platform/Prompts.h"
-#include "widgets/Twips.h"
-#include "registry/DoRegEdit.h"
-#include "registry/REG_MODULE.h"
 #include "store/DateRules.h"
 #include "store/SharedDb.h"
 #include "wallpaper/RotateWallpaper.h"
+#include "widgets/ImageList.h"
+#include "widgets/Twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -102,8 +102,8 @@ bool Main::Form_Load(const QStringList &arguments)
     // current wallpaper as it was before anything else ran, whatever the
     // options say.
     SubKey = QStringLiteral("Control Panel\\Desktop\\");
-    m_currentWallpaper = GetRegValue(HKEY_CURRENT_USER, SubKey, QStringLiteral("Wallpaper"),
-                                     QString(), m_prompts);
+    m_currentWallpaper =
+        GetRegValue(HKEY_CURRENT_USER, SubKey, QStringLiteral("Wallpaper"), QString(), m_prompts);
 
     // 2-4. Colours, the option switches and the day of the last start.
     LoadColours();
@@ -144,7 +144,7 @@ bool Main::Form_Load(const QStringList &arguments)
         OpenMonthDatabase(m_db.dbConnection, m_db.rsMonth, Databasename);
     } catch (const AppError &e) {
         m_prompts.MsgBox(openFailureMessage(e, Databasename), MsgButtons::OkOnly,
-                            MsgIcon::Critical);
+                         MsgIcon::Critical);
         return false;
     }
 
@@ -176,7 +176,8 @@ void Main::FillEventGrid()
     } catch (const AppError &e) {
         failed(e);
     }
-    std::vector<MonthRow> rows = readMonthList(m_db.rsMonth, TodayDate, mnuOption2->isChecked(), failed);
+    std::vector<MonthRow> rows =
+        readMonthList(m_db.rsMonth, TodayDate, mnuOption2->isChecked(), failed);
 
     // The nearness colours the listed rows use.
     std::array<std::optional<QColor>, 6> colours;

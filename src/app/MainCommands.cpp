@@ -2,21 +2,21 @@
 // colours, and the grid's double-click and popup.
 
 #include "about/OpenAbout.h"
-#include "startup/GridRules.h"
 #include "app/Main.h"
 #include "app/MonthGrid.h"
-#include "startup/StartupSettings.h"
 #include "editing/EventRecord.h"
 #include "editing/ui/frmSingle.h"
 #include "editor/ui/OpenEditor.h"
 #include "platform/ErrorStyles.h"
-#include "widgets/Modal.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
 #include "registry/ui/frmRegTool.h"
+#include "startup/GridRules.h"
 #include "startup/StartupDatabase.h"
+#include "startup/StartupSettings.h"
 #include "store/SharedDb.h"
 #include "wallpaper/frmWallPaper.h"
+#include "widgets/Modal.h"
 
 #include <QAction>
 #include <QMenu>

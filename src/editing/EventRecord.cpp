@@ -43,7 +43,8 @@ QString notFound(const QString &description, const QString &what)
 QString withCrLf(const QString &text)
 {
     QString lines = text;
-    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return lines.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
 }
 
@@ -91,19 +92,18 @@ QString updateStatement(const EventRecord &loaded, const EventRecord &edited, Da
                                      : QStringLiteral(" Details = '") + QuoteSql(edited.Details) +
                                            QStringLiteral("',")) +
            QStringLiteral(" ShowOnce = ") + truthWord(edited.ShowOnce) +
-           (match == DayMatch::Exact
-                ? QStringLiteral(" WHERE Dates = ") + dayLiteral(loaded.Dates)
-                : QStringLiteral(" WHERE ") + wholeDay(loaded.Dates)) +
-           QStringLiteral(" AND ") + QStringLiteral(" Description ='") + QuoteSql(loaded.Description) + QStringLiteral("'");
+           (match == DayMatch::Exact ? QStringLiteral(" WHERE Dates = ") + dayLiteral(loaded.Dates)
+                                     : QStringLiteral(" WHERE ") + wholeDay(loaded.Dates)) +
+           QStringLiteral(" AND ") + QStringLiteral(" Description ='") +
+           QuoteSql(loaded.Description) + QStringLiteral("'");
 }
 
 QString deleteStatement(const EventRecord &rec, DayMatch match)
 {
     return QStringLiteral("DELETE FROM Calendar WHERE Description ='") + QuoteSql(rec.Description) +
            QStringLiteral("'") +
-           (match == DayMatch::Exact
-                ? QStringLiteral(" AND Dates =") + dayLiteral(rec.Dates)
-                : QStringLiteral(" AND ") + wholeDay(rec.Dates));
+           (match == DayMatch::Exact ? QStringLiteral(" AND Dates =") + dayLiteral(rec.Dates)
+                                     : QStringLiteral(" AND ") + wholeDay(rec.Dates));
 }
 
 QString selectEventStatement(const QDate &day, const QString &description, DayMatch match)

@@ -3,9 +3,9 @@
 const QStringList &typeKeys()
 {
     static const QStringList keys = {
-        QStringLiteral("birthday"), QStringLiteral("anniversary"), QStringLiteral("car_race"),
-        QStringLiteral("bike_race"), QStringLiteral("unknown"),    QStringLiteral("reminder"),
-        QStringLiteral("memorial"), QStringLiteral("holiday"),     QStringLiteral("doctor")};
+        QStringLiteral("birthday"),  QStringLiteral("anniversary"), QStringLiteral("car_race"),
+        QStringLiteral("bike_race"), QStringLiteral("unknown"),     QStringLiteral("reminder"),
+        QStringLiteral("memorial"),  QStringLiteral("holiday"),     QStringLiteral("doctor")};
     return keys;
 }
 

@@ -126,7 +126,8 @@ QVariant EventTableModel::storedValue(int column, const QVariant &value, QString
         const QDate date =
             day.typeId() == QMetaType::QDateTime ? day.toDateTime().date() : day.toDate();
         if (!date.isValid())
-            *refusal = QLatin1Char('\'') + value.toString() + QStringLiteral("' is not a date.") + left;
+            *refusal =
+                QLatin1Char('\'') + value.toString() + QStringLiteral("' is not a date.") + left;
         return date;
     }
     case DescriptionColumn: {

@@ -50,7 +50,6 @@ signals:
     void refused(const QString &reason);
 
 public:
-
     // The row where typing creates a record (the last one).
     int addNewRow() const { return m_records; }
     bool isAddNewRow(int row) const { return row == m_records; }

@@ -3,8 +3,8 @@
 #include "platform/AppError.h"
 #include "platform/Files.h"
 
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 

@@ -18,19 +18,30 @@ AppError invalid(const QString &why)
 const QHash<QString, int> &namedKeys()
 {
     static const QHash<QString, int> keys = [] {
-        QHash<QString, int> k = {
-            {QStringLiteral("BACKSPACE"), Qt::Key_Backspace}, {QStringLiteral("BS"), Qt::Key_Backspace},
-            {QStringLiteral("BKSP"), Qt::Key_Backspace},      {QStringLiteral("BREAK"), Qt::Key_Pause},
-            {QStringLiteral("CAPSLOCK"), Qt::Key_CapsLock},   {QStringLiteral("DELETE"), Qt::Key_Delete},
-            {QStringLiteral("DEL"), Qt::Key_Delete},          {QStringLiteral("DOWN"), Qt::Key_Down},
-            {QStringLiteral("END"), Qt::Key_End},             {QStringLiteral("ENTER"), Qt::Key_Return},
-            {QStringLiteral("ESC"), Qt::Key_Escape},          {QStringLiteral("HELP"), Qt::Key_Help},
-            {QStringLiteral("HOME"), Qt::Key_Home},           {QStringLiteral("INSERT"), Qt::Key_Insert},
-            {QStringLiteral("INS"), Qt::Key_Insert},          {QStringLiteral("LEFT"), Qt::Key_Left},
-            {QStringLiteral("NUMLOCK"), Qt::Key_NumLock},     {QStringLiteral("PGDN"), Qt::Key_PageDown},
-            {QStringLiteral("PGUP"), Qt::Key_PageUp},         {QStringLiteral("PRTSC"), Qt::Key_Print},
-            {QStringLiteral("RIGHT"), Qt::Key_Right},         {QStringLiteral("SCROLLLOCK"), Qt::Key_ScrollLock},
-            {QStringLiteral("TAB"), Qt::Key_Tab},             {QStringLiteral("UP"), Qt::Key_Up}};
+        QHash<QString, int> k = {{QStringLiteral("BACKSPACE"), Qt::Key_Backspace},
+                                 {QStringLiteral("BS"), Qt::Key_Backspace},
+                                 {QStringLiteral("BKSP"), Qt::Key_Backspace},
+                                 {QStringLiteral("BREAK"), Qt::Key_Pause},
+                                 {QStringLiteral("CAPSLOCK"), Qt::Key_CapsLock},
+                                 {QStringLiteral("DELETE"), Qt::Key_Delete},
+                                 {QStringLiteral("DEL"), Qt::Key_Delete},
+                                 {QStringLiteral("DOWN"), Qt::Key_Down},
+                                 {QStringLiteral("END"), Qt::Key_End},
+                                 {QStringLiteral("ENTER"), Qt::Key_Return},
+                                 {QStringLiteral("ESC"), Qt::Key_Escape},
+                                 {QStringLiteral("HELP"), Qt::Key_Help},
+                                 {QStringLiteral("HOME"), Qt::Key_Home},
+                                 {QStringLiteral("INSERT"), Qt::Key_Insert},
+                                 {QStringLiteral("INS"), Qt::Key_Insert},
+                                 {QStringLiteral("LEFT"), Qt::Key_Left},
+                                 {QStringLiteral("NUMLOCK"), Qt::Key_NumLock},
+                                 {QStringLiteral("PGDN"), Qt::Key_PageDown},
+                                 {QStringLiteral("PGUP"), Qt::Key_PageUp},
+                                 {QStringLiteral("PRTSC"), Qt::Key_Print},
+                                 {QStringLiteral("RIGHT"), Qt::Key_Right},
+                                 {QStringLiteral("SCROLLLOCK"), Qt::Key_ScrollLock},
+                                 {QStringLiteral("TAB"), Qt::Key_Tab},
+                                 {QStringLiteral("UP"), Qt::Key_Up}};
         for (int f = 1; f <= 16; ++f)
             k.insert(QStringLiteral("F") + QString::number(f), Qt::Key_F1 + f - 1);
         return k;
@@ -44,8 +55,8 @@ KeyStroke charStroke(const QString &c, Qt::KeyboardModifiers modifiers)
     KeyStroke s;
     s.modifiers = modifiers;
     s.key = c == QLatin1String("\t") ? int(Qt::Key_Tab)
-            : c.size() == 1        ? int(c[0].toUpper().unicode())
-                                   : int(Qt::Key_unknown);
+            : c.size() == 1          ? int(c[0].toUpper().unicode())
+                                     : int(Qt::Key_unknown);
     // Ctrl and Alt chords type nothing; Shift types the capital.
     if (!(modifiers & (Qt::ControlModifier | Qt::AltModifier)))
         s.text = modifiers & Qt::ShiftModifier ? c.toUpper() : c;
@@ -136,7 +147,8 @@ private:
             bool ok = false;
             repeat = inside.mid(blank + 1).toInt(&ok);
             if (!ok || repeat < 0)
-                throw invalid(QStringLiteral("a bad repeat count in {") + inside + QLatin1Char('}'));
+                throw invalid(QStringLiteral("a bad repeat count in {") + inside +
+                              QLatin1Char('}'));
             name = inside.left(blank);
         }
         KeyStroke stroke;

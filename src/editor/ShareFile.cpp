@@ -29,10 +29,11 @@ QDate dayOf(const QVariant &v)
 QString shareDateText(const QDate &day)
 {
     const int d = day.day(), m = day.month(), y = day.year();
-    const char16_t text[10] = {char16_t(u'0' + d / 10),         char16_t(u'0' + d % 10), u'/',
-                               char16_t(u'0' + m / 10),         char16_t(u'0' + m % 10), u'/',
-                               char16_t(u'0' + y / 1000 % 10), char16_t(u'0' + y / 100 % 10),
-                               char16_t(u'0' + y / 10 % 10),   char16_t(u'0' + y % 10)};
+    const char16_t text[10] = {
+        char16_t(u'0' + d / 10),        char16_t(u'0' + d % 10),       u'/',
+        char16_t(u'0' + m / 10),        char16_t(u'0' + m % 10),       u'/',
+        char16_t(u'0' + y / 1000 % 10), char16_t(u'0' + y / 100 % 10), char16_t(u'0' + y / 10 % 10),
+        char16_t(u'0' + y % 10)};
     return QString(reinterpret_cast<const QChar *>(text), 10);
 }
 
@@ -177,16 +178,18 @@ QString importInsertStatement(const ImportCandidate &c)
     const QString fault = recordFault(c);
     if (!fault.isEmpty())
         throw AppError(kTypeMismatch, QStringLiteral("The record \"") + c.dateText +
-                                          QLatin1Char(' ') + c.description +
-                                          QStringLiteral("\" ") + fault);
+                                          QLatin1Char(' ') + c.description + QStringLiteral("\" ") +
+                                          fault);
     const QDate day = shareDate(c.dateText);
     return QStringLiteral("INSERT INTO Calendar (Dates, icon, Description, ShowOnce, Details) "
                           "VALUES (#") +
            DateText(day) + QStringLiteral("#, ") +
-           (c.iconText == kNull ? kNull : QLatin1Char('\'') + QuoteSql(c.iconText) + QLatin1Char('\'')) +
-           QStringLiteral(", '") + QuoteSql(c.description) + QStringLiteral("', ") + c.showOnceText +
-           QStringLiteral(", ") +
-           (c.details == kNull ? kNull : QLatin1Char('\'') + QuoteSql(c.details) + QLatin1Char('\'')) +
+           (c.iconText == kNull ? kNull
+                                : QLatin1Char('\'') + QuoteSql(c.iconText) + QLatin1Char('\'')) +
+           QStringLiteral(", '") + QuoteSql(c.description) + QStringLiteral("', ") +
+           c.showOnceText + QStringLiteral(", ") +
+           (c.details == kNull ? kNull
+                               : QLatin1Char('\'') + QuoteSql(c.details) + QLatin1Char('\'')) +
            QLatin1Char(')');
 }
 

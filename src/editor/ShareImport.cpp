@@ -46,10 +46,11 @@ int importCandidates(Connection &db, const QList<ImportCandidate> &candidates,
         // False as Jet's -1 and 0, "Null" as null. Description compares
         // without case through its column's collation, as the translated
         // DELETE does.
-        Statement insert = db.prepare(QStringLiteral(
-            "INSERT INTO Calendar (Dates, icon, Description, ShowOnce, Details) "
-            "VALUES (?1, ?2, ?3, ?4, ?5)"));
-        Statement remove = db.prepare(QStringLiteral("DELETE FROM Calendar WHERE Description = ?1"));
+        Statement insert = db.prepare(
+            QStringLiteral("INSERT INTO Calendar (Dates, icon, Description, ShowOnce, Details) "
+                           "VALUES (?1, ?2, ?3, ?4, ?5)"));
+        Statement remove =
+            db.prepare(QStringLiteral("DELETE FROM Calendar WHERE Description = ?1"));
         QByteArray held[5];
         for (qsizetype k = 0; k < candidates.size(); ++k) {
             if (size_t(k) >= chosen.size() || !chosen[size_t(k)])

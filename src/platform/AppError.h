@@ -9,8 +9,7 @@ class AppError : public std::exception
 {
 public:
     AppError(int number, QString description)
-        : m_number(number), m_description(std::move(description)),
-          m_what(m_description.toUtf8())
+        : m_number(number), m_description(std::move(description)), m_what(m_description.toUtf8())
     {
     }
 

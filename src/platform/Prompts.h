@@ -5,9 +5,28 @@
 #include <QString>
 #include <optional>
 
-enum class MsgIcon { None, Critical, Question, Exclamation, Information };
-enum class MsgButtons { OkOnly, OkCancel, YesNo, YesNoCancel };
-enum class MsgResult { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+enum class MsgIcon
+{
+    None,
+    Critical,
+    Question,
+    Exclamation,
+    Information
+};
+enum class MsgButtons
+{
+    OkOnly,
+    OkCancel,
+    YesNo,
+    YesNoCancel
+};
+enum class MsgResult
+{
+    Ok = 1,
+    Cancel = 2,
+    Yes = 6,
+    No = 7
+};
 
 class Prompts
 {

@@ -150,9 +150,11 @@ namespace {
 template <typename F> qint32 guarded(F &&operation)
 {
     qint32 rc = ERROR_SUCCESS;
-    showingErrors([&] { rc = operation(); }, [&rc](const AppError &e) {
-        rc = e.number() == ErrNo::OutOfMemory ? ERROR_OUTOFMEMORY : ERROR_REGISTRY_IO_FAILED;
-    });
+    showingErrors([&] { rc = operation(); },
+                  [&rc](const AppError &e) {
+                      rc = e.number() == ErrNo::OutOfMemory ? ERROR_OUTOFMEMORY
+                                                            : ERROR_REGISTRY_IO_FAILED;
+                  });
     return rc;
 }
 

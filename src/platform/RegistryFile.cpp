@@ -96,8 +96,8 @@ void RegistryFile::refuse(const QString &path, const QString &reason)
     // nothing is written over it. The user is told once: the file is read
     // again only when it changes.
     m_blocked = true;
-    m_notice = QStringLiteral("The registry file ") + path + QStringLiteral(" could not be read (") +
-               reason +
+    m_notice = QStringLiteral("The registry file ") + path +
+               QStringLiteral(" could not be read (") + reason +
                QStringLiteral(").\r\nIt is left as it is and nothing will be written to it.");
 }
 

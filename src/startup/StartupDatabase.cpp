@@ -6,8 +6,8 @@
 #include "platform/Prompts.h"
 #include "store/Connection.h"
 #include "store/Literals.h"
-#include "store/Repair.h"
 #include "store/RecordSet.h"
+#include "store/Repair.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -180,8 +180,8 @@ void Connection::check(int rc) const
 {
     if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE)
         return;
-    const QString message = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db))
-                                 : QString::fromUtf8(sqlite3_errstr(rc));
+    const QString message =
+        m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
     // The connection's last extended code, when it is the one rc reports.
     const int extended = m_db ? sqlite3_extended_errcode(m_db) : rc;
     const int code = (extended & 0xff) == (rc & 0xff) ? extended : rc;

@@ -211,8 +211,8 @@ private:
             ++m_pos;
             return;
         }
-        if (c == QLatin1Char('?') || ((c == QLatin1Char('@') || c == QLatin1Char(':')) &&
-                                      isIdentStart(peek(1))))
+        if (c == QLatin1Char('?') ||
+            ((c == QLatin1Char('@') || c == QLatin1Char(':')) && isIdentStart(peek(1))))
             throw DbError(DbErrNo::NoValue,
                           QStringLiteral("No value given for one or more required parameters."));
         if (c == QChar(0))

@@ -64,10 +64,10 @@ bool isClauseWord(const QString &w)
 bool isOperatorWord(const QString &w)
 {
     static const QStringList words = {
-        QStringLiteral("AND"), QStringLiteral("OR"), QStringLiteral("NOT"),
-        QStringLiteral("XOR"), QStringLiteral("EQV"), QStringLiteral("IMP"),
-        QStringLiteral("MOD"), QStringLiteral("LIKE"), QStringLiteral("IS"),
-        QStringLiteral("IN"), QStringLiteral("BETWEEN"), QStringLiteral("EXISTS")};
+        QStringLiteral("AND"), QStringLiteral("OR"),      QStringLiteral("NOT"),
+        QStringLiteral("XOR"), QStringLiteral("EQV"),     QStringLiteral("IMP"),
+        QStringLiteral("MOD"), QStringLiteral("LIKE"),    QStringLiteral("IS"),
+        QStringLiteral("IN"),  QStringLiteral("BETWEEN"), QStringLiteral("EXISTS")};
     return words.contains(w, Qt::CaseInsensitive);
 }
 
@@ -129,8 +129,9 @@ private:
     [[noreturn]] void fail(const JetToken &at) const
     {
         if (at.kind == JetTok::End)
-            throw syntaxError(QStringLiteral("Syntax error (missing operand) in query expression '") +
-                              m_in.trimmed() + QStringLiteral("'."));
+            throw syntaxError(
+                QStringLiteral("Syntax error (missing operand) in query expression '") +
+                m_in.trimmed() + QStringLiteral("'."));
         throw syntaxError(QStringLiteral("Syntax error in query expression '") + m_in.trimmed() +
                           QStringLiteral("' near '") + m_in.mid(at.pos, 20).trimmed() +
                           QStringLiteral("'."));
@@ -174,8 +175,8 @@ private:
             if (t.kind == JetTok::End || (nested && t.isOp(QLatin1String(")"))))
                 return out;
             if (t.kind == JetTok::Word && isClauseWord(t.text) &&
-                !(peek(1).isOp(QLatin1String("(")) && (t.isWord(QLatin1String("LEFT")) ||
-                                                      t.isWord(QLatin1String("RIGHT"))))) {
+                !(peek(1).isOp(QLatin1String("(")) &&
+                  (t.isWord(QLatin1String("LEFT")) || t.isWord(QLatin1String("RIGHT"))))) {
                 const JetToken kw = take();
                 const QString upper = kw.text.toUpper();
                 if (upper == QLatin1String("TOP"))
@@ -189,7 +190,8 @@ private:
                         (peek().kind == JetTok::End || peek().isOp(QLatin1String(")"))))
                         fail(peek());
                 }
-                starAllowed = upper == QLatin1String("SELECT") || upper == QLatin1String("DISTINCT");
+                starAllowed =
+                    upper == QLatin1String("SELECT") || upper == QLatin1String("DISTINCT");
                 if (upper == QLatin1String("DELETE") && peek().isOp(QLatin1String("*")) &&
                     peek(1).isWord(QLatin1String("FROM")))
                     take(); // Jet's "DELETE * FROM"
@@ -221,10 +223,10 @@ private:
             }
             // Two operands in a row: only a name after a column or a table
             // (its alias) may follow one.
-            if (afterOperand && !((t.kind == JetTok::Word || t.kind == JetTok::Name) &&
-                                  (clause == QLatin1String("SELECT") ||
-                                   clause == QLatin1String("FROM") ||
-                                   clause == QLatin1String("JOIN"))))
+            if (afterOperand &&
+                !((t.kind == JetTok::Word || t.kind == JetTok::Name) &&
+                  (clause == QLatin1String("SELECT") || clause == QLatin1String("FROM") ||
+                   clause == QLatin1String("JOIN"))))
                 fail(t);
             const Expr e = expr(PImp);
             out += e.lead + (clause == QLatin1String("SELECT") ? e.value() : e.body);
@@ -301,7 +303,8 @@ private:
         while (peek().isOp(QLatin1String("."))) {
             const JetToken dot = take();
             const JetToken part = take();
-            if (part.kind != JetTok::Word && part.kind != JetTok::Name && !part.isOp(QLatin1String("*")))
+            if (part.kind != JetTok::Word && part.kind != JetTok::Name &&
+                !part.isOp(QLatin1String("*")))
                 fail(part);
             name += dot.lead + QLatin1Char('.') + part.lead + part.text;
         }
@@ -338,10 +341,10 @@ private:
         Expr left = unary();
         for (;;) {
             const JetToken &t = peek();
-            const bool negated = t.isWord(QLatin1String("NOT")) &&
-                                 (peek(1).isWord(QLatin1String("LIKE")) ||
-                                  peek(1).isWord(QLatin1String("IN")) ||
-                                  peek(1).isWord(QLatin1String("BETWEEN")));
+            const bool negated =
+                t.isWord(QLatin1String("NOT")) &&
+                (peek(1).isWord(QLatin1String("LIKE")) || peek(1).isWord(QLatin1String("IN")) ||
+                 peek(1).isWord(QLatin1String("BETWEEN")));
             const int prec = precedence(t, negated);
             if (prec == 0 || prec < minPrec)
                 return left;
@@ -357,10 +360,9 @@ private:
             }
             const Expr right = expr(prec + 1);
             if (op.kind == JetTok::Op) {
-                static const char *const names[][2] = {{"+", "jet_add"}, {"-", "jet_sub"},
-                                                       {"*", "jet_mul"}, {"/", "jet_div"},
-                                                       {"\\", "jet_idiv"}, {"^", "jet_pow"},
-                                                       {"&", "jet_cat"}};
+                static const char *const names[][2] = {
+                    {"+", "jet_add"},   {"-", "jet_sub"}, {"*", "jet_mul"}, {"/", "jet_div"},
+                    {"\\", "jet_idiv"}, {"^", "jet_pow"}, {"&", "jet_cat"}};
                 for (const auto &n : names) {
                     if (op.text == QLatin1String(n[0]))
                         left = call(n[1], left, right);
@@ -373,16 +375,19 @@ private:
             else if (w == QLatin1String("AND") || w == QLatin1String("OR"))
                 left = native(left, op, op.text, right.lead + right.body);
             else if (w == QLatin1String("XOR"))
-                left = {left.lead, QStringLiteral("((") + left.body + QStringLiteral(") <> 0) <> ((") +
-                                       right.body + QStringLiteral(") <> 0)"),
+                left = {left.lead,
+                        QStringLiteral("((") + left.body + QStringLiteral(") <> 0) <> ((") +
+                            right.body + QStringLiteral(") <> 0)"),
                         true};
             else if (w == QLatin1String("EQV"))
-                left = {left.lead, QStringLiteral("((") + left.body + QStringLiteral(") <> 0) = ((") +
-                                       right.body + QStringLiteral(") <> 0)"),
+                left = {left.lead,
+                        QStringLiteral("((") + left.body + QStringLiteral(") <> 0) = ((") +
+                            right.body + QStringLiteral(") <> 0)"),
                         true};
             else // IMP
-                left = {left.lead, QStringLiteral("(NOT (") + left.body + QStringLiteral(") OR (") +
-                                       right.body + QStringLiteral("))"),
+                left = {left.lead,
+                        QStringLiteral("(NOT (") + left.body + QStringLiteral(") OR (") +
+                            right.body + QStringLiteral("))"),
                         true};
         }
     }
@@ -475,8 +480,8 @@ private:
         }
         // Jet compares texts without regard to case, literals too; numbers
         // and dates need no collation.
-        static const QRegularExpression plain(QStringLiteral(
-            "^(-?[0-9.]+|'\\d{4}-\\d\\d-\\d\\d( \\d\\d:\\d\\d:\\d\\d)?')$"));
+        static const QRegularExpression plain(
+            QStringLiteral("^(-?[0-9.]+|'\\d{4}-\\d\\d-\\d\\d( \\d\\d:\\d\\d:\\d\\d)?')$"));
         const Expr r = expr(PCompare + 1);
         const QString collate =
             plain.match(r.body).hasMatch() ? QString() : QStringLiteral(" COLLATE NOCASE");
@@ -529,7 +534,8 @@ private:
                     return {t.lead, QLatin1Char('(') + inner + close.lead + QLatin1Char(')')};
                 }
                 const Expr e = expr(PImp);
-                const JetToken close = expectOp(QLatin1String(")")); // a list only after IN or VALUES
+                const JetToken close =
+                    expectOp(QLatin1String(")")); // a list only after IN or VALUES
                 return {t.lead, QLatin1Char('(') + e.lead + e.body + close.lead + QLatin1Char(')'),
                         e.isBool};
             }
@@ -579,8 +585,8 @@ private:
         // prepare time with Jet's "Undefined function" message.
         const QString target =
             isAggregate(name.text) ? name.text : QStringLiteral("jet_") + name.text;
-        return {name.lead, target + open.lead + QLatin1Char('(') + args + close.lead +
-                               QLatin1Char(')')};
+        return {name.lead,
+                target + open.lead + QLatin1Char('(') + args + close.lead + QLatin1Char(')')};
     }
 
     const QString &m_in;

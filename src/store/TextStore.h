@@ -128,5 +128,5 @@ private:
     size_t m_capacity = 0; // of the last block
     std::vector<QString> m_shared;
     std::vector<std::string> m_sharedBytes; // the same texts as kept, for bytes()
-    std::unique_ptr<Slot[]> m_slots; // open addressing over the shared texts
+    std::unique_ptr<Slot[]> m_slots;        // open addressing over the shared texts
 };

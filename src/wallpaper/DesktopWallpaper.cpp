@@ -41,15 +41,21 @@ bool DesktopWallpaper::apply(const QString &path) const
         const char *name;
         Setter set;
     } desktops[] = {
-        {"GNOME", &DesktopWallpaper::gnome},     {"Unity", &DesktopWallpaper::gnome},
-        {"Budgie", &DesktopWallpaper::gnome},    {"Pantheon", &DesktopWallpaper::gnome},
-        {"X-Cinnamon", &DesktopWallpaper::cinnamon}, {"Cinnamon", &DesktopWallpaper::cinnamon},
-        {"MATE", &DesktopWallpaper::mate},       {"XFCE", &DesktopWallpaper::xfce},
-        {"KDE", &DesktopWallpaper::kde},         {"LXQt", &DesktopWallpaper::lxqt},
+        {"GNOME", &DesktopWallpaper::gnome},
+        {"Unity", &DesktopWallpaper::gnome},
+        {"Budgie", &DesktopWallpaper::gnome},
+        {"Pantheon", &DesktopWallpaper::gnome},
+        {"X-Cinnamon", &DesktopWallpaper::cinnamon},
+        {"Cinnamon", &DesktopWallpaper::cinnamon},
+        {"MATE", &DesktopWallpaper::mate},
+        {"XFCE", &DesktopWallpaper::xfce},
+        {"KDE", &DesktopWallpaper::kde},
+        {"LXQt", &DesktopWallpaper::lxqt},
         {"sway", &DesktopWallpaper::sway},
     };
     // The variable lists names from the most to the least specific.
-    for (const QString &name : env("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+    for (const QString &name :
+         env("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
         for (const auto &d : desktops) {
             if (name.compare(QLatin1String(d.name), Qt::CaseInsensitive) == 0)
                 return (this->*d.set)(path);

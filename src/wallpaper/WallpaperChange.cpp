@@ -120,9 +120,10 @@ std::optional<WallpaperMessage> WallpaperOutcomeMessage(const WallpaperOutcome &
 {
     switch (outcome.kind) {
     case WallpaperOutcome::Kind::Missing:
-        return WallpaperMessage{QStringLiteral("Wallpaper selected: ") + outcome.file +
-                                    QStringLiteral(" does not exist.\r\nPlease update Wallpaper list"),
-                                QStringLiteral("Wallpaper missing"), MsgIcon::Information};
+        return WallpaperMessage{
+            QStringLiteral("Wallpaper selected: ") + outcome.file +
+                QStringLiteral(" does not exist.\r\nPlease update Wallpaper list"),
+            QStringLiteral("Wallpaper missing"), MsgIcon::Information};
     case WallpaperOutcome::Kind::Failed:
         return WallpaperMessage{QStringLiteral("ERROR #") + QString::number(outcome.errorNumber) +
                                     QStringLiteral(" : ") + outcome.errorDescription +

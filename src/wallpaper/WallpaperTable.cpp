@@ -88,13 +88,13 @@ QStringList BrowsableDrives(const QString &home, const QStringList &mountPoints,
                             const QStringList &fsTypes)
 {
     static const QSet<QString> pseudo = {
-        QStringLiteral("proc"),      QStringLiteral("sysfs"),     QStringLiteral("devtmpfs"),
-        QStringLiteral("devpts"),    QStringLiteral("tmpfs"),     QStringLiteral("cgroup"),
-        QStringLiteral("cgroup2"),   QStringLiteral("securityfs"), QStringLiteral("debugfs"),
-        QStringLiteral("tracefs"),   QStringLiteral("configfs"),  QStringLiteral("fusectl"),
-        QStringLiteral("mqueue"),    QStringLiteral("hugetlbfs"), QStringLiteral("pstore"),
-        QStringLiteral("bpf"),       QStringLiteral("autofs"),    QStringLiteral("binfmt_misc"),
-        QStringLiteral("efivarfs"),  QStringLiteral("nsfs"),      QStringLiteral("ramfs"),
+        QStringLiteral("proc"),     QStringLiteral("sysfs"),      QStringLiteral("devtmpfs"),
+        QStringLiteral("devpts"),   QStringLiteral("tmpfs"),      QStringLiteral("cgroup"),
+        QStringLiteral("cgroup2"),  QStringLiteral("securityfs"), QStringLiteral("debugfs"),
+        QStringLiteral("tracefs"),  QStringLiteral("configfs"),   QStringLiteral("fusectl"),
+        QStringLiteral("mqueue"),   QStringLiteral("hugetlbfs"),  QStringLiteral("pstore"),
+        QStringLiteral("bpf"),      QStringLiteral("autofs"),     QStringLiteral("binfmt_misc"),
+        QStringLiteral("efivarfs"), QStringLiteral("nsfs"),       QStringLiteral("ramfs"),
         QStringLiteral("squashfs")};
     QStringList drives{home};
     for (qsizetype i = 0; i < mountPoints.size() && i < fsTypes.size(); ++i) {

@@ -3,12 +3,12 @@
 #include "platform/AppError.h"
 #include "platform/Files.h"
 #include "platform/Prompts.h"
-#include "widgets/Twips.h"
 #include "registry/ErrorText.h"
 #include "store/SharedDb.h"
 #include "wallpaper/Pictures.h"
 #include "wallpaper/WallpaperGrid.h"
 #include "wallpaper/WallpaperTable.h"
+#include "widgets/Twips.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -40,7 +40,10 @@ QStringList machineDrives()
 
 } // namespace
 
-frmWallPaper::frmWallPaper(QWidget *parent) : frmWallPaper(parent, sharedDb().dbConnection, appPrompts()) {}
+frmWallPaper::frmWallPaper(QWidget *parent)
+    : frmWallPaper(parent, sharedDb().dbConnection, appPrompts())
+{
+}
 
 frmWallPaper::frmWallPaper(QWidget *parent, Connection &db, Prompts &prompts)
     : QDialog(parent), m_db(db), m_prompts(prompts)

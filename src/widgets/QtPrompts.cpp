@@ -75,16 +75,31 @@ void setUpMessageBox(QMessageBox &box, const QString &text, MsgButtons buttons, 
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
     switch (icon) {
-    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MsgIcon::None: break;
+    case MsgIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::None:
+        break;
     }
     switch (buttons) {
-    case MsgButtons::OkOnly: box.setStandardButtons(QMessageBox::Ok); break;
-    case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::OkOnly:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
     case MsgButtons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
@@ -97,10 +112,14 @@ MsgResult QtPrompts::MsgBox(const QString &text, MsgButtons buttons, MsgIcon ico
     QMessageBox box(owner());
     setUpMessageBox(box, text, buttons, icon, title);
     switch (box.exec()) {
-    case QMessageBox::Ok: return MsgResult::Ok;
-    case QMessageBox::Yes: return MsgResult::Yes;
-    case QMessageBox::No: return MsgResult::No;
-    default: return buttons == MsgButtons::OkOnly ? MsgResult::Ok : MsgResult::Cancel;
+    case QMessageBox::Ok:
+        return MsgResult::Ok;
+    case QMessageBox::Yes:
+        return MsgResult::Yes;
+    case QMessageBox::No:
+        return MsgResult::No;
+    default:
+        return buttons == MsgButtons::OkOnly ? MsgResult::Ok : MsgResult::Cancel;
     }
 }
 
@@ -119,8 +138,8 @@ QString QtPrompts::InputBox(const QString &prompt, const QString &title, const Q
 QString QtPrompts::OpenFileDialog(const QString &title, const QString &filter,
                                   const QString &initialDir, const QString &fileName)
 {
-    const QString path = QFileDialog::getOpenFileName(owner(), titleOr(title), startPath(initialDir, fileName),
-                                                      qtFileFilter(filter));
+    const QString path = QFileDialog::getOpenFileName(
+        owner(), titleOr(title), startPath(initialDir, fileName), qtFileFilter(filter));
     if (path.isEmpty())
         throw cancelled();
     return path;
@@ -129,8 +148,8 @@ QString QtPrompts::OpenFileDialog(const QString &title, const QString &filter,
 QString QtPrompts::SaveFileDialog(const QString &title, const QString &filter,
                                   const QString &initialDir, const QString &fileName)
 {
-    const QString path = QFileDialog::getSaveFileName(owner(), titleOr(title), startPath(initialDir, fileName),
-                                                      qtFileFilter(filter));
+    const QString path = QFileDialog::getSaveFileName(
+        owner(), titleOr(title), startPath(initialDir, fileName), qtFileFilter(filter));
     if (path.isEmpty())
         throw cancelled();
     return path;

@@ -5,9 +5,9 @@
 #include "about/frmAbout.h"
 #include "about/frmWeb.h"
 #include "platform/Registry.h"
-#include "widgets/Twips.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnv.h"
+#include "widgets/Twips.h"
 
 #include <QLabel>
 #include <QNetworkProxy>

@@ -1,21 +1,21 @@
 // The main window: the start-up sequence as the user meets it, the month
 // list it shows, and its menus, switches, colours, right-click and repair.
 
-#include "startup/GridRules.h"
 #include "app/Main.h"
 #include "app/MonthGrid.h"
 #include "editing/ui/frmSingle.h"
 #include "editor/ui/Editor.h"
 #include "platform/Files.h"
-#include "widgets/Modal.h"
 #include "platform/Settings.h"
-#include "widgets/Twips.h"
 #include "registry/REG_MODULE.h"
+#include "startup/GridRules.h"
 #include "store/Repair.h"
 #include "store/SharedDb.h"
 #include "support/CalendarRows.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnv.h"
+#include "widgets/Modal.h"
+#include "widgets/Twips.h"
 
 #include <QAction>
 #include <QDir>
@@ -155,8 +155,8 @@ QString TestMain::database(const QStringList &values, const QStringList &stateme
 
 std::unique_ptr<Main> TestMain::start(const QStringList &arguments, bool shift)
 {
-    auto w = std::make_unique<Main>(m_db, m_prompts,
-                                    [] { return QDateTime(kToday, QTime(10, 0)); });
+    auto w =
+        std::make_unique<Main>(m_db, m_prompts, [] { return QDateTime(kToday, QTime(10, 0)); });
     w->setShiftState([shift] { return shift; });
     w->setProgramFolder(m_env.root()); // holds no Almarik.MDB
     m_loaded = w->Form_Load(arguments);
@@ -525,11 +525,12 @@ void TestMain::registryTasksAtStart()
     DeleteRegKeyValue(HKEY_CURRENT_USER, key, QStringLiteral("Tray"), m_prompts);
     if (!runRegTool.isNull())
         SaveSetting(QStringLiteral("RunRegTool"), runRegTool);
-    QCOMPARE(start({database({}, {"INSERT INTO RegEdit (hKey, SubKey, [Key], Task, NewValue) VALUES "
-                                  "(-2147483647, '" +
-                                  key + "', 'Tray', 'edit', '/usr/bin/tray')"})})
-                 ->mnuRegedit->isChecked(),
-             !value.isEmpty());
+    QCOMPARE(
+        start({database({}, {"INSERT INTO RegEdit (hKey, SubKey, [Key], Task, NewValue) VALUES "
+                             "(-2147483647, '" +
+                             key + "', 'Tray', 'edit', '/usr/bin/tray')"})})
+            ->mnuRegedit->isChecked(),
+        !value.isEmpty());
     QCOMPARE(GetRegValue(HKEY_CURRENT_USER, key, QStringLiteral("Tray"), {}, m_prompts), value);
     QVERIFY(m_prompts.boxes.isEmpty());
 }

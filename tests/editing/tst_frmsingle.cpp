@@ -6,12 +6,12 @@
 #include "editing/EventTypes.h"
 #include "editing/ui/TextBox.h"
 #include "editing/ui/frmSingle.h"
-#include "widgets/Twips.h"
-#include "store/Repair.h"
 #include "store/Connection.h"
+#include "store/Repair.h"
 #include "support/CalendarRows.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnv.h"
+#include "widgets/Twips.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -79,8 +79,7 @@ void refuseUpdates(const char *text)
     const QByteArray sql =
         QByteArray("CREATE TRIGGER t BEFORE UPDATE ON Calendar BEGIN SELECT RAISE(ABORT, '") +
         text + "'); END";
-    QCOMPARE(sqlite3_exec(g_db->handle(), sql.constData(), nullptr, nullptr, nullptr),
-             SQLITE_OK);
+    QCOMPARE(sqlite3_exec(g_db->handle(), sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
 }
 
 } // namespace
@@ -159,7 +158,7 @@ void TestFrmSingle::controls()
 void TestFrmSingle::modes()
 {
     addEvents(m_db, {"(#07/04/2026#, 'holiday', 'Ann''s party', 'cake', True)",
-                             "(#07/04/2026#, Null, 'Other', Null, False)"});
+                     "(#07/04/2026#, Null, 'Other', Null, False)"});
     frmSingle dlg(m_db, m_prompts, m_clock);
     open(dlg, july4, QStringLiteral("Ann's party"));
     QCOMPARE(shown(dlg), "2026-07-04|holiday|Ann's party|cake|true holiday Delete");

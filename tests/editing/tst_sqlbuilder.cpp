@@ -3,13 +3,13 @@
 // transaction around Run (commit, roll back, failures that change nothing).
 
 #include "editing/ui/frmSQL.h"
-#include "widgets/Twips.h"
-#include "widgets/Modal.h"
-#include "store/Repair.h"
 #include "store/Connection.h"
 #include "store/RecordSet.h"
+#include "store/Repair.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnv.h"
+#include "widgets/Modal.h"
+#include "widgets/Twips.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -69,11 +69,12 @@ void TestSqlBuilder::init()
     const QString path = m_env->path(QStringLiteral("Almarik.MDB"));
     CreateDatabase(path);
     m_db.Open(Connection::connectionStringFor(path));
-    for (const char *values : {"#01/05/2024#,'doctor','Dentist','',False",
-                               "#03/10/1990#,'birthday','Ann','',False",
-                               "#12/25/2000#,'holiday','Christmas',Null,False"})
+    for (const char *values :
+         {"#01/05/2024#,'doctor','Dentist','',False", "#03/10/1990#,'birthday','Ann','',False",
+          "#12/25/2000#,'holiday','Christmas',Null,False"})
         m_db.Execute(
-            QStringLiteral("INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES (") +
+            QStringLiteral(
+                "INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES (") +
             QLatin1String(values) + QLatin1Char(')'));
     m_prompts = std::make_unique<ScriptedPrompts>();
     frmSQL::lastSQL.clear();
@@ -97,8 +98,7 @@ void TestSqlBuilder::buildingTheStatement()
              (QStringList{"SQL Builder", "Calendar Table", "Update", "Delete", "Set", "Where", "=",
                           "=", "SQL Output", "Close", "Run", "Clear"}));
     // Shown whole in this font, where it was designed.
-    QVERIFY(dlg.Label1->width() >=
-            dlg.Label1->fontMetrics().horizontalAdvance(dlg.Label1->text()));
+    QVERIFY(dlg.Label1->width() >= dlg.Label1->fontMetrics().horizontalAdvance(dlg.Label1->text()));
     QCOMPARE(dlg.Label1->pos(), twipsRect(120, 1440, 855, 255).topLeft());
     for (QComboBox *combo : dlg.Combo) {
         QStringList items;

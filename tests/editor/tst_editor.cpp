@@ -4,24 +4,24 @@
 // buttons and the type list's placement, the filter text to the character
 // with the rows it leaves, and the windows opened from the editor.
 
-#include "widgets/Calendar.h"
 #include "editing/EventTypes.h"
 #include "editing/ui/frmSingle.h"
-#include "editor/ui/Editor.h"
 #include "editor/EventTableModel.h"
 #include "editor/FilterText.h"
 #include "editor/GridDates.h"
+#include "editor/ui/Editor.h"
 #include "editor/ui/GridDelegate.h"
 #include "editor/ui/OpenEditor.h"
 #include "editor/ui/frmFilter.h"
-#include "widgets/Modal.h"
-#include "widgets/Twips.h"
-#include "store/Repair.h"
 #include "store/Connection.h"
 #include "store/RecordSet.h"
+#include "store/Repair.h"
 #include "support/CalendarRows.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnv.h"
+#include "widgets/Calendar.h"
+#include "widgets/Modal.h"
+#include "widgets/Twips.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -169,13 +169,13 @@ void TestEditor::init()
     CreateDatabase(path);
     m_db.Open(Connection::connectionStringFor(path));
     addEvents(m_db, {"(#03/10/1990#,'birthday','Ann','likes tea',False)",
-                             "(#01/05/2024#,'doctor','Dentist',Null,True)",
-                             "(#12/25/2000#,'holiday','Christmas','',False)",
-                             "(#07/04/2026#,'birthday','O''Brien party',Null,True)",
-                             "(#02/29/2024#,'memorial','Rob o''boyle',Null,False)"});
+                     "(#01/05/2024#,'doctor','Dentist',Null,True)",
+                     "(#12/25/2000#,'holiday','Christmas','',False)",
+                     "(#07/04/2026#,'birthday','O''Brien party',Null,True)",
+                     "(#02/29/2024#,'memorial','Rob o''boyle',Null,False)"});
     m_rs.setCursorLocation(adUseClient);
-    m_rs.Open(QStringLiteral("SELECT * FROM Calendar ORDER BY Dates"), m_db,
-                  adOpenDynamic, adLockOptimistic);
+    m_rs.Open(QStringLiteral("SELECT * FROM Calendar ORDER BY Dates"), m_db, adOpenDynamic,
+              adLockOptimistic);
     m_prompts = std::make_unique<ScriptedPrompts>();
     refuseWindows();
     m_editor = std::make_unique<Editor>(m_db, m_rs, *m_prompts, fixedNow);
@@ -215,9 +215,8 @@ void TestEditor::menusAndColumns()
     QCOMPARE(menuTexts(editor.mnuFiles->actions() + editor.mnuTool->actions() +
                        editor.mnuEdits->actions() + editor.mnuAdvanced->actions()),
              (QStringList{"New Event", "Exit", "Export Outlook File (Office 97)",
-                          "Export Outlook File (Office 2000, XP)", "-",
-                          "Export Almarik Share File", "Import Almarik Share File",
-                          "Apply Filter", "Remove Filter", "SQL"}));
+                          "Export Outlook File (Office 2000, XP)", "-", "Export Almarik Share File",
+                          "Import Almarik Share File", "Apply Filter", "Remove Filter", "SQL"}));
     // Caption, width, whether typing is refused, and the first row's text.
     QStringList columns;
     // The Type column is widened only as far as its keys need (below).
@@ -265,8 +264,8 @@ void TestEditor::cellChanges_data()
         "likes tea", "The details may hold at most 4000 characters.");
     row("date and time: the day alone", "Ann", 0, "7/4/2026 18:30:00", {},
         "2026-07-04|birthday|Ann|likes tea|false", "7/4/2026");
-    row("description of 50", "Ann", 2, fifty, {}, "1990-03-10|birthday|" + fifty + "|likes tea|false",
-        fifty);
+    row("description of 50", "Ann", 2, fifty, {},
+        "1990-03-10|birthday|" + fifty + "|likes tea|false", fifty);
     row("description of 51 refused", "Ann", 2, fifty + "y", {}, "", "Ann",
         "The description may hold at most 50 characters.");
     row("emptied description refused", "Ann", 2, "", {}, "", "Ann", "Description not complete.");
@@ -305,7 +304,7 @@ void TestEditor::cellChanges()
     QFETCH(QString, cell);
     QFETCH(QString, refusal);
     addEvents(m_db, {"(#03/01/2024 14:30#,Null,'Timed',Null,False)",
-                             "(Null,Null,'Dateless',Null,False)"});
+                     "(Null,Null,'Dateless',Null,False)"});
     if (event == QLatin1String("O'Brien party"))
         m_rs.setFilter(QStringLiteral("ShowOnce = True")); // Dentist, O'Brien party
     m_editor->refresh_Data();
@@ -337,10 +336,9 @@ void TestEditor::cellChanges()
         QVERIFY(!list->isVisible());
     } else if (!start.isValid()) {
         QCOMPARE(m->setData(m->index(r, column), input), refusal.isEmpty());
-        QCOMPARE(takeBoxes(), refusal.isEmpty()
-                                  ? QStringList()
-                                  : QStringList{"Almarik (critical, OK): " + refusal +
-                                                " The event was left as it was."});
+        QCOMPARE(takeBoxes(), refusal.isEmpty() ? QStringList()
+                                                : QStringList{"Almarik (critical, OK): " + refusal +
+                                                              " The event was left as it was."});
     }
     QCOMPARE(m->cellText(r, column), cell);
     const QStringList after = calendarRows(m_db);
@@ -415,8 +413,8 @@ void TestEditor::deleteMany()
     // Overlapping ranges of a filtered grid, deleted at once; a failure on
     // any row leaves every row in place.
     for (int i = 0; i < 300; ++i)
-        addEvents(m_db,
-                  {QStringLiteral("(#01/01/2030#,Null,'Filler %1',Null,False)").arg(i, 3, 10, QLatin1Char('0'))});
+        addEvents(m_db, {QStringLiteral("(#01/01/2030#,Null,'Filler %1',Null,False)")
+                             .arg(i, 3, 10, QLatin1Char('0'))});
     m_rs.setFilter(QStringLiteral("Description like 'Filler*'"));
     m_editor->refresh_Data();
     QTableView *grid = m_editor->DataGrid1;
@@ -429,8 +427,7 @@ void TestEditor::deleteMany()
     select(200, 250, 3);
     m_prompts->answer(QVariant::fromValue(MsgResult::Ok));
     QTest::keyClick(grid, Qt::Key_Delete);
-    QCOMPARE(takeBoxes(),
-             QStringList{"Almarik (question, OK/Cancel): Delete these 241 events?"});
+    QCOMPARE(takeBoxes(), QStringList{"Almarik (question, OK/Cancel): Delete these 241 events?"});
     QCOMPARE(m->rowCount(), 59 + 1);
     QCOMPARE(m->cellText(9, 2) + ' ' + m->cellText(10, 2), QStringLiteral("Filler 009 Filler 251"));
     QCOMPARE(grid->currentIndex().row(), 10);
@@ -455,12 +452,15 @@ void TestEditor::buttonsAndTypeList()
 {
     // The rule: column 1's left edge, the row's top, the list's and the window's height.
     // The rule, then kept inside the inner area, which is lower than the outer height.
-    QCOMPARE(typeListPlacement(1000, 500, 2000, 6000, 6000), QPointF(1050, 740)); // room below
+    QCOMPARE(typeListPlacement(1000, 500, 2000, 6000, 6000), QPointF(1050, 740));   // room below
     QCOMPARE(typeListPlacement(1000, 3760, 2000, 6000, 6000), QPointF(1050, 4000)); // just fits
-    QCOMPARE(typeListPlacement(1000, 4500, 2000, 6000, 6000), QPointF(1050, 3100)); // near the bottom
+    QCOMPARE(typeListPlacement(1000, 4500, 2000, 6000, 6000),
+             QPointF(1050, 3100));                                           // near the bottom
     QCOMPARE(typeListPlacement(0, 300, 2000, 2500, 2500), QPointF(50, 400)); // |2500 - 2000 - 900|
-    QCOMPARE(typeListPlacement(1000, 3500, 2000, 6000, 5200), QPointF(1050, 3200)); // fits the outer only
-    QCOMPARE(typeListPlacement(1000, 0, 3000, 6000, 2500), QPointF(1050, 0)); // taller than the area
+    QCOMPARE(typeListPlacement(1000, 3500, 2000, 6000, 5200),
+             QPointF(1050, 3200)); // fits the outer only
+    QCOMPARE(typeListPlacement(1000, 0, 3000, 6000, 2500),
+             QPointF(1050, 0)); // taller than the area
 
     for (int i = 0; i < 40; ++i)
         addEvents(m_db, {"(#01/01/2030#,Null,'Filler " + QString::number(i) + "',Null,0)"});
@@ -620,7 +620,7 @@ void TestEditor::windowsOpened()
                         : d.windowTitle()) +
                     " at " + where() + " of " + QString::number(m->addNewRow());
         addEvents(m_db, {"(#01/0" + QString::number(seen.size()) + "/1900#,Null,'Made " +
-                                 QString::number(seen.size()) + "',Null,0)"});
+                         QString::number(seen.size()) + "',Null,0)"});
         return 0;
     });
     at(0, 0);
@@ -631,9 +631,9 @@ void TestEditor::windowsOpened()
     m_editor->DataGrid1_DblClick(); // the row's event, its column kept
     at(m->addNewRow(), 2);
     m_editor->DataGrid1_DblClick(); // on the add-new row: nothing, and column 0
-    QCOMPARE(seen, (QStringList{
-                       "Single " + kNow.date().toString(Qt::ISODate) + "  at 0,0 of 5",
-                       "SQL Builder at 0,0 of 6", "Single 2026-07-04 O'Brien party at 6,3 of 7"}));
+    QCOMPARE(seen, (QStringList{"Single " + kNow.date().toString(Qt::ISODate) + "  at 0,0 of 5",
+                                "SQL Builder at 0,0 of 6",
+                                "Single 2026-07-04 O'Brien party at 6,3 of 7"}));
     QCOMPARE(where(), QStringLiteral("8,0"));
     QCOMPARE(shownEvents(*m_editor).first(4), (QStringList{"Made 1", "Made 2", "Made 3", "Ann"}));
 }

@@ -23,7 +23,8 @@ void TestEditorRules::deleteQuestion()
 {
     QCOMPARE(deleteEventsQuestion(1, QStringLiteral("O'Brien \"party\"")),
              QStringLiteral("Delete the event \"O'Brien \"party\"\"?"));
-    QCOMPARE(deleteEventsQuestion(2, QStringLiteral("Ann")), QStringLiteral("Delete these 2 events?"));
+    QCOMPARE(deleteEventsQuestion(2, QStringLiteral("Ann")),
+             QStringLiteral("Delete these 2 events?"));
 }
 
 void TestEditorRules::pickedDate_data()

@@ -51,10 +51,14 @@ QString strokeText(const KeyStroke &s)
     if (s.modifiers & Qt::ShiftModifier)
         mods += "Shift+";
     switch (s.key) {
-    case Qt::Key_End: return mods + "End";
-    case Qt::Key_Return: return mods + "Enter";
-    case Qt::Key_F4: return mods + "F4";
-    case Qt::Key_Left: return mods + "Left";
+    case Qt::Key_End:
+        return mods + "End";
+    case Qt::Key_Return:
+        return mods + "Enter";
+    case Qt::Key_F4:
+        return mods + "F4";
+    case Qt::Key_Left:
+        return mods + "Left";
     default:
         return mods + (s.text.isEmpty() ? QString("#" + QString::number(s.key))
                                         : QString("'" + s.text + "'"));
@@ -88,7 +92,6 @@ private slots:
     void keyNotation();
 
 private:
-
     std::unique_ptr<TestEnv> m_env;
     QString m_db;
     Connection m_conn;
@@ -117,10 +120,11 @@ void TestExchange::exportBytes()
     rs.Open("SELECT * FROM Calendar ORDER BY Dates", m_conn);
     const QString path = m_env->path("Almarik.Txt");
     QCOMPARE(ExportShareFile(rs, path), 3);
-    QCOMPARE(fileBytes(path), kHead + " 3\r\n"
-                                      "[31/12/1999]\r\nholiday\r\nEve\r\nFalse\r\n\r\n\r\n"
-                                      "[15/03/2007]\r\nbirthday\r\nJo's party\r\nFalse\r\nNull\r\n\r\n"
-                                      "[29/02/2024]\r\nNull\r\nLeap\r\nTrue\r\none\r\ntwo\r\n\r\n");
+    QCOMPARE(fileBytes(path), kHead +
+                                  " 3\r\n"
+                                  "[31/12/1999]\r\nholiday\r\nEve\r\nFalse\r\n\r\n\r\n"
+                                  "[15/03/2007]\r\nbirthday\r\nJo's party\r\nFalse\r\nNull\r\n\r\n"
+                                  "[29/02/2024]\r\nNull\r\nLeap\r\nTrue\r\none\r\ntwo\r\n\r\n");
 }
 
 void TestExchange::insertStatement_data()
@@ -202,7 +206,8 @@ void TestExchange::textForms()
 {
     QFETCH(QByteArray, description);
     QFETCH(QString, read);
-    const QByteArray record = "[15/03/2007]\r\nNull\r\n" + description + "\r\nFalse\r\nNull\r\n\r\n";
+    const QByteArray record =
+        "[15/03/2007]\r\nNull\r\n" + description + "\r\nFalse\r\nNull\r\n\r\n";
     QByteArray lf = kHead + " 1\r\n" + record;
     lf.replace("\r\n", "\n");
     const QList<QByteArray> files = {kHead + " 1\r\n" + record,
@@ -230,8 +235,9 @@ void TestExchange::badFiles_data()
     QTest::newRow("count not a number") << kHead + "abc\r\n" + rec
                                         << "Line 2 of the share file should hold the number of "
                                            "records, but holds \"abc\".";
-    QTest::newRow("no count line") << kHead << "Line 2 of the share file should hold the number "
-                                               "of records, but holds \"\".";
+    QTest::newRow("no count line") << kHead
+                                   << "Line 2 of the share file should hold the number "
+                                      "of records, but holds \"\".";
     QTest::newRow("count larger") << kHead + " 3\r\n" + rec + rec
                                   << "The share file ends before record 3 of 3.";
     QTest::newRow("count smaller") << kHead + " 1\r\n" + rec + rec
@@ -243,12 +249,14 @@ void TestExchange::badFiles_data()
     QTest::newRow("details not closed") << kHead + " 1\r\n[15/03/2007]\r\nNull\r\nA\r\nFalse\r\nx"
                                         << "The share file ends inside record 1 of 1, before the "
                                            "empty line that closes it.";
-    QTest::newRow("bad date") << kHead + " 2\r\n" + rec + "[31/02/2007]\r\nNull\r\nB\r\nFalse\r\nNull\r\n\r\n"
+    QTest::newRow("bad date") << kHead + " 2\r\n" + rec +
+                                     "[31/02/2007]\r\nNull\r\nB\r\nFalse\r\nNull\r\n\r\n"
                               << "Record 2 of the share file (line 9) has the date \"31/02/2007\", "
                                  "which is not a dd/mm/yyyy date.";
-    QTest::newRow("bad show-once") << kHead + " 1\r\n[15/03/2007]\r\nNull\r\nA\r\nyes\r\nNull\r\n\r\n"
-                                   << "Record 1 of the share file (line 3) has the show-once value "
-                                      "\"yes\", which is neither True nor False.";
+    QTest::newRow("bad show-once")
+        << kHead + " 1\r\n[15/03/2007]\r\nNull\r\nA\r\nyes\r\nNull\r\n\r\n"
+        << "Record 1 of the share file (line 3) has the show-once value "
+           "\"yes\", which is neither True nor False.";
 }
 
 void TestExchange::badFiles()
@@ -290,11 +298,11 @@ void TestExchange::failedImportRollsBack()
              SQLITE_OK);
     const QByteArray before = checksum(m_db);
     QList<ImportCandidate> read;
-    QVERIFY(parseShareFile(QString::fromLatin1(
-                               kHead + " 3\r\n[01/01/2001]\r\nNull\r\nA\r\nFalse\r\nNull\r\n\r\n"
-                                       "[01/01/2002]\r\nNull\r\nC\r\nTrue\r\nd\r\n\r\n"
-                                       "[01/01/2003]\r\nNull\r\nB\r\nFalse\r\nNull\r\n\r\n"),
-                           &read));
+    QVERIFY(parseShareFile(
+        QString::fromLatin1(kHead + " 3\r\n[01/01/2001]\r\nNull\r\nA\r\nFalse\r\nNull\r\n\r\n"
+                                    "[01/01/2002]\r\nNull\r\nC\r\nTrue\r\nd\r\n\r\n"
+                                    "[01/01/2003]\r\nNull\r\nB\r\nFalse\r\nNull\r\n\r\n"),
+        &read));
     QVERIFY_THROWS_EXCEPTION(AppError, importCandidates(m_conn, read, {true, true, true}, true));
     QVERIFY(!m_conn.inTransaction());
     m_conn.Close();
@@ -328,8 +336,8 @@ void TestExchange::holidayLine_data()
                                << "Jo-Al party. home, 2007/03/15";
     QTest::newRow("year before") << "Eve" << QDate(2006, 12, 31) << "Eve (1 years), 2007/12/31";
     QTest::newRow("later year") << "Leap" << QDate(2008, 2, 29) << "Leap (-1 years), 2007/02/29";
-    QTest::newRow("notation characters kept") << "a+b ^(c) {d} ~%[e]" << QDate(2007, 1, 2)
-                                               << "a+b ^(c) {d} ~%[e], 2007/01/02";
+    QTest::newRow("notation characters kept")
+        << "a+b ^(c) {d} ~%[e]" << QDate(2007, 1, 2) << "a+b ^(c) {d} ~%[e], 2007/01/02";
 }
 
 void TestExchange::holidayLine()
@@ -349,15 +357,26 @@ void TestExchange::holidayAppend_data()
     const QString e = QString::fromUtf8("é\r\n");
     const QString jp = QString::fromUtf8("日\r\n");
     QTest::newRow("new file, Windows-1252") << QByteArray("-") << e << QByteArray("\xE9\r\n");
-    QTest::newRow("new file, UTF-8 when needed") << QByteArray("-") << jp << QByteArray("\xE6\x97\xA5\r\n");
+    QTest::newRow("new file, UTF-8 when needed")
+        << QByteArray("-") << jp << QByteArray("\xE6\x97\xA5\r\n");
     QTest::newRow("ASCII file") << QByteArray("a\r\n") << e << QByteArray("a\r\n\xE9\r\n");
-    QTest::newRow("Windows-1252 file") << QByteArray("\xE4\r\n") << e << QByteArray("\xE4\r\n\xE9\r\n");
+    QTest::newRow("Windows-1252 file")
+        << QByteArray("\xE4\r\n") << e << QByteArray("\xE4\r\n\xE9\r\n");
     QTest::newRow("Windows-1252 file refuses") << QByteArray("\xE4\r\n") << jp << QByteArray("!");
-    QTest::newRow("UTF-8 file") << QByteArray("\xC3\xA4\r\n") << e << QByteArray("\xC3\xA4\r\n\xC3\xA9\r\n");
-    QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBF" "a\r\n") << e
-                                     << QByteArray("\xEF\xBB\xBF" "a\r\n\xC3\xA9\r\n");
-    QTest::newRow("UTF-16 with mark") << QByteArray("\xFF\xFE" "a\0\r\0\n\0", 8) << jp
-                                      << QByteArray("\xFF\xFE" "a\0\r\0\n\0\xE5\x65\r\0\n\0", 14);
+    QTest::newRow("UTF-8 file") << QByteArray("\xC3\xA4\r\n") << e
+                                << QByteArray("\xC3\xA4\r\n\xC3\xA9\r\n");
+    QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBF"
+                                                   "a\r\n")
+                                     << e
+                                     << QByteArray("\xEF\xBB\xBF"
+                                                   "a\r\n\xC3\xA9\r\n");
+    QTest::newRow("UTF-16 with mark") << QByteArray("\xFF\xFE"
+                                                    "a\0\r\0\n\0",
+                                                    8)
+                                      << jp
+                                      << QByteArray("\xFF\xFE"
+                                                    "a\0\r\0\n\0\xE5\x65\r\0\n\0",
+                                                    14);
 }
 
 void TestExchange::holidayAppend()
@@ -381,16 +400,27 @@ void TestExchange::keyNotation_data()
 {
     QTest::addColumn<QString>("notation");
     QTest::addColumn<QString>("strokes"); // "|"-joined, or the error
-    QTest::newRow("end and two enters") << "^{End}~~" << "Ctrl+End|Enter|Enter";
-    QTest::newRow("alt f4") << "%{F4}" << "Alt+F4";
+    QTest::newRow("end and two enters") << "^{End}~~"
+                                        << "Ctrl+End|Enter|Enter";
+    QTest::newRow("alt f4") << "%{F4}"
+                            << "Alt+F4";
     QTest::newRow("reserved in braces") << "{+}{^}{%}{~}{(}{)}{{}{}}{[}{]}"
                                         << "'+'|'^'|'%'|'~'|'('|')'|'{'|'}'|'['|']'";
-    QTest::newRow("shift group") << "+(ab)c" << "Shift+'A'|Shift+'B'|'c'";
-    QTest::newRow("repeat, names any case") << "{left 2}{ENTER}" << "Left|Left|Enter";
-    QTest::newRow("unknown name") << "{Nope}" << "Invalid procedure call or argument: no key is named {Nope}";
-    QTest::newRow("unclosed brace") << "a{End" << "Invalid procedure call or argument: a \"{\" without its \"}\"";
-    QTest::newRow("modifier alone") << "x^" << "Invalid procedure call or argument: a modifier with no key after it";
-    QTest::newRow("unclosed group") << "+(ab" << "Invalid procedure call or argument: a group without its \")\"";
+    QTest::newRow("shift group") << "+(ab)c"
+                                 << "Shift+'A'|Shift+'B'|'c'";
+    QTest::newRow("repeat, names any case") << "{left 2}{ENTER}"
+                                            << "Left|Left|Enter";
+    QTest::newRow("unknown name") << "{Nope}"
+                                  << "Invalid procedure call or argument: no key is named {Nope}";
+    QTest::newRow("unclosed brace")
+        << "a{End"
+        << "Invalid procedure call or argument: a \"{\" without its \"}\"";
+    QTest::newRow("modifier alone")
+        << "x^"
+        << "Invalid procedure call or argument: a modifier with no key after it";
+    QTest::newRow("unclosed group")
+        << "+(ab"
+        << "Invalid procedure call or argument: a group without its \")\"";
 }
 
 void TestExchange::keyNotation()

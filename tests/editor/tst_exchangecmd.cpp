@@ -3,18 +3,18 @@
 // overwriting, a refused file leaving the database byte for byte, cancels,
 // and the Notepad variant typing exactly what the appending one writes.
 
-#include "editor/ui/Editor.h"
 #include "editor/EventTableModel.h"
 #include "editor/HolidayFile.h"
+#include "editor/ui/Editor.h"
 #include "editor/ui/ImportListModel.h"
 #include "editor/ui/frmImport.h"
-#include "widgets/Modal.h"
-#include "widgets/Twips.h"
 #include "store/Repair.h"
 #include "store/SharedDb.h"
 #include "support/CalendarRows.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnv.h"
+#include "widgets/Modal.h"
+#include "widgets/Twips.h"
 
 #include <QCheckBox>
 #include <QCryptographicHash>
@@ -81,17 +81,16 @@ void TestExchangeCommands::init()
     CreateDatabase(m_db);
     m_conn.Open(Connection::connectionStringFor(m_db));
     addEvents(m_conn, {"(#03/10/1990#,'birthday','ANN','likes tea',False)",
-                             "(#03/15/1967#,'holiday','Jo/Al party, home',Null,True)"});
+                       "(#03/15/1967#,'holiday','Jo/Al party, home',Null,True)"});
     m_rs.setCursorLocation(adUseClient);
-    m_rs.Open("SELECT * FROM Calendar ORDER BY Dates", m_conn, adOpenDynamic,
-                  adLockOptimistic);
+    m_rs.Open("SELECT * FROM Calendar ORDER BY Dates", m_conn, adOpenDynamic, adLockOptimistic);
     m_prompts = std::make_unique<ScriptedPrompts>();
     setModalHandler([](QDialog &d) {
         QTest::qFail(qPrintable("unexpected window " + d.windowTitle()), __FILE__, __LINE__);
         return 0;
     });
-    m_editor = std::make_unique<Editor>(
-        m_conn, m_rs, *m_prompts, [] { return QDateTime(QDate(2026, 12, 6), QTime(12, 0)); });
+    m_editor = std::make_unique<Editor>(m_conn, m_rs, *m_prompts,
+                                        [] { return QDateTime(QDate(2026, 12, 6), QTime(12, 0)); });
     m_editor->refresh_Data();
 }
 
@@ -128,13 +127,15 @@ void TestExchangeCommands::exportFiltered()
                           "Export File [Almarik Export File(*.Txt)|Almarik*.Txt|All Files "
                           "(*.*)|*.*||Almarik.Txt]",
                           "msg Almarik: 1 records exported"}));
-    QCOMPARE(fileBytes(path), QByteArray("[Almarik Export File]\r\n 1\r\n[15/03/1967]\r\nholiday\r\n"
-                                         "Jo/Al party, home\r\nTrue\r\nNull\r\n\r\n"));
+    QCOMPARE(fileBytes(path),
+             QByteArray("[Almarik Export File]\r\n 1\r\n[15/03/1967]\r\nholiday\r\n"
+                        "Jo/Al party, home\r\nTrue\r\nNull\r\n\r\n"));
 }
 
 void TestExchangeCommands::import_data()
 {
-    QTest::addColumn<int>("action"); // 0 Select All, 1 Select None, 2 as offered, 3 Cancel, -1 close box
+    QTest::addColumn<int>(
+        "action"); // 0 Select All, 1 Select None, 2 as offered, 3 Cancel, -1 close box
     QTest::addColumn<bool>("overwrite");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QStringList>("rows");
@@ -142,11 +143,12 @@ void TestExchangeCommands::import_data()
     const QString jo = "1967-03-15|holiday|Jo/Al party, home|-|true";
     const QString newAnn = "2003-02-01|birthday|Ann|new\r\nlines|true";
     const QString newOne = "2006-05-04|-|New one|-|false";
-    QTest::newRow("as offered") << 2 << false << "1 records imported" << QStringList{ann, jo, newOne};
+    QTest::newRow("as offered") << 2 << false << "1 records imported"
+                                << QStringList{ann, jo, newOne};
     QTest::newRow("all, kept") << 0 << false << "2 records imported"
                                << QStringList{ann, jo, newAnn, newOne};
-    QTest::newRow("all, overwritten") << 0 << true << "2 records imported"
-                                      << QStringList{jo, newAnn, newOne};
+    QTest::newRow("all, overwritten")
+        << 0 << true << "2 records imported" << QStringList{jo, newAnn, newOne};
     QTest::newRow("none") << 1 << true << "0 records imported" << QStringList{ann, jo};
     QTest::newRow("cancel") << 3 << false << "0 records imported" << QStringList{ann, jo};
     QTest::newRow("close box") << -1 << false << "0 records imported" << QStringList{ann, jo};
@@ -195,9 +197,10 @@ void TestExchangeCommands::refusedFiles_data()
     QTest::addColumn<QString>("box");
     QTest::newRow("not a share file") << QByteArray("[Almarik Export File] \r\n 0\r\n")
                                       << "msg Almarik: Not a Almarik Export File!";
-    QTest::newRow("bad record") << QByteArray(kTwoRecords).replace("False", "Maybe")
-                                << "msg Error critical: Record 2 of the share file (line 10) has "
-                                   "the show-once value \"Maybe\", which is neither True nor False.";
+    QTest::newRow("bad record")
+        << QByteArray(kTwoRecords).replace("False", "Maybe")
+        << "msg Error critical: Record 2 of the share file (line 10) has "
+           "the show-once value \"Maybe\", which is neither True nor False.";
     QTest::newRow("cut short") << kTwoRecords.left(kTwoRecords.size() - 2)
                                << "msg Error critical: The share file ends inside record 2 of 2, "
                                   "before the empty line that closes it.";
@@ -225,14 +228,20 @@ void TestExchangeCommands::cancels_data()
     QTest::addColumn<QString>("lastBox");
     QTest::addColumn<QString>("filterAfter");
     const QVariant cancel;
-    QTest::newRow("export dialog") << 3 << QVariantList{cancel} << "" << "icon = 'holiday'";
-    QTest::newRow("import dialog clears the filter") << 4 << QVariantList{cancel} << "" << "";
-    QTest::newRow("year cancelled") << 0 << QVariantList{"x", cancel} << "" << "icon = 'holiday'";
-    QTest::newRow("two-digit year") << 1 << QVariantList{"x", "07"} << "" << "icon = 'holiday'";
-    QTest::newRow("no such folder") << 3 << QVariantList{"/no/such/folder/Almarik.Txt"}
-                                    << "msg Error critical: Path not found" << "icon = 'holiday'";
-    QTest::newRow("folder as file") << 3 << QVariantList{"/tmp"}
-                                    << "msg Error critical: Path/File access error" << "icon = 'holiday'";
+    QTest::newRow("export dialog") << 3 << QVariantList{cancel} << ""
+                                   << "icon = 'holiday'";
+    QTest::newRow("import dialog clears the filter") << 4 << QVariantList{cancel} << ""
+                                                     << "";
+    QTest::newRow("year cancelled") << 0 << QVariantList{"x", cancel} << ""
+                                    << "icon = 'holiday'";
+    QTest::newRow("two-digit year") << 1 << QVariantList{"x", "07"} << ""
+                                    << "icon = 'holiday'";
+    QTest::newRow("no such folder")
+        << 3 << QVariantList{"/no/such/folder/Almarik.Txt"} << "msg Error critical: Path not found"
+        << "icon = 'holiday'";
+    QTest::newRow("folder as file")
+        << 3 << QVariantList{"/tmp"} << "msg Error critical: Path/File access error"
+        << "icon = 'holiday'";
 }
 
 void TestExchangeCommands::cancels()
@@ -271,7 +280,8 @@ void TestExchangeCommands::outlookBothVariants()
     QCOMPARE(takeBoxes(), (QStringList{"save Select a Outlook Filename to append: Select a "
                                        "Outlook Filename to append [Outlook Holiday "
                                        "File(*.Txt;*.Hol)|Outlook*.Txt;Outlook.Hol|All Files "
-                                       "(*.*)|*.*|" + QDir::homePath() + "|Outlook.Txt]",
+                                       "(*.*)|*.*|" +
+                                           QDir::homePath() + "|Outlook.Txt]",
                                        year, instruction}));
     QCOMPARE(fileBytes(path), "x\r\n" + section);
 
@@ -284,7 +294,8 @@ void TestExchangeCommands::outlookBothVariants()
     m_prompts->answer(QVariant::fromValue(MsgResult::Yes));
     m_editor->mnuTools_Click(1);
     QCOMPARE(takeBoxes().mid(2), (QStringList{"msg Notepad exclamation: Do you want to save "
-                                              "changes to " + hol + "?",
+                                              "changes to " +
+                                                  hol + "?",
                                               instruction}));
     QCOMPARE(fileBytes(hol), "x\r\n\r\n" + section);
 

@@ -200,16 +200,22 @@ void TestRegModule::parentPath_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("parent"); // "-" for none
-    QTest::newRow("run key to its parent")
-        << "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\"
-        << "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\";
-    QTest::newRow("without trailing backslash") << "A\\B" << "A\\";
-    QTest::newRow("two levels") << "A\\B\\C\\" << "A\\B\\";
-    QTest::newRow("leading backslash") << "\\A" << "\\";
-    QTest::newRow("top key with backslash") << "SOFTWARE\\" << "-";
-    QTest::newRow("no backslash") << "SOFTWARE" << "-";
-    QTest::newRow("backslash alone") << "\\" << "-";
-    QTest::newRow("empty") << "" << "-";
+    QTest::newRow("run key to its parent") << "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\"
+                                           << "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\";
+    QTest::newRow("without trailing backslash") << "A\\B"
+                                                << "A\\";
+    QTest::newRow("two levels") << "A\\B\\C\\"
+                                << "A\\B\\";
+    QTest::newRow("leading backslash") << "\\A"
+                                       << "\\";
+    QTest::newRow("top key with backslash") << "SOFTWARE\\"
+                                            << "-";
+    QTest::newRow("no backslash") << "SOFTWARE"
+                                  << "-";
+    QTest::newRow("backslash alone") << "\\"
+                                     << "-";
+    QTest::newRow("empty") << ""
+                           << "-";
 }
 
 void TestRegModule::parentPath()

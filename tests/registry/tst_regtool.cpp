@@ -2,9 +2,9 @@
 // immediate delete, and the tasks it stores.
 
 #include "RegTestSupport.h"
-#include "widgets/Twips.h"
 #include "registry/ui/MSFlexGrid.h"
 #include "registry/ui/frmRegTool.h"
+#include "widgets/Twips.h"
 
 #include <QLabel>
 #include <QLineEdit>

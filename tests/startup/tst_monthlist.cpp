@@ -2,8 +2,8 @@
 // year ends, 29 February, the recent days, the years and day texts, the
 // colours, and reading the list from a real Calendar table.
 
-#include "startup/MonthList.h"
 #include "platform/AppError.h"
+#include "startup/MonthList.h"
 #include "store/Connection.h"
 #include "store/RecordSet.h"
 #include "store/Repair.h"

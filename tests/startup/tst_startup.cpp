@@ -2,11 +2,11 @@
 // the once-per-day rule, the search for the database, the messages of a
 // failed start, and the purge of expired one-off events.
 
-#include "startup/StartupDatabase.h"
-#include "startup/StartupSettings.h"
 #include "platform/AppError.h"
 #include "platform/Files.h"
 #include "platform/Settings.h"
+#include "startup/StartupDatabase.h"
+#include "startup/StartupSettings.h"
 #include "store/Connection.h"
 #include "store/RecordSet.h"
 #include "store/Repair.h"
@@ -183,9 +183,8 @@ void TestStartup::locate()
             OpenMonthDatabase(db, month, beside);
             QFAIL("a named pipe was opened as a database");
         } catch (const AppError &e) {
-            QCOMPARE(openFailureMessage(e, beside),
-                     "Error- Unrecognized database format '" + beside + "'.-2147467259\r\n" +
-                         beside);
+            QCOMPARE(openFailureMessage(e, beside), "Error- Unrecognized database format '" +
+                                                        beside + "'.-2147467259\r\n" + beside);
         }
     }
 }

@@ -157,7 +157,7 @@ void TestConnection::refusedRunsNothing()
     const QStringList before = rawRows(t.path, kRows) + rawRows(t.path, types);
     const DbError e = thrown([&] { t.db.Execute(statement); });
     QCOMPARE(e.number(), description.startsWith(QLatin1String("No value")) ? DbErrNo::NoValue
-                                                                          : DbErrNo::Syntax);
+                                                                           : DbErrNo::Syntax);
     QCOMPARE(e.description(), description);
     QCOMPARE(rawRows(t.path, kRows) + rawRows(t.path, types), before);
     QVERIFY(!t.db.inTransaction());

@@ -57,12 +57,14 @@ void TestJetSql::translate_data()
                                      << "SELECT \"Dates\" FROM \"My Table\"";
     QTest::newRow("like ? and *") << true << "d LIKE 'A?n*'"
                                   << "d LIKE 'A_n%' ESCAPE '\\'";
-    QTest::newRow("like % literal in a statement") << false << "SELECT * FROM t WHERE d LIKE '50%*'"
-                                                   << "SELECT * FROM t WHERE d LIKE '50\\%%' ESCAPE '\\'";
+    QTest::newRow("like % literal in a statement")
+        << false << "SELECT * FROM t WHERE d LIKE '50%*'"
+        << "SELECT * FROM t WHERE d LIKE '50\\%%' ESCAPE '\\'";
     QTest::newRow("like bracketed star") << false << "SELECT * FROM t WHERE d LIKE '*[*]*'"
                                          << "SELECT * FROM t WHERE d LIKE '%*%' ESCAPE '\\'";
-    QTest::newRow("like classes and digits") << false << "DELETE FROM t WHERE d LIKE '[a-c]#[!x]'"
-                                             << "DELETE FROM t WHERE d LIKE '[a-c]#[!x]' ESCAPE '\\'";
+    QTest::newRow("like classes and digits")
+        << false << "DELETE FROM t WHERE d LIKE '[a-c]#[!x]'"
+        << "DELETE FROM t WHERE d LIKE '[a-c]#[!x]' ESCAPE '\\'";
     QTest::newRow("criteria: [ and # are ordinary") << true << "d like '*[*#'"
                                                     << "d like '%\\[%\\#' ESCAPE '\\'";
     QTest::newRow("not like, double-quoted pattern") << true << "d NOT LIKE \"*x*\""
@@ -80,8 +82,9 @@ void TestJetSql::translate_data()
         << false << "UPDATE t SET d = d + 7, e = d & 'x', f = -a * 2 ^ 2 \\ 3 Mod 2"
         << "UPDATE t SET d = jet_add(d, 7), e = jet_cat(d, 'x'), "
            "f = jet_mod(jet_idiv(jet_mul(jet_neg(a), jet_pow(2, 2)), 3), 2)";
-    QTest::newRow("negative literal unless a power binds it") << true << "a = -2 OR b = -2^2"
-                                                              << "a = -2 OR b = jet_neg(jet_pow(2, 2)) COLLATE NOCASE";
+    QTest::newRow("negative literal unless a power binds it")
+        << true << "a = -2 OR b = -2^2"
+        << "a = -2 OR b = jet_neg(jet_pow(2, 2)) COLLATE NOCASE";
     QTest::newRow("a comparison as a value is -1 or 0")
         << false << "SELECT (a = b) = True, a < b FROM t WHERE a = b AND NOT c"
         << "SELECT -(-((a = b COLLATE NOCASE)) = -1), -(a < b COLLATE NOCASE) FROM t "
@@ -140,9 +143,9 @@ void TestJetSql::refused_data()
         << "The query holds a NUL character outside a text, at position 21.";
     QTest::newRow("a second statement") << "DELETE FROM t; DELETE FROM u"
                                         << "Characters found after end of SQL statement.";
-    QTest::newRow("not a Jet statement")
-        << "PRAGMA writable_schema = 1"
-        << "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.";
+    QTest::newRow("not a Jet statement") << "PRAGMA writable_schema = 1"
+                                         << "Invalid SQL statement; expected 'DELETE', 'INSERT', "
+                                            "'PROCEDURE', 'SELECT', or 'UPDATE'.";
     QTest::newRow("an operator SQLite has and Jet has not")
         << "SELECT a || b FROM t"
         << "Invalid character '|' in query expression 'SELECT a || b FROM t'.";

@@ -66,7 +66,8 @@ QMap<qint64, QStringList> snapshot(sqlite3 *db)
 {
     QMap<qint64, QStringList> rows;
     sqlite3_stmt *stmt = nullptr;
-    sqlite3_prepare_v2(db, "SELECT rowid, Dates, icon, Description, Details, ShowOnce FROM Calendar",
+    sqlite3_prepare_v2(db,
+                       "SELECT rowid, Dates, icon, Description, Details, ShowOnce FROM Calendar",
                        -1, &stmt, nullptr);
     while (sqlite3_step(stmt) == SQLITE_ROW) {
         QStringList values;
@@ -132,28 +133,33 @@ void TestStatements::statement_data()
     // Date arithmetic and "+", "&".
     row("a week later", "UPDATE Calendar SET Dates = Dates + 7 WHERE ShowOnce = True",
         "3:Dates=2027-01-09; 6:Dates=2026-12-17 10:30:00; 7:Dates=2025-11-27");
-    row("text + text", "UPDATE Calendar SET Description = Description + ' (old)' WHERE Description = 'Ann'",
+    row("text + text",
+        "UPDATE Calendar SET Description = Description + ' (old)' WHERE Description = 'Ann'",
         "1:Description=Ann (old)");
-    row("the last thirty days", "SELECT Description FROM Calendar WHERE Dates > Date() - 30 ORDER BY Dates",
+    row("the last thirty days",
+        "SELECT Description FROM Calendar WHERE Dates > Date() - 30 ORDER BY Dates",
         "Bob's check-up; Christmas Eve; Dentist");
-    row("date - date", "SELECT Dates - #1/1/2026# FROM Calendar WHERE Description = 'Christmas Eve'", "357");
+    row("date - date",
+        "SELECT Dates - #1/1/2026# FROM Calendar WHERE Description = 'Christmas Eve'", "357");
     row("across a year end", "SELECT #1/1/2027# - #12/25/2026#", "7");
-    row("the day before 29 February", "SELECT Dates - 1 FROM Calendar WHERE Description = 'Leap day'",
-        "2024-02-28");
-    row("the day after 29 February", "SELECT Dates + 1 FROM Calendar WHERE Description = 'Leap day'",
-        "2024-03-01");
+    row("the day before 29 February",
+        "SELECT Dates - 1 FROM Calendar WHERE Description = 'Leap day'", "2024-02-28");
+    row("the day after 29 February",
+        "SELECT Dates + 1 FROM Calendar WHERE Description = 'Leap day'", "2024-03-01");
     row("new year's day", "SELECT #12/31/2026# + 1", "2027-01-01");
     row("back to 29 February", "SELECT #3/1/2024# - 1", "2024-02-29");
     row("half a day", "SELECT #1/1/2026# + 0.5", "2026-01-01 12:00:00");
     row("a day and a half back", "SELECT #1/1/2026# - 1.5", "2025-12-30 12:00:00");
-    row("date with a time - date", "SELECT Dates - #12/10/2026# FROM Calendar WHERE ShowOnce AND Icon = 'doctor'",
-        "0.4375");
+    row("date with a time - date",
+        "SELECT Dates - #12/10/2026# FROM Calendar WHERE ShowOnce AND Icon = 'doctor'", "0.4375");
     row("number + date", "SELECT 1 + #12/31/2026#", "2027-01-01");
     row("a year later", "UPDATE Calendar SET Dates = Dates + 365 WHERE Description = 'Leap day'",
         "4:Dates=2025-02-28");
-    row("within thirty days", "SELECT Description FROM Calendar WHERE Dates - Date() BETWEEN 0 AND 30 ORDER BY Dates",
+    row("within thirty days",
+        "SELECT Description FROM Calendar WHERE Dates - Date() BETWEEN 0 AND 30 ORDER BY Dates",
         "Bob's check-up; Christmas Eve; Dentist");
-    row("past the last date", "UPDATE Calendar SET Dates = #12/31/9999# + 1 WHERE Description = 'Ann'",
+    row("past the last date",
+        "UPDATE Calendar SET Dates = #12/31/9999# + 1 WHERE Description = 'Ann'",
         "error: Overflow");
     row("before year 100", "UPDATE Calendar SET Dates = Dates - 700000 WHERE Description = 'Ann'",
         "error: Overflow");
@@ -164,9 +170,10 @@ void TestStatements::statement_data()
     row("& with null", "SELECT 'a' & Null", "a");
     row("null & null", "SELECT Null & Null", "Null");
     row("& over a null field",
-        "SELECT Description & ' (' & Details & ')' FROM Calendar WHERE Description = 'Ann'", "Ann ()");
-    row("& onto a null field", "UPDATE Calendar SET Details = Details & '!' WHERE Description = 'Dentist'",
-        "3:Details=!");
+        "SELECT Description & ' (' & Details & ')' FROM Calendar WHERE Description = 'Ann'",
+        "Ann ()");
+    row("& onto a null field",
+        "UPDATE Calendar SET Details = Details & '!' WHERE Description = 'Dentist'", "3:Details=!");
     row("& a number", "SELECT 'n' & 5", "n5");
     row("+ binds before &", "SELECT 1 + 2 & 3", "33");
     row("integer division", "SELECT 7 \\ 2", "3");
@@ -182,22 +189,26 @@ void TestStatements::statement_data()
     row("a comparison as a number", "SELECT (1 = 1) * 5", "-5");
     row("a comparison selected", "SELECT 1 < 2, 2 < 1", "-1|0");
     row("a comparison stored",
-        "UPDATE Calendar SET ShowOnce = (Dates < #1/1/2000#) WHERE Icon = 'memorial'", "5:ShowOnce=-1");
+        "UPDATE Calendar SET ShowOnce = (Dates < #1/1/2000#) WHERE Icon = 'memorial'",
+        "5:ShowOnce=-1");
     row("Christmas Eve + 7", "SELECT Dates + 7 FROM Calendar WHERE Description = 'Christmas Eve'",
         "2026-12-31");
     row("Christmas Eve + 8", "SELECT Dates + 8 FROM Calendar WHERE Description = 'Christmas Eve'",
         "2027-01-01");
 
     // LIKE, in statements and in record-set criteria.
-    row("class of a range", "SELECT Description FROM Calendar WHERE Description LIKE '[a-c]*' ORDER BY Dates",
+    row("class of a range",
+        "SELECT Description FROM Calendar WHERE Description LIKE '[a-c]*' ORDER BY Dates",
         "Ann; Bob's check-up; Christmas Eve");
     row("negated class",
         "SELECT Description FROM Calendar WHERE Description LIKE '[!a-c]*' ORDER BY Dates",
         "[Old] 50% off; Leap day; ärger; Dentist");
-    row("class of letters", "SELECT Description FROM Calendar WHERE Description LIKE '[abc]nn'", "Ann");
-    row("class at the end", "SELECT Description FROM Calendar WHERE Description LIKE 'Leap da[xyz]'",
-        "Leap day");
-    row("# a digit", "SELECT Description FROM Calendar WHERE Description LIKE '*#*'", "[Old] 50% off");
+    row("class of letters", "SELECT Description FROM Calendar WHERE Description LIKE '[abc]nn'",
+        "Ann");
+    row("class at the end",
+        "SELECT Description FROM Calendar WHERE Description LIKE 'Leap da[xyz]'", "Leap day");
+    row("# a digit", "SELECT Description FROM Calendar WHERE Description LIKE '*#*'",
+        "[Old] 50% off");
     row("bracket quoted", "SELECT Description FROM Calendar WHERE Description LIKE '[[]Old]*'",
         "[Old] 50% off");
     row("percent quoted", "SELECT Description FROM Calendar WHERE Description LIKE '*50[%]*'",
@@ -206,14 +217,17 @@ void TestStatements::statement_data()
         "[Old] 50% off");
     row("underscore literal", "SELECT Description FROM Calendar WHERE Description LIKE 'a_n'", "");
     row("? and case", "SELECT Description FROM Calendar WHERE Description LIKE 'A?N'", "Ann");
-    row("case beyond ASCII", "SELECT Description FROM Calendar WHERE Description LIKE 'Ä*'", "ärger");
-    row("not like", "SELECT Description FROM Calendar WHERE Description NOT LIKE '*e*' ORDER BY Dates",
+    row("case beyond ASCII", "SELECT Description FROM Calendar WHERE Description LIKE 'Ä*'",
+        "ärger");
+    row("not like",
+        "SELECT Description FROM Calendar WHERE Description NOT LIKE '*e*' ORDER BY Dates",
         "[Old] 50% off; Ann");
     row("open class", "SELECT Description FROM Calendar WHERE Description LIKE 'a[b'",
         "error: Invalid pattern string.");
     row("pattern from an expression",
         "SELECT Description FROM Calendar WHERE Description LIKE '*' & 'nn'", "Ann");
-    row("like a null", "SELECT Description FROM Calendar WHERE Details LIKE '*'", "Christmas Eve; Leap day");
+    row("like a null", "SELECT Description FROM Calendar WHERE Details LIKE '*'",
+        "Christmas Eve; Leap day");
     row("deleted by a class", "DELETE FROM Calendar WHERE Description LIKE '[d-l]*'", "-3; -4");
     row("filter: [ is ordinary", "FILTER Description like '*[*'", "[Old] 50% off");
     row("filter: % a wild card", "FILTER Description like '*50%'", "[Old] 50% off");
@@ -236,7 +250,8 @@ void TestStatements::statement_data()
     row("bracketed names", "SELECT [Description] FROM Calendar WHERE [Description] = 'Ann'", "Ann");
     row("qualified names",
         "SELECT Calendar.Description FROM Calendar WHERE Calendar.[Description] = 'Ann'", "Ann");
-    row("an alias", "SELECT c.Description AS D FROM Calendar AS c WHERE c.Description = 'Ann'", "Ann");
+    row("an alias", "SELECT c.Description AS D FROM Calendar AS c WHERE c.Description = 'Ann'",
+        "Ann");
     row("no such table", "DELETE FROM NoSuchTable", "error: no such table: NoSuchTable");
 
     // NUL characters.
@@ -247,34 +262,46 @@ void TestStatements::statement_data()
     row("NUL in a compared text", "DELETE FROM Calendar WHERE Description = 'Ann\\0'", "");
 
     // Yes/no and date columns take only their kind.
-    row("yes/no 1 is -1", "UPDATE Calendar SET ShowOnce = 1 WHERE Description = 'Ann'", "1:ShowOnce=-1");
-    row("yes/no 5 is -1", "UPDATE Calendar SET ShowOnce = 5 WHERE Description = 'Ann'", "1:ShowOnce=-1");
+    row("yes/no 1 is -1", "UPDATE Calendar SET ShowOnce = 1 WHERE Description = 'Ann'",
+        "1:ShowOnce=-1");
+    row("yes/no 5 is -1", "UPDATE Calendar SET ShowOnce = 5 WHERE Description = 'Ann'",
+        "1:ShowOnce=-1");
     row("yes/no 0.5 is -1", "UPDATE Calendar SET ShowOnce = 0.5 WHERE Description = 'Ann'",
         "1:ShowOnce=-1");
-    row("yes/no 0", "UPDATE Calendar SET ShowOnce = 0 WHERE Description = 'Dentist'", "3:ShowOnce=0");
-    row("yes/no Yes", "UPDATE Calendar SET ShowOnce = Yes WHERE Description = 'Ann'", "1:ShowOnce=-1");
-    row("yes/no On", "UPDATE Calendar SET ShowOnce = On WHERE Description = 'Ann'", "1:ShowOnce=-1");
-    row("yes/no No", "UPDATE Calendar SET ShowOnce = No WHERE Description = 'Dentist'", "3:ShowOnce=0");
-    row("yes/no Off", "UPDATE Calendar SET ShowOnce = Off WHERE Description = 'Dentist'", "3:ShowOnce=0");
+    row("yes/no 0", "UPDATE Calendar SET ShowOnce = 0 WHERE Description = 'Dentist'",
+        "3:ShowOnce=0");
+    row("yes/no Yes", "UPDATE Calendar SET ShowOnce = Yes WHERE Description = 'Ann'",
+        "1:ShowOnce=-1");
+    row("yes/no On", "UPDATE Calendar SET ShowOnce = On WHERE Description = 'Ann'",
+        "1:ShowOnce=-1");
+    row("yes/no No", "UPDATE Calendar SET ShowOnce = No WHERE Description = 'Dentist'",
+        "3:ShowOnce=0");
+    row("yes/no Off", "UPDATE Calendar SET ShowOnce = Off WHERE Description = 'Dentist'",
+        "3:ShowOnce=0");
     row("yes/no a text", "UPDATE Calendar SET ShowOnce = 'abc'", mismatch);
     row("a date that is a text", "UPDATE Calendar SET Dates = 'next week'", mismatch);
-    row("a month 13", "UPDATE Calendar SET Dates = '2026-13-01' WHERE Description = 'Ann'", mismatch);
-    row("a date that is a number", "UPDATE Calendar SET Dates = 5 WHERE Description = 'Ann'", mismatch);
+    row("a month 13", "UPDATE Calendar SET Dates = '2026-13-01' WHERE Description = 'Ann'",
+        mismatch);
+    row("a date that is a number", "UPDATE Calendar SET Dates = 5 WHERE Description = 'Ann'",
+        mismatch);
     row("year 100", "UPDATE Calendar SET Dates = #1/1/0100# WHERE Description = 'Ann'",
         "1:Dates=0100-01-01");
     row("year 9999", "UPDATE Calendar SET Dates = #12/31/9999# WHERE Description = 'Ann'",
         "1:Dates=9999-12-31");
-    row("inserted one-off", "INSERT INTO Calendar (Dates, Description, ShowOnce) VALUES (#7/4/2026#, 'New', 1)",
+    row("inserted one-off",
+        "INSERT INTO Calendar (Dates, Description, ShowOnce) VALUES (#7/4/2026#, 'New', 1)",
         "+8:2026-07-04|Null|New|Null|-1");
-    row("inserted text date", "INSERT INTO Calendar (Dates, Description, ShowOnce) VALUES ('x', 'New', 0)",
-        mismatch);
+    row("inserted text date",
+        "INSERT INTO Calendar (Dates, Description, ShowOnce) VALUES ('x', 'New', 0)", mismatch);
     row("inserted copies",
-        "INSERT INTO Calendar (Dates, Description, ShowOnce) SELECT Dates + 1, Description & ' copy', "
+        "INSERT INTO Calendar (Dates, Description, ShowOnce) SELECT Dates + 1, Description & ' "
+        "copy', "
         "ShowOnce FROM Calendar WHERE Description = 'Ann'",
         "+8:2002-03-06|Null|Ann copy|Null|0");
 
     // Functions.
-    row("Year", "SELECT Year(Dates), Month(Dates), Day(Dates) FROM Calendar WHERE Description = 'Ann'",
+    row("Year",
+        "SELECT Year(Dates), Month(Dates), Day(Dates) FROM Calendar WHERE Description = 'Ann'",
         "2002|3|5");
     row("Weekday", "SELECT Weekday(#12/6/2026#), Weekday(#12/12/2026#)", "1|7");
     row("DateAdd to a short month", "SELECT DateAdd('m', 1, #1/31/2027#)", "2027-02-28");
@@ -290,8 +317,8 @@ void TestStatements::statement_data()
     row("Format dddd", "SELECT Format(#12/6/2026#, 'dddd')", "Sunday");
     row("Format a number", "SELECT Format(1234.5, '0.00')", "1234.50");
     row("UCase and LCase", "SELECT UCase('abc'), LCase('ÄB')", "ABC|äb");
-    row("Left, Right, Mid", "SELECT Left('Christmas', 3), Right('Christmas', 3), Mid('Christmas', 3, 2)",
-        "Chr|mas|ri");
+    row("Left, Right, Mid",
+        "SELECT Left('Christmas', 3), Right('Christmas', 3), Mid('Christmas', 3, 2)", "Chr|mas|ri");
     row("Mid to the end", "SELECT Mid('abc', 2)", "bc");
     row("Len", "SELECT Len('Ann'), Len(Null)", "3|Null");
     row("Trim", "SELECT '[' & Trim('  a  ') & '|' & LTrim('  a  ') & '|' & RTrim('  a  ') & ']'",
@@ -300,7 +327,9 @@ void TestStatements::statement_data()
         "5|9|0");
     row("InStr ignores case", "SELECT InStr('ABC', 'b')", "2");
     row("Nz", "SELECT Nz(Details, 'none') FROM Calendar WHERE Description = 'Ann'", "none");
-    row("IsNull", "SELECT IsNull(Details) FROM Calendar WHERE Description IN ('Ann', 'Leap day') ORDER BY Dates",
+    row("IsNull",
+        "SELECT IsNull(Details) FROM Calendar WHERE Description IN ('Ann', 'Leap day') ORDER BY "
+        "Dates",
         "-1; 0");
     row("IsNull as a condition",
         "SELECT Description FROM Calendar WHERE IsNull(Details) AND ShowOnce ORDER BY Dates",
@@ -310,7 +339,8 @@ void TestStatements::statement_data()
     row("Val", "SELECT Val('12abc'), Val('abc')", "12|0");
     row("CStr", "SELECT CStr(5) & 'x'", "5x");
     row("CDate", "SELECT CDate('2027-01-02')", "2027-01-02");
-    row("IIf", "SELECT IIf(ShowOnce, 'once', 'yearly') FROM Calendar WHERE Description = 'Dentist'", "once");
+    row("IIf", "SELECT IIf(ShowOnce, 'once', 'yearly') FROM Calendar WHERE Description = 'Dentist'",
+        "once");
     row("IIf of null", "SELECT IIf(Null, 1, 2)", "2");
     row("Now and Date", "SELECT Now(), Date()", "2026-12-06 12:00:00|2026-12-06");
     row("an unknown function", "SELECT Foo(1)", "error: Undefined function 'Foo' in expression.");
@@ -319,13 +349,18 @@ void TestStatements::statement_data()
     row("too few arguments", "SELECT Left('a')",
         "error: Wrong number of arguments used with function in query expression 'Left'.");
     row("deleted by year", "DELETE FROM Calendar WHERE Year(Dates) < 2000", "-5");
-    row("updated by month", "UPDATE Calendar SET Description = UCase(Description) WHERE Month(Dates) = 12",
+    row("updated by month",
+        "UPDATE Calendar SET Description = UCase(Description) WHERE Month(Dates) = 12",
         "2:Description=CHRISTMAS EVE; 6:Description=BOB'S CHECK-UP");
-    row("a year later by DateAdd", "UPDATE Calendar SET Dates = DateAdd('yyyy', 1, Dates) WHERE Description = 'Leap day'",
+    row("a year later by DateAdd",
+        "UPDATE Calendar SET Dates = DateAdd('yyyy', 1, Dates) WHERE Description = 'Leap day'",
         "4:Dates=2025-02-28");
-    row("month and day", "SELECT Description FROM Calendar WHERE Month(Dates) = 12 AND Day(Dates) > 9 ORDER BY Dates",
+    row("month and day",
+        "SELECT Description FROM Calendar WHERE Month(Dates) = 12 AND Day(Dates) > 9 ORDER BY "
+        "Dates",
         "Bob's check-up; Christmas Eve");
-    row("the start-up purge", "DELETE FROM Calendar WHERE Dates < Date() AND ShowOnce = True", "-7");
+    row("the start-up purge", "DELETE FROM Calendar WHERE Dates < Date() AND ShowOnce = True",
+        "-7");
     row("Count", "SELECT Count(*), Count(Details) FROM Calendar", "7|2");
     row("Count of a condition", "SELECT Count(*) FROM Calendar WHERE ShowOnce", "3");
     row("Max of dates", "SELECT Max(Dates) FROM Calendar", "2027-01-02");
@@ -340,34 +375,43 @@ void TestStatements::statement_data()
     row("with a time", "SELECT #1/5/2026 1:45 PM#", "2026-01-05 13:45:00");
     row("29 February of a common year", "SELECT #2/29/2026#",
         "error: Syntax error in date in query expression '#2/29/2026#'.");
-    row("month 13", "SELECT #13/1/2026#", "error: Syntax error in date in query expression '#13/1/2026#'.");
+    row("month 13", "SELECT #13/1/2026#",
+        "error: Syntax error in date in query expression '#13/1/2026#'.");
     row("Yes", "SELECT Description FROM Calendar WHERE ShowOnce = Yes ORDER BY Dates",
         "ärger; Bob's check-up; Dentist");
-    row("Not", "SELECT Description FROM Calendar WHERE NOT ShowOnce AND Dates > #1/1/2020# ORDER BY Dates",
+    row("Not",
+        "SELECT Description FROM Calendar WHERE NOT ShowOnce AND Dates > #1/1/2020# ORDER BY Dates",
         "Leap day; Christmas Eve");
     row("Xor", "SELECT True Xor False, True Xor True", "-1|0");
     row("Eqv and Imp", "SELECT False Eqv False, False Imp False, True Imp False", "-1|-1|0");
 
     // Comparisons and lists.
-    row("in a list", "SELECT Description FROM Calendar WHERE Description IN ('ann', 'DENTIST') ORDER BY Dates",
+    row("in a list",
+        "SELECT Description FROM Calendar WHERE Description IN ('ann', 'DENTIST') ORDER BY Dates",
         "Ann; Dentist");
-    row("not in a list", "SELECT Count(*) FROM Calendar WHERE Icon NOT IN ('birthday', 'holiday')", "4");
-    row("between dates", "SELECT Description FROM Calendar WHERE Dates BETWEEN #1/1/2026# AND #12/31/2026# ORDER BY Dates",
+    row("not in a list", "SELECT Count(*) FROM Calendar WHERE Icon NOT IN ('birthday', 'holiday')",
+        "4");
+    row("between dates",
+        "SELECT Description FROM Calendar WHERE Dates BETWEEN #1/1/2026# AND #12/31/2026# ORDER BY "
+        "Dates",
         "Bob's check-up; Christmas Eve");
     row("is null", "SELECT Count(*) FROM Calendar WHERE Details IS NULL", "5");
     row("is not null", "SELECT Count(*) FROM Calendar WHERE Icon IS NOT NULL", "6");
     row("equal ignoring case", "SELECT Description FROM Calendar WHERE Description = 'ANN'", "Ann");
-    row("equal ignoring case beyond ASCII", "SELECT Description FROM Calendar WHERE Description = 'ÄRGER'",
-        "ärger");
+    row("equal ignoring case beyond ASCII",
+        "SELECT Description FROM Calendar WHERE Description = 'ÄRGER'", "ärger");
     row("texts compared ignoring case", "SELECT 'a' < 'B', 'a' = 'A'", "-1|-1");
     row("a comparison with a null", "SELECT Count(*) FROM Calendar WHERE Details <> 'x'", "1");
-    row("double-quoted texts", "UPDATE Calendar SET Details = \"double \"\"quoted\"\"\" WHERE Description = 'Ann'",
+    row("double-quoted texts",
+        "UPDATE Calendar SET Details = \"double \"\"quoted\"\"\" WHERE Description = 'Ann'",
         "1:Details=double \"quoted\"");
-    row("apostrophes", "UPDATE Calendar SET Details = 'Ann''s' WHERE Description = 'Bob''s check-up'",
+    row("apostrophes",
+        "UPDATE Calendar SET Details = 'Ann''s' WHERE Description = 'Bob''s check-up'",
         "6:Details=Ann's");
 
     // Comments, several statements and malformed texts.
-    row("a block comment with an apostrophe", "DELETE FROM Calendar /* it's */ WHERE Description = 'Ann'", "-1");
+    row("a block comment with an apostrophe",
+        "DELETE FROM Calendar /* it's */ WHERE Description = 'Ann'", "-1");
     row("a line comment", "DELETE FROM Calendar -- all\nWHERE Description = 'Ann'", "-1");
     row("delete star", "DELETE * FROM Calendar WHERE Description = 'Ann'", "-1");
     row("a trailing semicolon", "DELETE FROM Calendar WHERE Description = 'Ann';", "-1");
@@ -378,7 +422,8 @@ void TestStatements::statement_data()
     row("a hidden second statement", "UPDATE Calendar SET Details = 'a'';' ; DROP TABLE Calendar",
         "error: Characters found after end of SQL statement.");
     row("nothing after WHERE", "SELECT * FROM Calendar WHERE",
-        "error: Syntax error (missing operand) in query expression 'SELECT * FROM Calendar WHERE'.");
+        "error: Syntax error (missing operand) in query expression 'SELECT * FROM Calendar "
+        "WHERE'.");
     row("nothing after OR", "DELETE FROM Calendar WHERE Description = 'Ann' OR",
         "error: Syntax error (missing operand) in query expression 'DELETE FROM Calendar WHERE "
         "Description = 'Ann' OR'.");
@@ -386,11 +431,14 @@ void TestStatements::statement_data()
         "error: Syntax error in query expression 'DELETE FROM Calendar WHERE Description = 'Ann' "
         "'Bob'' near ''Bob''.");
     row("a pragma", "PRAGMA writable_schema = 1",
-        "error: Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.");
+        "error: Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or "
+        "'UPDATE'.");
     row("attach", "ATTACH DATABASE 'x' AS y",
-        "error: Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.");
+        "error: Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or "
+        "'UPDATE'.");
     row("top", "SELECT TOP 1 * FROM Calendar",
-        "error: The TOP predicate is not supported by this database; remove it from the statement.");
+        "error: The TOP predicate is not supported by this database; remove it from the "
+        "statement.");
     row("SQLite's concatenation", "SELECT 'a' || 'b'",
         "error: Invalid character '|' in query expression 'SELECT 'a' || 'b''.");
     row("a null to a required yes/no", "UPDATE Calendar SET ShowOnce = Null",
@@ -405,7 +453,8 @@ void TestStatements::statement()
     sqlite3 *db = t.db.handle();
     for (const char *values : kSeed) {
         const QByteArray insert =
-            QByteArray("INSERT INTO Calendar (Dates, icon, Description, Details, ShowOnce) VALUES (") +
+            QByteArray(
+                "INSERT INTO Calendar (Dates, icon, Description, Details, ShowOnce) VALUES (") +
             values + ')';
         QCOMPARE(sqlite3_exec(db, insert.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
     }

@@ -205,12 +205,10 @@ void TestRotation::change_data()
         << QStringList{"a.bmp", "gone.bmp"} << "" << QList<float>{0.5f}
         << QStringList{"Wallpaper missing|Wallpaper selected: {pics}/gone.bmp does not "
                        "exist.\r\nPlease update Wallpaper list"};
-    QTest::newRow("not a picture")
-        << QStringList{"a.bmp", "text.jpg"} << "" << QList<float>{0.5f}
-        << QStringList{"|ERROR #481 : Invalid picture" + repair};
-    QTest::newRow("a truncated JPEG")
-        << QStringList{"a.bmp", "cut.jpg"} << "" << QList<float>{0.5f}
-        << QStringList{"|ERROR #481 : Invalid picture" + repair};
+    QTest::newRow("not a picture") << QStringList{"a.bmp", "text.jpg"} << "" << QList<float>{0.5f}
+                                   << QStringList{"|ERROR #481 : Invalid picture" + repair};
+    QTest::newRow("a truncated JPEG") << QStringList{"a.bmp", "cut.jpg"} << "" << QList<float>{0.5f}
+                                      << QStringList{"|ERROR #481 : Invalid picture" + repair};
     QTest::newRow("20,000 x 20,000 pixels")
         << QStringList{"a.bmp", "huge.jpg"} << "" << QList<float>{0.5f}
         << QStringList{"|ERROR #7 : Picture too large (20000 x 20000 pixels)" + repair};
@@ -271,8 +269,9 @@ void TestRotation::bitmapReplacedWholeOrNotAtAll()
     // Without the table.
     f.db.Execute(QStringLiteral("DROP TABLE Wallpapers"));
     const WallpaperOutcome noTable = ChangeWallpaper(f.db, QString(), f.seams);
-    QCOMPARE(WallpaperOutcomeMessage(noTable)->text,
-             QStringLiteral("ERROR #-2147217900 : no such table: Wallpapers\r\nSelect File>DB Repair"));
+    QCOMPARE(
+        WallpaperOutcomeMessage(noTable)->text,
+        QStringLiteral("ERROR #-2147217900 : no such table: Wallpapers\r\nSelect File>DB Repair"));
     QVERIFY(f.events.isEmpty());
 }
 

@@ -90,7 +90,8 @@ void TestSelector::texts_data()
 {
     QTest::addColumn<QString>("got");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("delete") << DeleteWallpaperStatement(12) << "DELETE from Wallpapers WHERE ID = 12";
+    QTest::newRow("delete") << DeleteWallpaperStatement(12)
+                            << "DELETE from Wallpapers WHERE ID = 12";
     QTest::newRow("insert, quotes doubled")
         << InsertWallpaperStatement("it's.bmp", "/home/o'neil/Bilder äö")
         << "INSERT INTO WallPapers (FileName,Path,Active) Values ('it''s.bmp', "
@@ -117,8 +118,8 @@ void TestSelector::fixedRows_data()
     QTest::newRow("removing one of two keeps it; the last one frees it")
         << QStringList{"add", "add", "remove 2", "remove 1"}
         << QStringList{"2/1", "3/1", "2/1", "1/0"};
-    QTest::newRow("no row to remove") << QStringList{"remove 1", "remove 0"}
-                                      << QStringList{"1/0", "1/0"};
+    QTest::newRow("no row to remove")
+        << QStringList{"remove 1", "remove 0"} << QStringList{"1/0", "1/0"};
 }
 
 void TestSelector::fixedRows()
@@ -198,7 +199,8 @@ void TestSelector::saveInOneTransaction()
              SQLITE_OK);
     w.cmd_Click(0);
     QCOMPARE(w.result(), int(QDialog::Accepted));
-    QCOMPARE(f.table(), (QStringList{"old.bmp|/old|true", "it's a.bmp|/p|true", "bad.bmp|/p|true"}));
+    QCOMPARE(f.table(),
+             (QStringList{"old.bmp|/old|true", "it's a.bmp|/p|true", "bad.bmp|/p|true"}));
 }
 
 void TestSelector::removing()

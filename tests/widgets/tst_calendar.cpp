@@ -1,8 +1,8 @@
 // The date-picking window: only a click on a day changes DateVal and closes
 // the window; every other way of closing leaves DateVal as it was.
 
-#include "widgets/Calendar.h"
 #include "support/TestEnv.h"
+#include "widgets/Calendar.h"
 
 #include <QCalendarWidget>
 #include <QTest>

@@ -2,9 +2,9 @@
 
 #include "editing/EditRules.h"
 #include "platform/Prompts.h"
-#include "widgets/Twips.h"
 #include "store/SharedDb.h"
 #include "store/Transaction.h"
+#include "widgets/Twips.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -15,10 +15,7 @@
 
 #include <algorithm>
 
-frmSQL::frmSQL(QWidget *parent)
-    : frmSQL(sharedDb().dbConnection, appPrompts(), parent)
-{
-}
+frmSQL::frmSQL(QWidget *parent) : frmSQL(sharedDb().dbConnection, appPrompts(), parent) {}
 
 frmSQL::frmSQL(Connection &db, Prompts &prompts, QWidget *parent)
     : QDialog(parent), m_db(db), m_prompts(prompts)
@@ -120,8 +117,8 @@ void frmSQL::BuildSQL()
     txt[2]->setText(builtStatement(mode == 0   ? SqlMode::Update
                                    : mode == 1 ? SqlMode::Delete
                                                : SqlMode::None,
-                                   Combo[0]->currentText(), txt[0]->text(),
-                                   Combo[1]->currentText(), txt[1]->text()));
+                                   Combo[0]->currentText(), txt[0]->text(), Combo[1]->currentText(),
+                                   txt[1]->text()));
 }
 
 void frmSQL::txt_Change(int index)
@@ -151,9 +148,9 @@ void frmSQL::RunSQL()
     try {
         Transaction transaction(m_db);
         m_db.Execute(text);
-        const MsgResult answer = m_prompts.MsgBox(
-            QStringLiteral("SQL successful, OK to commit?"), MsgButtons::OkCancel,
-            MsgIcon::Question, QStringLiteral("Commit Transaction?"));
+        const MsgResult answer =
+            m_prompts.MsgBox(QStringLiteral("SQL successful, OK to commit?"), MsgButtons::OkCancel,
+                             MsgIcon::Question, QStringLiteral("Commit Transaction?"));
         if (answer == MsgResult::Ok)
             transaction.commit();
         // Otherwise, and on any failure, the guard rolls back; the failure

@@ -1,15 +1,15 @@
 #include "editing/ui/frmSingle.h"
 
-#include "editing/EventTypes.h"
-#include "widgets/ImageList.h"
 #include "editing/EditRules.h"
+#include "editing/EventTypes.h"
 #include "editing/ui/TextBox.h"
 #include "platform/ErrorStyles.h"
 #include "platform/Prompts.h"
 #include "store/DateRules.h"
-#include "widgets/Twips.h"
 #include "store/RecordSet.h"
 #include "store/SharedDb.h"
+#include "widgets/ImageList.h"
+#include "widgets/Twips.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -232,8 +232,8 @@ bool frmSingle::LoadEvent()
         // A date stored with a time of day is still that day's event.
         if (rs.isEOF()) {
             rs.Close();
-            rs.Open(selectEventStatement(day, description, DayMatch::WholeDay), m_db,
-                    adOpenStatic, adLockReadOnly);
+            rs.Open(selectEventStatement(day, description, DayMatch::WholeDay), m_db, adOpenStatic,
+                    adLockReadOnly);
         }
     });
     if (!rs.isOpen())

@@ -1,33 +1,33 @@
 #include "editor/ui/Editor.h"
 
-#include "widgets/Calendar.h"
 #include "editing/EventTypes.h"
-#include "widgets/ImageList.h"
 #include "editing/ui/frmSQL.h"
 #include "editing/ui/frmSingle.h"
 #include "editor/EditorRules.h"
 #include "editor/EventTableModel.h"
-#include "editor/ui/ExchangeCommands.h"
 #include "editor/FilterText.h"
 #include "editor/GridDates.h"
+#include "editor/ui/ExchangeCommands.h"
 #include "editor/ui/GridDelegate.h"
 #include "editor/ui/frmFilter.h"
 #include "platform/AppError.h"
 #include "platform/ErrorStyles.h"
-#include "widgets/Modal.h"
 #include "platform/Prompts.h"
-#include "widgets/Twips.h"
 #include "store/SharedDb.h"
+#include "widgets/Calendar.h"
+#include "widgets/ImageList.h"
+#include "widgets/Modal.h"
+#include "widgets/Twips.h"
 
 #include <QCalendarWidget>
-#include <QGuiApplication>
-#include <QItemSelection>
-#include <QStyle>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QItemSelection>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -176,9 +176,11 @@ void Editor::setColumnOptions()
     int widest = 0;
     for (const QString &key : typeKeys())
         widest = std::max(widest, metrics.horizontalAdvance(key));
-    const int margin = DataGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr,
-                                                       DataGrid1) + 1;
-    const int button = GridDelegate::buttonRect(QRect(0, 0, 100, DataGrid1->verticalHeader()->defaultSectionSize())).width();
+    const int margin =
+        DataGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, DataGrid1) + 1;
+    const int button = GridDelegate::buttonRect(
+                           QRect(0, 0, 100, DataGrid1->verticalHeader()->defaultSectionSize()))
+                           .width();
     DataGrid1->setColumnWidth(EventTableModel::TypeColumn,
                               std::max(twipsToPixels(kColumnWidths[EventTableModel::TypeColumn]),
                                        widest + 2 * margin + button + 1));
@@ -376,10 +378,9 @@ void Editor::showTypeList()
         viewport->mapTo(m_client, QPoint(DataGrid1->columnViewportPosition(1), 0)).x();
     const int rowTop =
         viewport->mapTo(m_client, QPoint(0, DataGrid1->rowViewportPosition(row))).y();
-    const QPointF at = typeListPlacement(pixelsToTwips(column1Left), pixelsToTwips(rowTop),
-                                         pixelsToTwips(ListView1->height()),
-                                         pixelsToTwips(frameGeometry().height()),
-                                         pixelsToTwips(m_client->height()));
+    const QPointF at = typeListPlacement(
+        pixelsToTwips(column1Left), pixelsToTwips(rowTop), pixelsToTwips(ListView1->height()),
+        pixelsToTwips(frameGeometry().height()), pixelsToTwips(m_client->height()));
     ListView1->move(twipsToPixels(at.x()), twipsToPixels(at.y()));
     ListView1->show();
     ListView1->raise();
@@ -435,8 +436,8 @@ void Editor::DeleteSelectedRows()
     }
     QGuiApplication::restoreOverrideCursor();
     // The row after the deleted ones (or the add-new row) becomes current.
-    DataGrid1->setCurrentIndex(
-        m_model->index(std::min(first, m_model->rowCount() - 1), std::max(0, DataGrid1->currentIndex().column())));
+    DataGrid1->setCurrentIndex(m_model->index(std::min(first, m_model->rowCount() - 1),
+                                              std::max(0, DataGrid1->currentIndex().column())));
 }
 
 bool Editor::eventFilter(QObject *watched, QEvent *event)

@@ -2,14 +2,14 @@
 
 #include "editor/HolidayFile.h"
 #include "editor/KeyNotation.h"
+#include "editor/ShareFile.h"
+#include "editor/ui/ImportListModel.h"
 #include "editor/ui/KeySender.h"
 #include "editor/ui/Notepad.h"
-#include "editor/ShareFile.h"
 #include "editor/ui/frmImport.h"
-#include "editor/ui/ImportListModel.h"
-#include "widgets/Modal.h"
 #include "platform/Prompts.h"
 #include "store/RecordSet.h"
+#include "widgets/Modal.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,7 +21,8 @@
 namespace {
 
 const QString kShareTitle = QStringLiteral("Select or Name a Almarik Export File");
-const QString kShareFilter = QStringLiteral("Almarik Export File(*.Txt)|Almarik*.Txt|All Files (*.*)|*.*");
+const QString kShareFilter =
+    QStringLiteral("Almarik Export File(*.Txt)|Almarik*.Txt|All Files (*.*)|*.*");
 const QString kOutlookTitle = QStringLiteral("Select a Outlook Filename to append");
 const QString kOutlookFilter = QStringLiteral(
     "Outlook Holiday File(*.Txt;*.Hol)|Outlook*.Txt;Outlook.Hol|All Files (*.*)|*.*");
@@ -30,8 +31,17 @@ const QString kNotOpened = QStringLiteral("Holiday file not opened");
 bool isFileAccessError(int number)
 {
     switch (number) {
-    case 52: case 53: case 57: case 64: case 71: case 72: case 75: case 76: return true;
-    default: return false;
+    case 52:
+    case 53:
+    case 57:
+    case 64:
+    case 71:
+    case 72:
+    case 75:
+    case 76:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -115,10 +125,10 @@ QString ExchangeCommands::ChooseExchangeFile(int index, QString *year, int *coun
         } else {
             file = m_prompts.SaveFileDialog(
                 kOutlookTitle, kOutlookFilter,
-                existingFolderOr(index == 0
-                                     ? QStringLiteral("c:\\program files\\microsoft office\\office")
-                                     : QStringLiteral(
-                                           "C:\\Program Files\\Microsoft Office\\Office10\\1033")),
+                existingFolderOr(
+                    index == 0
+                        ? QStringLiteral("c:\\program files\\microsoft office\\office")
+                        : QStringLiteral("C:\\Program Files\\Microsoft Office\\Office10\\1033")),
                 index == 0 ? QStringLiteral("Outlook.Txt") : QStringLiteral("Outlook.Hol"));
         }
     } catch (const AppError &e) {

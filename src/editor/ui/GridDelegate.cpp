@@ -5,9 +5,9 @@
 #include "editor/EventTableModel.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QLineEdit>
 
 QRect GridDelegate::buttonRect(const QRect &cell)
 {

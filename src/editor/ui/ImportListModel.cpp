@@ -50,10 +50,14 @@ QVariant ImportListModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= int(m_texts.size()))
         return {};
     switch (role) {
-    case Qt::DisplayRole: return m_texts[index.row()];
-    case Qt::DecorationRole: return typeIcon(m_keys[index.row()]);
-    case Qt::CheckStateRole: return m_checked[size_t(index.row())] ? Qt::Checked : Qt::Unchecked;
-    default: return {};
+    case Qt::DisplayRole:
+        return m_texts[index.row()];
+    case Qt::DecorationRole:
+        return typeIcon(m_keys[index.row()]);
+    case Qt::CheckStateRole:
+        return m_checked[size_t(index.row())] ? Qt::Checked : Qt::Unchecked;
+    default:
+        return {};
     }
 }
 

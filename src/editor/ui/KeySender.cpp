@@ -37,10 +37,10 @@ void SendKeys(const QString &notation, bool wait)
         if (!window)
             break;
         QWidget *target = window->focusWidget() ? window->focusWidget() : window;
-        QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, s.key, s.modifiers,
-                                                           s.text));
-        QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, s.key, s.modifiers,
-                                                           s.text));
+        QCoreApplication::postEvent(target,
+                                    new QKeyEvent(QEvent::KeyPress, s.key, s.modifiers, s.text));
+        QCoreApplication::postEvent(target,
+                                    new QKeyEvent(QEvent::KeyRelease, s.key, s.modifiers, s.text));
     }
     if (wait)
         QCoreApplication::sendPostedEvents();

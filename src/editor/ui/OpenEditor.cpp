@@ -2,8 +2,8 @@
 
 #include "editor/ui/Editor.h"
 #include "platform/ErrorStyles.h"
-#include "widgets/Modal.h"
 #include "store/RecordSet.h"
+#include "widgets/Modal.h"
 
 void openEventEditor(QWidget *owner, Connection &db, RecordSet &rs, Prompts &prompts,
                      const Clock &clock)

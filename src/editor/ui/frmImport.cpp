@@ -1,7 +1,7 @@
 #include "editor/ui/frmImport.h"
 
-#include "widgets/ImageList.h"
 #include "editor/ui/ImportListModel.h"
+#include "widgets/ImageList.h"
 #include "widgets/Twips.h"
 
 #include <QCheckBox>
@@ -60,14 +60,21 @@ void frmImport::Form_Load()
 void frmImport::cmd_Click(int index)
 {
     switch (index) {
-    case 0: items->setAllChecked(true); break;
-    case 1: items->setAllChecked(false); break;
+    case 0:
+        items->setAllChecked(true);
+        break;
+    case 1:
+        items->setAllChecked(false);
+        break;
     case 2:
         gblCancel = false;
         accept(); // hides the window; its controls stay readable
         break;
-    case 3: reject(); break;
-    default: break;
+    case 3:
+        reject();
+        break;
+    default:
+        break;
     }
 }
 

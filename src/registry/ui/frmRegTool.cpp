@@ -1,13 +1,13 @@
 #include "registry/ui/frmRegTool.h"
 
 #include "platform/Prompts.h"
-#include "widgets/Twips.h"
 #include "registry/ErrorText.h"
-#include "registry/ui/MSFlexGrid.h"
 #include "registry/REG_MODULE.h"
 #include "registry/TaskGridModel.h"
 #include "registry/TaskTable.h"
+#include "registry/ui/MSFlexGrid.h"
 #include "store/SharedDb.h"
+#include "widgets/Twips.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -28,8 +28,7 @@ const QString kCmdClick = QStringLiteral("frmRegTool.cmd_Click");
 
 } // namespace
 
-frmRegTool::frmRegTool(QWidget *parent)
-    : frmRegTool(sharedDb().dbConnection, appPrompts(), parent)
+frmRegTool::frmRegTool(QWidget *parent) : frmRegTool(sharedDb().dbConnection, appPrompts(), parent)
 {
 }
 

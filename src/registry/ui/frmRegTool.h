@@ -3,8 +3,8 @@
 // value on the spot, and record tasks in table RegEdit that the start-up
 // repeats every time.
 
-#include "widgets/Modal.h"
 #include "store/RecordSet.h"
+#include "widgets/Modal.h"
 
 #include <QDialog>
 #include <array>
