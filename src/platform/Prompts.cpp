@@ -22,8 +22,8 @@ public:
     {
         qFatal("unexpected file dialog: %s", qPrintable(title));
     }
-    QString SaveFileDialog(const QString &title, const QString &, const QString &,
-                           const QString &) override
+    QString SaveFileDialog(const QString &title, const QString &, const QString &, const QString &,
+                           bool) override
     {
         qFatal("unexpected file dialog: %s", qPrintable(title));
     }

@@ -46,8 +46,11 @@ public:
     // path; throws AppError 32755 on Cancel.
     virtual QString OpenFileDialog(const QString &title, const QString &filter,
                                    const QString &initialDir, const QString &fileName) = 0;
+    // confirmOverwrite false: the caller appends to an existing file, so
+    // choosing one is not a question of replacing it.
     virtual QString SaveFileDialog(const QString &title, const QString &filter,
-                                   const QString &initialDir, const QString &fileName) = 0;
+                                   const QString &initialDir, const QString &fileName,
+                                   bool confirmOverwrite = true) = 0;
     // Colours in the 0x00BBGGRR form. Throws AppError 32755 on Cancel.
     virtual quint32 ColourDialog(quint32 initial) = 0;
 };

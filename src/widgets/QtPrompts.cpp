@@ -146,10 +146,12 @@ QString QtPrompts::OpenFileDialog(const QString &title, const QString &filter,
 }
 
 QString QtPrompts::SaveFileDialog(const QString &title, const QString &filter,
-                                  const QString &initialDir, const QString &fileName)
+                                  const QString &initialDir, const QString &fileName,
+                                  bool confirmOverwrite)
 {
     const QString path = QFileDialog::getSaveFileName(
-        owner(), titleOr(title), startPath(initialDir, fileName), qtFileFilter(filter));
+        owner(), titleOr(title), startPath(initialDir, fileName), qtFileFilter(filter), nullptr,
+        confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty())
         throw cancelled();
     return path;

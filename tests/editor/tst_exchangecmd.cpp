@@ -277,7 +277,7 @@ void TestExchangeCommands::outlookBothVariants()
     m_prompts->answer(path);
     m_prompts->answer("2007");
     m_editor->mnuTools_Click(0);
-    QCOMPARE(takeBoxes(), (QStringList{"save Select a Outlook Filename to append: Select a "
+    QCOMPARE(takeBoxes(), (QStringList{"append Select a Outlook Filename to append: Select a "
                                        "Outlook Filename to append [Outlook Holiday "
                                        "File(*.Txt;*.Hol)|Outlook*.Txt;Outlook.Hol|All Files "
                                        "(*.*)|*.*|" +

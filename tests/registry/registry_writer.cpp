@@ -32,8 +32,8 @@ public:
     {
         return {};
     }
-    QString SaveFileDialog(const QString &, const QString &, const QString &,
-                           const QString &) override
+    QString SaveFileDialog(const QString &, const QString &, const QString &, const QString &,
+                           bool) override
     {
         return {};
     }

@@ -66,11 +66,13 @@ QString ScriptedPrompts::OpenFileDialog(const QString &title, const QString &fil
 }
 
 QString ScriptedPrompts::SaveFileDialog(const QString &title, const QString &filter,
-                                        const QString &initialDir, const QString &fileName)
+                                        const QString &initialDir, const QString &fileName,
+                                        bool confirmOverwrite)
 {
-    const QVariant v =
-        next({QStringLiteral("save"), title, title, MsgIcon::None, MsgButtons::OkCancel,
-              filter + QLatin1Char('|') + initialDir + QLatin1Char('|') + fileName});
+    // "append": a save dialog that does not ask about replacing the file.
+    const QVariant v = next({confirmOverwrite ? QStringLiteral("save") : QStringLiteral("append"),
+                             title, title, MsgIcon::None, MsgButtons::OkCancel,
+                             filter + QLatin1Char('|') + initialDir + QLatin1Char('|') + fileName});
     if (!v.isValid())
         throw AppError(ErrNo::DialogCancelled, QStringLiteral("Cancel was selected."));
     return v.toString();

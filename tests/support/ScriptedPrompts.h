@@ -45,7 +45,7 @@ public:
     QString OpenFileDialog(const QString &title, const QString &filter, const QString &initialDir,
                            const QString &fileName) override;
     QString SaveFileDialog(const QString &title, const QString &filter, const QString &initialDir,
-                           const QString &fileName) override;
+                           const QString &fileName, bool confirmOverwrite = true) override;
     quint32 ColourDialog(quint32 initial) override;
 
 private:

@@ -129,7 +129,8 @@ QString ExchangeCommands::ChooseExchangeFile(int index, QString *year, int *coun
                     index == 0
                         ? QStringLiteral("c:\\program files\\microsoft office\\office")
                         : QStringLiteral("C:\\Program Files\\Microsoft Office\\Office10\\1033")),
-                index == 0 ? QStringLiteral("Outlook.Txt") : QStringLiteral("Outlook.Hol"));
+                index == 0 ? QStringLiteral("Outlook.Txt") : QStringLiteral("Outlook.Hol"),
+                false); // the section is appended to the chosen file
         }
     } catch (const AppError &e) {
         const QString message = fileDialogFailureMessage(e);
