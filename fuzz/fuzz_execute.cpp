@@ -1,9 +1,9 @@
-// Any text run as a Jet statement by Connection::Execute on a seeded event
+// Any text run as a Jet statement by Connection::Execute on a prepared event
 // database. A statement may succeed or throw DbError; one that throws must
 // not have changed a row of any table (nor the schema): checked inside a
 // transaction before and after the rollback, and again outside any
-// transaction on a second copy of the seed, where nothing else could undo
-// a partial change. Successful statements are rolled back to keep the seed.
+// transaction on a second copy of the starting file, where nothing else could undo
+// a partial change. Successful statements are rolled back to keep the starting rows.
 
 #include "store/Connection.h"
 #include "store/DbError.h"
@@ -25,7 +25,7 @@ namespace {
 
 // The rows the statements meet: ordinary events and the edges that date and
 // text rules trip on (29 February, year ends, times, Null, quotes, non-ASCII).
-const char *const kSeedStatements[] = {
+const char *const kStartStatements[] = {
     "INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES "
     "(#7/4/2026#, 'holiday', 'Independence Day', Null, False)",
     "INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES "
@@ -125,15 +125,15 @@ QStringList snapshot(sqlite3 *db)
     return out;
 }
 
-void mustEqualSeed(const QStringList &seed, const QStringList &now, const QString &statement,
-                   const QString &error, const char *when)
+void mustEqualStart(const QStringList &before, const QStringList &now, const QString &statement,
+                    const QString &error, const char *when)
 {
-    if (now == seed)
+    if (now == before)
         return;
     QString diff;
-    for (qsizetype i = 0; i < std::max(seed.size(), now.size()); ++i) {
-        if (seed.value(i) != now.value(i)) {
-            diff = QStringLiteral("\n   was: ") + seed.value(i, QStringLiteral("(none)")) +
+    for (qsizetype i = 0; i < std::max(before.size(), now.size()); ++i) {
+        if (before.value(i) != now.value(i)) {
+            diff = QStringLiteral("\n   was: ") + before.value(i, QStringLiteral("(none)")) +
                    QStringLiteral("\n   now: ") + now.value(i, QStringLiteral("(none)"));
             break;
         }
@@ -171,16 +171,16 @@ public:
             CreateDatabase(building);
             Connection db;
             db.Open(building);
-            for (const char *s : kSeedStatements)
+            for (const char *s : kStartStatements)
                 db.Execute(QString::fromUtf8(s));
             db.Close();
         } catch (const AppError &e) {
-            finding(QStringLiteral("the seed database cannot be made: ") + e.description());
+            finding(QStringLiteral("the starting database cannot be made: ") + e.description());
         }
-        QFile::rename(building, m_seed);
+        QFile::rename(building, m_startFile);
         reopen(m_work, m_workPath);
         reopen(m_copy, m_copyPath);
-        m_seedRows = snapshot(m_work.handle());
+        m_startRows = snapshot(m_work.handle());
     }
 
     void test(const QString &statement)
@@ -190,11 +190,11 @@ public:
         if (!m_work.inTransaction())
             finding(QStringLiteral("the statement ended the caller's transaction: ") + statement);
         if (!error.isNull())
-            mustEqualSeed(m_seedRows, snapshot(m_work.handle()), statement, error,
-                          "by a failed statement, before the rollback");
+            mustEqualStart(m_startRows, snapshot(m_work.handle()), statement, error,
+                           "by a failed statement, before the rollback");
         m_work.RollbackTrans();
-        mustEqualSeed(m_seedRows, snapshot(m_work.handle()), statement, error,
-                      "after the rollback");
+        mustEqualStart(m_startRows, snapshot(m_work.handle()), statement, error,
+                       "after the rollback");
         if (error.isNull())
             return;
         // SQLite undoes a failed statement on its own; this proves it without
@@ -202,12 +202,12 @@ public:
         const QString alone = run(m_copy, statement);
         if (alone.isNull()) {
             // It fails only inside a transaction (a clock, say): put the
-            // seed back for the next input.
+            // starting file back for the next input.
             reopen(m_copy, m_copyPath);
             return;
         }
-        mustEqualSeed(m_seedRows, snapshot(m_copy.handle()), statement, alone,
-                      "by a failed statement outside a transaction");
+        mustEqualStart(m_startRows, snapshot(m_copy.handle()), statement, alone,
+                       "by a failed statement outside a transaction");
     }
 
 private:
@@ -215,20 +215,20 @@ private:
     {
         db.Close();
         QFile::remove(path);
-        if (!QFile::copy(m_seed, path))
-            finding(QStringLiteral("cannot copy the seed database to ") + path);
+        if (!QFile::copy(m_startFile, path))
+            finding(QStringLiteral("cannot copy the starting database to ") + path);
         db.Open(Connection::connectionStringFor(path));
         // The harness's own files need no durability; atomicity is unchanged.
         sqlite3_exec(db.handle(), "PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
     }
 
     QTemporaryDir m_dir{QDir::tempPath() + QStringLiteral("/almarik-fuzz-XXXXXX")};
-    const QString m_seed = m_dir.filePath(QStringLiteral("seed.MDB"));
+    const QString m_startFile = m_dir.filePath(QStringLiteral("start.MDB"));
     const QString m_workPath = m_dir.filePath(QStringLiteral("work.MDB"));
     const QString m_copyPath = m_dir.filePath(QStringLiteral("alone.MDB"));
     Connection m_work;
     Connection m_copy;
-    QStringList m_seedRows;
+    QStringList m_startRows;
 };
 
 } // namespace

@@ -1,4 +1,4 @@
-// Statements as users type them in the SQL builder, run against one seeded
+// Statements as users type them in the SQL builder, run against one prepared
 // table: each must leave exactly the rows Jet leaves, or fail with its
 // message and leave every row as it was.
 
@@ -22,7 +22,7 @@ private slots:
 namespace {
 
 // Rowids 1 to 7; today is Sunday 6 December 2026, noon.
-const char *const kSeed[] = {
+const char *const kEvents[] = {
     "'2002-03-05', 'birthday', 'Ann', NULL, 0",
     "'2026-12-24', 'holiday', 'Christmas Eve', 'tree', 0",
     "'2027-01-02', 'reminder', 'Dentist', NULL, -1",
@@ -451,7 +451,7 @@ void TestStatements::statement()
     QFETCH(QString, expected);
     fixture::NewDatabase t;
     sqlite3 *db = t.db.handle();
-    for (const char *values : kSeed) {
+    for (const char *values : kEvents) {
         const QByteArray insert =
             QByteArray(
                 "INSERT INTO Calendar (Dates, icon, Description, Details, ShowOnce) VALUES (") +

@@ -46,7 +46,7 @@ void TestTypedColumns::statements()
     NewDatabase t;
     addEvents(t.db, {"#7/4/2026#, 'birthday', 'Ann', '2026-01-01', False",
                      "#7/5/2026#, 'birthday', 'Bob', 'soon', True"});
-    const QString seeded = QStringLiteral("2026-07-04|0 2026-07-05|-1");
+    const QString unchanged = QStringLiteral("2026-07-04|0 2026-07-05|-1");
     const DbError e = thrown([&] { t.db.Execute("UPDATE Calendar SET " + set); });
     QCOMPARE(e.description(), rows.isEmpty()
                                   ? QStringLiteral("Data type mismatch in criteria expression.")
@@ -54,7 +54,7 @@ void TestTypedColumns::statements()
     QCOMPARE(e.number(), rows.isEmpty() ? DbErrNo::Conversion : 0);
     QCOMPARE(rawRows(t.path, QStringLiteral("SELECT Dates, ShowOnce FROM Calendar ORDER BY rowid"))
                  .join(' '),
-             rows.isEmpty() ? seeded : rows);
+             rows.isEmpty() ? unchanged : rows);
 }
 
 QTEST_APPLESS_MAIN(TestTypedColumns)
