@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace jet {
 
@@ -72,14 +73,20 @@ void divide(Call &c)
 
 // "\" and Mod round both sides to whole numbers (a half to the even one)
 // before they divide.
-void integerDivide(Call &c)
+std::pair<qint64, qint64> wholeOperands(Call &c)
 {
-    if (c.anyNull())
-        return c.setNull();
     const qint64 x = c.integerArg(0, kLongMin, kLongMax);
     const qint64 y = c.integerArg(1, kLongMin, kLongMax);
     if (y == 0)
         throw Failure{kDivisionByZero};
+    return {x, y};
+}
+
+void integerDivide(Call &c)
+{
+    if (c.anyNull())
+        return c.setNull();
+    const auto [x, y] = wholeOperands(c);
     if (x / y > kLongMax)
         throw Failure{kOverflow};
     c.setInteger(x / y);
@@ -89,10 +96,7 @@ void modulo(Call &c)
 {
     if (c.anyNull())
         return c.setNull();
-    const qint64 x = c.integerArg(0, kLongMin, kLongMax);
-    const qint64 y = c.integerArg(1, kLongMin, kLongMax);
-    if (y == 0)
-        throw Failure{kDivisionByZero};
+    const auto [x, y] = wholeOperands(c);
     c.setInteger(x % y);
 }
 
