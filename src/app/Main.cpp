@@ -5,6 +5,7 @@
 #include "platform/Prompts.h"
 #include "registry/DoRegEdit.h"
 #include "registry/REG_MODULE.h"
+#include "startup/Autostart.h"
 #include "startup/MonthList.h"
 #include "startup/StartupDatabase.h"
 #include "startup/StartupSettings.h"
@@ -77,6 +78,10 @@ void Main::createMenus()
     mnuOption2 = addSwitch(QStringLiteral("Show recent events"), &Main::mnuOption2_Click);
     mnuWP = addSwitch(QStringLiteral("Change Wallpaper"), &Main::mnuWP_Click);
     mnuRegedit = addSwitch(QStringLiteral("Registry tasks on Startup"), &Main::mnuRegedit_Click);
+    mnuLogin = addSwitch(QStringLiteral("Start at Login"), &Main::mnuLogin_Click);
+    // No setting holds it: the entry may have been removed by hand since.
+    connect(mnuOpt, &QMenu::aboutToShow, this,
+            [this] { mnuLogin->setChecked(autostartEnabled()); });
     mnuSpace = mnuOpt->addSeparator();
     mnuColours = mnuOpt->addMenu(QStringLiteral("Colours"));
     const QStringList colourItems = {QStringLiteral("Today"),      QStringLiteral("1 Day"),

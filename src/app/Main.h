@@ -41,12 +41,15 @@ public:
     // Tool, Check for Update, About, Exit.
     QMenu *mnuFile = nullptr;
     std::array<QAction *, 7> mnuEdit{};
-    // Options menu: the four switches, a separator and the Colours submenu.
+    // Options menu: the four switches, "Start at Login", a separator and
+    // the Colours submenu.
     QMenu *mnuOpt = nullptr;
     QAction *mnuOptions = nullptr;
     QAction *mnuOption2 = nullptr;
     QAction *mnuWP = nullptr;
     QAction *mnuRegedit = nullptr;
+    // Checked when the autostart entry exists, read as the menu opens.
+    QAction *mnuLogin = nullptr;
     QAction *mnuSpace = nullptr;
     QMenu *mnuColours = nullptr;
     std::array<QAction *, 6> mnuCol{};
@@ -68,6 +71,8 @@ public:
     void mnuOption2_Click();
     void mnuWP_Click();
     void mnuRegedit_Click();
+    // Writes or removes the autostart entry; a failure is shown.
+    void mnuLogin_Click();
     void mnuCol_Click(int index);
     void Grid_DblClick();
     // A mouse button over the grid, position in the grid's coordinates.

@@ -11,6 +11,7 @@
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
 #include "registry/ui/frmRegTool.h"
+#include "startup/Autostart.h"
 #include "startup/GridRules.h"
 #include "startup/StartupDatabase.h"
 #include "startup/StartupSettings.h"
@@ -19,6 +20,7 @@
 #include "widgets/Modal.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 
 void Main::mnuEdit_Click(int index)
@@ -92,6 +94,14 @@ void Main::mnuWP_Click()
 void Main::mnuRegedit_Click()
 {
     switchOption(mnuRegedit, SettingKey::RunRegTool);
+}
+
+void Main::mnuLogin_Click()
+{
+    const bool enable = !autostartEnabled();
+    showingDescription(m_prompts,
+                       [&] { setAutostart(enable, QCoreApplication::applicationFilePath()); });
+    mnuLogin->setChecked(autostartEnabled());
 }
 
 void Main::mnuCol_Click(int index)

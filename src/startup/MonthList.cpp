@@ -14,13 +14,6 @@
 
 namespace {
 
-// D < 31 and D > MinDays, MinDays being -3 with the recent events shown, -1 else.
-bool isListed(int days, bool recent)
-{
-    const int MinDays = recent ? -3 : -1;
-    return days < 31 && days > MinDays;
-}
-
 // The years text for Y, decided in this order; for Y = 0 by D.
 QString yearsText(int years, int days)
 {
@@ -58,54 +51,49 @@ int colourIndexFor(int days)
     return -1;
 }
 
-// Counts days from one start-up day; the fill asks it once per event, so
-// it keeps the day's own parts rather than work them out again each time.
-class DayCounter
-{
-public:
-    explicit DayCounter(const QDate &today) : m_today(today.toJulianDay()), m_year(today.year()) {}
-
-    bool rowFor(const QDate &eventDate, bool recent, MonthRow &row) const
-    {
-        int year = 0;
-        int month = 0;
-        int day = 0;
-        eventDate.getDate(&year, &month, &day);
-        int nextYear = 0;
-        int days = daysTo(m_year, month, day);
-        // Next year's anniversary counts when this year's lies about eleven
-        // months back. The lower bound admits -365, which happens on 31
-        // December of a leap year for an event of 1 January: that
-        // anniversary is tomorrow.
-        if (days < -334 && days > -366) {
-            days = daysTo(m_year + 1, month, day);
-            nextYear = 1;
-        }
-        if (!isListed(days, recent))
-            return false;
-        row.days = days;
-        row.dateText = gridDateText(eventDate);
-        row.yearsText = yearsText(nextYear + (m_year - year), days);
-        row.dayText = dayText(days);
-        row.colourIndex = colourIndexFor(days);
-        return true;
-    }
-
-private:
-    // Days to the anniversary in year; 29 February falls on 28 February in
-    // a common year.
-    int daysTo(int year, int month, int day) const
-    {
-        if (month == 2 && day == 29 && !QDate::isLeapYear(year))
-            day = 28;
-        return int(QDate(year, month, day).toJulianDay() - m_today);
-    }
-
-    qint64 m_today; // Julian day
-    int m_year;
-};
-
 } // namespace
+
+// MinDays is -3 with the recent events shown, -1 else. The next-year bound
+// is -334 for the window's 30 days (a year of 365 days less the 31 listed);
+// a longer listing must not move today's or a recent anniversary away.
+MonthListRules::MonthListRules(const QDate &today, bool recent, int daysAhead)
+    : m_today(today.toJulianDay()), m_year(today.year()), m_minDays(recent ? -3 : -1),
+      m_daysAhead(daysAhead), m_nextYearIfBelow(std::min(daysAhead + 1 - 365, m_minDays + 1))
+{
+}
+
+bool MonthListRules::rowFor(const QDate &eventDate, MonthRow &row) const
+{
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    eventDate.getDate(&year, &month, &day);
+    int nextYear = 0;
+    int days = daysTo(m_year, month, day);
+    // The lower bound admits -365, which happens on 31 December of a leap
+    // year for an event of 1 January: that anniversary is tomorrow.
+    if (days < m_nextYearIfBelow && days > -366) {
+        days = daysTo(m_year + 1, month, day);
+        nextYear = 1;
+    }
+    if (days > m_daysAhead || days <= m_minDays)
+        return false;
+    row.days = days;
+    row.dateText = gridDateText(eventDate);
+    row.yearsText = yearsText(nextYear + (m_year - year), days);
+    row.dayText = dayText(days);
+    row.colourIndex = colourIndexFor(days);
+    return true;
+}
+
+// Days to the anniversary in year; 29 February falls on 28 February in a
+// common year.
+int MonthListRules::daysTo(int year, int month, int day) const
+{
+    if (month == 2 && day == 29 && !QDate::isLeapYear(year))
+        day = 28;
+    return int(QDate(year, month, day).toJulianDay() - m_today);
+}
 
 QString gridDateText(const QDate &day)
 {
@@ -114,7 +102,13 @@ QString gridDateText(const QDate &day)
 
 bool monthRowFor(const QDate &eventDate, const QDate &today, bool recent, MonthRow &row)
 {
-    return DayCounter(today).rowFor(eventDate, recent, row);
+    return MonthListRules(today, recent).rowFor(eventDate, row);
+}
+
+void sortMonthRows(std::vector<MonthRow> &rows)
+{
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const MonthRow &a, const MonthRow &b) { return a.days < b.days; });
 }
 
 namespace {
@@ -136,7 +130,9 @@ QVariant field(const RecordSet &rs, const Column &column)
     return rs.valueAt(rs.position(), column.index);
 }
 
-QDate dateOf(const QVariant &value)
+} // namespace
+
+QDate eventDateOf(const QVariant &value)
 {
     if (value.isNull())
         throw AppError(94, QStringLiteral("Invalid use of Null"));
@@ -146,8 +142,6 @@ QDate dateOf(const QVariant &value)
         return value.toDateTime().date();
     throw AppError(13, QStringLiteral("Type mismatch"));
 }
-
-} // namespace
 
 std::vector<MonthRow> readMonthList(RecordSet &rs, const QDate &today, bool recent,
                                     const FillFailure &failed)
@@ -163,13 +157,13 @@ std::vector<MonthRow> readMonthList(RecordSet &rs, const QDate &today, bool rece
     const Column description(rs, QStringLiteral("Description"));
     const Column showOnce(rs, QStringLiteral("ShowOnce"));
     const Column icon(rs, QStringLiteral("icon"));
-    const DayCounter counter(today);
+    const MonthListRules rules(today, recent);
     rows.reserve(size_t(rs.RecordCount()) / 8);
     while (!rs.isEOF()) {
         MonthRow row;
         bool listed = false;
         try {
-            listed = counter.rowFor(dateOf(field(rs, dates)), recent, row);
+            listed = rules.rowFor(eventDateOf(field(rs, dates)), row);
             if (listed)
                 row.description = field(rs, description).toString();
         } catch (const AppError &e) {
@@ -198,9 +192,7 @@ std::vector<MonthRow> readMonthList(RecordSet &rs, const QDate &today, bool rece
             break; // a record set that cannot move on must not be read again
         }
     }
-    // Ascending D; rows of equal D stay in the order read.
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const MonthRow &a, const MonthRow &b) { return a.days < b.days; });
+    sortMonthRows(rows);
     return rows;
 }
 

@@ -2,10 +2,12 @@
 // The month list's arithmetic: which events have their anniversary from
 // today up to thirty days ahead (or in the last two days), how many years it
 // marks, and the texts and colour of the row. Everything counts from the
-// start-up day handed in, never from the clock.
+// start-up day handed in, never from the clock. The window and almarik-list
+// share it.
 
 #include <QDate>
 #include <QString>
+#include <QVariant>
 #include <array>
 #include <functional>
 #include <vector>
@@ -31,9 +33,40 @@ struct MonthRow
     int colourIndex = -1; // ColourTable entry 0-3 for D = 0..3, 5 for D = -1, -2; -1 none
 };
 
-// The row for one event, or false when its anniversary is not listed. An
-// event of 29 February has its anniversary on 28 February in a common year.
+// The days the window lists ahead of today; almarik-list may ask for more.
+inline constexpr int kMonthListDays = 30;
+
+// Which anniversaries one listing shows, counted from one day: today up to
+// daysAhead days ahead, with recent also the last two days. With the window's
+// 30 days an anniversary about eleven months back counts as next year's; a
+// longer listing moves every anniversary not listed as recent to next year.
+class MonthListRules
+{
+public:
+    MonthListRules(const QDate &today, bool recent, int daysAhead = kMonthListDays);
+
+    // Fills the day count, date, years and day texts and colour of row for
+    // an event of eventDate; false when its anniversary is not listed. An
+    // event of 29 February has its anniversary on 28 February in a common
+    // year.
+    bool rowFor(const QDate &eventDate, MonthRow &row) const;
+
+private:
+    int daysTo(int year, int month, int day) const;
+
+    qint64 m_today; // Julian day
+    int m_year;
+    int m_minDays;         // listed when D > m_minDays
+    int m_daysAhead;       // listed when D <= m_daysAhead
+    int m_nextYearIfBelow; // this year's D below it: next year's counts
+};
+
+// The row for one event in the window's list, or false when its
+// anniversary is not listed.
 bool monthRowFor(const QDate &eventDate, const QDate &today, bool recent, MonthRow &row);
+
+// The list's order: ascending D; rows of equal D stay in the order given.
+void sortMonthRows(std::vector<MonthRow> &rows);
 
 // Called for every failing step; the list goes on without that step.
 using FillFailure = std::function<void(const AppError &)>;
@@ -45,6 +78,10 @@ FillFailure fillFailureReport(Prompts &prompts);
 
 // Which ColourTable entries 0-5 the listed rows use: only those are read.
 std::array<bool, 6> coloursUsed(const std::vector<MonthRow> &rows);
+
+// The day of an event's Dates value. Throws AppError 94 "Invalid use of
+// Null" for Null and 13 "Type mismatch" for anything but a date.
+QDate eventDateOf(const QVariant &value);
 
 // Requeries rs and reads every row of it (fields Dates, Description,
 // ShowOnce and icon) into the listed rows, sorted on D; rows with equal D

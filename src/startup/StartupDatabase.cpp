@@ -59,16 +59,25 @@ QString commandLineText(const QStringList &arguments)
     return arguments.join(QLatin1Char(' '));
 }
 
-QString LocateDatabase(const QString &commandLine, const QString &programFolder, Prompts &prompts)
+QString existingDatabase(const QString &programFolder)
 {
-    if (!commandLine.isEmpty())
-        return commandLine;
     const QString beside = QDir(programFolder).filePath(kDatabaseFile);
     if (FileExists(beside))
         return beside;
     const QString own = QDir(userDataFolder()).filePath(kDatabaseFile);
     if (FileExists(own))
         return own;
+    return QString();
+}
+
+QString LocateDatabase(const QString &commandLine, const QString &programFolder, Prompts &prompts)
+{
+    if (!commandLine.isEmpty())
+        return commandLine;
+    const QString existing = existingDatabase(programFolder);
+    if (!existing.isEmpty())
+        return existing;
+    const QString own = QDir(userDataFolder()).filePath(kDatabaseFile);
     // Never over an existing entry (a folder of that name, say): that is
     // the user's to sort out, in the dialog below.
     if (!QFileInfo::exists(own) && createUserDatabase(own))

@@ -16,6 +16,11 @@ QString repairHint();
 // The command line as one text: the arguments joined by single blanks.
 QString commandLineText(const QStringList &arguments);
 
+// The database found without asking or creating anything: Almarik.MDB in
+// the program's folder, else in the user's data folder; "" when neither
+// exists.
+QString existingDatabase(const QString &programFolder);
+
 // The database for this start, in this order: the command line, unchanged;
 // Almarik.MDB in the program's folder when it exists; Almarik.MDB in the
 // user's data folder when it exists; a new database created there (with its

@@ -81,7 +81,7 @@ QString Connection::connectionStringFor(const QString &path)
     return kPrefix + path;
 }
 
-void Connection::Open(const QString &connectionString)
+void Connection::Open(const QString &connectionString, Access access)
 {
     Close();
     const QString path = dataSource(connectionString);
@@ -108,7 +108,7 @@ void Connection::Open(const QString &connectionString)
     if (!statted || !S_ISREG(info.st_mode))
         throw DbError(DbErrNo::General, QStringLiteral("Unrecognized database format '") + path +
                                             QStringLiteral("'."));
-    openFile(path, SQLITE_OPEN_READWRITE);
+    openFile(path, access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
     m_connectionString = connectionString;
 }
 

@@ -20,10 +20,16 @@ public:
     // The connection string for a database file.
     static QString connectionStringFor(const QString &path);
 
+    enum class Access
+    {
+        ReadWrite,
+        ReadOnly // every write is refused by SQLite itself
+    };
+
     // Opens the file named by "Data Source=" in connectionString (or a bare
     // path). Refuses a missing file, an unreadable one and one that is not a
     // database, without creating or changing anything.
-    void Open(const QString &connectionString);
+    void Open(const QString &connectionString, Access access = Access::ReadWrite);
     // Creates a new, empty database file at path (refusing an existing one)
     // and opens it.
     void Create(const QString &path);

@@ -1,0 +1,27 @@
+#pragma once
+// The listed rows as almarik-list writes them: aligned text (coloured by
+// nearness on a terminal), tab-separated values or JSON, and the text of the
+// notification of today's and tomorrow's events.
+
+#include "listing/ListOptions.h"
+#include "startup/MonthList.h"
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <vector>
+
+// The ANSI start of each colour entry 0-5 (a 24-bit background with black
+// text), from ColourTable; "" for an entry that is no colour number.
+std::array<QByteArray, 6> ansiColours();
+
+// The rows in format, UTF-8. colours (from ansiColours) paint the
+// description in text as the window paints the "Event" cell; empty texts,
+// or any other format, paint nothing.
+QByteArray formatListedRows(const std::vector<MonthRow> &rows, ListFormat format,
+                            const std::array<QByteArray, 6> &colours = {});
+
+// One line per event of today and tomorrow, as "Today: " or "Tomorrow: ",
+// the description and the years text in brackets when it says more; "" when
+// there is none.
+QString notificationBody(const std::vector<MonthRow> &rows);

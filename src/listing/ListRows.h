@@ -1,0 +1,17 @@
+#pragma once
+// The month list read straight from the Calendar table for almarik-list:
+// only the three columns it shows, no record set, the window's rules.
+
+#include "startup/MonthList.h"
+
+#include <vector>
+
+class Connection;
+
+// The listed rows in the list's order, each with its date, years and day
+// texts, colour, description and type (icon). Rows come in the order the
+// table keeps them, as the window reads them. A row whose date is Null or no
+// date goes to failed, with the window's message, and is left out. Throws
+// DbError when the table cannot be read.
+std::vector<MonthRow> readListedRows(const Connection &db, const MonthListRules &rules,
+                                     const FillFailure &failed);

@@ -1,0 +1,248 @@
+// almarik-list run as a process over a small database: its whole output for
+// a fixed day (year ends, 29 February, the recent days, each format), its
+// options and its failures, and that it leaves the database as it was.
+
+#include "store/Connection.h"
+#include "store/Repair.h"
+#include "support/TestEnv.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+class TestListProgram : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void listing_data();
+    void listing();
+    void failure_data();
+    void failure();
+    void defaultSearchAndSetting();
+
+private:
+    struct Run
+    {
+        int status = -1;
+        QString out;
+        QString err;
+    };
+    Run run(const QStringList &arguments);
+    QByteArray fileHash() const;
+
+    TestEnv m_env;
+    QString m_db;
+};
+
+void TestListProgram::initTestCase()
+{
+    m_db = m_env.path(QStringLiteral("events.mdb"));
+    CreateDatabase(m_db);
+    Connection db;
+    db.Open(m_db);
+    // Descriptions hold a tab, quotes and a backslash for the tsv and json
+    // escapes; Eve has no type; Ida is a one-off the window's purge would take.
+    const char *events[] = {"#1/1/1990#, 'birthday', 'Ann', False",
+                            "#12/31/2000#, 'holiday', 'New Year''s Eve', False",
+                            "#2/29/2004#, 'doctor', 'Leap', False",
+                            "#3/1/2010#, 'memorial', 'March', False",
+                            "#2/27/2027#, 'reminder', 'Due\tsoon', True",
+                            "#12/4/1980#, Null, 'Eve \"q\" \\ x', False",
+                            "#12/5/2026#, 'reminder', 'Ida', True",
+                            "#1/3/1990#, 'anniversary', 'Jo', False"};
+    for (const char *values : events)
+        db.Execute(QStringLiteral("INSERT INTO Calendar (Dates, icon, Description, ShowOnce) "
+                                  "VALUES (") +
+                   QString::fromUtf8(values) + QLatin1Char(')'));
+    db.Close();
+}
+
+QByteArray TestListProgram::fileHash() const
+{
+    QFile f(m_db);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+TestListProgram::Run TestListProgram::run(const QStringList &arguments)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("NO_COLOR"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(ALMARIK_LIST), arguments);
+    Run r;
+    if (!p.waitForFinished(60000))
+        return r;
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+void TestListProgram::listing_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("expected");
+    const auto add = [](const char *name, const char *args, const char *out) {
+        QTest::newRow(name) << QString::fromUtf8(args).split(QLatin1Char(' '))
+                            << QString::fromUtf8(out);
+    };
+    add("New Year: 31 Dec of a common year", "--date 2026-12-31 --no-recent",
+        "31-12-2000  26 Years   0  New Year's Eve  holiday\n"
+        "01-01-1990  37 Years   1  Ann             birthday\n"
+        "03-01-1990  37 Years   3  Jo              anniversary\n");
+    add("New Year: recent off, 1 Jan", "--date 2027-01-01 --no-recent",
+        "01-01-1990  37 Years   0  Ann  birthday\n"
+        "03-01-1990  37 Years   2  Jo   anniversary\n");
+    add("New Year: recent on, 1 Jan, not back across the year", "--date 2027-01-01 --recent",
+        "01-01-1990  37 Years   0  Ann  birthday\n"
+        "03-01-1990  37 Years   2  Jo   anniversary\n");
+    add("recent on: the last two days", "--date 2027-01-05 --recent --days 1",
+        "03-01-1990  37 Years  -2  Jo  anniversary\n");
+    add("a later year: in 1 Years", "--date 2026-02-20 --days 7 --no-recent",
+        "27-02-2027  in 1 Years   7  Due\tsoon  reminder\n");
+    add("29 Feb on 28 Feb of a common year", "--date 2027-02-28 --days 1 --no-recent",
+        "29-02-2004  23 Years   0  Leap   doctor\n"
+        "01-03-2010  17 Years   1  March  memorial\n");
+    add("29 Feb in a leap year", "--date 2028-02-28 --days 1 --no-recent",
+        "29-02-2004  24 Years   1  Leap  doctor\n");
+    add("tsv: a tab written as an escape", "--date 2027-02-27 --days 2 --no-recent --format tsv",
+        "date\tyears\tdays\tdescription\ttype\n"
+        "27-02-2027\tToday!!\t0\tDue\\tsoon\treminder\n"
+        "29-02-2004\t23 Years\t1\tLeap\tdoctor\n"
+        "01-03-2010\t17 Years\t2\tMarch\tmemorial\n");
+    add("tsv: recent, no type", "--date 2026-12-05 --recent --days 3 --format tsv",
+        "date\tyears\tdays\tdescription\ttype\n"
+        "04-12-1980\t46 Years\t-1\tEve \"q\" \\\\ x\t\n"
+        "05-12-2026\tToday!!\t0\tIda\treminder\n");
+    add("json", "--date=2026-12-05 --no-recent --days=1 --format=json",
+        "[\n"
+        "    {\n"
+        "        \"date\": \"05-12-2026\",\n"
+        "        \"days\": 0,\n"
+        "        \"description\": \"Ida\",\n"
+        "        \"type\": \"reminder\",\n"
+        "        \"years\": \"Today!!\"\n"
+        "    }\n"
+        "]\n");
+    add("json: no type is null, escapes", "--date 2026-12-04 --no-recent --days 1 --format json",
+        "[\n"
+        "    {\n"
+        "        \"date\": \"04-12-1980\",\n"
+        "        \"days\": 0,\n"
+        "        \"description\": \"Eve \\\"q\\\" \\\\ x\",\n"
+        "        \"type\": null,\n"
+        "        \"years\": \"46 Years\"\n"
+        "    },\n"
+        "    {\n"
+        "        \"date\": \"05-12-2026\",\n"
+        "        \"days\": 1,\n"
+        "        \"description\": \"Ida\",\n"
+        "        \"type\": \"reminder\",\n"
+        "        \"years\": \"Tomorrow!\"\n"
+        "    }\n"
+        "]\n");
+    add("a whole year ahead", "--date 2026-03-02 --days 366 --no-recent --format tsv",
+        "date\tyears\tdays\tdescription\ttype\n"
+        "04-12-1980\t46 Years\t277\tEve \"q\" \\\\ x\t\n"
+        "05-12-2026\t\t278\tIda\treminder\n"
+        "31-12-2000\t26 Years\t304\tNew Year's Eve\tholiday\n"
+        "01-01-1990\t37 Years\t305\tAnn\tbirthday\n"
+        "03-01-1990\t37 Years\t307\tJo\tanniversary\n"
+        "27-02-2027\t\t362\tDue\\tsoon\treminder\n"
+        "29-02-2004\t23 Years\t363\tLeap\tdoctor\n"
+        "01-03-2010\t17 Years\t364\tMarch\tmemorial\n");
+}
+
+void TestListProgram::listing()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, expected);
+    const QByteArray before = fileHash();
+    const Run r = run(QStringList{QStringLiteral("--database"), m_db} + arguments);
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.out, expected);
+    QCOMPARE(r.status, 0);
+    QCOMPARE(fileHash(), before);
+}
+
+void TestListProgram::failure_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("error");
+    const QString tryHelp = QStringLiteral("Try 'almarik-list --help' for more information.\n");
+    const auto add = [&](const char *name, QStringList args, int status, const QString &error) {
+        QTest::newRow(name) << args << status << error;
+    };
+    using L = QStringList;
+    add("unknown option", L{QStringLiteral("--colour")}, 1,
+        QStringLiteral("almarik-list: unrecognized option '--colour'\n") + tryHelp);
+    add("days 0", L{QStringLiteral("--days"), QStringLiteral("0")}, 1,
+        QStringLiteral("almarik-list: invalid number of days '0' (1 to 366)\n") + tryHelp);
+    add("days 367", L{QStringLiteral("--days=367")}, 1,
+        QStringLiteral("almarik-list: invalid number of days '367' (1 to 366)\n") + tryHelp);
+    add("30 February", L{QStringLiteral("--date"), QStringLiteral("2027-02-30")}, 1,
+        QStringLiteral("almarik-list: invalid date '2027-02-30' (YYYY-MM-DD)\n") + tryHelp);
+    add("29 February of a common year", L{QStringLiteral("--date"), QStringLiteral("2027-02-29")},
+        1, QStringLiteral("almarik-list: invalid date '2027-02-29' (YYYY-MM-DD)\n") + tryHelp);
+    add("format", L{QStringLiteral("--format"), QStringLiteral("xml")}, 1,
+        QStringLiteral("almarik-list: invalid format 'xml' (text, tsv or json)\n") + tryHelp);
+    add("value missing", L{QStringLiteral("--date")}, 1,
+        QStringLiteral("almarik-list: option '--date' requires an argument\n") + tryHelp);
+    add("flag with a value", L{QStringLiteral("--recent=yes")}, 1,
+        QStringLiteral("almarik-list: option '--recent' doesn't allow an argument\n") + tryHelp);
+    add("operand", L{QStringLiteral("events.mdb")}, 1,
+        QStringLiteral("almarik-list: extra operand 'events.mdb'\n") + tryHelp);
+    add("missing database", L{QStringLiteral("--database"), QStringLiteral("/nonexistent/a.mdb")},
+        2,
+        QStringLiteral(
+            "almarik-list: /nonexistent/a.mdb: Could not find file '/nonexistent/a.mdb'.\n"));
+}
+
+void TestListProgram::failure()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, error);
+    const Run r = run(arguments);
+    QCOMPARE(r.err, error);
+    QCOMPARE(r.out, QString());
+    QCOMPARE(r.status, status);
+}
+
+// With no --database the user's data folder is searched (never created),
+// and --recent follows the window's setting.
+void TestListProgram::defaultSearchAndSetting()
+{
+    const QString own = m_env.path(QStringLiteral("data/Almarik2"));
+    const QStringList day{QStringLiteral("--date"), QStringLiteral("2026-12-05"),
+                          QStringLiteral("--days"), QStringLiteral("1")};
+    Run r = run(day);
+    QCOMPARE(r.status, 2);
+    QVERIFY2(r.err.startsWith(QStringLiteral("almarik-list: no event database: neither ")),
+             qPrintable(r.err));
+    QVERIFY(!QFileInfo::exists(own));
+
+    QVERIFY(QDir().mkpath(own));
+    QVERIFY(QFile::copy(m_db, own + QStringLiteral("/Almarik.MDB")));
+    r = run(day);
+    QCOMPARE(r.out, QStringLiteral("05-12-2026  Today!!   0  Ida  reminder\n"));
+    QVERIFY(QDir().mkpath(m_env.path(QStringLiteral("config/Almarik2"))));
+    QFile ini(m_env.path(QStringLiteral("config/Almarik2/Almarik2.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[Settings]\nRecentEvents=True\n");
+    ini.close();
+    r = run(day);
+    QCOMPARE(r.out, QStringLiteral("04-12-1980  46 Years  -1  Eve \"q\" \\ x\n"
+                                   "05-12-2026  Today!!    0  Ida          reminder\n"));
+    QCOMPARE(r.status, 0);
+}
+
+QTEST_GUILESS_MAIN(TestListProgram)
+#include "tst_listprogram.moc"
