@@ -1,16 +1,40 @@
 // almarik-list run as a process over a small database: its whole output for
 // a fixed day (year ends, 29 February, the recent days, each format), its
-// options and its failures, and that it leaves the database as it was.
+// options and its failures, that it leaves the database as it was, and its
+// notification, sent to a fake service on a private session bus.
 
 #include "store/Connection.h"
 #include "store/Repair.h"
 #include "support/TestEnv.h"
 
 #include <QCryptographicHash>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
+
+// Stands in for the desktop's notification service and keeps what it got.
+class FakeNotifications : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList received; // "app|icon|summary|body|desktop-entry" per call
+
+public slots:
+    uint Notify(const QString &app, uint, const QString &icon, const QString &summary,
+                const QString &body, const QStringList &, const QVariantMap &hints, int)
+    {
+        received << app + QLatin1Char('|') + icon + QLatin1Char('|') + summary + QLatin1Char('|') +
+                        body + QLatin1Char('|') +
+                        hints.value(QStringLiteral("desktop-entry")).toString();
+        return uint(received.size());
+    }
+};
 
 class TestListProgram : public QObject
 {
@@ -22,6 +46,9 @@ private slots:
     void failure_data();
     void failure();
     void defaultSearchAndSetting();
+    void notify_data();
+    void notify();
+    void cleanupTestCase();
 
 private:
     struct Run
@@ -31,10 +58,15 @@ private:
         QString err;
     };
     Run run(const QStringList &arguments);
+    // The private bus's address, started on first use; "" without dbus-daemon.
+    QString busAddress();
     QByteArray fileHash() const;
 
     TestEnv m_env;
     QString m_db;
+    QProcess m_bus;
+    QString m_address;
+    QProcessEnvironment m_extraEnv;
 };
 
 void TestListProgram::initTestCase()
@@ -73,10 +105,13 @@ TestListProgram::Run TestListProgram::run(const QStringList &arguments)
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("NO_COLOR"));
+    env.insert(m_extraEnv);
     p.setProcessEnvironment(env);
+    // Waiting in an event loop lets the fake service in this process answer.
+    QSignalSpy finished(&p, &QProcess::finished);
     p.start(QStringLiteral(ALMARIK_LIST), arguments);
     Run r;
-    if (!p.waitForFinished(60000))
+    if (!finished.wait(60000))
         return r;
     r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     r.out = QString::fromUtf8(p.readAllStandardOutput());
@@ -242,6 +277,92 @@ void TestListProgram::defaultSearchAndSetting()
     QCOMPARE(r.out, QStringLiteral("04-12-1980  46 Years  -1  Eve \"q\" \\ x\n"
                                    "05-12-2026  Today!!    0  Ida          reminder\n"));
     QCOMPARE(r.status, 0);
+}
+
+QString TestListProgram::busAddress()
+{
+    if (!m_address.isEmpty())
+        return m_address;
+    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+    if (daemon.isEmpty())
+        return QString();
+    // A session bus of our own. It looks for service files under the XDG
+    // data folders, so with TestEnv's empty ones nothing real is started.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_DIRS"), m_env.path(QStringLiteral("xdg")));
+    m_bus.setProcessEnvironment(env);
+    m_bus.start(daemon, {QStringLiteral("--session"), QStringLiteral("--print-address"),
+                         QStringLiteral("--nofork")});
+    if (!m_bus.waitForReadyRead(10000))
+        return QString();
+    m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
+    return m_address;
+}
+
+void TestListProgram::notify_data()
+{
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<bool>("service");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("received"); // "" : none
+    QTest::newRow("today and tomorrow") << "2026-12-04" << true << 0
+                                        << "Almarik|almarik|Almarik|Today: Eve \"q\" \\ x (46 "
+                                           "Years)\nTomorrow: Ida|almarik";
+    QTest::newRow("New Year's Eve and New Year")
+        << "2026-12-31" << true << 0
+        << "Almarik|almarik|Almarik|Today: New Year's Eve (26 Years)\nTomorrow: Ann (37 "
+           "Years)|almarik";
+    QTest::newRow("29 Feb tomorrow in a common year")
+        << "2027-02-27" << true << 0
+        << "Almarik|almarik|Almarik|Today: Due\tsoon\nTomorrow: Leap (23 Years)|almarik";
+    QTest::newRow("recent days are not sent") << "2026-12-07" << true << 0 << "";
+    QTest::newRow("nothing today or tomorrow") << "2026-06-15" << true << 0 << "";
+    QTest::newRow("no service") << "2026-12-04" << false << 3 << "";
+}
+
+void TestListProgram::notify()
+{
+    QFETCH(QString, date);
+    QFETCH(bool, service);
+    QFETCH(int, status);
+    QFETCH(QString, received);
+    const QString address = busAddress();
+    if (address.isEmpty())
+        QSKIP("dbus-daemon is not installed: the notification is not tried");
+    QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("fake"));
+    QVERIFY(bus.isConnected());
+    FakeNotifications fake;
+    const QString name = QStringLiteral("org.freedesktop.Notifications");
+    QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &fake,
+                               QDBusConnection::ExportAllSlots));
+    if (service)
+        QVERIFY(bus.registerService(name));
+    m_extraEnv.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+    const Run r = run({QStringLiteral("--notify"), QStringLiteral("--recent"),
+                       QStringLiteral("--database"), m_db, QStringLiteral("--date"), date});
+    m_extraEnv.clear();
+    bus.unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
+    if (service)
+        bus.unregisterService(name);
+    QCOMPARE(r.out, QString());
+    if (service)
+        QCOMPARE(r.err, QString());
+    else
+        QVERIFY2(r.err.startsWith(
+                     QStringLiteral("almarik-list: no desktop notification service answered "
+                                    "(org.freedesktop.DBus.Error.ServiceUnknown: ")),
+                 qPrintable(r.err));
+    QCOMPARE(r.status, status);
+    QCOMPARE(fake.received, received.isEmpty() ? QStringList() : QStringList{received});
+}
+
+void TestListProgram::cleanupTestCase()
+{
+    QDBusConnection::disconnectFromBus(QStringLiteral("fake"));
+    if (m_bus.state() != QProcess::NotRunning) {
+        m_bus.terminate();
+        m_bus.waitForFinished(5000);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestListProgram)
