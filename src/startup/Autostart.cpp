@@ -76,7 +76,7 @@ void setAutostart(bool enabled, const QString &program)
         writeWholeFile(path, autostartEntryText(program));
         return;
     }
-    QFile entry(path);
-    if (entry.exists() && !entry.remove())
+    // Only a file is the entry; anything else of that name is left alone.
+    if (QFileInfo(path).isFile() && !QFile::remove(path))
         throw fileError(EACCES, path);
 }
