@@ -278,7 +278,8 @@ void TestMain::menus()
              "&File[Event Editor, Database Repair, Wallpaper Selector, Registry Tool, "
              "Check for Update, About, Exit], &Options[Only Start Once per day "
              "(check), Show recent events (check), Change Wallpaper (check), Registry tasks on "
-             "Startup (check), -, Colours[Today, 1 Day, 2 Days, 3 Days, Background, Recent "
+             "Startup (check), Start at Login (check), -, Colours[Today, 1 Day, 2 Days, 3 Days, "
+             "Background, Recent "
              "Events]], E&xit");
     QCOMPARE(w.mnuPop->title() + ": " + captions(w.mnuPop), "popup: New, Edit, Delete");
     // The actions the window's handlers are wired to are those in the menus.
@@ -286,8 +287,8 @@ void TestMain::menus()
              (QList<QAction *>{w.mnuFile->menuAction(), w.mnuOpt->menuAction(), w.mnuExit}));
     QCOMPARE(w.mnuFile->actions(), QList<QAction *>(w.mnuEdit.begin(), w.mnuEdit.end()));
     QCOMPARE(w.mnuOpt->actions(),
-             (QList<QAction *>{w.mnuOptions, w.mnuOption2, w.mnuWP, w.mnuRegedit, w.mnuSpace,
-                               w.mnuColours->menuAction()}));
+             (QList<QAction *>{w.mnuOptions, w.mnuOption2, w.mnuWP, w.mnuRegedit, w.mnuLogin,
+                               w.mnuSpace, w.mnuColours->menuAction()}));
 }
 
 void TestMain::switches_data()
