@@ -5,6 +5,69 @@
 #include <QDate>
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Days since 1970-01-01 of a civil date (proleptic Gregorian).
+long daysFromCivil(int y, int m, int d)
+{
+    y -= m <= 2;
+    const long era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = unsigned(y - era * 400);
+    const unsigned doy = (153 * unsigned(m + (m > 2 ? -3 : 9)) + 2) / 5 + unsigned(d) - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + long(doe) - 719468;
+}
+
+bool leap(int y)
+{
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+
+long anniversary(int year, int m, int d)
+{
+    if (m == 2 && d == 29 && !leap(year))
+        d = 28;
+    return daysFromCivil(year, m, d);
+}
+
+} // namespace
+
+void runScanFloor(benchmark::State &state, const QString &path, const QDate &today)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    const long day = daysFromCivil(today.year(), today.month(), today.day());
+    long listed = 0;
+    for (auto _ : state) {
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(db, "SELECT * FROM Calendar", -1, &st, nullptr);
+        std::vector<std::pair<long, std::string>> rows;
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            const char *t = reinterpret_cast<const char *>(sqlite3_column_text(st, 0));
+            // "yyyy-mm-dd", as the store keeps dates.
+            const int m = (t[5] - '0') * 10 + (t[6] - '0');
+            const int d = (t[8] - '0') * 10 + (t[9] - '0');
+            long days = anniversary(today.year(), m, d) - day;
+            if (days < -334 && days > -366)
+                days = anniversary(today.year() + 1, m, d) - day;
+            if (days < 31 && days > -1)
+                rows.emplace_back(days, reinterpret_cast<const char *>(sqlite3_column_text(st, 2)));
+        }
+        sqlite3_finalize(st);
+        std::stable_sort(rows.begin(), rows.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        listed = long(rows.size());
+        benchmark::DoNotOptimize(rows.data());
+    }
+    sqlite3_close(db);
+    state.counters["listed"] = double(listed);
+}
+
 void makeEventDatabase(const QString &path, int events)
 {
     CreateDatabase(path);

@@ -2,6 +2,7 @@
 // What every benchmark shares: the same 100,000-event database, and a
 // reporter that keeps each benchmark's processor time for the ratio lines.
 
+#include <QDate>
 #include <QString>
 #include <benchmark/benchmark.h>
 #include <map>
@@ -12,6 +13,12 @@ inline constexpr int kBenchEvents = 100000;
 // A new database at path holding events of every type over about seventy
 // years, a third without details, one in seven shown once.
 void makeEventDatabase(const QString &path, int events = kBenchEvents);
+
+// The floor the month list is measured against, as a benchmark's body: a
+// bare SQLite scan of the whole Calendar table with the anniversary filter
+// (30 days, no recent days, the next-year rule, 29 February) in plain C++
+// and the sort on the day count. Counter "listed" gets the rows kept.
+void runScanFloor(benchmark::State &state, const QString &path, const QDate &today);
 
 class RatioReporter final : public benchmark::ConsoleReporter
 {

@@ -14,11 +14,8 @@
 #include <QApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <cstdio>
-#include <map>
-#include <random>
 #include <string>
 
 namespace {
@@ -27,29 +24,6 @@ const QDate kToday(2026, 12, 5);
 
 Main *g_main = nullptr;
 QString g_path;
-
-// Days since 1970-01-01 of a civil date (proleptic Gregorian).
-long daysFromCivil(int y, int m, int d)
-{
-    y -= m <= 2;
-    const long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = unsigned(y - era * 400);
-    const unsigned doy = (153 * unsigned(m + (m > 2 ? -3 : 9)) + 2) / 5 + unsigned(d) - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + long(doe) - 719468;
-}
-
-bool leap(int y)
-{
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-long anniversary(int year, int m, int d)
-{
-    if (m == 2 && d == 29 && !leap(year))
-        d = 28;
-    return daysFromCivil(year, m, d);
-}
 
 void BM_FillEventGrid(benchmark::State &state)
 {
@@ -77,33 +51,7 @@ void BM_ReadMonthList(benchmark::State &state)
 
 void BM_ScanFloor(benchmark::State &state)
 {
-    sqlite3 *db = nullptr;
-    sqlite3_open_v2(g_path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    const long today = daysFromCivil(kToday.year(), kToday.month(), kToday.day());
-    long listed = 0;
-    for (auto _ : state) {
-        sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(db, "SELECT * FROM Calendar", -1, &st, nullptr);
-        std::vector<std::pair<long, std::string>> rows;
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            const char *t = reinterpret_cast<const char *>(sqlite3_column_text(st, 0));
-            // "yyyy-mm-dd", as the store keeps dates.
-            const int m = (t[5] - '0') * 10 + (t[6] - '0');
-            const int d = (t[8] - '0') * 10 + (t[9] - '0');
-            long days = anniversary(kToday.year(), m, d) - today;
-            if (days < -334 && days > -366)
-                days = anniversary(kToday.year() + 1, m, d) - today;
-            if (days < 31 && days > -1)
-                rows.emplace_back(days, reinterpret_cast<const char *>(sqlite3_column_text(st, 2)));
-        }
-        sqlite3_finalize(st);
-        std::stable_sort(rows.begin(), rows.end(),
-                         [](const auto &a, const auto &b) { return a.first < b.first; });
-        listed = long(rows.size());
-        benchmark::DoNotOptimize(rows.data());
-    }
-    sqlite3_close(db);
-    state.counters["listed"] = double(listed);
+    runScanFloor(state, g_path, kToday);
 }
 
 } // namespace

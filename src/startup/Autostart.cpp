@@ -69,14 +69,18 @@ QByteArray autostartEntryText(const QString &program)
 void setAutostart(bool enabled, const QString &program)
 {
     const QString path = autostartEntryPath();
-    if (enabled) {
-        const QString folder = QFileInfo(path).absolutePath();
-        if (!QDir().mkpath(folder))
-            throw fileError(EACCES, folder);
-        writeWholeFile(path, autostartEntryText(program));
-        return;
+    const QString folder = QFileInfo(path).absolutePath();
+    try {
+        if (enabled) {
+            if (!QDir().mkpath(folder))
+                throw fileError(QFileInfo::exists(folder) ? ENOTDIR : EACCES, folder);
+            writeWholeFile(path, autostartEntryText(program));
+        } else if (QFileInfo(path).isFile() && !QFile::remove(path)) {
+            // Only a file is the entry; anything else of that name is left alone.
+            throw fileError(EACCES, path);
+        }
+    } catch (const AppError &e) {
+        // The classic texts name no file; the user needs to know which.
+        throw AppError(e.number(), e.description() + QStringLiteral(": ") + path);
     }
-    // Only a file is the entry; anything else of that name is left alone.
-    if (QFileInfo(path).isFile() && !QFile::remove(path))
-        throw fileError(EACCES, path);
 }

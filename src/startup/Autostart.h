@@ -18,5 +18,6 @@ QByteArray autostartEntryText(const QString &program);
 
 // Writes the entry for program (creating the folder) or removes it. The
 // entry is written whole or not at all. Throws AppError when the folder,
-// the write or the removal fails; the entry is then as it was.
+// the write or the removal fails (the classic text, ": " and the entry's
+// path); the entry is then as it was.
 void setAutostart(bool enabled, const QString &program);
