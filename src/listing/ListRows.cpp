@@ -18,12 +18,16 @@ int digits(const unsigned char *t, int from, int count)
     return n;
 }
 
-// A stored date is "yyyy-mm-dd" or "yyyy-mm-dd hh:mm:ss"; only the day counts.
-QDate storedDate(const unsigned char *text, int bytes)
+// The parts of a stored date, "yyyy-mm-dd" or "yyyy-mm-dd hh:mm:ss" (only
+// the day counts); false when the text is no valid date.
+bool storedDate(const unsigned char *text, int bytes, int &year, int &month, int &day)
 {
     if (!text || bytes < 10 || text[4] != '-' || text[7] != '-')
-        return QDate();
-    return QDate(digits(text, 0, 4), digits(text, 5, 2), digits(text, 8, 2));
+        return false;
+    year = digits(text, 0, 4);
+    month = digits(text, 5, 2);
+    day = digits(text, 8, 2);
+    return QDate::isValid(year, month, day);
 }
 
 QString columnText(sqlite3_stmt *st, int column)
@@ -40,21 +44,26 @@ std::vector<MonthRow> readListedRows(const Connection &db, const MonthListRules 
     Statement query(db, QStringLiteral("SELECT Dates, Description, icon FROM Calendar"));
     sqlite3_stmt *st = query.handle();
     std::vector<MonthRow> rows;
+    // About a twelfth of the events are listed; growing from nothing would
+    // move the rows again and again.
+    rows.reserve(4096);
     while (query.step()) {
         MonthRow row;
-        const bool isNull = sqlite3_column_type(st, 0) == SQLITE_NULL;
-        const QDate date =
-            isNull ? QDate() : storedDate(sqlite3_column_text(st, 0), sqlite3_column_bytes(st, 0));
-        if (!date.isValid()) {
+        int year = 0;
+        int month = 0;
+        int day = 0;
+        // A Null reads as no text at all.
+        const unsigned char *stored = sqlite3_column_text(st, 0);
+        if (!storedDate(stored, sqlite3_column_bytes(st, 0), year, month, day)) {
             // The window's own reading of the value, and so its message.
             try {
-                eventDateOf(isNull ? QVariant() : QVariant(columnText(st, 0)));
+                eventDateOf(stored ? QVariant(columnText(st, 0)) : QVariant());
             } catch (const AppError &e) {
                 failed(e);
             }
             continue;
         }
-        if (!rules.rowFor(date, row))
+        if (!rules.rowFor(year, month, day, row))
             continue;
         row.description = columnText(st, 1);
         row.hasIcon = sqlite3_column_type(st, 2) != SQLITE_NULL;

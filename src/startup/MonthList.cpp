@@ -57,9 +57,15 @@ int colourIndexFor(int days)
 // is -334 for the window's 30 days (a year of 365 days less the 31 listed);
 // a longer listing must not move today's or a recent anniversary away.
 MonthListRules::MonthListRules(const QDate &today, bool recent, int daysAhead)
-    : m_today(today.toJulianDay()), m_year(today.year()), m_minDays(recent ? -3 : -1),
-      m_daysAhead(daysAhead), m_nextYearIfBelow(std::min(daysAhead + 1 - 365, m_minDays + 1))
+    : m_year(today.year()), m_minDays(recent ? -3 : -1), m_daysAhead(daysAhead),
+      m_nextYearIfBelow(std::min(daysAhead + 1 - 365, m_minDays + 1))
 {
+    for (size_t y = 0; y < 2; ++y) {
+        m_leap[y] = QDate::isLeapYear(m_year + int(y));
+        for (size_t m = 0; m < 12; ++m)
+            m_monthStart[y][m] =
+                int(QDate(m_year + int(y), int(m) + 1, 1).toJulianDay() - today.toJulianDay());
+    }
 }
 
 bool MonthListRules::rowFor(const QDate &eventDate, MonthRow &row) const
@@ -68,31 +74,37 @@ bool MonthListRules::rowFor(const QDate &eventDate, MonthRow &row) const
     int month = 0;
     int day = 0;
     eventDate.getDate(&year, &month, &day);
+    return rowFor(year, month, day, row);
+}
+
+bool MonthListRules::rowFor(int year, int month, int day, MonthRow &row) const
+{
     int nextYear = 0;
-    int days = daysTo(m_year, month, day);
+    int days = daysTo(0, month, day);
     // The lower bound admits -365, which happens on 31 December of a leap
     // year for an event of 1 January: that anniversary is tomorrow.
     if (days < m_nextYearIfBelow && days > -366) {
-        days = daysTo(m_year + 1, month, day);
+        days = daysTo(1, month, day);
         nextYear = 1;
     }
     if (days > m_daysAhead || days <= m_minDays)
         return false;
     row.days = days;
-    row.dateText = gridDateText(eventDate);
+    row.dateText = gridDateText(QDate(year, month, day));
     row.yearsText = yearsText(nextYear + (m_year - year), days);
     row.dayText = dayText(days);
     row.colourIndex = colourIndexFor(days);
     return true;
 }
 
-// Days to the anniversary in year; 29 February falls on 28 February in a
-// common year.
-int MonthListRules::daysTo(int year, int month, int day) const
+// Days to the anniversary in this year (0) or the next (1); 29 February
+// falls on 28 February in a common year. The fill asks once per event, so
+// the months' first days are counted once, when the rules are made.
+int MonthListRules::daysTo(size_t nextYear, int month, int day) const
 {
-    if (month == 2 && day == 29 && !QDate::isLeapYear(year))
+    if (month == 2 && day == 29 && !m_leap[nextYear])
         day = 28;
-    return int(QDate(year, month, day).toJulianDay() - m_today);
+    return m_monthStart[nextYear][size_t(month - 1)] + day - 1;
 }
 
 QString gridDateText(const QDate &day)
@@ -107,8 +119,23 @@ bool monthRowFor(const QDate &eventDate, const QDate &today, bool recent, MonthR
 
 void sortMonthRows(std::vector<MonthRow> &rows)
 {
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const MonthRow &a, const MonthRow &b) { return a.days < b.days; });
+    if (rows.empty())
+        return;
+    // D spans at most a year: counting the rows per day places each row
+    // once, in the order given, where a comparison sort moves it many times.
+    const auto [low, high] =
+        std::minmax_element(rows.begin(), rows.end(),
+                            [](const MonthRow &a, const MonthRow &b) { return a.days < b.days; });
+    const int first = low->days;
+    std::vector<size_t> start(size_t(high->days - first) + 2, 0);
+    for (const MonthRow &r : rows)
+        ++start[size_t(r.days - first) + 1];
+    for (size_t i = 1; i < start.size(); ++i)
+        start[i] += start[i - 1];
+    std::vector<MonthRow> sorted(rows.size());
+    for (MonthRow &r : rows)
+        sorted[start[size_t(r.days - first)]++] = std::move(r);
+    rows = std::move(sorted);
 }
 
 namespace {

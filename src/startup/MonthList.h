@@ -50,15 +50,20 @@ public:
     // event of 29 February has its anniversary on 28 February in a common
     // year.
     bool rowFor(const QDate &eventDate, MonthRow &row) const;
+    // The same for a valid date given by its parts, which spares a scan of
+    // stored texts building a QDate for every event.
+    bool rowFor(int year, int month, int day, MonthRow &row) const;
 
 private:
-    int daysTo(int year, int month, int day) const;
+    int daysTo(size_t nextYear, int month, int day) const;
 
-    qint64 m_today; // Julian day
     int m_year;
     int m_minDays;         // listed when D > m_minDays
     int m_daysAhead;       // listed when D <= m_daysAhead
     int m_nextYearIfBelow; // this year's D below it: next year's counts
+    // This year's and next: leap or not, days from today to each month's 1st.
+    std::array<bool, 2> m_leap{};
+    std::array<std::array<int, 12>, 2> m_monthStart{};
 };
 
 // The row for one event in the window's list, or false when its
