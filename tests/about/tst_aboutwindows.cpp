@@ -2,8 +2,8 @@
 // from a loopback server started here; no program starts, no link opens.
 
 #include "about/UpdatePage.h"
-#include "about/frmAbout.h"
-#include "about/frmWeb.h"
+#include "about/ui/frmAbout.h"
+#include "about/ui/frmWeb.h"
 #include "platform/Registry.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnv.h"

@@ -9,7 +9,7 @@
 #include "support/TestEnv.h"
 #include "wallpaper/WallpaperGrid.h"
 #include "wallpaper/WallpaperTable.h"
-#include "wallpaper/frmWallPaper.h"
+#include "wallpaper/ui/frmWallPaper.h"
 
 #include <QDir>
 #include <QFile>
