@@ -5,6 +5,7 @@
 #include "platform/Prompts.h"
 
 #include <QList>
+#include <QStringList>
 #include <QString>
 #include <QVariant>
 #include <functional>
@@ -36,6 +37,8 @@ public:
     std::function<void()> onMessage;
 
     QList<RecordedBox> boxes;
+    // The boxes shown so far as "title (icon, buttons): text", then forgotten.
+    QStringList takeBoxes();
     int pendingAnswers() const { return int(m_answers.size()); }
 
     MsgResult MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
