@@ -1,6 +1,6 @@
 // The month list's arithmetic: the thirty-day window, the next-year rule at
 // year ends, 29 February, the recent days, the years and day texts, the
-// colours, and reading the list from a real Calendar table.
+// colours, reading the list from a real Calendar table and its failures.
 
 #include "platform/AppError.h"
 #include "startup/MonthList.h"
@@ -44,11 +44,9 @@ void TestMonthList::row_data()
     add("5 Dec: 3 Jan is next year's", D(2026, 12, 5), D(1990, 1, 3), false, "29|37 Years| 29|-1");
     add("1 Dec: 1 Jan would be 31 days", D(2026, 12, 1), D(1990, 1, 1), false, "");
     add("31 Dec: 1 Jan is tomorrow", D(2026, 12, 31), D(1990, 1, 1), false, "1|37 Years| 1|1");
-    add("31 Dec of a leap year: 1 Jan is tomorrow", D(2028, 12, 31), D(1990, 1, 1), false,
-        "1|39 Years| 1|1");
+    add("leap 31 Dec: 1 Jan tomorrow", D(2028, 12, 31), D(1990, 1, 1), false, "1|39 Years| 1|1");
     add("next year's, in no year yet", D(2026, 12, 20), D(2027, 1, 5), false, "16|| 16|-1");
     add("today, this year", D(2026, 6, 15), D(2026, 6, 15), false, "0|Today!!| 0|0");
-    add("today, an earlier year", D(2026, 6, 15), D(2016, 6, 15), false, "0|10 Years| 0|0");
     add("tomorrow, this year", D(2026, 6, 15), D(2026, 6, 16), false, "1|Tomorrow!| 1|1");
     add("in two days, this year", D(2026, 6, 15), D(2026, 6, 17), false, "2|| 2|2");
     add("in three days, one year", D(2026, 6, 15), D(2025, 6, 18), false, "3|1 Year| 3|3");
@@ -62,13 +60,9 @@ void TestMonthList::row_data()
     add("three days ago, recent on", D(2026, 6, 15), D(2026, 6, 12), true, "");
     add("1 Jan, recent on: 31 Dec not listed", D(2027, 1, 1), D(2026, 12, 31), true, "");
     add("one-off next year", D(2026, 6, 15), D(2027, 6, 20), false, "5|in 1 Years| 5|-1");
-    add("two years ahead", D(2026, 6, 15), D(2028, 6, 20), false, "5|in 2 Years| 5|-1");
-    add("28 Feb of a common year: 29 Feb event", D(2027, 2, 28), D(2000, 2, 29), false,
-        "0|27 Years| 0|0");
-    add("1 Mar of a common year: 29 Feb event", D(2027, 3, 1), D(2000, 2, 29), true,
-        "-1|27 Years|-1|5");
-    add("28 Feb of a leap year: 29 Feb event", D(2028, 2, 28), D(2000, 2, 29), false,
-        "1|28 Years| 1|1");
+    add("29 Feb on 28 Feb, common", D(2027, 2, 28), D(2000, 2, 29), false, "0|27 Years| 0|0");
+    add("29 Feb on 1 Mar, common", D(2027, 3, 1), D(2000, 2, 29), true, "-1|27 Years|-1|5");
+    add("29 Feb on 28 Feb, leap", D(2028, 2, 28), D(2000, 2, 29), false, "1|28 Years| 1|1");
 }
 
 void TestMonthList::row()
@@ -191,13 +185,6 @@ void TestMonthList::fillReport()
     QCOMPARE(texts, (QStringList{"Type mismatch" + hint + " (critical)",
                                  "Invalid use of Null" + hint + " (critical)",
                                  "Type mismatch" + hint + " (critical)"}));
-
-    // Only the colours of listed rows are read.
-    std::vector<MonthRow> rows(3);
-    rows[0].colourIndex = 0;
-    rows[1].colourIndex = 5;
-    rows[2].colourIndex = -1;
-    QCOMPARE(coloursUsed(rows), (std::array<bool, 6>{true, false, false, false, false, true}));
 }
 
 QTEST_APPLESS_MAIN(TestMonthList)

