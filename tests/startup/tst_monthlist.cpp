@@ -7,6 +7,7 @@
 #include "store/Connection.h"
 #include "store/RecordSet.h"
 #include "store/Repair.h"
+#include "support/CalendarRows.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnv.h"
 
@@ -24,10 +25,9 @@ private slots:
     void fillReport();
 
 private:
-    QStringList read(const QStringList &statements, const QDate &today = QDate(2026, 12, 5));
+    QStringList read(const QStringList &statements);
     TestEnv m_env;
     int m_files = 0;
-    bool m_atEnd = false;
 };
 
 void TestMonthList::row_data()
@@ -81,9 +81,11 @@ void TestMonthList::row()
     QTEST(got, "expected");
 }
 
-// Reads the list from a new database after the statements ran; one line per
-// listed row ("description|years|D|marker|icon") and one per failure.
-QStringList TestMonthList::read(const QStringList &statements, const QDate &today)
+// Reads the list on 5 December 2026 from a new database after the statements
+// ran (one in parentheses is an event's values, "open" opens the set early);
+// one line per listed row ("description|years|D|marker|icon") and one per
+// failure.
+QStringList TestMonthList::read(const QStringList &statements)
 {
     const QString path = m_env.path(QStringLiteral("db%1.mdb").arg(++m_files));
     Connection db;
@@ -97,16 +99,17 @@ QStringList TestMonthList::read(const QStringList &statements, const QDate &toda
     for (const QString &s : statements) {
         if (s == QLatin1String("open"))
             rs.Open(QStringLiteral("SELECT * FROM calendar"), db, adOpenDynamic, adLockOptimistic);
+        else if (s.startsWith(QLatin1Char('(')))
+            addEvents(db, {s});
         else
             db.Execute(s);
     }
     if (!rs.isOpen())
         rs.Open(QStringLiteral("SELECT * FROM calendar"), db, adOpenDynamic, adLockOptimistic);
     QStringList out;
-    const auto rows = readMonthList(rs, today, false, [&out](const AppError &e) {
+    const auto rows = readMonthList(rs, QDate(2026, 12, 5), false, [&out](const AppError &e) {
         out << QStringLiteral("failed %1").arg(e.number());
     });
-    m_atEnd = rs.isEOF();
     for (const MonthRow &r : rows)
         out << QStringList{r.description, r.yearsText, r.dayText,
                            r.showOnce ? QStringLiteral("once") : QString(),
@@ -117,7 +120,7 @@ QStringList TestMonthList::read(const QStringList &statements, const QDate &toda
 
 void TestMonthList::readList()
 {
-    QStringList values = {
+    const QStringList values = {
         "(#12/20/2000#, 'birthday', 'Ann', Null, False)",         // 15
         "(#01/03/1990#, 'holiday', 'New year walk', Null, True)", // 29, next year
         "(#12/05/2016#, 'Birthday', 'Bob', Null, False)",         // 0, case differs
@@ -126,9 +129,6 @@ void TestMonthList::readList()
         "(#12/05/2026#, 'reminder', 'Dan', Null, False)",         // 0, after Bob
         "(Null, 'birthday', 'No date', Null, False)",             // reported, left out
     };
-    for (QString &v : values)
-        v.prepend(QStringLiteral(
-            "INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES "));
     QCOMPARE(read(values),
              (QStringList{"failed 94", "Bob|10 Years| 0||Birthday", "Dan|Today!!| 0||reminder",
                           "Cleo|6 Years| 2||(null)", "Ann|26 Years| 15||birthday",
@@ -154,9 +154,8 @@ void TestMonthList::readDamagedTable_data()
                        "INSERT INTO Calendar VALUES (#12/06/1999#, Null, 'Gus', Null)"}
         << QStringList{"Gus|27 Years| 1||(null)"};
     QTest::newRow("a failed requery lists nothing, never an earlier reading")
-        << QStringList{"INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES "
-                       "(#12/06/1999#, 'birthday', 'Eve', Null, False)",
-                       "open", "DROP TABLE Calendar"}
+        << QStringList{"(#12/06/1999#, 'birthday', 'Eve', Null, False)", "open",
+                       "DROP TABLE Calendar"}
         << QStringList{"failed -2147217900"};
 }
 
@@ -174,9 +173,9 @@ void TestMonthList::fillReport()
     prompts.setAutoOk(true);
     const AppError damaged(13, QStringLiteral("Type mismatch"));
     FillFailure failed = fillFailureReport(prompts);
-    failed(damaged);
-    failed(AppError(94, QStringLiteral("Invalid use of Null")));
-    failed(damaged);
+    for (const AppError &e :
+         {damaged, AppError(94, QStringLiteral("Invalid use of Null")), damaged})
+        failed(e);
     fillFailureReport(prompts)(damaged);
     QStringList texts;
     for (const RecordedBox &b : prompts.boxes)
