@@ -20,6 +20,7 @@
 #include <QStringList>
 
 const QString kRun = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\");
+const QString kDesktop = QStringLiteral("Control Panel\\Desktop\\");
 
 class RecordingGrid final : public FlexGrid
 {

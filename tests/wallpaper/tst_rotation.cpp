@@ -113,33 +113,12 @@ class TestRotation : public QObject
 {
     Q_OBJECT
 private slots:
-    void needsBitmap_data();
-    void needsBitmap();
     void draw_data();
     void draw();
     void change_data();
     void change();
     void bitmapReplacedWholeOrNotAtAll();
 };
-
-void TestRotation::needsBitmap_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<bool>("converted");
-    QTest::newRow(".gif") << "/p/x.gif" << true;
-    QTest::newRow(".GIF") << "/p/x.GIF" << true;
-    QTest::newRow(".jpg") << "/p/x.jpg" << true;
-    QTest::newRow(".JpG mixed case") << "/p/x.JpG" << true;
-    QTest::newRow(".jpeg: four letters") << "/p/x.jpeg" << false;
-    QTest::newRow(".bmp") << "/p/x.bmp" << false;
-}
-
-void TestRotation::needsBitmap()
-{
-    QFETCH(QString, file);
-    QFETCH(bool, converted);
-    QCOMPARE(NeedsBitmap(file), converted);
-}
 
 void TestRotation::draw_data()
 {
@@ -148,19 +127,17 @@ void TestRotation::draw_data()
     QTest::addColumn<QList<float>>("values");
     QTest::addColumn<int>("drawn"); // -1: nothing
     QTest::addColumn<int>("calls");
+    auto row = [](const char *tag, const QStringList &list, const char *current,
+                  const QList<float> &values, int drawn,
+                  int calls) { QTest::newRow(tag) << list << current << values << drawn << calls; };
     const QStringList abc = {"/p/a", "/p/b", "/p/c"};
-    QTest::newRow("u = 0 is the first") << abc << "" << QList<float>{0.0f} << 0 << 1;
-    QTest::newRow("a third is the second") << abc << "" << QList<float>{0.334f} << 1 << 1;
-    QTest::newRow("largest u below 1 is the last")
-        << abc << "" << QList<float>{0.99999994f} << 2 << 1;
-    QTest::newRow("the current one is drawn again")
-        << abc << "/p/a" << QList<float>{0.1f, 0.2f, 0.9f} << 2 << 3;
-    QTest::newRow("comparison counts case")
-        << QStringList{"/p/A", "/p/a"} << "/p/a" << QList<float>{0.0f} << 0 << 1;
-    QTest::newRow("every entry is the current one: no draw")
-        << QStringList{"/p/a", "/p/a"} << "/p/a" << QList<float>{0.0f} << -1 << 0;
-    QTest::newRow("a source stuck on the current one ends")
-        << abc << "/p/b" << QList<float>{0.5f} << -1 << 64 * 3;
+    row("u = 0 is the first", abc, "", {0.0f}, 0, 1);
+    row("a third is the second", abc, "", {0.334f}, 1, 1);
+    row("largest u below 1 is the last", abc, "", {0.99999994f}, 2, 1);
+    row("the current one is drawn again", abc, "/p/a", {0.1f, 0.2f, 0.9f}, 2, 3);
+    row("comparison counts case", {"/p/A", "/p/a"}, "/p/a", {0.0f}, 0, 1);
+    row("every entry is the current one", {"/p/a", "/p/a"}, "/p/a", {0.0f}, -1, 0);
+    row("a source stuck on the current one ends", abc, "/p/b", {0.5f}, -1, 64 * 3);
 }
 
 void TestRotation::draw()
@@ -180,48 +157,41 @@ void TestRotation::change_data()
 {
     QTest::addColumn<QStringList>("rows"); // file names; "-" before one marks it inactive
     QTest::addColumn<QString>("current");
-    QTest::addColumn<QList<float>>("values");
+    QTest::addColumn<float>("draw");         // the second draw is 0.9
     QTest::addColumn<QStringList>("events"); // writes, applies, then the box "title|text"
+    auto row = [](const char *tag, const QStringList &rows, const char *current, float draw,
+                  const QStringList &events) {
+        QTest::newRow(tag) << rows << current << draw << events;
+    };
     const QString bmp = QStringLiteral("{data}/Almarik.BMP");
-    const QString repair = QStringLiteral("\r\nSelect File>DB Repair");
-    QTest::newRow("no entries") << QStringList() << "" << QList<float>{0.0f} << QStringList();
-    QTest::newRow("one active entry, one inactive")
-        << QStringList{"a.bmp", "-b.bmp"} << "" << QList<float>{0.0f} << QStringList();
-    QTest::newRow("two entries: the other one is set")
-        << QStringList{"a.bmp", "b.bmp"} << "{pics}/a.bmp" << QList<float>{0.0f, 0.9f}
-        << QStringList{"write {pics}/b.bmp", "apply {pics}/b.bmp"};
-    QTest::newRow("every entry is the current one: unchanged, no message")
-        << QStringList{"a.bmp", "a.bmp"} << "{pics}/a.bmp" << QList<float>{0.0f} << QStringList();
-    QTest::newRow("a JPG becomes the bitmap")
-        << QStringList{"a.bmp", "c.JPG"} << "" << QList<float>{0.5f}
-        << QStringList{"write " + bmp, "apply " + bmp};
-    QTest::newRow("a GIF over the current bitmap: file rewritten, setting not")
-        << QStringList{"d.gif", "a.bmp"} << bmp << QList<float>{0.0f}
-        << QStringList{"apply " + bmp};
-    QTest::newRow("a jpeg is set unconverted")
-        << QStringList{"a.bmp", "e.jpeg"} << "" << QList<float>{0.5f}
-        << QStringList{"write {pics}/e.jpeg", "apply {pics}/e.jpeg"};
-    QTest::newRow("a listed file that is gone")
-        << QStringList{"a.bmp", "gone.bmp"} << "" << QList<float>{0.5f}
-        << QStringList{"Wallpaper missing|Wallpaper selected: {pics}/gone.bmp does not "
-                       "exist.\r\nPlease update Wallpaper list"};
-    QTest::newRow("not a picture") << QStringList{"a.bmp", "text.jpg"} << "" << QList<float>{0.5f}
-                                   << QStringList{"|ERROR #481 : Invalid picture" + repair};
-    QTest::newRow("a truncated JPEG") << QStringList{"a.bmp", "cut.jpg"} << "" << QList<float>{0.5f}
-                                      << QStringList{"|ERROR #481 : Invalid picture" + repair};
-    QTest::newRow("20,000 x 20,000 pixels")
-        << QStringList{"a.bmp", "huge.jpg"} << "" << QList<float>{0.5f}
-        << QStringList{"|ERROR #7 : Picture too large (20000 x 20000 pixels)" + repair};
+    const QString error = QStringLiteral("|ERROR #481 : Invalid picture\r\nSelect File>DB Repair");
+    row("no entries", {}, "", 0.0f, {});
+    row("one active entry, one inactive", {"a.bmp", "-b.bmp"}, "", 0.0f, {});
+    row("the other one is set", {"a.bmp", "b.bmp"}, "{pics}/a.bmp", 0.0f,
+        {"write {pics}/b.bmp", "apply {pics}/b.bmp"});
+    row("every entry is the current one", {"a.bmp", "a.bmp"}, "{pics}/a.bmp", 0.0f, {});
+    row("a JPG becomes the bitmap", {"a.bmp", "c.JPG"}, "", 0.5f, {"write " + bmp, "apply " + bmp});
+    row("a GIF over the current bitmap: setting not written", {"d.gif", "a.bmp"},
+        "{data}/Almarik.BMP", 0.0f, {"apply " + bmp});
+    row("a jpeg is set unconverted", {"a.bmp", "e.jpeg"}, "", 0.5f,
+        {"write {pics}/e.jpeg", "apply {pics}/e.jpeg"});
+    row("a listed file that is gone", {"a.bmp", "gone.bmp"}, "", 0.5f,
+        {"Wallpaper missing|Wallpaper selected: {pics}/gone.bmp does not exist.\r\n"
+         "Please update Wallpaper list"});
+    row("not a picture", {"a.bmp", "text.jpg"}, "", 0.5f, {error});
+    row("a truncated JPEG", {"a.bmp", "cut.jpg"}, "", 0.5f, {error});
+    row("20,000 x 20,000 pixels", {"a.bmp", "huge.jpg"}, "", 0.5f,
+        {"|ERROR #7 : Picture too large (20000 x 20000 pixels)\r\nSelect File>DB Repair"});
 }
 
 void TestRotation::change()
 {
     QFETCH(QStringList, rows);
     QFETCH(QString, current);
-    QFETCH(QList<float>, values);
+    QFETCH(float, draw);
     QFETCH(QStringList, events);
     Fixture f;
-    f.draws.values = values;
+    f.draws.values = {draw, 0.9f};
     for (const QString &row : rows)
         f.addRow(row.startsWith(QLatin1Char('-')) ? row.mid(1) : row, !row.startsWith('-'));
     const WallpaperOutcome outcome = ChangeWallpaper(f.db, f.real(current), f.seams);

@@ -1,6 +1,6 @@
-// The wallpaper selector: its statements, the grid's rules, the list read
-// from the table, removing, and a failed save rolled back with the window
-// kept open and the new rows kept.
+// The wallpaper selector: its statements, the list read from the table, the
+// picture files and drives offered, removing, and a failed save rolled back
+// with the window kept open and the new rows kept.
 
 #include "store/Connection.h"
 #include "store/RecordSet.h"
@@ -13,7 +13,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QTableView>
 #include <QTest>
 
@@ -78,8 +77,6 @@ class TestSelector : public QObject
 private slots:
     void texts_data();
     void texts();
-    void fixedRows_data();
-    void fixedRows();
     void filesAndDrives();
     void listFromTable();
     void saveInOneTransaction();
@@ -98,7 +95,6 @@ void TestSelector::texts_data()
            "'/home/o''neil/Bilder äö', TRUE)";
     QTest::newRow("root folder stripped") << StripTrailingSlash("/") << "";
     QTest::newRow("only the last slash") << StripTrailingSlash("/home/x//") << "/home/x/";
-    QTest::newRow("no slash at the end") << StripTrailingSlash("/home/x") << "/home/x";
 }
 
 void TestSelector::texts()
@@ -106,36 +102,6 @@ void TestSelector::texts()
     QFETCH(QString, got);
     QFETCH(QString, expected);
     QCOMPARE(got, expected);
-}
-
-void TestSelector::fixedRows_data()
-{
-    // Steps "add" or "remove N"; after each, "Rows/FixedRows".
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("states");
-    QTest::newRow("first entry fixes the title row")
-        << QStringList{"add", "add"} << QStringList{"2/1", "3/1"};
-    QTest::newRow("removing one of two keeps it; the last one frees it")
-        << QStringList{"add", "add", "remove 2", "remove 1"}
-        << QStringList{"2/1", "3/1", "2/1", "1/0"};
-    QTest::newRow("no row to remove")
-        << QStringList{"remove 1", "remove 0"} << QStringList{"1/0", "1/0"};
-}
-
-void TestSelector::fixedRows()
-{
-    QFETCH(QStringList, steps);
-    QFETCH(QStringList, states);
-    WallpaperGrid grid;
-    QStringList got;
-    for (const QString &step : steps) {
-        if (step == QLatin1String("add"))
-            grid.AddItem(QStringLiteral("a.bmp"), QStringLiteral("/p"), QStringLiteral("0"));
-        else
-            grid.RemoveItem(step.section(QLatin1Char(' '), 1).toInt());
-        got << QString::number(grid.Rows()) + QLatin1Char('/') + QString::number(grid.FixedRows());
-    }
-    QCOMPARE(got, states);
 }
 
 void TestSelector::filesAndDrives()
@@ -157,21 +123,13 @@ void TestSelector::filesAndDrives()
 void TestSelector::listFromTable()
 {
     Fixture f;
-    WallpaperGrid empty;
-    FillWallpaperGrid(f.db, empty);
-    QCOMPARE(rows(empty), QStringList{"Name|Path|ID"});
-
     QImage(4, 4, QImage::Format_RGB32).save(f.env.path(QStringLiteral("b.bmp")), "BMP");
     f.store(QStringLiteral("b.bmp"), f.env.root());
     f.store(QStringLiteral("A gone.bmp"), f.env.root());
-    frmWallPaper &w = f.open();
-    QCOMPARE(rows(*w.grid), (QStringList{"Name|Path|ID", "A gone.bmp|" + f.env.root() + "|2*",
-                                         "b.bmp|" + f.env.root() + "|1"}));
-    // A missing file previews as the placeholder.
-    f.selectRow(1);
-    w.Grid1_Click();
-    QCOMPARE(w.previewImage(), w.Image1->pixmap().toImage());
-    QVERIFY(f.prompts.boxes.isEmpty());
+    WallpaperGrid grid;
+    FillWallpaperGrid(f.db, grid); // by name, a missing file marked
+    QCOMPARE(rows(grid), (QStringList{"Name|Path|ID", "A gone.bmp|" + f.env.root() + "|2*",
+                                      "b.bmp|" + f.env.root() + "|1"}));
 }
 
 void TestSelector::saveInOneTransaction()
