@@ -192,9 +192,9 @@ void TestStartup::locateMessages()
     const AppError error(number, QStringLiteral("Trouble"));
     QTEST(locateFailureMessage(error, QStringLiteral("/data/Almarik.MDB")), "message");
     // Opening it failed: the number follows without a blank.
-    QCOMPARE(openFailureMessage(error, QStringLiteral("/d.MDB")), QStringLiteral("Error- Trouble") +
-                                                                      QString::number(number) +
-                                                                      QStringLiteral("\r\n/d.MDB"));
+    const QString path = QStringLiteral("/d.MDB");
+    QCOMPARE(openFailureMessage(error, path),
+             "Error- Trouble" + QString::number(number) + "\r\n" + path);
 }
 
 void TestStartup::purgeStatement()

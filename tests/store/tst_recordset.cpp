@@ -229,8 +229,8 @@ void TestRecordSet::textsReadBack_data()
 
 void TestRecordSet::textsReadBack()
 {
-    // Stored by a plain SQLite statement, then read through a record set: each field as
-    // stored, in both text columns.
+    // Stored by a plain SQLite statement, then read through a record set:
+    // each field as stored, in both text columns.
     QFETCH(QStringList, texts);
     NewDatabase t;
     Statement st(t.db, QStringLiteral("INSERT INTO Calendar (Dates, Description, Details, "
