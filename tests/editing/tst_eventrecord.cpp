@@ -163,9 +163,10 @@ void TestEventRecord::validate()
     const EventRecord rec = record(day, description, {}, {}, showOnce, QTime(23, 45));
     QCOMPARE(ValidateEvent(rec, m_prompts, QDateTime(QDate(2024, 3, 1), QTime(23, 30))),
              reason.isEmpty());
-    QCOMPARE(m_prompts.takeBoxes(), reason.isEmpty() ? QStringList()
-                                                : QStringList{"Almarik (critical, OK): " + reason +
-                                                              "\r\nThe event is invalid"});
+    QCOMPARE(m_prompts.takeBoxes(),
+             reason.isEmpty()
+                 ? QStringList()
+                 : QStringList{"Almarik (critical, OK): " + reason + "\r\nThe event is invalid"});
 }
 
 void TestEventRecord::save()

@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>

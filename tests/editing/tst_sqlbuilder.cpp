@@ -11,6 +11,7 @@
 #include "widgets/Modal.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>

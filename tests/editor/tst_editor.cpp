@@ -260,9 +260,10 @@ void TestEditor::cellChanges()
         QVERIFY(!list->isVisible());
     } else if (!start.isValid()) {
         QCOMPARE(m->setData(m->index(r, column), input), refusal.isEmpty());
-        QCOMPARE(m_prompts->takeBoxes(), refusal.isEmpty() ? QStringList()
-                                                : QStringList{"Almarik (critical, OK): " + refusal +
-                                                              " The event was left as it was."});
+        QCOMPARE(m_prompts->takeBoxes(), refusal.isEmpty()
+                                             ? QStringList()
+                                             : QStringList{"Almarik (critical, OK): " + refusal +
+                                                           " The event was left as it was."});
     }
     QCOMPARE(m->cellText(r, column), cell);
     const QStringList after = calendarRows(m_db);
@@ -351,7 +352,8 @@ void TestEditor::deleteMany()
     select(200, 250, 3);
     m_prompts->answer(QVariant::fromValue(MsgResult::Ok));
     QTest::keyClick(grid, Qt::Key_Delete);
-    QCOMPARE(m_prompts->takeBoxes(), QStringList{"Almarik (question, OK/Cancel): Delete these 241 events?"});
+    QCOMPARE(m_prompts->takeBoxes(),
+             QStringList{"Almarik (question, OK/Cancel): Delete these 241 events?"});
     QCOMPARE(m->rowCount(), 59 + 1);
     QCOMPARE(m->cellText(9, 2) + ' ' + m->cellText(10, 2), QStringLiteral("Filler 009 Filler 251"));
     QCOMPARE(grid->currentIndex().row(), 10);
@@ -366,8 +368,9 @@ void TestEditor::deleteMany()
     select(0, 58, 1);
     m_prompts->answer(QVariant::fromValue(MsgResult::Ok));
     QTest::keyClick(grid, Qt::Key_Delete);
-    QCOMPARE(m_prompts->takeBoxes(), (QStringList{"Almarik (question, OK/Cancel): Delete these 59 events?",
-                                       "Almarik (critical, OK): disk is on fire"}));
+    QCOMPARE(m_prompts->takeBoxes(),
+             (QStringList{"Almarik (question, OK/Cancel): Delete these 59 events?",
+                          "Almarik (critical, OK): disk is on fire"}));
     QCOMPARE(m->rowCount(), 59 + 1);
     QCOMPARE(calendarRows(m_db).size(), 5 + 59);
 }

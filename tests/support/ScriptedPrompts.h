@@ -5,8 +5,8 @@
 #include "platform/Prompts.h"
 
 #include <QList>
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <functional>
 
