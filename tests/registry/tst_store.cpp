@@ -43,27 +43,6 @@ qint32 withKey(RegistryStore &reg, qint32 root, const QString &path, quint32 acc
     return rc ? rc : operation(key);
 }
 
-// Subkey number index of path with a name buffer of the given size.
-qint32 enumKey(RegistryStore &reg, const QString &path, quint32 access, quint32 index,
-               quint32 nameLength = 100)
-{
-    return withKey(reg, HKEY_CURRENT_USER, path, access, [&](RegKey &key) {
-        QString name, cls;
-        quint32 classLength = 0;
-        return reg.RegEnumKeyEx(key, index, name, nameLength, cls, classLength);
-    });
-}
-
-// Value number index of path with a data buffer of the given size.
-qint32 enumValue(RegistryStore &reg, const QString &path, quint32 index, quint32 dataLength)
-{
-    return withKey(reg, HKEY_CURRENT_USER, path, KEY_QUERY_VALUE, [&](RegKey &key) {
-        QString name, data;
-        quint32 nameLength = 100, type = 0;
-        return reg.RegEnumValue(key, index, name, nameLength, type, data, dataLength);
-    });
-}
-
 QStringList filesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden);
@@ -98,15 +77,12 @@ private slots:
     void locationsFollowTheEnvironment();
     void resultCodes();
     void namesIgnoreCaseAndEnumerationOrders();
-    void fileForm();
     void fileFormRoundTrip_data();
     void fileFormRoundTrip();
     void regeditExportIsRead();
     void persistsAcrossStores();
-    void damagedLineReadAround_data();
-    void damagedLineReadAround();
-    void otherFileForms_data();
-    void otherFileForms();
+    void fileRead_data();
+    void fileRead();
     void oneRuleForCase_data();
     void oneRuleForCase();
     void fullDiskKeepsTheFile_data();
@@ -158,7 +134,6 @@ void TestRegistryStore::resultCodes()
     QCOMPARE(reg.RegOpenKeyEx(machine, "K", KEY_ALL_ACCESS, key), ERROR_ACCESS_DENIED);
     QCOMPARE(query(reg, machine, "k\\", "V"), QStringLiteral("abcd"));
     QCOMPARE(withKey(reg, user, "K", KEY_QUERY_VALUE, writeValue), ERROR_ACCESS_DENIED);
-    QCOMPARE(enumKey(reg, "K", KEY_QUERY_VALUE, 0), ERROR_ACCESS_DENIED);
     // 6: a root that is none, a closed key.
     QCOMPARE(reg.RegCreateKeyEx(12345, "K", KEY_ALL_ACCESS, key), ERROR_INVALID_HANDLE);
     QCOMPARE(reg.RegOpenKeyEx(user, "K", KEY_ALL_ACCESS, key), ERROR_SUCCESS);
@@ -179,17 +154,10 @@ void TestRegistryStore::resultCodes()
              ERROR_SUCCESS);
     QCOMPARE(setText(reg, user, "K", "a\nb", "t"), ERROR_INVALID_PARAMETER);
     QCOMPARE(withKey(reg, user, "K", KEY_ALL_ACCESS, writeBinary), ERROR_INVALID_PARAMETER);
-    // 234: the buffer holds the text and its zero, or it is too small.
+    // 234: the buffer holds the text and its zero, or it is too small (the
+    // listings' 234 and 259 are the registry procedures' tests).
     QCOMPARE(query(reg, user, "K", "v", 5), QStringLiteral("abcd"));
     QCOMPARE(query(reg, user, "K", "v", 4), QStringLiteral("#234 5"));
-    QCOMPARE(enumKey(reg, "K", KEY_ALL_ACCESS, 0, 4), ERROR_SUCCESS);
-    QCOMPARE(enumKey(reg, "K", KEY_ALL_ACCESS, 0, 3), ERROR_MORE_DATA);
-    QCOMPARE(enumValue(reg, "K", 0, 5), ERROR_SUCCESS);
-    QCOMPARE(enumValue(reg, "K", 0, 4), ERROR_MORE_DATA);
-    // 259: past the last subkey or value.
-    QCOMPARE(enumKey(reg, "K", KEY_ALL_ACCESS, 1), ERROR_NO_MORE_ITEMS);
-    QCOMPARE(enumValue(reg, "K", 1, 100), ERROR_NO_MORE_ITEMS);
-
     QCOMPARE(readStoreFile(machine), machineFile);
     QVERIFY(prompts.boxes.isEmpty());
 }
@@ -216,24 +184,6 @@ void TestRegistryStore::namesIgnoreCaseAndEnumerationOrders()
                        "Top\\|zulu\tagain Top\\|Yankee\tYANKEE Top\\|(Default) Top\\|xray\tXRAY"));
 }
 
-void TestRegistryStore::fileForm()
-{
-    TestEnv env;
-    RegistryStore reg;
-    setText(reg, HKEY_CURRENT_USER, "Control Panel\\Desktop\\", "Wallpaper",
-            "C:\\Pics\\\"sea\".bmp");
-    setText(reg, HKEY_CURRENT_USER, "Control Panel", QString(), "default");
-    setText(reg, HKEY_CURRENT_USER, "A\\B", "lines", "a\nb");
-    setText(reg, HKEY_CURRENT_USER, QString(), "at root", "r");
-    QCOMPARE(readStoreFile(HKEY_CURRENT_USER),
-             regFile("\n[HKEY_CURRENT_USER]\n\"at root\"=\"r\"\n"
-                     "\n[HKEY_CURRENT_USER\\A]\n"
-                     "\n[HKEY_CURRENT_USER\\A\\B]\n\"lines\"=hex(1):61,00,0a,00,62,00,00,00\n"
-                     "\n[HKEY_CURRENT_USER\\Control Panel]\n@=\"default\"\n"
-                     "\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"
-                     "\"Wallpaper\"=\"C:\\\\Pics\\\\\\\"sea\\\".bmp\"\n"));
-}
-
 void TestRegistryStore::fileFormRoundTrip_data()
 {
     QTest::addColumn<QString>("path");
@@ -243,7 +193,6 @@ void TestRegistryStore::fileFormRoundTrip_data()
         QTest::newRow(tag) << path << name << text;
     };
     row("quotes and backslashes", "K", "say \"hi\"\\", "\\\\server\\\"share\"\\");
-    row("line breaks", "K", "v", "one\r\ntwo\n");
     row("zero inside", "K", "v", QStringLiteral("a") + QChar(0) + "b");
     row("accents and symbols", "Grüße", "Grüße", "€ ÆØÅ 日本");
     row("long text in hex lines", "K", "v", QString(60, QLatin1Char('\n')));
@@ -287,12 +236,18 @@ void TestRegistryStore::regeditExportIsRead()
     QCOMPARE(query(reg, HKEY_LOCAL_MACHINE, "Run", "Count", 5), QString::fromLatin1("\x2a\0\0", 3));
     QCOMPARE(query(reg, HKEY_LOCAL_MACHINE, "Run", "Blob"), QStringLiteral("AB"));
     QCOMPARE(query(reg, HKEY_LOCAL_MACHINE, "Run", "Path"), QStringLiteral("%A%"));
-    // Written again (in UTF-8), every type stays what it was.
-    QCOMPARE(setText(reg, HKEY_LOCAL_MACHINE, "Run", "New", "n"), ERROR_SUCCESS);
+    // Written again (in UTF-8), every type stays what it was; texts are
+    // escaped, or hex(1) when they hold a line break; keys in name order.
+    const qint32 m = HKEY_LOCAL_MACHINE;
+    QCOMPARE(setText(reg, m, "Run\\Desktop\\", "Wallpaper", "C:\\Pics\\\"sea\".bmp"), 0);
+    QCOMPARE(setText(reg, m, "A\\B", "lines", "a\nb") + setText(reg, m, {}, "at root", "r"), 0);
     QCOMPARE(readStoreFile(HKEY_LOCAL_MACHINE),
-             regFile("\n[HKEY_LOCAL_MACHINE\\Run]\n\"Count\"=dword:0000002a\n"
+             regFile("\n[HKEY_LOCAL_MACHINE]\n\"at root\"=\"r\"\n\n[HKEY_LOCAL_MACHINE\\A]\n"
+                     "\n[HKEY_LOCAL_MACHINE\\A\\B]\n\"lines\"=hex(1):61,00,0a,00,62,00,00,00\n"
+                     "\n[HKEY_LOCAL_MACHINE\\Run]\n\"Count\"=dword:0000002a\n"
                      "\"Blob\"=hex:41,42,43\n\"Path\"=hex(2):25,00,41,00,25,00,00,00\n"
-                     "@=\"tool.exe\"\n\"New\"=\"n\"\n"));
+                     "@=\"tool.exe\"\n\n[HKEY_LOCAL_MACHINE\\Run\\Desktop]\n"
+                     "\"Wallpaper\"=\"C:\\\\Pics\\\\\\\"sea\\\".bmp\"\n"));
     QVERIFY(prompts.boxes.isEmpty());
 }
 
@@ -313,18 +268,16 @@ void TestRegistryStore::persistsAcrossStores()
     QCOMPARE(query(second, HKEY_CURRENT_USER, "K", "v"), QStringLiteral("1"));
     QCOMPARE(setText(second, HKEY_CURRENT_USER, "K", "w", "2"), ERROR_SUCCESS);
     QCOMPARE(dump(HKEY_CURRENT_USER), (QStringList{"Empty\\", "K\\", "K\\|v\t1", "K\\|w\t2"}));
-    // Written atomically: no temporary file is left beside the store.
-    QCOMPARE(filesIn(RegistryStore::userFolder()), QStringList{"HKEY_CURRENT_USER.reg"});
     // A change made to the file by hand is read too.
     writeStoreFile(HKEY_CURRENT_USER, "REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"by hand\"\n");
     QCOMPARE(query(first, HKEY_CURRENT_USER, "K", "v"), QStringLiteral("by hand"));
 }
 
-void TestRegistryStore::damagedLineReadAround_data()
+void TestRegistryStore::fileRead_data()
 {
     QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QStringList>("readable"); // the values of the desktop key
+    QTest::addColumn<QString>("fault"); // empty: read whole
+    QTest::addColumn<QStringList>("readable"); // the root, or the desktop key's values
     auto row = [](const char *tag, const QByteArray &content, const QString &fault,
                   const QStringList &after = {}) {
         QTest::newRow(tag) << content << fault << QStringList{"Wallpaper\tC:\\sea.bmp"} + after;
@@ -345,27 +298,41 @@ void TestRegistryStore::damagedLineReadAround_data()
         "line 2: a key name longer than 255 characters");
     row("bad hex, continued", regFile(desktop + "\"b\"=hex:41,\\\n  4g\n\"c\"=\"1\"\n"),
         "line 4: hex bytes that cannot be read", {"c\t1"});
+    QTest::newRow("REGEDIT4 in Windows-1252")
+        << QByteArray("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Caf\xe9]\r\n\"Price\"=\"\x80 5\"\r\n"
+                      "\"Quote\"=hex(1):93,68,69,94,00\r\n")
+        << QString() << QStringList{"Café\\", "Café\\|Price\t€ 5", "Café\\|Quote\t“hi”"};
+    QTest::newRow("value deletion lines")
+        << regFile("[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\"b\"=\"2\"\n@=\"d\"\n\"A\"=-\n@=-\n"
+                   "\"never there\"=-\n")
+        << QString() << QStringList{"K\\", "K\\|b\t2"};
+    QTest::newRow("key deletion lines")
+        << regFile(
+               "[HKEY_CURRENT_USER\\K\\Sub\\Deeper]\n\"v\"=\"1\"\n[HKEY_CURRENT_USER\\K\\Other]\n"
+               "[-HKEY_CURRENT_USER\\k\\sub]\n[-HKEY_CURRENT_USER\\Never\\There]\n")
+        << QString() << QStringList{"K\\", "K\\Other\\"};
 }
 
-void TestRegistryStore::damagedLineReadAround()
+void TestRegistryStore::fileRead()
 {
     QFETCH(QByteArray, content);
     QFETCH(QString, fault);
     QFETCH(QStringList, readable);
     TestEnv env;
     ScriptedPrompts prompts;
-    prompts.setAutoOk(true);
     writeStoreFile(HKEY_CURRENT_USER, content);
-    const QString path = RegistryStore::fileFor(HKEY_CURRENT_USER);
-    // What can be read is read, and the start-up value survives.
-    QCOMPARE(GetRegValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", "", prompts), "C:\\sea.bmp");
-    RecordingGrid values;
-    ListValues(HKEY_CURRENT_USER, kDesktop, &values, prompts);
-    QCOMPARE(values.rows, readable);
-    // Writes are refused until the file is mended; the user is told once.
+    // What can be read is read (a damaged root lists no subkeys, as it
+    // cannot be opened for all access).
+    QCOMPARE(fault.isEmpty() ? dump(HKEY_CURRENT_USER) : listed(HKEY_CURRENT_USER, kDesktop),
+             readable);
+    QCOMPARE(prompts.boxes.size(), fault.isEmpty() ? 0 : 1);
+    if (fault.isEmpty())
+        return;
+    // A damaged line: writes are refused until the file is mended; the user
+    // is told once.
     QVERIFY(!SetRegValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", "C:\\new.bmp", prompts));
     QVERIFY(!DeleteRegKeyValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", prompts));
-    QVERIFY(!SetRegValue(HKEY_CURRENT_USER, "Elsewhere", "v", "1", prompts));
+    const QString path = RegistryStore::fileFor(HKEY_CURRENT_USER);
     QCOMPARE(shownTexts(prompts),
              QStringList{"The registry file " + path + " could not be read (" + fault +
                          ").\r\nIt is left as it is and nothing will be written to it."});
@@ -379,49 +346,18 @@ void TestRegistryStore::damagedLineReadAround()
     QCOMPARE(prompts.boxes.size(), 1);
 }
 
-void TestRegistryStore::otherFileForms_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QStringList>("readable");
-    QTest::newRow("REGEDIT4 in Windows-1252")
-        << QByteArray("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Caf\xe9]\r\n\"Price\"=\"\x80 5\"\r\n"
-                      "\"Quote\"=hex(1):93,68,69,94,00\r\n")
-        << QStringList{"Café\\", "Café\\|Price\t€ 5", "Café\\|Quote\t“hi”"};
-    QTest::newRow("value deletion lines")
-        << regFile("[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\"b\"=\"2\"\n@=\"d\"\n\"A\"=-\n@=-\n"
-                   "\"never there\"=-\n")
-        << QStringList{"K\\", "K\\|b\t2"};
-    QTest::newRow("key deletion lines")
-        << regFile(
-               "[HKEY_CURRENT_USER\\K\\Sub\\Deeper]\n\"v\"=\"1\"\n[HKEY_CURRENT_USER\\K\\Other]\n"
-               "[-HKEY_CURRENT_USER\\k\\sub]\n[-HKEY_CURRENT_USER\\Never\\There]\n")
-        << QStringList{"K\\", "K\\Other\\"};
-}
-
-void TestRegistryStore::otherFileForms()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QStringList, readable);
-    TestEnv env;
-    ScriptedPrompts prompts;
-    writeStoreFile(HKEY_CURRENT_USER, content);
-    QCOMPARE(dump(HKEY_CURRENT_USER), readable);
-    QVERIFY(prompts.boxes.isEmpty());
-}
-
+// The one rule for keys and values alike (the store's use of it is
+// namesIgnoreCaseAndEnumerationOrders).
 void TestRegistryStore::oneRuleForCase_data()
 {
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
     QTest::addColumn<bool>("same");
-    auto row = [](const char *tag, const QString &first, const QString &second, bool same) {
-        QTest::newRow(tag) << first << second << same;
-    };
-    row("accented letters", "Émile", "éMILE", true);
-    row("final sigma", "ΟΔΟΣ", "οδος", true);
-    row("titlecase digraph", "ǅ", "ǆ", true);
-    row("sharp s is not SS", "Straße", "STRASSE", false);
-    row("dotted capital I is not i", "İ", "i", false);
+    QTest::newRow("accented letters") << "Émile" << "éMILE" << true;
+    QTest::newRow("final sigma") << "ΟΔΟΣ" << "οδος" << true;
+    QTest::newRow("titlecase digraph") << "ǅ" << "ǆ" << true;
+    QTest::newRow("sharp s is not SS") << "Straße" << "STRASSE" << false;
+    QTest::newRow("dotted capital I is not i") << "İ" << "i" << false;
 }
 
 void TestRegistryStore::oneRuleForCase()
@@ -429,16 +365,7 @@ void TestRegistryStore::oneRuleForCase()
     QFETCH(QString, first);
     QFETCH(QString, second);
     QFETCH(bool, same);
-    TestEnv env;
-    ScriptedPrompts prompts;
-    // Keys and values alike: one name keeps the first spelling and the last
-    // value, or two names stay apart.
-    for (const QString &name : {first, second})
-        QVERIFY(SetRegValue(HKEY_CURRENT_USER, "K\\" + name, name, name + "'s", prompts));
-    const QStringList all = dump(HKEY_CURRENT_USER, "K\\");
-    QCOMPARE(all.size(), same ? 2 : 4);
-    QCOMPARE(all.value(all.indexOf("K\\" + first + "\\") + 1),
-             "K\\" + first + "\\|" + first + "\t" + (same ? second : first) + "'s");
+    QCOMPARE(compareRegNames(first, second) == 0, same);
 }
 
 void TestRegistryStore::fullDiskKeepsTheFile_data()
@@ -481,15 +408,10 @@ void TestRegistryStore::twoWritersLoseNothing()
         QCOMPARE(p->exitCode(), 0);
         QCOMPARE(p->readAllStandardOutput(), QByteArray("300"));
     }
-    QStringList expected;
-    for (const char *prefix : {"a", "b"}) {
-        for (int i = 0; i < 300; ++i)
-            expected << QStringLiteral("Race\\|%1%2\t%2").arg(QLatin1String(prefix)).arg(i);
-    }
-    QStringList values = dump(HKEY_CURRENT_USER, "Race\\");
-    values.sort();
-    expected.sort();
-    QCOMPARE(values, expected);
+    // Names are distinct, so 600 rows are every value of both.
+    const QStringList values = dump(HKEY_CURRENT_USER, "Race\\");
+    QCOMPARE(values.size(), 600);
+    QVERIFY(values.contains("Race\\|a299\t299") && values.contains("Race\\|b0\t0"));
     QCOMPARE(GetRegValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", "", prompts), "C:\\sea.bmp");
     QCOMPARE(filesIn(RegistryStore::userFolder()), QStringList{"HKEY_CURRENT_USER.reg"});
 }
