@@ -101,8 +101,6 @@ void TestSqliteWrappers::failureKeepsEngineCode_data()
     QTest::addColumn<int>("code");
     QTest::newRow("not null") << "INSERT INTO T (a) VALUES (Null)" << DbErrNo::General
                               << SQLITE_CONSTRAINT_NOTNULL;
-    QTest::newRow("unique") << "INSERT INTO T (a) VALUES (1)" << DbErrNo::General
-                            << SQLITE_CONSTRAINT_UNIQUE;
     QTest::newRow("type check") << "INSERT INTO Calendar (Dates) VALUES ('soon')"
                                 << DbErrNo::Conversion << SQLITE_CONSTRAINT_TRIGGER;
     QTest::newRow("full") << "CREATE TABLE Big (b LONGTEXT)" << DbErrNo::General << SQLITE_FULL;
