@@ -46,7 +46,7 @@ int main(int argc, char **argv)
                                           QStringLiteral("C:\\new.bmp"), prompts)
                             : DeleteRegKeyValue(HKEY_CURRENT_USER, kDesktop, name, prompts);
         out << (QStringList{ok ? QStringLiteral("True") : QStringLiteral("False")} +
-                shownTexts(prompts))
+                prompts.takeBoxes())
                    .join(QLatin1Char('\n'));
         return 0;
     }
