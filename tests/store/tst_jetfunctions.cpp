@@ -12,8 +12,12 @@ class TestJetFunctions : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void initTestCase()
+    {
+        QCOMPARE(sqlite3_open(":memory:", &m_db), SQLITE_OK);
+        registerJetFunctions(m_db);
+    }
+    void cleanupTestCase() { sqlite3_close(m_db); }
     void operators_data();
     void operators();
     void functions_data();
@@ -24,24 +28,9 @@ private slots:
 
 private:
     QString evaluate(const QString &expression);
-    TestEnv *m_env = nullptr;
+    TestEnv m_env;
     sqlite3 *m_db = nullptr;
 };
-
-void TestJetFunctions::init()
-{
-    m_env = new TestEnv;
-    QCOMPARE(sqlite3_open(":memory:", &m_db), SQLITE_OK);
-    registerJetFunctions(m_db);
-}
-
-void TestJetFunctions::cleanup()
-{
-    sqlite3_close(m_db);
-    m_db = nullptr;
-    delete m_env;
-    m_env = nullptr;
-}
 
 // "SELECT expression" as text: 'text', a number as SQLite writes it, Null,
 // or "error: " and the message.

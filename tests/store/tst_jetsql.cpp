@@ -1,12 +1,16 @@
 // The translator on its own: the SQLite text of forms whose results would
 // not show a fault, the refusals only it makes with their number, the
 // literal rules and the reading of stored dates. What statements leave
-// behind is the statement table's.
+// behind is the statement table's. The shared date rules: Jet's two-digit
+// years at the edges of its window, patterns widened to four-digit years, and
+// the month list's day texts.
 
+#include "store/DateRules.h"
 #include "store/DbError.h"
 #include "store/JetDate.h"
 #include "store/JetSql.h"
 #include "store/Literals.h"
+#include "support/TestEnv.h"
 
 #include <QTest>
 
@@ -21,6 +25,15 @@ private slots:
     void quoteSql();
     void dateLiteral();
     void storedDates();
+    void twoDigitYears_data();
+    void twoDigitYears();
+    void fourDigitPatterns_data();
+    void fourDigitPatterns();
+    void dayTexts_data();
+    void dayTexts();
+
+private:
+    TestEnv m_env;
 };
 
 void TestJetSql::translate_data()
@@ -124,6 +137,60 @@ void TestJetSql::storedDates()
     for (const char *bad : {"2026-02-29", "2100-02-29", "2026-04-31", "2026-13-01", "0000-01-01",
                             "abcd-01-01", "2026-01-01 24:00:00", "2026-01-01 12:60:00"})
         QVERIFY2(!isoToDayAndTime(bad, int(qstrlen(bad)), &jd, &msecs), bad);
+}
+
+void TestJetSql::twoDigitYears_data()
+{
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("digits");
+    QTest::addColumn<int>("jet");
+    QTest::newRow("29, last of the 2000s") << 29 << 2 << 2029;
+    QTest::newRow("30, first of the 1900s") << 30 << 2 << 1930;
+    QTest::newRow("four digits stand") << 29 << 4 << 29;
+}
+
+void TestJetSql::twoDigitYears()
+{
+    QFETCH(int, year);
+    QFETCH(int, digits);
+    QFETCH(int, jet);
+    QCOMPARE(jetYear(year, digits), jet);
+    if (digits == 2) // Qt reads yy as 19yy; 29 February stays itself
+        QCOMPARE(withJetYear(QDate(1900 + year, 3, 1)), QDate(jet, 3, 1));
+}
+
+void TestJetSql::fourDigitPatterns_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("wide");
+    QTest::newRow("d/M/yy") << QString("d/M/yy") << QString("d/M/yyyy");
+    QTest::newRow("already four") << QString("dd.MM.yyyy") << QString("dd.MM.yyyy");
+}
+
+void TestJetSql::fourDigitPatterns()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, wide);
+    QCOMPARE(withFourDigitYear(pattern), wide);
+}
+
+void TestJetSql::dayTexts_data()
+{
+    QTest::addColumn<QDate>("day");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("29 February") << QDate(2024, 2, 29) << "29-02-2024";
+    QTest::newRow("year end") << QDate(2026, 12, 31) << "31-12-2026";
+    QTest::newRow("year start") << QDate(2027, 1, 1) << "01-01-2027";
+    QTest::newRow("three-digit year") << QDate(999, 3, 4) << "04-03-0999";
+}
+
+void TestJetSql::dayTexts()
+{
+    QFETCH(QDate, day);
+    QFETCH(QString, text);
+    QCOMPARE(dayMonthYearText(day), text);
+    QCOMPARE(dayFromDayMonthYearText(QLatin1Char(' ') + text), day);
+    QVERIFY(!dayFromDayMonthYearText(QStringLiteral("29-02-2025")).isValid());
 }
 
 QTEST_APPLESS_MAIN(TestJetSql)

@@ -255,11 +255,8 @@ void TestStatements::statement_data()
     row("Year",
         "SELECT Year(Dates), Month(Dates), Day(Dates) FROM Calendar WHERE Description = 'Ann'",
         "2002|3|5");
-    row("Nz", "SELECT Nz(Details, 'none') FROM Calendar WHERE Description = 'Ann'", "none");
     row("IsNull as a condition", "WHERE IsNull(Details) AND ShowOnce ORDER BY Dates",
         "ärger; Bob's check-up; Dentist");
-    row("IIf", "SELECT IIf(ShowOnce, 'once', 'yearly') FROM Calendar WHERE Description = 'Dentist'",
-        "once");
     row("an unknown function", "SELECT Foo(1)", "error: Undefined function 'Foo' in expression.");
     row("an engine function", "SELECT substr('abc', 1, 1)",
         "error: Undefined function 'substr' in expression.");
