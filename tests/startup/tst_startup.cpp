@@ -132,21 +132,19 @@ void TestStartup::locate()
     QDir().mkpath(program);
     const QString beside = program + QStringLiteral("/Almarik.MDB");
     const QString own = userDataFolder() + QStringLiteral("/Almarik.MDB");
-    if (present.contains(QLatin1String("program")))
-        CreateDatabase(beside);
-    if (present.contains(QLatin1String("user"))) {
-        QDir().mkpath(userDataFolder());
-        CreateDatabase(own);
+    // Only whether something lies there counts; its content is not read.
+    for (const QString &kind : present) {
+        const QString at = kind == "program" || kind == "pipe" ? beside
+                           : kind == "blocked"                 ? userDataFolder()
+                                                               : own;
+        QDir().mkpath(QFileInfo(at).absolutePath());
+        if (kind == QLatin1String("pipe"))
+            QCOMPARE(::mkfifo(QFile::encodeName(at).constData(), 0600), 0);
+        else if (kind == QLatin1String("folder"))
+            QDir().mkpath(at);
+        else
+            QVERIFY(QFile(at).open(QIODevice::WriteOnly));
     }
-    if (present.contains(QLatin1String("blocked"))) {
-        QDir().mkpath(QFileInfo(userDataFolder()).absolutePath());
-        QFile blocker(userDataFolder());
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-    }
-    if (present.contains(QLatin1String("folder")))
-        QDir().mkpath(own);
-    if (present.contains(QLatin1String("pipe")))
-        QCOMPARE(::mkfifo(QFile::encodeName(beside).constData(), 0600), 0);
     prompts.answer(found == QLatin1String("picked") ? QVariant(QStringLiteral("/picked/Events.mdb"))
                                                     : QVariant());
 
@@ -220,12 +218,10 @@ void TestStartup::purge()
     Connection db;
     db.Open(path);
     addEvents(db, {"(#12/07/2026#, Null, 'once on the 7th', Null, True)",
-                   "(#12/08/2026#, Null, 'once on the 8th', Null, True)",
-                   "(#12/07/2020#, Null, 'yearly on the 7th', Null, False)"});
+                   "(#12/08/2026#, Null, 'once on the 8th', Null, True)"});
     PurgeExpiredEvents(db, prompts, QDateTime(QDate(2026, 12, 10), QTime(23, 59)));
     QVERIFY(prompts.boxes.isEmpty());
-    QCOMPARE(calendarRows(db), (QStringList{"2026-12-08|-|once on the 8th|-|true",
-                                            "2020-12-07|-|yearly on the 7th|-|false"}));
+    QCOMPARE(calendarRows(db), QStringList{"2026-12-08|-|once on the 8th|-|true"});
     db.Execute(QStringLiteral("DROP TABLE Calendar"));
     PurgeExpiredEvents(db, prompts, QDateTime(QDate(2026, 12, 10), QTime(12, 0)));
     QCOMPARE(prompts.boxes.size(), 1);
