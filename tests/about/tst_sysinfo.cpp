@@ -1,5 +1,5 @@
-// The texts of the About box and the update window, the registry read and
-// the choice of the system information program. No program is started.
+// The texts of the About box and the update window, and the choice of the
+// system information program. No program is started.
 
 #include "about/SysInfo.h"
 #include "about/UpdatePage.h"
@@ -56,7 +56,6 @@ private slots:
     {
         QCOMPARE(VersionText(parseVersion("2.3.12")), "Version 2.3.12");
         QCOMPARE(versionNumbers(programVersion()), QStringLiteral(ALMARIK_VERSION));
-        QCOMPARE(FileDescription(), "Almarik shows a months upcoming events on startup");
         QCOMPARE(DisclaimerText("/d/A.MDB"), "Use this software at your own risk.\r\n\r\n/d/A.MDB");
         QCOMPARE(UpdateLabelText(parseVersion("2.3.3")),
                  "   [Your current Version: 2.3.3]   Close Almarik down before attempting to "
@@ -77,12 +76,11 @@ private slots:
                       const QString &expected) {
             QTest::newRow(tag) << type << data << length << expected;
         };
-        row("closing NUL dropped", REG_SZ, chars({'a', 'b', 0}), 3, "ab");
+        row("cut to length, closing NUL dropped", REG_SZ, chars({'a', 'b', 0, 'c'}), 3, "ab");
         row("no NUL: last character kept", REG_SZ, "abc", 3, "abc");
-        row("cut to length", REG_SZ, "abcdef", 3, "abc");
         row("one NUL dropped", REG_SZ, chars({'a', 0, 0}), 3, chars({'a', 0}));
-        row("dword, last byte first", REG_DWORD, chars({0x78, 0x56, 0x34, 0x12}), 4, "&h12345678");
-        row("dword, bytes unpadded", REG_DWORD, chars({0x0f, 0x0a, 0x0b, 0x01}), 4, "&h1BAF");
+        row("dword, last byte first, unpadded", REG_DWORD, chars({0x0f, 0x0a, 0x34, 0x12}), 4,
+            "&h1234AF");
         row("dword, zero last byte as a NUL", REG_DWORD, chars({1, 0, 0, 0}), 4, "&h001");
         row("other types", REG_BINARY, "ab", 2, "");
     }
@@ -95,50 +93,29 @@ private slots:
         QCOMPARE(KeyValueText(type, data, length), expected);
     }
 
-    void getKeyValue_data()
-    {
-        QTest::addColumn<QString>("root");
-        QTest::addColumn<bool>("readOnly");
-        QTest::addColumn<QString>("value"); // null: not read
-        auto row = [](const char *tag, const QString &root, const QString &value,
-                      bool readOnly = false) { QTest::newRow(tag) << root << readOnly << value; };
-        const QString path = kKey + "\"PATH\"=";
-        row("string", path + "\"/opt/mi\"\n", "/opt/mi");
-        row("dword", path + "dword:00000001\n", "&h001");
-        row("1023 characters fit", path + "\"" + QString(1023, 'x') + "\"\n", QString(1023, 'x'));
-        row("1024 do not", path + "\"" + QString(1024, 'x') + "\"\n", QString());
-        row("missing value", kKey, QString());
-        row("missing key", kLocation, QString());
-        row("root not writable", path + "\"/opt/mi\"\n", QString(), true); // no all-access open
-    }
-    void getKeyValue()
-    {
-        QFETCH(QString, root);
-        QFETCH(bool, readOnly);
-        QFETCH(QString, value);
-        TestEnv env;
-        setUp(env, root, {});
-        if (readOnly)
-            qputenv("ALMARIK_REGISTRY_READONLY", "HKEY_LOCAL_MACHINE");
-        RegistryStore registry;
-        QString keyVal = "before";
-        QCOMPARE(GetKeyValue(registry, HKEY_LOCAL_MACHINE,
-                             "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", keyVal),
-                 !value.isNull());
-        QCOMPARE(keyVal, value.isNull() ? "" : value);
-    }
-
+    // The registry's PATH (read whole up to 1023 characters, with all access),
+    // MSINFO32.EXE in the registry's folder, then the first known tool.
     void program_data()
     {
         QTest::addColumn<QString>("root");
         QTest::addColumn<QStringList>("onPath");
         QTest::addColumn<QString>("expected");
+        QTest::addColumn<bool>("readOnly");
         auto row = [](const char *tag, const QString &root, const QStringList &onPath,
-                      const char *expected) { QTest::newRow(tag) << root << onPath << expected; };
+                      const QString &expected, bool readOnly = false) {
+            QTest::newRow(tag) << root << onPath << expected << readOnly;
+        };
         const QString folder = kLocation + "\"MSINFO\"=\"%T/si\"\n";
-        row("PATH value as it is", kKey + "\"PATH\"=\"/opt/mi\"\n" + folder, {"hardinfo"},
-            "/opt/mi");
-        row("folder with MSINFO32.EXE", folder, {"hardinfo"}, "%T/si/MSINFO32.EXE");
+        const QString path = kKey + "\"PATH\"=";
+        row("PATH value as it is", path + "\"/opt/mi\"\n" + folder, {"hardinfo"}, "/opt/mi");
+        row("PATH of 1023 characters", path + "\"" + QString(1023, 'x') + "\"\n", {},
+            QString(1023, 'x'));
+        row("PATH of 1024 not read", path + "\"" + QString(1024, 'x') + "\"\n", {"hardinfo"},
+            "%T/bin/hardinfo");
+        row("root not writable", path + "\"/opt/mi\"\n" + folder, {"hardinfo"}, "%T/bin/hardinfo",
+            true);
+        row("key without PATH, folder with MSINFO32.EXE", kKey + folder, {"hardinfo"},
+            "%T/si/MSINFO32.EXE");
         row("folder without it", kLocation + "\"MSINFO\"=\"%T/bin\"\n", {"hardinfo"},
             "%T/bin/hardinfo");
         row("first known tool", "", {"gnome-system-monitor", "kinfocenter"}, "%T/bin/kinfocenter");
@@ -150,8 +127,11 @@ private slots:
         QFETCH(QString, root);
         QFETCH(QStringList, onPath);
         QFETCH(QString, expected);
+        QFETCH(bool, readOnly);
         TestEnv env;
         setUp(env, root, onPath);
+        if (readOnly)
+            qputenv("ALMARIK_REGISTRY_READONLY", "HKEY_LOCAL_MACHINE");
         RegistryStore registry;
         QCOMPARE(SysInfoProgram(registry), expected.replace("%T", env.root()));
     }
