@@ -62,7 +62,7 @@ class TestAboutWindows : public QObject
 private slots:
     void initTestCase() { QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy); }
 
-    void aboutBox()
+    void aboutBoxAndRefusedAddress()
     {
         TestEnv env;
         ScriptedPrompts prompts;
@@ -79,6 +79,14 @@ private slots:
         QTest::mouseClick(about.lblLink[0], Qt::LeftButton);
         QCOMPARE(opened, (QList<QUrl>{QUrl(MailAddress()), QUrl(ProductPageAddress())}));
         QVERIFY(prompts.boxes.isEmpty());
+        // An update address that is no web address is refused with a box.
+        frmWeb web(nullptr, prompts, QUrl("ftp://h.example/u.htm"),
+                   [](const QUrl &) { return true; });
+        web.Form_Load();
+        QCOMPARE(prompts.boxes.size(), 1);
+        QCOMPARE(prompts.boxes[0].text,
+                 "Error :The address \"ftp://h.example/u.htm\" is not a web address.");
+        QCOMPARE(web.lblVersion->text(), UpdateLabelText(programVersion()));
     }
 
     // The update page, a redirect, a Latin-1 page and a missing page, from
@@ -116,19 +124,6 @@ private slots:
             QCOMPARE(opened, QList<QUrl>{address.resolved(QUrl("new.zip"))});
             QVERIFY(prompts.boxes.isEmpty());
         }
-    }
-
-    void refusedAddressIsReported()
-    {
-        TestEnv env;
-        ScriptedPrompts prompts;
-        frmWeb web(nullptr, prompts, QUrl("ftp://h.example/u.htm"),
-                   [](const QUrl &) { return true; });
-        web.Form_Load();
-        QCOMPARE(prompts.boxes.size(), 1);
-        QCOMPARE(prompts.boxes[0].text,
-                 "Error :The address \"ftp://h.example/u.htm\" is not a web address.");
-        QCOMPARE(web.lblVersion->text(), UpdateLabelText(programVersion()));
     }
 };
 
