@@ -162,7 +162,6 @@ void TestRotation::change_data()
         QTest::newRow(tag) << rows << current << draw << events;
     };
     const QString bmp = QStringLiteral("{data}/Almarik.BMP");
-    row("no entries", {}, "", 0.0f, {});
     row("one active entry, one inactive", {"a.bmp", "-b.bmp"}, "", 0.0f, {});
     row("the other one is set", {"a.bmp", "b.bmp"}, "{pics}/a.bmp", 0.0f,
         {"write {pics}/b.bmp", "apply {pics}/b.bmp"});
