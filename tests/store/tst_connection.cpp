@@ -119,7 +119,7 @@ void TestConnection::connectionString()
              DbErrNo::Closed);
     t.db.Open(text);
     QCOMPARE(t.db.ConnectionString(), text);
-    addEvents(t.db, {"#7/4/2026#, 'birthday', 'Ann', Null, False"});
+    addEvents(t.db, {"(#7/4/2026#, 'birthday', 'Ann', Null, False)"});
     QCOMPARE(rawRows(t.path, QStringLiteral("SELECT Description FROM Calendar")),
              QStringList{"Ann"});
 }
@@ -142,8 +142,8 @@ void TestConnection::transaction()
     QFETCH(QString, failing);
     QFETCH(bool, commit);
     NewDatabase t;
-    addEvents(t.db, {"#7/4/2026#, 'holiday', 'Independence Day', Null, False",
-                     "#12/7/2026#, 'doctor', 'Dentist', Null, True"});
+    addEvents(t.db, {"(#7/4/2026#, 'holiday', 'Independence Day', Null, False)",
+                     "(#12/7/2026#, 'doctor', 'Dentist', Null, True)"});
     const QStringList before = rawRows(t.path, kRows);
     QVERIFY(thrown([&] { t.db.CommitTrans(); }).number() != 0);
     t.db.BeginTrans();

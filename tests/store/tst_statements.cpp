@@ -23,13 +23,13 @@ namespace {
 
 // Rowids 1 to 7; today is Sunday 6 December 2026, noon.
 const QStringList kEvents = {
-    "'2002-03-05', 'birthday', 'Ann', NULL, 0",
-    "'2026-12-24', 'holiday', 'Christmas Eve', 'tree', 0",
-    "'2027-01-02', 'reminder', 'Dentist', NULL, -1",
-    "'2024-02-29', 'anniversary', 'Leap day', 'x', 0",
-    "'1990-07-04', 'memorial', '[Old] 50% off', NULL, 0",
-    "'2026-12-10 10:30:00', 'doctor', 'Bob''s check-up', NULL, -1",
-    "'2025-11-20', NULL, 'ärger', NULL, -1",
+    "('2002-03-05', 'birthday', 'Ann', NULL, 0)",
+    "('2026-12-24', 'holiday', 'Christmas Eve', 'tree', 0)",
+    "('2027-01-02', 'reminder', 'Dentist', NULL, -1)",
+    "('2024-02-29', 'anniversary', 'Leap day', 'x', 0)",
+    "('1990-07-04', 'memorial', '[Old] 50% off', NULL, 0)",
+    "('2026-12-10 10:30:00', 'doctor', 'Bob''s check-up', NULL, -1)",
+    "('2025-11-20', NULL, 'ärger', NULL, -1)",
 };
 const char *const kColumns[] = {"Dates", "icon", "Description", "Details", "ShowOnce"};
 // The number a kind of refusal carries, by the start of its message.
@@ -264,16 +264,11 @@ void TestStatements::statement_data()
         "7|2|2027-01-02|-3");
     row("a subquery", "SELECT (SELECT Count(*) FROM Calendar WHERE ShowOnce) + 1", "4");
 
-    // Date literals and truth values.
-    row("year first", "SELECT #2027/01/02#", "2027-01-02");
-    row("month name first", "SELECT #Jan 2, 2027#, #January 2, 2027#", "2027-01-02|2027-01-02");
-    row("day, month name, year", "SELECT #2-Jan-2027#", "2027-01-02");
+    // Date literals (their forms are DateValue's, in the function table) and truth values.
     row("two-digit year", "SELECT #1/2/27#, #1/2/30#", "2027-01-02|1930-01-02");
     row("with a time", "SELECT #1/5/2026 1:45 PM#", "2026-01-05 13:45:00");
     row("29 February of a common year", "SELECT #2/29/2026#",
         "error: Syntax error in date in query expression '#2/29/2026#'.");
-    row("month 13", "SELECT #13/1/2026#",
-        "error: Syntax error in date in query expression '#13/1/2026#'.");
     row("Yes", "WHERE ShowOnce = Yes ORDER BY Dates", "ärger; Bob's check-up; Dentist");
     row("Not", "WHERE NOT ShowOnce AND Dates > #1/1/2020# ORDER BY Dates",
         "Leap day; Christmas Eve");
@@ -326,7 +321,9 @@ void TestStatements::statement()
     QFETCH(QString, jet);
     QFETCH(QString, expected);
     fixture::NewDatabase t;
-    fixture::addEvents(t.db, kEvents);
+    t.db.BeginTrans(); // one commit: a commit each is slow
+    addEvents(t.db, kEvents);
+    t.db.CommitTrans();
     const QMap<qint64, QStringList> before = snapshot(t.db);
     QString actual;
     try {
