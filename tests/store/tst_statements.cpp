@@ -154,8 +154,6 @@ void TestStatements::statement_data()
         "2026-01-01 12:00:00|2025-12-30 12:00:00");
     row("date with a time - date",
         "SELECT Dates - #12/10/2026# FROM Calendar WHERE ShowOnce AND Icon = 'doctor'", "0.4375");
-    row("a year later", "SET Dates = Dates + 365 WHERE Description = 'Leap day'",
-        "4:Dates=2025-02-28");
     row("within thirty days", "WHERE Dates - Date() BETWEEN 0 AND 30 ORDER BY Dates",
         "Bob's check-up; Christmas Eve; Dentist");
     row("past the last date", "SET Dates = #12/31/9999# + 1 WHERE Description = 'Ann'",
@@ -269,7 +267,6 @@ void TestStatements::statement_data()
     row("with a time", "SELECT #1/5/2026 1:45 PM#", "2026-01-05 13:45:00");
     row("29 February of a common year", "SELECT #2/29/2026#",
         "error: Syntax error in date in query expression '#2/29/2026#'.");
-    row("Yes", "WHERE ShowOnce = Yes ORDER BY Dates", "ärger; Bob's check-up; Dentist");
     row("Not", "WHERE NOT ShowOnce AND Dates > #1/1/2020# ORDER BY Dates",
         "Leap day; Christmas Eve");
     row("Xor, Eqv and Imp",
@@ -278,11 +275,6 @@ void TestStatements::statement_data()
 
     // Comparisons and lists.
     row("in a list", "WHERE Description IN ('ann', 'DENTIST') ORDER BY Dates", "Ann; Dentist");
-    row("not in a list", "SELECT Count(*) FROM Calendar WHERE Icon NOT IN ('birthday', 'holiday')",
-        "4");
-    row("between dates", "WHERE Dates BETWEEN #1/1/2026# AND #12/31/2026# ORDER BY Dates",
-        "Bob's check-up; Christmas Eve");
-    row("is null", "SELECT Count(*) FROM Calendar WHERE Details IS NULL AND Icon IS NOT NULL", "4");
     row("equal ignoring case beyond ASCII", "WHERE Description = 'ÄRGER'", "ärger");
     row("texts compared ignoring case", "SELECT 'a' < 'B', 'a' = 'A'", "-1|-1");
     row("a comparison with a null", "SELECT Count(*) FROM Calendar WHERE Details <> 'x'", "1");
