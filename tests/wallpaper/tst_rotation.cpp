@@ -116,7 +116,6 @@ private slots:
     void draw();
     void change_data();
     void change();
-    void bitmapReplacedWholeOrNotAtAll();
 };
 
 void TestRotation::draw_data()
@@ -153,30 +152,39 @@ void TestRotation::draw()
 
 void TestRotation::change_data()
 {
-    QTest::addColumn<QStringList>("rows"); // file names; "-" before one marks it inactive
+    // File names, "-" before one marks it inactive; "!" rows prepare a
+    // failure instead.
+    QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QString>("current");
-    QTest::addColumn<float>("draw");         // the second draw is 0.9
-    QTest::addColumn<QStringList>("events"); // writes, applies, then the box "title|text"
+    QTest::addColumn<float>("draw"); // the second draw is 0.9
+    // Writes, applies, the box "title|text", then the bitmap left behind.
+    QTest::addColumn<QStringList>("events");
     auto row = [](const char *tag, const QStringList &rows, const char *current, float draw,
                   const QStringList &events) {
         QTest::newRow(tag) << rows << current << draw << events;
     };
     const QString bmp = QStringLiteral("{data}/Almarik.BMP");
+    const QString hint = QStringLiteral("\r\nSelect File>DB Repair");
     row("one active entry, one inactive", {"a.bmp", "-b.bmp"}, "", 0.0f, {});
     row("the other one is set", {"a.bmp", "b.bmp"}, "{pics}/a.bmp", 0.0f,
         {"write {pics}/b.bmp", "apply {pics}/b.bmp"});
-    row("a JPG becomes the bitmap", {"a.bmp", "c.JPG"}, "", 0.5f, {"write " + bmp, "apply " + bmp});
+    row("a JPG becomes the bitmap", {"a.bmp", "c.JPG"}, "", 0.5f,
+        {"write " + bmp, "apply " + bmp, "bitmap bmp 40x30"});
     row("a GIF over the current bitmap: setting not written", {"d.gif", "a.bmp"},
-        "{data}/Almarik.BMP", 0.0f, {"apply " + bmp});
+        "{data}/Almarik.BMP", 0.0f, {"apply " + bmp, "bitmap bmp 1x1"});
     row("a jpeg is set unconverted", {"a.bmp", "e.jpeg"}, "", 0.5f,
         {"write {pics}/e.jpeg", "apply {pics}/e.jpeg"});
     row("a listed file that is gone", {"a.bmp", "gone.bmp"}, "", 0.5f,
         {"Wallpaper missing|Wallpaper selected: {pics}/gone.bmp does not exist.\r\n"
          "Please update Wallpaper list"});
-    row("a truncated JPEG", {"a.bmp", "cut.jpg"}, "", 0.5f,
-        {"|ERROR #481 : Invalid picture\r\nSelect File>DB Repair"});
+    row("a truncated JPEG keeps the earlier bitmap", {"!earlier bitmap", "a.bmp", "cut.jpg"}, "",
+        0.5f, {"|ERROR #481 : Invalid picture" + hint, "bitmap earlier"});
     row("20,000 x 20,000 pixels", {"a.bmp", "huge.jpg"}, "", 0.5f,
-        {"|ERROR #7 : Picture too large (20000 x 20000 pixels)\r\nSelect File>DB Repair"});
+        {"|ERROR #7 : Picture too large (20000 x 20000 pixels)" + hint});
+    row("a bitmap folder that cannot be made", {"!no folder", "a.bmp", "c.JPG"}, "", 0.5f,
+        {"|ERROR #76 : Path not found" + hint});
+    row("no table", {"!no table"}, "", 0.0f,
+        {"|ERROR #-2147217900 : no such table: Wallpapers" + hint});
 }
 
 void TestRotation::change()
@@ -187,8 +195,19 @@ void TestRotation::change()
     QFETCH(QStringList, events);
     Fixture f;
     f.draws.values = {draw, 0.9f};
-    for (const QString &row : rows)
-        f.addRow(row.startsWith(QLatin1Char('-')) ? row.mid(1) : row, !row.startsWith('-'));
+    for (const QString &row : rows) {
+        if (row == QLatin1String("!earlier bitmap")) {
+            QDir().mkpath(f.data);
+            writeBytes(BitmapPath(f.data), "earlier");
+        } else if (row == QLatin1String("!no folder")) { // its parent is a file
+            writeBytes(f.env.path(QStringLiteral("plain")), "x");
+            f.seams.bitmapFolder = f.env.path(QStringLiteral("plain/Almarik2"));
+        } else if (row == QLatin1String("!no table")) {
+            f.db.Execute(QStringLiteral("DROP TABLE Wallpapers"));
+        } else {
+            f.addRow(row.startsWith(QLatin1Char('-')) ? row.mid(1) : row, !row.startsWith('-'));
+        }
+    }
     const WallpaperOutcome outcome = ChangeWallpaper(f.db, f.real(current), f.seams);
     if (const auto message = WallpaperOutcomeMessage(outcome)) {
         QCOMPARE(message->icon, outcome.kind == WallpaperOutcome::Kind::Missing
@@ -196,48 +215,21 @@ void TestRotation::change()
                                     : MsgIcon::None);
         f.events << message->title + QLatin1Char('|') + message->text;
     }
+    // The bitmap is replaced whole or not at all, and no temporary is left.
+    QImageReader bitmap(BitmapPath(f.data));
+    QFile earlier(BitmapPath(f.data));
+    if (bitmap.canRead())
+        f.events << QStringLiteral("bitmap %1 %2x%3")
+                        .arg(QString::fromLatin1(bitmap.format()))
+                        .arg(bitmap.size().width())
+                        .arg(bitmap.size().height());
+    else if (earlier.open(QIODevice::ReadOnly))
+        f.events << "bitmap " + QString::fromLatin1(earlier.readAll());
+    QVERIFY(QDir(f.data).entryList(QDir::Files).size() <= 1);
     QStringList expected;
     for (const QString &e : events)
         expected << f.real(e);
     QCOMPARE(f.events, expected);
-}
-
-void TestRotation::bitmapReplacedWholeOrNotAtAll()
-{
-    Fixture f;
-    QDir().mkpath(f.data);
-    writeBytes(BitmapPath(f.data), "the earlier bitmap");
-    f.addRow(QStringLiteral("cut.jpg"));
-    f.addRow(QStringLiteral("c.JPG"));
-    f.draws.values = {0.0f};
-    QCOMPARE(ChangeWallpaper(f.db, QString(), f.seams).kind, WallpaperOutcome::Kind::Failed);
-    QFile old(BitmapPath(f.data));
-    QVERIFY(old.open(QIODevice::ReadOnly));
-    QCOMPARE(old.readAll(), QByteArray("the earlier bitmap"));
-
-    f.draws.values = {0.5f};
-    QCOMPARE(ChangeWallpaper(f.db, QString(), f.seams).kind, WallpaperOutcome::Kind::Set);
-    QImageReader reader(BitmapPath(f.data));
-    QCOMPARE(reader.format(), QByteArray("bmp"));
-    QCOMPARE(reader.read().size(), QSize(40, 30));
-    QCOMPARE(QDir(f.data).entryList(QDir::Files), QStringList{"Almarik.BMP"}); // no temporary left
-    f.events.clear();
-
-    // A folder that cannot be made (its parent is a file): the path error.
-    writeBytes(f.env.path(QStringLiteral("plain")), "x");
-    f.seams.bitmapFolder = f.env.path(QStringLiteral("plain/Almarik2"));
-    const WallpaperOutcome outcome = ChangeWallpaper(f.db, QString(), f.seams);
-    QCOMPARE(WallpaperOutcomeMessage(outcome)->text,
-             QStringLiteral("ERROR #76 : Path not found\r\nSelect File>DB Repair"));
-    QVERIFY(f.events.isEmpty());
-
-    // Without the table.
-    f.db.Execute(QStringLiteral("DROP TABLE Wallpapers"));
-    const WallpaperOutcome noTable = ChangeWallpaper(f.db, QString(), f.seams);
-    QCOMPARE(
-        WallpaperOutcomeMessage(noTable)->text,
-        QStringLiteral("ERROR #-2147217900 : no such table: Wallpapers\r\nSelect File>DB Repair"));
-    QVERIFY(f.events.isEmpty());
 }
 
 QTEST_APPLESS_MAIN(TestRotation)
