@@ -203,7 +203,6 @@ void TestEditor::cellChanges_data()
         "2026-07-04|birthday|O'Brien party|cake|true", "cake");
     row("30 February refused", "Dentist", 0, "2/30/2024", {}, "", "1/5/2024",
         "'2/30/2024' is not a date.");
-    row("emptied date refused", "Dentist", 0, "", {}, "", "1/5/2024", "'' is not a date.");
     row("type picked", "Ann", 1, "memorial", {}, "1990-03-10|memorial|Ann|likes tea|false",
         "memorial");
     row("type unknown empties the cell", "Ann", 1, "unknown", {},
@@ -220,7 +219,6 @@ void TestEditor::cellChanges_data()
     row("add-new row: a description alone is held", "*", 2, "Garden", {}, "", "Garden");
     row("add-new row, closed: today held", "*", 0, "", today, "", todayText);
     row("add-new row, picked 29 February: held", "*", 0, "2028-02-29", today, "", "2/29/2028");
-    row("add-new row: a bad date is refused", "*", 0, "soon", {}, "", "", "'soon' is not a date.");
 }
 
 void TestEditor::cellChanges()
@@ -469,12 +467,8 @@ void TestEditor::applyFilter_data()
         "Description like '*Chris*'", {"Christmas"});
     row("show once alone, typed type ignored", {-1, "doctor", {}, true, 0}, "ShowOnce = True",
         {"Dentist", "O'Brien party"});
-    row("wild cards typed act as wild cards", {-1, {}, "C*s", false, 0}, "Description like '*C*s*'",
-        {"Christmas"});
     const QStringList birthdays = {"Ann", "Cleo", "O'Brien party"};
     row("cancel keeps the filter, refreshed", {2, {}, "x", true, 1}, "icon = 'birthday'",
-        birthdays);
-    row("close box keeps the filter, refreshed", {2, {}, "x", true, -1}, "icon = 'birthday'",
         birthdays);
     row("nothing chosen keeps the filter, refreshed", {}, "icon = 'birthday'", birthdays);
     row("Refresh keeps the filter", {-1, {}, {}, false, 2}, "icon = 'birthday'", birthdays);
