@@ -85,7 +85,8 @@ public:
             return false;
         row.days = days;
         row.dateText = gridDateText(eventDate);
-        row.yearsText = yearsText(nextYear + (m_year - year), days);
+        // A date without a year (kept in kNoYear) has no years to count.
+        row.yearsText = year == kNoYear ? QString() : yearsText(nextYear + (m_year - year), days);
         row.dayText = dayText(days);
         row.colourIndex = colourIndexFor(days);
         return true;

@@ -69,6 +69,9 @@ void TestMonthList::row_data()
         "-1|27 Years|-1|5");
     add("28 Feb of a leap year: 29 Feb event", D(2028, 2, 28), D(2000, 2, 29), false,
         "1|28 Years| 1|1");
+    add("dated 1604 (no year): no years count", D(2026, 6, 15), D(1604, 6, 15), false, "0|| 0|0");
+    add("dated 1604, next year's: no years count", D(2026, 12, 20), D(1604, 1, 5), false,
+        "16|| 16|-1");
 }
 
 void TestMonthList::row()
