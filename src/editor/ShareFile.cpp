@@ -194,11 +194,9 @@ QString importListText(const ImportCandidate &c)
     return text;
 }
 
-QString candidateTypeKey(const ImportCandidate &c)
+QString importPictureKey(const ImportCandidate &c)
 {
-    if (isNone(c, c.iconText))
-        return QString();
-    return c.iconText;
+    return isNone(c, c.iconText) ? QStringLiteral("unknown") : c.iconText;
 }
 
 QString importInsertStatement(const ImportCandidate &c)

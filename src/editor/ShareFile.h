@@ -54,8 +54,9 @@ struct ImportRead
 // The text of a candidate's item in the selection list.
 QString importListText(const ImportCandidate &c);
 
-// The candidate's type key, or a null QString when it has none.
-QString candidateTypeKey(const ImportCandidate &c);
+// The picture of the candidate's item in the selection list: its type key,
+// "unknown" when it has none.
+QString importPictureKey(const ImportCandidate &c);
 
 // dd/mm/yyyy, the date form of candidates and share files.
 QString shareDateText(const QDate &day);

@@ -212,11 +212,8 @@ int ExchangeCommands::ImportChosen(QList<ImportCandidate> &candidates)
     dialog.Check1->setChecked(false);
     dialog.items->clear();
     dialog.items->reserve(int(candidates.size()));
-    for (const ImportCandidate &c : candidates) {
-        const QString key = candidateTypeKey(c);
-        dialog.items->addItem(importListText(c), key.isNull() ? QStringLiteral("unknown") : key,
-                              !c.exists && c.suggested);
-    }
+    for (const ImportCandidate &c : candidates)
+        dialog.items->addItem(importListText(c), importPictureKey(c), !c.exists && c.suggested);
     showModal(dialog);
     if (dialog.gblCancel)
         return 0;
