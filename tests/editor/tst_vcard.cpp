@@ -32,12 +32,10 @@ void TestVCard::day_data()
     };
     add("yyyy-mm-dd", "1990-05-17", QDate(1990, 5, 17));
     add("yyyymmdd", "19900517", QDate(1990, 5, 17));
-    add("date-time, UTC", "1990-05-17T23:30:00Z", QDate(1990, 5, 17));
     add("date-time, basic with offset", "19900517T233000-0500", QDate(1990, 5, 17));
     add("--mmdd: no year", "--0517", QDate(1604, 5, 17));
     add("--mm-dd: no year", "--05-17", QDate(1604, 5, 17));
     add("no year, 29 February", "--0229", QDate(1604, 2, 29));
-    add("29 February of a leap year", "2000-02-29", QDate(2000, 2, 29));
     add("29 February of a common year", "2023-02-29", QDate());
     add("month 13", "1990-13-01", QDate());
     add("half of each form", "1990-0517", QDate());
