@@ -40,7 +40,7 @@ struct ImportCandidate
     // texts themselves ("Null" included), a null QString standing for none.
     bool plainTexts = false;
     bool suggested = true; // ticked in the list unless it exists
-    QString note;          // shown after the description in the list, as " (...)"
+    QString note{};        // shown after the description in the list, as " (...)"
 };
 
 // What an import read: the candidates and, for the closing message, what

@@ -216,7 +216,9 @@ void TestEditor::menusAndColumns()
                        editor.mnuEdits->actions() + editor.mnuAdvanced->actions()),
              (QStringList{"New Event", "Exit", "Export Outlook File (Office 97)",
                           "Export Outlook File (Office 2000, XP)", "-", "Export Almarik Share File",
-                          "Import Almarik Share File", "Apply Filter", "Remove Filter", "SQL"}));
+                          "Import Almarik Share File", "-", "Export iCalendar File",
+                          "Import iCalendar File", "Import Birthdays from vCard File",
+                          "Apply Filter", "Remove Filter", "SQL"}));
     // Caption, width, whether typing is refused, and the first row's text.
     QStringList columns;
     // The Type column is widened only as far as its keys need (below).
