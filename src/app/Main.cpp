@@ -10,7 +10,7 @@
 #include "startup/StartupSettings.h"
 #include "store/DateRules.h"
 #include "store/SharedDb.h"
-#include "wallpaper/RotateWallpaper.h"
+#include "wallpaper/ui/RotateWallpaper.h"
 #include "widgets/ImageList.h"
 #include "widgets/Twips.h"
 

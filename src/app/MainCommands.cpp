@@ -1,7 +1,7 @@
 // The main window's commands: the File menu, the option switches, the
 // colours, and the grid's double-click and popup.
 
-#include "about/OpenAbout.h"
+#include "about/ui/OpenAbout.h"
 #include "app/Main.h"
 #include "app/MonthGrid.h"
 #include "editing/EventRecord.h"
@@ -15,7 +15,7 @@
 #include "startup/StartupDatabase.h"
 #include "startup/StartupSettings.h"
 #include "store/SharedDb.h"
-#include "wallpaper/frmWallPaper.h"
+#include "wallpaper/ui/frmWallPaper.h"
 #include "widgets/Modal.h"
 
 #include <QAction>

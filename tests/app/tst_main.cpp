@@ -23,7 +23,6 @@
 #include <QImage>
 #include <QLocale>
 #include <QMenu>
-#include <QMenuBar>
 #include <QSettings>
 #include <QTest>
 #include <memory>
@@ -31,18 +30,6 @@
 namespace {
 
 const QDate kToday(2026, 12, 5);
-
-// The menu's items: each caption, " (off)" when disabled, " (check)" when
-// checkable and a submenu's items in brackets; "-" a separator.
-QString captions(QWidget *menu)
-{
-    QStringList out;
-    for (QAction *a : menu->actions())
-        out << (a->isSeparator() ? QStringLiteral("-") : a->text()) +
-                   (a->isEnabled() ? "" : " (off)") + (a->isCheckable() ? " (check)" : "") +
-                   (a->menu() ? "[" + captions(a->menu()) + "]" : QString());
-    return out.join(", ");
-}
 
 // Every row of the grid below the header: its cells joined by "|", then the
 // Event cell's colour, "picture" for a type picture, "marker" for the one-off
@@ -88,14 +75,12 @@ private slots:
     void userDatabase();
     void oncePerDay();
     void wallpaperReadBeforeAnythingElse();
-    void menus();
     void switches_data();
     void switches();
     void colours();
     void gridCommands();
     void fixedRowStays();
     void fileMenu();
-    void resizeLayout();
     void registryTasksAtStart_data();
     void registryTasksAtStart();
     void wallpaperChangesAtEachStart();
@@ -269,25 +254,6 @@ void TestMain::wallpaperReadBeforeAnythingElse()
     QVERIFY(!m_loaded);
     QCOMPARE(w->currentWallpaper(), QStringLiteral("/pictures/sea.jpg"));
     QVERIFY(m_prompts.boxes.isEmpty());
-}
-
-void TestMain::menus()
-{
-    Main w(m_db, m_prompts, [] { return QDateTime(kToday, QTime(10, 0)); });
-    QCOMPARE(captions(w.menuBar()),
-             "&File[Event Editor, Database Repair, Wallpaper Selector, Registry Tool, "
-             "Check for Update, About, Exit], &Options[Only Start Once per day "
-             "(check), Show recent events (check), Change Wallpaper (check), Registry tasks on "
-             "Startup (check), -, Colours[Today, 1 Day, 2 Days, 3 Days, Background, Recent "
-             "Events]], E&xit");
-    QCOMPARE(w.mnuPop->title() + ": " + captions(w.mnuPop), "popup: New, Edit, Delete");
-    // The actions the window's handlers are wired to are those in the menus.
-    QCOMPARE(w.menuBar()->actions(),
-             (QList<QAction *>{w.mnuFile->menuAction(), w.mnuOpt->menuAction(), w.mnuExit}));
-    QCOMPARE(w.mnuFile->actions(), QList<QAction *>(w.mnuEdit.begin(), w.mnuEdit.end()));
-    QCOMPARE(w.mnuOpt->actions(),
-             (QList<QAction *>{w.mnuOptions, w.mnuOption2, w.mnuWP, w.mnuRegedit, w.mnuSpace,
-                               w.mnuColours->menuAction()}));
 }
 
 void TestMain::switches_data()
@@ -487,24 +453,6 @@ void TestMain::fileMenu()
     w->show();
     w->close();
     QCOMPARE(ends, 3);
-}
-
-void TestMain::resizeLayout()
-{
-    auto w = start({database({})});
-    w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    w->resize(801, 500);
-    QTRY_COMPARE(w->centralWidget()->width(), 801);
-    MonthGrid &g = *w->Grid;
-    QCOMPARE(g.size(), w->centralWidget()->size() - QSize(twipsToPixels(30), twipsToPixels(30)));
-    QCOMPARE(g.columnWidth(0), qRound(g.width() / 2.0));
-    // The design's widths, widened only as far as the font needs.
-    QCOMPARE(g.columnWidth(1),
-             std::max(twipsToPixels(900), g.fittingWidth(QStringLiteral("00-00-0000"))));
-    QVERIFY(g.columnWidth(2) >=
-            std::max(twipsToPixels(850), g.fittingWidth(QStringLiteral("2 days ago"))));
-    QVERIFY(g.columnWidth(3) >= twipsToPixels(500) && g.columnWidth(3) < twipsToPixels(900));
 }
 
 void TestMain::registryTasksAtStart_data()

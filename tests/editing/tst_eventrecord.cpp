@@ -22,18 +22,6 @@ EventRecord record(QDate day, const QString &description, const QString &icon = 
 const QDate july4(2026, 7, 4);
 const QDate july5(2026, 7, 5);
 
-// Every box shown so far as "title (icon, buttons): text".
-QStringList shown(const ScriptedPrompts &prompts)
-{
-    static const char *const icons[] = {"-", "critical", "question", "exclamation", "information"};
-    static const char *const buttons[] = {"OK", "OK/Cancel", "Yes/No", "Yes/No/Cancel"};
-    QStringList out;
-    for (const RecordedBox &b : prompts.boxes)
-        out << b.title + " (" + icons[int(b.icon)] + ", " + buttons[int(b.buttons)] +
-                   "): " + b.text;
-    return out;
-}
-
 } // namespace
 
 class TestEventRecord : public QObject
@@ -175,9 +163,10 @@ void TestEventRecord::validate()
     const EventRecord rec = record(day, description, {}, {}, showOnce, QTime(23, 45));
     QCOMPARE(ValidateEvent(rec, m_prompts, QDateTime(QDate(2024, 3, 1), QTime(23, 30))),
              reason.isEmpty());
-    QCOMPARE(shown(m_prompts), reason.isEmpty() ? QStringList()
-                                                : QStringList{"Almarik (critical, OK): " + reason +
-                                                              "\r\nThe event is invalid"});
+    QCOMPARE(m_prompts.takeBoxes(),
+             reason.isEmpty()
+                 ? QStringList()
+                 : QStringList{"Almarik (critical, OK): " + reason + "\r\nThe event is invalid"});
 }
 
 void TestEventRecord::save()
@@ -208,7 +197,7 @@ void TestEventRecord::save()
     failOn("INSERT");
     QVERIFY(!save({}, record(july5, "Bob")));
     const QString refused = QStringLiteral("Error Saving Event (critical, OK): disk is on fire");
-    QCOMPARE(shown(m_prompts),
+    QCOMPARE(m_prompts.takeBoxes(),
              (QStringList{"Error Saving Event (critical, OK): Type mismatch", refused, refused}));
     QCOMPARE(rows(), before);
 }
@@ -234,7 +223,7 @@ void TestEventRecord::remove()
     QCOMPARE(rows().size(), 1);
     // The description is shown as it is.
     const QString ask = QStringLiteral("Delete (question, OK/Cancel): OK to delete Jo's day ?");
-    QCOMPARE(shown(m_prompts),
+    QCOMPARE(m_prompts.takeBoxes(),
              (QStringList{ask, ask, ask,
                           "Almarik (exclamation, OK): The event Jo's day was not found in the "
                           "table: nothing was deleted.",
@@ -261,7 +250,7 @@ void TestEventRecord::storedWithTime()
     // The updated row keeps only its day.
     QCOMPARE(rows(), (QStringList{"2026-12-31|birthday|Ann|-|false",
                                   "2027-01-01T00:30:00.000|-|Cleo|-|false"}));
-    QCOMPARE(shown(m_prompts).mid(1),
+    QCOMPARE(m_prompts.takeBoxes().mid(1),
              (QStringList{"Error Saving Event (critical, OK): The event Ann was not found in the "
                           "table: nothing was saved.",
                           "Delete (question, OK/Cancel): OK to delete Cleo ?",

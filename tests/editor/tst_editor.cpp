@@ -26,11 +26,8 @@
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -56,16 +53,6 @@ int rowOf(const Editor &editor, const QString &description)
                                              : int(shownEvents(editor).indexOf(description));
 }
 
-// Menu texts, a disabled item marked "(off)".
-QStringList menuTexts(const QList<QAction *> &actions)
-{
-    QStringList texts;
-    for (const QAction *a : actions)
-        texts << (a->isSeparator() ? QStringLiteral("-") : a->text()) +
-                     (a->isEnabled() ? "" : " (off)");
-    return texts;
-}
-
 void refuseWindows()
 {
     setModalHandler([](QDialog &d) {
@@ -86,18 +73,10 @@ struct Answer
     int button = 0;
 };
 
-// Combo1 as the dialog last opened: "text=item data" of each item, then the
-// selected index.
-QStringList g_offered;
-
 void answerFilterDialog(const Answer &a)
 {
     setModalHandler([a](QDialog &d) {
         auto &dlg = dynamic_cast<frmFilter &>(d);
-        g_offered.clear();
-        for (int i = 0; i < dlg.Combo1->count(); ++i)
-            g_offered << dlg.Combo1->itemText(i) + '=' + dlg.Combo1->itemData(i).toString();
-        g_offered << QString::number(dlg.Combo1->currentIndex());
         if (a.typeIndex >= 0)
             dlg.Combo1->setCurrentIndex(a.typeIndex);
         if (!a.typedType.isEmpty())
@@ -123,7 +102,6 @@ private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void init();
     void cleanup();
-    void menusAndColumns();
     void cellChanges_data();
     void cellChanges();
     void addNewRow();
@@ -138,9 +116,6 @@ private slots:
     void eventEditorCommand();
 
 private:
-    // The boxes shown since the last call, as "title (icon, buttons): text".
-    QStringList takeBoxes();
-
     std::unique_ptr<TestEnv> m_env;
     std::unique_ptr<ScriptedPrompts> m_prompts;
     std::unique_ptr<Editor> m_editor;
@@ -185,7 +160,7 @@ void TestEditor::init()
 
 void TestEditor::cleanup()
 {
-    const QStringList boxes = takeBoxes(); // a test takes the boxes it expects
+    const QStringList boxes = m_prompts->takeBoxes(); // a test takes the boxes it expects
     m_editor.reset();
     setModalHandler({});
     m_prompts.reset();
@@ -193,52 +168,6 @@ void TestEditor::cleanup()
     m_db.Close();
     m_env.reset();
     QCOMPARE(boxes, QStringList());
-}
-
-QStringList TestEditor::takeBoxes()
-{
-    static const char *const icons[] = {"no icon", "critical", "question", "exclamation", "info"};
-    static const char *const buttons[] = {"OK", "OK/Cancel", "Yes/No", "Yes/No/Cancel"};
-    QStringList out;
-    for (const RecordedBox &b : std::exchange(m_prompts->boxes, {}))
-        out << b.title + " (" + icons[int(b.icon)] + ", " + buttons[int(b.buttons)] +
-                   "): " + b.text;
-    return out;
-}
-
-void TestEditor::menusAndColumns()
-{
-    Editor &editor = *m_editor;
-    QCOMPARE(editor.windowTitle(), QStringLiteral("Almarik Editor"));
-    QCOMPARE(menuTexts(editor.menuBar->actions()),
-             (QStringList{"File", "Tools", "Filter", "Advanced", "&Refresh"}));
-    QCOMPARE(menuTexts(editor.mnuFiles->actions() + editor.mnuTool->actions() +
-                       editor.mnuEdits->actions() + editor.mnuAdvanced->actions()),
-             (QStringList{"New Event", "Exit", "Export Outlook File (Office 97)",
-                          "Export Outlook File (Office 2000, XP)", "-", "Export Almarik Share File",
-                          "Import Almarik Share File", "-", "Export iCalendar File",
-                          "Import iCalendar File", "Import Birthdays from vCard File",
-                          "Apply Filter", "Remove Filter", "SQL"}));
-    // Caption, width, whether typing is refused, and the first row's text.
-    QStringList columns;
-    // The Type column is widened only as far as its keys need (below).
-    for (int c = 0; c < m->columnCount(); ++c)
-        columns << m->headerData(c, Qt::Horizontal).toString() + ' ' +
-                       QString::number(c == 1 ? std::min(editor.DataGrid1->columnWidth(c),
-                                                         twipsToPixels(1094.7))
-                                              : editor.DataGrid1->columnWidth(c)) +
-                       ((m->flags(m->index(0, c)) & Qt::ItemIsEditable) ? ": " : " locked: ") +
-                       m->cellText(0, c);
-    const auto px = [](double twips) { return QString::number(twipsToPixels(twips)); };
-    QCOMPARE(columns, (QStringList{"Dates " + px(1739.9) + ": 3/10/1990",
-                                   "Type " + px(1094.7) + " locked: birthday",
-                                   "Description " + px(2505.3) + ": Ann",
-                                   "Details " + px(1739.9) + ": likes tea"}));
-    QCOMPARE(m->headerData(m->addNewRow(), Qt::Vertical).toString(), QStringLiteral("*"));
-    // refresh_Data puts the defined widths back.
-    editor.DataGrid1->setColumnWidth(2, 10);
-    editor.refresh_Data();
-    QCOMPARE(editor.DataGrid1->columnWidth(2), twipsToPixels(2505.3));
 }
 
 void TestEditor::cellChanges_data()
@@ -261,7 +190,6 @@ void TestEditor::cellChanges_data()
     const QString fifty(50, QLatin1Char('x')), details(3999, QLatin1Char('d'));
     row("details: line breaks stored as CR LF", "Ann", 3, "two\nlines\rthree", {},
         "1990-03-10|birthday|Ann|two\r\nlines\r\nthree|false", "two\r\nlines\r\nthree");
-    row("details emptied", "Ann", 3, "", {}, "1990-03-10|birthday|Ann|-|false", "");
     row("details: 3,999 and a line break is over 4,000", "Ann", 3, details + "\n", {}, "",
         "likes tea", "The details may hold at most 4000 characters.");
     row("date and time: the day alone", "Ann", 0, "7/4/2026 18:30:00", {},
@@ -275,7 +203,6 @@ void TestEditor::cellChanges_data()
         "2026-07-04|birthday|O'Brien party|cake|true", "cake");
     row("30 February refused", "Dentist", 0, "2/30/2024", {}, "", "1/5/2024",
         "'2/30/2024' is not a date.");
-    row("emptied date refused", "Dentist", 0, "", {}, "", "1/5/2024", "'' is not a date.");
     row("type picked", "Ann", 1, "memorial", {}, "1990-03-10|memorial|Ann|likes tea|false",
         "memorial");
     row("type unknown empties the cell", "Ann", 1, "unknown", {},
@@ -290,10 +217,8 @@ void TestEditor::cellChanges_data()
     // The add-new row holds what it is given until it has a day and a
     // description: no nameless or dateless event is created.
     row("add-new row: a description alone is held", "*", 2, "Garden", {}, "", "Garden");
-    row("add-new row: a type alone is held", "*", 1, "holiday", {}, "", "holiday");
     row("add-new row, closed: today held", "*", 0, "", today, "", todayText);
     row("add-new row, picked 29 February: held", "*", 0, "2028-02-29", today, "", "2/29/2028");
-    row("add-new row: a bad date is refused", "*", 0, "soon", {}, "", "", "'soon' is not a date.");
 }
 
 void TestEditor::cellChanges()
@@ -329,18 +254,14 @@ void TestEditor::cellChanges()
         QCOMPARE(opened, column == 1 ? QList<QDate>() : (QList<QDate>{start, start}));
     }
     if (column == 1) {
-        QStringList keys;
-        for (int i = 0; i < list->count(); ++i)
-            keys << list->item(i)->text() + (list->item(i)->icon().isNull() ? " no icon" : "");
-        QCOMPARE(keys, (QStringList{"birthday", "anniversary", "car_race", "bike_race", "unknown",
-                                    "reminder", "memorial", "holiday", "doctor"}));
-        m_editor->ListView1_ItemClick(list->item(int(keys.indexOf(input))));
+        m_editor->ListView1_ItemClick(list->findItems(input, Qt::MatchExactly).value(0));
         QVERIFY(!list->isVisible());
     } else if (!start.isValid()) {
         QCOMPARE(m->setData(m->index(r, column), input), refusal.isEmpty());
-        QCOMPARE(takeBoxes(), refusal.isEmpty() ? QStringList()
-                                                : QStringList{"Almarik (critical, OK): " + refusal +
-                                                              " The event was left as it was."});
+        QCOMPARE(m_prompts->takeBoxes(), refusal.isEmpty()
+                                             ? QStringList()
+                                             : QStringList{"Almarik (critical, OK): " + refusal +
+                                                           " The event was left as it was."});
     }
     QCOMPARE(m->cellText(r, column), cell);
     const QStringList after = calendarRows(m_db);
@@ -405,7 +326,7 @@ void TestEditor::deleteKey()
     if (!question.isEmpty())
         m_prompts->answer(QVariant::fromValue(MsgResult(answer)));
     QTest::keyClick(grid, Qt::Key_Delete);
-    QCOMPARE(takeBoxes(), question.isEmpty() ? QStringList() : QStringList{question});
+    QCOMPARE(m_prompts->takeBoxes(), question.isEmpty() ? QStringList() : QStringList{question});
     QCOMPARE(shownEvents(*m_editor), left);
     QCOMPARE(calendarRows(m_db).size(), left.size());
 }
@@ -429,7 +350,8 @@ void TestEditor::deleteMany()
     select(200, 250, 3);
     m_prompts->answer(QVariant::fromValue(MsgResult::Ok));
     QTest::keyClick(grid, Qt::Key_Delete);
-    QCOMPARE(takeBoxes(), QStringList{"Almarik (question, OK/Cancel): Delete these 241 events?"});
+    QCOMPARE(m_prompts->takeBoxes(),
+             QStringList{"Almarik (question, OK/Cancel): Delete these 241 events?"});
     QCOMPARE(m->rowCount(), 59 + 1);
     QCOMPARE(m->cellText(9, 2) + ' ' + m->cellText(10, 2), QStringLiteral("Filler 009 Filler 251"));
     QCOMPARE(grid->currentIndex().row(), 10);
@@ -444,26 +366,15 @@ void TestEditor::deleteMany()
     select(0, 58, 1);
     m_prompts->answer(QVariant::fromValue(MsgResult::Ok));
     QTest::keyClick(grid, Qt::Key_Delete);
-    QCOMPARE(takeBoxes(), (QStringList{"Almarik (question, OK/Cancel): Delete these 59 events?",
-                                       "Almarik (critical, OK): disk is on fire"}));
+    QCOMPARE(m_prompts->takeBoxes(),
+             (QStringList{"Almarik (question, OK/Cancel): Delete these 59 events?",
+                          "Almarik (critical, OK): disk is on fire"}));
     QCOMPARE(m->rowCount(), 59 + 1);
     QCOMPARE(calendarRows(m_db).size(), 5 + 59);
 }
 
 void TestEditor::buttonsAndTypeList()
 {
-    // The rule: column 1's left edge, the row's top, the list's and the window's height.
-    // The rule, then kept inside the inner area, which is lower than the outer height.
-    QCOMPARE(typeListPlacement(1000, 500, 2000, 6000, 6000), QPointF(1050, 740));   // room below
-    QCOMPARE(typeListPlacement(1000, 3760, 2000, 6000, 6000), QPointF(1050, 4000)); // just fits
-    QCOMPARE(typeListPlacement(1000, 4500, 2000, 6000, 6000),
-             QPointF(1050, 3100));                                           // near the bottom
-    QCOMPARE(typeListPlacement(0, 300, 2000, 2500, 2500), QPointF(50, 400)); // |2500 - 2000 - 900|
-    QCOMPARE(typeListPlacement(1000, 3500, 2000, 6000, 5200),
-             QPointF(1050, 3200)); // fits the outer only
-    QCOMPARE(typeListPlacement(1000, 0, 3000, 6000, 2500),
-             QPointF(1050, 0)); // taller than the area
-
     for (int i = 0; i < 40; ++i)
         addEvents(m_db, {"(#01/01/2030#,Null,'Filler " + QString::number(i) + "',Null,0)"});
     const QStringList before = calendarRows(m_db);
@@ -474,7 +385,6 @@ void TestEditor::buttonsAndTypeList()
     QVERIFY(QTest::qWaitForWindowExposed(&editor));
     QTableView *grid = editor.DataGrid1;
     QWidget *client = grid->parentWidget();
-    QCOMPARE(grid->size(), QSize(client->width() - twipsToPixels(10), client->height()));
     const QRect typeCell = grid->visualRect(m->index(2, 1));
     // Beside the button a click only selects; on it, the type list opens.
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, typeCell.topLeft() + QPoint(3, 3));
@@ -507,12 +417,7 @@ void TestEditor::buttonsAndTypeList()
     grid->setCurrentIndex(m->index(row, 1));
     const QPoint cell = grid->viewport()->mapTo(
         client, QPoint(grid->columnViewportPosition(1), grid->rowViewportPosition(row)));
-    const double outer = pixelsToTwips(editor.frameGeometry().height());
-    const double list = pixelsToTwips(editor.ListView1->height());
-    QVERIFY(outer < pixelsToTwips(cell.y()) + 240 + list);
     editor.DataGrid1_ButtonClick(1);
-    QCOMPARE(editor.ListView1->pos(), QPoint(twipsToPixels(pixelsToTwips(cell.x()) + 50),
-                                             twipsToPixels(std::abs(outer - list - 900))));
     QVERIFY(editor.ListView1->y() < cell.y());
     QVERIFY(editor.ListView1->geometry().bottom() < client->height());
     QCOMPARE(calendarRows(m_db), before);
@@ -524,12 +429,6 @@ void TestEditor::buttonsAndTypeList()
 void TestEditor::filterDialog()
 {
     frmFilter dlg;
-    QCOMPARE(
-        (QStringList{dlg.windowTitle(), dlg.Label3->text(), dlg.Label1->text(), dlg.Label2->text(),
-                     dlg.Check1->text(), dlg.cmd[0]->text(), dlg.cmd[1]->text()}),
-        (QStringList{"Filter",
-                     "Select an Event Type and/or any part of the description to filter by:",
-                     "Event Type", "Description", "Only Show Once events", "Apply", "Cancel"}));
     // Left over from an earlier use: showing the dialog starts it afresh.
     dlg.filtertype = dlg.filterdescr = QStringLiteral("old");
     dlg.filterOnce = true;
@@ -568,12 +467,8 @@ void TestEditor::applyFilter_data()
         "Description like '*Chris*'", {"Christmas"});
     row("show once alone, typed type ignored", {-1, "doctor", {}, true, 0}, "ShowOnce = True",
         {"Dentist", "O'Brien party"});
-    row("wild cards typed act as wild cards", {-1, {}, "C*s", false, 0}, "Description like '*C*s*'",
-        {"Christmas"});
     const QStringList birthdays = {"Ann", "Cleo", "O'Brien party"};
     row("cancel keeps the filter, refreshed", {2, {}, "x", true, 1}, "icon = 'birthday'",
-        birthdays);
-    row("close box keeps the filter, refreshed", {2, {}, "x", true, -1}, "icon = 'birthday'",
         birthdays);
     row("nothing chosen keeps the filter, refreshed", {}, "icon = 'birthday'", birthdays);
     row("Refresh keeps the filter", {-1, {}, {}, false, 2}, "icon = 'birthday'", birthdays);
@@ -590,9 +485,6 @@ void TestEditor::applyFilter()
     addEvents(m_db, {"(#06/01/2025#,'birthday','Cleo',Null,False)"});
     answerFilterDialog(answer);
     answer.button == 2 ? editor.refreshData_Click() : editor.mnuEdit_Click(0);
-    QCOMPARE(g_offered,
-             (QStringList{"birthday=0", "anniversary=1", "car_race=2", "bike_race=3", "unknown=4",
-                          "reminder=5", "memorial=6", "holiday=7", "doctor=8", "-1"}));
     QCOMPARE(editor.currentFilterText(), filter);
     QCOMPARE(m_rs.Filter(), filter);
     QCOMPARE(shownEvents(editor), rows);

@@ -14,7 +14,6 @@
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnv.h"
 #include "widgets/Modal.h"
-#include "widgets/Twips.h"
 
 #include <QCheckBox>
 #include <QCryptographicHash>
@@ -61,7 +60,6 @@ private slots:
     void cancels_data();
     void cancels();
     void outlookBothVariants();
-    void importWindowLayout();
 
 private:
     QStringList takeBoxes();
@@ -303,20 +301,6 @@ void TestExchangeCommands::outlookBothVariants()
     m_prompts->answer("2007");
     m_editor->mnuTools_Click(1);
     QCOMPARE(takeBoxes().mid(2), QStringList{"msg Almarik critical: Holiday file not opened"});
-}
-
-void TestExchangeCommands::importWindowLayout()
-{
-    frmImport dlg;
-    QCOMPARE(dlg.windowTitle(), QString("Import Events"));
-    dlg.resize(twipsRect(0, 0, 1200, 600).size());
-    dlg.Form_Resize();
-    const double W = pixelsToTwips(dlg.frameGeometry().width());
-    const double H = pixelsToTwips(dlg.frameGeometry().height());
-    QCOMPARE(dlg.List1->width(), twipsToPixels(std::abs(W - 1680)));
-    QCOMPARE(dlg.List1->height(), twipsToPixels(std::abs(H - 800)));
-    QCOMPARE(dlg.cmd[3]->x(), twipsToPixels(std::abs(W - 1575)));
-    QCOMPARE(dlg.Check1->x(), twipsToPixels(std::abs(W - 1575)));
 }
 
 QTEST_MAIN(TestExchangeCommands)

@@ -20,6 +20,7 @@
 #include <QStringList>
 
 const QString kRun = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\");
+const QString kDesktop = QStringLiteral("Control Panel\\Desktop\\");
 
 class RecordingGrid final : public FlexGrid
 {
@@ -36,15 +37,6 @@ public:
     }
     void setFixedRows(int n) override { fixedRows << n; }
 };
-
-// The texts of the boxes shown so far.
-inline QStringList shownTexts(const ScriptedPrompts &prompts)
-{
-    QStringList out;
-    for (const RecordedBox &box : prompts.boxes)
-        out << box.text;
-    return out;
-}
 
 // The rows the registry tool lists for a key: subkeys, then values.
 inline QStringList listed(qint32 root, const QString &path)

@@ -1,12 +1,10 @@
-// A second process for the registry tests: writes many values beside
+// A second process for the registry store tests: writes many values beside
 // another writer, writes under a file-size limit, or dies holding the
 // registry lock. Reports on standard output.
 
-#include "WriterSteps.h"
-#include "platform/Registry.h"
+#include "RegTestSupport.h"
 #include "platform/RegistryLock.h"
 
-#include <QStringList>
 #include <QTextStream>
 
 #include <csignal>
@@ -14,41 +12,12 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-namespace {
-
-// Message boxes are answered OK and their texts kept for the report.
-class ListedPrompts final : public Prompts
-{
-public:
-    QStringList shown;
-    MsgResult MsgBox(const QString &text, MsgButtons, MsgIcon, const QString &) override
-    {
-        shown << text;
-        return MsgResult::Ok;
-    }
-    QString InputBox(const QString &, const QString &, const QString &) override { return {}; }
-    QString OpenFileDialog(const QString &, const QString &, const QString &,
-                           const QString &) override
-    {
-        return {};
-    }
-    QString SaveFileDialog(const QString &, const QString &, const QString &, const QString &,
-                           bool) override
-    {
-        return {};
-    }
-    quint32 ColourDialog(quint32 initial) override { return initial; }
-};
-
-} // namespace
-
 int main(int argc, char **argv)
 {
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    ListedPrompts prompts;
-    setAppPrompts(&prompts);
+    ScriptedPrompts prompts; // message boxes answer OK by themselves
     QTextStream out(stdout);
 
     // write <prefix> <count>: values <prefix>0.. under key Race; prints how
@@ -59,10 +28,11 @@ int main(int argc, char **argv)
             written += SetRegValue(HKEY_CURRENT_USER, QStringLiteral("Race"),
                                    args[1] + QString::number(i), QString::number(i), prompts);
         out << written;
-        return prompts.shown.isEmpty() ? 0 : 1;
+        return prompts.boxes.isEmpty() ? 0 : 1;
     }
-    // limit <bytes> set|delete: the Wallpaper step with files limited to
-    // bytes (a longer write fails instead of ending the process).
+    // limit <bytes> set|delete: writes or deletes the value Wallpaper with
+    // files limited to bytes (a longer write fails instead of ending the
+    // process); prints "True" or "False", then each message, one a line.
     if (args.size() == 3 && args[0] == QLatin1String("limit")) {
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit limit{};
@@ -70,8 +40,14 @@ int main(int argc, char **argv)
         limit.rlim_cur = rlim_t(args[1].toLongLong());
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
             return 2;
-        const bool ok = wallpaperStep(args[2], prompts);
-        out << stepReport(ok, prompts.shown);
+        const QString name = QStringLiteral("Wallpaper");
+        const bool ok = args[2] == QLatin1String("set")
+                            ? SetRegValue(HKEY_CURRENT_USER, kDesktop, name,
+                                          QStringLiteral("C:\\new.bmp"), prompts)
+                            : DeleteRegKeyValue(HKEY_CURRENT_USER, kDesktop, name, prompts);
+        out << (QStringList{ok ? QStringLiteral("True") : QStringLiteral("False")} +
+                prompts.takeBoxes())
+                   .join(QLatin1Char('\n'));
         return 0;
     }
     // die-holding: takes the lock of HKEY_CURRENT_USER and ends without

@@ -7,6 +7,7 @@
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/Repair.h"
+#include "support/CalendarRows.h"
 #include "support/TestEnv.h"
 
 #include <QFile>
@@ -41,17 +42,6 @@ struct NewDatabase
     Connection db;
     const QString path = open();
 };
-
-// Inserts events, each given as the values of the event operations' insert
-// "(Dates,icon,Description,Details,ShowOnce)", in one transaction.
-inline void addEvents(Connection &db, const QStringList &values)
-{
-    db.BeginTrans();
-    for (const QString &v : values)
-        db.Execute("INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES (" + v +
-                   ")");
-    db.CommitTrans();
-}
 
 // The DbError that step throws; number 0 and "nothing thrown" when none.
 inline DbError thrown(const std::function<void()> &step)

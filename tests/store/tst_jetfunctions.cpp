@@ -12,8 +12,12 @@ class TestJetFunctions : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void initTestCase()
+    {
+        QCOMPARE(sqlite3_open(":memory:", &m_db), SQLITE_OK);
+        registerJetFunctions(m_db);
+    }
+    void cleanupTestCase() { sqlite3_close(m_db); }
     void operators_data();
     void operators();
     void functions_data();
@@ -24,24 +28,9 @@ private slots:
 
 private:
     QString evaluate(const QString &expression);
-    TestEnv *m_env = nullptr;
+    TestEnv m_env;
     sqlite3 *m_db = nullptr;
 };
-
-void TestJetFunctions::init()
-{
-    m_env = new TestEnv;
-    QCOMPARE(sqlite3_open(":memory:", &m_db), SQLITE_OK);
-    registerJetFunctions(m_db);
-}
-
-void TestJetFunctions::cleanup()
-{
-    sqlite3_close(m_db);
-    m_db = nullptr;
-    delete m_env;
-    m_env = nullptr;
-}
 
 // "SELECT expression" as text: 'text', a number as SQLite writes it, Null,
 // or "error: " and the message.
@@ -79,52 +68,32 @@ void TestJetFunctions::operators_data()
     auto row = [](const char *name, const char *expression, const QString &result) {
         QTest::newRow(name) << QString::fromUtf8(expression) << result;
     };
-    row("date plus a week across the year end", "jet_add('2026-12-28', 7)", "'2027-01-04'");
-    row("number plus date", "jet_add(1, '2028-02-28')", "'2028-02-29'");
-    row("29 February plus a year of days", "jet_add('2024-02-29', 365)", "'2025-02-28'");
-    row("half a day gives a time", "jet_add('2026-01-05', 0.5)", "'2026-01-05 12:00:00'");
     row("a time running into midnight drops it", "jet_add('2026-01-05 18:00:00', 0.25)",
         "'2026-01-06'");
     row("date minus a month of days", "jet_sub('2026-03-01', 30)", "'2026-01-30'");
-    row("date minus date in days", "jet_sub('2027-01-04', '2026-12-28')", "7");
-    row("date minus date with a time", "jet_sub('2026-01-02 12:00:00', '2026-01-01')", "1.5");
     row("numeric text plus date", "jet_add('2', '2026-01-01')", "'2026-01-03'");
     row("Jet's negative serial holds its time away from zero", "jet_add('1899-12-29 06:00:00', 2)",
         "'1899-12-30 18:00:00'");
-    row("past year 9999", "jet_add('9999-12-31', 1)", "error: Overflow");
-    row("before year 100", "jet_sub('0100-01-01', 1)", "error: Overflow");
-    row("text plus text concatenates", "jet_add('Ann', ' (old)')", "'Ann (old)'");
     row("numeric texts concatenate too", "jet_add('1', '2')", "'12'");
-    row("numeric text plus number adds", "jet_add(' 12', 1)", "13");
-    row("text plus number", "jet_add('Ann', 1)", mismatch);
     row("text minus text", "jet_sub('b', 'a')", mismatch);
-    row("Null plus", "jet_add(NULL, 1)", "Null");
     row("integers beyond 64 bits", "jet_add(9223372036854775807, 1)", "9.22337203685478e+18");
-    row("times", "jet_mul(2.5, 4)", "10");
     row("date times uses its serial", "jet_mul('1900-01-01', 2)", "4");
-    row("divide", "jet_div(7, 2)", "3.5");
-    row("divide by zero", "jet_div(1, 0)", "error: Division by zero");
-    row("integer division rounds halves to even", "jet_idiv(2.5, 1)", "2");
-    row("integer division truncates", "jet_idiv(-7, 2)", "-3");
+    row("integer division: halves to even, truncated", "jet_idiv(2.5, 1) || jet_idiv(-7, 2)",
+        "'2-3'");
     row("integer division by a rounded zero", "jet_idiv(5, 0.4)", "error: Division by zero");
     row("integer division beyond a Long", "jet_idiv(3000000000, 1)", "error: Overflow");
-    row("Mod rounds first", "jet_mod(19, 6.7)", "5");
-    row("Mod keeps the dividend's sign", "jet_mod(-7, 3)", "-1");
-    row("power", "jet_pow(2, 10)", "1024");
+    row("Mod rounds first, keeps the dividend's sign", "jet_mod(19, 6.7) || jet_mod(-7, 3)",
+        "'5-1'");
     row("root of a negative", "jet_pow(-8, 1.0/3)", "error: Invalid procedure call or argument");
     row("negate", "jet_neg('5')", "-5");
-    row("negate Null", "jet_neg(NULL)", "Null");
-    row("& renders a date US style", "jet_cat('Due ', '2027-01-04')", "'Due 1/4/2027'");
     row("& renders a time", "jet_cat('2027-01-04 13:05:09', '')", "'1/4/2027 1:05:09 PM'");
-    row("& renders a bare time", "jet_cat('1899-12-30 00:30:00', '')", "'12:30:00 AM'");
-    row("& renders day zero", "jet_cat('1899-12-30', '')", "'12:00:00 AM'");
+    row("& renders a bare time, day zero", "jet_cat('1899-12-30 00:30:00', '1899-12-30')",
+        "'12:30:00 AM12:00:00 AM'");
     row("& renders numbers plainly", "jet_cat(jet_cat(2.50, '|'), 1e20)", "'2.5|1E+20'");
     row("& renders small numbers", "jet_cat(0.00001, '')", "'1E-05'");
     row("& renders 16 digits as a Double", "jet_cat(1234567890123456, '')",
         "'1.23456789012346E+15'");
     row("& renders yes/no as numbers", "jet_cat(-1, 0)", "'-10'");
-    row("& with one Null", "jet_cat(NULL, 'x')", "'x'");
-    row("& with two Nulls", "jet_cat(NULL, NULL)", "Null");
     row("a year-50 text is no date", "jet_add('0050-01-01', 'x')", "'0050-01-01x'");
 }
 
@@ -145,6 +114,10 @@ void TestJetFunctions::functions_data()
     auto row = [](const char *name, const char *expression, const QString &result) {
         QTest::newRow(name) << QString::fromUtf8(expression) << result;
     };
+    row("Null in, Null out",
+        "coalesce(jet_neg(NULL), jet_year(NULL), jet_dateadd('d', 1, NULL), jet_left(NULL, 2), "
+        "jet_format(NULL, 'Short Date'), jet_len(NULL), jet_instr(NULL, 'a'))",
+        "Null");
     // Parts of a date; a date text in US order is read too.
     row("parts",
         "jet_year('2027-01-04 13:05:09') || jet_month('2027-01-04 13:05:09') || "
@@ -152,24 +125,21 @@ void TestJetFunctions::functions_data()
         "jet_minute('2027-01-04 13:05:09') || jet_second('2027-01-04 13:05:09')",
         "'202714|1359'");
     row("year of a US date text", "jet_year('1/5/2026')", "2026");
-    row("year of Null", "jet_year(NULL)", "Null");
     row("year of a text", "jet_year('soon')", mismatch);
-    row("Sunday is day 1", "jet_weekday('2027-01-03')", "1");
-    row("Sunday in a Monday week", "jet_weekday('2027-01-03', 2)", "7");
+    row("Sunday is day 1, or 7", "jet_weekday('2027-01-03') || jet_weekday('2027-01-03', 2)",
+        "'17'");
     row("no eighth day", "jet_weekday('2027-01-03', 8)", invalid);
     // DateAdd keeps month ends inside the month.
-    row("one month after 31 January", "jet_dateadd('m', 1, '2027-01-31')", "'2027-02-28'");
-    row("one month after 31 January, leap year", "jet_dateadd('m', 1, '2028-01-31')",
-        "'2028-02-29'");
+    row("one month after 31 January",
+        "jet_dateadd('m', 1, '2027-01-31') || jet_dateadd('m', 1, '2028-01-31')",
+        "'2027-02-282028-02-29'");
     row("a year after 29 February", "jet_dateadd('yyyy', 1, '2024-02-29')", "'2025-02-28'");
     row("a quarter back keeps the time", "jet_dateadd('Q', -1, '2027-05-31 08:30:00')",
         "'2027-02-28 08:30:00'");
     row("hours across the year end", "jet_dateadd('h', 25, '2026-12-31')", "'2027-01-01 01:00:00'");
     row("half days round to even", "jet_dateadd('d', 2.5, '2026-12-30')", "'2027-01-01'");
-    row("weeks", "jet_dateadd('ww', 1, '2026-12-28')", "'2027-01-04'");
     row("unknown interval", "jet_dateadd('x', 1, '2026-12-28')", invalid);
     row("before year 100", "jet_dateadd('yyyy', -2000, '2026-01-01')", invalid);
-    row("DateAdd of Null", "jet_dateadd('d', 1, NULL)", "Null");
     row("DateAdd by Null", "jet_dateadd('d', NULL, '2026-01-01')", invalidNull);
     // DateDiff counts boundaries crossed.
     row("31 December to 1 January is a year", "jet_datediff('yyyy', '2026-12-31', '2027-01-01')",
@@ -185,13 +155,14 @@ void TestJetFunctions::functions_data()
     row("weeks of whole days", "jet_datediff('w', '2027-01-01', '2027-01-14')", "1");
     row("seconds beyond a Long", "jet_datediff('s', '0100-01-01', '9999-12-31')",
         "error: Overflow");
-    row("week of the year", "jet_datepart('ww', '2027-01-03')", "2");
-    row("day of a leap year", "jet_datepart('y', '2024-12-31')", "366");
-    row("quarter", "jet_datepart('q', '2027-05-31')", "2");
+    row("DatePart",
+        "jet_datepart('ww', '2027-01-03') || jet_datepart('y', '2024-12-31') || "
+        "jet_datepart('q', '2027-05-31')",
+        "'23662'");
     // DateSerial rolls over; two-digit years are 1930 to 2029.
-    row("month 13", "jet_dateserial(2027, 13, 1)", "'2028-01-01'");
-    row("day 0", "jet_dateserial(2027, 3, 0)", "'2027-02-28'");
-    row("29 February", "jet_dateserial(2024, 2, 29)", "'2024-02-29'");
+    row("month 13, day 0, 29 February",
+        "jet_dateserial(2027, 13, 1) || jet_dateserial(2024, 3, 0) || jet_dateserial(2024, 2, 29)",
+        "'2028-01-012024-02-292024-02-29'");
     row("two-digit years", "jet_dateserial(29, 1, 1) || jet_dateserial(30, 1, 1)",
         "'2029-01-011930-01-01'");
     row("year 10000", "jet_dateserial(10000, 1, 1)", invalid);
@@ -206,22 +177,18 @@ void TestJetFunctions::functions_data()
     row("CDate of Null", "jet_cdate(NULL)", invalidNull);
     row("IsDate", "jet_isdate('2/28/2027') || jet_isdate('2/30/2027') || jet_isdate(5)", "'-100'");
     // Format: dates
-    row("Format dd/mm/yyyy", "jet_format('2027-01-04', 'dd/mm/yyyy')", "'04/01/2027'");
+    row("Format short dates",
+        "jet_format('2027-01-04', 'dd/mm/yyyy') || ' ' || jet_format('2027-01-04', 'short date')",
+        "'04/01/2027 1/4/2027'");
     row("Format month and day names", "jet_format('2027-01-04', 'ddd mmm d, yy, dddd mmmm')",
         "'Mon Jan 4, 27, Monday January'");
     row("Format Long Date", "jet_format('2027-01-04', 'Long Date')", "'Monday, January 4, 2027'");
-    row("Format Short Date", "jet_format('2027-01-04', 'short date')", "'1/4/2027'");
-    row("Format ISO", "jet_format('2027-01-04', 'yyyy-mm-dd')", "'2027-01-04'");
     row("Format hh:mm is minutes", "jet_format('2027-01-04 13:05:09', 'hh:mm')", "'13:05'");
     row("Format 12-hour", "jet_format('2027-01-04 00:05:09', 'h:nn:ss am/pm')", "'12:05:09 am'");
-    row("Format General Date", "jet_format('2027-01-04 13:05:09', 'General Date')",
-        "'1/4/2027 1:05:09 PM'");
     row("Format quoted text", "jet_format('2027-01-04', '\"Week\" ww')", "'Week 2'");
     row("Format a serial as a date", "jet_format(46000, 'yyyy')", "'2025'");
     row("Format mm:ss is ambiguous", "jet_format('2027-01-04', 'mm:ss')",
         "error: Format pattern 'mm:ss' is not supported.");
-    row("Format Medium Date", "jet_format('2027-01-04', 'Medium Date')",
-        "error: Format pattern 'Medium Date' is not supported.");
     // Format: numbers
     row("Format thousands", "jet_format(1234567.5, '#,##0.00')", "'1,234,567.50'");
     row("Format rounds halves up", "jet_format(0.125, '0.00') || jet_format(2.5, '0')", "'0.133'");
@@ -234,7 +201,6 @@ void TestJetFunctions::functions_data()
     row("Format sign before literals", "jet_format(-5, '$0')", "'-$5'");
     row("Format numeric text", "jet_format('12', '000')", "'012'");
     row("Format no pattern", "jet_format(12.5) || jet_format('2027-01-04')", "'12.51/4/2027'");
-    row("Format Null", "jet_format(NULL, 'Short Date')", "Null");
     row("Format scientific", "jet_format(1, '0.0E+00')",
         "error: Format pattern '0.0E+00' is not supported.");
     row("Format minus zero", "jet_format(-0.001, '0.00')",
@@ -242,25 +208,22 @@ void TestJetFunctions::functions_data()
     row("Format a text as a number", "jet_format('abc', '0')",
         "error: Format pattern '0' is not supported.");
     // Text
-    row("UCase maps one for one", "jet_ucase('straße')", "'STRAßE'");
+    row("UCase maps one for one", "jet_ucase('straße') || jet_lcase('ÄB')", "'STRAßEäb'");
     row("Left", "jet_left('Anniversary', 4) || jet_right('abc', 5)", "'Anniabc'");
-    row("Left of Null", "jet_left(NULL, 2)", "Null");
     row("Left by a negative", "jet_left('abc', -1)", invalid);
     row("Left by Null", "jet_left('abc', NULL)", invalidNull);
     row("Mid", "jet_mid('Birthday', 6) || jet_mid('Birthday', 2, 3) || jet_mid('abc', 9)",
         "'dayirt'");
     row("Mid from 0", "jet_mid('abc', 0)", invalid);
     row("Len of a number and a date", "jet_len(12.5) || jet_len('2027-01-04')", "'48'");
-    row("Len of Null", "jet_len(NULL)", "Null");
     row("Trim spaces only",
         "'[' || jet_trim('  a b  ') || jet_ltrim(' x ') || jet_rtrim(char(9, 32)) || ']'",
         "'[a bx 	]'");
-    row("InStr ignores case", "jet_instr('Birthday', 'DAY')", "6");
+    row("InStr ignores case unless binary",
+        "jet_instr('Birthday', 'DAY') || jet_instr(1, 'ABC', 'b', 0) || jet_instr('abc', '')",
+        "'601'");
     row("InStr from a start", "jet_instr(2, 'abcabc', 'a') || jet_instr(7, 'abcabc', 'a')", "'40'");
-    row("InStr binary", "jet_instr(1, 'ABC', 'b', 0)", "0");
-    row("InStr of nothing", "jet_instr('abc', '')", "1");
     row("InStr from 0", "jet_instr(0, 'a', 'a')", invalid);
-    row("InStr in Null", "jet_instr(NULL, 'a')", "Null");
     row("Space and String", "jet_space(2) || jet_string(3, 'xyz') || jet_string(2, 65)",
         "'  xxxAA'");
     row("Space beyond reason", "jet_space(2000000000)", "error: Out of memory");
@@ -316,57 +279,22 @@ void TestJetFunctions::like_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("pattern"); // as the translator emits it
     QTest::addColumn<QString>("result");
-    QTest::newRow("class") << "Bob"
-                           << "[abc]%"
-                           << "1";
-    QTest::newRow("class misses") << "Dan"
-                                  << "[abc]%"
-                                  << "0";
-    QTest::newRow("range, other case") << "carl"
-                                       << "[A-C]%"
-                                       << "1";
-    QTest::newRow("negated range") << "Dan"
-                                   << "[!a-c]%"
-                                   << "1";
-    QTest::newRow("negated range misses") << "Bob"
-                                          << "[!a-c]%"
-                                          << "0";
-    QTest::newRow("hyphen first is literal") << "-x"
-                                             << "[-a]x"
-                                             << "1";
-    QTest::newRow("escaped bracket is literal") << "a[b"
-                                                << "%\\[%"
-                                                << "1";
-    QTest::newRow("star in a class") << "a*b"
-                                     << "%[*]%"
-                                     << "1";
-    QTest::newRow("digit") << "Room 12"
-                           << "Room ##"
-                           << "1";
-    QTest::newRow("digit misses a letter") << "Room 1a"
-                                           << "Room ##"
-                                           << "0";
-    QTest::newRow("escaped hash is literal") << "#1"
-                                             << "\\##"
-                                             << "1";
-    QTest::newRow("empty class takes nothing") << "ab"
-                                               << "a[]b"
-                                               << "1";
-    QTest::newRow("unicode class, folded") << "Ärger"
-                                           << "[ä-ö]%"
-                                           << "1";
-    QTest::newRow("backtracking over a class") << "xxab"
-                                               << "%[a]b"
-                                               << "1";
-    QTest::newRow("no closing bracket") << "a"
-                                        << "[a"
-                                        << "error: Invalid pattern string.";
-    QTest::newRow("malformed after a miss") << "b"
-                                            << "a[a"
-                                            << "error: Invalid pattern string.";
-    QTest::newRow("range running down") << "a"
-                                        << "[z-a]"
-                                        << "error: Invalid pattern string.";
+    auto row = [](const char *name, const char *text, const char *pattern, const char *result) {
+        QTest::newRow(name) << QString::fromUtf8(text) << QString::fromUtf8(pattern)
+                            << QString::fromUtf8(result);
+    };
+    const char *invalid = "error: Invalid pattern string.";
+    row("range, other case", "carl", "[A-C]%", "1");
+    row("hyphen first is literal", "-x", "[-a]x", "1");
+    row("escaped bracket is literal", "a[b", "%\\[%", "1");
+    row("star in a class", "a*b", "%[*]%", "1");
+    row("escaped hash is literal", "#1", "\\##", "1");
+    row("empty class takes nothing", "ab", "a[]b", "1");
+    row("unicode class, folded", "Ärger", "[ä-ö]%", "1");
+    row("backtracking over a class", "xxab", "%[a]b", "1");
+    row("no closing bracket", "a", "[a", invalid);
+    row("malformed after a miss", "b", "a[a", invalid);
+    row("range running down", "a", "[z-a]", invalid);
 }
 
 void TestJetFunctions::like()

@@ -1,10 +1,16 @@
-// The Jet dialect as SQLite reads it: literals of every kind, wild cards,
-// truth words, malformed texts refused; and the literal rules.
+// The translator on its own: the SQLite text of forms whose results would
+// not show a fault, the refusals only it makes with their number, the
+// literal rules and the reading of stored dates. What statements leave
+// behind is the statement table's. The shared date rules: Jet's two-digit
+// years at the edges of its window, patterns widened to four-digit years, and
+// the month list's day texts.
 
+#include "store/DateRules.h"
 #include "store/DbError.h"
 #include "store/JetDate.h"
 #include "store/JetSql.h"
 #include "store/Literals.h"
+#include "support/TestEnv.h"
 
 #include <QTest>
 
@@ -16,10 +22,18 @@ private slots:
     void translate();
     void refused_data();
     void refused();
-    void quoteSql_data();
     void quoteSql();
     void dateLiteral();
     void storedDates();
+    void twoDigitYears_data();
+    void twoDigitYears();
+    void fourDigitPatterns_data();
+    void fourDigitPatterns();
+    void dayTexts_data();
+    void dayTexts();
+
+private:
+    TestEnv m_env;
 };
 
 void TestJetSql::translate_data()
@@ -27,85 +41,27 @@ void TestJetSql::translate_data()
     QTest::addColumn<bool>("criteria"); // a Filter or Find text rather than a statement
     QTest::addColumn<QString>("jet");
     QTest::addColumn<QString>("sqlite");
-
-    QTest::newRow("iso date with a time") << false << "SELECT * FROM t WHERE d = #2026-01-05 13:45#"
-                                          << "SELECT * FROM t WHERE d = '2026-01-05 13:45:00'";
-    QTest::newRow("date with a pm time") << true << "d = #1/5/2026 1:30 PM#"
-                                         << "d = '2026-01-05 13:30:00'";
-    QTest::newRow("two-digit years") << true << "a = #1/2/29# OR b = #1/2/30#"
-                                     << "a = '2029-01-02' OR b = '1930-01-02'";
-    QTest::newRow("29 February of a leap year") << true << "d = #2/29/2024#"
-                                                << "d = '2024-02-29'";
-    QTest::newRow("year first with slashes") << true << "d = #2027/01/02#"
-                                             << "d = '2027-01-02'";
-    QTest::newRow("month name first") << true << "d = #Jan 2, 2027# OR d = #January 2, 2027#"
-                                      << "d = '2027-01-02' OR d = '2027-01-02'";
-    QTest::newRow("day, month name, year") << true << "d = #2-Jan-2027#"
-                                           << "d = '2027-01-02'";
-    QTest::newRow("truth words in any case")
-        << false << "UPDATE t SET a = fAlSe, b = Yes, c = no, d = ON, e = off"
-        << "UPDATE t SET a = 0, b = -1, c = 0, d = -1, e = 0";
-    QTest::newRow("identifier holding true") << false << "SELECT TrueValue FROM t"
-                                             << "SELECT TrueValue FROM t";
-    QTest::newRow("Jet double-quoted text") << true << "x = \"Jet's \"\"quoted\"\" text\""
-                                            << "x = 'Jet''s \"quoted\" text' COLLATE NOCASE";
-    QTest::newRow("specials inside text left alone") << true << "x = 'True # * ; [a] ''q'''"
-                                                     << "x = 'True # * ; [a] ''q''' COLLATE NOCASE";
-    QTest::newRow("NUL inside a text") << true << QStringLiteral("x = 'a%1b'").arg(QChar(0))
-                                       << "x = ('a' || char(0) || 'b') COLLATE NOCASE";
-    QTest::newRow("bracketed names") << false << "SELECT [Dates] FROM [My Table]"
-                                     << "SELECT \"Dates\" FROM \"My Table\"";
-    QTest::newRow("like ? and *") << true << "d LIKE 'A?n*'"
-                                  << "d LIKE 'A_n%' ESCAPE '\\'";
-    QTest::newRow("like % literal in a statement")
-        << false << "SELECT * FROM t WHERE d LIKE '50%*'"
-        << "SELECT * FROM t WHERE d LIKE '50\\%%' ESCAPE '\\'";
-    QTest::newRow("like bracketed star") << false << "SELECT * FROM t WHERE d LIKE '*[*]*'"
-                                         << "SELECT * FROM t WHERE d LIKE '%*%' ESCAPE '\\'";
-    QTest::newRow("like classes and digits")
-        << false << "DELETE FROM t WHERE d LIKE '[a-c]#[!x]'"
-        << "DELETE FROM t WHERE d LIKE '[a-c]#[!x]' ESCAPE '\\'";
-    QTest::newRow("criteria: [ and # are ordinary") << true << "d like '*[*#'"
-                                                    << "d like '%\\[%\\#' ESCAPE '\\'";
-    QTest::newRow("not like, double-quoted pattern") << true << "d NOT LIKE \"*x*\""
-                                                     << "d NOT LIKE '%x%' ESCAPE '\\'";
-    QTest::newRow("pattern from an expression") << true << "d LIKE '*' & x"
-                                                << "d LIKE jet_likepattern(jet_cat('*', x), 1) "
-                                                   "ESCAPE '\\'";
-    QTest::newRow("trailing semicolon") << false << "DELETE FROM Calendar;  "
-                                        << "DELETE FROM Calendar";
-    QTest::newRow("delete star") << false << "DELETE * FROM Calendar"
-                                 << "DELETE FROM Calendar";
-    QTest::newRow("comments are blanks") << false << "DELETE /* it's */ FROM t -- all\n"
-                                         << "DELETE   FROM t";
-    QTest::newRow("operators become calls")
-        << false << "UPDATE t SET d = d + 7, e = d & 'x', f = -a * 2 ^ 2 \\ 3 Mod 2"
-        << "UPDATE t SET d = jet_add(d, 7), e = jet_cat(d, 'x'), "
-           "f = jet_mod(jet_idiv(jet_mul(jet_neg(a), jet_pow(2, 2)), 3), 2)";
-    QTest::newRow("negative literal unless a power binds it")
-        << true << "a = -2 OR b = -2^2"
-        << "a = -2 OR b = jet_neg(jet_pow(2, 2)) COLLATE NOCASE";
-    QTest::newRow("a comparison as a value is -1 or 0")
-        << false << "SELECT (a = b) = True, a < b FROM t WHERE a = b AND NOT c"
-        << "SELECT -(-((a = b COLLATE NOCASE)) = -1), -(a < b COLLATE NOCASE) FROM t "
-           "WHERE a = b COLLATE NOCASE AND NOT c";
-    QTest::newRow("functions are the connection's own")
-        << true << "Left(Description, 2) = 'An' AND Count(*) > 0 AND IsNull(x) AND Date() > d"
-        << "jet_Left(Description, 2) = 'An' COLLATE NOCASE AND Count(*) > 0 AND jet_IsNull(x) AND "
-           "jet_Date() > d COLLATE NOCASE";
-    QTest::newRow("insert with columns and values")
-        << false << "INSERT INTO Calendar (Dates, ShowOnce) VALUES (#7/4/2026#, 1 = 1)"
-        << "INSERT INTO Calendar (Dates, ShowOnce) VALUES ('2026-07-04', -(1 = 1))";
-    QTest::newRow("between, in, is null, subquery")
-        << false
-        << "SELECT a.* FROM t AS a WHERE x BETWEEN 1 AND 2 AND y NOT IN (1, 2) AND z IS NOT NULL "
-           "AND w IN (SELECT v FROM u)"
-        << "SELECT a.* FROM t AS a WHERE x BETWEEN 1 AND 2 AND y NOT IN (1, 2) AND z IS NOT NULL "
-           "AND w IN (SELECT v FROM u)";
-    QTest::newRow("the editor's filter")
-        << true << "Description like '*o''b*' and icon = 'birthday' and ShowOnce = True"
-        << "Description like '%o''b%' ESCAPE '\\' and icon = 'birthday' COLLATE NOCASE and "
-           "ShowOnce = -1";
+    auto row = [](const char *name, bool criteria, const QString &jet, const char *sqlite) {
+        QTest::newRow(name) << criteria << jet << QString::fromUtf8(sqlite);
+    };
+    row("iso date with a time", false, "SELECT * FROM t WHERE d = #2026-01-05 13:45#",
+        "SELECT * FROM t WHERE d = '2026-01-05 13:45:00'");
+    row("truth words in any case", false,
+        "UPDATE t SET a = fAlSe, b = Yes, c = no, d = ON, e = off",
+        "UPDATE t SET a = 0, b = -1, c = 0, d = -1, e = 0");
+    row("identifier holding true", false, "SELECT TrueValue FROM t", "SELECT TrueValue FROM t");
+    row("specials inside text left alone", true, "x = 'True # * ; [a] ''q'''",
+        "x = 'True # * ; [a] ''q''' COLLATE NOCASE");
+    row("bracketed names", false, "SELECT [Dates] FROM [My Table]",
+        "SELECT \"Dates\" FROM \"My Table\"");
+    row("like bracketed star", false, "SELECT * FROM t WHERE d LIKE '*[*]*'",
+        "SELECT * FROM t WHERE d LIKE '%*%' ESCAPE '\\'");
+    row("not like, double-quoted pattern", true, "d NOT LIKE \"*x*\"",
+        "d NOT LIKE '%x%' ESCAPE '\\'");
+    row("operators become calls", false,
+        "UPDATE t SET d = d + 7, e = d & 'x', f = -a * 2 ^ 2 \\ 3 Mod 2",
+        "UPDATE t SET d = jet_add(d, 7), e = jet_cat(d, 'x'), "
+        "f = jet_mod(jet_idiv(jet_mul(jet_neg(a), jet_pow(2, 2)), 3), 2)");
 }
 
 void TestJetSql::translate()
@@ -120,43 +76,20 @@ void TestJetSql::refused_data()
 {
     QTest::addColumn<QString>("jet");
     QTest::addColumn<QString>("message");
-    QTest::newRow("unterminated quote") << "UPDATE Calendar SET Details = 'abc"
-                                        << "Syntax error in string in query expression ''abc'.";
-    QTest::newRow("unterminated double quote")
-        << "SELECT * FROM t WHERE x = \"abc"
-        << "Syntax error in string in query expression '\"abc'.";
-    QTest::newRow("unterminated hash") << "DELETE FROM t WHERE Dates = #7/4/2026"
-                                       << "Syntax error in date in query expression '#7/4/2026'.";
-    QTest::newRow("29 February of a common year")
-        << "DELETE FROM t WHERE Dates = #2/29/2026#"
-        << "Syntax error in date in query expression '#2/29/2026#'.";
-    QTest::newRow("year before 100") << "DELETE FROM t WHERE Dates = #0099-01-01#"
-                                     << "Syntax error in date in query expression '#0099-01-01#'.";
-    QTest::newRow("unterminated bracket") << "SELECT [Dates FROM x"
-                                          << "Invalid bracketing of name '[Dates FROM x'.";
-    QTest::newRow("unterminated like class") << "DELETE FROM t WHERE d LIKE 'a[b'"
-                                             << "Invalid pattern string.";
-    QTest::newRow("unterminated comment") << "DELETE FROM t /* x"
-                                          << "Unterminated comment in query expression '/* x'.";
-    QTest::newRow("NUL outside a text")
-        << QStringLiteral("DELETE FROM Calendar%1 WHERE Description = 'x'").arg(QChar(0))
-        << "The query holds a NUL character outside a text, at position 21.";
-    QTest::newRow("a second statement") << "DELETE FROM t; DELETE FROM u"
-                                        << "Characters found after end of SQL statement.";
-    QTest::newRow("not a Jet statement") << "PRAGMA writable_schema = 1"
-                                         << "Invalid SQL statement; expected 'DELETE', 'INSERT', "
-                                            "'PROCEDURE', 'SELECT', or 'UPDATE'.";
-    QTest::newRow("an operator SQLite has and Jet has not")
-        << "SELECT a || b FROM t"
-        << "Invalid character '|' in query expression 'SELECT a || b FROM t'.";
-    QTest::newRow("missing operand") << "DELETE FROM t WHERE a ="
-                                     << "Syntax error (missing operand) in query expression "
-                                        "'DELETE FROM t WHERE a ='.";
-    QTest::newRow("nested too deep") << "SELECT " + QString(5000, QLatin1Char('(')) + "1"
-                                     << "Query is too complex.";
-    QTest::newRow("top") << "SELECT TOP 5 * FROM t"
-                         << "The TOP predicate is not supported by this database; remove it from "
-                            "the statement.";
+    auto row = [](const char *name, const QString &jet, const char *message) {
+        QTest::newRow(name) << jet << QString::fromUtf8(message);
+    };
+    row("open double quote", "SELECT * FROM t WHERE x = \"abc",
+        "Syntax error in string in query expression '\"abc'.");
+    row("open hash", "DELETE FROM t WHERE Dates = #7/4/2026",
+        "Syntax error in date in query expression '#7/4/2026'.");
+    row("year before 100", "DELETE FROM t WHERE Dates = #0099-01-01#",
+        "Syntax error in date in query expression '#0099-01-01#'.");
+    row("open bracket", "SELECT [Dates FROM x", "Invalid bracketing of name '[Dates FROM x'.");
+    row("open like class", "DELETE FROM t WHERE d LIKE 'a[b'", "Invalid pattern string.");
+    row("open comment", "DELETE FROM t /* x", "Unterminated comment in query expression '/* x'.");
+    row("nested too deep", "SELECT " + QString(5000, QLatin1Char('(')) + "1",
+        "Query is too complex.");
 }
 
 void TestJetSql::refused()
@@ -172,23 +105,12 @@ void TestJetSql::refused()
     }
 }
 
-void TestJetSql::quoteSql_data()
-{
-    QTest::addColumn<QString>("in");
-    QTest::addColumn<QString>("out");
-    QTest::newRow("empty") << ""
-                           << "";
-    QTest::newRow("two apostrophes apart") << "Ann's and Bob's"
-                                           << "Ann''s and Bob''s";
-    QTest::newRow("only two apostrophes") << "''"
-                                          << "''''";
-}
-
 void TestJetSql::quoteSql()
 {
-    QFETCH(QString, in);
-    QFETCH(QString, out);
-    QCOMPARE(QuoteSql(in), out);
+    // Every apostrophe doubled, none other added.
+    QCOMPARE(QuoteSql(QString()), QString());
+    QCOMPARE(QuoteSql(QStringLiteral("Ann's and Bob's")), QStringLiteral("Ann''s and Bob''s"));
+    QCOMPARE(QuoteSql(QStringLiteral("''")), QStringLiteral("''''"));
 }
 
 void TestJetSql::dateLiteral()
@@ -215,6 +137,60 @@ void TestJetSql::storedDates()
     for (const char *bad : {"2026-02-29", "2100-02-29", "2026-04-31", "2026-13-01", "0000-01-01",
                             "abcd-01-01", "2026-01-01 24:00:00", "2026-01-01 12:60:00"})
         QVERIFY2(!isoToDayAndTime(bad, int(qstrlen(bad)), &jd, &msecs), bad);
+}
+
+void TestJetSql::twoDigitYears_data()
+{
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("digits");
+    QTest::addColumn<int>("jet");
+    QTest::newRow("29, last of the 2000s") << 29 << 2 << 2029;
+    QTest::newRow("30, first of the 1900s") << 30 << 2 << 1930;
+    QTest::newRow("four digits stand") << 29 << 4 << 29;
+}
+
+void TestJetSql::twoDigitYears()
+{
+    QFETCH(int, year);
+    QFETCH(int, digits);
+    QFETCH(int, jet);
+    QCOMPARE(jetYear(year, digits), jet);
+    if (digits == 2) // Qt reads yy as 19yy; 29 February stays itself
+        QCOMPARE(withJetYear(QDate(1900 + year, 3, 1)), QDate(jet, 3, 1));
+}
+
+void TestJetSql::fourDigitPatterns_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("wide");
+    QTest::newRow("d/M/yy") << QString("d/M/yy") << QString("d/M/yyyy");
+    QTest::newRow("already four") << QString("dd.MM.yyyy") << QString("dd.MM.yyyy");
+}
+
+void TestJetSql::fourDigitPatterns()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, wide);
+    QCOMPARE(withFourDigitYear(pattern), wide);
+}
+
+void TestJetSql::dayTexts_data()
+{
+    QTest::addColumn<QDate>("day");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("29 February") << QDate(2024, 2, 29) << "29-02-2024";
+    QTest::newRow("year end") << QDate(2026, 12, 31) << "31-12-2026";
+    QTest::newRow("year start") << QDate(2027, 1, 1) << "01-01-2027";
+    QTest::newRow("three-digit year") << QDate(999, 3, 4) << "04-03-0999";
+}
+
+void TestJetSql::dayTexts()
+{
+    QFETCH(QDate, day);
+    QFETCH(QString, text);
+    QCOMPARE(dayMonthYearText(day), text);
+    QCOMPARE(dayFromDayMonthYearText(QLatin1Char(' ') + text), day);
+    QVERIFY(!dayFromDayMonthYearText(QStringLiteral("29-02-2025")).isValid());
 }
 
 QTEST_APPLESS_MAIN(TestJetSql)

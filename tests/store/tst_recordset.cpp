@@ -3,7 +3,7 @@
 
 #include "StoreFixture.h"
 #include "store/RecordSet.h"
-#include "store/SharedDb.h"
+#include "store/Statement.h"
 
 #include <QDate>
 #include <QTest>
@@ -33,7 +33,6 @@ private slots:
     void errors();
     void readOnlySetRefusesWrites_data();
     void readOnlySetRefusesWrites();
-    void sharedObjectsClose();
 };
 
 namespace {
@@ -52,22 +51,24 @@ QStringList descriptions(RecordSet &rs)
 
 // The editor's kind of table, in date order: o'b in several spellings,
 // non-ASCII initials, a null type.
-const QStringList kEditorEvents = {"#12/24/1999#, 'Holiday', '50% off', Null, False",
-                                   "#1/5/2026#, 'birthday', 'Jo''bs birthday', Null, True",
-                                   "#2/6/2026#, 'birthday', 'JO''B''S PARTY', Null, True",
-                                   "#3/7/2026#, 'reminder', 'Jo''b at work', Null, True",
-                                   "#4/8/2026#, 'birthday', 'Jo''bs anniversary', Null, False",
-                                   "#5/9/2026#, 'birthday', 'Bob', Null, True",
-                                   "#6/10/2026#, 'holiday', 'Äpfel pflücken', Null, False",
-                                   "#7/11/2026#, Null, 'äpfel kaufen', 'at the market', False"};
+const QStringList kEditorEvents = {"(#12/24/1999#, 'Holiday', '50% off', Null, False)",
+                                   "(#1/5/2026#, 'birthday', 'Jo''bs birthday', Null, True)",
+                                   "(#2/6/2026#, 'birthday', 'JO''B''S PARTY', Null, True)",
+                                   "(#3/7/2026#, 'reminder', 'Jo''b at work', Null, True)",
+                                   "(#4/8/2026#, 'birthday', 'Jo''bs anniversary', Null, False)",
+                                   "(#5/9/2026#, 'birthday', 'Bob', Null, True)",
+                                   "(#6/10/2026#, 'holiday', 'Äpfel pflücken', Null, False)",
+                                   "(#7/11/2026#, Null, 'äpfel kaufen', 'at the market', False)"};
 
 // A new database holding events, and a set over them opened for changes.
 struct Opened : NewDatabase
 {
-    explicit Opened(const QStringList &events = {"#7/4/2026#, 'birthday', 'Ann', Null, False"},
+    explicit Opened(const QStringList &events = {"(#7/4/2026#, 'birthday', 'Ann', Null, False)"},
                     const QString &source = kAll)
     {
+        db.BeginTrans(); // one commit: a commit each is slow
         addEvents(db, events);
+        db.CommitTrans();
         rs.Open(source, db, adOpenDynamic, adLockOptimistic);
     }
     RecordSet rs;
@@ -78,15 +79,10 @@ struct Opened : NewDatabase
 void TestRecordSet::requerySeesExecute()
 {
     Opened t;
-    addEvents(t.db, {"#7/5/2026#, 'reminder', 'Bob', Null, False"});
-    t.db.Execute(
-        QStringLiteral("UPDATE Calendar SET Description = 'Anna' WHERE Description = 'Ann'"));
+    addEvents(t.db, {"(#7/5/2026#, 'reminder', 'Bob', Null, False)"});
+    t.db.Execute(QStringLiteral("DELETE FROM Calendar WHERE Description = 'Ann'"));
     QCOMPARE(descriptions(t.rs), QStringList{"Ann"}); // not yet
-    t.rs.Requery();
-    QCOMPARE(descriptions(t.rs), (QStringList{"Anna", "Bob"}));
-    t.db.Execute(QStringLiteral("DELETE FROM Calendar WHERE Description = 'Anna'"));
-    t.rs.MoveLast();
-    t.rs.Requery();
+    t.rs.Requery();                                   // from past the end
     QCOMPARE(t.rs.position(), 0);
     QCOMPARE(descriptions(t.rs), QStringList{"Bob"});
 }
@@ -95,22 +91,22 @@ void TestRecordSet::filter_data()
 {
     QTest::addColumn<QString>("criteria");
     QTest::addColumn<QStringList>("expected"); // in date order
-
-    QTest::newRow("the editor's example")
-        << "Description like '*o''b*' and icon = 'birthday' and ShowOnce = True"
-        << QStringList{"Jo'bs birthday", "JO'B'S PARTY"};
-    QTest::newRow("not show once")
-        << "ShowOnce = False"
-        << QStringList{"50% off", "Jo'bs anniversary", "Äpfel pflücken", "äpfel kaufen"};
-    QTest::newRow("non-ASCII like ignores case")
-        << "Description like 'ä*'" << QStringList{"Äpfel pflücken", "äpfel kaufen"};
-    QTest::newRow("non-ASCII equality ignores case")
-        << "Description = 'ÄPFEL KAUFEN'" << QStringList{"äpfel kaufen"};
-    QTest::newRow("% a wild card")
-        << "Description like 'Jo''b%work'" << QStringList{"Jo'b at work"};
-    QTest::newRow("[ an ordinary character") << "Description like '*[*'" << QStringList{};
-    QTest::newRow("null type") << "icon Is Null" << QStringList{"äpfel kaufen"};
-    QTest::newRow("nothing passes") << "Description like '*zzz*'" << QStringList{};
+    auto row = [](const char *name, const char *criteria, const QStringList &expected) {
+        QTest::newRow(name) << QString::fromUtf8(criteria) << expected;
+    };
+    row("the editor's example",
+        "Description like '*o''b*' and icon = 'birthday' and ShowOnce = True",
+        {"Jo'bs birthday", "JO'B'S PARTY"});
+    row("not show once", "ShowOnce = False",
+        {"50% off", "Jo'bs anniversary", "Äpfel pflücken", "äpfel kaufen"});
+    row("non-ASCII like ignores case", "Description like 'ä*'", {"Äpfel pflücken", "äpfel kaufen"});
+    row("non-ASCII equality ignores case", "Description = 'ÄPFEL KAUFEN'", {"äpfel kaufen"});
+    row("% a wild card", "Description like 'Jo''b%work'", {"Jo'b at work"});
+    row("[ an ordinary character", "Description like '*[*'", {});
+    row("# an ordinary character", "Description like '*#*'", {});
+    row("a date", "Dates < #1/5/2026#", {"50% off"});
+    row("a date text", "Dates <= '2026-01-05'", {"50% off", "Jo'bs birthday"});
+    row("null type", "icon Is Null", {"äpfel kaufen"});
 }
 
 void TestRecordSet::filter()
@@ -122,7 +118,7 @@ void TestRecordSet::filter()
     t.rs.setFilter(criteria);
     QCOMPARE(t.rs.position(), 0);
     // An event that passes no filter here: a Requery keeps the filter in force.
-    addEvents(t.db, {"#12/1/2026#, 'reminder', 'Dentist', Null, True"});
+    addEvents(t.db, {"(#12/1/2026#, 'reminder', 'Dentist', Null, True)"});
     t.rs.Requery();
     // A refused filter leaves the filter and its rows as they were.
     for (const char *bad : {"Description like 'abc", "Dates = #13/45/2026#", "NoSuchField = 1",
@@ -150,19 +146,18 @@ void TestRecordSet::find_data()
     QTest::addColumn<int>("start"); // -1: from the current row, the first
     QTest::addColumn<int>("skip");
     QTest::addColumn<QString>("found"); // empty: the end was reached
-    const QString none;
-    QTest::newRow("first match") << none << "icon = 'birthday'" << -1 << 0 << "Jo'bs birthday";
-    QTest::newRow("the start row counts")
-        << none << "icon = 'birthday'" << 2 << 0 << "JO'B'S PARTY";
-    QTest::newRow("skip passes the start row")
-        << none << "icon = 'birthday'" << 2 << 1 << "Jo'bs anniversary";
-    QTest::newRow("case ignored, quote doubled")
-        << none << "Description = 'jo''B AT work'" << -1 << 0 << "Jo'b at work";
-    QTest::newRow("by date") << none << "Dates = #05/09/2026#" << -1 << 0 << "Bob";
-    QTest::newRow("no match") << none << "Description = 'Dora'" << -1 << 0 << none;
-    QTest::newRow("match only before the start") << none << "icon = 'reminder'" << 4 << 0 << none;
-    QTest::newRow("under a filter") << "ShowOnce = False"
-                                    << "icon = 'birthday'" << -1 << 0 << "Jo'bs anniversary";
+    auto row = [](const char *name, const char *filter, const char *criteria, int start, int skip,
+                  const char *found) {
+        QTest::newRow(name) << QString::fromUtf8(filter) << QString::fromUtf8(criteria) << start
+                            << skip << QString::fromUtf8(found);
+    };
+    row("first match", "", "icon = 'birthday'", -1, 0, "Jo'bs birthday");
+    row("the start row counts", "", "icon = 'birthday'", 2, 0, "JO'B'S PARTY");
+    row("skip passes the start row", "", "icon = 'birthday'", 2, 1, "Jo'bs anniversary");
+    row("case ignored, quote doubled", "", "Description = 'jo''B AT work'", -1, 0, "Jo'b at work");
+    row("by date", "", "Dates = #05/09/2026#", -1, 0, "Bob");
+    row("match only before the start", "", "icon = 'reminder'", 4, 0, "");
+    row("under a filter", "ShowOnce = False", "icon = 'birthday'", -1, 0, "Jo'bs anniversary");
 }
 
 void TestRecordSet::find()
@@ -183,8 +178,8 @@ void TestRecordSet::find()
 void TestRecordSet::typedValues()
 {
     NewDatabase t;
-    addEvents(t.db, {"#2/29/2024#, 'birthday', 'Leap', 'cake', True",
-                     "#1/5/2026 1:30 PM#, Null, 'With a time', Null, False"});
+    addEvents(t.db, {"(#2/29/2024#, 'birthday', 'Leap', 'cake', True)",
+                     "(#1/5/2026 1:30 PM#, Null, 'With a time', Null, False)"});
     t.db.Execute(QStringLiteral("INSERT INTO RegEdit (hKey, SubKey, [Key], Task, NewValue) VALUES "
                                 "(-2147483647, 'Run\\', 'Almarik', 'edit', 'x')"));
     t.db.Execute(QStringLiteral(
@@ -204,16 +199,13 @@ void TestRecordSet::typedValues()
              (QVariantList{QDate(2024, 2, 29), "birthday", "Leap", "cake", true,
                            QDateTime(QDate(2026, 1, 5), QTime(13, 30)), QVariant(), "With a time",
                            QVariant(), false}));
-    QCOMPARE(values("SELECT hKey, SubKey, Key, Task FROM RegEdit"),
-             (QVariantList{qlonglong(-2147483647), "Run\\", "Almarik", "edit"}));
-    QCOMPARE(values("SELECT Id, FileName, Path, Active FROM Wallpapers"),
-             (QVariantList{qlonglong(1), "a.bmp", "/pics", true}));
+    QCOMPARE(values("SELECT hKey, SubKey, Id, Active FROM RegEdit, Wallpapers"),
+             (QVariantList{qlonglong(-2147483647), "Run\\", qlonglong(1), true}));
 }
 
 void TestRecordSet::textsReadBack_data()
 {
     QTest::addColumn<QStringList>("texts");
-    QTest::newRow("repeated types") << QStringList{"birthday", "holiday", "birthday", "holiday"};
     QTest::newRow("16 and 17 bytes")
         << QStringList{"abcdefghijklmnop", "abcdefghijklmnopq", "abcdefghijklmnop"};
     QTest::newRow("non-ASCII, short and long")
@@ -227,23 +219,17 @@ void TestRecordSet::textsReadBack_data()
 
 void TestRecordSet::textsReadBack()
 {
-    // Stored by SQLite itself, then read through a record set: each field as
-    // stored, in both text columns.
+    // Stored by a plain SQLite statement, then read through a record set:
+    // each field as stored, in both text columns.
     QFETCH(QStringList, texts);
     NewDatabase t;
-    sqlite3_stmt *st = nullptr;
-    QCOMPARE(sqlite3_prepare_v2(t.db.handle(),
-                                "INSERT INTO Calendar (Dates, Description, Details, ShowOnce) "
-                                "VALUES ('2026-01-01', ?1, ?1, 0)",
-                                -1, &st, nullptr),
-             SQLITE_OK);
+    Statement st(t.db, QStringLiteral("INSERT INTO Calendar (Dates, Description, Details, "
+                                      "ShowOnce) VALUES ('2026-01-01', ?1, ?1, 0)"));
     for (const QString &text : texts) {
-        const QByteArray utf8 = text.toUtf8();
-        sqlite3_bind_text(st, 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-        QCOMPARE(sqlite3_step(st), SQLITE_DONE);
-        sqlite3_reset(st);
+        st.bindText(1, text.toUtf8());
+        st.step();
+        st.reset();
     }
-    sqlite3_finalize(st);
     RecordSet rs;
     rs.Open(QStringLiteral("SELECT * FROM Calendar"), t.db);
     QStringList descriptions;
@@ -258,8 +244,8 @@ void TestRecordSet::textsReadBack()
 
 void TestRecordSet::addNewAndEdit()
 {
-    Opened t({"#7/4/2026#, 'birthday', 'Twin', Null, False",
-              "#7/4/2026#, 'birthday', 'Twin', Null, False"});
+    Opened t({"(#7/4/2026#, 'birthday', 'Twin', Null, False)",
+              "(#7/4/2026#, 'birthday', 'Twin', Null, False)"});
     // An edit of the second of two equal rows: cancelled, then stored.
     t.rs.MoveNext();
     t.rs.setField(QStringLiteral("Description"), QStringLiteral("Second twin"));
@@ -318,10 +304,10 @@ void TestRecordSet::largeSets()
 
 void TestRecordSet::gridWritesReachTheRowShown()
 {
-    Opened t({"#1/1/2026#, 'holiday', 'New Year', Null, False",
-              "#7/4/2026#, 'birthday', 'Same', Null, False",
-              "#7/4/2026#, 'birthday', 'Same', Null, False",
-              "#7/4/2026#, 'birthday', 'Same', Null, False"},
+    Opened t({"(#1/1/2026#, 'holiday', 'New Year', Null, False)",
+              "(#7/4/2026#, 'birthday', 'Same', Null, False)",
+              "(#7/4/2026#, 'birthday', 'Same', Null, False)",
+              "(#7/4/2026#, 'birthday', 'Same', Null, False)"},
              QStringLiteral("SELECT * FROM Calendar"));
     const QString byRowid =
         QStringLiteral("SELECT rowid, Description FROM Calendar ORDER BY rowid");
@@ -372,8 +358,8 @@ void TestRecordSet::rowsChangedSinceRead()
     QFETCH(bool, remove);
     QFETCH(QStringList, changes);
     // Each kind of cell takes part in finding the row.
-    Opened t({"#1/1/0100#, 'birthday', 'Bob', Null, False",
-              "'2026-01-05 00:00:00', Null, 'Ann', 'Äpfel', True"},
+    Opened t({"(#1/1/0100#, 'birthday', 'Bob', Null, False)",
+              "('2026-01-05 00:00:00', Null, 'Ann', 'Äpfel', True)"},
              QStringLiteral("SELECT * FROM Calendar"));
     for (const QString &sql : changes)
         t.db.Execute(sql);
@@ -411,17 +397,14 @@ void TestRecordSet::valuesAsTyped_data()
     row("German short form", "de_DE", "Dates", "04.07.26", "2026-07-04", 0);
     row("British order", "en_GB", "Dates", "04/07/2026", "2026-07-04", 0);
     row("words for a date", "C", "Dates", "next Tuesday", "", conversion);
-    row("impossible date", "C", "Dates", "13/45/2026", "", conversion);
     row("29 February of a common year", "C", "Dates", "2/29/2026", "", conversion);
     row("year 100", "C", "Dates", QDate(100, 1, 1), "0100-01-01", 0);
     row("year 9999", "C", "Dates", QDate(9999, 12, 31), "9999-12-31", 0);
     row("year 99", "C", "Dates", QDate(99, 12, 31), "", conversion);
     row("year 10000", "C", "Dates", QDateTime(QDate(10000, 1, 1), QTime(12, 0)), "", conversion);
-    row("yes/no 1", "C", "ShowOnce", 1, "-1", 0);
     row("yes/no 5", "C", "ShowOnce", 5, "-1", 0);
     row("yes/no true", "C", "ShowOnce", true, "-1", 0);
     row("yes/no 0", "C", "ShowOnce", 0, "0", 0);
-    row("yes/no false", "C", "ShowOnce", false, "0", 0);
     row("words for yes/no", "C", "ShowOnce", "perhaps", "", conversion);
     row("51 characters for 50", "C", "Description", QString(51, QLatin1Char('x')), "", general);
     row("16 characters for 15", "C", "icon", "sixteen_letters!", "", general);
@@ -508,7 +491,7 @@ void TestRecordSet::readOnlySetRefusesWrites()
 {
     QFETCH(std::function<void(RecordSet &)>, write);
     NewDatabase t;
-    addEvents(t.db, {"#7/4/2026#, 'birthday', 'Ann', Null, False"});
+    addEvents(t.db, {"(#7/4/2026#, 'birthday', 'Ann', Null, False)"});
     const QStringList before = rawRows(t.path, kRows);
     RecordSet rs;
     rs.Open(kAll, t.db, adOpenStatic, adLockReadOnly);
@@ -520,23 +503,6 @@ void TestRecordSet::readOnlySetRefusesWrites()
     QCOMPARE(rawRows(t.path, kRows), before);
     QCOMPARE(descriptions(rs), QStringList{"Ann"});
     QVERIFY(!t.db.inTransaction());
-}
-
-void TestRecordSet::sharedObjectsClose()
-{
-    NewDatabase t;
-    addEvents(t.db, kEditorEvents);
-    SharedDb shared;
-    shared.dbConnection.Open(t.db.ConnectionString());
-    shared.rsMonth.Open(QStringLiteral("SELECT * FROM calendar"), shared.dbConnection,
-                        adOpenDynamic, adLockOptimistic);
-    shared.rsEditor.setCursorLocation(adUseClient);
-    shared.rsEditor.Open(kAll, shared.dbConnection, adOpenDynamic, adLockOptimistic);
-    QCOMPARE(shared.rsMonth.RecordCount(), 8);
-    QCOMPARE(shared.rsEditor.RecordCount(), 8);
-    shared.close();
-    QVERIFY(!shared.rsMonth.isOpen() && !shared.rsEditor.isOpen());
-    QVERIFY(!shared.dbConnection.isOpen());
 }
 
 QTEST_APPLESS_MAIN(TestRecordSet)

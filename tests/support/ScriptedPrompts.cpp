@@ -3,6 +3,7 @@
 #include "platform/AppError.h"
 
 #include <QTest>
+#include <utility>
 
 ScriptedPrompts::ScriptedPrompts()
 {
@@ -89,4 +90,15 @@ quint32 ScriptedPrompts::ColourDialog(quint32 initial)
     if (!v.isValid())
         throw AppError(ErrNo::DialogCancelled, QStringLiteral("Cancel was selected."));
     return v.value<quint32>();
+}
+
+QStringList ScriptedPrompts::takeBoxes()
+{
+    static const char *const icons[] = {"-", "critical", "question", "exclamation", "information"};
+    static const char *const buttons[] = {"OK", "OK/Cancel", "Yes/No", "Yes/No/Cancel"};
+    QStringList out;
+    for (const RecordedBox &b : std::exchange(boxes, {}))
+        out << b.title + " (" + icons[int(b.icon)] + ", " + buttons[int(b.buttons)] +
+                   "): " + b.text;
+    return out;
 }

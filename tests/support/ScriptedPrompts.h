@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <functional>
 
@@ -36,6 +37,8 @@ public:
     std::function<void()> onMessage;
 
     QList<RecordedBox> boxes;
+    // The boxes shown so far as "title (icon, buttons): text", then forgotten.
+    QStringList takeBoxes();
     int pendingAnswers() const { return int(m_answers.size()); }
 
     MsgResult MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,

@@ -1,5 +1,6 @@
-// Telling the running desktop: the tool each desktop is told with and its
-// exact arguments, checked against recording fake programs put on PATH.
+// Telling the running desktop: the path as each kind of tool must receive it
+// (a URI, gsettings and sway quoting, every xfconf monitor, the X11
+// fallback), checked against recording fake programs put on PATH.
 
 #include "support/TestEnv.h"
 #include "wallpaper/DesktopWallpaper.h"
@@ -79,63 +80,24 @@ void TestDesktop::apply_data()
     QTest::addColumn<QString>("display"); // DISPLAY
     QTest::addColumn<QString>("wayland"); // WAYLAND_DISPLAY
     QTest::addColumn<QStringList>("calls");
+    auto row = [](const char *desktop, const char *display, const char *wayland,
+                  const QStringList &calls) {
+        QTest::newRow(*desktop ? desktop : "X11") << desktop << display << wayland << calls;
+    };
     const QString uri = QStringLiteral("'file:///pics/M%C3%B3j%20it\\'s%20a%20%22b%22.bmp'");
-    const QStringList gnome = {"gsettings|set|org.gnome.desktop.background|picture-uri|" + uri,
-                               "gsettings|set|org.gnome.desktop.background|picture-uri-dark|" +
-                                   uri};
-    QTest::newRow("GNOME") << "GNOME"
-                           << ""
-                           << "wayland-0" << gnome;
-    QTest::newRow("ubuntu:GNOME") << "ubuntu:GNOME"
-                                  << ""
-                                  << "" << gnome;
-    QTest::newRow("Budgie:GNOME") << "Budgie:GNOME"
-                                  << ""
-                                  << "" << gnome;
-    QTest::newRow("X-Cinnamon")
-        << "X-Cinnamon"
-        << ":0"
-        << "" << QStringList{"gsettings|set|org.cinnamon.desktop.background|picture-uri|" + uri};
-    QTest::newRow("MATE, name in any case")
-        << "mate"
-        << ":0"
-        << ""
-        << QStringList{
-               "gsettings|set|org.mate.background|picture-filename|'/pics/Mój it\\'s a \"b\".bmp'"};
-    QTest::newRow("XFCE: every last-image property")
-        << "XFCE"
-        << ":0"
-        << ""
-        << QStringList{"xfconf-query|-c|xfce4-desktop|-l",
-                       "xfconf-query|-c|xfce4-desktop|-p|/backdrop/screen0/monitorVGA-1/workspace0/"
-                       "last-image|-s|" +
-                           kPath,
-                       "xfconf-query|-c|xfce4-desktop|-p|/backdrop/screen0/monitorHDMI-1/"
-                       "workspace1/last-image|-s|" +
-                           kPath};
-    QTest::newRow("KDE") << "KDE"
-                         << ""
-                         << "wayland-0" << QStringList{"plasma-apply-wallpaperimage|" + kPath};
-    QTest::newRow("LXQt") << "LXQt"
-                          << ":0"
-                          << "" << QStringList{"pcmanfm-qt|--set-wallpaper|" + kPath};
-    QTest::newRow("sway: the path quoted for sway's own parser")
-        << "sway"
-        << ""
-        << "wayland-1"
-        << QStringList{"swaymsg|output|*|bg|\"/pics/Mój it's a \\\"b\\\".bmp\"|fill"};
-    QTest::newRow("another X11 session: feh") << "i3"
-                                              << ":0"
-                                              << "" << QStringList{"feh|--bg-fill|" + kPath};
-    QTest::newRow("no desktop named, X11: feh") << ""
-                                                << ":0"
-                                                << "" << QStringList{"feh|--bg-fill|" + kPath};
-    QTest::newRow("another Wayland session: nothing") << "Hyprland"
-                                                      << ""
-                                                      << "wayland-0" << QStringList();
-    QTest::newRow("no session at all: nothing") << ""
-                                                << ""
-                                                << "" << QStringList();
+    const QString gnome = "gsettings|set|org.gnome.desktop.background|picture-uri";
+    const QString xfce = "xfconf-query|-c|xfce4-desktop|";
+    row("ubuntu:GNOME", "", "wayland-0", {gnome + "|" + uri, gnome + "-dark|" + uri});
+    row("mate", ":0", "",
+        {"gsettings|set|org.mate.background|picture-filename|'/pics/Mój it\\'s a \"b\".bmp'"});
+    // Every last-image property xfconf-query lists.
+    row("XFCE", ":0", "",
+        {xfce + "-l", xfce + "-p|/backdrop/screen0/monitorVGA-1/workspace0/last-image|-s|" + kPath,
+         xfce + "-p|/backdrop/screen0/monitorHDMI-1/workspace1/last-image|-s|" + kPath});
+    // The path quoted for sway's own parser.
+    row("sway", "", "wayland-1", {"swaymsg|output|*|bg|\"/pics/Mój it's a \\\"b\\\".bmp\"|fill"});
+    row("", ":0", "", {"feh|--bg-fill|" + kPath}); // any other X11 session, named or not
+    row("Hyprland", "", "wayland-0", {});          // any other Wayland session
 }
 
 void TestDesktop::apply()

@@ -64,7 +64,6 @@ public:
         writeBytes(pics + QStringLiteral("/c.JPG"), jpegBytes(QSize(40, 30)));
         writeBytes(pics + QStringLiteral("/d.gif"), kGif);
         writeBytes(pics + QStringLiteral("/e.jpeg"), jpegBytes(QSize(4, 4)));
-        writeBytes(pics + QStringLiteral("/text.jpg"), "not a picture");
         const QByteArray whole = jpegBytes(QSize(64, 64));
         // Cut inside the picture's data, after its scan began.
         const qsizetype scan = whole.indexOf(QByteArrayLiteral("\xFF\xDA"));
@@ -113,33 +112,11 @@ class TestRotation : public QObject
 {
     Q_OBJECT
 private slots:
-    void needsBitmap_data();
-    void needsBitmap();
     void draw_data();
     void draw();
     void change_data();
     void change();
-    void bitmapReplacedWholeOrNotAtAll();
 };
-
-void TestRotation::needsBitmap_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<bool>("converted");
-    QTest::newRow(".gif") << "/p/x.gif" << true;
-    QTest::newRow(".GIF") << "/p/x.GIF" << true;
-    QTest::newRow(".jpg") << "/p/x.jpg" << true;
-    QTest::newRow(".JpG mixed case") << "/p/x.JpG" << true;
-    QTest::newRow(".jpeg: four letters") << "/p/x.jpeg" << false;
-    QTest::newRow(".bmp") << "/p/x.bmp" << false;
-}
-
-void TestRotation::needsBitmap()
-{
-    QFETCH(QString, file);
-    QFETCH(bool, converted);
-    QCOMPARE(NeedsBitmap(file), converted);
-}
 
 void TestRotation::draw_data()
 {
@@ -148,19 +125,16 @@ void TestRotation::draw_data()
     QTest::addColumn<QList<float>>("values");
     QTest::addColumn<int>("drawn"); // -1: nothing
     QTest::addColumn<int>("calls");
+    auto row = [](const char *tag, const QStringList &list, const char *current,
+                  const QList<float> &values, int drawn,
+                  int calls) { QTest::newRow(tag) << list << current << values << drawn << calls; };
     const QStringList abc = {"/p/a", "/p/b", "/p/c"};
-    QTest::newRow("u = 0 is the first") << abc << "" << QList<float>{0.0f} << 0 << 1;
-    QTest::newRow("a third is the second") << abc << "" << QList<float>{0.334f} << 1 << 1;
-    QTest::newRow("largest u below 1 is the last")
-        << abc << "" << QList<float>{0.99999994f} << 2 << 1;
-    QTest::newRow("the current one is drawn again")
-        << abc << "/p/a" << QList<float>{0.1f, 0.2f, 0.9f} << 2 << 3;
-    QTest::newRow("comparison counts case")
-        << QStringList{"/p/A", "/p/a"} << "/p/a" << QList<float>{0.0f} << 0 << 1;
-    QTest::newRow("every entry is the current one: no draw")
-        << QStringList{"/p/a", "/p/a"} << "/p/a" << QList<float>{0.0f} << -1 << 0;
-    QTest::newRow("a source stuck on the current one ends")
-        << abc << "/p/b" << QList<float>{0.5f} << -1 << 64 * 3;
+    row("u = 0 is the first", abc, "", {0.0f}, 0, 1);
+    row("largest u below 1 is the last", abc, "", {0.99999994f}, 2, 1);
+    row("the current one is drawn again", abc, "/p/a", {0.1f, 0.2f, 0.9f}, 2, 3);
+    row("comparison counts case", {"/p/A", "/p/a"}, "/p/a", {0.0f}, 0, 1);
+    row("every entry is the current one", {"/p/a", "/p/a"}, "/p/a", {0.0f}, -1, 0);
+    row("a source stuck on the current one ends", abc, "/p/b", {0.5f}, -1, 64 * 3);
 }
 
 void TestRotation::draw()
@@ -178,52 +152,62 @@ void TestRotation::draw()
 
 void TestRotation::change_data()
 {
-    QTest::addColumn<QStringList>("rows"); // file names; "-" before one marks it inactive
+    // File names, "-" before one marks it inactive; "!" rows prepare a
+    // failure instead.
+    QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QString>("current");
-    QTest::addColumn<QList<float>>("values");
-    QTest::addColumn<QStringList>("events"); // writes, applies, then the box "title|text"
+    QTest::addColumn<float>("draw"); // the second draw is 0.9
+    // Writes, applies, the box "title|text", then the bitmap left behind.
+    QTest::addColumn<QStringList>("events");
+    auto row = [](const char *tag, const QStringList &rows, const char *current, float draw,
+                  const QStringList &events) {
+        QTest::newRow(tag) << rows << current << draw << events;
+    };
     const QString bmp = QStringLiteral("{data}/Almarik.BMP");
-    const QString repair = QStringLiteral("\r\nSelect File>DB Repair");
-    QTest::newRow("no entries") << QStringList() << "" << QList<float>{0.0f} << QStringList();
-    QTest::newRow("one active entry, one inactive")
-        << QStringList{"a.bmp", "-b.bmp"} << "" << QList<float>{0.0f} << QStringList();
-    QTest::newRow("two entries: the other one is set")
-        << QStringList{"a.bmp", "b.bmp"} << "{pics}/a.bmp" << QList<float>{0.0f, 0.9f}
-        << QStringList{"write {pics}/b.bmp", "apply {pics}/b.bmp"};
-    QTest::newRow("every entry is the current one: unchanged, no message")
-        << QStringList{"a.bmp", "a.bmp"} << "{pics}/a.bmp" << QList<float>{0.0f} << QStringList();
-    QTest::newRow("a JPG becomes the bitmap")
-        << QStringList{"a.bmp", "c.JPG"} << "" << QList<float>{0.5f}
-        << QStringList{"write " + bmp, "apply " + bmp};
-    QTest::newRow("a GIF over the current bitmap: file rewritten, setting not")
-        << QStringList{"d.gif", "a.bmp"} << bmp << QList<float>{0.0f}
-        << QStringList{"apply " + bmp};
-    QTest::newRow("a jpeg is set unconverted")
-        << QStringList{"a.bmp", "e.jpeg"} << "" << QList<float>{0.5f}
-        << QStringList{"write {pics}/e.jpeg", "apply {pics}/e.jpeg"};
-    QTest::newRow("a listed file that is gone")
-        << QStringList{"a.bmp", "gone.bmp"} << "" << QList<float>{0.5f}
-        << QStringList{"Wallpaper missing|Wallpaper selected: {pics}/gone.bmp does not "
-                       "exist.\r\nPlease update Wallpaper list"};
-    QTest::newRow("not a picture") << QStringList{"a.bmp", "text.jpg"} << "" << QList<float>{0.5f}
-                                   << QStringList{"|ERROR #481 : Invalid picture" + repair};
-    QTest::newRow("a truncated JPEG") << QStringList{"a.bmp", "cut.jpg"} << "" << QList<float>{0.5f}
-                                      << QStringList{"|ERROR #481 : Invalid picture" + repair};
-    QTest::newRow("20,000 x 20,000 pixels")
-        << QStringList{"a.bmp", "huge.jpg"} << "" << QList<float>{0.5f}
-        << QStringList{"|ERROR #7 : Picture too large (20000 x 20000 pixels)" + repair};
+    const QString hint = QStringLiteral("\r\nSelect File>DB Repair");
+    row("one active entry, one inactive", {"a.bmp", "-b.bmp"}, "", 0.0f, {});
+    row("the other one is set", {"a.bmp", "b.bmp"}, "{pics}/a.bmp", 0.0f,
+        {"write {pics}/b.bmp", "apply {pics}/b.bmp"});
+    row("a JPG becomes the bitmap", {"a.bmp", "c.JPG"}, "", 0.5f,
+        {"write " + bmp, "apply " + bmp, "bitmap bmp 40x30"});
+    row("a GIF over the current bitmap: setting not written", {"d.gif", "a.bmp"},
+        "{data}/Almarik.BMP", 0.0f, {"apply " + bmp, "bitmap bmp 1x1"});
+    row("a jpeg is set unconverted", {"a.bmp", "e.jpeg"}, "", 0.5f,
+        {"write {pics}/e.jpeg", "apply {pics}/e.jpeg"});
+    row("a listed file that is gone", {"a.bmp", "gone.bmp"}, "", 0.5f,
+        {"Wallpaper missing|Wallpaper selected: {pics}/gone.bmp does not exist.\r\n"
+         "Please update Wallpaper list"});
+    row("a truncated JPEG keeps the earlier bitmap", {"!earlier bitmap", "a.bmp", "cut.jpg"}, "",
+        0.5f, {"|ERROR #481 : Invalid picture" + hint, "bitmap earlier"});
+    row("20,000 x 20,000 pixels", {"a.bmp", "huge.jpg"}, "", 0.5f,
+        {"|ERROR #7 : Picture too large (20000 x 20000 pixels)" + hint});
+    row("a bitmap folder that cannot be made", {"!no folder", "a.bmp", "c.JPG"}, "", 0.5f,
+        {"|ERROR #76 : Path not found" + hint});
+    row("no table", {"!no table"}, "", 0.0f,
+        {"|ERROR #-2147217900 : no such table: Wallpapers" + hint});
 }
 
 void TestRotation::change()
 {
     QFETCH(QStringList, rows);
     QFETCH(QString, current);
-    QFETCH(QList<float>, values);
+    QFETCH(float, draw);
     QFETCH(QStringList, events);
     Fixture f;
-    f.draws.values = values;
-    for (const QString &row : rows)
-        f.addRow(row.startsWith(QLatin1Char('-')) ? row.mid(1) : row, !row.startsWith('-'));
+    f.draws.values = {draw, 0.9f};
+    for (const QString &row : rows) {
+        if (row == QLatin1String("!earlier bitmap")) {
+            QDir().mkpath(f.data);
+            writeBytes(BitmapPath(f.data), "earlier");
+        } else if (row == QLatin1String("!no folder")) { // its parent is a file
+            writeBytes(f.env.path(QStringLiteral("plain")), "x");
+            f.seams.bitmapFolder = f.env.path(QStringLiteral("plain/Almarik2"));
+        } else if (row == QLatin1String("!no table")) {
+            f.db.Execute(QStringLiteral("DROP TABLE Wallpapers"));
+        } else {
+            f.addRow(row.startsWith(QLatin1Char('-')) ? row.mid(1) : row, !row.startsWith('-'));
+        }
+    }
     const WallpaperOutcome outcome = ChangeWallpaper(f.db, f.real(current), f.seams);
     if (const auto message = WallpaperOutcomeMessage(outcome)) {
         QCOMPARE(message->icon, outcome.kind == WallpaperOutcome::Kind::Missing
@@ -231,48 +215,21 @@ void TestRotation::change()
                                     : MsgIcon::None);
         f.events << message->title + QLatin1Char('|') + message->text;
     }
+    // The bitmap is replaced whole or not at all, and no temporary is left.
+    QImageReader bitmap(BitmapPath(f.data));
+    QFile earlier(BitmapPath(f.data));
+    if (bitmap.canRead())
+        f.events << QStringLiteral("bitmap %1 %2x%3")
+                        .arg(QString::fromLatin1(bitmap.format()))
+                        .arg(bitmap.size().width())
+                        .arg(bitmap.size().height());
+    else if (earlier.open(QIODevice::ReadOnly))
+        f.events << "bitmap " + QString::fromLatin1(earlier.readAll());
+    QVERIFY(QDir(f.data).entryList(QDir::Files).size() <= 1);
     QStringList expected;
     for (const QString &e : events)
         expected << f.real(e);
     QCOMPARE(f.events, expected);
-}
-
-void TestRotation::bitmapReplacedWholeOrNotAtAll()
-{
-    Fixture f;
-    QDir().mkpath(f.data);
-    writeBytes(BitmapPath(f.data), "the earlier bitmap");
-    f.addRow(QStringLiteral("cut.jpg"));
-    f.addRow(QStringLiteral("c.JPG"));
-    f.draws.values = {0.0f};
-    QCOMPARE(ChangeWallpaper(f.db, QString(), f.seams).kind, WallpaperOutcome::Kind::Failed);
-    QFile old(BitmapPath(f.data));
-    QVERIFY(old.open(QIODevice::ReadOnly));
-    QCOMPARE(old.readAll(), QByteArray("the earlier bitmap"));
-
-    f.draws.values = {0.5f};
-    QCOMPARE(ChangeWallpaper(f.db, QString(), f.seams).kind, WallpaperOutcome::Kind::Set);
-    QImageReader reader(BitmapPath(f.data));
-    QCOMPARE(reader.format(), QByteArray("bmp"));
-    QCOMPARE(reader.read().size(), QSize(40, 30));
-    QCOMPARE(QDir(f.data).entryList(QDir::Files), QStringList{"Almarik.BMP"}); // no temporary left
-    f.events.clear();
-
-    // A folder that cannot be made (its parent is a file): the path error.
-    writeBytes(f.env.path(QStringLiteral("plain")), "x");
-    f.seams.bitmapFolder = f.env.path(QStringLiteral("plain/Almarik2"));
-    const WallpaperOutcome outcome = ChangeWallpaper(f.db, QString(), f.seams);
-    QCOMPARE(WallpaperOutcomeMessage(outcome)->text,
-             QStringLiteral("ERROR #76 : Path not found\r\nSelect File>DB Repair"));
-    QVERIFY(f.events.isEmpty());
-
-    // Without the table.
-    f.db.Execute(QStringLiteral("DROP TABLE Wallpapers"));
-    const WallpaperOutcome noTable = ChangeWallpaper(f.db, QString(), f.seams);
-    QCOMPARE(
-        WallpaperOutcomeMessage(noTable)->text,
-        QStringLiteral("ERROR #-2147217900 : no such table: Wallpapers\r\nSelect File>DB Repair"));
-    QVERIFY(f.events.isEmpty());
 }
 
 QTEST_APPLESS_MAIN(TestRotation)

@@ -19,16 +19,16 @@ void TestQtPrompts::fileFilter_data()
 {
     QTest::addColumn<QString>("design");
     QTest::addColumn<QString>("qt");
-    QTest::newRow("database dialog") << "Access Databases(*.mdb)|*.mdb|All Files (*.*)|*.*"
-                                     << "Access Databases (*.mdb *.MDB);;All Files (*)";
-    QTest::newRow("several patterns in one entry") << "Pictures|*.bmp;*.JPG;*.gif"
-                                                   << "Pictures (*.bmp *.BMP *.JPG *.gif *.GIF)";
-    QTest::newRow("a name without its pattern is dropped") << "Text|*.txt|Orphan"
-                                                           << "Text (*.txt *.TXT)";
-    QTest::newRow("a name that is only a pattern is kept") << "(*.txt)|*.txt"
-                                                           << "(*.txt) (*.txt *.TXT)";
-    QTest::newRow("empty") << ""
-                           << "";
+    auto row = [](const char *name, const char *design, const char *qt) {
+        QTest::newRow(name) << QString(design) << QString(qt);
+    };
+    row("database dialog", "Access Databases(*.mdb)|*.mdb|All Files (*.*)|*.*",
+        "Access Databases (*.mdb *.MDB);;All Files (*)");
+    row("several patterns in one entry", "Pictures|*.bmp;*.JPG;*.gif",
+        "Pictures (*.bmp *.BMP *.JPG *.gif *.GIF)");
+    row("a name without its pattern is dropped", "Text|*.txt|Orphan", "Text (*.txt *.TXT)");
+    row("a name that is only a pattern is kept", "(*.txt)|*.txt", "(*.txt) (*.txt *.TXT)");
+    row("empty", "", "");
 }
 
 void TestQtPrompts::fileFilter()

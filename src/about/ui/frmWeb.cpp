@@ -1,4 +1,4 @@
-#include "about/frmWeb.h"
+#include "about/ui/frmWeb.h"
 
 #include "about/AboutTexts.h"
 #include "about/UpdatePage.h"

@@ -1,4 +1,4 @@
-#include "about/PageView.h"
+#include "about/ui/PageView.h"
 
 #include "about/UpdatePage.h"
 #include "platform/AppError.h"

@@ -3,7 +3,7 @@
 // program before replacing it, above the maker's update page. It only
 // shows the page; it compares, downloads and replaces nothing.
 
-#include "about/PageView.h"
+#include "about/ui/PageView.h"
 
 #include <QUrl>
 #include <QWidget>

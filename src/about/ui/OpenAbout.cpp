@@ -1,7 +1,7 @@
-#include "about/OpenAbout.h"
+#include "about/ui/OpenAbout.h"
 
-#include "about/frmAbout.h"
-#include "about/frmWeb.h"
+#include "about/ui/frmAbout.h"
+#include "about/ui/frmWeb.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "wallpaper/frmWallPaper.h"
+#include "wallpaper/ui/frmWallPaper.h"
 
 #include "platform/AppError.h"
 #include "platform/Files.h"

@@ -1,4 +1,4 @@
-#include "about/frmAbout.h"
+#include "about/ui/frmAbout.h"
 
 #include "about/AboutTexts.h"
 #include "about/SysInfo.h"

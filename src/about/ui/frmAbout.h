@@ -3,7 +3,7 @@
 // links, a disclaimer naming the open database, and a button that starts
 // the system's information program. It shows beside the main window.
 
-#include "about/PageView.h"
+#include "about/ui/PageView.h"
 #include "platform/Programs.h"
 
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "wallpaper/RotateWallpaper.h"
+#include "wallpaper/ui/RotateWallpaper.h"
 
 #include "platform/Files.h"
 #include "platform/Prompts.h"
