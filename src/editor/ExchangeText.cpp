@@ -6,6 +6,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 namespace {
 
 // Windows-1252's bytes 0x80-0x9F, as fromWindows1252 reads them.
@@ -31,9 +33,10 @@ bool startsWith(const QByteArray &bytes, const char *mark, int n)
     return bytes.size() >= n && memcmp(bytes.constData(), mark, size_t(n)) == 0;
 }
 
-// Well-formed UTF-8: no stray or missing continuation bytes, no overlong
-// forms, no surrogates, nothing past U+10FFFF.
-bool validUtf8(const QByteArray &bytes)
+// Where well-formed UTF-8 ends (no stray or missing continuation bytes, no
+// overlong forms, no surrogates, nothing past U+10FFFF): the offset of the
+// first byte that breaks it, -1 when none does.
+qsizetype firstInvalidUtf8(const QByteArray &bytes)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
     const qsizetype n = bytes.size();
@@ -54,21 +57,26 @@ bool validUtf8(const QByteArray &bytes)
             more = 3;
             cp = b & 0x07;
         } else {
-            return false;
+            return i;
         }
         if (i + more >= n)
-            return false;
+            return i;
         for (int k = 1; k <= more; ++k) {
             if ((p[i + k] & 0xC0) != 0x80)
-                return false;
+                return i;
             cp = (cp << 6) | (p[i + k] & 0x3F);
         }
         if ((more == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
             (more == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
-            return false;
+            return i;
         i += more + 1;
     }
-    return true;
+    return -1;
+}
+
+bool validUtf8(const QByteArray &bytes)
+{
+    return firstInvalidUtf8(bytes) < 0;
 }
 
 bool isAscii(const QByteArray &bytes)
@@ -177,4 +185,12 @@ QStringList textLines(const QString &text)
             line.chop(1);
     }
     return lines;
+}
+
+int invalidUtf8Line(const QByteArray &bytes)
+{
+    const qsizetype at = firstInvalidUtf8(bytes);
+    if (at < 0)
+        return 0;
+    return int(std::count(bytes.constData(), bytes.constData() + at, '\n')) + 1;
 }

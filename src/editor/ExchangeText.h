@@ -40,3 +40,7 @@ bool fitsWindows1252(const QString &text);
 // The lines of a text whose lines end in CR LF or a bare LF; a last line
 // without an ending counts, an ending at the very end opens no line.
 QStringList textLines(const QString &text);
+
+// The line (counted from 1) holding the first byte that is not well-formed
+// UTF-8; 0 when every byte is.
+int invalidUtf8Line(const QByteArray &bytes);

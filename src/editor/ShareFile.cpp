@@ -24,8 +24,9 @@ QDate dayOf(const QVariant &v)
     return v.typeId() == QMetaType::QDateTime ? v.toDateTime().date() : v.toDate();
 }
 
-// dd/mm/yyyy, built by hand: the locale's formatter costs more than the
-// rest of a record.
+} // namespace
+
+// Built by hand: the locale's formatter costs more than the rest of a record.
 QString shareDateText(const QDate &day)
 {
     const int d = day.day(), m = day.month(), y = day.year();
@@ -36,6 +37,8 @@ QString shareDateText(const QDate &day)
         char16_t(u'0' + y % 10)};
     return QString(reinterpret_cast<const QChar *>(text), 10);
 }
+
+namespace {
 
 bool holdsLineBreak(const QString &text)
 {
@@ -173,6 +176,29 @@ QString recordFault(const ImportCandidate &c)
 
 } // namespace
 
+namespace {
+
+// A type or details text that stands for none.
+bool isNone(const ImportCandidate &c, const QString &text)
+{
+    return c.plainTexts ? text.isNull() : text == kNull;
+}
+
+} // namespace
+
+QString importListText(const ImportCandidate &c)
+{
+    QString text = c.dateText + QLatin1Char(' ') + c.description;
+    if (!c.note.isEmpty())
+        text += QStringLiteral(" (") + c.note + QLatin1Char(')');
+    return text;
+}
+
+QString importPictureKey(const ImportCandidate &c)
+{
+    return isNone(c, c.iconText) ? QStringLiteral("unknown") : c.iconText;
+}
+
 QString importInsertStatement(const ImportCandidate &c)
 {
     const QString fault = recordFault(c);
@@ -184,12 +210,12 @@ QString importInsertStatement(const ImportCandidate &c)
     return QStringLiteral("INSERT INTO Calendar (Dates, icon, Description, ShowOnce, Details) "
                           "VALUES (#") +
            DateText(day) + QStringLiteral("#, ") +
-           (c.iconText == kNull ? kNull
-                                : QLatin1Char('\'') + QuoteSql(c.iconText) + QLatin1Char('\'')) +
+           (isNone(c, c.iconText) ? kNull
+                                  : QLatin1Char('\'') + QuoteSql(c.iconText) + QLatin1Char('\'')) +
            QStringLiteral(", '") + QuoteSql(c.description) + QStringLiteral("', ") +
            c.showOnceText + QStringLiteral(", ") +
-           (c.details == kNull ? kNull
-                               : QLatin1Char('\'') + QuoteSql(c.details) + QLatin1Char('\'')) +
+           (isNone(c, c.details) ? kNull
+                                 : QLatin1Char('\'') + QuoteSql(c.details) + QLatin1Char('\'')) +
            QLatin1Char(')');
 }
 

@@ -3,8 +3,10 @@
 // one event database to another. Writing it, reading it back into import
 // candidates, and the statements that insert them.
 
+#include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 class Connection;
@@ -34,7 +36,30 @@ struct ImportCandidate
     QString details;      // lines joined by CR LF, or "Null"
     QString statement;    // its INSERT statement
     bool exists = false;  // its description is among the events already
+    // Calendar and address book imports: the type and details hold the
+    // texts themselves ("Null" included), a null QString standing for none.
+    bool plainTexts = false;
+    bool suggested = true; // ticked in the list unless it exists
+    QString note{};        // shown after the description in the list, as " (...)"
 };
+
+// What an import read: the candidates and, for the closing message, what
+// was left out ("3 contacts had no date").
+struct ImportRead
+{
+    QList<ImportCandidate> candidates;
+    QStringList skipped;
+};
+
+// The text of a candidate's item in the selection list.
+QString importListText(const ImportCandidate &c);
+
+// The picture of the candidate's item in the selection list: its type key,
+// "unknown" when it has none.
+QString importPictureKey(const ImportCandidate &c);
+
+// dd/mm/yyyy, the date form of candidates and share files.
+QString shareDateText(const QDate &day);
 
 // The INSERT statement of a record. Throws AppError when the date text is
 // not a real dd/mm/yyyy date or the show-once text is not True or False.

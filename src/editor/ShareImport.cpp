@@ -18,9 +18,10 @@ void bindText(Connection &db, sqlite3_stmt *st, int at, const QString &text, QBy
     db.check(sqlite3_bind_text(st, at, hold.constData(), int(hold.size()), SQLITE_STATIC));
 }
 
-void bindTextOrNull(Connection &db, sqlite3_stmt *st, int at, const QString &text, QByteArray &hold)
+void bindTextOrNull(Connection &db, sqlite3_stmt *st, int at, const ImportCandidate &c,
+                    const QString &text, QByteArray &hold)
 {
-    if (text == QLatin1String("Null"))
+    if (c.plainTexts ? text.isNull() : text == QLatin1String("Null"))
         db.check(sqlite3_bind_null(st, at));
     else
         bindText(db, st, at, text, hold);
@@ -65,12 +66,12 @@ int importCandidates(Connection &db, const QList<ImportCandidate> &candidates,
             const QDate day(c.dateText.mid(6, 4).toInt(), c.dateText.mid(3, 2).toInt(),
                             c.dateText.left(2).toInt());
             bindText(db, insert.get(), 1, day.toString(Qt::ISODate), held[1]);
-            bindTextOrNull(db, insert.get(), 2, c.iconText, held[2]);
+            bindTextOrNull(db, insert.get(), 2, c, c.iconText, held[2]);
             bindText(db, insert.get(), 3, c.description, held[3]);
             db.check(sqlite3_bind_int(
                 insert.get(), 4,
                 c.showOnceText.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0 ? -1 : 0));
-            bindTextOrNull(db, insert.get(), 5, c.details, held[4]);
+            bindTextOrNull(db, insert.get(), 5, c, c.details, held[4]);
             run(db, insert.get());
         }
         insert.reset();

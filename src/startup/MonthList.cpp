@@ -91,7 +91,8 @@ bool MonthListRules::rowFor(int year, int month, int day, MonthRow &row) const
         return false;
     row.days = days;
     row.dateText = gridDateText(QDate(year, month, day));
-    row.yearsText = yearsText(nextYear + (m_year - year), days);
+    // A date without a year (kept in kNoYear) has no years to count.
+    row.yearsText = year == kNoYear ? QString() : yearsText(nextYear + (m_year - year), days);
     row.dayText = dayText(days);
     row.colourIndex = colourIndexFor(days);
     return true;

@@ -26,3 +26,8 @@ QString dayMonthYearPattern();
 QString dayMonthYearText(const QDate &day);
 // The day such a text names; an invalid QDate when it names none.
 QDate dayFromDayMonthYearText(const QString &text);
+
+// The year address books store a date without a year in (1604, a leap
+// year, so that 29 February fits). The month list shows no years count for
+// it; the vCard import stores year-less dates in it.
+inline constexpr int kNoYear = 1604;

@@ -61,6 +61,8 @@ void TestMonthList::row_data()
     add("29 Feb on 28 Feb, common", D(2027, 2, 28), D(2000, 2, 29), false, "0|27 Years| 0|0");
     add("29 Feb on 1 Mar, common", D(2027, 3, 1), D(2000, 2, 29), true, "-1|27 Years|-1|5");
     add("29 Feb on 28 Feb, leap", D(2028, 2, 28), D(2000, 2, 29), false, "1|28 Years| 1|1");
+    add("1604 (no year): no years count", D(2026, 6, 15), D(1604, 6, 15), false, "0|| 0|0");
+    add("1604, next year's: no years count", D(2026, 12, 20), D(1604, 1, 5), false, "16|| 16|-1");
 }
 
 void TestMonthList::row()

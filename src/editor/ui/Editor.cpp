@@ -95,7 +95,11 @@ void Editor::buildMenus()
     mnuTools[2] = mnuTool->addSeparator();
     mnuTools[3] = mnuTool->addAction(QStringLiteral("Export Almarik Share File"));
     mnuTools[4] = mnuTool->addAction(QStringLiteral("Import Almarik Share File"));
-    for (int i = 0; i < 5; ++i)
+    mnuTools[5] = mnuTool->addSeparator();
+    mnuTools[6] = mnuTool->addAction(QStringLiteral("Export iCalendar File"));
+    mnuTools[7] = mnuTool->addAction(QStringLiteral("Import iCalendar File"));
+    mnuTools[8] = mnuTool->addAction(QStringLiteral("Import Birthdays from vCard File"));
+    for (int i = 0; i < 9; ++i)
         connect(mnuTools[size_t(i)], &QAction::triggered, this, [this, i] { mnuTools_Click(i); });
     mnuEdits = menuBar->addMenu(QStringLiteral("Filter"));
     mnuEdit[0] = mnuEdits->addAction(QStringLiteral("Apply Filter"));
@@ -285,11 +289,12 @@ void Editor::removeFilter()
 
 void Editor::mnuTools_Click(int index)
 {
-    ExchangeCommands(
+    ExchangeCommands commands(
         this, m_db, m_rs, m_prompts,
         [this](const std::function<void()> &change) { m_model->rebind(change); },
-        [this] { refresh_Data(); })
-        .mnuTools_Click(index);
+        [this] { refresh_Data(); });
+    commands.clock = m_clock;
+    commands.mnuTools_Click(index);
 }
 
 void Editor::mnuSQL_Click()

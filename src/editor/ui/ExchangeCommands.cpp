@@ -1,8 +1,10 @@
 #include "editor/ui/ExchangeCommands.h"
 
 #include "editor/HolidayFile.h"
+#include "editor/ICalendarFile.h"
 #include "editor/KeyNotation.h"
 #include "editor/ShareFile.h"
+#include "editor/VCardFile.h"
 #include "editor/ui/ImportListModel.h"
 #include "editor/ui/KeySender.h"
 #include "editor/ui/Notepad.h"
@@ -27,6 +29,14 @@ const QString kOutlookTitle = QStringLiteral("Select a Outlook Filename to appen
 const QString kOutlookFilter = QStringLiteral(
     "Outlook Holiday File(*.Txt;*.Hol)|Outlook*.Txt;Outlook.Hol|All Files (*.*)|*.*");
 const QString kNotOpened = QStringLiteral("Holiday file not opened");
+const QString kICalendarFilter = QStringLiteral("iCalendar File(*.ics)|*.ics|All Files (*.*)|*.*");
+const QString kVCardFilter = QStringLiteral("vCard File(*.vcf)|*.vcf|All Files (*.*)|*.*");
+
+// The commands that read a file into the table.
+bool isImport(int index)
+{
+    return index == 4 || index == 7 || index == 8;
+}
 
 bool isFileAccessError(int number)
 {
@@ -83,7 +93,7 @@ void ExchangeCommands::step(const std::function<void()> &work)
 
 void ExchangeCommands::mnuTools_Click(int index)
 {
-    if (index < 0 || index > 4 || index == 2)
+    if (index < 0 || index > 8 || index == 2 || index == 5)
         return;
     m_error.reset();
     QString year;
@@ -93,6 +103,10 @@ void ExchangeCommands::mnuTools_Click(int index)
         return;
     if (index == 3) {
         step([&] { count = ExportShareFile(m_rs, file); });
+    } else if (index == 6) {
+        step([&] { count = ExportICalendarFile(m_rs, file, clock()); });
+    } else if (index == 7 || index == 8) {
+        count = ImportCalendarFile(index, file);
     } else if (index == 4) {
         count = ImportShareFile(file);
         if (count < 0)
@@ -109,16 +123,28 @@ QString ExchangeCommands::ChooseExchangeFile(int index, QString *year, int *coun
     const bool share = index >= 3;
     QString file;
     try {
-        if (index == 4) {
+        if (isImport(index)) {
             try {
-                file = m_prompts.OpenFileDialog(kShareTitle, kShareFilter, QString(),
-                                                QStringLiteral("Almarik.Txt"));
+                if (index == 4)
+                    file = m_prompts.OpenFileDialog(kShareTitle, kShareFilter, QString(),
+                                                    QStringLiteral("Almarik.Txt"));
+                else if (index == 7)
+                    file = m_prompts.OpenFileDialog(QStringLiteral("Import iCalendar File"),
+                                                    kICalendarFilter, QString(), QString());
+                else
+                    file =
+                        m_prompts.OpenFileDialog(QStringLiteral("Import Birthdays from vCard File"),
+                                                 kVCardFilter, QString(), QString());
             } catch (...) {
                 // The filter is cleared whatever the dialog answered.
                 m_alter([this] { m_rs.setFilter(QString()); });
                 throw;
             }
             m_alter([this] { m_rs.setFilter(QString()); });
+        } else if (index == 6) {
+            file =
+                m_prompts.SaveFileDialog(QStringLiteral("Export iCalendar File"), kICalendarFilter,
+                                         QString(), QStringLiteral("Almarik.ics"));
         } else if (share) {
             file = m_prompts.SaveFileDialog(kShareTitle, kShareFilter, QString(),
                                             QStringLiteral("Almarik.Txt"));
@@ -148,7 +174,7 @@ QString ExchangeCommands::ChooseExchangeFile(int index, QString *year, int *coun
     }
     step([this] { m_alter([this] { m_rs.Requery(); }); });
     *count = m_rs.RecordCount();
-    if (file.isEmpty() || (*count == 0 && index != 4))
+    if (file.isEmpty() || (*count == 0 && !isImport(index)))
         return QString();
     return file;
 }
@@ -164,18 +190,30 @@ int ExchangeCommands::ImportShareFile(const QString &file)
     }
     if (m_error)
         return 0; // a file that cannot be read whole is not offered
-    markExisting(candidates, m_rs);
+    return ImportChosen(candidates);
+}
 
+int ExchangeCommands::ImportCalendarFile(int index, const QString &file)
+{
+    ImportRead read;
+    step(
+        [&] { read = index == 7 ? readICalendarFile(file, clock().date()) : readVCardFile(file); });
+    if (m_error)
+        return 0; // nothing is offered from a file that cannot be read whole
+    m_skipped = read.skipped;
+    return ImportChosen(read.candidates);
+}
+
+int ExchangeCommands::ImportChosen(QList<ImportCandidate> &candidates)
+{
+    markExisting(candidates, m_rs);
     frmImport dialog(m_owner);
     dialog.gblCancel = true;
     dialog.Check1->setChecked(false);
     dialog.items->clear();
     dialog.items->reserve(int(candidates.size()));
     for (const ImportCandidate &c : candidates)
-        dialog.items->addItem(c.dateText + QLatin1Char(' ') + c.description,
-                              c.iconText == QLatin1String("Null") ? QStringLiteral("unknown")
-                                                                  : c.iconText,
-                              !c.exists);
+        dialog.items->addItem(importListText(c), importPictureKey(c), !c.exists && c.suggested);
     showModal(dialog);
     if (dialog.gblCancel)
         return 0;
@@ -249,6 +287,12 @@ void ExchangeCommands::FinishToolsCommand(int index, int count, const QString &y
         message = QString::number(count) + QStringLiteral(" records exported");
     else if (index == 4)
         message = QString::number(count) + QStringLiteral(" records imported");
+    else if (index == 6)
+        message = QString::number(count) + QStringLiteral(" events exported");
+    else if (index == 7 || index == 8)
+        message =
+            (QStringList(QString::number(count) + QStringLiteral(" events imported")) + m_skipped)
+                .join(QStringLiteral(", "));
     else
         message = holidayInstruction(year);
     m_prompts.MsgBox(message, MsgButtons::OkOnly);

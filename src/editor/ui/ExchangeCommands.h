@@ -1,17 +1,23 @@
 #pragma once
-// The editor's Tools menu: the share file export and import and the two
-// Outlook holiday file exports, from the file dialog to the closing message.
+// The editor's Tools menu: the share file export and import, the two
+// Outlook holiday file exports and the calendar exchange (iCalendar export
+// and import, birthdays from vCard files), from the file dialog to the
+// closing message.
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
 #include "platform/AppError.h"
+#include "platform/Clock.h"
 
 class Connection;
 class Prompts;
 class QWidget;
 class RecordSet;
+struct ImportCandidate;
 
 class ExchangeCommands final
 {
@@ -23,12 +29,16 @@ public:
                      std::function<void()> refresh);
 
     // 0 and 1 the Outlook variants, 3 the share file export, 4 the import;
-    // 2 (the separator) does nothing. Errors are recorded as the steps run
+    // 6 the iCalendar export, 7 its import, 8 the vCard import; 2 and 5
+    // (the separators) do nothing. Errors are recorded as the steps run
     // and reported once at the end.
     void mnuTools_Click(int index);
 
     // How long the Office 2000/XP export waits for the Notepad window.
     int notepadWaitMs = 10000;
+    // Stamps the iCalendar export; its day decides which imported one-off
+    // events are past.
+    Clock clock = appClock();
 
 private:
     // The file dialog, the year for the Outlook variants, the requery and
@@ -36,6 +46,12 @@ private:
     // one was due).
     QString ChooseExchangeFile(int index, QString *year, int *count);
     int ImportShareFile(const QString &file);
+    // 7 and 8: reads the file, then lets the user choose; the number
+    // inserted (0, recorded, when the file could not be read).
+    int ImportCalendarFile(int index, const QString &file);
+    // The selection dialog over the candidates and the inserts of the
+    // chosen ones; the number inserted.
+    int ImportChosen(QList<ImportCandidate> &candidates);
     // False when it stopped with a message of its own (Notepad not reached).
     bool ExportOutlookHolidays(int index, const QString &file, const QString &year);
     void FinishToolsCommand(int index, int count, const QString &year);
@@ -49,6 +65,7 @@ private:
     Alter m_alter;
     std::function<void()> m_refresh;
     std::optional<AppError> m_error;
+    QStringList m_skipped; // for the closing message of 7 and 8
 };
 
 // The Outlook dialogs' Windows folders do not exist here: folder when it

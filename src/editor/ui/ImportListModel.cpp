@@ -51,6 +51,7 @@ QVariant ImportListModel::data(const QModelIndex &index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
+    case Qt::ToolTipRole: // the whole text, notes included, where the list cuts it
         return m_texts[index.row()];
     case Qt::DecorationRole:
         return typeIcon(m_keys[index.row()]);

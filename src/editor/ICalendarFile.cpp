@@ -1,0 +1,371 @@
+#include "editor/ICalendarFile.h"
+
+#include "editor/CalendarImport.h"
+#include "editor/ExchangeIO.h"
+#include "editor/ExchangeText.h"
+#include "platform/AppError.h"
+#include "store/RecordSet.h"
+
+#include <QCryptographicHash>
+#include <QHash>
+
+#include <libical/ical.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+const QString kKind = QStringLiteral("iCalendar");
+
+struct ComponentFree
+{
+    void operator()(icalcomponent *c) const { icalcomponent_free(c); }
+};
+using Component = std::unique_ptr<icalcomponent, ComponentFree>;
+
+// Takes a string libical allocated for the caller.
+QString takeText(char *text)
+{
+    const QString out = QString::fromUtf8(text);
+    std::free(text);
+    return out;
+}
+
+QDate dayOf(const QVariant &v)
+{
+    return v.typeId() == QMetaType::QDateTime ? v.toDateTime().date() : v.toDate();
+}
+
+icaltimetype icalDay(const QDate &day)
+{
+    icaltimetype t = icaltime_null_date();
+    t.year = day.year();
+    t.month = day.month();
+    t.day = day.day();
+    return t;
+}
+
+icalrecurrencetype yearlyRule(const QDate &day)
+{
+    icalrecurrencetype rule;
+    icalrecurrencetype_clear(&rule);
+    rule.freq = ICAL_YEARLY_RECURRENCE;
+    if (day.month() == 2 && day.day() == 29) {
+        rule.by_month[0] = 2;
+        rule.by_month[1] = ICAL_RECURRENCE_ARRAY_MAX;
+        rule.by_month_day[0] = -1;
+        rule.by_month_day[1] = ICAL_RECURRENCE_ARRAY_MAX;
+    }
+    return rule;
+}
+
+// libical's errors stay errors we report; by default some abort.
+void quietLibical()
+{
+    icalerror_set_errors_are_fatal(0);
+    icalerrno = ICAL_NO_ERROR;
+}
+
+AppError cannotCarry(const QString &description, const QString &why)
+{
+    return AppError(13, QStringLiteral("The event \"") + description + QStringLiteral("\" ") + why +
+                            QStringLiteral(": an iCalendar file cannot carry it."));
+}
+
+void addEvent(icalcomponent *calendar, const RecordSet &rs, int row, const int (&column)[5],
+              const icaltimetype &stamp, QHash<QString, int> &uids)
+{
+    const QVariant date = rs.valueAt(row, column[0]);
+    const QVariant type = rs.valueAt(row, column[1]);
+    const QString description = rs.valueAt(row, column[2]).toString();
+    const QVariant details = rs.valueAt(row, column[4]);
+    const QDate day = date.isNull() ? QDate() : dayOf(date);
+    if (!day.isValid())
+        throw cannotCarry(description, QStringLiteral("has no date"));
+    if (day.year() < 100 || day.year() > 9999)
+        throw cannotCarry(description, QStringLiteral("lies outside the years 100 to 9999"));
+    if (description.contains(QChar(0)) || details.toString().contains(QChar(0)) ||
+        type.toString().contains(QChar(0)))
+        throw cannotCarry(description, QStringLiteral("holds a NUL character"));
+    QString uid = eventUid(day, description);
+    const int seen = uids[uid]++;
+    if (seen > 0) // the same day and description again: still one UID each
+        uid += QLatin1Char('-') + QString::number(seen + 1);
+
+    icalcomponent *event = icalcomponent_new_vevent();
+    icalcomponent_add_component(calendar, event);
+    icalcomponent_add_property(event, icalproperty_new_uid(uid.toUtf8().constData()));
+    icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
+    icalcomponent_add_property(event, icalproperty_new_dtstart(icalDay(day)));
+    icalcomponent_add_property(event, icalproperty_new_summary(description.toUtf8().constData()));
+    if (!details.isNull()) {
+        QString text = details.toString();
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        icalcomponent_add_property(event, icalproperty_new_description(text.toUtf8().constData()));
+    }
+    if (!type.isNull())
+        icalcomponent_add_property(
+            event, icalproperty_new_categories(type.toString().toUtf8().constData()));
+    icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
+    if (!rs.valueAt(row, column[3]).toBool())
+        icalcomponent_add_property(event, icalproperty_new_rrule(yearlyRule(day)));
+}
+
+} // namespace
+
+QString yearlyRuleText(const QDate &day)
+{
+    icalrecurrencetype rule = yearlyRule(day);
+    return takeText(icalrecurrencetype_as_string_r(&rule));
+}
+
+QString eventUid(const QDate &day, const QString &description)
+{
+    const QByteArray key = day.toString(Qt::ISODate).toUtf8() + '\n' + description.toUtf8();
+    return QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex()) +
+           QStringLiteral("@almarik");
+}
+
+QByteArray icalendarText(const RecordSet &rs, const QDateTime &stamp, int *count)
+{
+    const int column[5] = {
+        rs.fieldIndex(QStringLiteral("Dates")), rs.fieldIndex(QStringLiteral("icon")),
+        rs.fieldIndex(QStringLiteral("Description")), rs.fieldIndex(QStringLiteral("ShowOnce")),
+        rs.fieldIndex(QStringLiteral("Details"))};
+    for (const int c : column) {
+        if (c < 0)
+            throw AppError(3265, QStringLiteral("Item cannot be found in the collection "
+                                                "corresponding to the requested name or ordinal."));
+    }
+    quietLibical();
+    const Component calendar(icalcomponent_new_vcalendar());
+    icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
+    icalcomponent_add_property(
+        calendar.get(), icalproperty_new_prodid("-//Almarik//Almarik " ALMARIK_VERSION "//EN"));
+    icalcomponent_add_property(calendar.get(), icalproperty_new_calscale("GREGORIAN"));
+    const icaltimetype stampUtc = icaltime_from_timet_with_zone(time_t(stamp.toSecsSinceEpoch()), 0,
+                                                                icaltimezone_get_utc_timezone());
+    QHash<QString, int> uids;
+    const int rows = rs.RecordCount();
+    for (int r = 0; r < rows; ++r)
+        addEvent(calendar.get(), rs, r, column, stampUtc, uids);
+    char *text = icalcomponent_as_ical_string_r(calendar.get());
+    if (!text)
+        throw AppError(ErrNo::OutOfMemory, QStringLiteral("Out of memory"));
+    const QByteArray out(text);
+    std::free(text);
+    if (count)
+        *count = rows;
+    return out;
+}
+
+int ExportICalendarFile(const RecordSet &rs, const QString &path, const QDateTime &stamp)
+{
+    int count = 0;
+    const QByteArray text = icalendarText(rs, stamp, &count);
+    writeWholeFile(path, text);
+    return count;
+}
+
+namespace {
+
+// The file's first content line, without its ending and a byte-order mark.
+bool beginsWith(const QByteArray &bytes, const QByteArray &line)
+{
+    const qsizetype at = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    if (bytes.size() < at + line.size() ||
+        qstrnicmp(bytes.constData() + at, line.constData(), size_t(line.size())) != 0)
+        return false;
+    const qsizetype next = at + line.size();
+    return next == bytes.size() || bytes[next] == '\r' || bytes[next] == '\n';
+}
+
+// The file's last content line (trailing line ends and blanks ignored).
+bool endsWith(const QByteArray &bytes, const QByteArray &line)
+{
+    const QByteArray tail = bytes.trimmed();
+    if (tail.size() < line.size())
+        return false;
+    const qsizetype at = tail.size() - line.size();
+    return qstrnicmp(tail.constData() + at, line.constData(), size_t(line.size())) == 0 &&
+           (at == 0 || tail[at - 1] == '\n' || tail[at - 1] == '\r');
+}
+
+QString eventName(int number, const char *summary)
+{
+    return QStringLiteral("event ") + QString::number(number) +
+           (summary && *summary
+                ? QStringLiteral(" (\"") + QString::fromUtf8(summary) + QStringLiteral("\")")
+                : QString());
+}
+
+// The day DTSTART names: a date as it is, a date-time with a zone (UTC or
+// TZID, resolved by libical) as its date in zone, a floating one as written.
+QDate startDay(icalcomponent *event, const QString &name, const QTimeZone &zone)
+{
+    icalproperty *start = icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY);
+    if (!start)
+        throw unreadableFile(kKind,
+                             QStringLiteral("its ") + name + QStringLiteral(" has no DTSTART."));
+    const icaltimetype t = icalcomponent_get_dtstart(event);
+    const char *raw = icalproperty_get_value_as_string(start);
+    const QString written = raw ? QString::fromUtf8(raw) : QString();
+    const QDate asWritten(t.year, t.month, t.day);
+    if (icaltime_is_null_time(t) || !asWritten.isValid() ||
+        (!t.is_date && !QTime::isValid(t.hour, t.minute, t.second)))
+        throw unreadableFile(kKind, QStringLiteral("the DTSTART \"") + written +
+                                        QStringLiteral("\" of its ") + name +
+                                        QStringLiteral(" is not a real date."));
+    QDate day = asWritten;
+    if (!t.is_date && (t.zone || icaltime_is_utc(t))) {
+        const icaltimezone *from = t.zone ? t.zone : icaltimezone_get_utc_timezone();
+        const qint64 seconds = qint64(icaltime_as_timet_with_zone(t, from));
+        day = QDateTime::fromSecsSinceEpoch(seconds, zone).date();
+    }
+    if (day.year() < 100 || day.year() > 9999)
+        throw unreadableFile(kKind, QStringLiteral("the DTSTART \"") + written +
+                                        QStringLiteral("\" of its ") + name +
+                                        QStringLiteral(" lies outside the years 100 to 9999."));
+    return day;
+}
+
+// The type key among the event's categories, the first that is one of ours.
+QString eventTypeKey(icalcomponent *event)
+{
+    for (icalproperty *p = icalcomponent_get_first_property(event, ICAL_CATEGORIES_PROPERTY); p;
+         p = icalcomponent_get_next_property(event, ICAL_CATEGORIES_PROPERTY)) {
+        const char *value = icalproperty_get_categories(p);
+        if (!value)
+            continue;
+        for (const QString &part : QString::fromUtf8(value).split(QLatin1Char(','))) {
+            const QString key = typeKeyNamed(part);
+            if (!key.isNull())
+                return key;
+        }
+    }
+    return QString();
+}
+
+// "" when the event occurs once, "yearly" for any yearly rule, else the
+// other rule's frequency ("weekly").
+QString repeats(icalcomponent *event)
+{
+    QString other;
+    for (icalproperty *p = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY); p;
+         p = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY)) {
+        const icalrecurrencetype rule = icalproperty_get_rrule(p);
+        if (rule.freq == ICAL_YEARLY_RECURRENCE)
+            return QStringLiteral("yearly");
+        if (rule.freq != ICAL_NO_RECURRENCE)
+            other = QString::fromLatin1(icalrecur_freq_to_string(rule.freq)).toLower();
+    }
+    return other;
+}
+
+// libical drops a property it cannot read and leaves its complaint in an
+// X-LIC-ERROR. One about a property we read refuses the file; an empty
+// value is no fault (calendar programs write "DESCRIPTION:" for none), and
+// complaints about properties we do not read do not concern us. True when
+// the event's DESCRIPTION was there but empty.
+bool checkComplaints(icalcomponent *event, const QString &name)
+{
+    bool emptyDescription = false;
+    for (icalproperty *p = icalcomponent_get_first_property(event, ICAL_XLICERROR_PROPERTY); p;
+         p = icalcomponent_get_next_property(event, ICAL_XLICERROR_PROPERTY)) {
+        const QString text = QString::fromUtf8(icalproperty_get_xlicerror(p));
+        if (text.startsWith(QLatin1String("No value for "))) {
+            emptyDescription = emptyDescription || text.contains(QLatin1String(" DESCRIPTION "));
+            continue;
+        }
+        for (const char *read : {"DTSTART", "SUMMARY", "DESCRIPTION", "CATEGORIES", "RRULE"}) {
+            const QString property = QString::fromLatin1(read);
+            if (text.contains(QLatin1Char(' ') + property + QStringLiteral(" property")) ||
+                text.contains(QStringLiteral("property ") + property))
+                throw unreadableFile(kKind, QStringLiteral("its ") + name +
+                                                QStringLiteral(" could not be read: ") + text);
+        }
+    }
+    return emptyDescription;
+}
+
+void readEvent(icalcomponent *event, int number, const QDate &today, const QTimeZone &zone,
+               ImportRead &read, int &withoutSummary)
+{
+    const char *summary = icalcomponent_get_summary(event);
+    const QString name = eventName(number, summary);
+    const bool emptyDescription = checkComplaints(event, name);
+    const QDate day = startDay(event, name, zone);
+    if (!summary || !*summary) {
+        ++withoutSummary;
+        return;
+    }
+    const char *description = icalcomponent_get_description(event);
+    const QString rule = repeats(event);
+    ImportCandidate c =
+        calendarCandidate(day, QString::fromUtf8(summary), eventTypeKey(event), !rule.isEmpty(),
+                          description        ? QString::fromUtf8(description)
+                          : emptyDescription ? QStringLiteral("")
+                                             : QString());
+    if (!rule.isEmpty() && rule != QLatin1String("yearly")) {
+        c.suggested = false;
+        addNote(c, QStringLiteral("repeats ") + rule + QStringLiteral(", taken as yearly"));
+    } else if (rule.isEmpty() && day < today.addDays(-2)) {
+        c.suggested = false;
+        addNote(c, QStringLiteral("past, once: removed at the next start"));
+    }
+    read.candidates.append(std::move(c));
+}
+
+} // namespace
+
+ImportRead parseICalendar(const QByteArray &bytes, const QDate &today, const QTimeZone &zone)
+{
+    if (!beginsWith(bytes, "BEGIN:VCALENDAR"))
+        throw unreadableFile(kKind, QStringLiteral("it does not begin with BEGIN:VCALENDAR."));
+    if (const int line = invalidUtf8Line(bytes))
+        throw unreadableFile(kKind, QStringLiteral("line ") + QString::number(line) +
+                                        QStringLiteral(" is not UTF-8 text."));
+    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0)
+        throw unreadableFile(kKind, QStringLiteral("line ") +
+                                        QString::number(bytes.left(nul).count('\n') + 1) +
+                                        QStringLiteral(" holds a NUL byte."));
+    if (!endsWith(bytes, "END:VCALENDAR"))
+        throw unreadableFile(kKind, QStringLiteral("it ends before its END:VCALENDAR line; "
+                                                   "the file is incomplete."));
+    quietLibical();
+    const qsizetype at = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    const Component root(icalparser_parse_string(bytes.constData() + at));
+    if (!root)
+        throw unreadableFile(kKind, QStringLiteral("libical found no calendar in it."));
+    std::vector<icalcomponent *> calendars;
+    if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
+        calendars.push_back(root.get());
+    } else {
+        for (icalcomponent *c =
+                 icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT);
+             c; c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
+            calendars.push_back(c);
+    }
+    ImportRead read;
+    int number = 0;
+    int withoutSummary = 0;
+    for (icalcomponent *calendar : calendars) {
+        for (icalcomponent *event =
+                 icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
+             event; event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
+            ++number;
+            if (icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY))
+                continue; // a changed occurrence of an event listed already
+            readEvent(event, number, today, zone, read, withoutSummary);
+        }
+    }
+    if (withoutSummary > 0)
+        read.skipped << QString::number(withoutSummary) + QStringLiteral(" events had no summary");
+    return read;
+}
+
+ImportRead readICalendarFile(const QString &path, const QDate &today)
+{
+    return parseICalendar(readWholeFile(path), today);
+}

@@ -1,0 +1,67 @@
+#pragma once
+// Birthdays and anniversaries from address books: a small, strict reader
+// of vCard files (RFC 6350, and 2.1 and 3.0 as phones and address books
+// write them), since libical reads no vCard.
+
+#include "editor/ShareFile.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QList>
+#include <QString>
+
+// One property of a card, its value decoded (quoted-printable, CHARSET) but
+// not unescaped.
+struct VCardProperty
+{
+    QString name;                                  // upper case, without a group ("item1.")
+    QList<std::pair<QString, QString>> parameters; // names upper case; a bare 2.1 value has name ""
+    QString value;
+    int line = 0; // where it begins, counted from 1
+
+    // The value of the first parameter of that name ("" when none).
+    QString parameter(const QString &name) const;
+};
+
+struct VCard
+{
+    QList<VCardProperty> properties; // of the card itself, not of a card inside it
+    int line = 0;
+
+    // The first property of that name, or nullptr.
+    const VCardProperty *first(const QString &name) const;
+};
+
+// The cards of a vCard file's bytes, in order. Lines are unfolded,
+// quoted-printable values joined across their soft line breaks and decoded
+// with their CHARSET (UTF-8, US-ASCII, ISO-8859-1 or Windows-1252). Throws
+// AppError, naming the line, for a file that does not begin with
+// BEGIN:VCARD, a line outside a card or without a colon, a card that does
+// not end, bytes that are not UTF-8 where no CHARSET says otherwise, an
+// unknown CHARSET, or broken quoted-printable.
+QList<VCard> readVCards(const QByteArray &bytes);
+
+// A text value with its escapes (\\, \, \; \n \N) undone.
+QString unescapeVCardText(const QString &value);
+
+// The components of a structured value (N), split at unescaped ';' and
+// unescaped.
+QStringList vcardComponents(const QString &value);
+
+// The day of a date value: yyyy-mm-dd, yyyymmdd, either with a time after
+// "T" (the date counts), or without a year, --mmdd and --mm-dd, in 1604 (the
+// year address books use for "no year"). Invalid when the value is none
+// of these or not a real day of the years 100 to 9999. kNoYear (DateRules)
+// is that year.
+QDate vcardDay(const QString &value);
+
+// The contacts' birthdays (BDAY) and anniversaries (ANNIVERSARY,
+// X-ANNIVERSARY) as yearly import candidates: "<name>'s birthday" of type
+// birthday, "<name>'s anniversary" of type anniversary, the name being FN,
+// else the parts of N. Contacts without a date or a name are counted in
+// skipped. Throws AppError as readVCards does, and for a date that is
+// not one (naming the line), unless VALUE=text says it is a text.
+ImportRead parseVCardFile(const QByteArray &bytes);
+
+// Reads the file at path as parseVCardFile does.
+ImportRead readVCardFile(const QString &path);

@@ -1,0 +1,262 @@
+// iCalendar files without windows: the yearly rules, the exported text as
+// libical reads it, a round trip into an empty table, how each kind of
+// VEVENT becomes a candidate, and every kind of bad file refused.
+
+#include "editor/ICalendarFile.h"
+#include "platform/AppError.h"
+#include "store/Repair.h"
+#include "support/CalendarRows.h"
+#include "support/TestEnv.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+#include <libical/ical.h>
+
+namespace {
+
+const QDateTime kStamp(QDate(2026, 12, 6), QTime(12, 0), QTimeZone::utc());
+const QDate kToday(2026, 12, 6);
+
+QByteArray calendar(const QByteArray &events)
+{
+    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n" + events +
+           "END:VCALENDAR\r\n";
+}
+
+QByteArray vevent(const QByteArray &lines)
+{
+    return "BEGIN:VEVENT\r\nUID:1@test\r\n" + lines + "END:VEVENT\r\n";
+}
+
+// "date|type|description|show once|details|ticked|note", "-" for none.
+QString candidateText(const ImportCandidate &c)
+{
+    const auto orNone = [](const QString &s) { return s.isNull() ? QStringLiteral("-") : s; };
+    return QStringList{c.dateText,     orNone(c.iconText), c.description,
+                       c.showOnceText, orNone(c.details),  c.suggested ? "ticked" : "unticked",
+                       c.note}
+        .join(QLatin1Char('|'));
+}
+
+} // namespace
+
+class TestCalendarFiles : public QObject
+{
+    Q_OBJECT
+private slots:
+    void yearlyRule_data();
+    void yearlyRule();
+    void exportedText();
+    void roundTrip();
+    void importEvent_data();
+    void importEvent();
+    void refused_data();
+    void refused();
+
+private:
+    TestEnv m_env;
+    int m_files = 0;
+    void openTable(Connection &db, RecordSet &rs, const QStringList &values);
+};
+
+void TestCalendarFiles::openTable(Connection &db, RecordSet &rs, const QStringList &values)
+{
+    const QString path = m_env.path(QStringLiteral("db%1.mdb").arg(++m_files));
+    CreateDatabase(path);
+    db.Open(path);
+    addEvents(db, values);
+    rs.Open(QStringLiteral("SELECT * FROM Calendar ORDER BY Dates"), db);
+}
+
+void TestCalendarFiles::yearlyRule_data()
+{
+    QTest::addColumn<QDate>("day");
+    QTest::addColumn<QString>("rule");
+    QTest::newRow("an ordinary day") << QDate(1990, 3, 10) << "FREQ=YEARLY";
+    QTest::newRow("28 February") << QDate(2000, 2, 28) << "FREQ=YEARLY";
+    QTest::newRow("29 February: the last day of February")
+        << QDate(2000, 2, 29) << "FREQ=YEARLY;BYMONTHDAY=-1;BYMONTH=2";
+}
+
+void TestCalendarFiles::yearlyRule()
+{
+    QFETCH(QDate, day);
+    QTEST(yearlyRuleText(day), "rule");
+}
+
+void TestCalendarFiles::exportedText()
+{
+    Connection db;
+    RecordSet rs;
+    openTable(db, rs,
+              {"(#02/29/2000#, 'birthday', 'Leap, day; Ann', 'two\r\nlines', False)",
+               "(#12/24/2026#, Null, 'Once', Null, True)",
+               "(#12/24/2026#, Null, 'Once', Null, True)"});
+    int count = 0;
+    const QByteArray text = icalendarText(rs, kStamp, &count);
+    QCOMPARE(count, 3);
+    for (const char *line :
+         {"\r\nDTSTART;VALUE=DATE:20000229\r\n",
+          "\r\nRRULE:FREQ=YEARLY;BYMONTHDAY=-1;BYMONTH=2\r\n", "\r\nSUMMARY:Leap\\, day\\; Ann\r\n",
+          "\r\nDESCRIPTION:two\\nlines\r\n", "\r\nCATEGORIES:birthday\r\n",
+          "\r\nTRANSP:TRANSPARENT\r\n", "\r\nDTSTAMP:20261206T120000Z\r\n",
+          "\r\nDTSTART;VALUE=DATE:20261224\r\n"})
+        QVERIFY2(text.contains(line), line);
+    QCOMPARE(text.count("RRULE:"), 1); // the one-off events repeat not
+
+    // libical reads it back whole, without a complaint.
+    icalcomponent *parsed = icalparser_parse_string(text.constData());
+    QVERIFY(parsed);
+    QCOMPARE(icalcomponent_count_components(parsed, ICAL_VEVENT_COMPONENT), 3);
+    QStringList uids;
+    for (icalcomponent *e = icalcomponent_get_first_component(parsed, ICAL_VEVENT_COMPONENT); e;
+         e = icalcomponent_get_next_component(parsed, ICAL_VEVENT_COMPONENT)) {
+        QCOMPARE(icalcomponent_count_properties(e, ICAL_XLICERROR_PROPERTY), 0);
+        uids << QString::fromUtf8(icalcomponent_get_uid(e));
+    }
+    icalcomponent_free(parsed);
+    // Stable: the same on every export, even at another time; the same
+    // event twice still gets a UID each.
+    const QString once = eventUid(QDate(2026, 12, 24), "Once");
+    QCOMPARE(uids, (QStringList{eventUid(QDate(2000, 2, 29), "Leap, day; Ann"), once,
+                                once.chopped(8) + "@almarik-2"}));
+    QVERIFY(once.endsWith("@almarik"));
+    const QByteArray later = icalendarText(rs, kStamp.addDays(400));
+    QCOMPARE(later.count(once.toUtf8()), 2);
+}
+
+void TestCalendarFiles::roundTrip()
+{
+    const QStringList values = {
+        "(#02/29/2000#, 'birthday', 'Ann', 'likes tea\r\nand cake', False)",
+        "(#12/31/1999#, 'holiday', 'Year''s end, party; late', Null, False)",
+        "(#12/24/2026#, Null, 'Once', '', True)", "(#01/01/2027#, 'doctor', 'Null', 'Null', True)",
+        "(#06/17/1604#, 'anniversary', 'No year', Null, False)"};
+    Connection from;
+    RecordSet rs;
+    openTable(from, rs, values);
+    const QString file = m_env.path("round.ics");
+    QCOMPARE(ExportICalendarFile(rs, file, kStamp), 5);
+
+    ImportRead read = readICalendarFile(file, kToday);
+    QCOMPARE(read.skipped, QStringList());
+    QCOMPARE(read.candidates.size(), 5);
+    for (const ImportCandidate &c : read.candidates)
+        QVERIFY2(c.suggested && c.note.isEmpty(), qPrintable(c.description));
+    Connection to;
+    RecordSet empty;
+    openTable(to, empty, {});
+    QCOMPARE(importCandidates(to, read.candidates, std::vector<bool>(5, true), false), 5);
+    QStringList got = calendarRows(to), expected = calendarRows(from);
+    got.sort();
+    expected.sort();
+    QCOMPARE(got, expected);
+}
+
+void TestCalendarFiles::importEvent_data()
+{
+    QTest::addColumn<QByteArray>("lines");
+    QTest::addColumn<QByteArray>("more"); // components beside the event
+    QTest::addColumn<QString>("candidate");
+    const auto add = [](const char *name, const QByteArray &lines, const char *candidate,
+                        const QByteArray &more = {}) {
+        QTest::newRow(name) << lines << more << QString::fromUtf8(candidate);
+    };
+    add("a date, yearly",
+        "DTSTART;VALUE=DATE:19900310\r\nSUMMARY:Ann\r\nRRULE:FREQ=YEARLY\r\n"
+        "CATEGORIES:Birthday\r\n",
+        "10/03/1990|birthday|Ann|False|-|ticked|");
+    add("any yearly rule is yearly",
+        "DTSTART;VALUE=DATE:20000229\r\nSUMMARY:Leap\r\nRRULE:FREQ=YEARLY;INTERVAL=2;COUNT=5\r\n",
+        "29/02/2000|-|Leap|False|-|ticked|");
+    add("weekly: unticked, with a note",
+        "DTSTART;VALUE=DATE:20270105\r\nSUMMARY:Gym\r\nRRULE:FREQ=WEEKLY;BYDAY=TU\r\n",
+        "05/01/2027|-|Gym|False|-|unticked|repeats weekly, taken as yearly");
+    add("once, two days back: still ticked", "DTSTART;VALUE=DATE:20261204\r\nSUMMARY:Fair\r\n",
+        "04/12/2026|-|Fair|True|-|ticked|");
+    add("once, three days back: unticked", "DTSTART;VALUE=DATE:20261203\r\nSUMMARY:Fair\r\n",
+        "03/12/2026|-|Fair|True|-|unticked|past, once: removed at the next start");
+    add("UTC late on 31 December is 1 January in Tokyo",
+        "DTSTART:20261231T200000Z\r\nSUMMARY:New year\r\n", "01/01/2027|-|New year|True|-|ticked|");
+    add("a floating date-time keeps its date", "DTSTART:20261231T235900\r\nSUMMARY:Late\r\n",
+        "31/12/2026|-|Late|True|-|ticked|");
+    add("TZID from the file's VTIMEZONE",
+        "DTSTART;TZID=Pacific/Test:20261231T030000\r\nSUMMARY:Kiritimati\r\n",
+        "30/12/2026|-|Kiritimati|True|-|ticked|",
+        "BEGIN:VTIMEZONE\r\nTZID:Pacific/Test\r\nBEGIN:STANDARD\r\nDTSTART:19700101T000000\r\n"
+        "TZOFFSETFROM:+1400\r\nTZOFFSETTO:+1400\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n");
+    add("folded lines, escapes, details made CR LF",
+        "DTSTART;VALUE=DATE:20270101\r\nSUMMARY:Tea\\, cake\\; an\r\n d more\r\n"
+        "DESCRIPTION:first\\nsecond\r\nCATEGORIES:Work,HOLIDAY\r\n",
+        "01/01/2027|holiday|Tea, cake; and more|True|first\r\nsecond|ticked|");
+    add("a category that is no type",
+        "DTSTART;VALUE=DATE:20270101\r\nSUMMARY:X\r\nCATEGORIES:Work\r\n",
+        "01/01/2027|-|X|True|-|ticked|");
+    const QByteArray cut = "01/01/2027|-|" + QByteArray(49, 'a') +
+                           "\xC3\xA9|True|-|ticked|description cut to 50 characters";
+    add("a long summary is cut",
+        "DTSTART;VALUE=DATE:20270101\r\nSUMMARY:" + QByteArray(49, 'a') +
+            "\xC3\xA9"
+            "bcdef\r\n",
+        cut.constData());
+}
+
+void TestCalendarFiles::importEvent()
+{
+    QFETCH(QByteArray, lines);
+    QFETCH(QByteArray, more);
+    QFETCH(QString, candidate);
+    const ImportRead read =
+        parseICalendar(calendar(more + vevent(lines)), kToday, QTimeZone("Asia/Tokyo"));
+    QCOMPARE(read.candidates.size(), 1);
+    QCOMPARE(candidateText(read.candidates[0]), candidate);
+}
+
+void TestCalendarFiles::refused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("message");
+    const QString start = "This is not a readable iCalendar file: ";
+    const QByteArray good = vevent("DTSTART;VALUE=DATE:20270101\r\nSUMMARY:Ann\r\n");
+    QTest::newRow("a share file") << QByteArray("[Almarik Export File]\r\n 0\r\n")
+                                  << start + "it does not begin with BEGIN:VCALENDAR.";
+    QTest::newRow("a vCard") << QByteArray("BEGIN:VCARD\r\nEND:VCARD\r\n")
+                             << start + "it does not begin with BEGIN:VCALENDAR.";
+    QTest::newRow("cut short") << calendar(good).chopped(8)
+                               << start + "it ends before its END:VCALENDAR line; the file is "
+                                          "incomplete.";
+    QTest::newRow("not UTF-8 on line 5")
+        << calendar(vevent("SUMMARY:Caf\xE9\r\nDTSTART;VALUE=DATE:20270101\r\n"))
+        << start + "line 6 is not UTF-8 text.";
+    QTest::newRow("a NUL byte") << calendar(QByteArray("X-A:\0\r\n", 7) + good)
+                                << start + "line 4 holds a NUL byte.";
+    QTest::newRow("DTSTART not a date")
+        << calendar(good + vevent("DTSTART:someday\r\nSUMMARY:Bob\r\n"))
+        << start + "its event 2 (\"Bob\") could not be read: Can't parse as DATE-TIME value in "
+                   "DTSTART property. Removing entire property: someday";
+    QTest::newRow("29 February of a common year")
+        << calendar(vevent("DTSTART;VALUE=DATE:20230229\r\nSUMMARY:Leap\r\n"))
+        << start + "the DTSTART \"20230229\" of its event 1 (\"Leap\") is not a real date.";
+    QTest::newRow("no DTSTART") << calendar(vevent("SUMMARY:Bob\r\n"))
+                                << start + "its event 1 (\"Bob\") has no DTSTART.";
+    QByteArray noise(50 * 1024 * 1024, '\0');
+    QRandomGenerator random(16);
+    random.fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
+    QTest::newRow("50 MB of random bytes")
+        << noise << start + "it does not begin with BEGIN:VCALENDAR.";
+}
+
+void TestCalendarFiles::refused()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    try {
+        parseICalendar(bytes, kToday);
+        QFAIL("read");
+    } catch (const AppError &e) {
+        QCOMPARE(e.description(), message);
+    }
+}
+
+QTEST_APPLESS_MAIN(TestCalendarFiles)
+#include "tst_calendarfiles.moc"

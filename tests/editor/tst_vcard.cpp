@@ -1,0 +1,158 @@
+// vCard files without windows: the date forms address books write, the
+// reader's unfolding, quoted-printable, character sets and escapes, the
+// birthday and anniversary candidates, and every kind of bad file refused.
+
+#include "editor/VCardFile.h"
+#include "platform/AppError.h"
+#include "support/TestEnv.h"
+
+#include <QTest>
+
+class TestVCard : public QObject
+{
+    Q_OBJECT
+private slots:
+    void day_data();
+    void day();
+    void contacts_data();
+    void contacts();
+    void refused_data();
+    void refused();
+
+private:
+    TestEnv m_env;
+};
+
+void TestVCard::day_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QDate>("day");
+    const auto add = [](const char *name, const char *value, QDate day) {
+        QTest::newRow(name) << QString::fromUtf8(value) << day;
+    };
+    add("yyyy-mm-dd", "1990-05-17", QDate(1990, 5, 17));
+    add("yyyymmdd", "19900517", QDate(1990, 5, 17));
+    add("date-time, basic with offset", "19900517T233000-0500", QDate(1990, 5, 17));
+    add("--mmdd: no year", "--0517", QDate(1604, 5, 17));
+    add("--mm-dd: no year", "--05-17", QDate(1604, 5, 17));
+    add("no year, 29 February", "--0229", QDate(1604, 2, 29));
+    add("29 February of a common year", "2023-02-29", QDate());
+    add("month 13", "1990-13-01", QDate());
+    add("half of each form", "1990-0517", QDate());
+    add("year 99", "0099-05-17", QDate());
+    add("a text", "circa 1800", QDate());
+    add("Arabic-Indic digits", "\xD9\xA1\xD9\xA9\xD9\xA9\xD9\xA0-05-17", QDate());
+}
+
+void TestVCard::day()
+{
+    QFETCH(QString, value);
+    QTEST(vcardDay(value), "day");
+}
+
+void TestVCard::contacts_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    // "dd/mm/yyyy|type|description" per candidate, then the skipped texts.
+    QTest::addColumn<QStringList>("read");
+    const auto card = [](const QByteArray &lines) -> QByteArray {
+        return "BEGIN:VCARD\r\n" + lines + "END:VCARD\r\n";
+    };
+    QTest::newRow("3.0: FN and BDAY")
+        << card("VERSION:3.0\r\nFN:Ann Lee\r\nN:Lee;Ann;;;\r\nBDAY:1990-05-17\r\n")
+        << QStringList{"17/05/1990|birthday|Ann Lee's birthday"};
+    QTest::newRow("4.0: year-less BDAY and ANNIVERSARY")
+        << card("VERSION:4.0\r\nFN:Bo\r\nBDAY:--0229\r\nANNIVERSARY:20100612\r\n")
+        << QStringList{"29/02/1604|birthday|Bo's birthday",
+                       "12/06/2010|anniversary|Bo's anniversary"};
+    QTest::newRow("3.0: grouped X-ANNIVERSARY, name from N")
+        << card("VERSION:3.0\r\nN:Smith;Jo;Q;Dr.;Jr.\r\nitem1.X-ANNIVERSARY:1980-01-31\r\n")
+        << QStringList{"31/01/1980|anniversary|Dr. Jo Q Smith Jr.'s anniversary"};
+    QTest::newRow("2.1: quoted-printable Latin-1 name over a soft break")
+        << card("VERSION:2.1\r\nN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCl=\r\nler;J=\r\n"
+                "=F6rg\r\nBDAY:19700101\r\n")
+        << QStringList{"01/01/1970|birthday|J\u00f6rg M\u00fcller's birthday"};
+    QTest::newRow("2.1: bare QUOTED-PRINTABLE, UTF-8")
+        << card("VERSION:2.1\r\nFN;QUOTED-PRINTABLE:Ren=C3=A9\r\nBDAY:1970-01-02\r\n")
+        << QStringList{"02/01/1970|birthday|Ren\u00e9's birthday"};
+    QTest::newRow("folded, escaped and quoted parameter")
+        << card("VERSION:4.0\r\nFN;X-NOTE=\"a:b;c\":Lee\\, Ann\r\n  (work)\r\n"
+                "BDAY;VALUE=date:--12-31\r\n")
+        << QStringList{"31/12/1604|birthday|Lee, Ann (work)'s birthday"};
+    QTest::newRow("long name cut, with a note")
+        << card("VERSION:3.0\r\nFN:" + QByteArray(45, 'n') + "\r\nBDAY:1990-05-17\r\n")
+        << QStringList{"17/05/1990|birthday|" + QString(45, 'n') +
+                       "'s bi (description cut to 50 characters)"};
+    QTest::newRow("contacts without a date or a name are counted")
+        << card("VERSION:3.0\r\nFN:Al\r\nBDAY:1990-05-17\r\n") +
+               card("VERSION:3.0\r\nFN:Nobody\r\nTEL:1\r\n") +
+               card("VERSION:4.0\r\nFN:Text\r\nBDAY;VALUE=text:circa 1800\r\n") +
+               card("VERSION:3.0\r\nFN:\r\nBDAY:1990-05-17\r\n")
+        << QStringList{"17/05/1990|birthday|Al's birthday", "2 contacts had no date",
+                       "1 contacts had no name"};
+    QTest::newRow("an AGENT card inside is no contact")
+        << card("VERSION:2.1\r\nFN:Boss\r\nAGENT:\r\nBEGIN:VCARD\r\nFN:Aide\r\nBDAY:19800101\r\n"
+                "END:VCARD\r\nBDAY:19600101\r\n")
+        << QStringList{"01/01/1960|birthday|Boss's birthday"};
+}
+
+void TestVCard::contacts()
+{
+    QFETCH(QByteArray, bytes);
+    const ImportRead read = parseVCardFile(bytes);
+    QStringList got;
+    for (const ImportCandidate &c : read.candidates) {
+        QVERIFY(c.plainTexts && c.suggested && c.details.isNull());
+        QCOMPARE(c.showOnceText, "False");
+        got << c.dateText + '|' + c.iconText + '|' +
+                   importListText(c).mid(11); // the list text after the date
+    }
+    QTEST(got + read.skipped, "read");
+}
+
+void TestVCard::refused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("message");
+    const QString start = "This is not a readable vCard file: ";
+    const QByteArray good = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\nBDAY:1990-05-17\r\n";
+    QTest::newRow("an iCalendar file") << QByteArray("BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n")
+                                       << start + "it does not begin with BEGIN:VCARD.";
+    QTest::newRow("random bytes") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10)
+                                  << start + "it does not begin with BEGIN:VCARD.";
+    QTest::newRow("cut short") << good + "END:VCARD\r\n" + good
+                               << start + "it ends inside the card that begins at line 6; the "
+                                          "file is incomplete.";
+    QTest::newRow("a line outside a card") << good + "END:VCARD\r\nFN:Stray\r\n"
+                                           << start + "line 6 lies outside any card.";
+    QTest::newRow("a line without a colon")
+        << good + "NOTE\r\nEND:VCARD\r\n"
+        << start + "line 5 is no vCard property (it has no colon).";
+    QTest::newRow("29 February of a common year")
+        << QByteArray(good).replace("1990-05-17", "2023-02-29") + "END:VCARD\r\n"
+        << start + "line 4 gives the BDAY \"2023-02-29\" of \"Ann\", which is not a real date.";
+    QTest::newRow("not UTF-8 without a CHARSET")
+        << QByteArray(good).replace("Ann", "Ren\xE9") + "END:VCARD\r\n"
+        << start + "line 3 is not UTF-8 text.";
+    QTest::newRow("an unknown CHARSET")
+        << QByteArray(good).replace("FN:", "FN;CHARSET=KOI8-R:") + "END:VCARD\r\n"
+        << start + "line 3 names the character set \"KOI8-R\", which cannot be read.";
+    QTest::newRow("broken quoted-printable")
+        << QByteArray(good).replace("FN:Ann", "FN;ENCODING=QUOTED-PRINTABLE:A=4") + "END:VCARD\r\n"
+        << start + "line 3 holds broken quoted-printable text.";
+}
+
+void TestVCard::refused()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    try {
+        parseVCardFile(bytes);
+        QFAIL("read");
+    } catch (const AppError &e) {
+        QCOMPARE(e.description(), message);
+    }
+}
+
+QTEST_APPLESS_MAIN(TestVCard)
+#include "tst_vcard.moc"
