@@ -167,6 +167,9 @@ void TestExchangeCommands::import()
         for (int i = 0; i < dlg.items->rowCount(); ++i)
             offered << dlg.items->text(i) + (dlg.items->isChecked(i) ? " [x]" : " [ ]");
         offered << (dlg.Check1->isChecked() ? "overwrite" : "keep");
+        // The caption, wrapped inside the box's width rather than cut off.
+        offered << dlg.Check1->text().replace('\n', ' ') +
+                       (dlg.Check1->sizeHint().width() <= dlg.Check1->width() ? "" : " (cut)");
         dlg.Check1->setChecked(overwrite);
         if (action == 0 || action == 1) {
             dlg.cmd_Click(action);
@@ -180,7 +183,8 @@ void TestExchangeCommands::import()
     });
     m_prompts->answer(path);
     m_editor->mnuTools_Click(4);
-    QCOMPARE(offered, (QStringList{"01/02/2003 Ann [ ]", "04/05/2006 New one [x]", "keep"}));
+    QCOMPARE(offered, (QStringList{"01/02/2003 Ann [ ]", "04/05/2006 New one [x]", "keep",
+                                   "OverWrite existing Events"}));
     const QStringList boxes = takeBoxes();
     QCOMPARE(boxes.size(), 2);
     QCOMPARE(boxes[1], "msg Almarik: " + message);

@@ -5,10 +5,13 @@
 #include "widgets/Twips.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
+#include <QStyle>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -20,6 +23,21 @@ constexpr double kLabelHeight = 300;
 constexpr double kButtonWidth = 1455;
 constexpr double kButtonHeight = 375;
 constexpr double kButtonGap = 120;
+
+// The caption broken into lines no wider than width: the design's check box
+// is two lines tall and wraps its caption, which Qt's check box does not.
+QString wrapped(const QString &caption, const QFontMetrics &metrics, int width)
+{
+    QStringList lines;
+    for (const QString &word : caption.split(QLatin1Char(' '))) {
+        if (!lines.isEmpty() &&
+            metrics.horizontalAdvance(lines.last() + QLatin1Char(' ') + word) <= width)
+            lines.last() += QLatin1Char(' ') + word;
+        else
+            lines << word;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
 
 } // namespace
 
@@ -48,6 +66,10 @@ frmImport::frmImport(QWidget *parent) : QDialog(parent)
     for (int i = 0; i < 4; ++i)
         cmd[size_t(i)]->resize(twipsRect(0, 0, kButtonWidth, kButtonHeight).size());
     Check1->resize(twipsRect(0, 0, kButtonWidth, 2 * kButtonHeight).size());
+    const int indicator = style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, Check1) +
+                          style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, Check1);
+    Check1->setText(wrapped(Check1->text(), Check1->fontMetrics(), Check1->width() - indicator));
+    Check1->resize(Check1->width(), std::max(Check1->height(), Check1->sizeHint().height()));
     resize(twipsRect(0, 0, 7200, 5400).size());
     Form_Load();
 }
