@@ -185,8 +185,6 @@ void TestFrmSingle::save_data()
         << "2090-07-05|birthday|Ann|cake|false birthday Save Delete\nclosed";
     // Which field differences count is eventDiffers' (tst_editrules); these
     // rows check that each control reaches it.
-    QTest::newRow("another type") << Action([](frmSingle &d) { pick(d, "doctor"); })
-                                  << "2090-07-04|doctor|Ann|cake|false doctor Save Delete\nclosed";
     QTest::newRow("unknown: no type, but its picture")
         << Action([](frmSingle &d) { pick(d, "unknown"); })
         << "2090-07-04|-|Ann|cake|false unknown Save Delete\nclosed";
@@ -325,7 +323,6 @@ void TestFrmSingle::typeListHiding_data()
 {
     QTest::addColumn<int>("where"); // a text box, 3 the picture or 4 the form itself
     QTest::newRow("mouse down in the description") << 0;
-    QTest::newRow("mouse down in the details") << 1;
     QTest::newRow("click on the form") << 4;
 }
 
