@@ -40,15 +40,12 @@ void TestMonthList::row_data()
         QTest::newRow(name) << today << event << recent << QString::fromUtf8(row);
     };
     using D = QDate;
-    add("5 Dec: 3 Jan is next year's", D(2026, 12, 5), D(1990, 1, 3), false, "29|37 Years| 29|-1");
     add("1 Dec: 1 Jan would be 31 days", D(2026, 12, 1), D(1990, 1, 1), false, "");
-    add("31 Dec: 1 Jan is tomorrow", D(2026, 12, 31), D(1990, 1, 1), false, "1|37 Years| 1|1");
     add("leap 31 Dec: 1 Jan tomorrow", D(2028, 12, 31), D(1990, 1, 1), false, "1|39 Years| 1|1");
     add("next year's, in no year yet", D(2026, 12, 20), D(2027, 1, 5), false, "16|| 16|-1");
     add("today, this year", D(2026, 6, 15), D(2026, 6, 15), false, "0|Today!!| 0|0");
     add("tomorrow, this year", D(2026, 6, 15), D(2026, 6, 16), false, "1|Tomorrow!| 1|1");
     add("in three days, one year", D(2026, 6, 15), D(2025, 6, 18), false, "3|1 Year| 3|3");
-    add("in four days, no colour", D(2026, 6, 15), D(2001, 6, 19), false, "4|25 Years| 4|-1");
     add("in 30 days", D(2026, 6, 15), D(2000, 7, 15), false, "30|26 Years| 30|-1");
     add("in 31 days", D(2026, 6, 15), D(2000, 7, 16), false, "");
     add("yesterday, recent off", D(2026, 6, 15), D(2026, 6, 14), false, "");
@@ -62,7 +59,6 @@ void TestMonthList::row_data()
     add("29 Feb on 1 Mar, common", D(2027, 3, 1), D(2000, 2, 29), true, "-1|27 Years|-1|5");
     add("29 Feb on 28 Feb, leap", D(2028, 2, 28), D(2000, 2, 29), false, "1|28 Years| 1|1");
     add("1604 (no year): no years count", D(2026, 6, 15), D(1604, 6, 15), false, "0|| 0|0");
-    add("1604, next year's: no years count", D(2026, 12, 20), D(1604, 1, 5), false, "16|| 16|-1");
 }
 
 void TestMonthList::row()

@@ -30,7 +30,6 @@ private slots:
     void locate();
     void locateMessages_data();
     void locateMessages();
-    void purgeStatement();
     void purge();
 
 private:
@@ -195,23 +194,19 @@ void TestStartup::locateMessages()
              "Error- Trouble" + QString::number(number) + "\r\n" + path);
 }
 
-void TestStartup::purgeStatement()
+void TestStartup::purge()
 {
     // One-off events up to the day before yesterday go, whatever the time.
     QCOMPARE(
-        ::purgeStatement(QDateTime(QDate(2026, 12, 10), QTime(0, 0, 1))),
+        purgeStatement(QDateTime(QDate(2026, 12, 10), QTime(0, 0, 1))),
         QStringLiteral("DELETE FROM Calendar WHERE ShowOnce <> FALSE AND Dates < #12/08/2026#"));
     const auto day = [](QDate today) {
-        return ::purgeStatement(QDateTime(today, QTime(23, 59))).section(QLatin1Char('#'), 1, 1);
+        return purgeStatement(QDateTime(today, QTime(23, 59))).section(QLatin1Char('#'), 1, 1);
     };
     QCOMPARE(day(QDate(2027, 1, 1)), QStringLiteral("12/30/2026"));
     QCOMPARE(day(QDate(2028, 3, 1)), QStringLiteral("02/28/2028"));
-}
-
-void TestStartup::purge()
-{
-    // Which rows the statement takes is the statement table's concern; here,
-    // that it runs, and that a failure is shown and the start-up goes on.
+    // Which rows it takes is the statement table's concern; here, that it
+    // runs, and that a failure is shown and the start-up goes on.
     ScriptedPrompts prompts;
     const QString path = m_env.path(QStringLiteral("purge.mdb"));
     CreateDatabase(path);

@@ -43,6 +43,10 @@ struct NewDatabase
     const QString path = open();
 };
 
+// Calendar's rows in the order they were written, for rawRows.
+inline const QString kRows = QStringLiteral(
+    "SELECT rowid, Dates, Icon, Description, Details, ShowOnce FROM Calendar ORDER BY rowid");
+
 // The DbError that step throws; number 0 and "nothing thrown" when none.
 inline DbError thrown(const std::function<void()> &step)
 {

@@ -70,14 +70,11 @@ void TestJetFunctions::operators_data()
     };
     row("a time running into midnight drops it", "jet_add('2026-01-05 18:00:00', 0.25)",
         "'2026-01-06'");
-    row("date minus a month of days", "jet_sub('2026-03-01', 30)", "'2026-01-30'");
     row("numeric text plus date", "jet_add('2', '2026-01-01')", "'2026-01-03'");
     row("Jet's negative serial holds its time away from zero", "jet_add('1899-12-29 06:00:00', 2)",
         "'1899-12-30 18:00:00'");
     row("numeric texts concatenate too", "jet_add('1', '2')", "'12'");
     row("text minus text", "jet_sub('b', 'a')", mismatch);
-    row("integers beyond 64 bits", "jet_add(9223372036854775807, 1)", "9.22337203685478e+18");
-    row("date times uses its serial", "jet_mul('1900-01-01', 2)", "4");
     row("integer division: halves to even, truncated", "jet_idiv(2.5, 1) || jet_idiv(-7, 2)",
         "'2-3'");
     row("integer division by a rounded zero", "jet_idiv(5, 0.4)", "error: Division by zero");
@@ -85,15 +82,10 @@ void TestJetFunctions::operators_data()
     row("Mod rounds first, keeps the dividend's sign", "jet_mod(19, 6.7) || jet_mod(-7, 3)",
         "'5-1'");
     row("root of a negative", "jet_pow(-8, 1.0/3)", "error: Invalid procedure call or argument");
-    row("negate", "jet_neg('5')", "-5");
     row("& renders a time", "jet_cat('2027-01-04 13:05:09', '')", "'1/4/2027 1:05:09 PM'");
     row("& renders a bare time, day zero", "jet_cat('1899-12-30 00:30:00', '1899-12-30')",
         "'12:30:00 AM12:00:00 AM'");
     row("& renders numbers plainly", "jet_cat(jet_cat(2.50, '|'), 1e20)", "'2.5|1E+20'");
-    row("& renders small numbers", "jet_cat(0.00001, '')", "'1E-05'");
-    row("& renders 16 digits as a Double", "jet_cat(1234567890123456, '')",
-        "'1.23456789012346E+15'");
-    row("& renders yes/no as numbers", "jet_cat(-1, 0)", "'-10'");
     row("a year-50 text is no date", "jet_add('0050-01-01', 'x')", "'0050-01-01x'");
 }
 
@@ -124,20 +116,14 @@ void TestJetFunctions::functions_data()
         "jet_day('2027-01-04 13:05:09') || '|' || jet_hour('2027-01-04 13:05:09') || "
         "jet_minute('2027-01-04 13:05:09') || jet_second('2027-01-04 13:05:09')",
         "'202714|1359'");
-    row("year of a US date text", "jet_year('1/5/2026')", "2026");
-    row("year of a text", "jet_year('soon')", mismatch);
     row("Sunday is day 1, or 7", "jet_weekday('2027-01-03') || jet_weekday('2027-01-03', 2)",
         "'17'");
-    row("no eighth day", "jet_weekday('2027-01-03', 8)", invalid);
     // DateAdd keeps month ends inside the month.
     row("one month after 31 January",
         "jet_dateadd('m', 1, '2027-01-31') || jet_dateadd('m', 1, '2028-01-31')",
         "'2027-02-282028-02-29'");
     row("a year after 29 February", "jet_dateadd('yyyy', 1, '2024-02-29')", "'2025-02-28'");
-    row("a quarter back keeps the time", "jet_dateadd('Q', -1, '2027-05-31 08:30:00')",
-        "'2027-02-28 08:30:00'");
     row("hours across the year end", "jet_dateadd('h', 25, '2026-12-31')", "'2027-01-01 01:00:00'");
-    row("half days round to even", "jet_dateadd('d', 2.5, '2026-12-30')", "'2027-01-01'");
     row("unknown interval", "jet_dateadd('x', 1, '2026-12-28')", invalid);
     row("before year 100", "jet_dateadd('yyyy', -2000, '2026-01-01')", invalid);
     row("DateAdd by Null", "jet_dateadd('d', NULL, '2026-01-01')", invalidNull);
@@ -146,13 +132,9 @@ void TestJetFunctions::functions_data()
         "1");
     row("a day across midnight", "jet_datediff('d', '2026-12-31 23:00:00', '2027-01-01 01:00:00')",
         "1");
-    row("an hour across the hour",
-        "jet_datediff('h', '2026-01-01 10:59:00', '2026-01-01 11:00:00')", "1");
     row("days over 29 February", "jet_datediff('d', '2024-02-28', '2024-03-01')", "2");
-    row("backwards", "jet_datediff('m', '2027-03-01', '2027-02-28')", "-1");
     row("Saturday to Sunday is a calendar week", "jet_datediff('ww', '2027-01-02', '2027-01-03')",
         "1");
-    row("weeks of whole days", "jet_datediff('w', '2027-01-01', '2027-01-14')", "1");
     row("seconds beyond a Long", "jet_datediff('s', '0100-01-01', '9999-12-31')",
         "error: Overflow");
     row("DatePart",
@@ -163,18 +145,12 @@ void TestJetFunctions::functions_data()
     row("month 13, day 0, 29 February",
         "jet_dateserial(2027, 13, 1) || jet_dateserial(2024, 3, 0) || jet_dateserial(2024, 2, 29)",
         "'2028-01-012024-02-292024-02-29'");
-    row("two-digit years", "jet_dateserial(29, 1, 1) || jet_dateserial(30, 1, 1)",
-        "'2029-01-011930-01-01'");
     row("year 10000", "jet_dateserial(10000, 1, 1)", invalid);
-    row("time past midnight", "jet_timeserial(25, 0, 0)", "'1899-12-31 01:00:00'");
     row("month names", "jet_datevalue('Jan 2, 2027') || jet_datevalue('2-Jan-2027 10:00')",
         "'2027-01-022027-01-02'");
-    row("year first with slashes", "jet_datevalue('2027/01/02')", "'2027-01-02'");
     row("TimeValue", "jet_timevalue('1/2/2027 1:30 PM')", "'1899-12-30 13:30:00'");
     row("DateValue of no date", "jet_datevalue('next week')", mismatch);
     row("CDate of a serial", "jet_cdate(46000.75)", "'2025-12-09 18:00:00'");
-    row("CDate of a long date", "jet_cdate('Monday, January 4, 2027')", "'2027-01-04'");
-    row("CDate of Null", "jet_cdate(NULL)", invalidNull);
     row("IsDate", "jet_isdate('2/28/2027') || jet_isdate('2/30/2027') || jet_isdate(5)", "'-100'");
     // Format: dates
     row("Format short dates",
@@ -184,34 +160,16 @@ void TestJetFunctions::functions_data()
         "'Mon Jan 4, 27, Monday January'");
     row("Format Long Date", "jet_format('2027-01-04', 'Long Date')", "'Monday, January 4, 2027'");
     row("Format hh:mm is minutes", "jet_format('2027-01-04 13:05:09', 'hh:mm')", "'13:05'");
-    row("Format 12-hour", "jet_format('2027-01-04 00:05:09', 'h:nn:ss am/pm')", "'12:05:09 am'");
-    row("Format quoted text", "jet_format('2027-01-04', '\"Week\" ww')", "'Week 2'");
-    row("Format a serial as a date", "jet_format(46000, 'yyyy')", "'2025'");
     row("Format mm:ss is ambiguous", "jet_format('2027-01-04', 'mm:ss')",
         "error: Format pattern 'mm:ss' is not supported.");
     // Format: numbers
     row("Format thousands", "jet_format(1234567.5, '#,##0.00')", "'1,234,567.50'");
     row("Format rounds halves up", "jet_format(0.125, '0.00') || jet_format(2.5, '0')", "'0.133'");
-    row("Format optional digits", "jet_format(0.5, '#.##') || '|' || jet_format(5, '#.##')",
-        "'.5|5.'");
-    row("Format named numbers",
-        "jet_format(1234.5, 'Standard') || ' ' || jet_format(0.256, 'Percent') || ' ' || "
-        "jet_format(3, 'Fixed') || ' ' || jet_format(-1, 'Yes/No')",
-        "'1,234.50 25.60% 3.00 Yes'");
-    row("Format sign before literals", "jet_format(-5, '$0')", "'-$5'");
-    row("Format numeric text", "jet_format('12', '000')", "'012'");
-    row("Format no pattern", "jet_format(12.5) || jet_format('2027-01-04')", "'12.51/4/2027'");
     row("Format scientific", "jet_format(1, '0.0E+00')",
         "error: Format pattern '0.0E+00' is not supported.");
-    row("Format minus zero", "jet_format(-0.001, '0.00')",
-        "error: Format pattern '0.00' is not supported.");
-    row("Format a text as a number", "jet_format('abc', '0')",
-        "error: Format pattern '0' is not supported.");
     // Text
     row("UCase maps one for one", "jet_ucase('straße') || jet_lcase('ÄB')", "'STRAßEäb'");
     row("Left", "jet_left('Anniversary', 4) || jet_right('abc', 5)", "'Anniabc'");
-    row("Left by a negative", "jet_left('abc', -1)", invalid);
-    row("Left by Null", "jet_left('abc', NULL)", invalidNull);
     row("Mid", "jet_mid('Birthday', 6) || jet_mid('Birthday', 2, 3) || jet_mid('abc', 9)",
         "'dayirt'");
     row("Mid from 0", "jet_mid('abc', 0)", invalid);
@@ -222,37 +180,27 @@ void TestJetFunctions::functions_data()
     row("InStr ignores case unless binary",
         "jet_instr('Birthday', 'DAY') || jet_instr(1, 'ABC', 'b', 0) || jet_instr('abc', '')",
         "'601'");
-    row("InStr from a start", "jet_instr(2, 'abcabc', 'a') || jet_instr(7, 'abcabc', 'a')", "'40'");
-    row("InStr from 0", "jet_instr(0, 'a', 'a')", invalid);
     row("Space and String", "jet_space(2) || jet_string(3, 'xyz') || jet_string(2, 65)",
         "'  xxxAA'");
     row("Space beyond reason", "jet_space(2000000000)", "error: Out of memory");
     // Conversions and tests
     row("Nz", "jet_nz(NULL) || '|' || jet_nz(NULL, 0) || jet_nz('a', 'b')", "'|0a'");
-    row("IsNull", "jet_isnull(NULL) || jet_isnull('')", "'-10'");
     row("IsNumeric",
         "jet_isnumeric('1,000') || jet_isnumeric('12abc') || "
         "jet_isnumeric('2027-01-04') || jet_isnumeric(NULL)",
         "'-1000'");
     row("CStr", "jet_cstr(12.5) || ' ' || jet_cstr('2027-01-04')", "'12.5 1/4/2027'");
-    row("CStr of Null", "jet_cstr(NULL)", invalidNull);
     row("CInt rounds halves to even",
         "jet_cint(2.5) || jet_cint(3.5) || jet_cint(-2.5) || jet_clng('12.5')", "'24-212'");
-    row("CInt overflow", "jet_cint(32767.5)", "error: Overflow");
-    row("CLng of a text", "jet_clng('abc')", mismatch);
-    row("CDbl", "jet_cdbl('1e3')", "1000.0");
     row("Val",
         "jet_val('12abc') || ' ' || jet_val('  1 2') || ' ' || jet_val('1.5e2x') || ' ' || "
         "jet_val('abc')",
         "'12.0 12.0 150.0 0'");
     row("Val of hex", "jet_val('&H10') || ' ' || jet_val('&HFFFF')", "'16 -1'");
     row("IIf", "jet_iif(NULL, 1, 2) || jet_iif('0', 1, 2) || jet_iif(-1, 'a', 'b')", "'22a'");
-    row("IIf of a text", "jet_iif('abc', 1, 2)", mismatch);
     row("Abs, Int, Fix, Sgn, Sqr",
         "jet_abs(-3) || jet_int(-2.5) || jet_fix(-2.5) || jet_sgn(-0.1) || jet_sqr(16)",
         "'3-3-2-14'");
-    row("Int of a date", "jet_int('2027-01-04 13:00:00')", "'2027-01-04'");
-    row("Sqr of a negative", "jet_sqr(-1)", invalid);
     row("Round to even",
         "jet_round(2.5) || jet_round(3.5) || jet_round(-2.5) || jet_round(0.125, 2)", "'24-20.12'");
 }
@@ -287,14 +235,11 @@ void TestJetFunctions::like_data()
     row("range, other case", "carl", "[A-C]%", "1");
     row("hyphen first is literal", "-x", "[-a]x", "1");
     row("escaped bracket is literal", "a[b", "%\\[%", "1");
-    row("star in a class", "a*b", "%[*]%", "1");
-    row("escaped hash is literal", "#1", "\\##", "1");
     row("empty class takes nothing", "ab", "a[]b", "1");
     row("unicode class, folded", "Ärger", "[ä-ö]%", "1");
     row("backtracking over a class", "xxab", "%[a]b", "1");
     row("no closing bracket", "a", "[a", invalid);
     row("malformed after a miss", "b", "a[a", invalid);
-    row("range running down", "a", "[z-a]", invalid);
 }
 
 void TestJetFunctions::like()

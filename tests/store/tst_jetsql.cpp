@@ -22,15 +22,9 @@ private slots:
     void translate();
     void refused_data();
     void refused();
-    void quoteSql();
-    void dateLiteral();
+    void literals();
     void storedDates();
-    void twoDigitYears_data();
-    void twoDigitYears();
-    void fourDigitPatterns_data();
-    void fourDigitPatterns();
-    void dayTexts_data();
-    void dayTexts();
+    void dateRules();
 
 private:
     TestEnv m_env;
@@ -105,16 +99,12 @@ void TestJetSql::refused()
     }
 }
 
-void TestJetSql::quoteSql()
+void TestJetSql::literals()
 {
-    // Every apostrophe doubled, none other added.
+    // Every apostrophe doubled, none other added; dates month first whatever the locale.
     QCOMPARE(QuoteSql(QString()), QString());
     QCOMPARE(QuoteSql(QStringLiteral("Ann's and Bob's")), QStringLiteral("Ann''s and Bob''s"));
     QCOMPARE(QuoteSql(QStringLiteral("''")), QStringLiteral("''''"));
-}
-
-void TestJetSql::dateLiteral()
-{
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const QString fifthOfJanuary = DateLiteral(QDate(2024, 1, 5));
     QLocale::setDefault(QLocale::c());
@@ -139,57 +129,25 @@ void TestJetSql::storedDates()
         QVERIFY2(!isoToDayAndTime(bad, int(qstrlen(bad)), &jd, &msecs), bad);
 }
 
-void TestJetSql::twoDigitYears_data()
+void TestJetSql::dateRules()
 {
-    QTest::addColumn<int>("year");
-    QTest::addColumn<int>("digits");
-    QTest::addColumn<int>("jet");
-    QTest::newRow("29, last of the 2000s") << 29 << 2 << 2029;
-    QTest::newRow("30, first of the 1900s") << 30 << 2 << 1930;
-    QTest::newRow("four digits stand") << 29 << 4 << 29;
-}
-
-void TestJetSql::twoDigitYears()
-{
-    QFETCH(int, year);
-    QFETCH(int, digits);
-    QFETCH(int, jet);
-    QCOMPARE(jetYear(year, digits), jet);
-    if (digits == 2) // Qt reads yy as 19yy; 29 February stays itself
-        QCOMPARE(withJetYear(QDate(1900 + year, 3, 1)), QDate(jet, 3, 1));
-}
-
-void TestJetSql::fourDigitPatterns_data()
-{
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QString>("wide");
-    QTest::newRow("d/M/yy") << QString("d/M/yy") << QString("d/M/yyyy");
-    QTest::newRow("already four") << QString("dd.MM.yyyy") << QString("dd.MM.yyyy");
-}
-
-void TestJetSql::fourDigitPatterns()
-{
-    QFETCH(QString, pattern);
-    QFETCH(QString, wide);
-    QCOMPARE(withFourDigitYear(pattern), wide);
-}
-
-void TestJetSql::dayTexts_data()
-{
-    QTest::addColumn<QDate>("day");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("29 February") << QDate(2024, 2, 29) << "29-02-2024";
-    QTest::newRow("year end") << QDate(2026, 12, 31) << "31-12-2026";
-    QTest::newRow("year start") << QDate(2027, 1, 1) << "01-01-2027";
-    QTest::newRow("three-digit year") << QDate(999, 3, 4) << "04-03-0999";
-}
-
-void TestJetSql::dayTexts()
-{
-    QFETCH(QDate, day);
-    QFETCH(QString, text);
-    QCOMPARE(dayMonthYearText(day), text);
-    QCOMPARE(dayFromDayMonthYearText(QLatin1Char(' ') + text), day);
+    // Jet's two-digit years: 29 is the last of the 2000s, 30 the first of the
+    // 1900s; Qt reads yy as 19yy, and 29 February stays itself.
+    QCOMPARE(jetYear(29, 2), 2029);
+    QCOMPARE(jetYear(30, 2), 1930);
+    QCOMPARE(jetYear(29, 4), 29);
+    QCOMPARE(withJetYear(QDate(1929, 3, 1)), QDate(2029, 3, 1));
+    QCOMPARE(withJetYear(QDate(1930, 3, 1)), QDate(1930, 3, 1));
+    QCOMPARE(withFourDigitYear(QStringLiteral("d/M/yy")), QStringLiteral("d/M/yyyy"));
+    QCOMPARE(withFourDigitYear(QStringLiteral("dd.MM.yyyy")), QStringLiteral("dd.MM.yyyy"));
+    // The month list's day texts: 29 February, the year end, a three-digit year.
+    const QList<QPair<QDate, QString>> days = {{QDate(2024, 2, 29), "29-02-2024"},
+                                               {QDate(2026, 12, 31), "31-12-2026"},
+                                               {QDate(999, 3, 4), "04-03-0999"}};
+    for (const auto &[day, text] : days) {
+        QCOMPARE(dayMonthYearText(day), text);
+        QCOMPARE(dayFromDayMonthYearText(QLatin1Char(' ') + text), day);
+    }
     QVERIFY(!dayFromDayMonthYearText(QStringLiteral("29-02-2025")).isValid());
 }
 

@@ -38,8 +38,6 @@ private slots:
 namespace {
 
 const QString kAll = QStringLiteral("SELECT * FROM Calendar ORDER BY Dates");
-const QString kRows = QStringLiteral(
-    "SELECT rowid, Dates, Icon, Description, Details, ShowOnce FROM Calendar ORDER BY rowid");
 
 QStringList descriptions(RecordSet &rs)
 {
@@ -97,13 +95,9 @@ void TestRecordSet::filter_data()
     row("the editor's example",
         "Description like '*o''b*' and icon = 'birthday' and ShowOnce = True",
         {"Jo'bs birthday", "JO'B'S PARTY"});
-    row("not show once", "ShowOnce = False",
-        {"50% off", "Jo'bs anniversary", "Äpfel pflücken", "äpfel kaufen"});
     row("non-ASCII like ignores case", "Description like 'ä*'", {"Äpfel pflücken", "äpfel kaufen"});
-    row("non-ASCII equality ignores case", "Description = 'ÄPFEL KAUFEN'", {"äpfel kaufen"});
     row("% a wild card", "Description like 'Jo''b%work'", {"Jo'b at work"});
     row("[ an ordinary character", "Description like '*[*'", {});
-    row("# an ordinary character", "Description like '*#*'", {});
     row("a date", "Dates < #1/5/2026#", {"50% off"});
     row("a date text", "Dates <= '2026-01-05'", {"50% off", "Jo'bs birthday"});
     row("null type", "icon Is Null", {"äpfel kaufen"});
@@ -155,7 +149,6 @@ void TestRecordSet::find_data()
     row("the start row counts", "", "icon = 'birthday'", 2, 0, "JO'B'S PARTY");
     row("skip passes the start row", "", "icon = 'birthday'", 2, 1, "Jo'bs anniversary");
     row("case ignored, quote doubled", "", "Description = 'jo''B AT work'", -1, 0, "Jo'b at work");
-    row("by date", "", "Dates = #05/09/2026#", -1, 0, "Bob");
     row("match only before the start", "", "icon = 'reminder'", 4, 0, "");
     row("under a filter", "ShowOnce = False", "icon = 'birthday'", -1, 0, "Jo'bs anniversary");
 }
@@ -210,7 +203,6 @@ void TestRecordSet::textsReadBack_data()
         << QStringList{"abcdefghijklmnop", "abcdefghijklmnopq", "abcdefghijklmnop"};
     QTest::newRow("non-ASCII, short and long")
         << QStringList{"Äpfel", "Äpfel", "Geburtstag von Jürgen — mit Kuchen", "€"};
-    QTest::newRow("empty beside one letter") << QStringList{"", "x", ""};
     QStringList many;
     for (int i = 0; i < 150; ++i)
         many << QStringLiteral("t%1").arg(i % 100);
@@ -392,22 +384,13 @@ void TestRecordSet::valuesAsTyped_data()
     const int conversion = DbErrNo::Conversion, general = DbErrNo::General;
     row("stored form with a time", "C", "Dates", "2026-07-04 13:45:00", "2026-07-04 13:45:00", 0);
     row("Jet literal form", "C", "Dates", "7/4/2026", "2026-07-04", 0);
-    row("US two-digit year 29", "en_US", "Dates", "1/2/29", "2029-01-02", 0);
-    row("US two-digit year 30", "en_US", "Dates", "1/2/30", "1930-01-02", 0);
     row("German short form", "de_DE", "Dates", "04.07.26", "2026-07-04", 0);
     row("British order", "en_GB", "Dates", "04/07/2026", "2026-07-04", 0);
     row("words for a date", "C", "Dates", "next Tuesday", "", conversion);
-    row("29 February of a common year", "C", "Dates", "2/29/2026", "", conversion);
-    row("year 100", "C", "Dates", QDate(100, 1, 1), "0100-01-01", 0);
-    row("year 9999", "C", "Dates", QDate(9999, 12, 31), "9999-12-31", 0);
-    row("year 99", "C", "Dates", QDate(99, 12, 31), "", conversion);
-    row("year 10000", "C", "Dates", QDateTime(QDate(10000, 1, 1), QTime(12, 0)), "", conversion);
     row("yes/no 5", "C", "ShowOnce", 5, "-1", 0);
-    row("yes/no true", "C", "ShowOnce", true, "-1", 0);
     row("yes/no 0", "C", "ShowOnce", 0, "0", 0);
     row("words for yes/no", "C", "ShowOnce", "perhaps", "", conversion);
     row("51 characters for 50", "C", "Description", QString(51, QLatin1Char('x')), "", general);
-    row("16 characters for 15", "C", "icon", "sixteen_letters!", "", general);
     row("no such field", "C", "Colour", "red", "", DbErrNo::NotFound);
 }
 
@@ -474,16 +457,9 @@ void TestRecordSet::readOnlySetRefusesWrites_data()
 {
     QTest::addColumn<std::function<void(RecordSet &)>>("write");
     using Write = std::function<void(RecordSet &)>;
-    const QDate day(2026, 8, 1);
     QTest::newRow("AddNew") << Write([](RecordSet &rs) { rs.AddNew(); });
-    QTest::newRow("setField") << Write(
-        [](RecordSet &rs) { rs.setField(QStringLiteral("Description"), QStringLiteral("Bo")); });
     QTest::newRow("Update") << Write([](RecordSet &rs) { rs.Update(); });
     QTest::newRow("setValueAt") << Write([](RecordSet &rs) { rs.setValueAt(0, 2, "Bo"); });
-    QTest::newRow("insertRow") << Write([day](RecordSet &rs) {
-        rs.insertRow({{QStringLiteral("Dates"), day}, {QStringLiteral("Description"), "Bo"}});
-    });
-    QTest::newRow("deleteAt") << Write([](RecordSet &rs) { rs.deleteAt(0); });
     QTest::newRow("deleteRows") << Write([](RecordSet &rs) { rs.deleteRows({0}); });
 }
 
