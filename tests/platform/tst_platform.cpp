@@ -35,10 +35,8 @@ void TestPlatform::settings_data()
 {
     QTest::addColumn<QString>("value");
     QTest::newRow("empty text") << "";
-    QTest::newRow("blanks and a comma kept") << " 1, 2 ";
     QTest::newRow("INI specials") << "a=b;c#d [e] \"f\" \\g";
     QTest::newRow("non-ASCII") << "Grüße, Ærø";
-    QTest::newRow("number-looking text stays text") << "00042";
 }
 
 void TestPlatform::settings()
@@ -59,7 +57,6 @@ void TestPlatform::settingToBool_data()
     QTest::addColumn<bool>("expected");
     QTest::newRow("True") << "True" << true;
     QTest::newRow("TRUE with blanks") << " TRUE " << true;
-    QTest::newRow("False") << "False" << false;
     QTest::newRow("minus one") << "-1" << true;
     QTest::newRow("zero") << "0" << false;
     QTest::newRow("empty") << "" << false;

@@ -132,7 +132,6 @@ void TestRotation::draw_data()
     row("u = 0 is the first", abc, "", {0.0f}, 0, 1);
     row("largest u below 1 is the last", abc, "", {0.99999994f}, 2, 1);
     row("the current one is drawn again", abc, "/p/a", {0.1f, 0.2f, 0.9f}, 2, 3);
-    row("comparison counts case", {"/p/A", "/p/a"}, "/p/a", {0.0f}, 0, 1);
     row("every entry is the current one", {"/p/a", "/p/a"}, "/p/a", {0.0f}, -1, 0);
     row("a source stuck on the current one ends", abc, "/p/b", {0.5f}, -1, 64 * 3);
 }

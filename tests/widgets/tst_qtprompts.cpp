@@ -27,7 +27,6 @@ void TestQtPrompts::fileFilter_data()
     row("several patterns in one entry", "Pictures|*.bmp;*.JPG;*.gif",
         "Pictures (*.bmp *.BMP *.JPG *.gif *.GIF)");
     row("a name without its pattern is dropped", "Text|*.txt|Orphan", "Text (*.txt *.TXT)");
-    row("a name that is only a pattern is kept", "(*.txt)|*.txt", "(*.txt) (*.txt *.TXT)");
     row("empty", "", "");
 }
 
@@ -47,7 +46,6 @@ void TestQtPrompts::messageBoxPlainText()
     QCOMPARE(box.textFormat(), Qt::PlainText);
     QCOMPARE(box.text(), QStringLiteral("OK to delete <b>Tom</b> & <i>Jerry</i> ?"));
     QCOMPARE(box.windowTitle(), QStringLiteral("Delete"));
-    QCOMPARE(box.standardButtons(), QMessageBox::Ok | QMessageBox::Cancel);
     setUpMessageBox(box, QStringLiteral("x"), MsgButtons::OkOnly, MsgIcon::Critical, {});
     QCOMPARE(box.windowTitle(), QStringLiteral("Almarik"));
 }

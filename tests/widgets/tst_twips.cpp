@@ -16,8 +16,6 @@ private slots:
         QTest::addColumn<double>("offByTwips");
         QTest::newRow("a twip short") << 5 << -1.0;
         QTest::newRow("a twip over") << 5 << 1.0;
-        QTest::newRow("exact") << 240 << 0.0;
-        QTest::newRow("a twip short of one pixel") << 1 << -1.0;
     }
     void nearestPixel()
     {
