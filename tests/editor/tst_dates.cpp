@@ -47,15 +47,12 @@ void TestEditorDates::parseDate_data()
     // the other order.
     parseRow("US: month first, one digit", "en_US", "1/5/2024", QDate(2024, 1, 5));
     parseRow("GB: day first, one digit", "en_GB", "1/5/2024", QDate(2024, 5, 1));
-    parseRow("GB: day 13", "en_GB", "13/5/2026", QDate(2026, 5, 13));
     parseRow("GB: month 13 is not swapped", "en_GB", "5/13/2026", {});
     parseRow("GB: one digit with a time", "en_GB", "4/7/2026 14:30",
              QDateTime(QDate(2026, 7, 4), QTime(14, 30)));
     parseRow("DE: dots, one digit", "de_DE", "1.5.2024", QDate(2024, 5, 1));
     parseRow("DE: 29 February", "de_DE", "29.2.2024", leapDay);
     parseRow("DE: slashes are not its form", "de_DE", "5/1/2024", {});
-    parseRow("words", "en_US", "next Tuesday", {});
-    parseRow("bare time", "en_US", "10:30", {});
     parseRow("bad time", "en_US", "1/5/2024 25:00", {});
     parseRow("empty", "en_US", "", {});
 }
