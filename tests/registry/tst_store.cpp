@@ -71,7 +71,6 @@ private slots:
     void fileFormRoundTrip_data();
     void fileFormRoundTrip();
     void regeditExportIsRead();
-    void persistsAcrossStores();
     void fileRead_data();
     void fileRead();
     void oneRuleForCase_data();
@@ -221,28 +220,6 @@ void TestRegistryStore::regeditExportIsRead()
                             "\n[HKEY_LOCAL_MACHINE\\Run]\n\"Count\"=dword:0000002a\n"
                             "\"Blob\"=hex:41,42,43\n\"Path\"=hex(2):25,00,41,00,25,00,00,00\n")));
     QVERIFY(prompts.boxes.isEmpty());
-}
-
-void TestRegistryStore::persistsAcrossStores()
-{
-    TestEnv env;
-    ScriptedPrompts prompts;
-    RegistryStore first;
-    RegistryStore second;
-    QCOMPARE(query(second, HKEY_CURRENT_USER, "K", "v"), QStringLiteral("#2"));
-    QVERIFY(
-        !QFileInfo::exists(RegistryStore::fileFor(HKEY_CURRENT_USER))); // reading writes nothing
-    // A key made by a create alone is kept too.
-    RegKey key;
-    QCOMPARE(first.RegCreateKeyEx(HKEY_CURRENT_USER, "Empty", KEY_QUERY_VALUE, key), ERROR_SUCCESS);
-    QCOMPARE(setText(first, HKEY_CURRENT_USER, "K", "v", "1"), ERROR_SUCCESS);
-    // The other store reads the change, and its own write keeps it.
-    QCOMPARE(query(second, HKEY_CURRENT_USER, "K", "v"), QStringLiteral("1"));
-    QCOMPARE(setText(second, HKEY_CURRENT_USER, "K", "w", "2"), ERROR_SUCCESS);
-    QCOMPARE(dump(HKEY_CURRENT_USER), (QStringList{"Empty\\", "K\\", "K\\|v\t1", "K\\|w\t2"}));
-    // A change made to the file by hand is read too.
-    writeStoreFile(HKEY_CURRENT_USER, "REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"by hand\"\n");
-    QCOMPARE(query(first, HKEY_CURRENT_USER, "K", "v"), QStringLiteral("by hand"));
 }
 
 void TestRegistryStore::fileRead_data()
