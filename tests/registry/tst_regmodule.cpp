@@ -3,7 +3,6 @@
 
 #include "RegTestSupport.h"
 #include "registry/TaskTable.h"
-#include "support/TestEnv.h"
 
 #include <QTest>
 

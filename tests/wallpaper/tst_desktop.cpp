@@ -22,8 +22,7 @@ if [ "${0##*/}" = xfconf-query ] && [ "$3" = "-l" ]; then
   printf '/backdrop/screen0/monitorVGA-1/workspace0/image-style\n'
   printf '/backdrop/screen0/monitorHDMI-1/workspace1/last-image\n'
 fi
-[ -n "$FAKE_HANG" ] && exec sleep 30
-exit ${FAKE_EXIT:-0}
+exit 0
 )";
 
 const QStringList kTools = {"gsettings",  "xfconf-query", "plasma-apply-wallpaperimage",
@@ -44,8 +43,6 @@ public:
         // Only the fakes can be found.
         qputenv("PATH", env.path(QStringLiteral("bin")).toUtf8());
         qputenv("FAKE_LOG", env.path(QStringLiteral("log")).toUtf8());
-        qunsetenv("FAKE_EXIT");
-        qunsetenv("FAKE_HANG");
     }
     ~Fakes() { qputenv("PATH", m_path); }
 
@@ -71,7 +68,6 @@ class TestDesktop : public QObject
 private slots:
     void apply_data();
     void apply();
-    void failuresAreQuiet();
 };
 
 void TestDesktop::apply_data()
@@ -112,15 +108,6 @@ void TestDesktop::apply()
     qputenv("WAYLAND_DISPLAY", wayland.toUtf8());
     QCOMPARE(DesktopWallpaper().apply(kPath), !calls.isEmpty());
     QCOMPARE(fakes.log(), calls);
-}
-
-void TestDesktop::failuresAreQuiet()
-{
-    Fakes fakes;
-    qputenv("XDG_CURRENT_DESKTOP", "GNOME");
-    qputenv("FAKE_HANG", "1"); // stopped at the time limit
-    QVERIFY(!DesktopWallpaper(300).apply(kPath));
-    QCOMPARE(fakes.log().size(), 2);
 }
 
 QTEST_APPLESS_MAIN(TestDesktop)
