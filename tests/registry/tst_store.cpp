@@ -251,15 +251,11 @@ void TestRegistryStore::fileRead_data()
         << QByteArray("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Caf\xe9]\r\n\"Price\"=\"\x80 5\"\r\n"
                       "\"Quote\"=hex(1):93,68,69,94,00\r\n")
         << QString() << QStringList{"Café\\", "Café\\|Price\t€ 5", "Café\\|Quote\t“hi”"};
-    QTest::newRow("value deletion lines")
-        << regFile("[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\"b\"=\"2\"\n@=\"d\"\n\"A\"=-\n@=-\n"
-                   "\"never there\"=-\n")
+    QTest::newRow("deletion lines")
+        << regFile("[HKEY_CURRENT_USER\\K\\Sub\\Deeper]\n[HKEY_CURRENT_USER\\K]\n"
+                   "\"a\"=\"1\"\n\"b\"=\"2\"\n@=\"d\"\n\"A\"=-\n@=-\n\"never there\"=-\n"
+                   "[-HKEY_CURRENT_USER\\k\\sub]\n[-HKEY_CURRENT_USER\\Never\\There]\n")
         << QString() << QStringList{"K\\", "K\\|b\t2"};
-    QTest::newRow("key deletion lines")
-        << regFile(
-               "[HKEY_CURRENT_USER\\K\\Sub\\Deeper]\n\"v\"=\"1\"\n[HKEY_CURRENT_USER\\K\\Other]\n"
-               "[-HKEY_CURRENT_USER\\k\\sub]\n[-HKEY_CURRENT_USER\\Never\\There]\n")
-        << QString() << QStringList{"K\\", "K\\Other\\"};
 }
 
 void TestRegistryStore::fileRead()
