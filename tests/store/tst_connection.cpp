@@ -49,10 +49,10 @@ void TestConnection::openRefused_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("description"); // %1 is the path
     const QString format = QStringLiteral("Unrecognized database format '%1'.");
-    const QString missing = QStringLiteral("Could not find file '%1'.");
     QTest::newRow("text file") << "text" << format;
     QTest::newRow("named pipe") << "fifo" << format;
-    QTest::newRow("missing file") << "missing" << missing;
+    QTest::newRow("missing file") << "missing"
+                                  << "Could not find file '%1'.";
     QTest::newRow("unreadable file")
         << "unreadable"
         << "The database engine cannot open the file '%1'. You need permission to view its data.";
