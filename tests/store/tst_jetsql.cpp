@@ -46,12 +46,10 @@ void TestJetSql::translate_data()
     row("identifier holding true", false, "SELECT TrueValue FROM t", "SELECT TrueValue FROM t");
     row("specials inside text left alone", true, "x = 'True # * ; [a] ''q'''",
         "x = 'True # * ; [a] ''q''' COLLATE NOCASE");
-    row("bracketed names", false, "SELECT [Dates] FROM [My Table]",
-        "SELECT \"Dates\" FROM \"My Table\"");
+    row("[names]", false, "SELECT [Dates] FROM [My Table]", "SELECT \"Dates\" FROM \"My Table\"");
     row("like bracketed star", false, "SELECT * FROM t WHERE d LIKE '*[*]*'",
         "SELECT * FROM t WHERE d LIKE '%*%' ESCAPE '\\'");
-    row("not like, double-quoted pattern", true, "d NOT LIKE \"*x*\"",
-        "d NOT LIKE '%x%' ESCAPE '\\'");
+    row("not like, double quotes", true, "d NOT LIKE \"*x*\"", "d NOT LIKE '%x%' ESCAPE '\\'");
     row("operators become calls", false,
         "UPDATE t SET d = d + 7, e = d & 'x', f = -a * 2 ^ 2 \\ 3 Mod 2",
         "UPDATE t SET d = jet_add(d, 7), e = jet_cat(d, 'x'), "
@@ -82,8 +80,7 @@ void TestJetSql::refused_data()
     row("open bracket", "SELECT [Dates FROM x", "Invalid bracketing of name '[Dates FROM x'.");
     row("open like class", "DELETE FROM t WHERE d LIKE 'a[b'", "Invalid pattern string.");
     row("open comment", "DELETE FROM t /* x", "Unterminated comment in query expression '/* x'.");
-    row("nested too deep", "SELECT " + QString(5000, QLatin1Char('(')) + "1",
-        "Query is too complex.");
+    row("too deep", "SELECT " + QString(5000, QLatin1Char('(')) + "1", "Query is too complex.");
 }
 
 void TestJetSql::refused()
