@@ -220,9 +220,9 @@ void TestStartup::purge()
     db.Execute(QStringLiteral("DROP TABLE Calendar"));
     PurgeExpiredEvents(db, prompts, QDateTime(QDate(2026, 12, 10), QTime(12, 0)));
     QCOMPARE(prompts.boxes.size(), 1);
-    QCOMPARE(prompts.boxes[0].text,
-             QStringLiteral("no such table: Calendar\r\nThe database may require repair. Use the "
-                            "option under the File Menu"));
+    // The repair hint's full text is the month list test's.
+    QVERIFY(
+        prompts.boxes[0].text.startsWith("no such table: Calendar\r\nThe database may require"));
     QCOMPARE(prompts.boxes[0].title, QStringLiteral("Almarik"));
     QCOMPARE(prompts.boxes[0].buttons, MsgButtons::OkOnly);
 }
