@@ -58,7 +58,6 @@ private slots:
     void badFiles_data();
     void badFiles();
     void failedImportRollsBack();
-    void existingIgnoresCase();
     void holidayLine_data();
     void holidayLine();
     void holidayAppend_data();
@@ -255,22 +254,6 @@ void TestExchange::failedImportRollsBack()
     QVERIFY(!m_conn.inTransaction());
     m_conn.Close();
     QCOMPARE(checksum(m_db), before);
-}
-
-void TestExchange::existingIgnoresCase()
-{
-    addEvents(m_conn, {"(#03/15/2007#, Null, 'Jo''s PARTY', Null, False)",
-                       "(#03/15/2007#, Null, 'Ärger', Null, False)"});
-    RecordSet rs;
-    rs.Open("SELECT * FROM Calendar", m_conn);
-    QList<ImportCandidate> c(4);
-    c[0].description = "jo's party";
-    c[1].description = QString::fromUtf8("ärger");
-    c[2].description = "Jo's party ";
-    c[3].description = "Jo";
-    markExisting(c, rs);
-    QCOMPARE((QList<bool>{c[0].exists, c[1].exists, c[2].exists, c[3].exists}),
-             (QList<bool>{true, true, false, false}));
 }
 
 void TestExchange::holidayLine_data()
