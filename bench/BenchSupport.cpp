@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -122,4 +123,15 @@ double RatioReporter::ms(const std::string &name) const
 {
     const auto it = m_ms.find(name);
     return it == m_ms.end() ? 0.0 : it->second;
+}
+
+bool RatioReporter::printRatio(const char *label, const std::string &measured,
+                               const std::string &floor) const
+{
+    const double top = ms(measured);
+    const double bottom = ms(floor);
+    if (top <= 0 || bottom <= 0)
+        return false;
+    std::printf("ratio %s %.2f\n", label, top / bottom);
+    return true;
 }

@@ -26,6 +26,9 @@ public:
     void ReportRuns(const std::vector<Run> &runs) override;
     // Processor milliseconds per iteration of a benchmark, 0 when it did not run.
     double ms(const std::string &name) const;
+    // Prints "ratio <label> <measured / floor>"; false, printing nothing,
+    // when either benchmark did not run.
+    bool printRatio(const char *label, const std::string &measured, const std::string &floor) const;
 
 private:
     std::map<std::string, double> m_ms;

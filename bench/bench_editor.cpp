@@ -195,12 +195,9 @@ int main(int argc, char **argv)
     if (scan <= 0 || open <= 0)
         return 1;
     std::printf("scan %.1f ms, editor open %.1f ms, whole command %.1f ms\n", scan, open, command);
-    if (command > 0)
-        std::printf("ratio editor-command-vs-scan %.2f\n", command / scan);
-    std::printf("ratio editor-vs-scan %.2f\n", open / scan);
-    const double remove = reporter.ms("BM_EditorDelete");
-    if (remove > 0)
-        std::printf("delete 10,000 of 100,000 rows %.1f ms\nratio editor-delete-vs-scan %.2f\n",
-                    remove, remove / scan);
+    reporter.printRatio("editor-command-vs-scan", "BM_EditorCommand", "BM_Scan");
+    reporter.printRatio("editor-vs-scan", "BM_EditorOpen", "BM_Scan");
+    if (reporter.printRatio("editor-delete-vs-scan", "BM_EditorDelete", "BM_Scan"))
+        std::printf("delete 10,000 of 100,000 rows %.1f ms\n", reporter.ms("BM_EditorDelete"));
     return 0;
 }

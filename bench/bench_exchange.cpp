@@ -181,13 +181,9 @@ int main(int argc, char **argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    const double scan = reporter.ms("BM_BareScanPrint");
-    const double exported = reporter.ms("BM_ShareExport");
-    const double insert = reporter.ms("BM_BareInsert");
-    const double imported = reporter.ms("BM_ShareImport");
-    if (scan <= 0 || exported <= 0 || insert <= 0 || imported <= 0)
-        return 1;
-    std::printf("ratio share-export-vs-scan %.2f\n", exported / scan);
-    std::printf("ratio share-import-vs-insert %.2f\n", imported / insert);
-    return 0;
+    const bool exported =
+        reporter.printRatio("share-export-vs-scan", "BM_ShareExport", "BM_BareScanPrint");
+    const bool imported =
+        reporter.printRatio("share-import-vs-insert", "BM_ShareImport", "BM_BareInsert");
+    return exported && imported ? 0 : 1;
 }

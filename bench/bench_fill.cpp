@@ -93,7 +93,7 @@ int main(int argc, char **argv)
     const double scan = reporter.ms("BM_ScanFloor");
     std::printf("fill %.2f ms (requery %.2f ms of it), scan %.2f ms\n", fill,
                 reporter.ms("BM_Requery"), scan);
-    std::printf("ratio fill-vs-scan %.2f\n", scan > 0 ? fill / scan : 0.0);
+    reporter.printRatio("fill-vs-scan", "BM_FillEventGrid", "BM_ScanFloor");
     sharedDb().rsMonth.Close();
     sharedDb().dbConnection.Close();
     return 0;

@@ -71,6 +71,6 @@ int main(int argc, char **argv)
     const double floor = reporter.ms("BM_ScanFloor");
     std::printf("list %.2f ms (rows %.2f ms of it), floor %.2f ms\n", list,
                 reporter.ms("BM_ListRows"), floor);
-    std::printf("ratio list-vs-floor %.2f\n", floor > 0 ? list / floor : 0.0);
+    reporter.printRatio("list-vs-floor", "BM_List", "BM_ScanFloor");
     return 0;
 }

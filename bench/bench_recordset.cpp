@@ -164,7 +164,7 @@ int main(int argc, char **argv)
     if (scan <= 0 || records <= 0 || requery <= 0)
         return 1;
     std::printf("scan %.2f ms\nrecordset %.2f ms\nrequery %.2f ms\n", scan, records, requery);
-    std::printf("ratio requery-vs-scan %.2f\n", requery / scan);
-    std::printf("ratio recordset-vs-scan %.2f\n", records / scan);
+    reporter.printRatio("requery-vs-scan", "BM_Requery", "BM_BareScan");
+    reporter.printRatio("recordset-vs-scan", "BM_RecordSet", "BM_BareScan");
     return 0;
 }

@@ -1,34 +1,12 @@
 #include "listing/ListRows.h"
 
 #include "platform/AppError.h"
+#include "store/JetDate.h"
 #include "store/Statement.h"
 
 #include <sqlite3.h>
 
 namespace {
-
-int digits(const unsigned char *t, int from, int count)
-{
-    int n = 0;
-    for (int i = from; i < from + count; ++i) {
-        if (t[i] < '0' || t[i] > '9')
-            return -1;
-        n = n * 10 + (t[i] - '0');
-    }
-    return n;
-}
-
-// The parts of a stored date, "yyyy-mm-dd" or "yyyy-mm-dd hh:mm:ss" (only
-// the day counts); false when the text is no valid date.
-bool storedDate(const unsigned char *text, int bytes, int &year, int &month, int &day)
-{
-    if (!text || bytes < 10 || text[4] != '-' || text[7] != '-')
-        return false;
-    year = digits(text, 0, 4);
-    month = digits(text, 5, 2);
-    day = digits(text, 8, 2);
-    return QDate::isValid(year, month, day);
-}
 
 QString columnText(sqlite3_stmt *st, int column)
 {
@@ -49,12 +27,10 @@ std::vector<MonthRow> readListedRows(const Connection &db, const MonthListRules 
     rows.reserve(4096);
     while (query.step()) {
         MonthRow row;
-        int year = 0;
-        int month = 0;
-        int day = 0;
+        IsoParts day;
         // A Null reads as no text at all.
-        const unsigned char *stored = sqlite3_column_text(st, 0);
-        if (!storedDate(stored, sqlite3_column_bytes(st, 0), year, month, day)) {
+        const auto *stored = reinterpret_cast<const char *>(sqlite3_column_text(st, 0));
+        if (!isoToParts(stored, sqlite3_column_bytes(st, 0), &day)) {
             // The window's own reading of the value, and so its message.
             try {
                 eventDateOf(stored ? QVariant(columnText(st, 0)) : QVariant());
@@ -63,7 +39,7 @@ std::vector<MonthRow> readListedRows(const Connection &db, const MonthListRules 
             }
             continue;
         }
-        if (!rules.rowFor(year, month, day, row))
+        if (!rules.rowFor(day.year, day.month, day.day, row))
             continue;
         row.description = columnText(st, 1);
         row.hasIcon = sqlite3_column_type(st, 2) != SQLITE_NULL;

@@ -7,6 +7,7 @@
 #include "listing/ListRows.h"
 #include "listing/Notify.h"
 #include "platform/AppError.h"
+#include "platform/Clock.h"
 #include "platform/Files.h"
 #include "startup/StartupDatabase.h"
 #include "startup/StartupSettings.h"
@@ -80,7 +81,7 @@ int main(int argc, char *argv[])
     }
 
     const bool recent = options.recent.value_or(readStartOptions().recentEvents);
-    const QDate today = options.date.isValid() ? options.date : QDate::currentDate();
+    const QDate today = options.date.isValid() ? options.date : systemClock()().date();
     // Each distinct failure once, as the window reports them.
     QSet<QString> failures;
     const FillFailure failed = [&failures](const AppError &e) {

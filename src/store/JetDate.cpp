@@ -142,7 +142,7 @@ std::optional<QString> jetDateToIso(const QString &inside)
     return isoText(day, time);
 }
 
-bool isoToDayAndTime(const char *s, int n, qint64 *julianDay, int *msecsOfDay)
+bool isoToParts(const char *s, int n, IsoParts *parts)
 {
     auto digits = [s](int from, int count) {
         int v = 0;
@@ -153,11 +153,12 @@ bool isoToDayAndTime(const char *s, int n, qint64 *julianDay, int *msecsOfDay)
         }
         return v;
     };
-    if ((n != 10 && n != 19) || s[4] != '-' || s[7] != '-')
+    if (!s || (n != 10 && n != 19) || s[4] != '-' || s[7] != '-')
         return false;
     const int y = digits(0, 4);
-    const QDate date(y, digits(5, 2), digits(8, 2)); // -1 for a non-digit is no date
-    if (y < 1 || !date.isValid())
+    const int m = digits(5, 2);
+    const int d = digits(8, 2);
+    if (y < 1 || !QDate::isValid(y, m, d)) // -1 for a non-digit is no date
         return false;
     int msecs = -1;
     if (n == 19) {
@@ -169,8 +170,17 @@ bool isoToDayAndTime(const char *s, int n, qint64 *julianDay, int *msecsOfDay)
             return false;
         msecs = ((h * 60 + mi) * 60 + sec) * 1000;
     }
-    *julianDay = date.toJulianDay();
-    *msecsOfDay = msecs;
+    *parts = {y, m, d, msecs};
+    return true;
+}
+
+bool isoToDayAndTime(const char *s, int n, qint64 *julianDay, int *msecsOfDay)
+{
+    IsoParts parts;
+    if (!isoToParts(s, n, &parts))
+        return false;
+    *julianDay = QDate(parts.year, parts.month, parts.day).toJulianDay();
+    *msecsOfDay = parts.msecs;
     return true;
 }
 

@@ -18,9 +18,20 @@ std::optional<QString> jetDateToIso(const QString &inside);
 // when the text is not a stored date.
 QVariant isoToDateValue(const char *text, int length);
 
-// The same without building a QVariant: the day's Julian day number and the
-// time of day in milliseconds (-1 when the text holds no time). False when
-// the text is not a stored date.
+// The parts of a stored date text; msecs is the time of day in
+// milliseconds, -1 when the text holds no time.
+struct IsoParts
+{
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int msecs = -1;
+};
+// False when the text is not a stored date.
+bool isoToParts(const char *text, int length, IsoParts *parts);
+
+// The same as the day's Julian day number and the time of day, without
+// building a QVariant.
 bool isoToDayAndTime(const char *text, int length, qint64 *julianDay, int *msecsOfDay);
 
 // A date value for storage: QDate as "yyyy-mm-dd", QDateTime with a time as

@@ -2,6 +2,7 @@
 // DateDiff, DatePart, DateSerial and the clock. Dates come in as stored ISO
 // texts, date texts or serial numbers and go out in the stored form.
 
+#include "platform/Clock.h"
 #include "store/DateRules.h"
 #include "store/JetFunctions.h"
 #include "store/JetValue.h"
@@ -305,7 +306,7 @@ void isDate(Call &c)
 template <int What> void clockReading(Call &c)
 {
     auto &clock = clockSlot();
-    const QDateTime now = clock ? clock() : QDateTime::currentDateTime();
+    const QDateTime now = clock ? clock() : appClock()();
     const QDate d = now.date();
     const qint64 day = What == 2 ? 0 : dayFromCivil(d.year(), d.month(), d.day());
     const int seconds = What == 1 ? 0 : now.time().msecsSinceStartOfDay() / 1000;

@@ -18,10 +18,10 @@
 #include "widgets/ImageList.h"
 #include "widgets/Modal.h"
 #include "widgets/Twips.h"
+#include "widgets/WaitCursor.h"
 
 #include <QCalendarWidget>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QKeyEvent>
@@ -431,15 +431,13 @@ void Editor::DeleteSelectedRows()
     if (m_prompts.MsgBox(question, MsgButtons::OkCancel, MsgIcon::Question) != MsgResult::Ok)
         return;
     const int first = *std::min_element(rows.begin(), rows.end());
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     try {
+        const WaitCursor wait;
         m_model->deleteRows(rows);
     } catch (const AppError &e) {
-        QGuiApplication::restoreOverrideCursor();
         showDescription(m_prompts, e);
         return;
     }
-    QGuiApplication::restoreOverrideCursor();
     // The row after the deleted ones (or the add-new row) becomes current.
     DataGrid1->setCurrentIndex(m_model->index(std::min(first, m_model->rowCount() - 1),
                                               std::max(0, DataGrid1->currentIndex().column())));

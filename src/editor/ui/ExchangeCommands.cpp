@@ -12,6 +12,7 @@
 #include "platform/Prompts.h"
 #include "store/RecordSet.h"
 #include "widgets/Modal.h"
+#include "widgets/WaitCursor.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -102,9 +103,15 @@ void ExchangeCommands::mnuTools_Click(int index)
     if (file.isEmpty())
         return;
     if (index == 3) {
-        step([&] { count = ExportShareFile(m_rs, file); });
+        step([&] {
+            const WaitCursor wait;
+            count = ExportShareFile(m_rs, file);
+        });
     } else if (index == 6) {
-        step([&] { count = ExportICalendarFile(m_rs, file, clock()); });
+        step([&] {
+            const WaitCursor wait;
+            count = ExportICalendarFile(m_rs, file, clock());
+        });
     } else if (index == 7 || index == 8) {
         count = ImportCalendarFile(index, file);
     } else if (index == 4) {
@@ -168,7 +175,7 @@ QString ExchangeCommands::ChooseExchangeFile(int index, QString *year, int *coun
         *year = m_prompts.InputBox(
             QStringLiteral("Enter the Calendar Year to create Almarik's Event list. (format yyyy)"),
             QStringLiteral("Outlook Holiday Import File"),
-            QString::number(QDate::currentDate().year()).rightJustified(4, QLatin1Char('0')));
+            QString::number(clock().date().year()).rightJustified(4, QLatin1Char('0')));
         if (year->size() != 4)
             return QString();
     }
@@ -183,7 +190,10 @@ int ExchangeCommands::ImportShareFile(const QString &file)
 {
     QList<ImportCandidate> candidates;
     bool isShareFile = true;
-    step([&] { isShareFile = readShareFile(file, &candidates); });
+    step([&] {
+        const WaitCursor wait;
+        isShareFile = readShareFile(file, &candidates);
+    });
     if (!isShareFile) {
         m_prompts.MsgBox(QStringLiteral("Not a Almarik Export File!"), MsgButtons::OkOnly);
         return -1;
@@ -196,8 +206,10 @@ int ExchangeCommands::ImportShareFile(const QString &file)
 int ExchangeCommands::ImportCalendarFile(int index, const QString &file)
 {
     ImportRead read;
-    step(
-        [&] { read = index == 7 ? readICalendarFile(file, clock().date()) : readVCardFile(file); });
+    step([&] {
+        const WaitCursor wait;
+        read = index == 7 ? readICalendarFile(file, clock().date()) : readVCardFile(file);
+    });
     if (m_error)
         return 0; // nothing is offered from a file that cannot be read whole
     m_skipped = read.skipped;
@@ -206,19 +218,23 @@ int ExchangeCommands::ImportCalendarFile(int index, const QString &file)
 
 int ExchangeCommands::ImportChosen(QList<ImportCandidate> &candidates)
 {
-    markExisting(candidates, m_rs);
     frmImport dialog(m_owner);
     dialog.gblCancel = true;
     dialog.Check1->setChecked(false);
-    dialog.items->clear();
-    dialog.items->reserve(int(candidates.size()));
-    for (const ImportCandidate &c : candidates)
-        dialog.items->addItem(importListText(c), importPictureKey(c), !c.exists && c.suggested);
+    {
+        const WaitCursor wait;
+        markExisting(candidates, m_rs);
+        dialog.items->clear();
+        dialog.items->reserve(int(candidates.size()));
+        for (const ImportCandidate &c : candidates)
+            dialog.items->addItem(importListText(c), importPictureKey(c), !c.exists && c.suggested);
+    }
     showModal(dialog);
     if (dialog.gblCancel)
         return 0;
     int imported = 0;
     step([&] {
+        const WaitCursor wait;
         imported = importCandidates(m_db, candidates, dialog.items->checkedItems(),
                                     dialog.Check1->isChecked());
     });
