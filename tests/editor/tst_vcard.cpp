@@ -12,8 +12,6 @@ class TestVCard : public QObject
 {
     Q_OBJECT
 private slots:
-    void day_data();
-    void day();
     void contacts_data();
     void contacts();
     void refused_data();
@@ -22,27 +20,6 @@ private slots:
 private:
     TestEnv m_env;
 };
-
-void TestVCard::day_data()
-{
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QDate>("day");
-    const auto add = [](const char *name, const char *value, QDate day) {
-        QTest::newRow(name) << QString::fromUtf8(value) << day;
-    };
-    add("yyyy-mm-dd", "1990-05-17", QDate(1990, 5, 17));
-    add("yyyymmdd", "19900517", QDate(1990, 5, 17));
-    add("--mmdd: no year", "--0517", QDate(1604, 5, 17));
-    add("no year, 29 February", "--0229", QDate(1604, 2, 29));
-    add("29 February of a common year", "2023-02-29", QDate());
-    add("year 99", "0099-05-17", QDate());
-}
-
-void TestVCard::day()
-{
-    QFETCH(QString, value);
-    QTEST(vcardDay(value), "day");
-}
 
 void TestVCard::contacts_data()
 {
@@ -108,6 +85,9 @@ void TestVCard::refused_data()
     QTest::newRow("a line without a colon")
         << good + "NOTE\r\nEND:VCARD\r\n"
         << start + "line 5 is no vCard property (it has no colon).";
+    QTest::newRow("a year before 100")
+        << QByteArray(good).replace("1990", "0099") + "END:VCARD\r\n"
+        << start + "line 4 gives the BDAY \"0099-05-17\" of \"Ann\", which is not a real date.";
     QTest::newRow("29 February of a common year")
         << QByteArray(good).replace("1990-05-17", "2023-02-29") + "END:VCARD\r\n"
         << start + "line 4 gives the BDAY \"2023-02-29\" of \"Ann\", which is not a real date.";
