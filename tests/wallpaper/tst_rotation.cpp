@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QImageReader>
 #include <QTest>
 
 namespace {
@@ -168,9 +167,9 @@ void TestRotation::change_data()
     row("the other one is set", {"a.bmp", "b.bmp"}, "{pics}/a.bmp", 0.0f,
         {"write {pics}/b.bmp", "apply {pics}/b.bmp"});
     row("a JPG becomes the bitmap", {"a.bmp", "c.JPG"}, "", 0.5f,
-        {"write " + bmp, "apply " + bmp, "bitmap bmp 40x30"});
+        {"write " + bmp, "apply " + bmp, "bitmap 40x30"});
     row("a GIF over the current bitmap: setting not written", {"d.gif", "a.bmp"},
-        "{data}/Almarik.BMP", 0.0f, {"apply " + bmp, "bitmap bmp 1x1"});
+        "{data}/Almarik.BMP", 0.0f, {"apply " + bmp, "bitmap 1x1"});
     row("a jpeg is set unconverted", {"a.bmp", "e.jpeg"}, "", 0.5f,
         {"write {pics}/e.jpeg", "apply {pics}/e.jpeg"});
     row("a listed file that is gone", {"a.bmp", "gone.bmp"}, "", 0.5f,
@@ -209,21 +208,20 @@ void TestRotation::change()
     }
     const WallpaperOutcome outcome = ChangeWallpaper(f.db, f.real(current), f.seams);
     if (const auto message = WallpaperOutcomeMessage(outcome)) {
-        QCOMPARE(message->icon, outcome.kind == WallpaperOutcome::Kind::Missing
-                                    ? MsgIcon::Information
-                                    : MsgIcon::None);
+        QCOMPARE(message->icon == MsgIcon::Information,
+                 outcome.kind == WallpaperOutcome::Kind::Missing);
         f.events << message->title + QLatin1Char('|') + message->text;
     }
     // The bitmap is replaced whole or not at all, and no temporary is left.
-    QImageReader bitmap(BitmapPath(f.data));
-    QFile earlier(BitmapPath(f.data));
-    if (bitmap.canRead())
-        f.events << QStringLiteral("bitmap %1 %2x%3")
-                        .arg(QString::fromLatin1(bitmap.format()))
-                        .arg(bitmap.size().width())
-                        .arg(bitmap.size().height());
-    else if (earlier.open(QIODevice::ReadOnly))
-        f.events << "bitmap " + QString::fromLatin1(earlier.readAll());
+    QFile bitmap(BitmapPath(f.data));
+    if (bitmap.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = bitmap.readAll();
+        const QImage image = QImage::fromData(bytes, "BMP");
+        f.events << "bitmap " +
+                        (image.isNull()
+                             ? QString::fromLatin1(bytes)
+                             : QStringLiteral("%1x%2").arg(image.width()).arg(image.height()));
+    }
     QVERIFY(QDir(f.data).entryList(QDir::Files).size() <= 1);
     QStringList expected;
     for (const QString &e : events)
