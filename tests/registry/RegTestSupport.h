@@ -52,11 +52,9 @@ inline QStringList dump(qint32 root, const QString &path = {})
 {
     QStringList out;
     for (const QString &row : listed(root, path)) {
-        if (row.endsWith(QLatin1String("\t<sub key>")))
-            out << path + row.section(QLatin1Char('\t'), 0, 0) + QLatin1Char('\\')
-                << dump(root, path + row.section(QLatin1Char('\t'), 0, 0) + QLatin1Char('\\'));
-        else
-            out << path + QLatin1Char('|') + row;
+        const QString key = path + row.section(QLatin1Char('\t'), 0, 0) + QLatin1Char('\\');
+        out << (row.endsWith(QLatin1String("\t<sub key>")) ? QStringList{key} + dump(root, key)
+                                                           : QStringList{path + '|' + row});
     }
     return out;
 }

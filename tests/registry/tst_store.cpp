@@ -1,6 +1,6 @@
-// The registry store: Windows result codes, names without regard to case,
-// enumeration orders, the file form, persistence, damaged files and other
-// writers.
+// The registry store: where its files are, Windows result codes, names
+// without regard to case, enumeration orders, the file form, persistence,
+// damaged files and other writers.
 
 #include "RegTestSupport.h"
 #include "platform/RegistryTree.h"
@@ -65,8 +65,7 @@ class TestRegistryStore : public QObject
 {
     Q_OBJECT
 private slots:
-    void locationsAndResultCodes();
-    void namesIgnoreCaseAndEnumerationOrders();
+    void locationsResultCodesAndNames();
     void fileFormRoundTrip_data();
     void fileFormRoundTrip();
     void regeditExportIsRead();
@@ -75,7 +74,7 @@ private slots:
     void otherWriters();
 };
 
-void TestRegistryStore::locationsAndResultCodes()
+void TestRegistryStore::locationsResultCodesAndNames()
 {
     TestEnv env;
     ScriptedPrompts prompts;
@@ -109,12 +108,11 @@ void TestRegistryStore::locationsAndResultCodes()
     QCOMPARE(reg.RegCloseKey(key), ERROR_INVALID_HANDLE);
     // 87: paths, names and types the store cannot hold.
     const QString levels512 = QStringList(512, QStringLiteral("L")).join(QLatin1Char('\\'));
-    for (const QString &path : {QStringLiteral("A\\\\B"), QString(256, QLatin1Char('n')),
-                                QString(levels512 + QStringLiteral("\\L"))})
+    for (const QString &path :
+         {QStringLiteral("A\\\\B"), QString(256, 'n'), QString(levels512 + QStringLiteral("\\L"))})
         QCOMPARE(reg.RegCreateKeyEx(user, path, KEY_ALL_ACCESS, key), ERROR_INVALID_PARAMETER);
     QCOMPARE(reg.RegOpenKeyEx(user, "\\A", KEY_QUERY_VALUE, key), ERROR_INVALID_PARAMETER);
-    QCOMPARE(reg.RegCreateKeyEx(user, QString(255, QLatin1Char('n')), KEY_ALL_ACCESS, key),
-             ERROR_SUCCESS);
+    QCOMPARE(reg.RegCreateKeyEx(user, QString(255, 'n'), KEY_ALL_ACCESS, key), ERROR_SUCCESS);
     QCOMPARE(reg.RegCreateKeyEx(user, levels512 + QStringLiteral("\\"), KEY_ALL_ACCESS, key),
              ERROR_SUCCESS);
     QCOMPARE(setText(reg, user, "K", "a\nb", "t"), ERROR_INVALID_PARAMETER);
@@ -123,20 +121,6 @@ void TestRegistryStore::locationsAndResultCodes()
     QCOMPARE(query(reg, user, "K", "v", 5), QStringLiteral("abcd"));
     QCOMPARE(query(reg, user, "K", "v", 4), QStringLiteral("#234 5"));
     QCOMPARE(readStoreFile(machine), machineFile);
-    QVERIFY(prompts.boxes.isEmpty());
-    // The first absolute XDG_CONFIG_DIRS entry; a relative XDG_CONFIG_HOME
-    // is ignored.
-    qputenv("XDG_CONFIG_DIRS", "relative:" + env.path(QStringLiteral("second")).toUtf8() + ":/x");
-    QCOMPARE(RegistryStore::machineFolder(), env.path(QStringLiteral("second/Almarik2/registry")));
-    qputenv("XDG_CONFIG_HOME", "relative/config");
-    QCOMPARE(RegistryStore::userFolder(), env.path(QStringLiteral(".config/Almarik2/registry")));
-}
-
-void TestRegistryStore::namesIgnoreCaseAndEnumerationOrders()
-{
-    TestEnv env;
-    ScriptedPrompts prompts;
-    RegistryStore reg;
     // Subkeys in name order whatever the case, values in the order first
     // written; a rewrite under another spelling keeps the first spelling
     // and the place.
@@ -151,10 +135,17 @@ void TestRegistryStore::namesIgnoreCaseAndEnumerationOrders()
     QCOMPARE(compareRegNames("ΟΔΟΣ", "οδος"), 0);
     QVERIFY(compareRegNames("Straße", "STRASSE") != 0 && compareRegNames("İ", "i") != 0);
     QCOMPARE(
-        dump(HKEY_CURRENT_USER).join(QLatin1Char(' ')),
-        QStringLiteral("Top\\ Top\\alpha\\ Top\\alpha\\|x\t2 Top\\Bravo\\ Top\\Bravo\\|x\t1 "
+        dump(HKEY_CURRENT_USER, "Top\\").join(QLatin1Char(' ')),
+        QStringLiteral("Top\\alpha\\ Top\\alpha\\|x\t2 Top\\Bravo\\ Top\\Bravo\\|x\t1 "
                        "Top\\Charlie\\ Top\\Charlie\\|x\t1 Top\\delta\\ Top\\delta\\|x\t1 "
                        "Top\\|zulu\tagain Top\\|Yankee\tYANKEE Top\\|(Default) Top\\|xray\tXRAY"));
+    QVERIFY(prompts.boxes.isEmpty());
+    // The first absolute XDG_CONFIG_DIRS entry; a relative XDG_CONFIG_HOME
+    // is ignored.
+    qputenv("XDG_CONFIG_DIRS", "relative:" + env.path(QStringLiteral("second")).toUtf8() + ":/x");
+    QCOMPARE(RegistryStore::machineFolder(), env.path(QStringLiteral("second/Almarik2/registry")));
+    qputenv("XDG_CONFIG_HOME", "relative/config");
+    QCOMPARE(RegistryStore::userFolder(), env.path(QStringLiteral(".config/Almarik2/registry")));
 }
 
 void TestRegistryStore::fileFormRoundTrip_data()
@@ -289,10 +280,9 @@ void TestRegistryStore::otherWriters()
 {
     TestEnv env;
     ScriptedPrompts prompts;
-    QByteArray padding = "[HKEY_CURRENT_USER\\Padding]\n";
-    for (int i = 0; i < 300; ++i)
-        padding += "\"" + QByteArray::number(i) + "\"=\"text to make the file larger\"\n";
-    writeStoreFile(HKEY_CURRENT_USER, regFile(kDesktopSection + padding));
+    writeStoreFile(HKEY_CURRENT_USER,
+                   regFile(kDesktopSection + "[HKEY_CURRENT_USER\\Padding]\n\"v\"=\"" +
+                           QByteArray(9000, 'x') + "\"\n"));
     const QByteArray before = readStoreFile(HKEY_CURRENT_USER);
     // A child process whose files may not grow past a quarter of that: the
     // write fails quietly, the delete with its message, the file stays whole.
