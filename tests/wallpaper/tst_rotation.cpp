@@ -37,17 +37,6 @@ QByteArray jpegBytes(QSize size)
     return out;
 }
 
-// Draws answered from a list, the last repeated; counts the calls.
-struct FixedDraws
-{
-    QList<float> values;
-    int calls = 0;
-    RandomSource source()
-    {
-        return [this] { return values.at(std::min<qsizetype>(calls++, values.size() - 1)); };
-    }
-};
-
 class Fixture
 {
 public:
@@ -74,7 +63,8 @@ public:
         huge[sof + 6] = huge[sof + 8] = char(20000 & 0xFF);
         writeBytes(pics + QStringLiteral("/huge.jpg"), huge);
 
-        seams.random = draws.source();
+        // The first draw, then 0.9.
+        seams.random = [this] { return std::exchange(draw, 0.9f); };
         seams.writeSetting = [this](const QString &f) {
             events << QStringLiteral("write ") + f;
             return true;
@@ -100,7 +90,7 @@ public:
     Connection db;
     QString pics;
     QString data;
-    FixedDraws draws;
+    float draw = 0;
     WallpaperSeams seams;
     QStringList events;
 };
@@ -142,10 +132,12 @@ void TestRotation::draw()
     QFETCH(QList<float>, values);
     QFETCH(int, drawn);
     QFETCH(int, calls);
-    FixedDraws draws{values};
-    const std::optional<int> got = DrawWallpaper(list, current, draws.source());
+    // Draws answered from the list, the last repeated.
+    int made = 0;
+    const std::optional<int> got = DrawWallpaper(
+        list, current, [&] { return values.at(std::min<qsizetype>(made++, values.size() - 1)); });
     QCOMPARE(got.value_or(-1), drawn);
-    QCOMPARE(draws.calls, calls);
+    QCOMPARE(made, calls);
 }
 
 void TestRotation::change_data()
@@ -192,7 +184,7 @@ void TestRotation::change()
     QFETCH(float, draw);
     QFETCH(QStringList, events);
     Fixture f;
-    f.draws.values = {draw, 0.9f};
+    f.draw = draw;
     for (const QString &row : rows) {
         if (row == QLatin1String("!earlier bitmap")) {
             QDir().mkpath(f.data);
