@@ -22,7 +22,7 @@ const QString kNull = failure(94, QStringLiteral("Invalid use of Null"));
 
 // Runs the tasks and answers the messages shown and what both roots hold,
 // "U" or "M" before each key or value.
-QStringList run(TaskDatabase &t)
+QStringList run(TestDatabase &t)
 {
     t.prompts.boxes.clear();
     DoRegEdit(t.db, t.prompts);
@@ -75,7 +75,7 @@ void TestDoRegEdit::tasks()
 {
     QFETCH(QStringList, rows);
     QFETCH(QStringList, result);
-    TaskDatabase f;
+    TestDatabase f;
     QVERIFY(SetRegValue(HKEY_CURRENT_USER, "Old", "v", "old", f.prompts));
     for (const QString &row : rows)
         f.db.Execute("INSERT INTO RegEdit (Task, hKey, SubKey, [Key], NewValue) VALUES (" +
@@ -88,7 +88,7 @@ void TestDoRegEdit::tasks()
 
 void TestDoRegEdit::missingTableOrColumn()
 {
-    TaskDatabase f;
+    TestDatabase f;
     f.db.Execute(QStringLiteral("DROP TABLE RegEdit"));
     QCOMPARE(run(f), QStringList{failure(-2147217900, "no such table: RegEdit")});
     // Without column NewValue the deletion still runs; the two edits give

@@ -11,7 +11,7 @@
 
 namespace {
 
-class Fixture : public TaskDatabase
+class Fixture : public TestDatabase
 {
 public:
     // A loaded window at its start: HKEY_LOCAL_MACHINE's Run key.

@@ -2,10 +2,8 @@
 // the bitmap, when the setting is written, and each failure's message with
 // the wallpaper left as it was.
 
-#include "store/Connection.h"
+#include "registry/RegTestSupport.h"
 #include "store/Literals.h"
-#include "store/Repair.h"
-#include "support/TestEnv.h"
 #include "wallpaper/Pictures.h"
 #include "wallpaper/WallpaperChange.h"
 
@@ -37,7 +35,7 @@ QByteArray jpegBytes(QSize size)
     return out;
 }
 
-class Fixture
+class Fixture : public TestDatabase
 {
 public:
     Fixture()
@@ -45,8 +43,6 @@ public:
         pics = env.path(QStringLiteral("pictures/it's Ünï"));
         data = env.path(QStringLiteral("data/Almarik2"));
         QDir().mkpath(pics);
-        CreateDatabase(env.path(QStringLiteral("Almarik.MDB")));
-        db.Open(Connection::connectionStringFor(env.path(QStringLiteral("Almarik.MDB"))));
         QImage(8, 6, QImage::Format_RGB32).save(pics + QStringLiteral("/a.bmp"), "BMP");
         QImage(8, 6, QImage::Format_RGB32).save(pics + QStringLiteral("/b.bmp"), "BMP");
         writeBytes(pics + QStringLiteral("/c.JPG"), jpegBytes(QSize(40, 30)));
@@ -86,8 +82,6 @@ public:
         return text.replace(QStringLiteral("{pics}"), pics).replace(QStringLiteral("{data}"), data);
     }
 
-    TestEnv env;
-    Connection db;
     QString pics;
     QString data;
     float draw = 0;

@@ -2,11 +2,7 @@
 // files and the list read from the table, removing, and what the window says
 // when a save or a removal fails.
 
-#include "store/Connection.h"
-#include "store/RecordSet.h"
-#include "store/Repair.h"
-#include "support/ScriptedPrompts.h"
-#include "support/TestEnv.h"
+#include "registry/RegTestSupport.h"
 #include "wallpaper/WallpaperGrid.h"
 #include "wallpaper/WallpaperTable.h"
 #include "wallpaper/ui/frmWallPaper.h"
@@ -20,14 +16,9 @@
 
 namespace {
 
-class Fixture
+class Fixture : public TestDatabase
 {
 public:
-    Fixture()
-    {
-        CreateDatabase(env.path(QStringLiteral("Almarik.MDB")));
-        db.Open(Connection::connectionStringFor(env.path(QStringLiteral("Almarik.MDB"))));
-    }
     void store(const QString &name, const QString &path)
     {
         db.Execute(InsertWallpaperStatement(name, path));
@@ -42,10 +33,6 @@ public:
             out << rs.Fields(QStringLiteral("FileName")).toString();
         return out;
     }
-
-    TestEnv env;
-    Connection db;
-    ScriptedPrompts prompts;
 };
 
 // The grid's rows, titles first, as "Name|Path|ID", "*" after a yellow one.
