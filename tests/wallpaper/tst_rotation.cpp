@@ -3,9 +3,9 @@
 // the wallpaper left as it was.
 
 #include "registry/RegTestSupport.h"
-#include "store/Literals.h"
 #include "wallpaper/Pictures.h"
 #include "wallpaper/WallpaperChange.h"
+#include "wallpaper/WallpaperTable.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -61,19 +61,9 @@ public:
 
         // The first draw, then 0.9.
         seams.random = [this] { return std::exchange(draw, 0.9f); };
-        seams.writeSetting = [this](const QString &f) {
-            events << QStringLiteral("write ") + f;
-            return true;
-        };
+        seams.writeSetting = [this](const QString &f) { return events << "write " + f, true; };
         seams.applyToDesktop = [this](const QString &f) { events << QStringLiteral("apply ") + f; };
         seams.bitmapFolder = data;
-    }
-
-    void addRow(const QString &name, bool active = true)
-    {
-        db.Execute(QStringLiteral("INSERT INTO Wallpapers (FileName, path, Active) VALUES ('") +
-                   QuoteSql(name) + QStringLiteral("', '") + QuoteSql(pics) +
-                   (active ? QStringLiteral("', True)") : QStringLiteral("', False)")));
     }
 
     // Placeholders {pics} and {data} in a text made real.
@@ -136,8 +126,8 @@ void TestRotation::draw()
 
 void TestRotation::change_data()
 {
-    // File names, "-" before one marks it inactive; "!" rows prepare a
-    // failure instead.
+    // File names stored as the selector stores them; "!" rows prepare
+    // something else instead.
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QString>("current");
     QTest::addColumn<float>("draw"); // the second draw is 0.9
@@ -149,7 +139,7 @@ void TestRotation::change_data()
     };
     const QString bmp = QStringLiteral("{data}/Almarik.BMP");
     const QString hint = QStringLiteral("\r\nSelect File>DB Repair");
-    row("one active entry, one inactive", {"a.bmp", "-b.bmp"}, "", 0.0f, {});
+    row("one active entry, one inactive", {"a.bmp", "b.bmp", "!b.bmp inactive"}, "", 0.0f, {});
     row("the other one is set", {"a.bmp", "b.bmp"}, "{pics}/a.bmp", 0.0f,
         {"write {pics}/b.bmp", "apply {pics}/b.bmp"});
     row("a JPG becomes the bitmap", {"a.bmp", "c.JPG"}, "", 0.5f,
@@ -186,10 +176,12 @@ void TestRotation::change()
         } else if (row == QLatin1String("!no folder")) { // its parent is a file
             writeBytes(f.env.path(QStringLiteral("plain")), "x");
             f.seams.bitmapFolder = f.env.path(QStringLiteral("plain/Almarik2"));
+        } else if (row == QLatin1String("!b.bmp inactive")) {
+            f.db.Execute("UPDATE Wallpapers SET Active = False WHERE FileName = 'b.bmp'");
         } else if (row == QLatin1String("!no table")) {
             f.db.Execute(QStringLiteral("DROP TABLE Wallpapers"));
         } else {
-            f.addRow(row.startsWith(QLatin1Char('-')) ? row.mid(1) : row, !row.startsWith('-'));
+            f.db.Execute(InsertWallpaperStatement(row, f.pics));
         }
     }
     const WallpaperOutcome outcome = ChangeWallpaper(f.db, f.real(current), f.seams);
