@@ -34,11 +34,6 @@ QString query(RegistryStore &reg, qint32 root, const QString &path, const QStrin
     return rc ? QStringLiteral("#%1").arg(rc) : data.left(buffer - 1);
 }
 
-QStringList filesIn(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden);
-}
-
 // A store file: the header, then body.
 QByteArray regFile(const QByteArray &body)
 {
@@ -89,7 +84,6 @@ void TestRegistryStore::locationsResultCodesAndNames()
     ReadOnlyRoot readOnly(" hkey_local_machine ,OTHER");
     RegistryStore reg;
     RegKey key;
-    auto writeValue = [&](RegKey &k) { return reg.RegSetValueEx(k, "v", REG_SZ, "t", 2); };
 
     // (2, not found, is the registry procedures' missing values and keys.)
     // 5: writing, creating or opening for all access where the file may not
@@ -98,13 +92,13 @@ void TestRegistryStore::locationsResultCodesAndNames()
     QCOMPARE(reg.RegOpenKeyEx(machine, "K", KEY_ALL_ACCESS, key), ERROR_ACCESS_DENIED);
     QCOMPARE(query(reg, machine, "k\\", "V"), QStringLiteral("abcd"));
     QCOMPARE(reg.RegOpenKeyEx(user, "K", KEY_QUERY_VALUE, key), ERROR_SUCCESS);
-    QCOMPARE(writeValue(key), ERROR_ACCESS_DENIED);
+    QCOMPARE(reg.RegSetValueEx(key, "v", REG_SZ, "t", 2), ERROR_ACCESS_DENIED);
     // 6: a root that is none, a closed key.
     QCOMPARE(reg.RegCreateKeyEx(12345, "K", KEY_ALL_ACCESS, key), ERROR_INVALID_HANDLE);
     QCOMPARE(reg.RegOpenKeyEx(user, "K", KEY_ALL_ACCESS, key), ERROR_SUCCESS);
     QCOMPARE(reg.RegSetValueEx(key, "v", REG_BINARY, "t", 2), ERROR_INVALID_PARAMETER);
     QCOMPARE(reg.RegCloseKey(key), ERROR_SUCCESS);
-    QCOMPARE(writeValue(key), ERROR_INVALID_HANDLE);
+    QCOMPARE(reg.RegSetValueEx(key, "v", REG_SZ, "t", 2), ERROR_INVALID_HANDLE);
     QCOMPARE(reg.RegCloseKey(key), ERROR_INVALID_HANDLE);
     // 87: paths, names and types the store cannot hold.
     const QString levels512 = QStringList(512, QStringLiteral("L")).join(QLatin1Char('\\'));
@@ -268,7 +262,8 @@ void TestRegistryStore::fileRead()
                          " could not be read (" + fault +
                          ").\r\nIt is left as it is and nothing will be written to it."});
     QCOMPARE(readStoreFile(HKEY_CURRENT_USER), content);
-    QCOMPARE(filesIn(RegistryStore::userFolder()), QStringList{"HKEY_CURRENT_USER.reg"});
+    QCOMPARE(QDir(RegistryStore::userFolder()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{"HKEY_CURRENT_USER.reg"});
     // Mended by hand, the file is written again.
     writeStoreFile(HKEY_CURRENT_USER, regFile(kDesktopSection));
     QVERIFY(SetRegValue(HKEY_CURRENT_USER, kDesktop, "New", "n", prompts));
@@ -308,7 +303,8 @@ void TestRegistryStore::otherWriters()
     QCOMPARE(values.size(), 600);
     QVERIFY(values.contains("Race\\|a299\t299") && values.contains("Race\\|b0\t0"));
     QCOMPARE(GetRegValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", "", prompts), "C:\\sea.bmp");
-    QCOMPARE(filesIn(RegistryStore::userFolder()), QStringList{"HKEY_CURRENT_USER.reg"});
+    QCOMPARE(QDir(RegistryStore::userFolder()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{"HKEY_CURRENT_USER.reg"});
 }
 
 QTEST_APPLESS_MAIN(TestRegistryStore)

@@ -16,24 +16,16 @@
 
 namespace {
 
-class Fixture : public TestDatabase
+// The stored file names, by ID.
+QStringList names(Connection &db)
 {
-public:
-    void store(const QString &name, const QString &path)
-    {
-        db.Execute(InsertWallpaperStatement(name, path));
-    }
-    // The stored file names, by ID.
-    QStringList names()
-    {
-        RecordSet rs;
-        rs.Open(QStringLiteral("SELECT FileName FROM Wallpapers ORDER BY ID"), db);
-        QStringList out;
-        for (; !rs.isEOF(); rs.MoveNext())
-            out << rs.Fields(QStringLiteral("FileName")).toString();
-        return out;
-    }
-};
+    RecordSet rs;
+    rs.Open(QStringLiteral("SELECT FileName FROM Wallpapers ORDER BY ID"), db);
+    QStringList out;
+    for (; !rs.isEOF(); rs.MoveNext())
+        out << rs.Fields(QStringLiteral("FileName")).toString();
+    return out;
+}
 
 // The grid's rows, titles first, as "Name|Path|ID", "*" after a yellow one.
 QStringList rows(const WallpaperGrid &g)
@@ -85,21 +77,21 @@ void TestSelector::texts()
 
 void TestSelector::listAndRemove()
 {
-    Fixture f;
+    TestDatabase f;
     QImage(4, 4, QImage::Format_RGB32).save(f.env.path(QStringLiteral("b.bmp")), "BMP");
     for (const char *name : {"d.GIF", "C.Jpg", "e.jpeg", "f.png", "g.jpg.txt"})
         QFile(f.env.path(QLatin1String(name))).open(QIODevice::WriteOnly);
     QDir(f.env.root()).mkdir(QStringLiteral("folder.jpg"));
     QCOMPARE(PictureFiles(f.env.root()), (QStringList{"b.bmp", "C.Jpg", "d.GIF"}));
-    f.store(QStringLiteral("b.bmp"), f.env.root());
-    f.store(QStringLiteral("A gone.bmp"), f.env.root());
+    f.db.Execute(InsertWallpaperStatement(QStringLiteral("b.bmp"), f.env.root()));
+    f.db.Execute(InsertWallpaperStatement(QStringLiteral("A gone.bmp"), f.env.root()));
     WallpaperGrid grid;
     FillWallpaperGrid(f.db, grid); // by name, a missing file marked
     const QString gone = "A gone.bmp|" + f.env.root() + "|2*", b = "b.bmp|" + f.env.root() + "|1";
     QCOMPARE(rows(grid), (QStringList{"Name|Path|ID", gone, b}));
     grid.AddItem(QStringLiteral("new.bmp"), QStringLiteral("/p"), QStringLiteral("0"));
     RemoveWallpaper(f.db, grid, 1); // a stored entry goes from the table at once
-    QCOMPARE(f.names(), QStringList{"b.bmp"});
+    QCOMPARE(names(f.db), QStringList{"b.bmp"});
     f.db.Execute(QStringLiteral("DROP TABLE Wallpapers"));
     RemoveWallpaper(f.db, grid, 2); // a new one runs no statement
     QCOMPARE(rows(grid), (QStringList{"Name|Path|ID", b}));
@@ -109,8 +101,8 @@ void TestSelector::listAndRemove()
 // new rows kept, a failed removal reported (the save itself: the insert row).
 void TestSelector::saveAndRemoveFailures()
 {
-    Fixture f;
-    f.store(QStringLiteral("old.bmp"), QStringLiteral("/old"));
+    TestDatabase f;
+    f.db.Execute(InsertWallpaperStatement(QStringLiteral("old.bmp"), QStringLiteral("/old")));
     frmWallPaper w(nullptr, f.db, f.prompts);
     w.Form_Load();
     w.grid->AddItem(QStringLiteral("it's a.bmp"), QStringLiteral("/p/"), QStringLiteral("0"));
@@ -122,7 +114,7 @@ void TestSelector::saveAndRemoveFailures()
                           nullptr, nullptr, nullptr),
              SQLITE_OK);
     w.cmd_Click(0);
-    QCOMPARE(f.names(), QStringList{"old.bmp"}); // the first insert rolled back
+    QCOMPARE(names(f.db), QStringList{"old.bmp"}); // the first insert rolled back
     QCOMPARE(f.prompts.boxes.size(), 1);
     QCOMPARE(f.prompts.boxes[0].text.section(QLatin1String(" : "), 1),
              QStringLiteral("refused\r\nThe new entries were not saved."));
