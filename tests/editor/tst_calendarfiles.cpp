@@ -102,7 +102,6 @@ void TestCalendarFiles::exportedText()
     const QString once = eventUid(QDate(2026, 12, 24), "Once");
     QCOMPARE(uids, (QStringList{eventUid(QDate(2000, 2, 29), "Leap, day; Ann"), once,
                                 once.chopped(8) + "@almarik-2"}));
-    QVERIFY(once.endsWith("@almarik"));
     const QByteArray later = icalendarText(rs, kStamp.addDays(400));
     QCOMPARE(later.count(once.toUtf8()), 2);
 }
@@ -122,7 +121,6 @@ void TestCalendarFiles::roundTrip()
 
     ImportRead read = readICalendarFile(file, kToday);
     QCOMPARE(read.skipped, QStringList());
-    QCOMPARE(read.candidates.size(), 5);
     for (const ImportCandidate &c : read.candidates)
         QVERIFY2(c.suggested && c.note.isEmpty(), qPrintable(c.description));
     Connection to;
