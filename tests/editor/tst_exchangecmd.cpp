@@ -252,10 +252,8 @@ void TestExchangeCommands::outlookBothVariants()
     m_prompts->answer("2007");
     m_prompts->answer(QVariant::fromValue(MsgResult::Yes));
     m_editor->mnuTools_Click(1);
-    QCOMPARE(takeBoxes().mid(2), (QStringList{"msg Notepad exclamation: Do you want to save "
-                                              "changes to " +
-                                                  hol + "?",
-                                              instruction}));
+    const QString save = "msg Notepad exclamation: Do you want to save changes to " + hol + "?";
+    QCOMPARE(takeBoxes().mid(2), (QStringList{save, instruction}));
     QCOMPARE(fileBytes(hol), "x\r\n\r\n" + section);
 
     m_prompts->answer(m_env->path("no/such/Outlook.Hol"));
