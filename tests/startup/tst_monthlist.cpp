@@ -128,7 +128,6 @@ void TestMonthList::readList_data()
                        "Cleo|6 Years| 2||(null)",
                        "Ann|26 Years| 15||birthday",
                        "New year walk|37 Years| 29|once|holiday"};
-    QTest::newRow("empty table") << QStringList{} << QStringList{};
     QTest::newRow("no ShowOnce column: each listed row reports it, still listed")
         << QStringList{"DROP TABLE Calendar",
                        "CREATE TABLE Calendar (Dates DATETIME, Icon VARCHAR(15), Description "

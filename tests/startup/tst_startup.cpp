@@ -1,6 +1,6 @@
 // Start-up without a window: the last start's default, the colour table,
 // the once-per-day rule, the search for the database, the messages of a
-// failed start, and the purge of expired one-off events.
+// failed search, and the purge of expired one-off events.
 
 #include "platform/AppError.h"
 #include "platform/Files.h"
@@ -159,8 +159,6 @@ void TestStartup::locate()
                      prompts.boxes[0].extra,
                  "open|Select Almarik DataBase|Access Databases(*.mdb)|*.mdb|All Files (*.*)|*.*|" +
                      program + "|Almarik.MDB");
-    QVERIFY(!FileExists(beside) || present.contains(QLatin1String("program")) ||
-            present.contains(QLatin1String("pipe")));
 }
 
 void TestStartup::locateMessages_data()
