@@ -17,42 +17,32 @@
 
 namespace {
 
-// Answers each request on 127.0.0.1 with the response kept for its path.
+// Answers each request on 127.0.0.1: the update page, or 404 for any other
+// path.
 class PageServer final : public QTcpServer
 {
 public:
-    QHash<QByteArray, QByteArray> responses;
-
     PageServer()
     {
         connect(this, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket *s = nextPendingConnection())
-                connect(s, &QTcpSocket::readyRead, s, [this, s] {
-                    m_seen[s] += s->readAll();
-                    if (!m_seen[s].contains("\r\n\r\n"))
-                        return;
+                connect(s, &QTcpSocket::readyRead, s, [s] {
+                    if (!s->peek(s->bytesAvailable()).contains("\r\n\r\n"))
+                        return; // the request is not whole yet
+                    const QByteArray body =
+                        s->readAll().startsWith("GET /almaupdt.htm ")
+                            ? "<p>Version <b>2.4.0</b> is out <a href=\"new.zip\">get</a></p>"
+                            : "";
                     s->write(
-                        responses.value(m_seen[s].split(' ').value(1),
-                                        "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"));
+                        QByteArray(body.isEmpty() ? "HTTP/1.1 404 Not Found" : "HTTP/1.1 200 OK") +
+                        "\r\nContent-Type: text/html\r\nContent-Length: " +
+                        QByteArray::number(body.size()) + "\r\n\r\n" + body);
                     s->disconnectFromHost();
                 });
         });
         listen(QHostAddress::LocalHost, 0);
     }
-    QUrl url(const QString &path) const
-    {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(serverPort()) + path);
-    }
-
-private:
-    QHash<QTcpSocket *, QByteArray> m_seen;
 };
-
-QByteArray page(const QByteArray &type, const QByteArray &body)
-{
-    return "HTTP/1.1 200 OK\r\nContent-Type: " + type +
-           "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
-}
 
 } // namespace
 
@@ -75,16 +65,15 @@ private slots:
         about.Form_Load();
         // A link hands its caption to the desktop; a refusal says nothing.
         QTest::mouseClick(about.lblLink[1], Qt::LeftButton);
-        QTest::mouseClick(about.lblLink[0], Qt::LeftButton);
-        QCOMPARE(opened, (QList<QUrl>{QUrl(MailAddress()), QUrl(ProductPageAddress())}));
+        QCOMPARE(opened, QList<QUrl>{QUrl(MailAddress())});
         QVERIFY(prompts.boxes.isEmpty());
         // An update address that is no web address is refused with a box.
         frmWeb web(nullptr, prompts, QUrl("ftp://h.example/u.htm"),
                    [](const QUrl &) { return true; });
         web.Form_Load();
-        QCOMPARE(prompts.boxes.size(), 1);
-        QCOMPARE(prompts.boxes[0].text,
-                 "Error :The address \"ftp://h.example/u.htm\" is not a web address.");
+        QCOMPARE(prompts.takeBoxes(),
+                 QStringList{"Almarik (-, OK): Error :The address \"ftp://h.example/u.htm\" is "
+                             "not a web address."});
     }
 
     // The update page and a missing page, from one server; a link opens
@@ -93,11 +82,11 @@ private slots:
     {
         TestEnv env;
         PageServer server;
-        server.responses["/almaupdt.htm"] =
-            page("text/html", "<p>Version <b>2.4.0</b> is out <a href=\"new.zip\">get</a></p>");
-        for (const auto &[path, shown] :
-             {std::pair{"/almaupdt.htm", "Version 2.4.0 is out"}, {"/missing.htm", "HTTP 404"}}) {
-            const QUrl address = server.url(QLatin1String(path));
+        for (const auto &[path, shown, found] :
+             {std::tuple{"/almaupdt.htm", "Version 2.4.0 is out", true},
+              {"/missing.htm", "HTTP 404", false}}) {
+            const QUrl address(QStringLiteral("http://127.0.0.1:%1").arg(server.serverPort()) +
+                               path);
             ScriptedPrompts prompts;
             QList<QUrl> opened;
             frmWeb web(nullptr, prompts, address,
@@ -108,7 +97,6 @@ private slots:
             const QString text = web.Web->toPlainText();
             QVERIFY2(text.contains(QString::fromUtf8(shown), Qt::CaseInsensitive),
                      qPrintable(text));
-            const bool found = !QByteArray(shown).contains("404");
             QCOMPARE(spy.at(0).at(0).toBool(), found);
             if (!found)
                 QVERIFY(text.startsWith("The update page could not be shown\n" +

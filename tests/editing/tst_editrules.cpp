@@ -39,7 +39,6 @@ void TestEditRules::statement_data()
         "Delete FROM Calendar ");
     row("delete, condition without column", SqlMode::Delete, {"", "", "", "5"},
         "Delete FROM Calendar  WHERE  = 5");
-    row("no mode", SqlMode::None, {"Dates", "1", "Description", "'D'"}, "");
 }
 
 void TestEditRules::statement()

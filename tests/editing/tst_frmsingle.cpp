@@ -1,9 +1,9 @@
-// The single event dialog driven through its handlers: the two modes, when
-// Save is enabled and what it writes, the type list, and that refused or
-// failed saves keep the dialog open with the user's input while the table
-// stays as it was.
+// The single event dialog driven through its handlers: the two modes, that
+// its controls reach the change check and the save (their rules are
+// tst_editrules' and tst_eventrecord's), the type list, the text limits, and
+// that refused or failed saves keep the dialog open with the user's input
+// while the table stays as it was.
 
-#include "editing/EventTypes.h"
 #include "editing/ui/TextBox.h"
 #include "editing/ui/frmSingle.h"
 #include "store/Connection.h"
@@ -89,15 +89,11 @@ class TestFrmSingle : public QObject
 private slots:
     void init();
     void cleanup() { m_db.Close(); }
-    void controls();
     void modes();
     void save_data();
     void save();
     void closing();
-    void storedForms();
-    void keys();
-    void typeListHiding_data();
-    void typeListHiding();
+    void typeList();
     void textLimits();
 
 private:
@@ -119,36 +115,28 @@ void TestFrmSingle::init()
     g_db = &m_db;
 }
 
-void TestFrmSingle::controls()
-{
-    frmSingle dlg(m_db, m_prompts, m_clock);
-    open(dlg);
-    // The type is set only from the list.
-    QVERIFY(dlg.txt[2]->isReadOnly());
-    // The nine types in the image list's order, each with its picture; hidden.
-    QCOMPARE(dlg.ListView1->count(), typeKeys().size());
-    for (int i = 0; i < dlg.ListView1->count(); ++i)
-        QVERIFY(!dlg.ListView1->item(i)->icon().isNull());
-    QVERIFY(dlg.ListView1->isHidden());
-}
-
 void TestFrmSingle::modes()
 {
-    addEvents(m_db, {"(#07/04/2026#, 'holiday', 'Ann''s party', 'cake', True)",
-                     "(#07/04/2026#, Null, 'Other', Null, False)"});
+    addEvents(m_db, {"(#07/04/2026#, 'holiday', 'Ann''s party', 'cake', True)"});
+    QCOMPARE(sqlite3_exec(m_db.handle(),
+                          "INSERT INTO Calendar (Dates, icon, Description, Details, ShowOnce) "
+                          "VALUES ('2026-07-04 10:30:00', NULL, 'Other', 'one' || char(10) || "
+                          "'two', 0)",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
     frmSingle dlg(m_db, m_prompts, m_clock);
     open(dlg, july4, QStringLiteral("Ann's party"));
     QCOMPARE(shown(dlg), "2026-07-04|holiday|Ann's party|cake|true holiday Delete");
-    // The date may come with a time of day, as a grid hands it over; a null
-    // type reads as none.
+    // The date may come with a time of day, as a grid hands it over; one
+    // stored with a time, a null type and details with a bare LF still open
+    // whole and unchanged.
     open(dlg, QDateTime(july4, QTime(9, 15)), QStringLiteral("Other"));
-    QCOMPARE(shown(dlg), "2026-07-04|-|Other|-|false - Delete");
+    QCOMPARE(shown(dlg), "2026-07-04|-|Other|one\r\ntwo|false - Delete");
 
     // An event that no longer exists opens empty, with Delete, and saves as new.
     open(dlg, july4, QStringLiteral("Gone"));
     QCOMPARE(shown(dlg), today + "|-||-|false - Delete");
     dlg.txt[0]->setText(QStringLiteral("Gone"));
-    dlg.DPick->setDate(july4);
     dlg.cmd_Click(1);
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
 
@@ -161,36 +149,30 @@ void TestFrmSingle::modes()
     dlg.DPick->setDate(july4.addYears(10));
     dlg.cmdList_Click();
     pick(dlg, QStringLiteral("birthday"));
-    QVERIFY(dlg.ListView1->isHidden());
     dlg.txt[1]->setText(QStringLiteral("line one\r\nline two"));
     dlg.cmd_Click(1);
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
     QVERIFY(m_prompts.boxes.isEmpty());
     QCOMPARE(rows(), (QStringList{"2026-07-04|holiday|Ann's party|cake|true",
-                                  "2026-07-04|-|Other|-|false", "2026-07-04|-|Gone|-|false",
+                                  "2026-07-04T10:30:00.000|-|Other|one\ntwo|false",
+                                  "2026-12-06|-|Gone|-|false",
                                   "2036-07-04|birthday|Ann's party|line one\r\nline two|false"}));
 }
 
 void TestFrmSingle::save_data()
 {
     // What the user changes, and then what the dialog shows after Save, the
-    // boxes it showed ("title: text") and "closed" when it closed.
+    // boxes it showed and "closed" when it closed.
     QTest::addColumn<Action>("change");
     QTest::addColumn<QString>("expected");
-    // Save is enabled exactly when something differs, and writes the form.
-    QTest::newRow("nothing") << Action([](frmSingle &) {})
-                             << "2090-07-04|birthday|Ann|cake|false birthday Delete";
+    // Save is enabled exactly when something differs, and writes the form;
+    // which differences count is eventDiffers' (tst_editrules).
     QTest::newRow("only the date")
         << Action([](frmSingle &d) { d.DPick->setDate(later.addDays(1)); })
         << "2090-07-05|birthday|Ann|cake|false birthday Save Delete\nclosed";
-    // Which field differences count is eventDiffers' (tst_editrules); these
-    // rows check that each control reaches it.
     QTest::newRow("unknown: no type, but its picture")
         << Action([](frmSingle &d) { pick(d, "unknown"); })
         << "2090-07-04|-|Ann|cake|false unknown Save Delete\nclosed";
-    QTest::newRow("the same type picked again")
-        << Action([](frmSingle &d) { pick(d, "birthday"); })
-        << "2090-07-04|birthday|Ann|cake|false birthday Delete";
     QTest::newRow("date changed and changed back") << Action([](frmSingle &d) {
         d.DPick->setDate(later.addYears(-1));
         QVERIFY(d.cmd[1]->isEnabled());
@@ -198,7 +180,7 @@ void TestFrmSingle::save_data()
     }) << "2090-07-04|birthday|Ann|cake|false birthday Delete";
 
     // Refused or failed: the dialog stays open with the user's input.
-    const QString invalid = QStringLiteral("\nAlmarik: %1\r\nThe event is invalid");
+    const QString invalid = QStringLiteral("\nAlmarik (critical, OK): %1\r\nThe event is invalid");
     const QDate yesterday = kNow.date().addDays(-1);
     QTest::newRow("show once yesterday")
         << Action([yesterday](frmSingle &d) {
@@ -207,16 +189,13 @@ void TestFrmSingle::save_data()
            })
         << yesterday.toString(Qt::ISODate) + "|birthday|Ann|cake|true birthday Save Delete" +
                invalid.arg("Date for show once option needs to be in the future");
-    QTest::newRow("no description") << Action([](frmSingle &d) { d.txt[0]->setText({}); })
-                                    << "2090-07-04|birthday||cake|false birthday Save Delete" +
-                                           invalid.arg("Description not complete");
     QTest::newRow("the database refuses")
         << Action([](frmSingle &d) {
                d.txt[1]->setText("pack");
                refuseUpdates("no room left");
            })
         << "2090-07-04|birthday|Ann|pack|false birthday Save Delete\n"
-           "Error Saving Event: no room left";
+           "Error Saving Event (critical, OK): no room left";
 }
 
 void TestFrmSingle::save()
@@ -229,9 +208,7 @@ void TestFrmSingle::save()
     if (!dlg.cmd[1]->isEnabled())
         refuseUpdates("nothing to write");
     dlg.cmd_Click(1);
-    QStringList outcome{shown(dlg)};
-    for (const RecordedBox &b : m_prompts.boxes)
-        outcome << b.title + ": " + b.text;
+    QStringList outcome = QStringList{shown(dlg)} + m_prompts.takeBoxes();
     if (dlg.result() == QDialog::Accepted)
         outcome << QStringLiteral("closed");
     QTEST(outcome.join(QLatin1Char('\n')), "expected");
@@ -256,57 +233,31 @@ void TestFrmSingle::closing()
     // Cancel and Esc close it and write nothing, whatever was edited.
     QVERIFY(closes([&] { QTest::mouseClick(dlg.cmd[0], Qt::LeftButton); }));
     QVERIFY(closes([&] { QTest::keyClick(dlg.txt[0]->editor(), Qt::Key_Escape); }));
-    QCOMPARE(dlg.result(), int(QDialog::Rejected));
     QCOMPARE(rows(), QStringList{"2026-07-04|-|Ann|-|false"});
     // Delete asks first: cancelled, the dialog stays open; confirmed, it
     // closes. (What the confirmation says and deletes is DeleteEvent's.)
     m_prompts.answer(QVariant::fromValue(MsgResult::Cancel));
     QVERIFY(!closes([&] { dlg.cmd_Click(2); }));
-    QCOMPARE(rows().size(), 1);
     m_prompts.answer(QVariant::fromValue(MsgResult::Ok));
     QVERIFY(closes([&] { dlg.cmd_Click(2); }));
-    QCOMPARE(dlg.result(), int(QDialog::Accepted));
     QVERIFY(rows().isEmpty());
 }
 
-void TestFrmSingle::storedForms()
-{
-    // A date stored with a time, details stored with bare LF: the event
-    // opens whole, and a bare key press is no change.
-    QCOMPARE(sqlite3_exec(m_db.handle(),
-                          "INSERT INTO Calendar (Dates, icon, Description, Details, ShowOnce) "
-                          "VALUES ('2026-07-04 10:30:00', NULL, 'Timed', 'one' || char(10) || "
-                          "'two', 0)",
-                          nullptr, nullptr, nullptr),
-             SQLITE_OK);
-    frmSingle dlg(m_db, m_prompts, m_clock);
-    open(dlg, july4, QStringLiteral("Timed"));
-    dlg.show();
-    QCOMPARE(shown(dlg), "2026-07-04|-|Timed|one\r\ntwo|false - Delete");
-    QTest::keyClick(dlg.txt[1]->editor(), Qt::Key_End);
-    QVERIFY(!dlg.cmd[1]->isEnabled());
-    // Saved, it keeps only its day and CR LF.
-    dlg.Check1->setChecked(true);
-    dlg.DPick->setDate(later);
-    dlg.cmd_Click(1);
-    QCOMPARE(dlg.result(), int(QDialog::Accepted));
-    QCOMPARE(rows(), QStringList{"2090-07-04|-|Timed|one\r\ntwo|true"});
-    QVERIFY(m_prompts.boxes.isEmpty());
-}
-
-void TestFrmSingle::keys()
+void TestFrmSingle::typeList()
 {
     frmSingle dlg(m_db, m_prompts, m_clock);
     open(dlg);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    // Enter neither opens the type list nor presses a button.
+    // The type is set only from the list. Enter neither opens it nor presses
+    // a button.
+    QVERIFY(dlg.txt[2]->isReadOnly());
     QTest::keyClick(dlg.txt[0]->editor(), Qt::Key_Return);
     dlg.cmd[0]->setFocus();
     QTest::keyClick(dlg.cmd[0], Qt::Key_Return);
     QVERIFY(dlg.ListView1->isHidden() && dlg.isVisible());
     // In the list, Enter picks the current type, once.
-    dlg.cmdList_Click();
+    QTest::mouseClick(dlg.cmdList, Qt::LeftButton);
     QTest::keyClick(dlg.ListView1, Qt::Key_Down);
     QTest::keyClick(dlg.ListView1, Qt::Key_Return);
     QCOMPARE(dlg.txt[2]->text(), QStringLiteral("anniversary"));
@@ -316,34 +267,15 @@ void TestFrmSingle::keys()
     QCOMPARE(dlg.ListView1->currentItem()->text(), QStringLiteral("anniversary"));
     QTest::keyClick(dlg.ListView1, Qt::Key_Escape);
     QVERIFY(dlg.ListView1->isHidden() && dlg.isVisible());
+    // A real click in the description or on the form hides it, picking nothing.
+    for (QWidget *target : {dlg.txt[0]->editor(), static_cast<QWidget *>(&dlg)}) {
+        dlg.cmdList_Click();
+        QCOMPARE(dlg.ListView1->focusPolicy(), Qt::StrongFocus);
+        QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(5, target->height() - 5));
+        QVERIFY(dlg.ListView1->isHidden());
+        QCOMPARE(dlg.ListView1->focusPolicy(), Qt::NoFocus);
+    }
     QCOMPARE(dlg.txt[2]->text(), QStringLiteral("anniversary"));
-}
-
-void TestFrmSingle::typeListHiding_data()
-{
-    QTest::addColumn<int>("where"); // a text box, 3 the picture or 4 the form itself
-    QTest::newRow("mouse down in the description") << 0;
-    QTest::newRow("click on the form") << 4;
-}
-
-void TestFrmSingle::typeListHiding()
-{
-    QFETCH(int, where);
-    frmSingle dlg(m_db, m_prompts, m_clock);
-    open(dlg);
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    QTest::mouseClick(dlg.cmdList, Qt::LeftButton);
-    QVERIFY(dlg.ListView1->isVisible());
-    QCOMPARE(dlg.ListView1->focusPolicy(), Qt::StrongFocus);
-    // Real clicks, so that the wiring of each control is exercised.
-    QWidget *const targets[] = {dlg.txt[0]->editor(),
-                                static_cast<QPlainTextEdit *>(dlg.txt[1]->editor())->viewport(),
-                                dlg.txt[2]->editor(), dlg.Picture1, &dlg};
-    QTest::mouseClick(targets[where], Qt::LeftButton, {}, QPoint(5, targets[where]->height() - 5));
-    QVERIFY(dlg.ListView1->isHidden());
-    QCOMPARE(dlg.ListView1->focusPolicy(), Qt::NoFocus);
-    QVERIFY(dlg.txt[2]->text().isEmpty()); // hiding picks nothing
 }
 
 void TestFrmSingle::textLimits()
@@ -352,7 +284,6 @@ void TestFrmSingle::textLimits()
     open(dlg);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-
     // Typing stops at 50 characters.
     QTest::keyClicks(dlg.txt[0]->editor(), QString(55, QLatin1Char('a')));
     QCOMPARE(dlg.txt[0]->text(), QString(50, QLatin1Char('a')));
@@ -368,7 +299,6 @@ void TestFrmSingle::textLimits()
     for (int i : {0, 1}) {
         const QString stored(i == 0 ? 60 : 4100, QLatin1Char('s'));
         dlg.txt[i]->setText(stored);
-        QCOMPARE(dlg.txt[i]->text(), stored);
         QTest::keyClick(dlg.txt[i]->editor(), Qt::Key_End, Qt::ControlModifier);
         QTest::keyClick(dlg.txt[i]->editor(), Qt::Key_Z);
         QCOMPARE(dlg.txt[i]->text(), stored); // cannot grow

@@ -1,12 +1,13 @@
-// almarik-list run as a process over a small database: its whole output for
-// a fixed day (year ends, 29 February, the recent days, the formats), its
-// options and its failures, that it leaves the database as it was, and its
-// notification, sent to a fake service on a private session bus.
+// almarik-list run as a process over a small database: its whole output in
+// each format (which rows are listed is the month list's rule, tst_monthlist),
+// its options, failures and exit codes, that it leaves the database as it
+// was, and its notification, sent to a fake service on a private session bus.
 
 #include "platform/Settings.h"
 #include "startup/StartupSettings.h"
 #include "store/Connection.h"
 #include "store/Repair.h"
+#include "support/CalendarRows.h"
 #include "support/TestEnv.h"
 
 #include <QCryptographicHash>
@@ -41,14 +42,10 @@ class TestListProgram : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void listing_data();
-    void listing();
-    void failure_data();
-    void failure();
+    void runs_data();
+    void runs();
     void defaultSearchAndSetting();
-    void notify_data();
     void notify();
-    void cleanupTestCase();
 
 private:
     struct Run
@@ -58,14 +55,10 @@ private:
         QString err;
     };
     Run run(const QStringList &arguments);
-    // The private bus's address, started on first use; "" without dbus-daemon.
-    QString busAddress();
     QByteArray fileHash() const;
 
     TestEnv m_env;
     QString m_db;
-    QProcess m_bus;
-    QString m_address;
     QProcessEnvironment m_extraEnv;
 };
 
@@ -77,18 +70,11 @@ void TestListProgram::initTestCase()
     db.Open(m_db);
     // Descriptions hold a tab, quotes and a backslash for the tsv and json
     // escapes; Eve has no type; Ida is a one-off the window's purge would take.
-    const char *events[] = {"#1/1/1990#, 'birthday', 'Ann', False",
-                            "#12/31/2000#, 'holiday', 'New Year''s Eve', False",
-                            "#2/29/2004#, 'doctor', 'Leap', False",
-                            "#3/1/2010#, 'memorial', 'March', False",
-                            "#2/27/2027#, 'reminder', 'Due\tsoon', True",
-                            "#12/4/1980#, Null, 'Eve \"q\" \\ x', False",
-                            "#12/5/2026#, 'reminder', 'Ida', True",
-                            "#1/3/1990#, 'anniversary', 'Jo', False"};
-    for (const char *values : events)
-        db.Execute(QStringLiteral("INSERT INTO Calendar (Dates, icon, Description, ShowOnce) "
-                                  "VALUES (") +
-                   QString::fromUtf8(values) + QLatin1Char(')'));
+    addEvents(db, {"(#12/31/2000#, 'holiday', 'New Year''s Eve', Null, False)",
+                   "(#2/27/2027#, 'reminder', 'Due\tsoon', Null, True)",
+                   "(#12/4/1980#, Null, 'Eve \"q\" \\ x', Null, False)",
+                   "(#12/5/2026#, 'reminder', 'Ida', Null, True)",
+                   "(#1/3/1990#, 'anniversary', 'Jo', Null, False)"});
     db.Close();
 }
 
@@ -119,31 +105,19 @@ TestListProgram::Run TestListProgram::run(const QStringList &arguments)
     return r;
 }
 
-void TestListProgram::listing_data()
+void TestListProgram::runs_data()
 {
+    // A listing (status 0) reads the test's database and its text is the
+    // whole standard output; a failure's is the whole standard error.
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("expected");
-    const auto add = [](const char *name, const char *args, const char *out) {
-        QTest::newRow(name) << QString::fromUtf8(args).split(QLatin1Char(' '))
-                            << QString::fromUtf8(out);
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("text");
+    const auto add = [](const char *name, const char *args, int status, const QString &text) {
+        QTest::newRow(name) << QString::fromUtf8(args).split(QLatin1Char(' ')) << status << text;
     };
-    add("New Year: 31 Dec of a common year", "--date 2026-12-31 --no-recent",
-        "31-12-2000  26 Years   0  New Year's Eve  holiday\n"
-        "01-01-1990  37 Years   1  Ann             birthday\n"
-        "03-01-1990  37 Years   3  Jo              anniversary\n");
-    add("New Year: recent on, 1 Jan, not back across the year", "--date 2027-01-01 --recent",
-        "01-01-1990  37 Years   0  Ann  birthday\n"
-        "03-01-1990  37 Years   2  Jo   anniversary\n");
-    add("recent on: the last two days", "--date 2027-01-05 --recent --days 1",
+    add("recent on: the last two days", "--date 2027-01-05 --recent --days 1", 0,
         "03-01-1990  37 Years  -2  Jo  anniversary\n");
-    add("a later year: in 1 Years", "--date 2026-02-20 --days 7 --no-recent",
-        "27-02-2027  in 1 Years   7  Due\tsoon  reminder\n");
-    add("29 Feb on 28 Feb of a common year", "--date 2027-02-28 --days 1 --no-recent",
-        "29-02-2004  23 Years   0  Leap   doctor\n"
-        "01-03-2010  17 Years   1  March  memorial\n");
-    add("29 Feb in a leap year", "--date 2028-02-28 --days 1 --no-recent",
-        "29-02-2004  24 Years   1  Leap  doctor\n");
-    add("json: no type is null, escapes", "--date=2026-12-03 --no-recent --days=1 --format=json",
+    add("json: no type is null, escapes", "--date=2026-12-03 --no-recent --days=1 --format=json", 0,
         "[\n"
         "    {\n"
         "        \"date\": \"04-12-1980\",\n"
@@ -153,60 +127,36 @@ void TestListProgram::listing_data()
         "        \"years\": \"46 Years\"\n"
         "    }\n"
         "]\n");
-    add("a whole year ahead", "--date 2026-03-02 --days 366 --no-recent --format tsv",
+    add("a whole year ahead", "--date 2026-03-02 --days 366 --no-recent --format tsv", 0,
         "date\tyears\tdays\tdescription\ttype\n"
         "04-12-1980\t46 Years\t277\tEve \"q\" \\\\ x\t\n"
         "05-12-2026\t\t278\tIda\treminder\n"
         "31-12-2000\t26 Years\t304\tNew Year's Eve\tholiday\n"
-        "01-01-1990\t37 Years\t305\tAnn\tbirthday\n"
         "03-01-1990\t37 Years\t307\tJo\tanniversary\n"
-        "27-02-2027\t\t362\tDue\\tsoon\treminder\n"
-        "29-02-2004\t23 Years\t363\tLeap\tdoctor\n"
-        "01-03-2010\t17 Years\t364\tMarch\tmemorial\n");
-}
-
-void TestListProgram::listing()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, expected);
-    const QByteArray before = fileHash();
-    const Run r = run(QStringList{QStringLiteral("--database"), m_db} + arguments);
-    QCOMPARE(r.err, QString());
-    QCOMPARE(r.out, expected);
-    QCOMPARE(r.status, 0);
-    QCOMPARE(fileHash(), before);
-}
-
-void TestListProgram::failure_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("error");
-    const auto add = [](const char *name, const char *args, int status, const QString &error) {
-        QTest::newRow(name) << QString::fromUtf8(args).split(' ') << status
-                            << "almarik-list: " + error +
-                                   (status == 1
-                                        ? "\nTry 'almarik-list --help' for more information.\n"
-                                        : "\n");
-    };
-    add("unknown option", "--colour", 1, "unrecognized option '--colour'");
-    add("days 367", "--days=367", 1, "invalid number of days '367' (1 to 366)");
+        "27-02-2027\t\t362\tDue\\tsoon\treminder\n");
+    const QString tryHelp = QStringLiteral("\nTry 'almarik-list --help' for more information.\n");
+    add("unknown option", "--colour", 1, "almarik-list: unrecognized option '--colour'" + tryHelp);
+    add("days 367", "--days=367", 1,
+        "almarik-list: invalid number of days '367' (1 to 366)" + tryHelp);
     add("29 February of a common year", "--date 2027-02-29", 1,
-        "invalid date '2027-02-29' (YYYY-MM-DD)");
-    add("value missing", "--date", 1, "option '--date' requires an argument");
+        "almarik-list: invalid date '2027-02-29' (YYYY-MM-DD)" + tryHelp);
+    add("value missing", "--date", 1,
+        "almarik-list: option '--date' requires an argument" + tryHelp);
     add("missing database", "--database /nonexistent/a.mdb", 2,
-        "/nonexistent/a.mdb: Could not find file '/nonexistent/a.mdb'.");
+        "almarik-list: /nonexistent/a.mdb: Could not find file '/nonexistent/a.mdb'.\n");
 }
 
-void TestListProgram::failure()
+void TestListProgram::runs()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, status);
-    QFETCH(QString, error);
-    const Run r = run(arguments);
-    QCOMPARE(r.err, error);
-    QCOMPARE(r.out, QString());
+    QFETCH(QString, text);
+    const QByteArray before = fileHash();
+    const Run r = run((status ? QStringList() : QStringList{"--database", m_db}) + arguments);
+    QCOMPARE(status ? r.err : r.out, text);
+    QCOMPARE(status ? r.out : r.err, QString());
     QCOMPARE(r.status, status);
+    QCOMPARE(fileHash(), before);
 }
 
 // With no --database the user's data folder is searched (never created),
@@ -232,82 +182,48 @@ void TestListProgram::defaultSearchAndSetting()
     QCOMPARE(r.status, 0);
 }
 
-QString TestListProgram::busAddress()
-{
-    if (!m_address.isEmpty())
-        return m_address;
-    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-    if (daemon.isEmpty())
-        return QString();
-    // A session bus of our own. It looks for service files under the XDG
-    // data folders, so with TestEnv's empty ones nothing real is started.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_DATA_DIRS"), m_env.path(QStringLiteral("xdg")));
-    m_bus.setProcessEnvironment(env);
-    m_bus.start(daemon, {QStringLiteral("--session"), QStringLiteral("--print-address"),
-                         QStringLiteral("--nofork")});
-    if (!m_bus.waitForReadyRead(10000))
-        return QString();
-    m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
-    return m_address;
-}
-
-void TestListProgram::notify_data()
-{
-    QTest::addColumn<QString>("date");
-    QTest::addColumn<bool>("service");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("received"); // "" : none
-    QTest::newRow("today and tomorrow") << "2026-12-04" << true << 0
-                                        << "Almarik|almarik|Almarik|Today: Eve \"q\" \\ x (46 "
-                                           "Years)\nTomorrow: Ida|almarik";
-    QTest::newRow("nothing today or tomorrow") << "2026-06-15" << true << 0 << "";
-    QTest::newRow("no service") << "2026-12-04" << false << 3 << "";
-}
-
 void TestListProgram::notify()
 {
-    QFETCH(QString, date);
-    QFETCH(bool, service);
-    QFETCH(int, status);
-    QFETCH(QString, received);
-    const QString address = busAddress();
-    if (address.isEmpty())
+    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+    if (daemon.isEmpty())
         QSKIP("dbus-daemon is not installed: the notification is not tried");
-    QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("fake"));
-    QVERIFY(bus.isConnected());
-    FakeNotifications fake;
-    const QString name = QStringLiteral("org.freedesktop.Notifications");
-    QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &fake,
-                               QDBusConnection::ExportAllSlots));
-    if (service)
-        QVERIFY(bus.registerService(name));
+    // A session bus of our own. It looks for service files under the XDG
+    // data folders, so with TestEnv's empty ones nothing real is started.
+    QProcess bus;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_DIRS"), m_env.path(QStringLiteral("xdg")));
+    bus.setProcessEnvironment(env);
+    bus.start(daemon, {"--session", "--print-address", "--nofork"});
+    QVERIFY(bus.waitForReadyRead(10000));
+    const QString address = QString::fromUtf8(bus.readLine()).trimmed();
     m_extraEnv.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
-    const Run r = run({QStringLiteral("--notify"), QStringLiteral("--recent"),
-                       QStringLiteral("--database"), m_db, QStringLiteral("--date"), date});
-    m_extraEnv.clear();
-    bus.unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
-    if (service)
-        bus.unregisterService(name);
-    QCOMPARE(r.out, QString());
-    if (service)
-        QCOMPARE(r.err, QString());
-    else
-        QVERIFY2(r.err.startsWith(
-                     QStringLiteral("almarik-list: no desktop notification service answered "
-                                    "(org.freedesktop.DBus.Error.ServiceUnknown: ")),
-                 qPrintable(r.err));
-    QCOMPARE(r.status, status);
-    QCOMPARE(fake.received, received.isEmpty() ? QStringList() : QStringList{received});
-}
-
-void TestListProgram::cleanupTestCase()
-{
-    QDBusConnection::disconnectFromBus(QStringLiteral("fake"));
-    if (m_bus.state() != QProcess::NotRunning) {
-        m_bus.terminate();
-        m_bus.waitForFinished(5000);
+    const auto notify = [&](const QString &date) {
+        return run({"--notify", "--recent", "--database", m_db, "--date", date});
+    };
+    Run r = notify(QStringLiteral("2026-12-04"));
+    QVERIFY2(
+        r.err.startsWith(QStringLiteral("almarik-list: no desktop notification service "
+                                        "answered (org.freedesktop.DBus.Error.ServiceUnknown: ")),
+        qPrintable(r.err));
+    QCOMPARE(r.status, 3);
+    FakeNotifications fake;
+    {
+        QDBusConnection connection = QDBusConnection::connectToBus(address, QStringLiteral("fake"));
+        QVERIFY(connection.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &fake,
+                                          QDBusConnection::ExportAllSlots));
+        QVERIFY(connection.registerService(QStringLiteral("org.freedesktop.Notifications")));
+        // Nothing today or tomorrow: nothing sent.
+        QCOMPARE(notify(QStringLiteral("2026-06-15")).status, 0);
+        r = notify(QStringLiteral("2026-12-04"));
     }
+    QDBusConnection::disconnectFromBus(QStringLiteral("fake"));
+    m_extraEnv.clear();
+    bus.terminate();
+    bus.waitForFinished(5000);
+    QCOMPARE(r.out + r.err, QString());
+    QCOMPARE(r.status, 0);
+    QCOMPARE(fake.received, QStringList{"Almarik|almarik|Almarik|Today: Eve \"q\" \\ x (46 Years)\n"
+                                        "Tomorrow: Ida|almarik"});
 }
 
 QTEST_GUILESS_MAIN(TestListProgram)

@@ -1,7 +1,8 @@
 #pragma once
 // What the registry tests share: a grid that records what the listings do,
-// direct access to the store's files, a read-only root, and a dump of a
-// whole root through the registry procedures.
+// direct access to the store's files, a read-only root, a dump of a whole
+// root through the registry procedures, and a new database in a temporary
+// home.
 
 #include "platform/AppError.h"
 #include "platform/Prompts.h"
@@ -52,11 +53,9 @@ inline QStringList dump(qint32 root, const QString &path = {})
 {
     QStringList out;
     for (const QString &row : listed(root, path)) {
-        if (row.endsWith(QLatin1String("\t<sub key>")))
-            out << path + row.section(QLatin1Char('\t'), 0, 0) + QLatin1Char('\\')
-                << dump(root, path + row.section(QLatin1Char('\t'), 0, 0) + QLatin1Char('\\'));
-        else
-            out << path + QLatin1Char('|') + row;
+        const QString key = path + row.section(QLatin1Char('\t'), 0, 0) + QLatin1Char('\\');
+        out << (row.endsWith(QLatin1String("\t<sub key>")) ? QStringList{key} + dump(root, key)
+                                                           : QStringList{path + '|' + row});
     }
     return out;
 }
@@ -86,11 +85,12 @@ public:
     ~ReadOnlyRoot() { qunsetenv("ALMARIK_REGISTRY_READONLY"); }
 };
 
-// A temporary home with a new event database, for the tasks in RegEdit.
-class TaskDatabase
+// A temporary home with a new event database (the wallpaper tests use it
+// too), and the tasks in RegEdit.
+class TestDatabase
 {
 public:
-    TaskDatabase()
+    TestDatabase()
     {
         CreateDatabase(env.path(QStringLiteral("Almarik.MDB")));
         db.Open(Connection::connectionStringFor(env.path(QStringLiteral("Almarik.MDB"))));

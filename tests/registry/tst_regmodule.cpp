@@ -1,5 +1,6 @@
 // The five registry procedures: the read buffer, keys created by writes and
-// deletes, the grid rows, the result-code messages and the error messages.
+// deletes, the grid rows, the result-code messages and the error messages;
+// the tool's task rules (the level up, the task row).
 
 #include "RegTestSupport.h"
 #include "registry/TaskTable.h"
@@ -12,15 +13,9 @@ class TestRegModule : public QObject
 private slots:
     void readValue_data();
     void readValue();
-    void writeAndDeleteCreateThePath();
-    void listings();
-    void listingFailures_data();
+    void writesAndListings();
     void listingFailures();
-    void resultMessages_data();
-    void resultMessages();
-    void parentPath_data();
-    void parentPath();
-    void taskRows();
+    void taskRules();
 };
 
 void TestRegModule::readValue_data()
@@ -58,7 +53,7 @@ void TestRegModule::readValue()
     QCOMPARE(prompts.takeBoxes(), messages);
 }
 
-void TestRegModule::writeAndDeleteCreateThePath()
+void TestRegModule::writesAndListings()
 {
     TestEnv env;
     ScriptedPrompts prompts;
@@ -71,13 +66,6 @@ void TestRegModule::writeAndDeleteCreateThePath()
     QCOMPARE(dump(HKEY_CURRENT_USER),
              (QStringList{"A\\", "A\\B\\", "A\\B\\C\\", "A\\B\\C\\|Name\tC:\\x \"y\"", "K\\",
                           "New\\", "New\\Key\\"}));
-    QVERIFY(prompts.boxes.isEmpty());
-}
-
-void TestRegModule::listings()
-{
-    TestEnv env;
-    ScriptedPrompts prompts;
     const qint32 m = HKEY_LOCAL_MACHINE;
     QVERIFY(SetRegValue(m, kRun, "Zeta", "z.exe", prompts));
     QVERIFY(SetRegValue(m, kRun, QString(), "default data", prompts));
@@ -102,24 +90,8 @@ void TestRegModule::listings()
     QVERIFY(prompts.boxes.isEmpty());
 }
 
-void TestRegModule::listingFailures_data()
-{
-    QTest::addColumn<bool>("failAdd"); // else a value too big for the data buffer
-    QTest::addColumn<QStringList>("rows");
-    QTest::addColumn<QStringList>("messages");
-    QTest::newRow("a subkey row the grid refuses")
-        << true << QStringList()
-        << QStringList(2, "Almarik (-, OK): Error in REG_MODULE.ListSubKeys\r\nNumber : 9\r\n"
-                          "Description : Subscript out of range");
-    QTest::newRow("a value too big for the data buffer ends the listing")
-        << false << QStringList{"small\t1"} << QStringList{"Almarik (-, OK): ERROR_MORE_DATA"};
-}
-
 void TestRegModule::listingFailures()
 {
-    QFETCH(bool, failAdd);
-    QFETCH(QStringList, rows);
-    QFETCH(QStringList, messages);
     TestEnv env;
     ScriptedPrompts prompts;
     QVERIFY(SetRegValue(HKEY_CURRENT_USER, "K\\a", "x", "1", prompts));
@@ -127,60 +99,34 @@ void TestRegModule::listingFailures()
     QVERIFY(SetRegValue(HKEY_CURRENT_USER, "K", "small", "1", prompts));
     QVERIFY(SetRegValue(HKEY_CURRENT_USER, "K", "big", QString(32767, QLatin1Char('b')), prompts));
     QVERIFY(SetRegValue(HKEY_CURRENT_USER, "K", "after", "2", prompts));
+    // Each subkey row the grid refuses has its message, and its fixed-row
+    // step all the same.
+    RecordingGrid refusing;
+    refusing.failAdd = true;
+    ListSubKeys(HKEY_CURRENT_USER, "K", &refusing, prompts);
+    QCOMPARE(prompts.takeBoxes(),
+             QStringList(2, "Almarik (-, OK): Error in REG_MODULE.ListSubKeys\r\nNumber : 9\r\n"
+                            "Description : Subscript out of range"));
+    QCOMPARE(refusing.fixedRows, QList<int>(2, 1));
+    // A value too big for the data buffer ends the listing.
     RecordingGrid grid;
-    grid.failAdd = failAdd;
-    if (failAdd)
-        ListSubKeys(HKEY_CURRENT_USER, "K", &grid, prompts);
-    else
-        ListValues(HKEY_CURRENT_USER, "K", &grid, prompts);
-    QCOMPARE(grid.rows, rows);
-    QCOMPARE(prompts.takeBoxes(), messages);
-    // A failed row is followed by its fixed-row step all the same.
-    QCOMPARE(grid.fixedRows, QList<int>(failAdd ? 2 : 1, 1));
+    ListValues(HKEY_CURRENT_USER, "K", &grid, prompts);
+    QCOMPARE(grid.rows, QStringList{"small\t1"});
+    // The other result codes' messages (unknown codes: the store's tests).
+    for (qint32 code : {5, 87, 259})
+        RegistryResultMessage(code, prompts);
+    QCOMPARE(prompts.takeBoxes(), (QStringList{"Almarik (-, OK): ERROR_MORE_DATA",
+                                               "Almarik (critical, OK): ACCESS_DENIED",
+                                               "Almarik (-, OK): Invalid Parameter",
+                                               "Almarik (information, OK): NO_MORE_ITEMS"}));
 }
 
-void TestRegModule::resultMessages_data()
+void TestRegModule::taskRules()
 {
-    QTest::addColumn<qint32>("code");
-    QTest::addColumn<QString>("box");
-    QTest::newRow("access denied") << 5 << "Almarik (critical, OK): ACCESS_DENIED";
-    QTest::newRow("invalid parameter") << 87 << "Almarik (-, OK): Invalid Parameter";
-    QTest::newRow("more data") << 234 << "Almarik (-, OK): ERROR_MORE_DATA";
-    QTest::newRow("no more items") << 259 << "Almarik (information, OK): NO_MORE_ITEMS";
-    QTest::newRow("others") << 1016 << "Almarik (information, OK): Unknown Error 1016";
-}
-
-void TestRegModule::resultMessages()
-{
-    QFETCH(qint32, code);
-    QFETCH(QString, box);
-    ScriptedPrompts prompts;
-    RegistryResultMessage(code, prompts);
-    QCOMPARE(prompts.takeBoxes(), QStringList{box});
-}
-
-void TestRegModule::parentPath_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("parent"); // "-" for none
-    auto row = [](const char *path, const char *parent) {
-        QTest::newRow(path) << QString::fromLatin1(path) << QString::fromLatin1(parent);
-    };
-    row("A\\B\\C\\", "A\\B\\");
-    row("\\A", "\\");
-    row("SOFTWARE\\", "-");
-    row("", "-");
-}
-
-void TestRegModule::parentPath()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, parent);
-    QCOMPARE(parentKeyPath(path).value_or(QStringLiteral("-")), parent);
-}
-
-void TestRegModule::taskRows()
-{
+    // Up one level skips the last character; a first level has none above.
+    for (const auto &[path, parent] :
+         {std::pair{"A\\B\\C\\", "A\\B\\"}, {"\\A", "\\"}, {"SOFTWARE\\", "-"}, {"", "-"}})
+        QCOMPARE(parentKeyPath(path).value_or("-"), QLatin1String(parent));
     const auto text = [](const TaskRow &t) {
         return QStringList{QString::number(t.hKey), t.SubKey, t.key, t.Task, t.NewValue}.join('|');
     };

@@ -1,29 +1,23 @@
 // The registry tool window: browsing up and down, the immediate delete, and
-// the tasks it stores, shows and deletes.
+// the tasks it stores, shows and deletes (and without their table).
 
 #include "RegTestSupport.h"
 #include "registry/ui/MSFlexGrid.h"
 #include "registry/ui/frmRegTool.h"
 
 #include <QLineEdit>
-#include <QRadioButton>
 #include <QTableView>
 #include <QTest>
 
 namespace {
 
-class Fixture : public TaskDatabase
+class Fixture : public TestDatabase
 {
 public:
-    // A loaded window on HKEY_CURRENT_USER at path (the defaults when path
-    // is null).
-    frmRegTool &open(const QString &path = {})
+    // A loaded window at its start: HKEY_LOCAL_MACHINE's Run key.
+    frmRegTool &open()
     {
         form = std::make_unique<frmRegTool>(db, prompts);
-        if (!path.isNull()) {
-            form->opt[0]->setChecked(true);
-            form->txt[0]->setText(path);
-        }
         form->Form_Load();
         return *form;
     }
@@ -37,14 +31,6 @@ public:
         return out;
     }
 
-    // Stores a task for value key through "add to list", answering answer.
-    void addTask(const QString &key, const QString &answer)
-    {
-        form->txt[1]->setText(key);
-        prompts.answer(answer);
-        form->cmd_Click(3);
-    }
-
     std::unique_ptr<frmRegTool> form;
 };
 
@@ -54,76 +40,59 @@ class TestRegTool : public QObject
 {
     Q_OBJECT
 private slots:
-    void browsingAndDeletingValues();
-    void tasksAddedAndDeleted();
-    void withoutTaskTable();
+    void browsingAndTasks();
     void taskGrid();
 };
 
-void TestRegTool::browsingAndDeletingValues()
+void TestRegTool::browsingAndTasks()
 {
     Fixture f;
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, "Top\\Sub", "inner", "2", f.prompts));
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, "Top", "value", "3", f.prompts));
-    frmRegTool &form = f.open(QStringLiteral("Top\\"));
-    // A value row: the click copies its name, the double-click adds nothing.
-    form.Grid->setRowCol(2, 1);
-    form.Grid_Click();
-    form.Grid_DblClick();
-    QCOMPARE(form.txt[1]->text() + form.txt[0]->text(), QStringLiteral("valueTop\\"));
-    // A subkey row: the double-click descends and empties the value name.
+    QVERIFY(SetRegValue(HKEY_LOCAL_MACHINE, kRun + "Sub", "inner", "2", f.prompts));
+    QVERIFY(SetRegValue(HKEY_LOCAL_MACHINE, kRun, "value", "3", f.prompts));
+    frmRegTool &form = f.open();
+    // A subkey row: the double-click descends; back one level again.
     form.Grid->setRowCol(1, 1);
     form.Grid_DblClick();
-    QCOMPARE(form.txt[1]->text() + form.txt[0]->text(), QStringLiteral("Top\\Sub\\"));
     QCOMPARE(f.rows(), (QStringList{"Value|Data", "inner|2"}));
-    form.cmd_Click(0); // back one level
-    // The delete acts at once, says so and lists again.
-    form.txt[1]->setText(QStringLiteral("value"));
+    form.cmd_Click(0);
+    // A value row's click copies its name; the delete acts at once, says so
+    // and lists again.
+    form.Grid->setRowCol(2, 1);
+    form.Grid_Click();
     form.cmd_Click(2);
     QCOMPARE(f.prompts.takeBoxes(), QStringList{"Almarik (information, OK): value deleted"});
     QCOMPARE(f.rows(), (QStringList{"Value|Data", "Sub|<sub key>"}));
-    QCOMPARE(form.txt[1]->text(), QString());
-}
-
-void TestRegTool::tasksAddedAndDeleted()
-{
-    Fixture f;
-    frmRegTool &form = f.open();
+    QCOMPARE(form.txt[1]->text() + form.txt[0]->text(), kRun);
+    // "add to list" stores tasks, one for each answer.
     const QByteArray machine = readStoreFile(HKEY_LOCAL_MACHINE);
     form.cmd_Click(3); // no value name: nothing asked
-    f.addTask(QStringLiteral("Tool"), QStringLiteral("same"));
-    f.addTask(QStringLiteral("Other"), QStringLiteral("new"));
-    f.addTask(QStringLiteral("Tool"), QStringLiteral("same"));
+    form.txt[1]->setText(QStringLiteral("Tool"));
+    for (int i = 0; i < 2; ++i) {
+        f.prompts.answer(QStringLiteral("same"));
+        form.cmd_Click(3);
+    }
     QCOMPARE(f.prompts.takeBoxes(),
-             QStringList(3, "Almarik (-, OK/Cancel): To Edit, enter new value\r\n"
+             QStringList(2, "Almarik (-, OK/Cancel): To Edit, enter new value\r\n"
                             "To Delete, leave blank"));
     const QString tool = "edit|-2147483646|" + kRun + "|Tool|same";
-    const QString other = "edit|-2147483646|" + kRun + "|Other|new";
-    QCOMPARE(f.tasks(), (QStringList{tool, other, tool}));
+    QCOMPARE(f.tasks(), (QStringList{tool, tool}));
     QCOMPARE(readStoreFile(HKEY_LOCAL_MACHINE), machine); // the registry is not touched
     // The Delete key asks first; of two tasks alike only the current one goes.
-    QAbstractItemModel *model = form.DataGrid1->model();
     for (MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
         f.prompts.answer(QVariant::fromValue(answer));
-        form.DataGrid1->setCurrentIndex(model->index(2, 1));
+        form.DataGrid1->setCurrentIndex(form.DataGrid1->model()->index(1, 1));
         QTest::keyClick(form.DataGrid1, Qt::Key_Delete);
     }
     QCOMPARE(f.prompts.takeBoxes(),
              QStringList(2, "Almarik (question, Yes/No): Delete the task for \"Tool\"?"));
-    QCOMPARE(f.tasks(), (QStringList{tool, other}));
-    QCOMPARE(model->rowCount(), 2);
-}
-
-void TestRegTool::withoutTaskTable()
-{
-    Fixture f;
+    QCOMPARE(f.tasks(), QStringList{tool});
+    QCOMPARE(form.DataGrid1->model()->rowCount(), 1);
+    // Without the task table the window still browses; storing a task says
+    // why at once, before asking for a value.
     f.db.Execute(QStringLiteral("DROP TABLE RegEdit"));
-    QVERIFY(SetRegValue(HKEY_LOCAL_MACHINE, kRun, "Tool", "t.exe", f.prompts));
-    frmRegTool &form = f.open();
-    QCOMPARE(f.rows(), (QStringList{"Value|Data", "Tool|t.exe"})); // it still browses
-    // Storing a task says why at once, before asking for a value.
-    form.txt[1]->setText(QStringLiteral("Tool"));
-    form.cmd_Click(3);
+    f.open().txt[1]->setText(QStringLiteral("Tool"));
+    QCOMPARE(f.rows(), (QStringList{"Value|Data", "Sub|<sub key>"}));
+    f.form->cmd_Click(3);
     const QString why = QStringLiteral("\r\nNumber : -2147217900\r\nDescription : no such table: "
                                        "RegEdit\r\nSelect File>DB Repair");
     QCOMPARE(f.prompts.takeBoxes(),
@@ -135,27 +104,21 @@ void TestRegTool::taskGrid()
 {
     Fixture f;
     for (const QString v : {"'a', ''", "'b', Null"})
-        f.db.Execute("INSERT INTO RegEdit (Task, hKey, SubKey, [Key], NewValue) VALUES "
-                     "('edit', 1, 'K', " +
+        f.db.Execute("INSERT INTO RegEdit (hKey, SubKey, Task, [Key], NewValue) VALUES (1, 'K', "
+                     "'edit', " +
                      v + ")");
     QAbstractItemModel *model = f.open().DataGrid1->model();
-    auto cell = [model](int row, const char *column) {
-        for (int c = 0; c < model->columnCount(); ++c) {
-            if (model->headerData(c, Qt::Horizontal).toString() == QLatin1String(column))
-                return model->index(row, c);
-        }
-        return QModelIndex();
-    };
-    // An empty text and a Null look different; both edit as empty.
-    QCOMPARE(model->data(cell(0, "NewValue")).toString(), QString());
-    QCOMPARE(model->data(cell(1, "NewValue")).toString(), QStringLiteral("(Null)"));
-    QCOMPARE(model->data(cell(1, "NewValue"), Qt::EditRole).toString(), QString());
+    // Columns hKey, SubKey, Key, Task, NewValue. An empty text and a Null
+    // look different; both edit as empty.
+    QCOMPARE(model->data(model->index(0, 4)).toString(), QString());
+    QCOMPARE(model->data(model->index(1, 4)).toString(), QStringLiteral("(Null)"));
+    QCOMPARE(model->data(model->index(1, 4), Qt::EditRole).toString(), QString());
     // An edited cell is stored at once; a value the column refuses is
     // reported and nothing changes.
-    QVERIFY(model->setData(cell(1, "NewValue"), QStringLiteral("second")));
+    QVERIFY(model->setData(model->index(1, 4), QStringLiteral("second")));
     const QStringList stored{"edit|1|K|a|", "edit|1|K|b|second"};
     QCOMPARE(f.tasks(), stored);
-    QVERIFY(!model->setData(cell(1, "hKey"), QStringLiteral("not a number")));
+    QVERIFY(!model->setData(model->index(1, 0), QStringLiteral("not a number")));
     QCOMPARE(f.prompts.boxes.size(), 1);
     QCOMPARE(f.prompts.boxes[0].icon, MsgIcon::Critical);
     QCOMPARE(f.tasks(), stored);

@@ -1,6 +1,6 @@
-// The registry store: Windows result codes, names without regard to case,
-// enumeration orders, the file form, persistence, damaged files and other
-// writers.
+// The registry store: where its files are, Windows result codes, names
+// without regard to case, enumeration orders, the file form, persistence,
+// damaged files and other writers.
 
 #include "RegTestSupport.h"
 #include "platform/RegistryTree.h"
@@ -34,11 +34,6 @@ QString query(RegistryStore &reg, qint32 root, const QString &path, const QStrin
     return rc ? QStringLiteral("#%1").arg(rc) : data.left(buffer - 1);
 }
 
-QStringList filesIn(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden);
-}
-
 // A store file: the header, then body.
 QByteArray regFile(const QByteArray &body)
 {
@@ -65,9 +60,7 @@ class TestRegistryStore : public QObject
 {
     Q_OBJECT
 private slots:
-    void locationsFollowTheEnvironment();
-    void resultCodes();
-    void namesIgnoreCaseAndEnumerationOrders();
+    void locationsResultCodesAndNames();
     void fileFormRoundTrip_data();
     void fileFormRoundTrip();
     void regeditExportIsRead();
@@ -76,24 +69,14 @@ private slots:
     void otherWriters();
 };
 
-void TestRegistryStore::locationsFollowTheEnvironment()
+void TestRegistryStore::locationsResultCodesAndNames()
 {
     TestEnv env;
+    ScriptedPrompts prompts;
     QCOMPARE(RegistryStore::fileFor(HKEY_CURRENT_USER),
              env.path(QStringLiteral("config/Almarik2/registry/HKEY_CURRENT_USER.reg")));
     QCOMPARE(RegistryStore::fileFor(HKEY_LOCAL_MACHINE),
              env.path(QStringLiteral("xdg/Almarik2/registry/HKEY_LOCAL_MACHINE.reg")));
-    qputenv("XDG_CONFIG_DIRS", "relative:" + env.path(QStringLiteral("second")).toUtf8() + ":/x");
-    QCOMPARE(RegistryStore::machineFolder(), env.path(QStringLiteral("second/Almarik2/registry")));
-    // A relative XDG_CONFIG_HOME is ignored.
-    qputenv("XDG_CONFIG_HOME", "relative/config");
-    QCOMPARE(RegistryStore::userFolder(), env.path(QStringLiteral(".config/Almarik2/registry")));
-}
-
-void TestRegistryStore::resultCodes()
-{
-    TestEnv env;
-    ScriptedPrompts prompts;
     const qint32 user = HKEY_CURRENT_USER, machine = HKEY_LOCAL_MACHINE;
     writeStoreFile(user, regFile("[HKEY_CURRENT_USER\\K]\n\"v\"=\"abcd\"\n"));
     writeStoreFile(machine, regFile("[HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"abcd\"\n"));
@@ -101,7 +84,6 @@ void TestRegistryStore::resultCodes()
     ReadOnlyRoot readOnly(" hkey_local_machine ,OTHER");
     RegistryStore reg;
     RegKey key;
-    auto writeValue = [&](RegKey &k) { return reg.RegSetValueEx(k, "v", REG_SZ, "t", 2); };
 
     // (2, not found, is the registry procedures' missing values and keys.)
     // 5: writing, creating or opening for all access where the file may not
@@ -110,22 +92,21 @@ void TestRegistryStore::resultCodes()
     QCOMPARE(reg.RegOpenKeyEx(machine, "K", KEY_ALL_ACCESS, key), ERROR_ACCESS_DENIED);
     QCOMPARE(query(reg, machine, "k\\", "V"), QStringLiteral("abcd"));
     QCOMPARE(reg.RegOpenKeyEx(user, "K", KEY_QUERY_VALUE, key), ERROR_SUCCESS);
-    QCOMPARE(writeValue(key), ERROR_ACCESS_DENIED);
+    QCOMPARE(reg.RegSetValueEx(key, "v", REG_SZ, "t", 2), ERROR_ACCESS_DENIED);
     // 6: a root that is none, a closed key.
     QCOMPARE(reg.RegCreateKeyEx(12345, "K", KEY_ALL_ACCESS, key), ERROR_INVALID_HANDLE);
     QCOMPARE(reg.RegOpenKeyEx(user, "K", KEY_ALL_ACCESS, key), ERROR_SUCCESS);
     QCOMPARE(reg.RegSetValueEx(key, "v", REG_BINARY, "t", 2), ERROR_INVALID_PARAMETER);
     QCOMPARE(reg.RegCloseKey(key), ERROR_SUCCESS);
-    QCOMPARE(writeValue(key), ERROR_INVALID_HANDLE);
+    QCOMPARE(reg.RegSetValueEx(key, "v", REG_SZ, "t", 2), ERROR_INVALID_HANDLE);
     QCOMPARE(reg.RegCloseKey(key), ERROR_INVALID_HANDLE);
     // 87: paths, names and types the store cannot hold.
     const QString levels512 = QStringList(512, QStringLiteral("L")).join(QLatin1Char('\\'));
-    for (const QString &path : {QStringLiteral("A\\\\B"), QString(256, QLatin1Char('n')),
-                                QString(levels512 + QStringLiteral("\\L"))})
+    for (const QString &path :
+         {QStringLiteral("A\\\\B"), QString(256, 'n'), QString(levels512 + QStringLiteral("\\L"))})
         QCOMPARE(reg.RegCreateKeyEx(user, path, KEY_ALL_ACCESS, key), ERROR_INVALID_PARAMETER);
     QCOMPARE(reg.RegOpenKeyEx(user, "\\A", KEY_QUERY_VALUE, key), ERROR_INVALID_PARAMETER);
-    QCOMPARE(reg.RegCreateKeyEx(user, QString(255, QLatin1Char('n')), KEY_ALL_ACCESS, key),
-             ERROR_SUCCESS);
+    QCOMPARE(reg.RegCreateKeyEx(user, QString(255, 'n'), KEY_ALL_ACCESS, key), ERROR_SUCCESS);
     QCOMPARE(reg.RegCreateKeyEx(user, levels512 + QStringLiteral("\\"), KEY_ALL_ACCESS, key),
              ERROR_SUCCESS);
     QCOMPARE(setText(reg, user, "K", "a\nb", "t"), ERROR_INVALID_PARAMETER);
@@ -134,14 +115,6 @@ void TestRegistryStore::resultCodes()
     QCOMPARE(query(reg, user, "K", "v", 5), QStringLiteral("abcd"));
     QCOMPARE(query(reg, user, "K", "v", 4), QStringLiteral("#234 5"));
     QCOMPARE(readStoreFile(machine), machineFile);
-    QVERIFY(prompts.boxes.isEmpty());
-}
-
-void TestRegistryStore::namesIgnoreCaseAndEnumerationOrders()
-{
-    TestEnv env;
-    ScriptedPrompts prompts;
-    RegistryStore reg;
     // Subkeys in name order whatever the case, values in the order first
     // written; a rewrite under another spelling keeps the first spelling
     // and the place.
@@ -156,10 +129,17 @@ void TestRegistryStore::namesIgnoreCaseAndEnumerationOrders()
     QCOMPARE(compareRegNames("ΟΔΟΣ", "οδος"), 0);
     QVERIFY(compareRegNames("Straße", "STRASSE") != 0 && compareRegNames("İ", "i") != 0);
     QCOMPARE(
-        dump(HKEY_CURRENT_USER).join(QLatin1Char(' ')),
-        QStringLiteral("Top\\ Top\\alpha\\ Top\\alpha\\|x\t2 Top\\Bravo\\ Top\\Bravo\\|x\t1 "
+        dump(HKEY_CURRENT_USER, "Top\\").join(QLatin1Char(' ')),
+        QStringLiteral("Top\\alpha\\ Top\\alpha\\|x\t2 Top\\Bravo\\ Top\\Bravo\\|x\t1 "
                        "Top\\Charlie\\ Top\\Charlie\\|x\t1 Top\\delta\\ Top\\delta\\|x\t1 "
                        "Top\\|zulu\tagain Top\\|Yankee\tYANKEE Top\\|(Default) Top\\|xray\tXRAY"));
+    QVERIFY(prompts.boxes.isEmpty());
+    // The first absolute XDG_CONFIG_DIRS entry; a relative XDG_CONFIG_HOME
+    // is ignored.
+    qputenv("XDG_CONFIG_DIRS", "relative:" + env.path(QStringLiteral("second")).toUtf8() + ":/x");
+    QCOMPARE(RegistryStore::machineFolder(), env.path(QStringLiteral("second/Almarik2/registry")));
+    qputenv("XDG_CONFIG_HOME", "relative/config");
+    QCOMPARE(RegistryStore::userFolder(), env.path(QStringLiteral(".config/Almarik2/registry")));
 }
 
 void TestRegistryStore::fileFormRoundTrip_data()
@@ -170,11 +150,9 @@ void TestRegistryStore::fileFormRoundTrip_data()
     auto row = [](const char *tag, const QString &path, const QString &name, const QString &text) {
         QTest::newRow(tag) << path << name << text;
     };
-    row("quotes and backslashes", "K", "say \"hi\"\\", "\\\\server\\\"share\"\\");
-    row("zero inside", "K", "v", QStringLiteral("a") + QChar(0) + "b");
-    row("accents and symbols", "Grüße", "Grüße", "€ ÆØÅ 日本");
-    row("long text in hex lines", "K", "v", QString(60, QLatin1Char('\n')));
-    row("brackets, equals, semicolon", "A]\\[B]", "a=b;c", "=;[x]");
+    row("quotes, backslashes, brackets", "A]\\[B]", "say \"hi\"=;\\", "\\\\server\\\"sh\"=;[x]\\");
+    row("accents, symbols", "Grüße", "Grüße", "€ ÆØÅ 日本");
+    row("a zero inside, long hex lines", "K", "v", "a" + QString(QChar(0)) + QString(60, '\n'));
 }
 
 void TestRegistryStore::fileFormRoundTrip()
@@ -284,7 +262,8 @@ void TestRegistryStore::fileRead()
                          " could not be read (" + fault +
                          ").\r\nIt is left as it is and nothing will be written to it."});
     QCOMPARE(readStoreFile(HKEY_CURRENT_USER), content);
-    QCOMPARE(filesIn(RegistryStore::userFolder()), QStringList{"HKEY_CURRENT_USER.reg"});
+    QCOMPARE(QDir(RegistryStore::userFolder()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{"HKEY_CURRENT_USER.reg"});
     // Mended by hand, the file is written again.
     writeStoreFile(HKEY_CURRENT_USER, regFile(kDesktopSection));
     QVERIFY(SetRegValue(HKEY_CURRENT_USER, kDesktop, "New", "n", prompts));
@@ -296,10 +275,9 @@ void TestRegistryStore::otherWriters()
 {
     TestEnv env;
     ScriptedPrompts prompts;
-    QByteArray padding = "[HKEY_CURRENT_USER\\Padding]\n";
-    for (int i = 0; i < 300; ++i)
-        padding += "\"" + QByteArray::number(i) + "\"=\"text to make the file larger\"\n";
-    writeStoreFile(HKEY_CURRENT_USER, regFile(kDesktopSection + padding));
+    writeStoreFile(HKEY_CURRENT_USER,
+                   regFile(kDesktopSection + "[HKEY_CURRENT_USER\\Padding]\n\"v\"=\"" +
+                           QByteArray(9000, 'x') + "\"\n"));
     const QByteArray before = readStoreFile(HKEY_CURRENT_USER);
     // A child process whose files may not grow past a quarter of that: the
     // write fails quietly, the delete with its message, the file stays whole.
@@ -325,7 +303,8 @@ void TestRegistryStore::otherWriters()
     QCOMPARE(values.size(), 600);
     QVERIFY(values.contains("Race\\|a299\t299") && values.contains("Race\\|b0\t0"));
     QCOMPARE(GetRegValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", "", prompts), "C:\\sea.bmp");
-    QCOMPARE(filesIn(RegistryStore::userFolder()), QStringList{"HKEY_CURRENT_USER.reg"});
+    QCOMPARE(QDir(RegistryStore::userFolder()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{"HKEY_CURRENT_USER.reg"});
 }
 
 QTEST_APPLESS_MAIN(TestRegistryStore)

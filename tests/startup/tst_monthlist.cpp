@@ -68,12 +68,11 @@ void TestMonthList::row()
     QFETCH(bool, recent);
     MonthRow r;
     QString got;
-    if (monthRowFor(event, today, recent, r)) {
+    // The date text is met whole in the list program's and the window's tests.
+    if (monthRowFor(event, today, recent, r))
         got = QStringList{QString::number(r.days), r.yearsText, r.dayText,
                           QString::number(r.colourIndex)}
                   .join(QLatin1Char('|'));
-        QCOMPARE(r.dateText, event.toString(QStringLiteral("dd-MM-yyyy")));
-    }
     QTEST(got, "expected");
 }
 
@@ -129,7 +128,6 @@ void TestMonthList::readList_data()
                        "Cleo|6 Years| 2||(null)",
                        "Ann|26 Years| 15||birthday",
                        "New year walk|37 Years| 29|once|holiday"};
-    QTest::newRow("empty table") << QStringList{} << QStringList{};
     QTest::newRow("no ShowOnce column: each listed row reports it, still listed")
         << QStringList{"DROP TABLE Calendar",
                        "CREATE TABLE Calendar (Dates DATETIME, Icon VARCHAR(15), Description "
@@ -161,20 +159,16 @@ void TestMonthList::fillReport()
     // Each distinct failure once per fill, with the repair hint; a new fill
     // starts afresh.
     ScriptedPrompts prompts;
-    prompts.setAutoOk(true);
     const AppError damaged(13, QStringLiteral("Type mismatch"));
     FillFailure failed = fillFailureReport(prompts);
     for (const AppError &e :
          {damaged, AppError(94, QStringLiteral("Invalid use of Null")), damaged})
         failed(e);
     fillFailureReport(prompts)(damaged);
-    QStringList texts;
-    for (const RecordedBox &b : prompts.boxes)
-        texts << b.text + (b.icon == MsgIcon::Critical ? " (critical)" : "");
     const QString hint = "\r\nThe database may require repair. Use the option under the File Menu";
-    QCOMPARE(texts, (QStringList{"Type mismatch" + hint + " (critical)",
-                                 "Invalid use of Null" + hint + " (critical)",
-                                 "Type mismatch" + hint + " (critical)"}));
+    QCOMPARE(prompts.takeBoxes(), (QStringList{"Almarik (critical, OK): Type mismatch" + hint,
+                                               "Almarik (critical, OK): Invalid use of Null" + hint,
+                                               "Almarik (critical, OK): Type mismatch" + hint}));
 }
 
 QTEST_APPLESS_MAIN(TestMonthList)

@@ -64,11 +64,7 @@ inline QStringList rawRows(const QString &path, const QString &sql)
 {
     QStringList rows;
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
-        SQLITE_OK) {
-        sqlite3_close(db);
-        return {QStringLiteral("<cannot open>")};
-    }
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt *st = nullptr;
     if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) {
         rows << QStringLiteral("<error> ") + QString::fromUtf8(sqlite3_errmsg(db));

@@ -41,18 +41,12 @@ const std::pair<const char *, int> kNumbers[] = {{"Data type mismatch", DbErrNo:
 
 QString cell(sqlite3_stmt *stmt, int col)
 {
-    switch (sqlite3_column_type(stmt, col)) {
-    case SQLITE_NULL:
-        return QStringLiteral("Null");
-    case SQLITE_INTEGER:
-        return QString::number(sqlite3_column_int64(stmt, col));
-    case SQLITE_FLOAT:
+    if (sqlite3_column_type(stmt, col) == SQLITE_FLOAT)
         return QString::number(sqlite3_column_double(stmt, col), 'g', 15);
-    default:
-        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, col)),
-                                 sqlite3_column_bytes(stmt, col))
-            .replace(QChar(0), QLatin1String("\\0"));
-    }
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, col));
+    return text ? QString::fromUtf8(text, sqlite3_column_bytes(stmt, col))
+                      .replace(QChar(0), QLatin1String("\\0"))
+                : QStringLiteral("Null");
 }
 
 // Every row of the result, its values joined by "|".
@@ -143,20 +137,16 @@ void TestStatements::statement_data()
         "3:Dates=2027-01-09; 6:Dates=2026-12-17 10:30:00; 7:Dates=2025-11-27");
     row("text + text", "SET Description = Description + ' (old)' WHERE Description = 'Ann'",
         "1:Description=Ann (old)");
-    row("date - date",
-        "SELECT Dates - #1/1/2026# FROM Calendar WHERE Description = 'Christmas Eve'", "357");
     row("across a year end", "SELECT #1/1/2027# - #12/25/2026#", "7");
     row("either side of 29 February",
         "SELECT Dates - 1, Dates + 1 FROM Calendar WHERE Description = 'Leap day'",
         "2024-02-28|2024-03-01");
-    row("new year's day", "SELECT #12/31/2026# + 1, 1 + #12/31/2026#", "2027-01-01|2027-01-01");
     row("within thirty days", "WHERE Dates - Date() BETWEEN 0 AND 30 ORDER BY Dates",
         "Bob's check-up; Christmas Eve; Dentist");
     row("past 9999", "SET Dates = #12/31/9999# + 1 WHERE Description = 'Ann'", "error: Overflow");
     row("before 100", "SET Dates = Dates - 700000 WHERE Description = 'Ann'", "error: Overflow");
     row("&, + and Null", "SELECT 'a' & Null, Null & Null, 'n' & 5, 'a' + Null", "a|Null|n5|Null");
-    row("operators", "SELECT 7 \\ 2, 7 Mod 3, 2 ^ 10, -2 ^ 2, 10 / 4", "3|1|1024|-4|2.5");
-    row("precedence", "SELECT 5 - 2 - 1, 2 + 3 * 4, (2 + 3) * 4, 1 + 2 & 3", "2|14|20|33");
+    row("precedence", "SELECT 5 - 2 - 1, 2 + 3 * 4, -2 ^ 2, 10 / 4, 1 + 2 & 3", "2|14|-4|2.5|33");
     row("comparisons as numbers", "SELECT 1 < 2, 2 < 1, (1 = 1) * 5, True + 1", "-1|0|-5|0");
     row("before day zero", "SELECT DateAdd('h', 1, #12/29/1899 6:00 AM#)", "1899-12-29 07:00:00");
 
@@ -164,19 +154,14 @@ void TestStatements::statement_data()
     row("negated class", "WHERE Description LIKE '[!a-c]*' ORDER BY Dates",
         "[Old] 50% off; Leap day; ärger; Dentist");
     row("# a digit", "WHERE Description LIKE '*#*'", "[Old] 50% off");
-    row("bracket quoted", "WHERE Description LIKE '[[]Old]*'", "[Old] 50% off");
     row("percent literal", "WHERE Description LIKE '*%*'", "[Old] 50% off");
-    row("underscore literal", "WHERE Description LIKE 'a_n'", "");
     row("? and case", "WHERE Description LIKE 'A?N'", "Ann");
-    row("not like", "WHERE Description NOT LIKE '*e*' ORDER BY Dates", "[Old] 50% off; Ann");
     row("like a null", "WHERE Details LIKE '*'", "Christmas Eve; Leap day");
 
     // Names that are not columns, and parameters.
     row("misspelt bracketed name", "DELETE FROM Calendar WHERE [Descripton] <> 'Ann'", noValue);
     row("a double-quoted text is a text", "DELETE FROM Calendar WHERE \"Description\" <> 'Ann'",
         "-1; -2; -3; -4; -5; -6; -7");
-    row("qualified names",
-        "SELECT Calendar.Description FROM Calendar WHERE Calendar.[Description] = 'Ann'", "Ann");
     row("no such table", "DELETE FROM NoSuchTable", "error: no such table: NoSuchTable");
 
     // NUL characters.
@@ -243,8 +228,6 @@ void TestStatements::statement_data()
     // Comments, several statements and malformed texts.
     row("delete star, a comment and a semicolon",
         "DELETE * FROM Calendar /* it's */ WHERE Description = 'Ann';", "-1");
-    row("an open quote", "SET Details = 'abc",
-        "error: Syntax error in string in query expression ''abc'.");
     row("an open quote before a WHERE", "SET Details = 'abc WHERE Description = 'Dentist'",
         "error: Syntax error in string in query expression '''.");
     row("a hidden second statement", "SET Details = 'a'';' ; DROP TABLE Calendar", afterEnd);

@@ -25,47 +25,15 @@ fi
 exit 0
 )";
 
-const QStringList kTools = {"gsettings",  "xfconf-query", "plasma-apply-wallpaperimage",
-                            "pcmanfm-qt", "swaymsg",      "feh"};
-
-class Fakes
-{
-public:
-    Fakes()
-    {
-        QDir().mkpath(env.path(QStringLiteral("bin")));
-        for (const QString &tool : kTools) {
-            QFile f(env.path(QStringLiteral("bin/") + tool));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(kFake);
-            f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        }
-        // Only the fakes can be found.
-        qputenv("PATH", env.path(QStringLiteral("bin")).toUtf8());
-        qputenv("FAKE_LOG", env.path(QStringLiteral("log")).toUtf8());
-    }
-    ~Fakes() { qputenv("PATH", m_path); }
-
-    QStringList log() const
-    {
-        QFile f(env.path(QStringLiteral("log")));
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-
-    TestEnv env;
-
-private:
-    QByteArray m_path = qgetenv("PATH");
-};
-
 } // namespace
 
 class TestDesktop : public QObject
 {
     Q_OBJECT
+    QByteArray m_path = qgetenv("PATH");
+
 private slots:
+    void cleanup() { qputenv("PATH", m_path); }
     void apply_data();
     void apply();
 };
@@ -102,12 +70,25 @@ void TestDesktop::apply()
     QFETCH(QString, display);
     QFETCH(QString, wayland);
     QFETCH(QStringList, calls);
-    Fakes fakes;
+    TestEnv env;
+    QDir().mkpath(env.path(QStringLiteral("bin")));
+    for (const char *tool : {"gsettings", "xfconf-query", "plasma-apply-wallpaperimage",
+                             "pcmanfm-qt", "swaymsg", "feh"}) {
+        QFile f(env.path(QStringLiteral("bin/") + QLatin1String(tool)));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(kFake);
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    // Only the fakes can be found.
+    qputenv("PATH", env.path(QStringLiteral("bin")).toUtf8());
+    qputenv("FAKE_LOG", env.path(QStringLiteral("log")).toUtf8());
     qputenv("XDG_CURRENT_DESKTOP", desktop.toUtf8());
     qputenv("DISPLAY", display.toUtf8());
     qputenv("WAYLAND_DISPLAY", wayland.toUtf8());
     QCOMPARE(DesktopWallpaper().apply(kPath), !calls.isEmpty());
-    QCOMPARE(fakes.log(), calls);
+    QFile log(env.path(QStringLiteral("log")));
+    log.open(QIODevice::ReadOnly);
+    QCOMPARE(QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts), calls);
 }
 
 QTEST_APPLESS_MAIN(TestDesktop)

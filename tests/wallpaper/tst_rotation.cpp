@@ -2,18 +2,15 @@
 // the bitmap, when the setting is written, and each failure's message with
 // the wallpaper left as it was.
 
-#include "store/Connection.h"
-#include "store/Literals.h"
-#include "store/Repair.h"
-#include "support/TestEnv.h"
+#include "registry/RegTestSupport.h"
 #include "wallpaper/Pictures.h"
 #include "wallpaper/WallpaperChange.h"
+#include "wallpaper/WallpaperTable.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QImageReader>
 #include <QTest>
 
 namespace {
@@ -38,18 +35,7 @@ QByteArray jpegBytes(QSize size)
     return out;
 }
 
-// Draws answered from a list, the last repeated; counts the calls.
-struct FixedDraws
-{
-    QList<float> values;
-    int calls = 0;
-    RandomSource source()
-    {
-        return [this] { return values.at(std::min<qsizetype>(calls++, values.size() - 1)); };
-    }
-};
-
-class Fixture
+class Fixture : public TestDatabase
 {
 public:
     Fixture()
@@ -57,8 +43,6 @@ public:
         pics = env.path(QStringLiteral("pictures/it's Ünï"));
         data = env.path(QStringLiteral("data/Almarik2"));
         QDir().mkpath(pics);
-        CreateDatabase(env.path(QStringLiteral("Almarik.MDB")));
-        db.Open(Connection::connectionStringFor(env.path(QStringLiteral("Almarik.MDB"))));
         QImage(8, 6, QImage::Format_RGB32).save(pics + QStringLiteral("/a.bmp"), "BMP");
         QImage(8, 6, QImage::Format_RGB32).save(pics + QStringLiteral("/b.bmp"), "BMP");
         writeBytes(pics + QStringLiteral("/c.JPG"), jpegBytes(QSize(40, 30)));
@@ -75,20 +59,11 @@ public:
         huge[sof + 6] = huge[sof + 8] = char(20000 & 0xFF);
         writeBytes(pics + QStringLiteral("/huge.jpg"), huge);
 
-        seams.random = draws.source();
-        seams.writeSetting = [this](const QString &f) {
-            events << QStringLiteral("write ") + f;
-            return true;
-        };
+        // The first draw, then 0.9.
+        seams.random = [this] { return std::exchange(draw, 0.9f); };
+        seams.writeSetting = [this](const QString &f) { return events << "write " + f, true; };
         seams.applyToDesktop = [this](const QString &f) { events << QStringLiteral("apply ") + f; };
         seams.bitmapFolder = data;
-    }
-
-    void addRow(const QString &name, bool active = true)
-    {
-        db.Execute(QStringLiteral("INSERT INTO Wallpapers (FileName, path, Active) VALUES ('") +
-                   QuoteSql(name) + QStringLiteral("', '") + QuoteSql(pics) +
-                   (active ? QStringLiteral("', True)") : QStringLiteral("', False)")));
     }
 
     // Placeholders {pics} and {data} in a text made real.
@@ -97,11 +72,9 @@ public:
         return text.replace(QStringLiteral("{pics}"), pics).replace(QStringLiteral("{data}"), data);
     }
 
-    TestEnv env;
-    Connection db;
     QString pics;
     QString data;
-    FixedDraws draws;
+    float draw = 0;
     WallpaperSeams seams;
     QStringList events;
 };
@@ -143,16 +116,18 @@ void TestRotation::draw()
     QFETCH(QList<float>, values);
     QFETCH(int, drawn);
     QFETCH(int, calls);
-    FixedDraws draws{values};
-    const std::optional<int> got = DrawWallpaper(list, current, draws.source());
+    // Draws answered from the list, the last repeated.
+    int made = 0;
+    const std::optional<int> got = DrawWallpaper(
+        list, current, [&] { return values.at(std::min<qsizetype>(made++, values.size() - 1)); });
     QCOMPARE(got.value_or(-1), drawn);
-    QCOMPARE(draws.calls, calls);
+    QCOMPARE(made, calls);
 }
 
 void TestRotation::change_data()
 {
-    // File names, "-" before one marks it inactive; "!" rows prepare a
-    // failure instead.
+    // File names stored as the selector stores them; "!" rows prepare
+    // something else instead.
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QString>("current");
     QTest::addColumn<float>("draw"); // the second draw is 0.9
@@ -164,13 +139,13 @@ void TestRotation::change_data()
     };
     const QString bmp = QStringLiteral("{data}/Almarik.BMP");
     const QString hint = QStringLiteral("\r\nSelect File>DB Repair");
-    row("one active entry, one inactive", {"a.bmp", "-b.bmp"}, "", 0.0f, {});
+    row("one active entry, one inactive", {"a.bmp", "b.bmp", "!b.bmp inactive"}, "", 0.0f, {});
     row("the other one is set", {"a.bmp", "b.bmp"}, "{pics}/a.bmp", 0.0f,
         {"write {pics}/b.bmp", "apply {pics}/b.bmp"});
     row("a JPG becomes the bitmap", {"a.bmp", "c.JPG"}, "", 0.5f,
-        {"write " + bmp, "apply " + bmp, "bitmap bmp 40x30"});
+        {"write " + bmp, "apply " + bmp, "bitmap 40x30"});
     row("a GIF over the current bitmap: setting not written", {"d.gif", "a.bmp"},
-        "{data}/Almarik.BMP", 0.0f, {"apply " + bmp, "bitmap bmp 1x1"});
+        "{data}/Almarik.BMP", 0.0f, {"apply " + bmp, "bitmap 1x1"});
     row("a jpeg is set unconverted", {"a.bmp", "e.jpeg"}, "", 0.5f,
         {"write {pics}/e.jpeg", "apply {pics}/e.jpeg"});
     row("a listed file that is gone", {"a.bmp", "gone.bmp"}, "", 0.5f,
@@ -193,7 +168,7 @@ void TestRotation::change()
     QFETCH(float, draw);
     QFETCH(QStringList, events);
     Fixture f;
-    f.draws.values = {draw, 0.9f};
+    f.draw = draw;
     for (const QString &row : rows) {
         if (row == QLatin1String("!earlier bitmap")) {
             QDir().mkpath(f.data);
@@ -201,29 +176,30 @@ void TestRotation::change()
         } else if (row == QLatin1String("!no folder")) { // its parent is a file
             writeBytes(f.env.path(QStringLiteral("plain")), "x");
             f.seams.bitmapFolder = f.env.path(QStringLiteral("plain/Almarik2"));
+        } else if (row == QLatin1String("!b.bmp inactive")) {
+            f.db.Execute("UPDATE Wallpapers SET Active = False WHERE FileName = 'b.bmp'");
         } else if (row == QLatin1String("!no table")) {
             f.db.Execute(QStringLiteral("DROP TABLE Wallpapers"));
         } else {
-            f.addRow(row.startsWith(QLatin1Char('-')) ? row.mid(1) : row, !row.startsWith('-'));
+            f.db.Execute(InsertWallpaperStatement(row, f.pics));
         }
     }
     const WallpaperOutcome outcome = ChangeWallpaper(f.db, f.real(current), f.seams);
     if (const auto message = WallpaperOutcomeMessage(outcome)) {
-        QCOMPARE(message->icon, outcome.kind == WallpaperOutcome::Kind::Missing
-                                    ? MsgIcon::Information
-                                    : MsgIcon::None);
+        QCOMPARE(message->icon == MsgIcon::Information,
+                 outcome.kind == WallpaperOutcome::Kind::Missing);
         f.events << message->title + QLatin1Char('|') + message->text;
     }
     // The bitmap is replaced whole or not at all, and no temporary is left.
-    QImageReader bitmap(BitmapPath(f.data));
-    QFile earlier(BitmapPath(f.data));
-    if (bitmap.canRead())
-        f.events << QStringLiteral("bitmap %1 %2x%3")
-                        .arg(QString::fromLatin1(bitmap.format()))
-                        .arg(bitmap.size().width())
-                        .arg(bitmap.size().height());
-    else if (earlier.open(QIODevice::ReadOnly))
-        f.events << "bitmap " + QString::fromLatin1(earlier.readAll());
+    QFile bitmap(BitmapPath(f.data));
+    if (bitmap.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = bitmap.readAll();
+        const QImage image = QImage::fromData(bytes, "BMP");
+        f.events << "bitmap " +
+                        (image.isNull()
+                             ? QString::fromLatin1(bytes)
+                             : QStringLiteral("%1x%2").arg(image.width()).arg(image.height()));
+    }
     QVERIFY(QDir(f.data).entryList(QDir::Files).size() <= 1);
     QStringList expected;
     for (const QString &e : events)

@@ -1,12 +1,8 @@
-// The wallpaper selector: its statements, the list read from the table, the
-// picture files and drives offered, removing, and what the window says when
-// a save or a removal fails.
+// The wallpaper selector: its statements and the drives offered, the picture
+// files and the list read from the table, removing, and what the window says
+// when a save or a removal fails.
 
-#include "store/Connection.h"
-#include "store/RecordSet.h"
-#include "store/Repair.h"
-#include "support/ScriptedPrompts.h"
-#include "support/TestEnv.h"
+#include "registry/RegTestSupport.h"
 #include "wallpaper/WallpaperGrid.h"
 #include "wallpaper/WallpaperTable.h"
 #include "wallpaper/ui/frmWallPaper.h"
@@ -20,43 +16,16 @@
 
 namespace {
 
-class Fixture
+// The stored file names, by ID.
+QStringList names(Connection &db)
 {
-public:
-    Fixture()
-    {
-        CreateDatabase(env.path(QStringLiteral("Almarik.MDB")));
-        db.Open(Connection::connectionStringFor(env.path(QStringLiteral("Almarik.MDB"))));
-    }
-    void store(const QString &name, const QString &path)
-    {
-        db.Execute(InsertWallpaperStatement(name, path));
-    }
-    // The table as "FileName|path|Active" rows, by ID.
-    QStringList table()
-    {
-        RecordSet rs;
-        rs.Open(QStringLiteral("SELECT * FROM Wallpapers ORDER BY ID"), db);
-        QStringList out;
-        for (; !rs.isEOF(); rs.MoveNext())
-            out << QStringList{rs.Fields(QStringLiteral("FileName")).toString(),
-                               rs.Fields(QStringLiteral("path")).toString(),
-                               rs.Fields(QStringLiteral("Active")).toString()}
-                       .join(QLatin1Char('|'));
-        return out;
-    }
-    frmWallPaper &open()
-    {
-        form = std::make_unique<frmWallPaper>(nullptr, db, prompts);
-        form->Form_Load();
-        return *form;
-    }
-
-    TestEnv env;
-    Connection db;
-    ScriptedPrompts prompts;
-    std::unique_ptr<frmWallPaper> form;
-};
+    RecordSet rs;
+    rs.Open(QStringLiteral("SELECT FileName FROM Wallpapers ORDER BY ID"), db);
+    QStringList out;
+    for (; !rs.isEOF(); rs.MoveNext())
+        out << rs.Fields(QStringLiteral("FileName")).toString();
+    return out;
+}
 
 // The grid's rows, titles first, as "Name|Path|ID", "*" after a yellow one.
 QStringList rows(const WallpaperGrid &g)
@@ -76,7 +45,6 @@ class TestSelector : public QObject
 private slots:
     void texts_data();
     void texts();
-    void filesAndDrives();
     void listAndRemove();
     void saveAndRemoveFailures();
 };
@@ -93,6 +61,11 @@ void TestSelector::texts_data()
            "'/home/o''neil/Bilder äö', TRUE)";
     QTest::newRow("root folder stripped") << StripTrailingSlash("/") << "";
     QTest::newRow("only the last slash") << StripTrailingSlash("/home/x//") << "/home/x/";
+    // Pseudo file systems by type, the system's own mounts by place.
+    const QStringList points = {"/", "/tmp", "/run/user/1", "/run/media/C", "/sys-data", "/home/a"};
+    const QStringList types = {"ext4", "tmpfs", "ext4", "exfat", "xfs", "ext4"};
+    QTest::newRow("drives") << BrowsableDrives("/home/a", points, types).join(' ')
+                            << "/home/a / /run/media/C /sys-data";
 }
 
 void TestSelector::texts()
@@ -102,35 +75,23 @@ void TestSelector::texts()
     QCOMPARE(got, expected);
 }
 
-void TestSelector::filesAndDrives()
-{
-    TestEnv env;
-    for (const char *name : {"b.GIF", "a.bmp", "C.Jpg", "e.jpeg", "f.png", "g.jpg.txt"})
-        QFile(env.path(QLatin1String(name))).open(QIODevice::WriteOnly);
-    QDir(env.root()).mkdir(QStringLiteral("folder.jpg"));
-    QCOMPARE(PictureFiles(env.root()), (QStringList{"a.bmp", "b.GIF", "C.Jpg"}));
-
-    // Pseudo file systems by type, the system's own mounts by place.
-    QCOMPARE(BrowsableDrives(
-                 "/home/anna",
-                 {"/", "/tmp", "/run/user/1", "/run/media/CARD", "/system-data", "/home/anna"},
-                 {"ext4", "tmpfs", "ext4", "exfat", "xfs", "ext4"}),
-             (QStringList{"/home/anna", "/", "/run/media/CARD", "/system-data"}));
-}
-
 void TestSelector::listAndRemove()
 {
-    Fixture f;
+    TestDatabase f;
     QImage(4, 4, QImage::Format_RGB32).save(f.env.path(QStringLiteral("b.bmp")), "BMP");
-    f.store(QStringLiteral("b.bmp"), f.env.root());
-    f.store(QStringLiteral("A gone.bmp"), f.env.root());
+    for (const char *name : {"d.GIF", "C.Jpg", "e.jpeg", "f.png", "g.jpg.txt"})
+        QFile(f.env.path(QLatin1String(name))).open(QIODevice::WriteOnly);
+    QDir(f.env.root()).mkdir(QStringLiteral("folder.jpg"));
+    QCOMPARE(PictureFiles(f.env.root()), (QStringList{"b.bmp", "C.Jpg", "d.GIF"}));
+    f.db.Execute(InsertWallpaperStatement(QStringLiteral("b.bmp"), f.env.root()));
+    f.db.Execute(InsertWallpaperStatement(QStringLiteral("A gone.bmp"), f.env.root()));
     WallpaperGrid grid;
     FillWallpaperGrid(f.db, grid); // by name, a missing file marked
     const QString gone = "A gone.bmp|" + f.env.root() + "|2*", b = "b.bmp|" + f.env.root() + "|1";
     QCOMPARE(rows(grid), (QStringList{"Name|Path|ID", gone, b}));
     grid.AddItem(QStringLiteral("new.bmp"), QStringLiteral("/p"), QStringLiteral("0"));
     RemoveWallpaper(f.db, grid, 1); // a stored entry goes from the table at once
-    QCOMPARE(f.table(), QStringList{"b.bmp|" + f.env.root() + "|true"});
+    QCOMPARE(names(f.db), QStringList{"b.bmp"});
     f.db.Execute(QStringLiteral("DROP TABLE Wallpapers"));
     RemoveWallpaper(f.db, grid, 2); // a new one runs no statement
     QCOMPARE(rows(grid), (QStringList{"Name|Path|ID", b}));
@@ -140,9 +101,10 @@ void TestSelector::listAndRemove()
 // new rows kept, a failed removal reported (the save itself: the insert row).
 void TestSelector::saveAndRemoveFailures()
 {
-    Fixture f;
-    f.store(QStringLiteral("old.bmp"), QStringLiteral("/old"));
-    frmWallPaper &w = f.open();
+    TestDatabase f;
+    f.db.Execute(InsertWallpaperStatement(QStringLiteral("old.bmp"), QStringLiteral("/old")));
+    frmWallPaper w(nullptr, f.db, f.prompts);
+    w.Form_Load();
     w.grid->AddItem(QStringLiteral("it's a.bmp"), QStringLiteral("/p/"), QStringLiteral("0"));
     w.grid->AddItem(QStringLiteral("bad.bmp"), QStringLiteral("/p"), QStringLiteral("0"));
     // Written straight to the file: a trigger holds a second statement.
@@ -152,7 +114,7 @@ void TestSelector::saveAndRemoveFailures()
                           nullptr, nullptr, nullptr),
              SQLITE_OK);
     w.cmd_Click(0);
-    QCOMPARE(f.table(), QStringList{"old.bmp|/old|true"}); // the first insert rolled back
+    QCOMPARE(names(f.db), QStringList{"old.bmp"}); // the first insert rolled back
     QCOMPARE(f.prompts.boxes.size(), 1);
     QCOMPARE(f.prompts.boxes[0].text.section(QLatin1String(" : "), 1),
              QStringLiteral("refused\r\nThe new entries were not saved."));
