@@ -72,6 +72,7 @@ private slots:
     void colours();
     void gridCommands();
     void fileMenu();
+    void titlesStayWhenScrolled();
     void startTasks();
 
 private:
@@ -370,6 +371,21 @@ void TestMain::fileMenu()
     w->show();
     w->close();
     QCOMPARE(ends, 3);
+}
+
+void TestMain::titlesStayWhenScrolled()
+{
+    QStringList values;
+    for (int i = 0; i < 60; ++i)
+        values
+            << QStringLiteral("(#12/%1/2000#, 'birthday', 'Event', Null, False)").arg(6 + i % 20);
+    auto w = start({database(values)});
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    const int top = w->Grid->RowPos(0);
+    w->Grid->scrollToBottom();
+    QCOMPARE(w->Grid->RowPos(0), top);
+    QVERIFY(w->Grid->horizontalHeader()->isVisible() && w->Grid->rowViewportPosition(1) < 0);
 }
 
 void TestMain::startTasks()

@@ -150,7 +150,10 @@ void TestExchangeCommands::import()
     QStringList offered;
     setModalHandler([&](QDialog &d) {
         auto &dlg = dynamic_cast<frmImport &>(d);
-        offered = listed(dlg) << (dlg.Check1->isChecked() ? "overwrite" : "keep");
+        // The caption wraps inside the box rather than being cut off.
+        offered =
+            listed(dlg) << (dlg.Check1->isChecked() ? "overwrite" : "keep")
+                        << (dlg.Check1->sizeHint().width() <= dlg.Check1->width() ? "fits" : "cut");
         dlg.Check1->setChecked(overwrite);
         if (action == 0)
             dlg.cmd_Click(0);
@@ -159,7 +162,8 @@ void TestExchangeCommands::import()
     });
     m_prompts->answer(path);
     m_editor->mnuTools_Click(4);
-    QCOMPARE(offered, (QStringList{"01/02/2003 Ann [ ]", "04/05/2006 New one [x]", "keep"}));
+    QCOMPARE(offered,
+             (QStringList{"01/02/2003 Ann [ ]", "04/05/2006 New one [x]", "keep", "fits"}));
     const QStringList boxes = takeBoxes();
     QCOMPARE(boxes.size(), 2);
     QCOMPARE(boxes[1], "msg Almarik: " + message);
