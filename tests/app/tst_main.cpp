@@ -9,10 +9,10 @@
 #include "platform/Files.h"
 #include "platform/Settings.h"
 #include "registry/REG_MODULE.h"
-#include "store/Repair.h"
 #include "store/SharedDb.h"
 #include "support/CalendarRows.h"
 #include "support/ScriptedPrompts.h"
+#include "support/TestDatabase.h"
 #include "support/TestEnv.h"
 #include "widgets/Modal.h"
 #include "widgets/Twips.h"
@@ -119,10 +119,8 @@ void TestMain::onModal(const std::function<void(QDialog &)> &action)
 QString TestMain::database(const QStringList &values, const QStringList &statements)
 {
     const QString path = m_env.path(QStringLiteral("events%1.mdb").arg(++m_files));
-    CreateDatabase(path);
     Connection db;
-    db.Open(path);
-    addEvents(db, values);
+    newDatabase(path, db, values);
     for (const QString &statement : statements)
         db.Execute(statement);
     return path;

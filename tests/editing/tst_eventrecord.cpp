@@ -3,9 +3,9 @@
 // and deleting, including failures and cancelled confirmations.
 
 #include "editing/EventRecord.h"
-#include "store/Repair.h"
 #include "support/CalendarRows.h"
 #include "support/ScriptedPrompts.h"
+#include "support/TestDatabase.h"
 #include "support/TestEnv.h"
 
 #include <QTest>
@@ -73,8 +73,7 @@ void TestEventRecord::init()
 {
     m_prompts.boxes.clear();
     const QString path = m_env.path(QStringLiteral("events%1.mdb").arg(++m_files));
-    CreateDatabase(path);
-    m_db.Open(path);
+    newDatabase(path, m_db);
 }
 
 void TestEventRecord::statements_data()

@@ -7,9 +7,9 @@
 #include "editing/ui/TextBox.h"
 #include "editing/ui/frmSingle.h"
 #include "store/Connection.h"
-#include "store/Repair.h"
 #include "support/CalendarRows.h"
 #include "support/ScriptedPrompts.h"
+#include "support/TestDatabase.h"
 #include "support/TestEnv.h"
 
 #include <QCheckBox>
@@ -110,8 +110,7 @@ void TestFrmSingle::init()
 {
     m_prompts.boxes.clear();
     const QString path = m_env.path(QStringLiteral("events%1.mdb").arg(++m_files));
-    CreateDatabase(path);
-    m_db.Open(path);
+    newDatabase(path, m_db);
     g_db = &m_db;
 }
 

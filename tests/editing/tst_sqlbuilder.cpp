@@ -5,9 +5,9 @@
 #include "editing/ui/frmSQL.h"
 #include "store/Connection.h"
 #include "store/RecordSet.h"
-#include "store/Repair.h"
 #include "support/CalendarRows.h"
 #include "support/ScriptedPrompts.h"
+#include "support/TestDatabase.h"
 #include "support/TestEnv.h"
 
 #include <QComboBox>
@@ -62,11 +62,10 @@ void TestSqlBuilder::init()
 {
     m_env = std::make_unique<TestEnv>();
     const QString path = m_env->path(QStringLiteral("Almarik.MDB"));
-    CreateDatabase(path);
-    m_db.Open(Connection::connectionStringFor(path));
-    addEvents(m_db, {"(#01/05/2024#, 'doctor', 'Dentist', '', False)",
-                     "(#03/10/1990#, 'birthday', 'Ann', '', False)",
-                     "(#12/25/2000#, 'holiday', 'Christmas', Null, False)"});
+    newDatabase(path, m_db,
+                {"(#01/05/2024#, 'doctor', 'Dentist', '', False)",
+                 "(#03/10/1990#, 'birthday', 'Ann', '', False)",
+                 "(#12/25/2000#, 'holiday', 'Christmas', Null, False)"});
     m_prompts = std::make_unique<ScriptedPrompts>();
     frmSQL::lastSQL.clear();
 }

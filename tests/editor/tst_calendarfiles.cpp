@@ -4,8 +4,8 @@
 
 #include "editor/ICalendarFile.h"
 #include "platform/AppError.h"
-#include "store/Repair.h"
 #include "support/CalendarRows.h"
+#include "support/TestDatabase.h"
 #include "support/TestEnv.h"
 
 #include <QTest>
@@ -59,9 +59,7 @@ private:
 void TestCalendarFiles::openTable(Connection &db, RecordSet &rs, const QStringList &values)
 {
     const QString path = m_env.path(QStringLiteral("db%1.mdb").arg(++m_files));
-    CreateDatabase(path);
-    db.Open(path);
-    addEvents(db, values);
+    newDatabase(path, db, values);
     rs.Open(QStringLiteral("SELECT * FROM Calendar ORDER BY Dates"), db);
 }
 

@@ -12,9 +12,9 @@
 #include "editor/ui/frmFilter.h"
 #include "store/Connection.h"
 #include "store/RecordSet.h"
-#include "store/Repair.h"
 #include "support/CalendarRows.h"
 #include "support/ScriptedPrompts.h"
+#include "support/TestDatabase.h"
 #include "support/TestEnv.h"
 #include "widgets/Calendar.h"
 #include "widgets/Modal.h"
@@ -126,13 +126,12 @@ void TestEditor::init()
 {
     m_env = std::make_unique<TestEnv>();
     const QString path = m_env->path(QStringLiteral("Almarik.MDB"));
-    CreateDatabase(path);
-    m_db.Open(Connection::connectionStringFor(path));
-    addEvents(m_db, {"(#03/10/1990#,'birthday','Ann','likes tea',False)",
-                     "(#01/05/2024#,'doctor','Dentist',Null,True)",
-                     "(#12/25/2000#,'holiday','Christmas','',False)",
-                     "(#07/04/2026#,'birthday','O''Brien party',Null,True)",
-                     "(#02/29/2024#,'memorial','Rob o''boyle',Null,False)"});
+    newDatabase(path, m_db,
+                {"(#03/10/1990#,'birthday','Ann','likes tea',False)",
+                 "(#01/05/2024#,'doctor','Dentist',Null,True)",
+                 "(#12/25/2000#,'holiday','Christmas','',False)",
+                 "(#07/04/2026#,'birthday','O''Brien party',Null,True)",
+                 "(#02/29/2024#,'memorial','Rob o''boyle',Null,False)"});
     m_rs.setCursorLocation(adUseClient);
     m_rs.Open(QStringLiteral("SELECT * FROM Calendar ORDER BY Dates"), m_db, adOpenDynamic,
               adLockOptimistic);

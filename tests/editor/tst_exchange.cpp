@@ -9,8 +9,8 @@
 #include "editor/KeyNotation.h"
 #include "editor/ShareFile.h"
 #include "platform/AppError.h"
-#include "store/Repair.h"
 #include "support/CalendarRows.h"
+#include "support/TestDatabase.h"
 #include "support/TestEnv.h"
 
 #include <QCryptographicHash>
@@ -74,8 +74,7 @@ void TestExchange::init()
 {
     m_env = std::make_unique<TestEnv>();
     m_db = m_env->path("Almarik.MDB");
-    CreateDatabase(m_db);
-    m_conn.Open(Connection::connectionStringFor(m_db));
+    newDatabase(m_db, m_conn);
 }
 
 void TestExchange::cleanup()

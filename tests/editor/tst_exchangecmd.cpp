@@ -10,10 +10,10 @@
 #include "editor/ui/Editor.h"
 #include "editor/ui/ImportListModel.h"
 #include "editor/ui/frmImport.h"
-#include "store/Repair.h"
 #include "store/SharedDb.h"
 #include "support/CalendarRows.h"
 #include "support/ScriptedPrompts.h"
+#include "support/TestDatabase.h"
 #include "support/TestEnv.h"
 #include "widgets/Modal.h"
 
@@ -69,10 +69,9 @@ void TestExchangeCommands::init()
 {
     m_env = std::make_unique<TestEnv>();
     m_db = m_env->path("Almarik.MDB");
-    CreateDatabase(m_db);
-    m_conn.Open(Connection::connectionStringFor(m_db));
-    addEvents(m_conn, {"(#03/10/1990#,'birthday','ANN','likes tea',False)",
-                       "(#03/15/1967#,'holiday','Jo/Al party, home',Null,True)"});
+    newDatabase(m_db, m_conn,
+                {"(#03/10/1990#,'birthday','ANN','likes tea',False)",
+                 "(#03/15/1967#,'holiday','Jo/Al party, home',Null,True)"});
     m_rs.setCursorLocation(adUseClient);
     m_rs.Open("SELECT * FROM Calendar ORDER BY Dates", m_conn, adOpenDynamic, adLockOptimistic);
     m_prompts = std::make_unique<ScriptedPrompts>();

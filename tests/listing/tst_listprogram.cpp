@@ -6,8 +6,8 @@
 #include "platform/Settings.h"
 #include "startup/StartupSettings.h"
 #include "store/Connection.h"
-#include "store/Repair.h"
 #include "support/CalendarRows.h"
+#include "support/TestDatabase.h"
 #include "support/TestEnv.h"
 
 #include <QCryptographicHash>
@@ -65,9 +65,8 @@ private:
 void TestListProgram::initTestCase()
 {
     m_db = m_env.path(QStringLiteral("events.mdb"));
-    CreateDatabase(m_db);
     Connection db;
-    db.Open(m_db);
+    newDatabase(m_db, db);
     // Descriptions hold a tab, quotes and a backslash for the tsv and json
     // escapes; Eve has no type; Ida is a one-off the window's purge would take.
     addEvents(db, {"(#12/31/2000#, 'holiday', 'New Year''s Eve', Null, False)",

@@ -1,8 +1,7 @@
 #pragma once
 // What the registry tests share: a grid that records what the listings do,
 // direct access to the store's files, a read-only root, a dump of a whole
-// root through the registry procedures, and a new database in a temporary
-// home.
+// root through the registry procedures, and the stored tasks.
 
 #include "platform/AppError.h"
 #include "platform/Prompts.h"
@@ -11,9 +10,7 @@
 #include "registry/REG_MODULE.h"
 #include "store/Connection.h"
 #include "store/RecordSet.h"
-#include "store/Repair.h"
-#include "support/ScriptedPrompts.h"
-#include "support/TestEnv.h"
+#include "support/TestDatabase.h"
 
 #include <QDir>
 #include <QFile>
@@ -85,33 +82,17 @@ public:
     ~ReadOnlyRoot() { qunsetenv("ALMARIK_REGISTRY_READONLY"); }
 };
 
-// A temporary home with a new event database (the wallpaper tests use it
-// too), and the tasks in RegEdit.
-class TestDatabase
+// The stored tasks in RegEdit as "Task|hKey|SubKey|key|NewValue".
+inline QStringList storedTasks(Connection &db)
 {
-public:
-    TestDatabase()
-    {
-        CreateDatabase(env.path(QStringLiteral("Almarik.MDB")));
-        db.Open(Connection::connectionStringFor(env.path(QStringLiteral("Almarik.MDB"))));
+    RecordSet rs;
+    rs.Open(QStringLiteral("SELECT * FROM RegEdit"), db);
+    QStringList out;
+    for (; !rs.isEOF(); rs.MoveNext()) {
+        QStringList cells;
+        for (const char *name : {"Task", "hKey", "SubKey", "key", "NewValue"})
+            cells << rs.Fields(QLatin1String(name)).toString();
+        out << cells.join(QLatin1Char('|'));
     }
-
-    // The stored tasks as "Task|hKey|SubKey|key|NewValue".
-    QStringList tasks()
-    {
-        RecordSet rs;
-        rs.Open(QStringLiteral("SELECT * FROM RegEdit"), db);
-        QStringList out;
-        for (; !rs.isEOF(); rs.MoveNext()) {
-            QStringList cells;
-            for (const char *name : {"Task", "hKey", "SubKey", "key", "NewValue"})
-                cells << rs.Fields(QLatin1String(name)).toString();
-            out << cells.join(QLatin1Char('|'));
-        }
-        return out;
-    }
-
-    TestEnv env;
-    ScriptedPrompts prompts;
-    Connection db;
-};
+    return out;
+}

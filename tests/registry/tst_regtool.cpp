@@ -75,7 +75,7 @@ void TestRegTool::browsingAndTasks()
              QStringList(2, "Almarik (-, OK/Cancel): To Edit, enter new value\r\n"
                             "To Delete, leave blank"));
     const QString tool = "edit|-2147483646|" + kRun + "|Tool|same";
-    QCOMPARE(f.tasks(), (QStringList{tool, tool}));
+    QCOMPARE(storedTasks(f.db), (QStringList{tool, tool}));
     QCOMPARE(readStoreFile(HKEY_LOCAL_MACHINE), machine); // the registry is not touched
     // The Delete key asks first; of two tasks alike only the current one goes.
     for (MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
@@ -85,7 +85,7 @@ void TestRegTool::browsingAndTasks()
     }
     QCOMPARE(f.prompts.takeBoxes(),
              QStringList(2, "Almarik (question, Yes/No): Delete the task for \"Tool\"?"));
-    QCOMPARE(f.tasks(), QStringList{tool});
+    QCOMPARE(storedTasks(f.db), QStringList{tool});
     QCOMPARE(form.DataGrid1->model()->rowCount(), 1);
     // Without the task table the window still browses; storing a task says
     // why at once, before asking for a value.
@@ -117,11 +117,11 @@ void TestRegTool::taskGrid()
     // reported and nothing changes.
     QVERIFY(model->setData(model->index(1, 4), QStringLiteral("second")));
     const QStringList stored{"edit|1|K|a|", "edit|1|K|b|second"};
-    QCOMPARE(f.tasks(), stored);
+    QCOMPARE(storedTasks(f.db), stored);
     QVERIFY(!model->setData(model->index(1, 0), QStringLiteral("not a number")));
     QCOMPARE(f.prompts.boxes.size(), 1);
     QCOMPARE(f.prompts.boxes[0].icon, MsgIcon::Critical);
-    QCOMPARE(f.tasks(), stored);
+    QCOMPARE(storedTasks(f.db), stored);
 }
 
 QTEST_MAIN(TestRegTool)

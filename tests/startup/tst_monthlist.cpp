@@ -6,9 +6,9 @@
 #include "startup/MonthList.h"
 #include "store/Connection.h"
 #include "store/RecordSet.h"
-#include "store/Repair.h"
 #include "support/CalendarRows.h"
 #include "support/ScriptedPrompts.h"
+#include "support/TestDatabase.h"
 #include "support/TestEnv.h"
 
 #include <QTest>
@@ -83,9 +83,8 @@ void TestMonthList::row()
 QStringList TestMonthList::read(const QStringList &statements)
 {
     const QString path = m_env.path(QStringLiteral("db%1.mdb").arg(++m_files));
-    CreateDatabase(path);
     Connection db;
-    db.Open(path);
+    newDatabase(path, db);
     RecordSet rs;
     for (const QString &s : statements) {
         if (s == QLatin1String("open"))

@@ -8,8 +8,8 @@
 #include "startup/StartupDatabase.h"
 #include "startup/StartupSettings.h"
 #include "store/Connection.h"
-#include "store/Repair.h"
 #include "support/ScriptedPrompts.h"
+#include "support/TestDatabase.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -196,9 +196,8 @@ void TestStartup::purge()
     // start-up goes on.
     ScriptedPrompts prompts;
     const QString path = m_env.path(QStringLiteral("purge.mdb"));
-    CreateDatabase(path);
     Connection db;
-    db.Open(path);
+    newDatabase(path, db);
     db.Execute(QStringLiteral("DROP TABLE Calendar"));
     PurgeExpiredEvents(db, prompts, QDateTime(QDate(2026, 12, 10), QTime(12, 0)));
     const QStringList boxes = prompts.takeBoxes();

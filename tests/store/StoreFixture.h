@@ -1,47 +1,19 @@
 #pragma once
-// Shared by the store tests: a fresh event database in the test's own
-// folder, events written the way the program writes them, and the stored
-// rows read back through SQLite itself, so that the store never vouches
-// for its own work.
+// Shared by the store tests, with support/TestDatabase.h: the stored rows
+// read back through SQLite itself, so that the store never vouches for its
+// own work.
 
 #include "store/Connection.h"
 #include "store/DbError.h"
-#include "store/Repair.h"
 #include "support/CalendarRows.h"
-#include "support/TestEnv.h"
+#include "support/TestDatabase.h"
 
 #include <QFile>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <functional>
 #include <sqlite3.h>
 
 namespace fixture {
-
-// A test's own folder holding a new database with every table, open on db.
-// It is a copy of one made by CreateDatabase, which is slow for its commits.
-struct NewDatabase
-{
-    static QString made()
-    {
-        static QTemporaryDir folder;
-        static const QString path = folder.filePath(QStringLiteral("Template.MDB"));
-        if (!QFile::exists(path))
-            CreateDatabase(path);
-        return path;
-    }
-    QString open()
-    {
-        const QString copy = env.path(QStringLiteral("Almarik.MDB"));
-        QFile::copy(made(), copy);
-        db.Open(Connection::connectionStringFor(copy));
-        return copy;
-    }
-
-    TestEnv env;
-    Connection db;
-    const QString path = open();
-};
 
 // Calendar's rows in the order they were written, for rawRows.
 inline const QString kRows = QStringLiteral(

@@ -80,7 +80,7 @@ void TestConnection::transaction()
 {
     QFETCH(QString, failing);
     QFETCH(bool, commit);
-    NewDatabase t;
+    TestDatabase t;
     addEvents(t.db, {"(#7/4/2026#, 'holiday', 'Independence Day', Null, False)",
                      "(#12/7/2026#, 'doctor', 'Dentist', Null, True)"});
     const QStringList before = rawRows(t.path, kRows);
@@ -117,7 +117,7 @@ void TestConnection::transactionRollsBack()
 {
     QFETCH(bool, outerOpen);
     QFETCH(bool, committed);
-    NewDatabase t;
+    TestDatabase t;
     addEvents(t.db, {"(#1/2/2026#, Null, 'Ann', Null, False)"});
     if (outerOpen)
         t.db.BeginTrans();
@@ -139,7 +139,7 @@ void TestConnection::transactionRollsBack()
 
 void TestConnection::bindsChecked()
 {
-    NewDatabase t;
+    TestDatabase t;
     Statement st(t.db, QStringLiteral("INSERT INTO Calendar (Dates, Description) VALUES (?, ?)"));
     QVERIFY(thrown([&] { st.bind(3, qint64(1)); }).number() != 0);
     st.bindText(1, "2026-01-02");
@@ -167,7 +167,7 @@ void TestConnection::failureKeepsEngineCode()
     QFETCH(QString, statement);
     QFETCH(int, number);
     QFETCH(int, code);
-    NewDatabase t;
+    TestDatabase t;
     t.db.Execute(QStringLiteral("CREATE TABLE T (a INTEGER NOT NULL UNIQUE)"));
     t.db.Execute(QStringLiteral("INSERT INTO T (a) VALUES (1)"));
     const QString contents =

@@ -53,7 +53,7 @@ const QStringList kEditorEvents = {"(#12/24/1999#, 'Holiday', '50% off', Null, F
                                    "(#7/11/2026#, Null, 'äpfel kaufen', 'at the market', False)"};
 
 // A new database holding events, and a set over them opened for changes.
-struct Opened : NewDatabase
+struct Opened : TestDatabase
 {
     explicit Opened(const QStringList &events = {"(#7/4/2026#, 'birthday', 'Ann', Null, False)"},
                     const QString &source = kAll)
@@ -136,7 +136,7 @@ void TestRecordSet::find()
 
 void TestRecordSet::typedValues()
 {
-    NewDatabase t;
+    TestDatabase t;
     // Texts either side of the short ones kept once, one beyond ASCII.
     addEvents(t.db,
               {"(#2/29/2024#, 'birthday', 'Geburtstag von Jürgen', 'abcdefghijklmnopq', True)",

@@ -2,6 +2,7 @@
 // loses, the boxes a failing step shows, and a brand-new database.
 
 #include "StoreFixture.h"
+#include "store/Repair.h"
 #include "support/ScriptedPrompts.h"
 
 #include <QDir>

@@ -249,7 +249,7 @@ void TestStatements::statement()
 {
     QFETCH(QString, jet);
     QFETCH(QString, expected);
-    fixture::NewDatabase t;
+    TestDatabase t;
     t.db.BeginTrans(); // one commit: a commit each is slow
     addEvents(t.db, kEvents);
     t.db.CommitTrans();

@@ -2,7 +2,7 @@
 // the bitmap, when the setting is written, and each failure's message with
 // the wallpaper left as it was.
 
-#include "registry/RegTestSupport.h"
+#include "support/TestDatabase.h"
 #include "wallpaper/Pictures.h"
 #include "wallpaper/WallpaperChange.h"
 #include "wallpaper/WallpaperTable.h"

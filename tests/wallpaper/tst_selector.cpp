@@ -2,7 +2,8 @@
 // files and the list read from the table, removing, and what the window says
 // when a save or a removal fails.
 
-#include "registry/RegTestSupport.h"
+#include "store/RecordSet.h"
+#include "support/TestDatabase.h"
 #include "wallpaper/WallpaperGrid.h"
 #include "wallpaper/WallpaperTable.h"
 #include "wallpaper/ui/frmWallPaper.h"
