@@ -92,6 +92,12 @@ void ExchangeCommands::step(const std::function<void()> &work)
     }
 }
 
+void ExchangeCommands::busyStep(const std::function<void()> &work)
+{
+    const WaitCursor wait;
+    step(work);
+}
+
 void ExchangeCommands::mnuTools_Click(int index)
 {
     if (index < 0 || index > 8 || index == 2 || index == 5)
@@ -103,15 +109,9 @@ void ExchangeCommands::mnuTools_Click(int index)
     if (file.isEmpty())
         return;
     if (index == 3) {
-        step([&] {
-            const WaitCursor wait;
-            count = ExportShareFile(m_rs, file);
-        });
+        busyStep([&] { count = ExportShareFile(m_rs, file); });
     } else if (index == 6) {
-        step([&] {
-            const WaitCursor wait;
-            count = ExportICalendarFile(m_rs, file, clock());
-        });
+        busyStep([&] { count = ExportICalendarFile(m_rs, file, clock()); });
     } else if (index == 7 || index == 8) {
         count = ImportCalendarFile(index, file);
     } else if (index == 4) {
@@ -190,10 +190,7 @@ int ExchangeCommands::ImportShareFile(const QString &file)
 {
     QList<ImportCandidate> candidates;
     bool isShareFile = true;
-    step([&] {
-        const WaitCursor wait;
-        isShareFile = readShareFile(file, &candidates);
-    });
+    busyStep([&] { isShareFile = readShareFile(file, &candidates); });
     if (!isShareFile) {
         m_prompts.MsgBox(QStringLiteral("Not a Almarik Export File!"), MsgButtons::OkOnly);
         return -1;
@@ -206,10 +203,8 @@ int ExchangeCommands::ImportShareFile(const QString &file)
 int ExchangeCommands::ImportCalendarFile(int index, const QString &file)
 {
     ImportRead read;
-    step([&] {
-        const WaitCursor wait;
-        read = index == 7 ? readICalendarFile(file, clock().date()) : readVCardFile(file);
-    });
+    busyStep(
+        [&] { read = index == 7 ? readICalendarFile(file, clock().date()) : readVCardFile(file); });
     if (m_error)
         return 0; // nothing is offered from a file that cannot be read whole
     m_skipped = read.skipped;
@@ -233,8 +228,7 @@ int ExchangeCommands::ImportChosen(QList<ImportCandidate> &candidates)
     if (dialog.gblCancel)
         return 0;
     int imported = 0;
-    step([&] {
-        const WaitCursor wait;
+    busyStep([&] {
         imported = importCandidates(m_db, candidates, dialog.items->checkedItems(),
                                     dialog.Check1->isChecked());
     });

@@ -57,6 +57,8 @@ private:
     void FinishToolsCommand(int index, int count, const QString &year);
     // Runs one step; a failure is recorded for FinishToolsCommand.
     void step(const std::function<void()> &work);
+    // The same under the wait cursor: the long reads and writes of a file.
+    void busyStep(const std::function<void()> &work);
 
     QWidget *m_owner;
     Connection &m_db;
