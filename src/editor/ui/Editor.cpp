@@ -431,6 +431,8 @@ void Editor::DeleteSelectedRows()
     if (m_prompts.MsgBox(question, MsgButtons::OkCancel, MsgIcon::Question) != MsgResult::Ok)
         return;
     const int first = *std::min_element(rows.begin(), rows.end());
+    // The deletion resets the model and with it the current cell.
+    const int column = std::max(0, DataGrid1->currentIndex().column());
     try {
         const WaitCursor wait;
         m_model->deleteRows(rows);
@@ -439,8 +441,7 @@ void Editor::DeleteSelectedRows()
         return;
     }
     // The row after the deleted ones (or the add-new row) becomes current.
-    DataGrid1->setCurrentIndex(m_model->index(std::min(first, m_model->rowCount() - 1),
-                                              std::max(0, DataGrid1->currentIndex().column())));
+    DataGrid1->setCurrentIndex(m_model->index(std::min(first, m_model->rowCount() - 1), column));
 }
 
 bool Editor::eventFilter(QObject *watched, QEvent *event)
