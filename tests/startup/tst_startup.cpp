@@ -7,10 +7,7 @@
 #include "platform/Settings.h"
 #include "startup/StartupDatabase.h"
 #include "startup/StartupSettings.h"
-#include "store/Connection.h"
-#include "support/ScriptedPrompts.h"
 #include "support/TestDatabase.h"
-#include "support/TestEnv.h"
 
 #include <QDir>
 #include <QSettings>
@@ -195,16 +192,15 @@ void TestStartup::purge()
     // (the repair hint's full text is the month list test's) and the
     // start-up goes on.
     ScriptedPrompts prompts;
-    const QString path = m_env.path(QStringLiteral("purge.mdb"));
     Connection db;
-    newDatabase(path, db);
+    newDatabase(m_env.path(QStringLiteral("purge.mdb")), db);
     db.Execute(QStringLiteral("DROP TABLE Calendar"));
     PurgeExpiredEvents(db, prompts, QDateTime(QDate(2026, 12, 10), QTime(12, 0)));
-    const QStringList boxes = prompts.takeBoxes();
-    QCOMPARE(boxes.size(), 1);
-    QVERIFY2(boxes[0].startsWith("Almarik (critical, OK): no such table: Calendar\r\nThe database "
-                                 "may require"),
-             qPrintable(boxes[0]));
+    const QString boxes = prompts.takeBoxes().join('\n');
+    QVERIFY2(boxes.startsWith("Almarik (critical, OK): no such table: Calendar\r\nThe database "
+                              "may require") &&
+                 !boxes.contains(QStringLiteral("\nAlmarik")),
+             qPrintable(boxes));
 }
 
 QTEST_APPLESS_MAIN(TestStartup)
