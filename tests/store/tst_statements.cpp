@@ -13,15 +13,19 @@ class TestStatements : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
+    // Today is Sunday 6 December 2026, noon.
+    void initTestCase()
+    {
+        setJetClock([] { return QDateTime(QDate(2026, 12, 6), QTime(12, 0)); });
+    }
+    void cleanupTestCase() { setJetClock(nullptr); }
     void statement_data();
     void statement();
 };
 
 namespace {
 
-// Rowids 1 to 7; today is Sunday 6 December 2026, noon.
+// Rowids 1 to 7.
 const QStringList kEvents = {
     "('2002-03-05', 'birthday', 'Ann', NULL, 0)",
     "('2026-12-24', 'holiday', 'Christmas Eve', 'tree', 0)",
@@ -101,16 +105,6 @@ QString changes(const QMap<qint64, QStringList> &before, const QMap<qint64, QStr
 }
 
 } // namespace
-
-void TestStatements::initTestCase()
-{
-    setJetClock([] { return QDateTime(QDate(2026, 12, 6), QTime(12, 0)); });
-}
-
-void TestStatements::cleanupTestCase()
-{
-    setJetClock(nullptr);
-}
 
 void TestStatements::statement_data()
 {
