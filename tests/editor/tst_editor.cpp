@@ -42,10 +42,7 @@ QStringList shownEvents(const Editor &editor)
 
 // The editor's clock: new events and the date picker start on its day.
 const QDateTime kNow(QDate(2026, 12, 6), QTime(10, 0));
-QDateTime fixedNow()
-{
-    return kNow;
-}
+const auto fixedNow = [] { return kNow; };
 
 void refuseWindows()
 {
@@ -87,8 +84,7 @@ private:
 void TestEditor::init()
 {
     m_env = std::make_unique<TestEnv>();
-    const QString path = m_env->path(QStringLiteral("Almarik.MDB"));
-    newDatabase(path, m_db,
+    newDatabase(m_env->path(QStringLiteral("Almarik.MDB")), m_db,
                 {"(#03/10/1990#,'birthday','Ann','likes tea',False)",
                  "(#01/05/2024#,'doctor','Dentist',Null,True)",
                  "(#12/25/2000#,'holiday','Christmas','',False)",

@@ -58,14 +58,12 @@ private:
     std::unique_ptr<Editor> m_editor;
     Connection m_conn;
     RecordSet m_rs;
-    QString m_db;
 };
 
 void TestExchangeCommands::init()
 {
     m_env = std::make_unique<TestEnv>();
-    m_db = m_env->path("Almarik.MDB");
-    newDatabase(m_db, m_conn,
+    newDatabase(m_env->path("Almarik.MDB"), m_conn,
                 {"(#03/10/1990#,'birthday','ANN','likes tea',False)",
                  "(#03/15/1967#,'holiday','Jo/Al party, home',Null,True)"});
     m_rs.setCursorLocation(adUseClient);
