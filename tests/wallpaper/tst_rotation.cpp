@@ -44,7 +44,6 @@ public:
         data = env.path(QStringLiteral("data/Almarik2"));
         QDir().mkpath(pics);
         QImage(8, 6, QImage::Format_RGB32).save(pics + QStringLiteral("/a.bmp"), "BMP");
-        QImage(8, 6, QImage::Format_RGB32).save(pics + QStringLiteral("/b.bmp"), "BMP");
         writeBytes(pics + QStringLiteral("/c.JPG"), jpegBytes(QSize(40, 30)));
         writeBytes(pics + QStringLiteral("/d.gif"), kGif);
         const QByteArray whole = jpegBytes(QSize(64, 64));
