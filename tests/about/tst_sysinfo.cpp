@@ -94,9 +94,8 @@ private slots:
         };
         const QString folder = kLocation + "\"MSINFO\"=\"%T/si\"\n";
         const QString path = kKey + "\"PATH\"=";
-        row("PATH value as it is", path + "\"/opt/mi\"\n" + folder, {"hardinfo"}, "/opt/mi");
-        row("PATH of 1023 characters", path + "\"" + QString(1023, 'x') + "\"\n", {},
-            QString(1023, 'x'));
+        row("PATH of 1023 characters as it is", path + "\"" + QString(1023, 'x') + "\"\n" + folder,
+            {"hardinfo"}, QString(1023, 'x'));
         row("PATH of 1024 not read", path + "\"" + QString(1024, 'x') + "\"\n", {"hardinfo"},
             "%T/bin/hardinfo");
         row("root not writable", path + "\"/opt/mi\"\n" + folder, {"hardinfo"}, "%T/bin/hardinfo",
