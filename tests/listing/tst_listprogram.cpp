@@ -1,5 +1,5 @@
-// almarik-list run as a process over a small database: its whole output in
-// each format (which rows are listed is the month list's rule, tst_monthlist),
+// almarik-list run as a process over a small database: its output in each
+// format (which rows are listed is the month list's rule, tst_monthlist),
 // its options, failures and exit codes, that it leaves the database as it
 // was, and its notification, sent to a fake service on a private session bus.
 

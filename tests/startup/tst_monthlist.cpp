@@ -42,6 +42,7 @@ void TestMonthList::row_data()
     add("tomorrow, this year", D(2026, 6, 15), D(2026, 6, 16), false, "1|Tomorrow!| 1|1");
     add("in three days, one year", D(2026, 6, 15), D(2025, 6, 18), false, "3|1 Year| 3|3");
     add("in 30 days", D(2026, 6, 15), D(2000, 7, 15), false, "30|26 Years| 30|-1");
+    add("in 31 days", D(2026, 6, 15), D(2000, 7, 16), false, "");
     add("yesterday, recent off", D(2026, 6, 15), D(2026, 6, 14), false, "");
     add("yesterday, recent on", D(2026, 6, 15), D(2026, 6, 14), true, "-1|Yesterday|-1|5");
     add("two days ago, recent on", D(2026, 6, 15), D(2026, 6, 13), true, "-2|2 days ago|-2|5");
