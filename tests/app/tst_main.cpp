@@ -11,9 +11,7 @@
 #include "registry/REG_MODULE.h"
 #include "store/SharedDb.h"
 #include "support/CalendarRows.h"
-#include "support/ScriptedPrompts.h"
 #include "support/TestDatabase.h"
-#include "support/TestEnv.h"
 #include "widgets/Modal.h"
 #include "widgets/Twips.h"
 
@@ -64,12 +62,10 @@ private slots:
     void init();
     void cleanup();
     void startsAndLists();
-    void userDatabase();
     void oncePerDay();
-    void startAtLogin();
     void switches_data();
     void switches();
-    void colours();
+    void coloursAndLogin();
     void gridCommands();
     void fileMenu();
     void titlesStayWhenScrolled();
@@ -138,50 +134,26 @@ std::unique_ptr<Main> TestMain::start(const QStringList &arguments, bool shift)
 
 void TestMain::startsAndLists()
 {
-    auto w = start({database({"(#01/03/1990#, 'birthday', 'Ann', Null, False)",
-                              "(#12/05/2016#, 'memorial', 'Bob', Null, False)",
+    auto w = start({database({"(#12/05/2016#, 'memorial', 'Bob', Null, False)",
                               "(Null, 'birthday', 'No date 1', Null, False)",
                               "(#12/06/2016#, 'Birthday', 'Capital', Null, False)",
-                              "(#12/07/2026#, Null, 'Cleo', Null, True)",
-                              "(#12/08/2016#, 'unknown', 'Three', Null, False)",
                               "(#12/20/2019#, 'reminder', 'Old one-off', Null, True)",
                               "(#12/04/2026#, 'reminder', 'Yesterday once', Null, True)"})});
     QCOMPARE(w->windowTitle(),
              "This Month's Events for " + QLocale().dayName(kToday.dayOfWeek()) + ", 05-12-2026");
-    // "Birthday" is no type key, "unknown" is one; the colours are the
-    // defaults. The one-off of an earlier year is listed at the start whose
-    // purge then deletes it.
+    // "Birthday" is no type key; the colours are the defaults. The one-off of an earlier year is
+    // listed at the start whose purge then deletes it.
     QCOMPARE(listed(*w->Grid),
              (QStringList{"Bob|05-12-2016|10 Years| 0 #00ff00 picture tall",
                           "Capital|06-12-2016|10 Years| 1 #ff8040 tall",
-                          "Cleo|07-12-2026|| 2 #ffad5b marker",
-                          "Three|08-12-2016|10 Years| 3 #ffff00 picture tall",
-                          "Old one-off|20-12-2019|7 Years| 15 #f9fbe3 picture marker tall",
-                          "Ann|03-01-1990|37 Years| 29 #f9fbe3 picture tall"}));
+                          "Old one-off|20-12-2019|7 Years| 15 #f9fbe3 picture marker tall"}));
     // The row without a date is reported; the fill goes on.
     QCOMPARE(m_prompts.takeBoxes(),
              QStringList{"Almarik (critical, OK): Invalid use of Null\r\nThe database may require "
                          "repair. Use the option under the File Menu"});
     // Yesterday's one-off stays for the recent days.
-    QCOMPARE(
-        calendarRows(m_db.dbConnection, QStringLiteral("ShowOnce = True")),
-        (QStringList{"2026-12-07|-|Cleo|-|true", "2026-12-04|reminder|Yesterday once|-|true"}));
-}
-
-void TestMain::userDatabase()
-{
-    // The per-user database is in fact a text file: refused, and left as it is.
-    QDir().mkpath(userDataFolder());
-    const QString path = userDataFolder() + QStringLiteral("/Almarik.MDB");
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write("shopping list\n") == 14);
-    f.close();
-    start({});
-    QVERIFY(!m_loaded);
-    QCOMPARE(m_prompts.takeBoxes(), QStringList{"Almarik (critical, OK): Error- Unrecognized "
-                                                "database format '" +
-                                                path + "'.-2147467259\r\n" + path});
-    QCOMPARE(contents(path), QByteArray("shopping list\n"));
+    QCOMPARE(calendarRows(m_db.dbConnection, QStringLiteral("ShowOnce = True")),
+             QStringList{"2026-12-04|reminder|Yesterday once|-|true"});
 }
 
 void TestMain::oncePerDay()
@@ -191,11 +163,14 @@ void TestMain::oncePerDay()
                         m_prompts));
     SaveSetting(QStringLiteral("StartOnce"), QStringLiteral("True"));
     SaveSetting(QStringLiteral("LastStart"), QStringLiteral("04/12/2026"));
-    // A start that fails on its database has already written LastStart.
-    const QString quoted = QStringLiteral("\"/nowhere/x.MDB\"");
-    const QString failed = "Almarik (critical, OK): Error- Could not find file '" + quoted +
-                           "'.-2147467259\r\n" + quoted;
-    start({quoted});
+    // A start that fails on its database (in fact a text file: refused, and
+    // left as it is) has already written LastStart.
+    const QString path = m_env.path(QStringLiteral("list.MDB"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write("shopping list\n") == 14 && f.flush());
+    const QString failed = "Almarik (critical, OK): Error- Unrecognized database format '" + path +
+                           "'.-2147467259\r\n" + path;
+    start({path});
     QCOMPARE(GetSetting(QStringLiteral("LastStart"), {}), QStringLiteral("05/12/2026"));
 
     // A further start that day ends at once: no box, nothing written, the
@@ -208,19 +183,9 @@ void TestMain::oncePerDay()
     QVERIFY(!QFileInfo::exists(userDataFolder()));
 
     // Unless Shift is held.
-    start({quoted}, true);
+    start({path}, true);
     QCOMPARE(m_prompts.takeBoxes(), (QStringList{failed, failed}));
-}
-
-void TestMain::startAtLogin()
-{
-    // Its mark is the autostart entry's presence, read as the menu opens.
-    Main w(m_db, m_prompts, [] { return QDateTime(kToday, QTime(10, 0)); });
-    w.mnuLogin->trigger();
-    QVERIFY(w.mnuLogin->isChecked() &&
-            QFile::remove(m_env.path(QStringLiteral("config/autostart/almarik.desktop"))));
-    emit w.mnuOpt->aboutToShow();
-    QVERIFY(!w.mnuLogin->isChecked());
+    QCOMPARE(contents(path), QByteArray("shopping list\n"));
 }
 
 void TestMain::switches_data()
@@ -257,15 +222,9 @@ void TestMain::switches()
     QCOMPARE(listed(*w->Grid), before);
 }
 
-void TestMain::colours()
+void TestMain::coloursAndLogin()
 {
     auto w = start({database({"(#12/05/2000#, 'birthday', 'Today', Null, False)"})});
-    const auto stored = [] {
-        QStringList out;
-        for (int i = 0; i < 6; ++i)
-            out << GetSetting(QStringLiteral("Colour") + QString::number(i), {});
-        return out.join(' ');
-    };
     // A pick writes all six entries and refills the list; Cancel keeps the
     // colour the entry had.
     m_prompts.answer(QVariant::fromValue(quint32(0x0000FF))); // red
@@ -273,10 +232,20 @@ void TestMain::colours()
     m_prompts.answer(QVariant());
     w->mnuCol[0]->trigger();
     QCOMPARE(w->Grid->BackColor(), QColor(255, 0, 0));
-    QCOMPARE(stored(), QStringLiteral("65280 4227327 6008319 65535 255 14671839"));
+    QStringList stored;
+    for (int i = 0; i < 6; ++i)
+        stored << GetSetting(QStringLiteral("Colour") + QString::number(i), {});
+    QCOMPARE(stored.join(' '), QStringLiteral("65280 4227327 6008319 65535 255 14671839"));
     QCOMPARE(listed(*w->Grid), QStringList{"Today|05-12-2000|26 Years| 0 #00ff00 picture tall"});
     // The dialog starts black, then from the last colour picked in this run.
     QCOMPARE(m_prompts.boxes[0].text + ' ' + m_prompts.boxes[1].text, QStringLiteral("0 255"));
+    // Start at Login's mark is the autostart entry's presence, read as the
+    // menu opens.
+    w->mnuLogin->trigger();
+    QVERIFY(w->mnuLogin->isChecked() &&
+            QFile::remove(m_env.path(QStringLiteral("config/autostart/almarik.desktop"))));
+    emit w->mnuOpt->aboutToShow();
+    QVERIFY(!w->mnuLogin->isChecked());
 }
 
 void TestMain::gridCommands()
@@ -290,8 +259,7 @@ void TestMain::gridCommands()
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     MonthGrid &g = *w->Grid;
     // A right-click picks the row under the pointer (below the last row: the
-    // last; on the titles: the header row) and opens the popup there; only
-    // the right button acts.
+    // last; on the titles: the header row) and opens the popup there.
     const auto middle = [&](int r) { return g.RowPos(r) + g.RowHeight(r) / 2; };
     QList<int> rows;
     for (int y : {middle(2), g.RowPos(3) + g.RowHeight(3) + 40}) {
@@ -301,9 +269,7 @@ void TestMain::gridCommands()
     QTest::mouseClick(g.horizontalHeader()->viewport(), Qt::RightButton, {},
                       QPoint(10, g.horizontalHeader()->height() / 2));
     rows << g.Row();
-    w->Grid_MouseDown(Qt::LeftButton, {}, QPoint(10, middle(1)));
-    rows << g.Row();
-    QCOMPARE(rows, (QList<int>{2, 3, 0, 0}));
+    QCOMPARE(rows, (QList<int>{2, 3, 0}));
     QCOMPARE(popups.size(), 3);
     QCOMPARE(popups.first(), g.viewport()->mapToGlobal(QPoint(10, middle(2))));
     // On the header row, Edit and Delete do nothing.
@@ -416,8 +382,7 @@ void TestMain::startTasks()
     SaveSetting(QStringLiteral("ChangeWallpaper"), QStringLiteral("True"));
     cleanup();
     start({path});
-    const QString set = values();
-    QVERIFY2(set == "/usr/bin/tray|a.bmp" || set == "/usr/bin/tray|b.bmp", qPrintable(set));
+    QVERIFY(QStringList({"/usr/bin/tray|a.bmp", "/usr/bin/tray|b.bmp"}).contains(values()));
     QVERIFY(m_prompts.boxes.isEmpty());
 }
 

@@ -31,8 +31,6 @@ void TestEditRules::statement_data()
                         const char *statement) {
         QTest::newRow(name) << int(mode) << inputs << QString::fromLatin1(statement);
     };
-    row("update, no condition", SqlMode::Update, {"ShowOnce", "True", "Description", ""},
-        "Update Calendar SET ShowOnce = True");
     row("update, values as typed", SqlMode::Update, {"ShowOnce", "O'Brien", "Description", "'D'"},
         "Update Calendar SET ShowOnce = O'Brien WHERE Description = 'D'");
     row("delete, no condition", SqlMode::Delete, {"Dates", "1", "Description", ""},
@@ -45,19 +43,16 @@ void TestEditRules::statement()
 {
     QFETCH(int, mode);
     QFETCH(QStringList, inputs);
-    QFETCH(QString, statement);
-    QCOMPARE(builtStatement(SqlMode(mode), inputs[0], inputs[1], inputs[2], inputs[3]), statement);
+    QTEST(builtStatement(SqlMode(mode), inputs[0], inputs[1], inputs[2], inputs[3]), "statement");
 }
 
 void TestEditRules::differs_data()
 {
     QTest::addColumn<EventRecord>("form");
     QTest::addColumn<bool>("differs");
-    EventRecord same;
-    same.Dates = QDateTime(QDate(2024, 2, 29), QTime(15, 0)); // the time never counts
-    same.icon = QStringLiteral("birthday");
-    same.Description = QStringLiteral("Ann");
-    same.Details = QStringLiteral("a\r\nb");
+    // The time never counts.
+    const EventRecord same{QDateTime(QDate(2024, 2, 29), QTime(15, 0)), "birthday", "Ann", "a\r\nb",
+                           false};
     QTest::newRow("nothing") << same << false;
     auto changed = [&](const char *name, auto change) {
         EventRecord form = same;
@@ -75,11 +70,9 @@ void TestEditRules::differs()
 {
     QFETCH(EventRecord, form);
     QFETCH(bool, differs);
-    EventRecord loaded;
-    loaded.Dates = QDateTime(QDate(2024, 2, 29), QTime(0, 0));
-    loaded.icon = QStringLiteral("birthday");
-    loaded.Description = QStringLiteral("Ann");
-    loaded.Details = QStringLiteral("a\nb"); // compared as stored, with CR LF
+    // Details are compared as stored, with CR LF.
+    const EventRecord loaded{QDateTime(QDate(2024, 2, 29), QTime(0, 0)), "birthday", "Ann", "a\nb",
+                             false};
     QCOMPARE(eventDiffers(loaded, form), differs);
     // An event never loaded always differs.
     QVERIFY(eventDiffers(EventRecord{}, form));

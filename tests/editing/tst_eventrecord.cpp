@@ -4,11 +4,10 @@
 
 #include "editing/EventRecord.h"
 #include "support/CalendarRows.h"
-#include "support/ScriptedPrompts.h"
 #include "support/TestDatabase.h"
-#include "support/TestEnv.h"
 
 #include <QTest>
+#include <optional>
 #include <sqlite3.h>
 
 namespace {
@@ -28,8 +27,8 @@ class TestEventRecord : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup() { m_db.Close(); }
+    void init() { m_t.emplace(); }
+    void cleanup() { m_t.reset(); }
     void statements_data();
     void statements()
     {
@@ -43,38 +42,28 @@ private slots:
     void storedWithTime();
 
 private:
-    QStringList rows() { return calendarRows(m_db); }
+    QStringList rows() { return calendarRows(m_t->db); }
     // Makes the database refuse the given kind of statement on Calendar.
     void failOn(const char *operation)
     {
         const QByteArray sql = QByteArray("CREATE TRIGGER refuse_") + operation + " BEFORE " +
                                operation +
                                " ON Calendar BEGIN SELECT RAISE(ABORT, 'disk is on fire'); END";
-        QCOMPARE(sqlite3_exec(m_db.handle(), sql.constData(), nullptr, nullptr, nullptr),
+        QCOMPARE(sqlite3_exec(m_t->db.handle(), sql.constData(), nullptr, nullptr, nullptr),
                  SQLITE_OK);
     }
     bool save(const EventRecord &loaded, const EventRecord &edited)
     {
-        return SaveEvent(loaded, edited, m_db, m_prompts);
+        return SaveEvent(loaded, edited, m_t->db, m_t->prompts);
     }
     bool answerDelete(MsgResult answer, const EventRecord &rec)
     {
-        m_prompts.answer(QVariant::fromValue(answer));
-        return DeleteEvent(rec, m_db, m_prompts);
+        m_t->prompts.answer(QVariant::fromValue(answer));
+        return DeleteEvent(rec, m_t->db, m_t->prompts);
     }
 
-    TestEnv m_env;
-    ScriptedPrompts m_prompts;
-    Connection m_db;
-    int m_files = 0;
+    std::optional<TestDatabase> m_t;
 };
-
-void TestEventRecord::init()
-{
-    m_prompts.boxes.clear();
-    const QString path = m_env.path(QStringLiteral("events%1.mdb").arg(++m_files));
-    newDatabase(path, m_db);
-}
 
 void TestEventRecord::statements_data()
 {
@@ -98,9 +87,6 @@ void TestEventRecord::statements_data()
     QTest::newRow("delete, time of day dropped")
         << deleteStatement(record(july4, "Ann's party", {}, {}, false, QTime(23, 59, 59)))
         << "DELETE FROM Calendar WHERE Description ='Ann''s party' AND Dates =#07/04/2026#";
-    QTest::newRow("select one event")
-        << selectEventStatement(july4, "Ann's party")
-        << "SELECT * FROM Calendar WHERE Dates =#07/04/2026# AND Description ='Ann''s party'";
     // Only when the day itself matched nothing: any time of that day.
     const QDate newYearsEve(2026, 12, 31);
     QTest::newRow("whole day: update, across the year end")
@@ -145,12 +131,11 @@ void TestEventRecord::validate()
     QFETCH(QString, reason);
     // Later in the day than now: a day boundary, not 24 hours, is what counts.
     const EventRecord rec = record(day, description, {}, {}, showOnce, QTime(23, 45));
-    QCOMPARE(ValidateEvent(rec, m_prompts, QDateTime(QDate(2024, 3, 1), QTime(23, 30))),
+    QCOMPARE(ValidateEvent(rec, m_t->prompts, QDateTime(QDate(2024, 3, 1), QTime(23, 30))),
              reason.isEmpty());
-    QCOMPARE(m_prompts.takeBoxes(),
-             reason.isEmpty()
-                 ? QStringList()
-                 : QStringList{"Almarik (critical, OK): " + reason + "\r\nThe event is invalid"});
+    QCOMPARE(m_t->prompts.takeBoxes().join('\n'),
+             reason.isEmpty() ? reason
+                              : "Almarik (critical, OK): " + reason + "\r\nThe event is invalid");
 }
 
 void TestEventRecord::save()
@@ -176,7 +161,7 @@ void TestEventRecord::save()
     failOn("INSERT");
     QVERIFY(!save({}, record(july5, "Bob")));
     const QString refused = QStringLiteral("Error Saving Event (critical, OK): disk is on fire");
-    QCOMPARE(m_prompts.takeBoxes(),
+    QCOMPARE(m_t->prompts.takeBoxes(),
              (QStringList{"Error Saving Event (critical, OK): Type mismatch", refused, refused}));
     QCOMPARE(rows(), before);
 }
@@ -202,7 +187,7 @@ void TestEventRecord::remove()
     QCOMPARE(rows().size(), 1);
     // The description is shown as it is.
     const QString ask = QStringLiteral("Delete (question, OK/Cancel): OK to delete Jo's day ?");
-    QCOMPARE(m_prompts.takeBoxes(),
+    QCOMPARE(m_t->prompts.takeBoxes(),
              (QStringList{ask, ask, ask,
                           "Almarik (exclamation, OK): The event Jo's day was not found in the "
                           "table: nothing was deleted.",
@@ -213,19 +198,19 @@ void TestEventRecord::storedWithTime()
 {
     // Dates stored with a time of day (by a statement or an old grid edit)
     // are still found by their day, and only by it.
-    addEvents(m_db, {"(#12/31/2026 10:30:00#, Null, 'Ann', Null, False)",
-                     "(#12/31/2026 23:59:59#, Null, 'Cleo', Null, False)",
-                     "(#01/01/2027 00:30:00#, Null, 'Cleo', Null, False)"});
+    addEvents(m_t->db, {"(#12/31/2026 10:30:00#, Null, 'Ann', Null, False)",
+                        "(#12/31/2026 23:59:59#, Null, 'Cleo', Null, False)",
+                        "(#01/01/2027 00:30:00#, Null, 'Cleo', Null, False)"});
     const QDate eve(2026, 12, 31);
     QVERIFY(save(record(eve, "Ann"), record(eve, "Ann", "birthday")));
-    m_prompts.answer(QVariant::fromValue(MsgResult::Ok));
-    QVERIFY(DeleteEvent(record(eve, "Cleo"), m_db, m_prompts));
+    m_t->prompts.answer(QVariant::fromValue(MsgResult::Ok));
+    QVERIFY(DeleteEvent(record(eve, "Cleo"), m_t->db, m_t->prompts));
     // What matches no day at all changes nothing, and says so.
     QVERIFY(!save(record(eve.addDays(-1), "Ann"), record(eve, "Changed")));
     // The updated row keeps only its day.
     QCOMPARE(rows(), (QStringList{"2026-12-31|birthday|Ann|-|false",
                                   "2027-01-01T00:30:00.000|-|Cleo|-|false"}));
-    QCOMPARE(m_prompts.takeBoxes().mid(1),
+    QCOMPARE(m_t->prompts.takeBoxes().mid(1),
              QStringList{"Error Saving Event (critical, OK): The event Ann was not found in the "
                          "table: nothing was saved."});
 }

@@ -1,5 +1,5 @@
-// The editor window's rules: its delete question and when the date picker
-// leaves a cell alone.
+// When the editor's date picker leaves a cell alone (its delete question is
+// checked word for word through the Delete key in tst_editor).
 
 #include "editor/EditorRules.h"
 #include "support/TestEnv.h"
@@ -11,21 +11,12 @@ class TestEditorRules : public QObject
 {
     Q_OBJECT
 private slots:
-    void deleteQuestion();
     void pickedDate_data();
     void pickedDate();
 
 private:
     TestEnv m_env;
 };
-
-void TestEditorRules::deleteQuestion()
-{
-    QCOMPARE(deleteEventsQuestion(1, QStringLiteral("O'Brien \"party\"")),
-             QStringLiteral("Delete the event \"O'Brien \"party\"\"?"));
-    QCOMPARE(deleteEventsQuestion(2, QStringLiteral("Ann")),
-             QStringLiteral("Delete these 2 events?"));
-}
 
 void TestEditorRules::pickedDate_data()
 {

@@ -16,79 +16,66 @@
 class TestPlatform : public QObject
 {
     Q_OBJECT
-private slots:
-    void settings();
-    void settingToBool_data();
-    void settingToBool();
-    void fileExists();
-    void errors();
-
-private:
     // QSettings finds its folder once per process, so one home serves
     // every test of this program.
     TestEnv m_env;
-};
 
-void TestPlatform::settings()
-{
-    // A value saved empty is read as empty, not as the default.
-    QCOMPARE(GetSetting(QStringLiteral("Colour0"), QStringLiteral("default")), "default");
-    SaveSetting(QStringLiteral("Colour0"), QString());
-    QCOMPARE(GetSetting(QStringLiteral("Colour0"), QStringLiteral("default")), QString());
-    QSettings(m_env.path(QStringLiteral("config/Almarik2/Almarik2.ini")), QSettings::IniFormat)
-        .remove(QStringLiteral("Settings/Colour0")); // the file the program writes
-    QCOMPARE(GetSetting(QStringLiteral("Colour0"), QStringLiteral("default")), "default");
-}
-
-void TestPlatform::settingToBool_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("expected");
-    QTest::newRow("True") << "True" << true;
-    QTest::newRow("TRUE with blanks") << " TRUE " << true;
-    QTest::newRow("minus one") << "-1" << true;
-    QTest::newRow("zero") << "0" << false;
-    QTest::newRow("words") << "True story" << false;
-}
-
-void TestPlatform::settingToBool()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, expected);
-    QCOMPARE(::settingToBool(text), expected);
-    QCOMPARE(boolToSetting(expected), expected ? QStringLiteral("True") : QStringLiteral("False"));
-}
-
-void TestPlatform::fileExists()
-{
-    // Any file counts, an unreadable one too; a folder or nothing does not.
-    QFile f(m_env.path(QStringLiteral("file")));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.close();
-    if (::geteuid() != 0) // root can read any file
-        QVERIFY(f.setPermissions({}));
-    QVERIFY(FileExists(f.fileName()));
-    for (const QString &path :
-         {m_env.path("missing"), m_env.path("nowhere/file"), m_env.root(), QString()})
-        QVERIFY2(!FileExists(path), qPrintable(path));
-}
-
-void TestPlatform::errors()
-{
-    // A few file errors in the program's terms; the rest is a table alike.
-    const auto text = [](const AppError &e) -> QString {
-        return QString::number(e.number()) + ' ' + e.description();
-    };
-    QCOMPARE(text(fileError(ENOENT, "/tmp/x.txt")), "53 File not found");
-    QCOMPARE(text(fileError(EROFS, "/tmp/x.txt")), "70 Permission denied");
-    QCOMPARE(text(fileError(EISDIR, "/tmp/x.txt")), "75 Path/File access error");
-    // A failure that is no AppError, told apart when it is memory.
-    try {
-        throw std::bad_alloc();
-    } catch (...) {
-        QCOMPARE(text(currentAppError()), "7 Out of memory");
+private slots:
+    void settings()
+    {
+        // A value saved empty is read as empty, not as the default.
+        const QString name = QStringLiteral("Colour0");
+        SaveSetting(name, QString());
+        QCOMPARE(GetSetting(name, QStringLiteral("default")), QString());
+        QSettings(m_env.path(QStringLiteral("config/Almarik2/Almarik2.ini")), QSettings::IniFormat)
+            .remove(QStringLiteral("Settings/Colour0")); // the file the program writes
+        QCOMPARE(GetSetting(name, QStringLiteral("default")), "default");
     }
-}
+
+    void settingToBool_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("TRUE with blanks") << " TRUE " << true;
+        QTest::newRow("minus one") << "-1" << true;
+        QTest::newRow("zero") << "0" << false;
+        QTest::newRow("words") << "True story" << false;
+    }
+
+    void settingToBool()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, expected);
+        QCOMPARE(::settingToBool(text), expected);
+        QCOMPARE(boolToSetting(expected),
+                 expected ? QStringLiteral("True") : QStringLiteral("False"));
+    }
+
+    void fileExistsAndErrors()
+    {
+        // Any file counts, an unreadable one too; a folder or nothing does not.
+        QFile f(m_env.path(QStringLiteral("file")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        if (::geteuid() != 0) // root can read any file
+            QVERIFY(f.setPermissions({}));
+        QVERIFY(FileExists(f.fileName()));
+        for (const QString &path : {m_env.path("nowhere/file"), m_env.root(), QString()})
+            QVERIFY2(!FileExists(path), qPrintable(path));
+        // A few file errors in the program's terms; the rest is a table alike.
+        const auto text = [](const AppError &e) -> QString {
+            return QString::number(e.number()) + ' ' + e.description();
+        };
+        QCOMPARE(text(fileError(ENOENT, "/tmp/x.txt")), "53 File not found");
+        QCOMPARE(text(fileError(EISDIR, "/tmp/x.txt")), "75 Path/File access error");
+        // A failure that is no AppError, told apart when it is memory.
+        try {
+            throw std::bad_alloc();
+        } catch (...) {
+            QCOMPARE(text(currentAppError()), "7 Out of memory");
+        }
+    }
+};
 
 QTEST_APPLESS_MAIN(TestPlatform)
 #include "tst_platform.moc"

@@ -24,7 +24,6 @@ class RecordingGrid final : public FlexGrid
 {
 public:
     QStringList rows;
-    QList<int> fixedRows;
     bool failAdd = false;
 
     void AddItem(const QString &item) override
@@ -33,7 +32,7 @@ public:
             throw AppError(9, QStringLiteral("Subscript out of range"));
         rows << item;
     }
-    void setFixedRows(int n) override { fixedRows << n; }
+    void setFixedRows(int) override {}
 };
 
 // The rows the registry tool lists for a key: subkeys, then values.

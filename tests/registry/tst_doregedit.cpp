@@ -17,9 +17,6 @@ QString failure(int number, const QString &description)
            QStringLiteral("\r\nSelect File>DB Repair");
 }
 
-// A null field where text or a number is needed.
-const QString kNull = failure(94, QStringLiteral("Invalid use of Null"));
-
 // Runs the tasks and answers the messages shown and what both roots hold,
 // "U" or "M" before each key or value.
 QStringList run(TestDatabase &t)
@@ -67,8 +64,14 @@ void TestDoRegEdit::tasks_data()
                        "'edit'" + user + "'A\\'|'v3'|Null",  "'delete'" + user + "'Old\\'|Null|'x'",
                        "'edit'|Null|'A\\'|'v5'|'five'",      "'edit'|2147483649|'A'|'v'|'x'",
                        "'edit'" + user + "'C\\'|'v6'|'six'"}
-        << QStringList{kNull,   failure(6, "Overflow"), "U A\\",   "U A\\|v1\tone",
-                       "U C\\", "U C\\|v6\tsix",        "U Old\\", "U Old\\|v\told"};
+        << QStringList{failure(94, "Invalid use of Null"),
+                       failure(6, "Overflow"),
+                       "U A\\",
+                       "U A\\|v1\tone",
+                       "U C\\",
+                       "U C\\|v6\tsix",
+                       "U Old\\",
+                       "U Old\\|v\told"};
 }
 
 void TestDoRegEdit::tasks()

@@ -1,5 +1,5 @@
 // The registry tool window: browsing up and down, the immediate delete, and
-// the tasks it stores, shows and deletes (and without their table).
+// the tasks it stores, shows, edits and deletes (and without their table).
 
 #include "RegTestSupport.h"
 #include "registry/ui/MSFlexGrid.h"
@@ -11,28 +11,14 @@
 
 namespace {
 
-class Fixture : public TestDatabase
+// The grid's rows, the header first, as "name|data".
+QStringList rows(const frmRegTool &form)
 {
-public:
-    // A loaded window at its start: HKEY_LOCAL_MACHINE's Run key.
-    frmRegTool &open()
-    {
-        form = std::make_unique<frmRegTool>(db, prompts);
-        form->Form_Load();
-        return *form;
-    }
-
-    // The grid's rows, the header first, as "name|data".
-    QStringList rows() const
-    {
-        QStringList out;
-        for (int r = 0; r < form->Grid->Rows(); ++r)
-            out << form->Grid->TextMatrix(r, 0) + QLatin1Char('|') + form->Grid->TextMatrix(r, 1);
-        return out;
-    }
-
-    std::unique_ptr<frmRegTool> form;
-};
+    QStringList out;
+    for (int r = 0; r < form.Grid->Rows(); ++r)
+        out << form.Grid->TextMatrix(r, 0) + QLatin1Char('|') + form.Grid->TextMatrix(r, 1);
+    return out;
+}
 
 } // namespace
 
@@ -41,35 +27,35 @@ class TestRegTool : public QObject
     Q_OBJECT
 private slots:
     void browsingAndTasks();
-    void taskGrid();
 };
 
 void TestRegTool::browsingAndTasks()
 {
-    Fixture f;
+    TestDatabase f;
     QVERIFY(SetRegValue(HKEY_LOCAL_MACHINE, kRun + "Sub", "inner", "2", f.prompts));
     QVERIFY(SetRegValue(HKEY_LOCAL_MACHINE, kRun, "value", "3", f.prompts));
-    frmRegTool &form = f.open();
+    auto form = std::make_unique<frmRegTool>(f.db, f.prompts);
+    form->Form_Load(); // at HKEY_LOCAL_MACHINE's Run key
     // A subkey row: the double-click descends; back one level again.
-    form.Grid->setRowCol(1, 1);
-    form.Grid_DblClick();
-    QCOMPARE(f.rows(), (QStringList{"Value|Data", "inner|2"}));
-    form.cmd_Click(0);
+    form->Grid->setRowCol(1, 1);
+    form->Grid_DblClick();
+    QCOMPARE(rows(*form), (QStringList{"Value|Data", "inner|2"}));
+    form->cmd_Click(0);
     // A value row's click copies its name; the delete acts at once, says so
     // and lists again.
-    form.Grid->setRowCol(2, 1);
-    form.Grid_Click();
-    form.cmd_Click(2);
+    form->Grid->setRowCol(2, 1);
+    form->Grid_Click();
+    form->cmd_Click(2);
     QCOMPARE(f.prompts.takeBoxes(), QStringList{"Almarik (information, OK): value deleted"});
-    QCOMPARE(f.rows(), (QStringList{"Value|Data", "Sub|<sub key>"}));
-    QCOMPARE(form.txt[1]->text() + form.txt[0]->text(), kRun);
+    QCOMPARE(rows(*form), (QStringList{"Value|Data", "Sub|<sub key>"}));
+    QCOMPARE(form->txt[1]->text() + form->txt[0]->text(), kRun);
     // "add to list" stores tasks, one for each answer.
     const QByteArray machine = readStoreFile(HKEY_LOCAL_MACHINE);
-    form.cmd_Click(3); // no value name: nothing asked
-    form.txt[1]->setText(QStringLiteral("Tool"));
+    form->cmd_Click(3); // no value name: nothing asked
+    form->txt[1]->setText(QStringLiteral("Tool"));
     for (int i = 0; i < 2; ++i) {
         f.prompts.answer(QStringLiteral("same"));
-        form.cmd_Click(3);
+        form->cmd_Click(3);
     }
     QCOMPARE(f.prompts.takeBoxes(),
              QStringList(2, "Almarik (-, OK/Cancel): To Edit, enter new value\r\n"
@@ -80,48 +66,36 @@ void TestRegTool::browsingAndTasks()
     // The Delete key asks first; of two tasks alike only the current one goes.
     for (MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
         f.prompts.answer(QVariant::fromValue(answer));
-        form.DataGrid1->setCurrentIndex(form.DataGrid1->model()->index(1, 1));
-        QTest::keyClick(form.DataGrid1, Qt::Key_Delete);
+        form->DataGrid1->setCurrentIndex(form->DataGrid1->model()->index(1, 1));
+        QTest::keyClick(form->DataGrid1, Qt::Key_Delete);
     }
     QCOMPARE(f.prompts.takeBoxes(),
              QStringList(2, "Almarik (question, Yes/No): Delete the task for \"Tool\"?"));
     QCOMPARE(storedTasks(f.db), QStringList{tool});
-    QCOMPARE(form.DataGrid1->model()->rowCount(), 1);
+    QAbstractItemModel *model = form->DataGrid1->model();
+    QCOMPARE(model->rowCount(), 1);
+    // An edited cell (hKey, SubKey, Key, Task, NewValue) is stored at once, a
+    // Null one shown so; a value the column refuses is reported and nothing
+    // changes.
+    QVERIFY(model->setData(model->index(0, 4), QVariant()));
+    QCOMPARE(model->data(model->index(0, 4)).toString(), QStringLiteral("(Null)"));
+    QVERIFY(!model->setData(model->index(0, 0), QStringLiteral("not a number")));
+    const QStringList refused = f.prompts.takeBoxes();
+    QVERIFY(refused.size() == 1 && refused[0].startsWith("Almarik (critical, OK): "));
+    QCOMPARE(storedTasks(f.db), QStringList{"edit|-2147483646|" + kRun + "|Tool|"});
     // Without the task table the window still browses; storing a task says
     // why at once, before asking for a value.
     f.db.Execute(QStringLiteral("DROP TABLE RegEdit"));
-    f.open().txt[1]->setText(QStringLiteral("Tool"));
-    QCOMPARE(f.rows(), (QStringList{"Value|Data", "Sub|<sub key>"}));
-    f.form->cmd_Click(3);
+    form = std::make_unique<frmRegTool>(f.db, f.prompts);
+    form->Form_Load();
+    QCOMPARE(rows(*form), (QStringList{"Value|Data", "Sub|<sub key>"}));
+    form->txt[1]->setText(QStringLiteral("Tool"));
+    form->cmd_Click(3);
     const QString why = QStringLiteral("\r\nNumber : -2147217900\r\nDescription : no such table: "
                                        "RegEdit\r\nSelect File>DB Repair");
     QCOMPARE(f.prompts.takeBoxes(),
              (QStringList{"Almarik (-, OK): Error in frmRegTool.Form_Load" + why,
                           "Almarik (-, OK): Error in frmRegTool.cmd_Click" + why}));
-}
-
-void TestRegTool::taskGrid()
-{
-    Fixture f;
-    for (const QString v : {"'a', ''", "'b', Null"})
-        f.db.Execute("INSERT INTO RegEdit (hKey, SubKey, Task, [Key], NewValue) VALUES (1, 'K', "
-                     "'edit', " +
-                     v + ")");
-    QAbstractItemModel *model = f.open().DataGrid1->model();
-    // Columns hKey, SubKey, Key, Task, NewValue. An empty text and a Null
-    // look different; both edit as empty.
-    QCOMPARE(model->data(model->index(0, 4)).toString(), QString());
-    QCOMPARE(model->data(model->index(1, 4)).toString(), QStringLiteral("(Null)"));
-    QCOMPARE(model->data(model->index(1, 4), Qt::EditRole).toString(), QString());
-    // An edited cell is stored at once; a value the column refuses is
-    // reported and nothing changes.
-    QVERIFY(model->setData(model->index(1, 4), QStringLiteral("second")));
-    const QStringList stored{"edit|1|K|a|", "edit|1|K|b|second"};
-    QCOMPARE(storedTasks(f.db), stored);
-    QVERIFY(!model->setData(model->index(1, 0), QStringLiteral("not a number")));
-    QCOMPARE(f.prompts.boxes.size(), 1);
-    QCOMPARE(f.prompts.boxes[0].icon, MsgIcon::Critical);
-    QCOMPARE(storedTasks(f.db), stored);
 }
 
 QTEST_MAIN(TestRegTool)

@@ -4,12 +4,8 @@
 
 #include "platform/AppError.h"
 #include "startup/MonthList.h"
-#include "store/Connection.h"
-#include "store/RecordSet.h"
 #include "support/CalendarRows.h"
-#include "support/ScriptedPrompts.h"
 #include "support/TestDatabase.h"
-#include "support/TestEnv.h"
 
 #include <QTest>
 
@@ -24,9 +20,8 @@ private slots:
     void fillReport();
 
 private:
-    QStringList read(const QStringList &statements);
+    static QStringList read(const QStringList &statements);
     TestEnv m_env;
-    int m_files = 0;
 };
 
 void TestMonthList::row_data()
@@ -82,20 +77,19 @@ void TestMonthList::row()
 // failure.
 QStringList TestMonthList::read(const QStringList &statements)
 {
-    const QString path = m_env.path(QStringLiteral("db%1.mdb").arg(++m_files));
-    Connection db;
-    newDatabase(path, db);
+    TestDatabase t;
     RecordSet rs;
     for (const QString &s : statements) {
         if (s == QLatin1String("open"))
-            rs.Open(QStringLiteral("SELECT * FROM calendar"), db, adOpenDynamic, adLockOptimistic);
+            rs.Open(QStringLiteral("SELECT * FROM calendar"), t.db, adOpenDynamic,
+                    adLockOptimistic);
         else if (s.startsWith(QLatin1Char('(')))
-            addEvents(db, {s});
+            addEvents(t.db, {s});
         else
-            db.Execute(s);
+            t.db.Execute(s);
     }
     if (!rs.isOpen())
-        rs.Open(QStringLiteral("SELECT * FROM calendar"), db, adOpenDynamic, adLockOptimistic);
+        rs.Open(QStringLiteral("SELECT * FROM calendar"), t.db, adOpenDynamic, adLockOptimistic);
     QStringList out;
     const auto rows = readMonthList(rs, QDate(2026, 12, 5), false, [&out](const AppError &e) {
         out << QStringLiteral("failed %1").arg(e.number());
@@ -114,27 +108,19 @@ void TestMonthList::readList_data()
     QTest::addColumn<QStringList>("expected");
     // New year walk is next year's; Dan comes after Bob, both today.
     QTest::newRow("listed in date order, a Null date reported and left out")
-        << QStringList{"(#12/20/2000#, 'birthday', 'Ann', Null, False)",
-                       "(#01/03/1990#, 'holiday', 'New year walk', Null, True)",
+        << QStringList{"(#01/03/1990#, 'holiday', 'New year walk', Null, True)",
                        "(#12/05/2016#, 'Birthday', 'Bob', Null, False)",
                        "(#12/07/2020#, Null, 'Cleo', Null, False)",
-                       "(#11/20/2000#, 'doctor', 'Past', Null, False)",
                        "(#12/05/2026#, 'reminder', 'Dan', Null, False)",
                        "(Null, 'birthday', 'No date', Null, False)"}
-        << QStringList{"failed 94",
-                       "Bob|10 Years| 0||Birthday",
-                       "Dan|Today!!| 0||reminder",
-                       "Cleo|6 Years| 2||(null)",
-                       "Ann|26 Years| 15||birthday",
-                       "New year walk|37 Years| 29|once|holiday"};
+        << QStringList{"failed 94", "Bob|10 Years| 0||Birthday", "Dan|Today!!| 0||reminder",
+                       "Cleo|6 Years| 2||(null)", "New year walk|37 Years| 29|once|holiday"};
     QTest::newRow("no ShowOnce column: each listed row reports it, still listed")
         << QStringList{"DROP TABLE Calendar",
                        "CREATE TABLE Calendar (Dates DATETIME, Icon VARCHAR(15), Description "
                        "VARCHAR(50))",
-                       "INSERT INTO Calendar VALUES (#12/06/1999#, 'birthday', 'Eve')",
-                       "INSERT INTO Calendar VALUES (#12/08/1999#, Null, 'Fay')"}
-        << QStringList{"failed 3265", "failed 3265", "Eve|27 Years| 1||birthday",
-                       "Fay|27 Years| 3||(null)"};
+                       "INSERT INTO Calendar VALUES (#12/06/1999#, 'birthday', 'Eve')"}
+        << QStringList{"failed 3265", "Eve|27 Years| 1||birthday"};
     QTest::newRow("Null ShowOnce counts as false")
         << QStringList{"DROP TABLE Calendar",
                        "CREATE TABLE Calendar (Dates DATETIME, Icon VARCHAR(15), Description "

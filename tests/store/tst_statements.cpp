@@ -13,15 +13,19 @@ class TestStatements : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
+    // Today is Sunday 6 December 2026, noon.
+    void initTestCase()
+    {
+        setJetClock([] { return QDateTime(QDate(2026, 12, 6), QTime(12, 0)); });
+    }
+    void cleanupTestCase() { setJetClock(nullptr); }
     void statement_data();
     void statement();
 };
 
 namespace {
 
-// Rowids 1 to 7; today is Sunday 6 December 2026, noon.
+// Rowids 1 to 7.
 const QStringList kEvents = {
     "('2002-03-05', 'birthday', 'Ann', NULL, 0)",
     "('2026-12-24', 'holiday', 'Christmas Eve', 'tree', 0)",
@@ -82,35 +86,25 @@ QString changes(const QMap<qint64, QStringList> &before, const QMap<qint64, QStr
 {
     QStringList out;
     for (auto it = before.begin(); it != before.end(); ++it) {
+        if (!after.contains(it.key())) {
+            out << QLatin1Char('-') + QString::number(it.key());
+            continue;
+        }
         QStringList changed;
-        for (int c = 0; c < 5 && after.contains(it.key()); ++c) {
+        for (int c = 0; c < 5; ++c)
             if (after[it.key()][c] != it.value()[c])
                 changed << QLatin1String(kColumns[c]) + QLatin1Char('=') + after[it.key()][c];
-        }
-        if (!after.contains(it.key()))
-            out << QLatin1Char('-') + QString::number(it.key());
-        else if (!changed.isEmpty())
+        if (!changed.isEmpty())
             out << QString::number(it.key()) + QLatin1Char(':') + changed.join(QLatin1Char(','));
     }
-    for (auto it = after.begin(); it != after.end(); ++it) {
+    for (auto it = after.begin(); it != after.end(); ++it)
         if (!before.contains(it.key()))
             out << QLatin1Char('+') + QString::number(it.key()) + QLatin1Char(':') +
                        it.value().join(QLatin1Char('|'));
-    }
     return out.join(QStringLiteral("; "));
 }
 
 } // namespace
-
-void TestStatements::initTestCase()
-{
-    setJetClock([] { return QDateTime(QDate(2026, 12, 6), QTime(12, 0)); });
-}
-
-void TestStatements::cleanupTestCase()
-{
-    setJetClock(nullptr);
-}
 
 void TestStatements::statement_data()
 {
@@ -133,18 +127,15 @@ void TestStatements::statement_data()
                          "'SELECT', or 'UPDATE'.";
     const char *afterEnd = "error: Characters found after end of SQL statement.";
     // Date arithmetic and "+", "&".
-    row("a week later", "SET Dates = Dates + 7 WHERE ShowOnce = True",
-        "3:Dates=2027-01-09; 6:Dates=2026-12-17 10:30:00; 7:Dates=2025-11-27");
     row("text + text", "SET Description = Description + ' (old)' WHERE Description = 'Ann'",
         "1:Description=Ann (old)");
-    row("across a year end", "SELECT #1/1/2027# - #12/25/2026#", "7");
     row("either side of 29 February",
         "SELECT Dates - 1, Dates + 1 FROM Calendar WHERE Description = 'Leap day'",
         "2024-02-28|2024-03-01");
+    // Across the year end, too: Dentist.
     row("within thirty days", "WHERE Dates - Date() BETWEEN 0 AND 30 ORDER BY Dates",
         "Bob's check-up; Christmas Eve; Dentist");
     row("past 9999", "SET Dates = #12/31/9999# + 1 WHERE Description = 'Ann'", "error: Overflow");
-    row("before 100", "SET Dates = Dates - 700000 WHERE Description = 'Ann'", "error: Overflow");
     row("&, + and Null", "SELECT 'a' & Null, Null & Null, 'n' & 5, 'a' + Null", "a|Null|n5|Null");
     row("precedence", "SELECT 5 - 2 - 1, 2 + 3 * 4, -2 ^ 2, 10 / 4, 1 + 2 & 3", "2|14|-4|2.5|33");
     row("comparisons as numbers", "SELECT 1 < 2, 2 < 1, (1 = 1) * 5, True + 1", "-1|0|-5|0");
@@ -160,8 +151,6 @@ void TestStatements::statement_data()
 
     // Names that are not columns, and parameters.
     row("misspelt bracketed name", "DELETE FROM Calendar WHERE [Descripton] <> 'Ann'", noValue);
-    row("a double-quoted text is a text", "DELETE FROM Calendar WHERE \"Description\" <> 'Ann'",
-        "-1; -2; -3; -4; -5; -6; -7");
     row("no such table", "DELETE FROM NoSuchTable", "error: no such table: NoSuchTable");
 
     // NUL characters.

@@ -52,8 +52,6 @@ void TestDesktop::apply_data()
     const QString gnome = "gsettings|set|org.gnome.desktop.background|picture-uri";
     const QString xfce = "xfconf-query|-c|xfce4-desktop|";
     row("ubuntu:GNOME", "", "wayland-0", {gnome + "|" + uri, gnome + "-dark|" + uri});
-    row("mate", ":0", "",
-        {"gsettings|set|org.mate.background|picture-filename|'/pics/Mój it\\'s a \"b\".bmp'"});
     // Every last-image property xfconf-query lists.
     row("XFCE", ":0", "",
         {xfce + "-l", xfce + "-p|/backdrop/screen0/monitorVGA-1/workspace0/last-image|-s|" + kPath,

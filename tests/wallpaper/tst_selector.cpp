@@ -1,6 +1,6 @@
 // The wallpaper selector: its statements and the drives offered, the picture
-// files and the list read from the table, removing, and what the window says
-// when a save or a removal fails.
+// files and the list read from the table, saving and removing, and what the
+// window says when a save or a removal fails.
 
 #include "store/RecordSet.h"
 #include "support/TestDatabase.h"
@@ -46,8 +46,7 @@ class TestSelector : public QObject
 private slots:
     void texts_data();
     void texts();
-    void listAndRemove();
-    void saveAndRemoveFailures();
+    void listSaveAndRemove();
 };
 
 void TestSelector::texts_data()
@@ -76,36 +75,24 @@ void TestSelector::texts()
     QCOMPARE(got, expected);
 }
 
-void TestSelector::listAndRemove()
+// The picture files, the list read from the table and removing; a failed
+// save rolled back with the window kept open and the new rows kept, a failed
+// removal reported (the save itself: the insert row).
+void TestSelector::listSaveAndRemove()
 {
     TestDatabase f;
+    const QString root = f.env.root();
     QImage(4, 4, QImage::Format_RGB32).save(f.env.path(QStringLiteral("b.bmp")), "BMP");
     for (const char *name : {"d.GIF", "C.Jpg", "e.jpeg", "f.png", "g.jpg.txt"})
         QFile(f.env.path(QLatin1String(name))).open(QIODevice::WriteOnly);
-    QDir(f.env.root()).mkdir(QStringLiteral("folder.jpg"));
-    QCOMPARE(PictureFiles(f.env.root()), (QStringList{"b.bmp", "C.Jpg", "d.GIF"}));
-    f.db.Execute(InsertWallpaperStatement(QStringLiteral("b.bmp"), f.env.root()));
-    f.db.Execute(InsertWallpaperStatement(QStringLiteral("A gone.bmp"), f.env.root()));
-    WallpaperGrid grid;
-    FillWallpaperGrid(f.db, grid); // by name, a missing file marked
-    const QString gone = "A gone.bmp|" + f.env.root() + "|2*", b = "b.bmp|" + f.env.root() + "|1";
-    QCOMPARE(rows(grid), (QStringList{"Name|Path|ID", gone, b}));
-    grid.AddItem(QStringLiteral("new.bmp"), QStringLiteral("/p"), QStringLiteral("0"));
-    RemoveWallpaper(f.db, grid, 1); // a stored entry goes from the table at once
-    QCOMPARE(names(f.db), QStringList{"b.bmp"});
-    f.db.Execute(QStringLiteral("DROP TABLE Wallpapers"));
-    RemoveWallpaper(f.db, grid, 2); // a new one runs no statement
-    QCOMPARE(rows(grid), (QStringList{"Name|Path|ID", b}));
-}
-
-// The window: a failed save rolled back with the window kept open and the
-// new rows kept, a failed removal reported (the save itself: the insert row).
-void TestSelector::saveAndRemoveFailures()
-{
-    TestDatabase f;
-    f.db.Execute(InsertWallpaperStatement(QStringLiteral("old.bmp"), QStringLiteral("/old")));
+    QDir(root).mkdir(QStringLiteral("folder.jpg"));
+    QCOMPARE(PictureFiles(root), (QStringList{"b.bmp", "C.Jpg", "d.GIF"}));
+    f.db.Execute(InsertWallpaperStatement(QStringLiteral("b.bmp"), root));
+    f.db.Execute(InsertWallpaperStatement(QStringLiteral("A gone.bmp"), root));
     frmWallPaper w(nullptr, f.db, f.prompts);
-    w.Form_Load();
+    w.Form_Load(); // by name, a missing file marked
+    const QString gone = "A gone.bmp|" + root + "|2*", b = "b.bmp|" + root + "|1";
+    QCOMPARE(rows(*w.grid), (QStringList{"Name|Path|ID", gone, b}));
     w.grid->AddItem(QStringLiteral("it's a.bmp"), QStringLiteral("/p/"), QStringLiteral("0"));
     w.grid->AddItem(QStringLiteral("bad.bmp"), QStringLiteral("/p"), QStringLiteral("0"));
     // Written straight to the file: a trigger holds a second statement.
@@ -115,18 +102,19 @@ void TestSelector::saveAndRemoveFailures()
                           nullptr, nullptr, nullptr),
              SQLITE_OK);
     w.cmd_Click(0);
-    QCOMPARE(names(f.db), QStringList{"old.bmp"}); // the first insert rolled back
-    QCOMPARE(f.prompts.boxes.size(), 1);
-    QCOMPARE(f.prompts.boxes[0].text.section(QLatin1String(" : "), 1),
+    QCOMPARE(names(f.db), (QStringList{"b.bmp", "A gone.bmp"})); // the first insert rolled back
+    QCOMPARE(f.prompts.takeBoxes().value(0).section(QLatin1String(" : "), 1),
              QStringLiteral("refused\r\nThe new entries were not saved."));
     QCOMPARE(w.result(), int(QDialog::Rejected)); // still open
-    QCOMPARE(w.grid->Rows(), 4);
+    RemoveWallpaper(f.db, *w.grid, 1);            // a stored entry goes from the table at once
+    QCOMPARE(names(f.db), QStringList{"b.bmp"});
     f.db.Execute(QStringLiteral("DROP TABLE Wallpapers"));
+    RemoveWallpaper(f.db, *w.grid, 2); // a new one runs no statement
     w.Grid1->setCurrentIndex(w.grid->index(0, 0));
     w.Grid1_DblClick();
-    QCOMPARE(f.prompts.boxes.size(), 2);
-    QVERIFY(f.prompts.boxes[1].text.endsWith(QLatin1String("\r\nThe entry was not removed.")));
-    QCOMPARE(w.grid->Rows(), 4);
+    QVERIFY(
+        f.prompts.takeBoxes().value(0).endsWith(QLatin1String("\r\nThe entry was not removed.")));
+    QCOMPARE(rows(*w.grid), (QStringList{"Name|Path|ID", b, "bad.bmp|/p|0"}));
 }
 
 QTEST_MAIN(TestSelector)
