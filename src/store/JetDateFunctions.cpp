@@ -15,12 +15,6 @@ namespace jet {
 
 namespace {
 
-std::function<QDateTime()> &clockSlot()
-{
-    static std::function<QDateTime()> clock;
-    return clock;
-}
-
 // A date split into what the functions ask of it.
 struct Moment
 {
@@ -302,11 +296,10 @@ void isDate(Call &c)
     c.setBool(v.kind == Kind::Date || (v.kind == Kind::Text && parseDate(v.text(), &serial)));
 }
 
-// Now, Date and Time read the one clock, to the second.
+// Now, Date and Time read the program's clock (appClock), to the second.
 template <int What> void clockReading(Call &c)
 {
-    auto &clock = clockSlot();
-    const QDateTime now = clock ? clock() : appClock()();
+    const QDateTime now = appClock()();
     const QDate d = now.date();
     const qint64 day = What == 2 ? 0 : dayFromCivil(d.year(), d.month(), d.day());
     const int seconds = What == 1 ? 0 : now.time().msecsSinceStartOfDay() / 1000;
@@ -346,8 +339,3 @@ void registerDateFunctions(sqlite3 *db)
 }
 
 } // namespace jet
-
-void setJetClock(std::function<QDateTime()> clock)
-{
-    jet::clockSlot() = std::move(clock);
-}

@@ -4,15 +4,8 @@
 // LIKE knows Jet's classes and "#"), Jet's operators and its built-in
 // functions as "jet_<name>", which the translator calls.
 
-#include <QDateTime>
-#include <functional>
-
 struct sqlite3;
 
 // Replaces the NOCASE collation and the like() function on db and adds the
 // jet_ functions.
 void registerJetFunctions(sqlite3 *db);
-
-// The clock that Now(), Date() and Time() read; nullptr restores the wall
-// clock (local time).
-void setJetClock(std::function<QDateTime()> clock);

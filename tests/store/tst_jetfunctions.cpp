@@ -2,6 +2,7 @@
 // runs in SQLite as the translator emits it, and its result (or error) is
 // compared whole. Texts show in quotes so that a number cannot pass for one.
 
+#include "platform/Clock.h"
 #include "store/JetFunctions.h"
 #include "support/TestEnv.h"
 
@@ -16,11 +17,11 @@ private slots:
     {
         QCOMPARE(sqlite3_open(":memory:", &m_db), SQLITE_OK);
         registerJetFunctions(m_db);
-        setJetClock([] { return QDateTime(QDate(2027, 1, 4), QTime(13, 5, 9, 500)); });
+        setAppClock([] { return QDateTime(QDate(2027, 1, 4), QTime(13, 5, 9, 500)); });
     }
     void cleanupTestCase()
     {
-        setJetClock(nullptr);
+        setAppClock(nullptr);
         sqlite3_close(m_db);
     }
     void functions_data();

@@ -4,6 +4,7 @@
 // transaction, leaving every row as it was.
 
 #include "StoreFixture.h"
+#include "platform/Clock.h"
 #include "store/JetFunctions.h"
 #include "store/JetSql.h"
 
@@ -16,9 +17,9 @@ private slots:
     // Today is Sunday 6 December 2026, noon.
     void initTestCase()
     {
-        setJetClock([] { return QDateTime(QDate(2026, 12, 6), QTime(12, 0)); });
+        setAppClock([] { return QDateTime(QDate(2026, 12, 6), QTime(12, 0)); });
     }
-    void cleanupTestCase() { setJetClock(nullptr); }
+    void cleanupTestCase() { setAppClock(nullptr); }
     void statement_data();
     void statement();
 };
