@@ -290,22 +290,6 @@ void RecordSet::setFilter(const QString &jetCriteria)
     m_pos = 0;
 }
 
-void RecordSet::Find(const QString &criteria, int skip, SearchDirectionEnum direction, int start)
-{
-    requireOpen();
-    const std::vector<qint64> ids = matchingRowids(criteria);
-    const QSet<qint64> wanted(ids.begin(), ids.end());
-    const int step = direction == adSearchBackward ? -1 : 1;
-    int row = (start < 0 ? m_pos : start) + step * skip;
-    for (; row >= 0 && row < visibleCount(); row += step) {
-        if (wanted.contains(m_rowids[size_t(rowIndex(row))])) {
-            m_pos = row;
-            return;
-        }
-    }
-    m_pos = step > 0 ? visibleCount() : -1;
-}
-
 int RecordSet::fieldIndex(const QString &name) const
 {
     if (const int column = hitColumn(name); column >= 0)

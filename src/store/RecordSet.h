@@ -36,11 +36,6 @@ enum CursorLocationEnum
     adUseServer = 2,
     adUseClient = 3
 };
-enum SearchDirectionEnum
-{
-    adSearchForward = 1,
-    adSearchBackward = -1
-};
 
 // The kind a column's declared type carries.
 enum class FieldKind
@@ -89,11 +84,6 @@ public:
     // before Open). A refused filter leaves the rows as they were.
     void setFilter(const QString &jetCriteria);
     QString Filter() const { return m_filter; }
-
-    // Moves to the first row from start (the current row when -1) plus skip
-    // that meets criteria, searching in direction; to EOF/BOF when none does.
-    void Find(const QString &criteria, int skip = 0,
-              SearchDirectionEnum direction = adSearchForward, int start = -1);
 
     // The current row's value of a column named without regard to case;
     // during AddNew or an edit, the value assigned so far.
