@@ -262,7 +262,10 @@ void TestRegistryStore::otherWriters()
     QVERIFY(!set && !deleted);
     QCOMPARE(prompts.takeBoxes(), QStringList{"Almarik (information, OK): Unknown Error 1016"});
     QCOMPARE(readStoreFile(HKEY_CURRENT_USER), before);
-    // Two writers at once lose nothing.
+    // The lock of a writer that died is taken over; two writers at once
+    // lose nothing.
+    QCOMPARE(QProcess::execute(QStringLiteral(REGISTRY_WRITER), {"die-holding"}), 0);
+    QVERIFY(QFileInfo::exists(RegistryStore::fileFor(HKEY_CURRENT_USER) + ".lock"));
     QProcess a, b;
     a.start(QStringLiteral(REGISTRY_WRITER), {"a", "300"});
     b.start(QStringLiteral(REGISTRY_WRITER), {"b", "300"});
