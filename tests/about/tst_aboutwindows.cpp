@@ -17,7 +17,7 @@
 
 namespace {
 
-// Answers every request on 127.0.0.1 with the update page.
+// Answers requests on 127.0.0.1 with the update page, or with 404 for /gone.
 class PageServer final : public QTcpServer
 {
 public:
@@ -28,9 +28,11 @@ public:
                 connect(s, &QTcpSocket::readyRead, s, [s] {
                     if (!s->peek(s->bytesAvailable()).contains("\r\n\r\n"))
                         return; // the request is not whole yet
+                    const bool gone = s->peek(s->bytesAvailable()).startsWith("GET /gone");
                     const QByteArray body =
-                        "<p>Version <b>2.4.0</b> is out <a href=new.zip>get</a></p>";
-                    s->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
+                        gone ? "" : "<p>Version <b>2.4.0</b> is out <a href=new.zip>get</a></p>";
+                    s->write(QByteArray(gone ? "HTTP/1.1 404 Not Found" : "HTTP/1.1 200 OK") +
+                             "\r\nContent-Type: text/html\r\nContent-Length: " +
                              QByteArray::number(body.size()) + "\r\n\r\n" + body);
                     s->disconnectFromHost();
                 });
@@ -80,6 +82,13 @@ private slots:
         QVERIFY2(spy.at(0).at(0).toBool() &&
                      web.Web->toPlainText().contains("Version 2.4.0 is out"),
                  qPrintable(web.Web->toPlainText()));
+        // A missing page shows its HTTP status in the error page.
+        frmWeb gone(nullptr, prompts, address.resolved(QUrl("gone")), open);
+        QSignalSpy goneSpy(gone.Web, &PageView::pageShown);
+        gone.Form_Load();
+        QVERIFY(goneSpy.wait(20000) && !goneSpy.at(0).at(0).toBool());
+        QVERIFY2(gone.Web->toPlainText().contains("HTTP 404: "),
+                 qPrintable(gone.Web->toPlainText()));
         emit web.Web->anchorClicked(QUrl("new.zip"));
         QCOMPARE(opened, (QList<QUrl>{QUrl(MailAddress()), address.resolved(QUrl("new.zip"))}));
         QVERIFY(prompts.boxes.isEmpty());
