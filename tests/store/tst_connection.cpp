@@ -35,7 +35,7 @@ const QString kDescriptions = QStringLiteral("SELECT Description FROM Calendar O
 
 void TestConnection::openRefused()
 {
-    // A text file and a missing one are the main window test's.
+    // A text file is the main window test's, a missing one the list program test's.
     TestEnv env;
     const QString pipe = env.path(QStringLiteral("Pipe.MDB"));
     const QString locked = env.path(QStringLiteral("Almarik.MDB"));
