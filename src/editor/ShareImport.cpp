@@ -4,6 +4,7 @@
 #include "editor/ShareFile.h"
 
 #include "store/Connection.h"
+#include "store/JetCollation.h"
 
 #include <QDate>
 #include <sqlite3.h>
@@ -45,13 +46,13 @@ int importCandidates(Connection &db, const QList<ImportCandidate> &candidates,
     try {
         // The statements' own values, bound: the date as stored, True and
         // False as Jet's -1 and 0, "Null" as null. Description compares
-        // without case through its column's collation, as the translated
-        // DELETE does.
+        // by Jet's text order, as the translated DELETE does.
         Statement insert = db.prepare(
             QStringLiteral("INSERT INTO Calendar (Dates, icon, Description, ShowOnce, Details) "
                            "VALUES (?1, ?2, ?3, ?4, ?5)"));
         Statement remove =
-            db.prepare(QStringLiteral("DELETE FROM Calendar WHERE Description = ?1"));
+            db.prepare(QStringLiteral("DELETE FROM Calendar WHERE Description = ?1 COLLATE ") +
+                       QLatin1String(kJetCollation));
         QByteArray held[5];
         for (qsizetype k = 0; k < candidates.size(); ++k) {
             if (size_t(k) >= chosen.size() || !chosen[size_t(k)])

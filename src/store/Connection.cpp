@@ -3,6 +3,8 @@
 #include "store/DbError.h"
 #include "store/JetFunctions.h"
 #include "store/JetSql.h"
+#include "store/Transaction.h"
+#include "store/TypeChecks.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -215,9 +217,36 @@ Connection::prepare(const QString &sqliteText) const
     return stmt;
 }
 
+const JetSchema &Connection::schema() const
+{
+    sqlite3 *db = handle();
+    sqlite3_stmt *raw = nullptr;
+    check(sqlite3_prepare_v2(db, "PRAGMA schema_version", -1, &raw, nullptr));
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> stmt(raw, sqlite3_finalize);
+    const int rc = sqlite3_step(raw);
+    check(rc);
+    const int version = rc == SQLITE_ROW ? sqlite3_column_int(raw, 0) : -1;
+    if (version != m_schemaVersion || version < 0) {
+        m_schema = JetSchema::read(db);
+        m_schemaVersion = version;
+    }
+    return m_schema;
+}
+
 int Connection::Execute(const QString &jetText)
 {
-    auto stmt = prepare(translateStatement(jetText));
+    if (isDefinition(jetText)) {
+        const QStringList steps = translateDefinition(jetText, schema());
+        Transaction transaction(*this);
+        for (const QString &step : steps) {
+            auto stmt = prepare(step);
+            check(sqlite3_step(stmt.get()));
+        }
+        addTypeChecks(*this);
+        transaction.commit();
+        return 0;
+    }
+    auto stmt = prepare(translateStatement(jetText, schema()));
     int rc;
     while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
     }

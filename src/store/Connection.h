@@ -3,6 +3,8 @@
 // Jet dialect and are translated before SQLite sees them; every failure
 // throws DbError.
 
+#include "store/JetSchema.h"
+
 #include <QString>
 #include <memory>
 
@@ -40,7 +42,13 @@ public:
     QString path() const { return m_path; }
 
     // Runs exactly one statement; returns the number of rows it changed.
+    // Data definition runs in a transaction of its own and leaves every
+    // table with its type checks.
     int Execute(const QString &jetText);
+
+    // The tables' columns and their kinds, read again whenever the schema
+    // has changed.
+    const JetSchema &schema() const;
 
     void BeginTrans();
     void CommitTrans();
@@ -58,6 +66,8 @@ private:
     void openFile(const QString &path, int flags);
 
     sqlite3 *m_db = nullptr;
+    mutable JetSchema m_schema;
+    mutable int m_schemaVersion = -1;
     QString m_connectionString;
     QString m_path;
 };

@@ -2,6 +2,7 @@
 
 #include "store/DbError.h"
 #include "store/JetDate.h"
+#include "store/TypeChecks.h"
 
 FieldKind kindOfDeclaredType(const char *declaredType)
 {
@@ -108,9 +109,7 @@ void checkSize(int size, const QVariant &storable)
     if (size <= 0 || storable.typeId() != QMetaType::QString)
         return;
     if (storable.toString().size() > size)
-        throw DbError(DbErrNo::General,
-                      QStringLiteral("The field is too small to accept the amount of data you "
-                                     "attempted to add. Try inserting or pasting less data."));
+        throw DbError(DbErrNo::General, fieldTooSmallText());
 }
 
 QVariant fromStorable(FieldKind kind, const QVariant &storable)

@@ -1,5 +1,6 @@
 #include "store/JetFunctions.h"
 
+#include "store/JetCollation.h"
 #include "store/JetValue.h"
 
 #include <QList>
@@ -23,25 +24,6 @@ bool isAscii(const unsigned char *s, int n)
 unsigned char asciiLower(unsigned char c)
 {
     return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
-}
-
-int unicodeNoCase(void *, int n1, const void *s1, int n2, const void *s2)
-{
-    const auto *p1 = static_cast<const unsigned char *>(s1);
-    const auto *p2 = static_cast<const unsigned char *>(s2);
-    const int n = std::min(n1, n2);
-    int i = 0;
-    for (; i < n && p1[i] < 0x80 && p2[i] < 0x80; ++i) {
-        const int a = asciiLower(p1[i]);
-        const int b = asciiLower(p2[i]);
-        if (a != b)
-            return a - b;
-    }
-    if (i == n && (i == n1 || p1[i] < 0x80) && (i == n2 || p2[i] < 0x80))
-        return n1 - n2;
-    const QString a = QString::fromUtf8(static_cast<const char *>(s1), n1);
-    const QString b = QString::fromUtf8(static_cast<const char *>(s2), n2);
-    return a.compare(b, Qt::CaseInsensitive);
 }
 
 // A class "[...]" starting at p[at]: "[abc]", "[a-c]", "[!a-c]"; the escape
@@ -224,7 +206,7 @@ void jetLike(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 
 void registerJetFunctions(sqlite3 *db)
 {
-    sqlite3_create_collation(db, "NOCASE", SQLITE_UTF8, nullptr, unicodeNoCase);
+    registerJetCollation(db);
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function(db, "like", 2, flags, nullptr, jetLike, nullptr, nullptr);
     sqlite3_create_function(db, "like", 3, flags, nullptr, jetLike, nullptr, nullptr);
@@ -233,4 +215,5 @@ void registerJetFunctions(sqlite3 *db)
     jet::registerFormat(db);
     jet::registerTextFunctions(db);
     jet::registerConversions(db);
+    jet::registerDateTags(db);
 }

@@ -76,7 +76,8 @@ private:
         return at < m_in.size() ? m_in[at] : QChar();
     }
 
-    // Blanks and comments; a comment counts as one blank.
+    // Blanks. Jet SQL has no comments: "--7" is minus minus seven, and a
+    // "/*" (no Jet syntax) is refused rather than read as anything.
     QString blanks()
     {
         QString lead;
@@ -85,17 +86,11 @@ private:
             if (c.isSpace() && c != QChar(0)) {
                 lead += c;
                 ++m_pos;
-            } else if (c == QLatin1Char('-') && peek(1) == QLatin1Char('-')) {
-                while (m_pos < m_in.size() && m_in[m_pos] != QLatin1Char('\n'))
-                    ++m_pos;
-                lead += QLatin1Char(' ');
             } else if (c == QLatin1Char('/') && peek(1) == QLatin1Char('*')) {
-                const qsizetype close = m_in.indexOf(QLatin1String("*/"), m_pos + 2);
-                if (close < 0)
-                    throw syntaxError(QStringLiteral("Unterminated comment in query expression '") +
-                                      m_in.mid(m_pos) + QStringLiteral("'."));
-                m_pos = close + 2;
-                lead += QLatin1Char(' ');
+                throw syntaxError(QStringLiteral("Jet SQL has no comments: remove the '/*' at "
+                                                 "position %1 of the query expression '%2'.")
+                                      .arg(m_pos + 1)
+                                      .arg(m_in.trimmed()));
             } else {
                 break;
             }

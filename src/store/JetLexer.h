@@ -21,7 +21,7 @@ enum class JetTok
 struct JetToken
 {
     JetTok kind = JetTok::End;
-    QString lead; // the blanks (and comments, as one blank) before the token
+    QString lead; // the blanks before the token
     QString text; // the token as SQLite reads it
     QString raw;  // a text literal's content; otherwise the token as typed
     qsizetype pos = 0;

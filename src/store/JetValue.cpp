@@ -355,8 +355,8 @@ Value Call::arg(int i) const
         throw std::bad_alloc();
     qint64 jd = 0;
     int msecs = -1;
-    if ((v.bytes == 10 || v.bytes == 19) && isoToDayAndTime(v.utf8, v.bytes, &jd, &msecs) &&
-        jd - kJulianDayZero >= kFirstDay) {
+    if (sqlite3_value_subtype(raw) == kDateSubtype && (v.bytes == 10 || v.bytes == 19) &&
+        isoToDayAndTime(v.utf8, v.bytes, &jd, &msecs) && jd - kJulianDayZero >= kFirstDay) {
         v.kind = Kind::Date;
         v.number = dayToSerial(jd - kJulianDayZero, msecs < 0 ? 0 : msecs / 1000);
     }
@@ -431,6 +431,7 @@ void Call::setDate(double serial, const char *outOfRange)
         throw Failure{outOfRange};
     char buf[32];
     sqlite3_result_text(m_ctx, buf, isoChars(day, seconds, buf), SQLITE_TRANSIENT);
+    sqlite3_result_subtype(m_ctx, kDateSubtype);
 }
 
 void Call::setArg(int i)
@@ -460,7 +461,14 @@ void dispatch(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 void registerEntries(sqlite3 *db, const Entry *begin, const Entry *end)
 {
     for (const Entry *e = begin; e != end; ++e) {
-        const int flags = SQLITE_UTF8 | (e->deterministic ? SQLITE_DETERMINISTIC : 0);
+        int flags = SQLITE_UTF8 | (e->deterministic ? SQLITE_DETERMINISTIC : 0);
+        // Dates travel between functions as tagged texts.
+#ifdef SQLITE_SUBTYPE
+        flags |= SQLITE_SUBTYPE;
+#endif
+#ifdef SQLITE_RESULT_SUBTYPE
+        flags |= SQLITE_RESULT_SUBTYPE;
+#endif
         sqlite3_create_function(db, e->name, e->argc, flags, const_cast<Entry *>(e), dispatch,
                                 nullptr, nullptr);
     }

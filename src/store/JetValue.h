@@ -28,6 +28,9 @@ struct Failure
     QByteArray message;
 };
 
+// The SQLite subtype that marks a text as a date between functions.
+inline constexpr unsigned kDateSubtype = 'D';
+
 enum class Kind
 {
     Null,
@@ -36,9 +39,12 @@ enum class Kind
     Date
 };
 
-// One argument. A text is a date when it is exactly a stored ISO date of
-// the years 100 to 9999; its serial is Jet's (days since 30 December 1899,
-// the time as the fraction, the fraction counted away from zero before it).
+// One argument. A value is a date only when it comes tagged as one (the
+// kDateSubtype that date results and the translator's jetdate_tag carry, on a
+// stored ISO date of the years 100 to 9999): a text that merely looks like
+// a date stays a text. A date's serial is Jet's (days since 30 December
+// 1899, the time as the fraction, the fraction counted away from zero
+// before it).
 struct Value
 {
     Kind kind = Kind::Null;
@@ -164,5 +170,6 @@ void registerDateFunctions(sqlite3 *db);
 void registerFormat(sqlite3 *db);
 void registerTextFunctions(sqlite3 *db);
 void registerConversions(sqlite3 *db);
+void registerDateTags(sqlite3 *db);
 
 } // namespace jet

@@ -94,7 +94,7 @@ void RecordSet::Open(const QString &source, Connection &connection, CursorTypeEn
         throw DbError(DbErrNo::AlreadyOpen,
                       QStringLiteral("Operation is not allowed when the object is open."));
     connection.handle(); // a closed connection refuses here
-    const QString translated = translateStatement(source);
+    const QString translated = translateStatement(source, connection.schema());
     // Rows of one table keep their rowid; any other query is read-only.
     static const QRegularExpression simple(
         QStringLiteral("^\\s*SELECT\\s+\\*\\s+FROM\\s+(\"?)([A-Za-z_][A-Za-z0-9_]*)\\1"
@@ -244,9 +244,12 @@ void RecordSet::setPosition(int row)
 
 std::vector<qint64> RecordSet::matchingRowids(const QString &criteria) const
 {
-    const QString sql = QStringLiteral("SELECT ") + rowidAlias() + QStringLiteral(" FROM (") +
-                        m_query + QStringLiteral(") WHERE (") + translateCriteria(criteria) +
-                        QLatin1Char(')');
+    const QString sql =
+        QStringLiteral("SELECT ") + rowidAlias() + QStringLiteral(" FROM (") + m_query +
+        QStringLiteral(") WHERE (") +
+        translateCriteria(criteria, m_connection->schema(),
+                          m_table.isEmpty() ? QStringList() : QStringList{m_table}) +
+        QLatin1Char(')');
     auto stmt = m_connection->prepare(sql);
     std::vector<qint64> ids;
     int rc;

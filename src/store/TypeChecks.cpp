@@ -23,7 +23,7 @@ struct Trigger
 
 // The checks of one column, each with a name that stays the same from one
 // repair to the next so that a check is never added twice.
-QList<Trigger> checksOf(const QString &table, const QString &column, FieldKind kind)
+QList<Trigger> checksOf(const QString &table, const QString &column, FieldKind kind, int size)
 {
     const QString t = quotedName(table);
     const QString c = quotedName(column);
@@ -40,6 +40,14 @@ QList<Trigger> checksOf(const QString &table, const QString &column, FieldKind k
     };
     const QString onInsert = QStringLiteral(" INSERT ON ") + t;
     const QString onUpdate = QStringLiteral(" UPDATE OF ") + c + QStringLiteral(" ON ") + t;
+    if (kind == FieldKind::Text) {
+        // length() counts characters, as Jet's sizes do.
+        const QString bad = QStringLiteral(" WHEN length(%1) > %2").arg(v).arg(size);
+        const QString tooLong = QStringLiteral(" BEGIN SELECT RAISE(ABORT, '") +
+                                fieldTooSmallText() + QStringLiteral("'); END");
+        return {trigger("size on insert", QStringLiteral("BEFORE") + onInsert + bad + tooLong),
+                trigger("size on update", QStringLiteral("BEFORE") + onUpdate + bad + tooLong)};
+    }
     if (kind == FieldKind::Date) {
         // The stored forms only, checked digit by digit; julianday() moves
         // 31 April on to 1 May, so a day that does not exist comes back
@@ -85,6 +93,22 @@ QString typeMismatchText()
     return QStringLiteral("Data type mismatch in criteria expression.");
 }
 
+QString fieldTooSmallText()
+{
+    return QStringLiteral("The field is too small to accept the amount of data you attempted to "
+                          "add. Try inserting or pasting less data.");
+}
+
+QStringList typeCheckNames(const QString &table, const QString &column)
+{
+    QStringList names;
+    for (const FieldKind kind : {FieldKind::Date, FieldKind::Bool, FieldKind::Text}) {
+        for (const Trigger &t : checksOf(table, column, kind, 1))
+            names << t.name;
+    }
+    return names;
+}
+
 void addTypeChecks(Connection &db)
 {
     QSet<QString> present;
@@ -106,14 +130,17 @@ void addTypeChecks(Connection &db)
                     "WHERE t.schema = 'main' AND t.type = 'table' AND t.wr = 0 AND t.name NOT LIKE "
                     "'sqlite\\_%' ESCAPE '\\' ORDER BY t.name, c.cid"));
         while (st.step()) {
-            const FieldKind kind = kindOfDeclaredType(
-                reinterpret_cast<const char *>(sqlite3_column_text(st.handle(), 2)));
-            if (kind != FieldKind::Date && kind != FieldKind::Bool)
+            const auto *declared =
+                reinterpret_cast<const char *>(sqlite3_column_text(st.handle(), 2));
+            const FieldKind kind = kindOfDeclaredType(declared);
+            const int size = sizeOfDeclaredType(declared);
+            if (kind != FieldKind::Date && kind != FieldKind::Bool &&
+                !(kind == FieldKind::Text && size > 0))
                 continue;
             const QString table = textAt(st.handle(), 0);
             const QString column = textAt(st.handle(), 1);
             bool added = false;
-            for (const Trigger &t : checksOf(table, column, kind)) {
+            for (const Trigger &t : checksOf(table, column, kind, size)) {
                 if (!present.contains(t.name)) {
                     missing << t;
                     added = true;

@@ -66,9 +66,10 @@ void TestJetFunctions::functions_data()
         QTest::newRow(name) << QString::fromUtf8(expression) << result;
     };
     // Operators; LIKE with its pattern as the translator emits it.
-    row("time into midnight", "jet_add('2026-01-05 18:00:00', 0.25)", "'2026-01-06'");
-    row("numeric text plus date", "jet_add('2', '2026-01-01')", "'2026-01-03'");
-    row("negative serial's time", "jet_add('1899-12-29 06:00:00', 2)", "'1899-12-30 18:00:00'");
+    row("time into midnight", "jet_add(jetdate_tag('2026-01-05 18:00:00'), 0.25)", "'2026-01-06'");
+    row("numeric text plus date", "jet_add('2', jetdate_tag('2026-01-01'))", "'2026-01-03'");
+    row("negative serial's time", "jet_add(jetdate_tag('1899-12-29 06:00:00'), 2)",
+        "'1899-12-30 18:00:00'");
     row("numeric texts concatenate too", "jet_add('1', '2')", "'12'");
     row("text minus text", "jet_sub('b', 'a')", mismatch);
     row("idiv: halves to even, truncated", "jet_idiv(2.5, 1) || jet_idiv(-7, 2)", "'2-3'");
@@ -76,8 +77,10 @@ void TestJetFunctions::functions_data()
     row("integer division beyond a Long", "jet_idiv(3000000000, 1)", "error: Overflow");
     row("Mod rounds, keeps dividend's sign", "jet_mod(19, 6.7) || jet_mod(-7, 3)", "'5-1'");
     row("root of a negative", "jet_pow(-8, 1.0/3)", invalid);
-    row("& renders a time", "jet_cat('2027-01-04 13:05:09', '')", "'1/4/2027 1:05:09 PM'");
-    row("& bare time", "jet_cat('1899-12-30 00:30:00', '1899-12-30')", "'12:30:00 AM12:00:00 AM'");
+    row("& renders a time", "jet_cat(jetdate_tag('2027-01-04 13:05:09'), '')",
+        "'1/4/2027 1:05:09 PM'");
+    row("& bare time", "jet_cat(jetdate_tag('1899-12-30 00:30:00'), jetdate_tag('1899-12-30'))",
+        "'12:30:00 AM12:00:00 AM'");
     row("& renders numbers plainly", "jet_cat(jet_cat(2.50, '|'), 1e20)", "'2.5|1E+20'");
     row("a year-50 text is no date", "jet_add('0050-01-01', 'x')", "'0050-01-01x'");
     row("like: range, other case", "'carl' LIKE '[A-C]%'", "1");
@@ -148,7 +151,8 @@ void TestJetFunctions::functions_data()
     row("Mid", "jet_mid('Birthday', 6) || jet_mid('Birthday', 2, 3) || jet_mid('abc', 9)",
         "'dayirt'");
     row("Mid from 0", "jet_mid('abc', 0)", invalid);
-    row("Len of a number and a date", "jet_len(12.5) || jet_len('2027-01-04')", "'48'");
+    row("Len of a number and a date", "jet_len(12.5) || jet_len(jetdate_tag('2027-01-04'))",
+        "'48'");
     row("Trim spaces only",
         "'[' || jet_trim('  a b  ') || jet_ltrim(' x ') || jet_rtrim(char(9, 32)) || ']'",
         "'[a bx 	]'");

@@ -1,0 +1,79 @@
+// The translator's own helpers for dates, which it calls where it knows an
+// operand is a date: jetdate_tag tags a stored date as one for the
+// functions, jetdate_serial gives any date as Jet's serial number (so that
+// dates compare and aggregate as numbers, "2026-03-18 00:00:00" equal to
+// "2026-03-18"), jetdate_of turns a serial back into a stored date. Their
+// names lack the "jet_" that every function of a statement is given, so a
+// statement cannot call them.
+
+#include "store/JetDate.h"
+#include "store/JetValue.h"
+
+namespace jet {
+
+namespace {
+
+constexpr qint64 kJulianDayZero = 2415019; // 30 December 1899
+
+// A stored date's serial; false when the text is no stored date.
+bool storedSerial(const Value &v, double *serial)
+{
+    qint64 jd = 0;
+    int msecs = -1;
+    if ((v.bytes != 10 && v.bytes != 19) || !isoToDayAndTime(v.utf8, v.bytes, &jd, &msecs))
+        return false;
+    const qint64 day = jd - kJulianDayZero;
+    if (day < kFirstDay || day > kLastDay)
+        return false;
+    *serial = dayToSerial(day, msecs < 0 ? 0 : msecs / 1000);
+    return true;
+}
+
+void tag(Call &c)
+{
+    const Value v = c.arg(0);
+    double serial = 0;
+    if (v.kind == Kind::Text && storedSerial(v, &serial))
+        return c.setDate(serial);
+    c.setArg(0); // not a stored date: it stays what it is
+}
+
+void serial(Call &c)
+{
+    const Value v = c.arg(0);
+    double s = 0;
+    switch (v.kind) {
+    case Kind::Null:
+        return c.setNull();
+    case Kind::Number:
+    case Kind::Date:
+        return c.setNumber(v.number);
+    case Kind::Text:
+        if (storedSerial(v, &s) || parseDate(v.text(), &s))
+            return c.setNumber(s);
+        break;
+    }
+    throw Failure{kMismatch};
+}
+
+void dateOf(Call &c)
+{
+    if (c.isNull(0))
+        return c.setNull();
+    c.setDate(toSerial(c.arg(0)));
+}
+
+const Entry kTags[] = {
+    {"jetdate_tag", 1, tag},
+    {"jetdate_serial", 1, serial},
+    {"jetdate_of", 1, dateOf},
+};
+
+} // namespace
+
+void registerDateTags(sqlite3 *db)
+{
+    registerEntries(db, kTags);
+}
+
+} // namespace jet
