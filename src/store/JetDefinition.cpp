@@ -10,6 +10,7 @@
 #include "store/TypeChecks.h"
 
 #include <QHash>
+#include <QRegularExpression>
 
 namespace {
 
@@ -70,6 +71,15 @@ const QHash<QString, JetType> &jetTypes()
     return types;
 }
 
+[[noreturn]] void refuseDefinition(const QString &verb, const QString &object)
+{
+    throw syntaxError(
+        QStringLiteral("'%1 %2' is not Jet's data definition. Statements may create, alter and "
+                       "drop tables (CREATE TABLE, ALTER TABLE, DROP TABLE) and indexes (CREATE "
+                       "INDEX, DROP INDEX) only.")
+            .arg(verb, object));
+}
+
 class Definition
 {
 public:
@@ -123,13 +133,9 @@ private:
         return t;
     }
 
-    [[noreturn]] void refuse(const JetToken &verb, const JetToken &object) const
+    [[noreturn]] static void refuse(const JetToken &verb, const JetToken &object)
     {
-        throw syntaxError(
-            QStringLiteral("'%1 %2' is not Jet's data definition. Statements may create, alter "
-                           "and drop tables (CREATE TABLE, ALTER TABLE, DROP TABLE) and indexes "
-                           "(CREATE INDEX, DROP INDEX) only.")
-                .arg(verb.raw, object.raw));
+        refuseDefinition(verb.raw, object.raw);
     }
 
     void expectWord(const char *word)
@@ -368,5 +374,19 @@ bool isDefinition(const QString &jetText)
 
 QStringList translateDefinition(const QString &jetText, const JetSchema &schema)
 {
+    // The kind of definition first, so that another engine's form (a
+    // trigger's body holds ";") is named as what it is.
+    static const QRegularExpression head(QStringLiteral("^\\s*(\\w+)\\s+(\\w+)(?:\\s+(\\w+))?"));
+    const auto m = head.match(jetText);
+    if (m.hasMatch()) {
+        const QString verb = m.captured(1).toUpper();
+        const QString object = m.captured(2).toUpper();
+        const bool known =
+            object == QLatin1String("TABLE") || object == QLatin1String("INDEX") ||
+            (verb == QLatin1String("CREATE") && object == QLatin1String("UNIQUE") &&
+             m.captured(3).compare(QLatin1String("INDEX"), Qt::CaseInsensitive) == 0);
+        if (!known || (verb == QLatin1String("ALTER") && object != QLatin1String("TABLE")))
+            refuseDefinition(m.captured(1), m.captured(2));
+    }
     return Definition(jetText, schema).steps();
 }

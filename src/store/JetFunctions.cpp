@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -163,6 +164,33 @@ void likeResult(sqlite3_context *ctx, const C *p, size_t pn, const C *t, size_t 
     sqlite3_result_int(ctx, match);
 }
 
+// The filters users type most, "%word%", "word%" and "%word" over
+// lowered ASCII, as a plain search; false when the pattern has any other
+// form, for likeMatch.
+bool plainRunMatch(sqlite3_context *ctx, const char *p, size_t pn, const char *t, size_t tn,
+                   char escape)
+{
+    const bool lead = pn > 0 && p[0] == '%';
+    const bool trail = pn > size_t(lead) && p[pn - 1] == '%';
+    const std::string_view word(p + lead, pn - lead - trail);
+    for (const char c : word) {
+        if (c == '%' || c == '_' || c == '[' || c == '#' || (escape && c == escape))
+            return false;
+    }
+    const std::string_view text(t, tn);
+    bool match = false;
+    if (lead && trail)
+        match = text.find(word) != std::string_view::npos;
+    else if (trail)
+        match = text.substr(0, word.size()) == word;
+    else if (lead)
+        match = text.size() >= word.size() && text.substr(text.size() - word.size()) == word;
+    else
+        match = text == word;
+    sqlite3_result_int(ctx, match);
+    return true;
+}
+
 void jetLike(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 {
     for (int i = 0; i < argc; ++i) {
@@ -177,7 +205,11 @@ void jetLike(sqlite3_context *ctx, int argc, sqlite3_value **argv)
     const int tn = sqlite3_value_bytes(argv[1]);
     std::u32string escape;
     if (argc == 3) {
-        escape = folded(sqlite3_value_text(argv[2]), sqlite3_value_bytes(argv[2]));
+        const auto *e = sqlite3_value_text(argv[2]);
+        const int en = sqlite3_value_bytes(argv[2]);
+        // The translator's own escape, "\\", needs no folding.
+        escape = e && en == 1 && e[0] < 0x80 ? std::u32string(1, char32_t(asciiLower(e[0])))
+                                             : folded(e, en);
         if (escape.size() != 1) {
             sqlite3_result_error(ctx, "ESCAPE expression must be a single character", -1);
             return;
@@ -188,12 +220,29 @@ void jetLike(sqlite3_context *ctx, int argc, sqlite3_value **argv)
         return;
     }
     if (isAscii(pattern, pn) && isAscii(text, tn) && (escape.empty() || escape[0] < 0x80)) {
-        std::string p(reinterpret_cast<const char *>(pattern), size_t(pn));
-        std::string t(reinterpret_cast<const char *>(text), size_t(tn));
-        std::transform(p.begin(), p.end(), p.begin(), [](char c) { return char(asciiLower(c)); });
-        std::transform(t.begin(), t.end(), t.begin(), [](char c) { return char(asciiLower(c)); });
-        const char esc = escape.empty() ? 0 : char(asciiLower(char(escape[0])));
-        likeResult(ctx, p.data(), p.size(), t.data(), t.size(), esc, !escape.empty());
+        // Lower-cased copies, on the stack for the usual short texts: this
+        // runs once for every row a filter reads.
+        char pBuf[256];
+        char tBuf[512];
+        std::string pHeap;
+        std::string tHeap;
+        const auto lowered = [](const unsigned char *in, int n, char *buf, size_t cap,
+                                std::string &heap) -> const char * {
+            char *out = buf;
+            if (size_t(n) > cap) {
+                heap.resize(size_t(n));
+                out = heap.data();
+            }
+            for (int i = 0; i < n; ++i)
+                out[i] = char(asciiLower(in[i]));
+            return out;
+        };
+        const char *p = lowered(pattern, pn, pBuf, sizeof pBuf, pHeap);
+        const char *t = lowered(text, tn, tBuf, sizeof tBuf, tHeap);
+        const char esc = escape.empty() ? 0 : char(escape[0]);
+        if (plainRunMatch(ctx, p, size_t(pn), t, size_t(tn), esc))
+            return;
+        likeResult(ctx, p, size_t(pn), t, size_t(tn), esc, !escape.empty());
         return;
     }
     const std::u32string p = folded(pattern, pn);
