@@ -1,5 +1,6 @@
 // Any text, NULs and broken UTF-8 included, given to the translator as a
-// statement, as record-set criteria and as a LIKE pattern: each call must
+// statement (without a schema and with the event table's), as data
+// definition, as record-set criteria and as a LIKE pattern: each call must
 // return or throw DbError. Anything else (another exception, a sanitizer
 // report, a hang) is a finding.
 
@@ -31,6 +32,22 @@ void mustReturnOrRefuse(const char *what, const QString &text, const std::functi
     }
 }
 
+// The event table's columns, so that the typed paths are reached too.
+const JetSchema &calendarSchema()
+{
+    static const JetSchema schema = [] {
+        JetSchema s;
+        const QString t = QStringLiteral("Calendar");
+        s.addColumn(t, QStringLiteral("Dates"), JetKind::Date);
+        s.addColumn(t, QStringLiteral("Icon"), JetKind::Text);
+        s.addColumn(t, QStringLiteral("Description"), JetKind::Text);
+        s.addColumn(t, QStringLiteral("Details"), JetKind::Text);
+        s.addColumn(t, QStringLiteral("ShowOnce"), JetKind::Bool);
+        return s;
+    }();
+    return schema;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -39,7 +56,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // SQL builder's text box holds them.
     const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
     mustReturnOrRefuse("translateStatement", text, [&] { translateStatement(text); });
+    mustReturnOrRefuse("translateStatement (typed)", text,
+                       [&] { translateStatement(text, calendarSchema()); });
+    mustReturnOrRefuse("translateDefinition", text,
+                       [&] { translateDefinition(text, calendarSchema()); });
     mustReturnOrRefuse("translateCriteria", text, [&] { translateCriteria(text); });
+    mustReturnOrRefuse("translateCriteria (typed)", text,
+                       [&] { translateCriteria(text, calendarSchema(), {}); });
     mustReturnOrRefuse("jetLikePattern", text, [&] { jetLikePattern(text, false); });
     mustReturnOrRefuse("jetLikePattern (criteria)", text, [&] { jetLikePattern(text, true); });
     return 0;

@@ -659,6 +659,10 @@ private:
         const QString l = left.value();
         const auto result = [&](const QString &body) { return boolean(left.lead, body); };
         if (kind.isWord(QLatin1String("LIKE"))) {
+            // Jet matches a date by its text ("12/25/2026"), not by ours.
+            const QString l = left.kind == JetKind::Date ? QStringLiteral("jet_cstr(") +
+                                                               asArgument(left) + QLatin1Char(')')
+                                                         : left.value();
             const int after = precedence(peek(1), false);
             if (peek().kind == JetTok::Text && (after == 0 || after <= PCompare)) {
                 const JetToken pattern = take();

@@ -243,6 +243,8 @@ void TestStatements::statement_data()
         "SET Dates = '12/25/2026', Details = Dates WHERE Description = 'Ann'",
         "1:Dates=2026-12-25,Details=3/5/2002");
     row("a text that is no date against a date", "WHERE Dates = 'soon'", mismatch);
+    row("a date matched by its text", "WHERE Dates Like '12/2%/2026' ORDER BY Dates",
+        "Christmas Eve; 2026-12-25");
     row("a sum of texts", "SELECT Sum(Details) FROM Calendar", mismatch);
     row("an average of texts", "SELECT Avg(Description) FROM Calendar", mismatch);
 
