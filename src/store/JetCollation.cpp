@@ -55,6 +55,11 @@ const AsciiRanks &asciiRanks()
     return ranks;
 }
 
+bool printableAscii(const unsigned char *s, int n)
+{
+    return std::all_of(s, s + n, [](unsigned char c) { return c >= 0x20 && c <= 0x7e; });
+}
+
 int collate(void *, int n1, const void *s1, int n2, const void *s2)
 {
     return jetCompareTexts(static_cast<const char *>(s1), n1, static_cast<const char *>(s2), n2);
@@ -76,26 +81,15 @@ int jetCompareTexts(const char *a, int aBytes, const char *b, int bBytes)
             break;
         if (rank[x] != rank[y]) {
             // The rest decides only when it is printable ASCII too.
-            bool plain = true;
-            for (int j = i; j < aBytes && plain; ++j)
-                plain = p[j] >= 0x20 && p[j] <= 0x7e;
-            for (int j = i; j < bBytes && plain; ++j)
-                plain = q[j] >= 0x20 && q[j] <= 0x7e;
-            if (plain)
+            if (printableAscii(p + i, aBytes - i) && printableAscii(q + i, bBytes - i))
                 return rank[x] - rank[y];
             break;
         }
     }
     if (i == n && aBytes == bBytes)
         return 0; // equal but for case
-    if (i == n) {
-        const unsigned char *rest = aBytes > n ? p + n : q + n;
-        const int restBytes = std::max(aBytes, bBytes) - n;
-        const bool plain = std::all_of(rest, rest + restBytes,
-                                       [](unsigned char c) { return c >= 0x20 && c <= 0x7e; });
-        if (plain)
-            return aBytes - bBytes;
-    }
+    if (i == n && printableAscii(aBytes > n ? p + n : q + n, std::max(aBytes, bBytes) - n))
+        return aBytes - bBytes;
     const QString x = QString::fromUtf8(a, aBytes);
     const QString y = QString::fromUtf8(b, bBytes);
     const int order = collator().compare(x, y);

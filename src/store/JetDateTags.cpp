@@ -6,34 +6,17 @@
 // names lack the "jet_" that every function of a statement is given, so a
 // statement cannot call them.
 
-#include "store/JetDate.h"
 #include "store/JetValue.h"
 
 namespace jet {
 
 namespace {
 
-constexpr qint64 kJulianDayZero = 2415019; // 30 December 1899
-
-// A stored date's serial; false when the text is no stored date.
-bool storedSerial(const Value &v, double *serial)
-{
-    qint64 jd = 0;
-    int msecs = -1;
-    if ((v.bytes != 10 && v.bytes != 19) || !isoToDayAndTime(v.utf8, v.bytes, &jd, &msecs))
-        return false;
-    const qint64 day = jd - kJulianDayZero;
-    if (day < kFirstDay || day > kLastDay)
-        return false;
-    *serial = dayToSerial(day, msecs < 0 ? 0 : msecs / 1000);
-    return true;
-}
-
 void tag(Call &c)
 {
     const Value v = c.arg(0);
     double serial = 0;
-    if (v.kind == Kind::Text && storedSerial(v, &serial))
+    if (v.kind == Kind::Text && storedSerial(v.utf8, v.bytes, &serial))
         return c.setDate(serial);
     c.setArg(0); // not a stored date: it stays what it is
 }
@@ -49,7 +32,7 @@ void serial(Call &c)
     case Kind::Date:
         return c.setNumber(v.number);
     case Kind::Text:
-        if (storedSerial(v, &s) || parseDate(v.text(), &s))
+        if (storedSerial(v.utf8, v.bytes, &s) || parseDate(v.text(), &s))
             return c.setNumber(s);
         break;
     }

@@ -201,6 +201,19 @@ bool parseNumber(const QString &text, double *out)
     return true;
 }
 
+bool storedSerial(const char *utf8, int bytes, double *serial)
+{
+    qint64 jd = 0;
+    int msecs = -1;
+    if ((bytes != 10 && bytes != 19) || !isoToDayAndTime(utf8, bytes, &jd, &msecs))
+        return false;
+    const qint64 day = jd - kJulianDayZero;
+    if (day < kFirstDay || day > kLastDay)
+        return false;
+    *serial = dayToSerial(day, msecs < 0 ? 0 : msecs / 1000);
+    return true;
+}
+
 bool parseDate(const QString &text, double *serial)
 {
     const std::optional<QString> iso = jetDateToIso(text);
@@ -353,13 +366,8 @@ Value Call::arg(int i) const
     v.bytes = sqlite3_value_bytes(raw);
     if (!v.utf8)
         throw std::bad_alloc();
-    qint64 jd = 0;
-    int msecs = -1;
-    if (sqlite3_value_subtype(raw) == kDateSubtype && (v.bytes == 10 || v.bytes == 19) &&
-        isoToDayAndTime(v.utf8, v.bytes, &jd, &msecs) && jd - kJulianDayZero >= kFirstDay) {
+    if (sqlite3_value_subtype(raw) == kDateSubtype && storedSerial(v.utf8, v.bytes, &v.number))
         v.kind = Kind::Date;
-        v.number = dayToSerial(jd - kJulianDayZero, msecs < 0 ? 0 : msecs / 1000);
-    }
     return v;
 }
 

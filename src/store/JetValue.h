@@ -94,6 +94,10 @@ QString toText(const Value &value);
 // for anything else.
 bool parseNumber(const QString &text, double *out);
 
+// A stored date ("yyyy-mm-dd" or "yyyy-mm-dd hh:mm:ss", the years 100 to
+// 9999) as its serial; false for any other text.
+bool storedSerial(const char *utf8, int bytes, double *serial);
+
 // A text date as Jet reads it (the stored form, m/d/yyyy, yyyy/m/d, month
 // names, with or without a time); false when the text is not a date.
 bool parseDate(const QString &text, double *serial);
