@@ -6,8 +6,13 @@
 
 #include <QApplication>
 
+#include <csignal>
+
 int main(int argc, char *argv[])
 {
+    // Past a file-size limit a write fails (and is reported) instead of
+    // ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Almarik2"));
     QApplication::setApplicationVersion(QStringLiteral(ALMARIK_VERSION));

@@ -29,6 +29,15 @@ QString RefusedAddressReason(const QUrl &address)
     return {};
 }
 
+PageLink ClickedLink(const QUrl &page, const QUrl &link)
+{
+    PageLink out{page.resolved(link), {}};
+    out.refusal = RefusedAddressReason(out.address);
+    if (!out.refusal.isEmpty())
+        out.refusal += QStringLiteral(" The link is not opened.");
+    return out;
+}
+
 QString ErrorPageHtml(const QUrl &address, const QString &reason)
 {
     return QStringLiteral("<html><body><h3>The update page could not be shown</h3><p>") +

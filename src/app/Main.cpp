@@ -2,6 +2,7 @@
 
 #include "app/MonthGrid.h"
 #include "platform/AppError.h"
+#include "platform/ErrorStyles.h"
 #include "platform/Prompts.h"
 #include "registry/DoRegEdit.h"
 #include "registry/REG_MODULE.h"
@@ -128,7 +129,7 @@ bool Main::Form_Load(const QStringList &arguments)
         return false;
 
     // 8-10. This start counts from here on, even if the database fails.
-    writeLastStart(today);
+    showingDescription(m_prompts, [&] { writeLastStart(today); });
     TodayDate = today;
     setWindowTitle(QStringLiteral("This Month's Events for ") +
                    QLocale().toString(TodayDate, QStringLiteral("dddd, ") + dayMonthYearPattern()));

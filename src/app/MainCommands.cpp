@@ -71,8 +71,10 @@ void Main::mnuEdit_Click(int index)
 
 void Main::switchOption(QAction *item, const QString &key)
 {
-    item->setChecked(!item->isChecked());
-    SaveSetting(key, boolToSetting(item->isChecked()));
+    // The tick shows what is stored: a switch that could not be saved stays.
+    const bool on = !item->isChecked();
+    if (showingDescription(m_prompts, [&] { SaveSetting(key, boolToSetting(on)); }))
+        item->setChecked(on);
 }
 
 void Main::mnuOptions_Click()
@@ -111,7 +113,7 @@ void Main::mnuCol_Click(int index)
         m_dialogColour = m_prompts.ColourDialog(m_dialogColour);
         ColourTable[size_t(index)] = QString::number(m_dialogColour);
     });
-    SaveColours();
+    showingDescription(m_prompts, [] { SaveColours(); });
     FillEventGrid();
 }
 

@@ -1,8 +1,8 @@
 #include "editor/HolidayFile.h"
 
-#include "editor/ExchangeIO.h"
 #include "editor/ExchangeText.h"
 #include "platform/AppError.h"
+#include "platform/FileIO.h"
 #include "store/RecordSet.h"
 
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "editor/ICalendarFile.h"
 
 #include "editor/CalendarImport.h"
-#include "editor/ExchangeIO.h"
 #include "editor/ExchangeText.h"
 #include "platform/AppError.h"
+#include "platform/FileIO.h"
 #include "store/RecordSet.h"
 
 #include <QCryptographicHash>

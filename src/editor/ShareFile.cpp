@@ -1,8 +1,8 @@
 #include "editor/ShareFile.h"
 
-#include "editor/ExchangeIO.h"
 #include "editor/ExchangeText.h"
 #include "platform/AppError.h"
+#include "platform/FileIO.h"
 #include "store/Connection.h"
 #include "store/Literals.h"
 #include "store/RecordSet.h"

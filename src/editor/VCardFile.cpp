@@ -1,9 +1,9 @@
 #include "editor/VCardFile.h"
 
 #include "editor/CalendarImport.h"
-#include "editor/ExchangeIO.h"
 #include "editor/ExchangeText.h"
 #include "platform/AppError.h"
+#include "platform/FileIO.h"
 #include "platform/RegistryText.h"
 #include "store/DateRules.h"
 

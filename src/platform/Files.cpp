@@ -43,6 +43,8 @@ AppError fileError(int errnoValue, const QString &path)
     case EIO:
         return AppError(ErrNo::DeviceIO, QStringLiteral("Device I/O error"));
     case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
         return AppError(ErrNo::DiskFull, QStringLiteral("Disk full"));
     default:
         return AppError(ErrNo::PathFileAccess, QStringLiteral("Path/File access error"));

@@ -158,16 +158,6 @@ template <typename F> qint32 guarded(F &&operation)
     return rc;
 }
 
-// A change holds the root's lock from reading the file to saving it; a root
-// that may not be written is not locked (the change is refused anyway).
-qint32 lockForChange(qint32 root, std::optional<RegistryLock> &lock)
-{
-    if (!RegistryStore::mayWrite(root))
-        return ERROR_SUCCESS;
-    lock.emplace(RegistryStore::fileFor(root));
-    return lock->isLocked() ? ERROR_SUCCESS : ERROR_REGISTRY_IO_FAILED;
-}
-
 } // namespace
 
 template <typename F>
@@ -181,14 +171,32 @@ qint32 RegistryStore::withKey(const RegKey &key, quint32 access, bool change, F 
     if (!file)
         return ERROR_INVALID_HANDLE;
     return guarded([&] {
+        // A change holds the root's lock from reading the file to saving it.
         std::optional<RegistryLock> lock;
         if (change) {
-            if (const qint32 rc = lockForChange(key.root, lock))
+            if (const qint32 rc = file->lockForChange(lock))
                 return rc;
         }
         RegistryNode *node = file->tree(change).find(key.path);
         return node ? operation(*file, *node) : ERROR_KEY_DELETED;
     });
+}
+
+void RegistryStore::beginBatch()
+{
+    m_user->beginBatch();
+    m_machine->beginBatch();
+}
+
+qint32 RegistryStore::endBatch()
+{
+    qint32 first = ERROR_SUCCESS;
+    for (RegistryFile *file : {m_user.get(), m_machine.get()}) {
+        const qint32 rc = guarded([file] { return file->endBatch(); });
+        if (first == ERROR_SUCCESS)
+            first = rc;
+    }
+    return first;
 }
 
 qint32 RegistryStore::openOrCreate(qint32 root, const QString &subKey, quint32 samDesired,
@@ -204,7 +212,7 @@ qint32 RegistryStore::openOrCreate(qint32 root, const QString &subKey, quint32 s
     return guarded([&] {
         std::optional<RegistryLock> lock;
         if (create) {
-            if (const qint32 rc = lockForChange(root, lock))
+            if (const qint32 rc = file->lockForChange(lock))
                 return rc;
         }
         RegistryNode &top = file->tree(create);
@@ -217,7 +225,7 @@ qint32 RegistryStore::openOrCreate(qint32 root, const QString &subKey, quint32 s
             node = &top;
             for (const QString &part : parts)
                 node = node->addChild(part);
-            if (const qint32 rc = file->save())
+            if (const qint32 rc = file->changed())
                 return rc;
         } else if (wantsWrite(samDesired) && !file->writable()) {
             return ERROR_ACCESS_DENIED;
@@ -284,7 +292,7 @@ qint32 RegistryStore::RegSetValueEx(const RegKey &key, const QString &valueName,
         if (text.endsWith(QChar(0)))
             text.chop(1);
         node.setValue(RegistryValue{valueName, type, text, {}});
-        return file.save();
+        return file.changed();
     });
 }
 
@@ -296,7 +304,7 @@ qint32 RegistryStore::RegDeleteValue(const RegKey &key, const QString &valueName
         if (!file.writable())
             return ERROR_ACCESS_DENIED;
         node.removeValue(valueName);
-        return file.save();
+        return file.changed();
     });
 }
 

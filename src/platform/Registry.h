@@ -108,6 +108,19 @@ public:
                         quint32 &type, QString &data, quint32 &dataLength);
     qint32 RegCloseKey(RegKey &key);
 
+    // A batch of changes written once: from beginBatch() to endBatch() every
+    // call answers as it would alone, but a change stays in memory, and each
+    // root's lock, once a change took it, is kept to the end, so that no
+    // other writer comes between. (A batch still running after a few
+    // seconds writes what it has and locks again, before other writers
+    // would take its lock over as stale.) Batches do not nest.
+    void beginBatch();
+    // Writes each root the batch changed and gives its lock back. Returns
+    // ERROR_SUCCESS or the first failed write's code, as a single change's
+    // failed write answers it; a root whose write failed keeps its file as
+    // it was, and the batch's changes to it are dropped.
+    qint32 endBatch();
+
     // What the user is to be told about the files since the last call (one
     // text per file that could not be read whole); the caller shows them.
     QStringList takeNotices();

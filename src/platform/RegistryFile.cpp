@@ -1,12 +1,13 @@
 #include "platform/RegistryFile.h"
 
+#include "platform/FileIO.h"
 #include "platform/Registry.h"
 #include "platform/RegistryText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QScopeGuard>
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -48,6 +49,10 @@ bool readBytes(const QString &path, QByteArray &raw, QString &reason)
     return true;
 }
 
+// Other writers take a lock over as stale after 10 s (RegistryLock); a batch
+// gives its lock back well before.
+constexpr qint64 kBatchHoldMs = 4000;
+
 } // namespace
 
 RegistryFile::RegistryFile(qint32 root) : m_root(root) {}
@@ -56,6 +61,10 @@ RegistryFile::~RegistryFile() = default;
 
 RegistryNode &RegistryFile::tree(bool exact)
 {
+    // Under the batch's lock the file can only change by the batch's own
+    // write: reading it again would drop the changes not yet saved.
+    if (m_pinned && m_tree)
+        return *m_tree;
     const QString path = RegistryStore::fileFor(m_root);
     const Stamp stamp = stampOf(path);
     if (m_tree && path == m_path && stamp == m_stamp && !exact)
@@ -73,6 +82,7 @@ RegistryNode &RegistryFile::tree(bool exact)
     } else {
         m_stamp = stamp; // the same bytes: already read, and told about
     }
+    m_pinned = exact && m_batchLock;
     return *m_tree;
 }
 
@@ -113,19 +123,8 @@ qint32 RegistryFile::save()
     // Callers have checked writable() before changing the keys.
     const QByteArray text = regText(*m_tree, RegistryStore::rootName(m_root));
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile file(m_path);
-    // Unbuffered, so that a full disk fails the write itself: commit() would
-    // put a file whose buffered write failed in place of the good one.
-    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
-                   file.write(text) == text.size() && file.error() == QFileDevice::NoError;
-    int cause = errno;
-    if (written) {
-        written = file.commit();
-        cause = errno;
-    } else {
-        file.cancelWriting();
-    }
-    if (written) {
+    const int cause = replaceFileBytes(m_path, text);
+    if (cause == 0) {
         m_stamp = stampOf(m_path);
         m_raw = text;
         return ERROR_SUCCESS;
@@ -133,4 +132,59 @@ qint32 RegistryFile::save()
     m_tree.reset(); // the change was not kept: read the file again
     return cause == EACCES || cause == EPERM || cause == EROFS ? ERROR_ACCESS_DENIED
                                                                : ERROR_REGISTRY_IO_FAILED;
+}
+
+qint32 RegistryFile::changed()
+{
+    if (!m_batch)
+        return save();
+    m_held = true;
+    return ERROR_SUCCESS;
+}
+
+qint32 RegistryFile::lockForChange(std::optional<RegistryLock> &lock)
+{
+    if (m_batchLock && m_holdEnds.hasExpired()) {
+        // Other writers take a lock held this long over as stale: a long
+        // batch writes what it changed so far and takes the lock afresh.
+        const qint32 rc = writeBatch();
+        if (m_failed == ERROR_SUCCESS)
+            m_failed = rc;
+    }
+    if (m_batchLock)
+        return ERROR_SUCCESS;
+    if (!RegistryStore::mayWrite(m_root))
+        return ERROR_SUCCESS;
+    std::optional<RegistryLock> &target = m_batch ? m_batchLock : lock;
+    target.emplace(RegistryStore::fileFor(m_root));
+    if (!target->isLocked()) {
+        target.reset();
+        return ERROR_REGISTRY_IO_FAILED;
+    }
+    m_holdEnds = QDeadlineTimer(kBatchHoldMs);
+    return ERROR_SUCCESS;
+}
+
+qint32 RegistryFile::writeBatch()
+{
+    bool saved = false;
+    // Whatever happens, the lock is given back and a change that was not
+    // saved is not kept.
+    const auto release = qScopeGuard([&] {
+        if (m_held && !saved)
+            m_tree.reset();
+        m_held = m_pinned = false;
+        m_batchLock.reset();
+    });
+    const qint32 rc = m_held ? save() : ERROR_SUCCESS;
+    saved = rc == ERROR_SUCCESS;
+    return rc;
+}
+
+qint32 RegistryFile::endBatch()
+{
+    m_batch = false;
+    const qint32 earlier = std::exchange(m_failed, ERROR_SUCCESS);
+    const qint32 rc = writeBatch();
+    return earlier != ERROR_SUCCESS ? earlier : rc;
 }

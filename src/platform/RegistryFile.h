@@ -3,11 +3,14 @@
 // object and every process sees the last write), written atomically, and
 // never written over while some line of it could not be read.
 
+#include "platform/RegistryLock.h"
 #include "platform/RegistryTree.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <utility>
 
 class RegistryFile
@@ -28,6 +31,24 @@ public:
     // one reached the disk. Returns a result code; on failure the change is
     // dropped and the file read again.
     qint32 save();
+
+    // A change made to the tree: saved at once, or at endBatch() in a batch.
+    qint32 changed();
+    // Takes the root's lock for a change that is to read the file exactly
+    // and save it: into lock, or in a batch into the file, which keeps it to
+    // the batch's end. A root that may not be written is not locked (the
+    // change is refused anyway). ERROR_REGISTRY_IO_FAILED when another
+    // writer keeps the lock.
+    qint32 lockForChange(std::optional<RegistryLock> &lock);
+    // A batch: from the first change's lock to endBatch() the tree read
+    // under that lock is the file (no other writer can change it) and
+    // changes stay in memory. endBatch() saves them once, gives the lock
+    // back and returns save()'s code; on failure the file is as it was and
+    // the batch's changes are dropped. A batch that holds the lock for
+    // seconds saves on the way and locks again, and endBatch() answers the
+    // first failed save. Batches do not nest.
+    void beginBatch() { m_batch = true; }
+    qint32 endBatch();
     // What the user is to be told about the file since the last call (a
     // line that could not be read), "" when nothing; the caller shows it.
     QString takeNotice() { return std::exchange(m_notice, QString()); }
@@ -44,6 +65,7 @@ public:
 private:
     void load(const QString &path, const Stamp &stamp, const QByteArray &raw);
     void refuse(const QString &path, const QString &reason);
+    qint32 writeBatch();
 
     qint32 m_root;
     QString m_path;
@@ -51,5 +73,11 @@ private:
     QByteArray m_raw; // the bytes the tree was read from
     std::unique_ptr<RegistryNode> m_tree;
     bool m_blocked = false; // the file could not be read whole
+    bool m_batch = false;
+    bool m_held = false;   // the batch changed the tree
+    bool m_pinned = false; // the tree was read under the batch's lock
+    std::optional<RegistryLock> m_batchLock;
+    QDeadlineTimer m_holdEnds;       // when the batch is to give its lock back
+    qint32 m_failed = ERROR_SUCCESS; // a batch's first failed save
     QString m_notice;
 };

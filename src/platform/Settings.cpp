@@ -1,6 +1,16 @@
 #include "platform/Settings.h"
 
+#include "platform/AppError.h"
+#include "platform/FileIO.h"
+#include "platform/Files.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
+#include <QTemporaryDir>
+#include <QVariantMap>
+
+#include <cerrno>
 
 namespace {
 
@@ -22,11 +32,40 @@ QString GetSetting(const QString &key, const QString &defaultText)
     return store().value(keyPath(key), defaultText).toString();
 }
 
+void SaveSettings(const QList<std::pair<QString, QString>> &values)
+{
+    // QSettings puts a file whose last write failed in place of the good one
+    // (its save does not check the final flush). So it writes a scratch copy,
+    // which counts only when it reads back with every value, and the checked
+    // writer puts those bytes in place.
+    QSettings current = store();
+    QVariantMap expected;
+    for (const QString &key : current.allKeys())
+        expected.insert(key, current.value(key));
+    for (const auto &[key, value] : values)
+        expected.insert(keyPath(key), value);
+    QTemporaryDir scratch;
+    const QString copy = scratch.filePath(QStringLiteral("settings.ini"));
+    {
+        QSettings next(copy, QSettings::IniFormat);
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+            next.setValue(it.key(), it.value());
+    }
+    QSettings back(copy, QSettings::IniFormat);
+    QVariantMap read;
+    for (const QString &key : back.allKeys())
+        read.insert(key, back.value(key));
+    if (!scratch.isValid() || back.status() != QSettings::NoError || read != expected)
+        throw fileError(ENOSPC, copy);
+    const QString path = current.fileName();
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        throw fileError(EACCES, path);
+    writeWholeFile(path, readWholeFile(copy));
+}
+
 void SaveSetting(const QString &key, const QString &value)
 {
-    QSettings s = store();
-    s.setValue(keyPath(key), value);
-    s.sync();
+    SaveSettings({{key, value}});
 }
 
 bool settingToBool(const QString &text)

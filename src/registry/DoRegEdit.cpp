@@ -4,6 +4,7 @@
 #include "platform/Prompts.h"
 #include "registry/ErrorText.h"
 #include "registry/REG_MODULE.h"
+#include "registry/RegistryBatch.h"
 #include "store/RecordSet.h"
 
 #include <QSet>
@@ -71,9 +72,8 @@ void runTask(const RecordSet &rs, Prompts &prompts)
         SetRegValue(root, subKey, key, textField(rs, QStringLiteral("NewValue")), prompts);
 }
 
-} // namespace
-
-void DoRegEdit(Connection &db, Prompts &prompts)
+// Every row of RegEdit in turn; a row that fails is told and skipped.
+void runTasks(Connection &db, Prompts &prompts)
 {
     RecordSet rs;
     QSet<QString> shown;
@@ -97,4 +97,11 @@ void DoRegEdit(Connection &db, Prompts &prompts)
         }
     }
     rs.Close();
+}
+
+} // namespace
+
+void DoRegEdit(Connection &db, Prompts &prompts)
+{
+    runRegistryBatch(prompts, [&db](Prompts &held) { runTasks(db, held); });
 }

@@ -10,5 +10,7 @@ class Prompts;
 // there; any other Task (letter case counts) does nothing. A row whose
 // fields cannot be read is reported and skipped, each distinct message once
 // a run; a table that cannot be opened is reported once and ends the run.
-// Nothing is removed from the table.
+// Nothing is removed from the table. The run is one registry batch
+// (runRegistryBatch): each registry file is written once, after the last
+// task, and the messages follow that write.
 void DoRegEdit(Connection &db, Prompts &prompts);

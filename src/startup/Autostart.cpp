@@ -1,7 +1,7 @@
 #include "startup/Autostart.h"
 
-#include "editor/ExchangeIO.h"
 #include "platform/AppError.h"
+#include "platform/FileIO.h"
 #include "platform/Files.h"
 
 #include <QDir>

@@ -31,8 +31,10 @@ void LoadColours()
 
 void SaveColours()
 {
+    QList<std::pair<QString, QString>> values;
     for (int i = 0; i < 6; ++i)
-        SaveSetting(colourKey(i), ColourTable[size_t(i)]);
+        values.append({colourKey(i), ColourTable[size_t(i)]});
+    SaveSettings(values);
 }
 
 quint32 colourNumber(int index)

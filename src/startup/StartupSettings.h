@@ -33,7 +33,8 @@ extern bool ShiftOverride;
 
 // ColourTable(i) = setting "Colour" + i, for i from 0 to 5.
 void LoadColours();
-// Writes ColourTable(0..5) as text under "Colour" + i.
+// Writes ColourTable(0..5) as text under "Colour" + i, in one write; throws
+// AppError as SaveSettings does.
 void SaveColours();
 // Entry i as a colour number. Throws AppError 13 (type mismatch) when the
 // text is not a whole number, 380 when it is no colour.
@@ -57,5 +58,5 @@ bool isFirstStart();
 // window and nothing written. A first start never counts as one made today.
 bool endsAtOnce(bool firstStart, const QString &lastStart, const QDate &today, bool startOnce,
                 bool shiftOverride);
-// LastStart = today as "dd/mm/yyyy".
+// LastStart = today as "dd/mm/yyyy"; throws AppError as SaveSetting does.
 void writeLastStart(const QDate &today);

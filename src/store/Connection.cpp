@@ -238,11 +238,14 @@ int Connection::Execute(const QString &jetText)
     if (isDefinition(jetText)) {
         const QStringList steps = translateDefinition(jetText, schema());
         Transaction transaction(*this);
+        // Only the columns this definition makes get checks: the file's other
+        // tables may be another program's, whose values must stay as stored.
+        const ColumnNames before = columnNames(*this);
         for (const QString &step : steps) {
             auto stmt = prepare(step);
             check(sqlite3_step(stmt.get()));
         }
-        addTypeChecks(*this);
+        addTypeChecksToNewColumns(*this, before);
         transaction.commit();
         return 0;
     }

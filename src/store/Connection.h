@@ -42,8 +42,8 @@ public:
     QString path() const { return m_path; }
 
     // Runs exactly one statement; returns the number of rows it changed.
-    // Data definition runs in a transaction of its own and leaves every
-    // table with its type checks.
+    // Data definition runs in a transaction of its own and gives the
+    // columns it makes their type checks.
     int Execute(const QString &jetText);
 
     // The tables' columns and their kinds, read again whenever the schema

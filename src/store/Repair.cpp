@@ -3,6 +3,7 @@
 #include "platform/Prompts.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
+#include "store/OwnTables.h"
 #include "store/RecordSet.h"
 #include "store/Statement.h"
 #include "store/TypeChecks.h"
@@ -12,38 +13,10 @@
 #include <QStringList>
 #include <QUuid>
 #include <functional>
+#include <optional>
 #include <sqlite3.h>
 
 namespace {
-
-// The column kinds the tables are made of, as SQLite declarations whose
-// types carry the kind to record sets.
-QString adDate()
-{
-    return QStringLiteral("DATETIME");
-}
-QString adVarWChar(int size)
-{
-    return QStringLiteral("VARCHAR(%1) COLLATE NOCASE").arg(size);
-}
-QString adLongVarWChar()
-{
-    return QStringLiteral("LONGTEXT COLLATE NOCASE");
-}
-QString adBoolean()
-{
-    return QStringLiteral("YESNO NOT NULL DEFAULT 0");
-}
-QString adCurrency()
-{
-    return QStringLiteral("CURRENCY");
-}
-
-struct ColumnDef
-{
-    QString name;
-    QString type;
-};
 
 using StepFailure = std::function<void(const QString &title, const DbError &error)>;
 
@@ -81,14 +54,11 @@ public:
         return false;
     }
 
-    void CreateTable(const QString &name, const QList<ColumnDef> &columns,
-                     const QString &extra = {})
+    void CreateTable(const QString &name, const QList<ColumnDef> &columns)
     {
         QStringList defs;
         for (const ColumnDef &c : columns)
             defs << QLatin1Char('"') + c.name + QStringLiteral("\" ") + c.type;
-        if (!extra.isEmpty())
-            defs << extra;
         exec(QStringLiteral("CREATE TABLE \"") + name + QStringLiteral("\" (") +
              defs.join(QStringLiteral(", ")) + QLatin1Char(')'));
     }
@@ -107,23 +77,43 @@ private:
     Connection m_db;
 };
 
+// A table of one of the own tables' names but with other columns is
+// another program's: the repair would convert its values and add checks
+// that refuse that program's rows. The refusal, or none when every such
+// table is the program's own.
+std::optional<DbError> foreignTable(Catalog &cat)
+{
+    for (const QString &table : ownTableNames()) {
+        if (!cat.TableExists(table))
+            continue;
+        Statement stmt(cat.connection(),
+                       QStringLiteral("PRAGMA table_info(\"") + table + QStringLiteral("\")"));
+        while (stmt.step()) {
+            const auto *declared =
+                reinterpret_cast<const char *>(sqlite3_column_text(stmt.handle(), 2));
+            const QString column = QString::fromUtf8(
+                reinterpret_cast<const char *>(sqlite3_column_text(stmt.handle(), 1)));
+            if (isOwnColumn(table, column, declared))
+                continue;
+            const QString found =
+                QString(column + QLatin1Char(' ') + QString::fromUtf8(declared)).trimmed();
+            return DbError(DbErrNo::General,
+                           QStringLiteral("The table '%1' is not Almarik's: Almarik's table has "
+                                          "no column '%2'. The repair changed nothing.")
+                               .arg(table, found));
+        }
+    }
+    return std::nullopt;
+}
+
 void CreateCalendarTable(Catalog &cat)
 {
-    cat.CreateTable(QStringLiteral("Calendar"), {{QStringLiteral("Dates"), adDate()},
-                                                 {QStringLiteral("Icon"), adVarWChar(15)},
-                                                 {QStringLiteral("Description"), adVarWChar(50)},
-                                                 {QStringLiteral("Details"), adLongVarWChar()},
-                                                 {QStringLiteral("ShowOnce"), adBoolean()}});
+    cat.CreateTable(QStringLiteral("Calendar"), calendarColumns());
 }
 
 void AddMissingCalendarColumns(Catalog &cat)
 {
-    const QList<ColumnDef> wanted = {{QStringLiteral("Dates"), adDate()},
-                                     {QStringLiteral("Icon"), adVarWChar(50)},
-                                     {QStringLiteral("Description"), adVarWChar(50)},
-                                     {QStringLiteral("Details"), adVarWChar(255)},
-                                     {QStringLiteral("ShowOnce"), adBoolean()}};
-    for (const ColumnDef &c : wanted) {
+    for (const ColumnDef &c : addedCalendarColumns()) {
         if (!cat.ColumnExists(QStringLiteral("Calendar"), c.name))
             cat.AppendColumn(QStringLiteral("Calendar"), c);
     }
@@ -131,27 +121,17 @@ void AddMissingCalendarColumns(Catalog &cat)
 
 void CreateTypeTable(Catalog &cat)
 {
-    cat.CreateTable(QStringLiteral("Almarik_Type"), {{QStringLiteral("icon"), adVarWChar(15)},
-                                                     {QStringLiteral("descr"), adVarWChar(50)}});
+    cat.CreateTable(QStringLiteral("Almarik_Type"), typeColumns());
 }
 
 void CreateWallpapersTable(Catalog &cat)
 {
-    // The selector deletes rows by ID and inserts without it.
-    cat.CreateTable(QStringLiteral("Wallpapers"),
-                    {{QStringLiteral("FileName"), adVarWChar(255)},
-                     {QStringLiteral("path"), adLongVarWChar()},
-                     {QStringLiteral("Active"), adBoolean()}},
-                    QStringLiteral("\"ID\" INTEGER PRIMARY KEY AUTOINCREMENT"));
+    cat.CreateTable(QStringLiteral("Wallpapers"), wallpaperColumns());
 }
 
 void CreateRegEditTable(Catalog &cat)
 {
-    cat.CreateTable(QStringLiteral("RegEdit"), {{QStringLiteral("hKey"), adCurrency()},
-                                                {QStringLiteral("SubKey"), adLongVarWChar()},
-                                                {QStringLiteral("Key"), adVarWChar(255)},
-                                                {QStringLiteral("Task"), adVarWChar(50)},
-                                                {QStringLiteral("NewValue"), adVarWChar(255)}});
+    cat.CreateTable(QStringLiteral("RegEdit"), regEditColumns());
 }
 
 void AddTypeRows(Connection &db, const StepFailure &failed)
@@ -206,6 +186,10 @@ void guarded(const QString &title, const StepFailure &failed, const std::functio
 void repair(Connection &db, const StepFailure &failed)
 {
     Catalog cat(db.ConnectionString());
+    if (const auto refused = foreignTable(cat)) {
+        failed(QStringLiteral("Error Repairing Database"), *refused);
+        return;
+    }
     if (cat.TableExists(QStringLiteral("Calendar")))
         AddMissingCalendarColumns(cat);
     else
@@ -221,8 +205,9 @@ void repair(Connection &db, const StepFailure &failed)
         guarded(QStringLiteral("Error Creating RegEdit Table"), failed,
                 [&] { CreateRegEditTable(cat); });
     // Last, so that every table made above gets its checks too; a failure
-    // ends the repair quietly, as the Calendar steps do.
-    addTypeChecks(cat.connection());
+    // ends the repair quietly, as the Calendar steps do. Only the own
+    // tables: any other may be another program's.
+    addTypeChecks(cat.connection(), ownTableNames());
 }
 
 } // namespace

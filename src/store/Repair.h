@@ -3,7 +3,9 @@
 // tables and Calendar columns are created, missing type rows written and
 // missing checks of yes/no and date columns added (see TypeChecks.h).
 // Nothing that exists is dropped or renamed; the only values it changes
-// are non-zero yes/no values other than -1, which become -1.
+// are non-zero yes/no values other than -1 of its own four tables, which
+// become -1. No other table is touched, and a file whose table of one of
+// those names has other columns (see OwnTables.h) is refused unchanged.
 
 #include <QString>
 
@@ -11,7 +13,9 @@ class Connection;
 class Prompts;
 
 // The repair command: failures of the type, wallpaper and task steps are
-// shown as boxes and the repair goes on; any other failure ends it quietly.
+// shown as boxes and the repair goes on; another program's table of an own
+// table's name is shown as a box before anything changes and ends it; any
+// other failure ends it quietly.
 void RepairDatabase(Connection &db, Prompts &prompts);
 
 // A brand-new database file with every table and the nine type rows, made

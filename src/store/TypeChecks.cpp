@@ -9,6 +9,7 @@
 
 #include <QList>
 #include <QSet>
+#include <functional>
 #include <sqlite3.h>
 
 using recordset::quotedName;
@@ -86,30 +87,9 @@ void exec(Connection &db, const QString &sql)
     Statement(db, sql).step();
 }
 
-} // namespace
-
-QString typeMismatchText()
-{
-    return QStringLiteral("Data type mismatch in criteria expression.");
-}
-
-QString fieldTooSmallText()
-{
-    return QStringLiteral("The field is too small to accept the amount of data you attempted to "
-                          "add. Try inserting or pasting less data.");
-}
-
-QStringList typeCheckNames(const QString &table, const QString &column)
-{
-    QStringList names;
-    for (const FieldKind kind : {FieldKind::Date, FieldKind::Bool, FieldKind::Text}) {
-        for (const Trigger &t : checksOf(table, column, kind, 1))
-            names << t.name;
-    }
-    return names;
-}
-
-void addTypeChecks(Connection &db)
+// Adds the checks each column that wanted accepts lacks.
+void addChecks(Connection &db,
+               const std::function<bool(const QString &table, const QString &column)> &wanted)
 {
     QSet<QString> present;
     {
@@ -139,6 +119,8 @@ void addTypeChecks(Connection &db)
                 continue;
             const QString table = textAt(st.handle(), 0);
             const QString column = textAt(st.handle(), 1);
+            if (!wanted(table, column))
+                continue;
             bool added = false;
             for (const Trigger &t : checksOf(table, column, kind, size)) {
                 if (!present.contains(t.name)) {
@@ -162,4 +144,52 @@ void addTypeChecks(Connection &db)
     for (const Trigger &t : std::as_const(missing))
         exec(db, t.sql);
     transaction.commit();
+}
+
+} // namespace
+
+QString typeMismatchText()
+{
+    return QStringLiteral("Data type mismatch in criteria expression.");
+}
+
+QString fieldTooSmallText()
+{
+    return QStringLiteral("The field is too small to accept the amount of data you attempted to "
+                          "add. Try inserting or pasting less data.");
+}
+
+QStringList typeCheckNames(const QString &table, const QString &column)
+{
+    QStringList names;
+    for (const FieldKind kind : {FieldKind::Date, FieldKind::Bool, FieldKind::Text}) {
+        for (const Trigger &t : checksOf(table, column, kind, 1))
+            names << t.name;
+    }
+    return names;
+}
+
+ColumnNames columnNames(Connection &db)
+{
+    ColumnNames names;
+    Statement st(db, QStringLiteral("SELECT t.name, c.name FROM pragma_table_list t, "
+                                    "pragma_table_info(t.name) c WHERE t.schema = 'main' AND "
+                                    "t.type = 'table'"));
+    while (st.step())
+        names.insert({textAt(st.handle(), 0), textAt(st.handle(), 1)});
+    return names;
+}
+
+void addTypeChecks(Connection &db, const QStringList &tables)
+{
+    addChecks(db, [&](const QString &table, const QString &) {
+        return tables.contains(table, Qt::CaseInsensitive);
+    });
+}
+
+void addTypeChecksToNewColumns(Connection &db, const ColumnNames &before)
+{
+    addChecks(db, [&](const QString &table, const QString &column) {
+        return !before.contains({table, column});
+    });
 }

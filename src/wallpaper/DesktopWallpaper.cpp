@@ -1,15 +1,12 @@
 #include "wallpaper/DesktopWallpaper.h"
 
+#include "wallpaper/DesktopQuoting.h"
+
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QUrl>
 
 namespace {
-
-QString fileUri(const QString &path)
-{
-    return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
-}
 
 QString env(const char *name)
 {
@@ -25,17 +22,8 @@ bool isX11Session()
 
 } // namespace
 
-QString gvariantString(const QString &text)
+DesktopWallpaper::Setter DesktopWallpaper::sessionDesktop()
 {
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-    quoted.replace(QLatin1Char('\''), QLatin1String("\\'"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
-}
-
-bool DesktopWallpaper::apply(const QString &path) const
-{
-    using Setter = bool (DesktopWallpaper::*)(const QString &) const;
     static const struct
     {
         const char *name;
@@ -58,12 +46,29 @@ bool DesktopWallpaper::apply(const QString &path) const
          env("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
         for (const auto &d : desktops) {
             if (name.compare(QLatin1String(d.name), Qt::CaseInsensitive) == 0)
-                return (this->*d.set)(path);
+                return d.set;
         }
     }
     if (isX11Session() && !QStandardPaths::findExecutable(QStringLiteral("feh")).isEmpty())
-        return feh(path);
-    return false;
+        return &DesktopWallpaper::feh;
+    return nullptr;
+}
+
+bool DesktopWallpaper::apply(const QString &path) const
+{
+    const Setter set = sessionDesktop();
+    if (!set || !refusal(path).isEmpty())
+        return false;
+    // A relative path means nothing to a desktop running elsewhere, and a
+    // leading "/" keeps the path from being read as a tool's option.
+    return (this->*set)(QFileInfo(path).absoluteFilePath());
+}
+
+QString DesktopWallpaper::refusal(const QString &path) const
+{
+    if (sessionDesktop() == &DesktopWallpaper::sway)
+        return swayRefusal(QFileInfo(path).absoluteFilePath());
+    return {};
 }
 
 bool DesktopWallpaper::gnome(const QString &path) const
@@ -115,7 +120,20 @@ bool DesktopWallpaper::xfce(const QString &path) const
 
 bool DesktopWallpaper::kde(const QString &path) const
 {
-    return run(QStringLiteral("plasma-apply-wallpaperimage"), {path});
+    // plasma-apply-wallpaperimage builds this script with the bare path,
+    // so it refuses a quote and misreads "\", "%" and "#"; the URI written
+    // as a JavaScript literal reaches Plasma whole.
+    const QString script =
+        QStringLiteral("for (var key in desktops()) {var d = desktops()[key];"
+                       "d.wallpaperPlugin = 'org.kde.image';"
+                       "d.currentConfigGroup = ['Wallpaper', 'org.kde.image', 'General'];"
+                       "d.writeConfig('Image', ") +
+        javaScriptString(fileUri(path)) + QStringLiteral(");}");
+    return run(QStringLiteral("dbus-send"),
+               {QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                QStringLiteral("--dest=org.kde.plasmashell"), QStringLiteral("/PlasmaShell"),
+                QStringLiteral("org.kde.PlasmaShell.evaluateScript"),
+                QStringLiteral("string:") + script});
 }
 
 bool DesktopWallpaper::lxqt(const QString &path) const
@@ -126,13 +144,12 @@ bool DesktopWallpaper::lxqt(const QString &path) const
 bool DesktopWallpaper::sway(const QString &path) const
 {
     // swaymsg joins its arguments into one command that sway splits again
-    // at blanks, so the path goes in double quotes.
-    QString quoted = path;
-    quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-    quoted.replace(QLatin1Char('"'), QLatin1String("\\\""));
+    // at blanks, ";" and ",", and sway expands the path with wordexp(),
+    // running any "$(...)" even inside double quotes: every character that
+    // either reads as syntax goes escaped.
     return run(QStringLiteral("swaymsg"),
                {QStringLiteral("output"), QStringLiteral("*"), QStringLiteral("bg"),
-                QLatin1Char('"') + quoted + QLatin1Char('"'), QStringLiteral("fill")});
+                swayPathArgument(path), QStringLiteral("fill")});
 }
 
 bool DesktopWallpaper::feh(const QString &path) const

@@ -1,13 +1,14 @@
 #include "wallpaper/Pictures.h"
 
 #include "platform/AppError.h"
+#include "platform/FileIO.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
 
 namespace {
 
@@ -64,13 +65,6 @@ QImage readPicture(const QString &file, const QSize &bound)
     return image;
 }
 
-AppError writeError(const QFileDevice &file)
-{
-    return file.error() == QFileDevice::PermissionsError
-               ? AppError(ErrNo::PermissionDenied, QStringLiteral("Permission denied"))
-               : AppError(ErrNo::PathFileAccess, QStringLiteral("Path/File access error"));
-}
-
 } // namespace
 
 bool NeedsBitmap(const QString &file)
@@ -89,16 +83,13 @@ void ConvertToBitmap(const QString &source, const QString &target)
     const QImage image = readPicture(source, QSize());
     if (!QDir().mkpath(QFileInfo(target).absolutePath()))
         throw AppError(ErrNo::PathNotFound, QStringLiteral("Path not found"));
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        throw writeError(out);
-    QImageWriter writer(&out, "bmp");
-    if (!writer.write(image)) {
-        out.cancelWriting();
-        throw writeError(out);
-    }
-    if (!out.commit())
-        throw writeError(out);
+    // Made whole in memory first: the old bitmap stays until the new one is
+    // complete.
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    if (!QImageWriter(&bytes, "bmp").write(image))
+        throw AppError(ErrNo::OutOfMemory, QStringLiteral("Out of memory"));
+    writeWholeFile(target, bytes.data());
 }
 
 QImage LoadPreview(const QString &file, const QSize &bound)

@@ -94,9 +94,19 @@ WallpaperOutcome ChangeWallpaper(Connection &db, const QString &current,
         out.kind = Kind::Missing;
         return out;
     }
+    // A name the desktop cannot take stops the change before the bitmap or
+    // the setting is written.
+    const QString shown = NeedsBitmap(file) ? BitmapPath(seams.bitmapFolder) : file;
+    const QString refused = seams.desktopRefusal ? seams.desktopRefusal(shown) : QString();
+    if (!refused.isEmpty()) {
+        out.kind = Kind::Refused;
+        out.file = shown;
+        out.errorDescription = refused;
+        return out;
+    }
     if (NeedsBitmap(file)) {
         try {
-            file = BitmapPath(seams.bitmapFolder);
+            file = shown;
             ConvertToBitmap(out.file, file);
         } catch (...) {
             return failed();
@@ -124,6 +134,12 @@ std::optional<WallpaperMessage> WallpaperOutcomeMessage(const WallpaperOutcome &
             QStringLiteral("Wallpaper selected: ") + outcome.file +
                 QStringLiteral(" does not exist.\r\nPlease update Wallpaper list"),
             QStringLiteral("Wallpaper missing"), MsgIcon::Information};
+    case WallpaperOutcome::Kind::Refused:
+        return WallpaperMessage{QStringLiteral("Wallpaper selected: ") + outcome.file +
+                                    QStringLiteral(" cannot be shown: ") +
+                                    outcome.errorDescription +
+                                    QStringLiteral(".\r\nPlease update Wallpaper list"),
+                                QStringLiteral("Wallpaper not shown"), MsgIcon::Information};
     case WallpaperOutcome::Kind::Failed:
         return WallpaperMessage{QStringLiteral("ERROR #") + QString::number(outcome.errorNumber) +
                                     QStringLiteral(" : ") + outcome.errorDescription +

@@ -27,6 +27,9 @@ struct WallpaperSeams
     std::function<bool(const QString &)> writeSetting;
     // Shows the picture on the running desktop; failures are silent.
     std::function<void(const QString &)> applyToDesktop;
+    // Why the running desktop cannot be handed a path, or "" when it can;
+    // asked before anything is written. Unset: every path is taken.
+    std::function<QString(const QString &)> desktopRefusal;
     // Where the converted bitmap goes (the Windows folder's stand-in).
     QString bitmapFolder;
 };
@@ -38,14 +41,17 @@ struct WallpaperOutcome
         NoDraw,    // fewer than two active entries
         Unchanged, // every entry is the current wallpaper
         Missing,   // the drawn file does not exist
+        Refused,   // the desktop cannot take the file's name; nothing was written
         Failed,    // a run-time failure; nothing was written
         Set,       // file was stored as the setting
         Rewritten  // the bitmap, already the setting, holds the new picture
     };
     Kind kind = Kind::NoDraw;
-    QString file; // the drawn file (Missing) or the one the desktop now shows
+    // The drawn file (Missing), the one the desktop was to show (Refused) or
+    // the one it now shows.
+    QString file;
     int errorNumber = 0;
-    QString errorDescription;
+    QString errorDescription; // also why the desktop refused the file
 };
 
 // A message box to show: text, title (empty for the application's) and icon.

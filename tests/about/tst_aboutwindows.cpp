@@ -50,8 +50,8 @@ private slots:
     void initTestCase() { QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy); }
 
     // The About box's link, then the update window: an address refused, the
-    // update page from the server (the error page's text: the About texts)
-    // and a link opened relative to the page shown.
+    // update page from the server (the error page's text: the About texts),
+    // a link opened relative to the page shown and one refused.
     void aboutAndUpdateWindows()
     {
         TestEnv env;
@@ -92,6 +92,12 @@ private slots:
         emit web.Web->anchorClicked(QUrl("new.zip"));
         QCOMPARE(opened, (QList<QUrl>{QUrl(MailAddress()), address.resolved(QUrl("new.zip"))}));
         QVERIFY(prompts.boxes.isEmpty());
+        // A link off the web is not opened, and the user is told why.
+        emit web.Web->anchorClicked(QUrl("file:///tmp/evil.desktop"));
+        QCOMPARE(opened.size(), 2);
+        QCOMPARE(prompts.takeBoxes(),
+                 QStringList{"Almarik (information, OK): The address \"file:///tmp/evil.desktop\" "
+                             "is not a web address. The link is not opened."});
     }
 };
 

@@ -1,15 +1,18 @@
 // The SQL builder: that its inputs reach the statement, Clear, the statement kept between openings,
-// and the transaction around Run (commit, roll back, failures that change nothing).
+// and the transaction around Run (commit, roll back, failures that change nothing, a refused
+// commit said).
 
 #include "editing/ui/frmSQL.h"
 #include "support/CalendarRows.h"
 #include "support/TestDatabase.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
 #include <optional>
+#include <sqlite3.h>
 
 namespace {
 
@@ -25,10 +28,13 @@ QString events(Connection &db)
 const char *const kUnchanged = "3: ";
 
 // answer: the MsgResult given to the commit question, -1 when no question
-// is expected.
-void runRow(const char *name, const char *text, int answer, const char *after)
+// is expected; error: the box that follows it when another program is
+// reading the file as OK is pressed.
+void runRow(const char *name, const char *text, int answer, const char *after,
+            const char *error = "")
 {
-    QTest::newRow(name) << QString::fromLatin1(text) << answer << QString::fromLatin1(after);
+    QTest::newRow(name) << QString::fromLatin1(text) << answer << QString::fromLatin1(after)
+                        << QString::fromLatin1(error);
 }
 
 } // namespace
@@ -87,6 +93,7 @@ void TestSqlBuilder::run_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("answer");
     QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("error");
     const char *update = "Update Calendar SET ShowOnce = True WHERE Description = 'Dentist'";
     const int ok = int(MsgResult::Ok);
     runRow("OK commits", update, ok, "3: Dentist");
@@ -94,6 +101,9 @@ void TestSqlBuilder::run_data()
     runRow("no condition deletes every event", "Delete FROM Calendar ", ok, "0: ");
     runRow("failing statement", "Update Calendar SET Nonsense = 1", -1, kUnchanged);
     runRow("empty output does nothing", "", -1, kUnchanged);
+    runRow("a commit refused while another program reads", update, ok, kUnchanged,
+           "Almarik (critical, OK): Error in RunSQL\r\nNumber : -2147467259\r\nDescription : "
+           "database is locked");
 }
 
 void TestSqlBuilder::run()
@@ -101,16 +111,29 @@ void TestSqlBuilder::run()
     QFETCH(QString, text);
     QFETCH(int, answer);
     QFETCH(QString, after);
+    QFETCH(QString, error);
     frmSQL::lastSQL = QStringLiteral("kept");
     frmSQL dlg(m_t->db, m_t->prompts);
     dlg.txt[2]->setText(text);
     if (answer >= 0)
         m_t->prompts.answer(QVariant::fromValue(MsgResult(answer)));
+    // Another program in the middle of a read: its shared lock lets the
+    // statement run but not the commit, which is refused at once.
+    sqlite3 *reader = nullptr;
+    if (!error.isEmpty()) {
+        sqlite3_open(QFile::encodeName(m_t->path).constData(), &reader);
+        sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM Calendar", nullptr, nullptr, nullptr);
+        sqlite3_busy_timeout(m_t->db.handle(), 0);
+    }
     dlg.cmd_Click(1);
-    QCOMPARE(m_t->prompts.takeBoxes(),
-             answer < 0 ? QStringList()
-                        : QStringList{"Commit Transaction? (question, OK/Cancel): SQL successful, "
-                                      "OK to commit?"});
+    QStringList boxes;
+    if (answer >= 0)
+        boxes << "Commit Transaction? (question, OK/Cancel): SQL successful, OK to commit?";
+    if (!error.isEmpty())
+        boxes << error;
+    QCOMPARE(m_t->prompts.takeBoxes(), boxes);
+    QCOMPARE(dlg.txt[2]->text(), text);
+    sqlite3_close(reader);
     QCOMPARE(events(m_t->db), after);
     // The next opening offers the last statement run, failed or not.
     frmSQL next(m_t->db, m_t->prompts);

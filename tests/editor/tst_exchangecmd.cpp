@@ -18,7 +18,12 @@
 #include "widgets/Modal.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <utility>
 
 namespace {
 
@@ -50,6 +55,8 @@ private slots:
     void cancels_data();
     void cancels();
     void outlookBothVariants();
+    void exportOnFullDisk_data();
+    void exportOnFullDisk();
     void calendarImport();
 
 private:
@@ -239,6 +246,44 @@ void TestExchangeCommands::outlookBothVariants()
     m_editor->mnuTools_Click(1);
     QCOMPARE(m_prompts->takeBoxes().mid(2),
              QStringList{"Almarik (critical, OK): Holiday file not opened"});
+}
+
+void TestExchangeCommands::exportOnFullDisk_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("answers");
+    QTest::newRow("share file") << 3 << "Almarik.Txt" << QStringList();
+    QTest::newRow("holiday file") << 0 << "Outlook.Txt" << QStringList{"2007"};
+    QTest::newRow("iCalendar") << 6 << "Almarik.ics" << QStringList();
+}
+
+void TestExchangeCommands::exportOnFullDisk()
+{
+    // Files may not grow past 40 bytes: the export fails in the closing
+    // message's words and the file it was to replace stays as it was.
+    QFETCH(int, index);
+    QFETCH(QString, file);
+    QFETCH(QStringList, answers);
+    const QString path = m_env->path(file);
+    const QByteArray old = "[Almarik Export File]\r\n 0\r\n";
+    writeBytes(path, old);
+    m_prompts->answer(path);
+    for (const QString &answer : answers)
+        m_prompts->answer(answer);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlim_t unlimited = std::exchange(limit.rlim_cur, rlim_t(40));
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    m_editor->mnuTools_Click(index);
+    limit.rlim_cur = unlimited;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    QCOMPARE(m_prompts->takeBoxes().last(), "Error (critical, OK): Disk full");
+    QCOMPARE(fileBytes(path), old);
+    QStringList left = QDir(m_env->root()).entryList(QDir::Files | QDir::Hidden);
+    left.removeOne("Almarik.MDB");
+    QCOMPARE(left, QStringList{file});
 }
 
 void TestExchangeCommands::calendarImport()

@@ -1,7 +1,8 @@
 #pragma once
 // What the registry tests share: a grid that records what the listings do,
-// direct access to the store's files, a read-only root, a dump of a whole
-// root through the registry procedures, and the stored tasks.
+// direct access to the store's files, a read-only root, a file-size limit,
+// the writes of a file counted, a dump of a whole root through the registry
+// procedures, and the stored tasks.
 
 #include "platform/AppError.h"
 #include "platform/Prompts.h"
@@ -16,6 +17,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+
+#include <csignal>
+#include <sys/inotify.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 const QString kRun = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\");
 const QString kDesktop = QStringLiteral("Control Panel\\Desktop\\");
@@ -79,6 +85,59 @@ class ReadOnlyRoot
 public:
     explicit ReadOnlyRoot(const char *names) { qputenv("ALMARIK_REGISTRY_READONLY", names); }
     ~ReadOnlyRoot() { qunsetenv("ALMARIK_REGISTRY_READONLY"); }
+};
+
+// Lets no file grow past size bytes while it lives: a longer write fails
+// (instead of ending the process).
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(qint64 size)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_limit);
+        rlimit limit = m_limit;
+        limit.rlim_cur = rlim_t(size);
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            qFatal("no file-size limit");
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_limit); }
+
+private:
+    rlimit m_limit{};
+};
+
+// Counts the times from now on that a root's file is written in place or
+// renamed into place, as the kernel reports them.
+class FileWrites
+{
+public:
+    explicit FileWrites(qint32 root) : m_fd(inotify_init1(IN_NONBLOCK))
+    {
+        const QFileInfo file(RegistryStore::fileFor(root));
+        m_name = QFile::encodeName(file.fileName());
+        if (inotify_add_watch(m_fd, QFile::encodeName(file.absolutePath()).constData(),
+                              IN_CLOSE_WRITE | IN_MOVED_TO) < 0)
+            qFatal("cannot watch %s", qPrintable(file.absolutePath()));
+    }
+    ~FileWrites() { ::close(m_fd); }
+    int count()
+    {
+        alignas(inotify_event) char buffer[65536];
+        for (ssize_t n; (n = ::read(m_fd, buffer, sizeof buffer)) > 0;) {
+            for (const char *p = buffer; p < buffer + n;) {
+                const auto *e = reinterpret_cast<const inotify_event *>(p);
+                m_count += e->len && m_name == e->name;
+                p += sizeof(inotify_event) + e->len;
+            }
+        }
+        return m_count;
+    }
+
+private:
+    int m_fd;
+    QByteArray m_name;
+    int m_count = 0;
 };
 
 // The stored tasks in RegEdit as "Task|hKey|SubKey|key|NewValue".

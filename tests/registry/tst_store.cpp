@@ -5,11 +5,9 @@
 #include "RegTestSupport.h"
 #include "platform/RegistryTree.h"
 
+#include <QLockFile>
 #include <QProcess>
 #include <QTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -58,6 +56,7 @@ private slots:
     void fileRead_data();
     void fileRead();
     void otherWriters();
+    void batch();
 };
 
 void TestRegistryStore::locationsResultCodesAndNames()
@@ -250,16 +249,11 @@ void TestRegistryStore::otherWriters()
     // Files may not grow past a quarter of that (a longer write fails instead
     // of ending the process): the write fails quietly, the delete with its
     // message, the file stays whole.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    const rlim_t unlimited = std::exchange(limit.rlim_cur, rlim_t(before.size() / 4));
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    const bool set = SetRegValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", "C:\\new.bmp", prompts);
-    const bool deleted = DeleteRegKeyValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", prompts);
-    limit.rlim_cur = unlimited;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    QVERIFY(!set && !deleted);
+    {
+        const FileSizeLimit limit(before.size() / 4);
+        QVERIFY(!SetRegValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", "C:\\new.bmp", prompts));
+        QVERIFY(!DeleteRegKeyValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", prompts));
+    }
     QCOMPARE(prompts.takeBoxes(), QStringList{"Almarik (information, OK): Unknown Error 1016"});
     QCOMPARE(readStoreFile(HKEY_CURRENT_USER), before);
     // The lock of a writer that died is taken over; two writers at once
@@ -280,6 +274,27 @@ void TestRegistryStore::otherWriters()
     QCOMPARE(GetRegValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", "", prompts), "C:\\sea.bmp");
     QCOMPARE(QDir(RegistryStore::userFolder()).entryList(QDir::Files | QDir::Hidden),
              QStringList{"HKEY_CURRENT_USER.reg"});
+}
+
+void TestRegistryStore::batch()
+{
+    TestEnv env;
+    const qint32 user = HKEY_CURRENT_USER;
+    RegistryStore reg, other;
+    QLockFile probe(RegistryStore::fileFor(user) + ".lock");
+    reg.beginBatch();
+    // Until the batch's first change another writer may write, and is kept.
+    QCOMPARE(setText(other, user, "K", "other", "1"), 0);
+    QCOMPARE(setText(reg, user, "K", "a", "2"), 0);
+    QCOMPARE(setText(reg, user, "K", "b", "3"), 0);
+    // From then on the lock is held and the file waits for the batch's end;
+    // the batch reads its own changes.
+    QVERIFY(!probe.tryLock(0));
+    QCOMPARE(query(other, user, "K", "a"), QStringLiteral("#2"));
+    QCOMPARE(query(reg, user, "k", "A"), QStringLiteral("2"));
+    QCOMPARE(reg.endBatch(), ERROR_SUCCESS);
+    QCOMPARE(query(other, user, "K", "other") + query(other, user, "K", "b"), QStringLiteral("13"));
+    QVERIFY(probe.tryLock(0));
 }
 
 QTEST_APPLESS_MAIN(TestRegistryStore)

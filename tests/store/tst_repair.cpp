@@ -20,6 +20,8 @@ private slots:
     void failingStepsShowBoxes();
     void calendarFailureEndsQuietly();
     void typeChecksAdded();
+    void othersTablesUntouched_data();
+    void othersTablesUntouched();
 };
 
 namespace {
@@ -34,6 +36,13 @@ QStringList schema(const QString &path)
                        "LIKE 'sqlite%' ORDER BY m.name COLLATE NOCASE, c.cid"));
 }
 
+// A table's schema entries (its own, its indexes', its triggers'), then its rows.
+QStringList tableDump(const QString &path, const QString &table)
+{
+    return rawRows(path, "SELECT sql FROM sqlite_master WHERE tbl_name = '" + table + "'") +
+           rawRows(path, "SELECT * FROM " + table + " ORDER BY rowid");
+}
+
 // The type checks, and apart the size checks of sized text columns.
 const QString kTriggers = QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger' "
                                          "AND name NOT LIKE '% size on %' ORDER BY name");
@@ -41,20 +50,26 @@ const QString kSizeChecks = QStringLiteral(
     "SELECT name FROM sqlite_master WHERE type = 'trigger' AND name LIKE '% size on %'");
 const QString kTypes = QStringLiteral("SELECT icon, descr FROM Almarik_Type ORDER BY rowid");
 
-// An empty file, opened, after the given statements, then repaired.
+// An empty file, opened, after the given statements, then repaired (when
+// repair is true).
 struct Repaired
 {
-    explicit Repaired(const QStringList &statements = {})
+    explicit Repaired(const QStringList &statements = {}, bool repair = true)
     {
         QFile f(path);
         if (f.open(QIODevice::WriteOnly))
             f.close();
         db.Open(Connection::connectionStringFor(path));
-        for (const QString &sql : statements) {
-            auto stmt = db.prepare(sql);
-            db.check(sqlite3_step(stmt.get()));
-        }
-        RepairDatabase(db, prompts);
+        for (const QString &sql : statements)
+            raw(sql);
+        if (repair)
+            RepairDatabase(db, prompts);
+    }
+    // SQLite's own text, untranslated, as another program writes.
+    void raw(const QString &sql)
+    {
+        auto stmt = db.prepare(sql);
+        db.check(sqlite3_step(stmt.get()));
     }
     TestEnv env;
     ScriptedPrompts prompts;
@@ -175,26 +190,82 @@ void TestRepair::calendarFailureEndsQuietly()
 
 void TestRepair::typeChecksAdded()
 {
-    // Tables made without the checks, a user's own among them, holding
-    // values the checks would change or refuse.
+    // A Calendar made without the checks, holding values the checks would
+    // change or refuse.
     Repaired t({"CREATE TABLE Calendar (Dates DATETIME, Icon VARCHAR(15), Description "
                 "VARCHAR(50), Details LONGTEXT, ShowOnce YESNO)",
-                "CREATE TABLE Chores (Done YESNO)",
-                "CREATE TABLE Keyed (k INTEGER PRIMARY KEY, Done YESNO) WITHOUT ROWID",
                 "INSERT INTO Calendar (Dates, ShowOnce) VALUES ('2026-07-04', 1), ('soon', 0.5), "
                 "('2026-07-06', 'abc'), ('2026-07-07', -1)"});
-    const QStringList triggers = rawRows(t.path, kTriggers);
-    QCOMPARE(triggers.size(), 14);
-    QCOMPARE(triggers.filter(QStringLiteral("Chores.Done yes/no")).size(), 4);
+    QCOMPARE(rawRows(t.path, kTriggers).size(), 2 + 4 + 4); // Wallpapers' Active too
     // Non-zero numbers became -1; what is no number or no date is left alone.
     QCOMPARE(rawRows(t.path, QStringLiteral("SELECT Dates, ShowOnce FROM Calendar")),
              (QStringList{"2026-07-04|-1", "soon|-1", "2026-07-06|abc", "2026-07-07|-1"}));
-    t.db.Execute(QStringLiteral("INSERT INTO Chores VALUES (2)"));
-    t.db.Execute(QStringLiteral("INSERT INTO Keyed VALUES (1, 2)")); // no rowid, no checks
-    QCOMPARE(
-        thrown([&] { t.db.Execute(QStringLiteral("UPDATE Chores SET Done = 'x'")); }).description(),
-        QStringLiteral("Data type mismatch in criteria expression."));
-    QCOMPARE(rawRows(t.path, QStringLiteral("SELECT Done FROM Chores")), QStringList{"-1"});
+    QCOMPARE(thrown([&] {
+                 t.db.Execute(QStringLiteral("UPDATE Calendar SET ShowOnce = 'x'"));
+             }).description(),
+             QStringLiteral("Data type mismatch in criteria expression."));
+}
+
+void TestRepair::othersTablesUntouched_data()
+{
+    QTest::addColumn<QStringList>("statements"); // another program's, before the repair
+    QTest::addColumn<QString>("theirs");         // their table, which must not change
+    QTest::addColumn<QString>("insert");         // their row, which must still go in
+    QTest::addColumn<QString>("refused");        // the column refused; none when repaired
+    // Values Almarik's checks would convert or refuse, beside own tables in their other forms.
+    QTest::newRow("another table")
+        << QStringList{"CREATE TABLE calendar (Icon VARCHAR(50), Details VARCHAR(255))",
+                       "CREATE TABLE Wallpapers (FileName VARCHAR(255), path LONGTEXT, Active "
+                       "YESNO, ID INTEGER PRIMARY KEY AUTOINCREMENT)",
+                       "CREATE TABLE Tasks (done BOOLEAN, due DATE, name VARCHAR(5))",
+                       "INSERT INTO Tasks VALUES (1, '2026-07-04', 'a'), (2, '4 July', 'longer')"}
+        << "Tasks"
+        << "INSERT INTO Tasks VALUES ('yes', 'someday', 'longer')"
+        << "";
+    QTest::newRow("a Calendar of another program")
+        << QStringList{"CREATE TABLE Calendar (id INTEGER PRIMARY KEY, Dates DATE, done BOOLEAN)",
+                       "INSERT INTO Calendar (Dates, done) VALUES ('2026-07-04', 1)"}
+        << "Calendar"
+        << "INSERT INTO Calendar (Dates, done) VALUES ('4 July', 'yes')"
+        << "id INTEGER";
+    QTest::newRow("a Calendar whose ShowOnce is a text")
+        << QStringList{"CREATE TABLE Calendar (Dates DATETIME, ShowOnce TEXT)"} << "Calendar"
+        << "INSERT INTO Calendar VALUES ('4 July', 'no')"
+        << "ShowOnce TEXT";
+    QTest::newRow("a Calendar of wider texts")
+        << QStringList{"CREATE TABLE Calendar (Description VARCHAR(80))"} << "Calendar"
+        << "INSERT INTO Calendar VALUES ('4 July')"
+        << "Description VARCHAR(80)";
+    QTest::newRow("Wallpapers of another program")
+        << QStringList{"CREATE TABLE Wallpapers (FileName VARCHAR(255), Active BOOLEAN, Width)",
+                       "INSERT INTO Wallpapers VALUES ('a.bmp', 1, 640)"}
+        << "Wallpapers"
+        << "INSERT INTO Wallpapers VALUES ('b.bmp', 'yes', 800)"
+        << "Width";
+}
+
+void TestRepair::othersTablesUntouched()
+{
+    QFETCH(QStringList, statements);
+    QFETCH(QString, theirs);
+    QFETCH(QString, insert);
+    QFETCH(QString, refused);
+    Repaired t(statements, false);
+    const QByteArray bytes = fileBytes(t.path);
+    const QStringList before = tableDump(t.path, theirs);
+    RepairDatabase(t.db, t.prompts);
+    const QString box = "Error Repairing Database (critical, OK): The table '" + theirs +
+                        "' is not Almarik's: Almarik's table has no column '" + refused +
+                        "'. The repair changed nothing.";
+    QCOMPARE(t.prompts.takeBoxes(), refused.isEmpty() ? QStringList() : QStringList{box});
+    if (refused.isEmpty())
+        QCOMPARE(rawRows(t.path, kTypes).size(), 9);
+    else
+        QVERIFY(fileBytes(t.path) == bytes);
+    // The program's own data definition checks only what it makes.
+    t.db.Execute(QStringLiteral("CREATE TABLE Notes (Seen YESNO)"));
+    QCOMPARE(tableDump(t.path, theirs), before);
+    QCOMPARE(thrown([&] { t.raw(insert); }).description(), QStringLiteral("nothing thrown"));
 }
 
 QTEST_APPLESS_MAIN(TestRepair)

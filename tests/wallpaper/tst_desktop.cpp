@@ -1,17 +1,19 @@
-// Telling the running desktop: the path as each kind of tool must receive it
-// (a URI, gsettings and sway quoting, every xfconf monitor, the X11
-// fallback), checked against recording fake programs put on PATH.
+// Telling the running desktop: hostile file names reach each tool as that
+// tool must read them (sway's wordexp() run for real by fake_swaymsg, the
+// others recorded by fakes on PATH), or are refused before anything changes.
 
-#include "support/TestEnv.h"
+#include "support/TestDatabase.h"
 #include "wallpaper/DesktopWallpaper.h"
+#include "wallpaper/Pictures.h"
+#include "wallpaper/WallpaperChange.h"
+#include "wallpaper/WallpaperTable.h"
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTest>
 
 namespace {
-
-const QString kPath = QStringLiteral("/pics/Mój it's a \"b\".bmp");
 
 // A program that appends "name|arg|arg..." to the log; xfconf-query -l lists
 // two monitors' last-image properties among others.
@@ -25,68 +27,167 @@ fi
 exit 0
 )";
 
+const QString kSwayRefusal = QStringLiteral(
+    "sway cannot take a file name with a backslash or a control character such as a line break");
+
+// Each desktop's calls, %1 standing for the path as its tool receives it.
+QStringList callsOf(const QString &desktop)
+{
+    const QString xfce = QStringLiteral("xfconf-query|-c|xfce4-desktop|");
+    const QString gnome = QStringLiteral("gsettings|set|org.gnome.desktop.background|picture-uri");
+    const QHash<QString, QStringList> calls = {
+        {"GNOME", {gnome + "|%1", gnome + "-dark|%1"}},
+        {"MATE", {"gsettings|set|org.mate.background|picture-filename|%1"}},
+        {"XFCE",
+         {xfce + "-l", xfce + "-p|/backdrop/screen0/monitorVGA-1/workspace0/last-image|-s|%1",
+          xfce + "-p|/backdrop/screen0/monitorHDMI-1/workspace1/last-image|-s|%1"}},
+        {"KDE",
+         {"dbus-send|--session|--print-reply|--dest=org.kde.plasmashell|/PlasmaShell|"
+          "org.kde.PlasmaShell.evaluateScript|string:for (var key in desktops()) {var d = "
+          "desktops()[key];d.wallpaperPlugin = 'org.kde.image';d.currentConfigGroup = "
+          "['Wallpaper', 'org.kde.image', 'General'];d.writeConfig('Image', %1);}"}},
+        {"sway", {"swaymsg|output|*|bg|%1|fill"}},
+        {"", {"feh|--bg-fill|%1"}}, // any other X11 session
+    };
+    return calls.value(desktop);
+}
+
 } // namespace
 
 class TestDesktop : public QObject
 {
     Q_OBJECT
     QByteArray m_path = qgetenv("PATH");
+    QString m_cwd = QDir::currentPath();
 
 private slots:
-    void cleanup() { qputenv("PATH", m_path); }
+    void cleanup()
+    {
+        qputenv("PATH", m_path);
+        QDir::setCurrent(m_cwd);
+    }
     void apply_data();
     void apply();
+    void refusedBeforeWriting_data();
+    void refusedBeforeWriting();
 };
 
 void TestDesktop::apply_data()
 {
-    QTest::addColumn<QString>("desktop"); // XDG_CURRENT_DESKTOP
-    QTest::addColumn<QString>("display"); // DISPLAY
-    QTest::addColumn<QString>("wayland"); // WAYLAND_DISPLAY
-    QTest::addColumn<QStringList>("calls");
-    auto row = [](const char *desktop, const char *display, const char *wayland,
-                  const QStringList &calls) {
-        QTest::newRow(*desktop ? desktop : "X11") << desktop << display << wayland << calls;
+    QTest::addColumn<QString>("desktop"); // XDG_CURRENT_DESKTOP; "" an X11 session
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("received"); // "": the path itself
+    QTest::addColumn<bool>("taken");
+    auto row = [](const char *tag, const char *desktop, const char *path, const char *received = "",
+                  bool taken = true) {
+        QTest::newRow(tag) << desktop << path << received << taken;
     };
-    const QString uri = QStringLiteral("'file:///pics/M%C3%B3j%20it\\'s%20a%20%22b%22.bmp'");
-    const QString gnome = "gsettings|set|org.gnome.desktop.background|picture-uri";
-    const QString xfce = "xfconf-query|-c|xfce4-desktop|";
-    row("ubuntu:GNOME", "", "wayland-0", {gnome + "|" + uri, gnome + "-dark|" + uri});
-    // Every last-image property xfconf-query lists.
-    row("XFCE", ":0", "",
-        {xfce + "-l", xfce + "-p|/backdrop/screen0/monitorVGA-1/workspace0/last-image|-s|" + kPath,
-         xfce + "-p|/backdrop/screen0/monitorHDMI-1/workspace1/last-image|-s|" + kPath});
-    // The path quoted for sway's own parser.
-    row("sway", "", "wayland-1", {"swaymsg|output|*|bg|\"/pics/Mój it's a \\\"b\\\".bmp\"|fill"});
-    row("", ":0", "", {"feh|--bg-fill|" + kPath}); // any other X11 session, named or not
-    row("Hyprland", "", "wayland-0", {});          // any other Wayland session
+    // sway: the path as wordexp() leaves it, which is the path itself.
+    row("sway: command substitution", "sway", "{pics}/c$(echo>PWNED).bmp");
+    row("sway: backquotes", "sway", "{pics}/c`echo>PWNED`.bmp");
+    row("sway: variable", "sway", "{pics}/$HOME.bmp");
+    row("sway: tilde after =", "sway", "{pics}/x=~/y.bmp");
+    row("sway: glob matching a.bmp", "sway", "{pics}/[a]?*");
+    row("sway: doubled blanks", "sway", "{pics}/two  blanks.bmp");
+    row("sway: quotes", "sway", "{pics}/it's \"b\".bmp");
+    row("sway: its command separators", "sway", "{pics}/a;exec echo>PWNED,b.bmp");
+    row("sway: shell syntax", "sway", "{pics}/{x}|&<>()#!.bmp");
+    row("sway: non-ASCII", "sway", "{pics}/Mój ✓.bmp");
+    row("sway: a line break is refused", "sway", "{pics}/a\nb.bmp", "", false);
+    row("sway: a backslash is refused", "sway", "{pics}/a\\$HOME.bmp", "", false);
+    // GVariant and JavaScript literals of a percent-encoded URI.
+    row("GNOME: quotes and URI syntax", "GNOME", "{pics}/it's \"b\" 100%#?.bmp",
+        "'file://{pics}/it\\'s%20%22b%22%20100%25%23%3F.bmp'");
+    row("GNOME: line break, backslash, non-ASCII", "GNOME", "{pics}/a\n\\ó.bmp",
+        "'file://{pics}/a%0A%5C%C3%B3.bmp'");
+    row("MATE: the path as GVariant text", "MATE", "{pics}/it's \"b\"\n\\.bmp",
+        "'{pics}/it\\'s \"b\"\\u000a\\\\.bmp'");
+    row("KDE: the URI as a JavaScript literal", "KDE", "{pics}/it's \"b\" %#?\n\\ó.bmp",
+        "'file://{pics}/it\\'s%20%22b%22%20%25%23%3F%0A%5C%C3%B3.bmp'");
+    // Tools that take the path as a plain argument, never through a shell.
+    const char *hostile = "{pics}/$(echo>PWNED) it's \"b\"\n.bmp";
+    row("XFCE", "XFCE", hostile);
+    row("X11", "", hostile);
+    row("X11: a relative path, never an option", "", "-x.bmp", "{root}/-x.bmp");
+    row("another Wayland session: no tool", "Hyprland", "{pics}/a.bmp");
 }
 
 void TestDesktop::apply()
 {
     QFETCH(QString, desktop);
-    QFETCH(QString, display);
-    QFETCH(QString, wayland);
-    QFETCH(QStringList, calls);
+    QFETCH(QString, path);
+    QFETCH(QString, received);
+    QFETCH(bool, taken);
     TestEnv env;
-    QDir().mkpath(env.path(QStringLiteral("bin")));
-    for (const char *tool : {"gsettings", "xfconf-query", "plasma-apply-wallpaperimage",
-                             "pcmanfm-qt", "swaymsg", "feh"}) {
-        QFile f(env.path(QStringLiteral("bin/") + QLatin1String(tool)));
+    const auto real = [&](QString text) {
+        return text.replace("{pics}", env.path("pics")).replace("{root}", env.root());
+    };
+    QDir().mkpath(env.path("bin"));
+    QDir().mkpath(env.path("pics"));
+    QFile(env.path("pics/a.bmp")).open(QIODevice::WriteOnly);
+    for (const char *tool : {"gsettings", "xfconf-query", "dbus-send", "pcmanfm-qt", "feh"}) {
+        QFile f(env.path("bin/") + QLatin1String(tool));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(kFake);
         f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
-    // Only the fakes can be found.
-    qputenv("PATH", env.path(QStringLiteral("bin")).toUtf8());
-    qputenv("FAKE_LOG", env.path(QStringLiteral("log")).toUtf8());
+    QVERIFY(QFile::copy(QStringLiteral(FAKE_SWAYMSG), env.path("bin/swaymsg")));
+    // Only the fakes can be found; a command that runs writes into the test's folder.
+    qputenv("PATH", env.path("bin").toUtf8());
+    qputenv("FAKE_LOG", env.path("log").toUtf8());
     qputenv("XDG_CURRENT_DESKTOP", desktop.toUtf8());
-    qputenv("DISPLAY", display.toUtf8());
-    qputenv("WAYLAND_DISPLAY", wayland.toUtf8());
-    QCOMPARE(DesktopWallpaper().apply(kPath), !calls.isEmpty());
-    QFile log(env.path(QStringLiteral("log")));
-    log.open(QIODevice::ReadOnly);
-    QCOMPARE(QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts), calls);
+    qputenv("DISPLAY", desktop.isEmpty() ? ":0" : "");
+    qputenv("WAYLAND_DISPLAY", desktop.isEmpty() ? "" : "wayland-0");
+    QDir::setCurrent(env.root());
+
+    const QString file = real(path);
+    const QStringList calls = taken ? callsOf(desktop) : QStringList();
+    QCOMPARE(DesktopWallpaper().refusal(file), taken ? QString() : kSwayRefusal);
+    QCOMPARE(DesktopWallpaper().apply(file), !calls.isEmpty());
+    QFile log(env.path("log")); // none when no tool ran
+    const QByteArray logged = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+    const QString expected = calls.isEmpty() ? QString() : calls.join('\n') + '\n';
+    QCOMPARE(QString::fromUtf8(logged),
+             QString(expected).replace("%1", received.isEmpty() ? file : real(received)));
+    QVERIFY(!QFile::exists(env.path("PWNED")));
+}
+
+void TestDesktop::refusedBeforeWriting_data()
+{
+    QTest::addColumn<QString>("name"); // the one active picture besides a.bmp, drawn first
+    QTest::addColumn<QStringList>("events");
+    QTest::newRow("a BMP name sway cannot take: nothing written")
+        << "x\\y.bmp"
+        << QStringList{"Wallpaper not shown|Wallpaper selected: {pics}/x\\y.bmp cannot be shown: " +
+                       kSwayRefusal + ".\r\nPlease update Wallpaper list"};
+    // The desktop is handed the bitmap, whose name it takes.
+    QTest::newRow("a JPG with a line break becomes the bitmap")
+        << "x\ny.jpg" << QStringList{"write {data}/Almarik.BMP", "apply {data}/Almarik.BMP"};
+}
+
+void TestDesktop::refusedBeforeWriting()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, events);
+    TestDatabase f;
+    const QString pics = f.env.path("pics"), data = f.env.path("data/Almarik2");
+    QDir().mkpath(pics);
+    QImage(4, 4, QImage::Format_RGB32).save(pics + "/" + name, "JPG");
+    QImage(4, 4, QImage::Format_RGB32).save(pics + "/a.bmp", "BMP");
+    f.db.Execute(InsertWallpaperStatement(name, pics));
+    f.db.Execute(InsertWallpaperStatement("a.bmp", pics));
+    qputenv("XDG_CURRENT_DESKTOP", "sway");
+    QStringList got;
+    WallpaperSeams seams;
+    seams.random = [] { return 0.0f; };
+    seams.writeSetting = [&](const QString &file) { return got << "write " + file, true; };
+    seams.applyToDesktop = [&](const QString &file) { got << "apply " + file; };
+    seams.desktopRefusal = [](const QString &file) { return DesktopWallpaper().refusal(file); };
+    seams.bitmapFolder = data;
+    if (const auto message = WallpaperOutcomeMessage(ChangeWallpaper(f.db, QString(), seams)))
+        got << message->title + '|' + message->text;
+    QCOMPARE(got.join('\n'), events.join('\n').replace("{pics}", pics).replace("{data}", data));
+    QCOMPARE(QFile::exists(BitmapPath(data)), name.endsWith(".jpg"));
 }
 
 QTEST_APPLESS_MAIN(TestDesktop)

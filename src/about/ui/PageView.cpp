@@ -36,8 +36,13 @@ PageView::PageView(QWidget *parent, UrlOpener openUrl)
 {
     // Links leave the window: the page is shown, never browsed.
     setOpenLinks(false);
-    connect(this, &QTextBrowser::anchorClicked, this,
-            [this](const QUrl &link) { m_openUrl(m_address.resolved(link)); });
+    connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl &link) {
+        const PageLink clicked = ClickedLink(m_address, link);
+        if (clicked.refusal.isEmpty())
+            m_openUrl(clicked.address);
+        else
+            emit linkRefused(clicked.refusal);
+    });
 }
 
 PageView::~PageView()

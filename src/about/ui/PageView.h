@@ -1,7 +1,8 @@
 #pragma once
 // The update window's browser: fetches one web page over HTTP and shows it
 // as rich text. A page that cannot be fetched is replaced by an error page
-// naming the address and the reason; links open in the user's own browser.
+// naming the address and the reason; web links open in the user's own
+// browser, and any other link is only reported.
 
 #include <QTextBrowser>
 #include <QUrl>
@@ -31,6 +32,8 @@ public:
 signals:
     // The page, or the error page in its place, is shown.
     void pageShown(bool ok);
+    // A link was clicked and not opened, for the reason given.
+    void linkRefused(const QString &reason);
 
 private:
     void finished(QNetworkReply *reply);

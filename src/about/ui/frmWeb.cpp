@@ -39,6 +39,9 @@ frmWeb::frmWeb(QWidget *parent, Prompts &prompts, const QUrl &address, UrlOpener
     lblVersion->setGeometry(twipsRect(0, 0, 4650, kLabelHeight));
     Web = new PageView(this, std::move(openUrl));
     Web->setGeometry(twipsRect(0, kWebTop, 4650, 2760));
+    connect(Web, &PageView::linkRefused, this, [this](const QString &reason) {
+        m_prompts.MsgBox(reason, MsgButtons::OkOnly, MsgIcon::Information);
+    });
     resize(twipsToPixels(4650), twipsToPixels(3360));
 }
 

@@ -16,7 +16,8 @@ class frmWeb final : public QWidget
     Q_OBJECT
 public:
     // Over the program's prompts and the update page this build names;
-    // links open with the desktop's handler.
+    // web links open with the desktop's handler, a refused one is told
+    // through prompts.
     explicit frmWeb(QWidget *parent);
     frmWeb(QWidget *parent, Prompts &prompts, const QUrl &address, UrlOpener openUrl);
 

@@ -1,9 +1,9 @@
 #include "editing/ui/frmSQL.h"
 
 #include "editing/EditRules.h"
+#include "editing/SqlBuilderRun.h"
 #include "platform/Prompts.h"
 #include "store/SharedDb.h"
-#include "store/Transaction.h"
 #include "widgets/Twips.h"
 
 #include <QComboBox>
@@ -142,21 +142,10 @@ void frmSQL::RunSQL()
     if (text.isEmpty())
         return;
     lastSQL = text;
-    // The box below must not let the window close while the transaction
+    // The boxes below must not let the window close while the transaction
     // waits for the answer.
     m_transactionOpen = true;
-    try {
-        Transaction transaction(m_db);
-        m_db.Execute(text);
-        const MsgResult answer =
-            m_prompts.MsgBox(QStringLiteral("SQL successful, OK to commit?"), MsgButtons::OkCancel,
-                             MsgIcon::Question, QStringLiteral("Commit Transaction?"));
-        if (answer == MsgResult::Ok)
-            transaction.commit();
-        // Otherwise, and on any failure, the guard rolls back; the failure
-        // stays silent.
-    } catch (...) {
-    }
+    runBuilderStatement(m_db, m_prompts, text);
     m_transactionOpen = false;
 }
 

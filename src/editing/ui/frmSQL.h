@@ -39,8 +39,8 @@ public:
     int SelectedMode() const;
     // Fills txt[2] from the inputs; runs on every change of txt[0] or txt[1].
     void BuildSQL();
-    // Runs txt[2] in a transaction and asks whether to commit; any failure
-    // rolls back without a word and leaves the text where it is.
+    // Runs txt[2] in a transaction and asks whether to commit
+    // (runBuilderStatement); the text stays where it is, whatever happens.
     void RunSQL();
     void optStart_Click(int index);
     // 0 Close, 1 Run, 2 Clear.

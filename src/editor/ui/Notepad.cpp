@@ -1,7 +1,7 @@
 #include "editor/ui/Notepad.h"
 
-#include "editor/ExchangeIO.h"
 #include "platform/AppError.h"
+#include "platform/FileIO.h"
 #include "platform/Prompts.h"
 
 #include <QCloseEvent>

@@ -14,6 +14,7 @@ WallpaperSeams programWallpaperSeams(const QString &subKey, Prompts &prompts)
         return SetRegValue(HKEY_CURRENT_USER, subKey, QStringLiteral("Wallpaper"), file, prompts);
     };
     seams.applyToDesktop = [](const QString &file) { DesktopWallpaper().apply(file); };
+    seams.desktopRefusal = [](const QString &file) { return DesktopWallpaper().refusal(file); };
     seams.bitmapFolder = userDataFolder();
     return seams;
 }

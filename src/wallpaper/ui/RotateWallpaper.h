@@ -14,6 +14,6 @@ class Prompts;
 WallpaperSeams programWallpaperSeams(const QString &subKey, Prompts &prompts);
 
 // Changes the wallpaper from currentWallpaper and shows the message the
-// outcome calls for ("Wallpaper missing", "ERROR #").
+// outcome calls for ("Wallpaper missing", "Wallpaper not shown", "ERROR #").
 void RotateWallpaper(const QString &currentWallpaper, Connection &db, Prompts &prompts,
                      const WallpaperSeams &seams);

@@ -1,0 +1,25 @@
+#pragma once
+// Files read and written whole. Every file the program writes goes through
+// replaceFileBytes: the old file stays as it was, byte for byte, until the
+// new one is complete on disk, and every step of the write is checked.
+
+#include <QByteArray>
+#include <QString>
+
+// A larger file is refused before any of it is read: nothing the program
+// reads whole comes near it, and a stray disk image would fill the memory.
+inline constexpr qint64 kMaxWholeFileBytes = qint64(256) * 1024 * 1024;
+
+// The file's bytes. Throws AppError (file not found, permission denied, a
+// file over kMaxWholeFileBytes ...).
+QByteArray readWholeFile(const QString &path);
+
+// Replaces (or creates) the file with bytes; throws AppError for the errno
+// that replaceFileBytes returns.
+void writeWholeFile(const QString &path, const QByteArray &bytes);
+
+// Writes bytes to a new file beside path, syncs it and renames it over path
+// (a link is followed and stays a link; the old file's permissions are
+// kept). Returns 0, or the errno of the step that failed: then path is as it
+// was and no new file is left behind.
+int replaceFileBytes(const QString &path, const QByteArray &bytes);

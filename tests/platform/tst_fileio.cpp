@@ -1,0 +1,264 @@
+// Every file the program writes, on a disk with no room for it: the write
+// fails in the program's words and the old file stays byte for byte, with
+// nothing left beside it; the writer's other promises (links, permissions,
+// what it refuses) and the size bound of whole-file reads.
+
+#include "editor/HolidayFile.h"
+#include "editor/ICalendarFile.h"
+#include "editor/ShareFile.h"
+#include "platform/AppError.h"
+#include "platform/FileIO.h"
+#include "platform/Registry.h"
+#include "platform/Settings.h"
+#include "registry/REG_MODULE.h"
+#include "startup/Autostart.h"
+#include "store/RecordSet.h"
+#include "support/FullDisk.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestDatabase.h"
+#include "support/TestEnv.h"
+#include "wallpaper/Pictures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTest>
+#include <QTimeZone>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using Writer = std::function<QString(const QString &folder, const QString &db)>;
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+bool put(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QString failure(const std::function<void()> &work)
+{
+    try {
+        work();
+        return QStringLiteral("written");
+    } catch (const AppError &e) {
+        return e.description();
+    }
+}
+
+// The files of folder and its subfolders but the filler, relative names.
+QStringList filesIn(const QString &folder)
+{
+    QStringList names;
+    const QDir root(folder);
+    for (const QFileInfo &f :
+         root.entryInfoList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (f.fileName() == QLatin1String(".filler"))
+            continue;
+        if (f.isDir())
+            for (const QString &inner : filesIn(f.filePath()))
+                names << f.fileName() + QLatin1Char('/') + inner;
+        else
+            names << f.fileName();
+    }
+    return names;
+}
+
+// The event set every export writes from, opened in the child.
+template <typename F> QString withEvents(const QString &db, F &&work)
+{
+    Connection conn;
+    conn.Open(db);
+    RecordSet rs;
+    rs.setCursorLocation(adUseClient);
+    rs.Open(QStringLiteral("SELECT * FROM Calendar ORDER BY Dates"), conn, adOpenStatic,
+            adLockReadOnly);
+    return failure([&] { work(rs); });
+}
+
+} // namespace
+
+class TestFileIO : public QObject
+{
+    Q_OBJECT
+private slots:
+    void fullDisk_data();
+    void fullDisk();
+    void keeps_data();
+    void keeps();
+    void readBound();
+};
+
+void TestFileIO::fullDisk_data()
+{
+    // The old file (relative to the folder), what replaces it, and what the
+    // writer said on the full disk.
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<Writer>("writer");
+    QTest::addColumn<QString>("said");
+    const QString diskFull = QStringLiteral("Disk full");
+    QTest::newRow("whole file") << "a.txt" << Writer([](const QString &f, const QString &) {
+        return failure([&] { writeWholeFile(f + "/a.txt", QByteArray(9000, 'n')); });
+    }) << diskFull;
+    QTest::newRow("share file") << "Almarik.Txt" << Writer([](const QString &f, const QString &db) {
+        return withEvents(db,
+                          [&](const RecordSet &rs) { ExportShareFile(rs, f + "/Almarik.Txt"); });
+    }) << diskFull;
+    QTest::newRow("holiday file appended")
+        << "Outlook.Txt" << Writer([](const QString &f, const QString &db) {
+               return withEvents(db, [&](const RecordSet &rs) {
+                   appendToHolidayFile(f + "/Outlook.Txt", holidaySectionText(rs, "2007"));
+               });
+           })
+        << diskFull;
+    QTest::newRow("iCalendar") << "Almarik.ics" << Writer([](const QString &f, const QString &db) {
+        return withEvents(db, [&](const RecordSet &rs) {
+            ExportICalendarFile(rs, f + "/Almarik.ics",
+                                QDateTime(QDate(2026, 1, 2), QTime(3, 4), QTimeZone::utc()));
+        });
+    }) << diskFull;
+    QTest::newRow("wallpaper bitmap")
+        << "Almarik.BMP" << Writer([](const QString &f, const QString &) {
+               return failure([&] { ConvertToBitmap(f + "/small.gif", f + "/Almarik.BMP"); });
+           })
+        << diskFull;
+    QTest::newRow("settings") << "Almarik2/Almarik2.ini"
+                              << Writer([](const QString &, const QString &) {
+                                     return failure(
+                                         [] { SaveSetting("LastStart", QString(9000, 'd')); });
+                                 })
+                              << diskFull;
+    QTest::newRow("autostart entry")
+        << "autostart/almarik.desktop" << Writer([](const QString &, const QString &) {
+               return failure([] { setAutostart(true, "/opt/" + QString(9000, 'p')); });
+           })
+        << "Disk full: ~/autostart/almarik.desktop";
+    QTest::newRow("registry store")
+        << "Almarik2/registry/HKEY_CURRENT_USER.reg"
+        << Writer([](const QString &, const QString &) -> QString {
+               ScriptedPrompts prompts;
+               const bool set = SetRegValue(HKEY_CURRENT_USER, "Control Panel\\Desktop\\",
+                                            "Wallpaper", QString(9000, 'w'), prompts);
+               return (set ? "set: " : "not set: ") + prompts.takeBoxes().join('|');
+           })
+        << "not set: "; // quietly, as every failed set of a value
+}
+
+void TestFileIO::fullDisk()
+{
+    QFETCH(QString, file);
+    QFETCH(Writer, writer);
+    QFETCH(QString, said);
+    TestEnv env;
+    Connection conn;
+    const QString db = newDatabase(env.path("Almarik.MDB"), conn,
+                                   {"(#03/10/1990#,'birthday','Ann','likes tea',False)",
+                                    "(#03/15/1967#,'holiday','Jo/Al party, home',Null,True)"});
+    conn.Close();
+    const QByteArray old = "the old file\r\n" + QByteArray(300, 'o');
+    const QString report = onFullDisk(
+        1024,
+        [&](const QString &folder) -> QString {
+            // Settings, registry and autostart entry live under the config home.
+            qputenv("XDG_CONFIG_HOME", folder.toUtf8());
+            QImage picture(40, 40, QImage::Format_RGB32);
+            picture.fill(Qt::red);
+            if (!picture.save(folder + "/small.gif") && !picture.save(folder + "/small.gif", "png"))
+                return "no picture";
+            return put(folder + '/' + file, old) ? QString() : QStringLiteral("no old file");
+        },
+        [&](const QString &folder) -> QString {
+            const QString said = writer(folder, db).replace(folder, "~");
+            return said + " / " + (bytesOf(folder + '/' + file) == old ? "kept" : "changed") +
+                   " / " + filesIn(folder).join(' ');
+        });
+    QStringList files = {file, "small.gif"};
+    files.sort();
+    QCOMPARE(report, said + " / kept / " + files.join(' '));
+}
+
+void TestFileIO::keeps_data()
+{
+    // What is at the path beforehand, and what writing "new" there gives:
+    // the error, or the new content with the file's mode.
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("new file") << "none"
+                              << "new 644";
+    QTest::newRow("mode kept") << "file 600"
+                               << "new 600";
+    QTest::newRow("link followed") << "link"
+                                   << "new 644, link kept";
+    QTest::newRow("folder") << "folder"
+                            << "Path/File access error";
+    QTest::newRow("missing folder") << "no folder"
+                                    << "Path not found";
+    QTest::newRow("named pipe") << "fifo"
+                                << "Path/File access error";
+}
+
+void TestFileIO::keeps()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, result);
+    TestEnv env;
+    const mode_t mask = ::umask(022);
+    QString path = env.path("f.txt");
+    const QString target = env.path("target.txt");
+    if (before == "file 600") {
+        QVERIFY(put(path, "old"));
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0600) == 0);
+    } else if (before == "link") {
+        QVERIFY(put(target, "old"));
+        QVERIFY(QFile::link(target, path));
+    } else if (before == "folder") {
+        QVERIFY(QDir().mkpath(path));
+    } else if (before == "no folder") {
+        path = env.path("none/f.txt");
+    } else if (before == "fifo") {
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0644) == 0);
+    }
+    const QString said = failure([&] { writeWholeFile(path, "new"); });
+    ::umask(mask);
+    QString got = said;
+    if (said == "written") {
+        struct stat st
+        {
+        };
+        const QString written = before == "link" ? target : path;
+        ::stat(QFile::encodeName(written).constData(), &st);
+        got = bytesOf(written) + ' ' + QString::number(st.st_mode & 0777, 8);
+        if (before == "link")
+            got += QFileInfo(path).isSymLink() ? ", link kept" : ", link replaced";
+    }
+    QCOMPARE(got, result);
+    // Nothing of the write is left beside the file.
+    QCOMPARE(QDir(env.root()).entryList({"*.new"}, QDir::Files | QDir::Hidden), QStringList());
+}
+
+void TestFileIO::readBound()
+{
+    // A file over the bound is refused before a byte is read: a sparse file
+    // costs no disk, and reading it would cost its whole size in memory.
+    TestEnv env;
+    const QString path = env.path("big.ics");
+    QVERIFY(put(path, "BEGIN:VCALENDAR\r\n"));
+    QVERIFY(QFile::resize(path, kMaxWholeFileBytes + 1));
+    const QString refused = "The file is larger than 256 MB and is not read";
+    QCOMPARE(failure([&] { readWholeFile(path); }), refused);
+    QCOMPARE(failure([&] { readICalendarFile(path, QDate(2026, 1, 1)); }), refused);
+    QVERIFY(QFile::resize(path, 40));
+    QCOMPARE(failure([&] { readWholeFile(path); }), "written");
+}
+
+QTEST_APPLESS_MAIN(TestFileIO)
+#include "tst_fileio.moc"
