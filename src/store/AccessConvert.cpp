@@ -63,9 +63,10 @@ QString checkedTable(const AccessFile &file, const QString &table,
     const QList<AccessColumn> columns = file.columns(name);
     for (const Expected &e : expected) {
         const QString wanted = QString::fromLatin1(e.name);
-        const auto found = std::find_if(columns.cbegin(), columns.cend(), [&](const AccessColumn &c) {
-            return c.name.compare(wanted, Qt::CaseInsensitive) == 0;
-        });
+        const auto found =
+            std::find_if(columns.cbegin(), columns.cend(), [&](const AccessColumn &c) {
+                return c.name.compare(wanted, Qt::CaseInsensitive) == 0;
+            });
         if (found == columns.cend()) {
             if (e.required)
                 throw notOurs(file.path(), QStringLiteral("its table '") + table +
@@ -108,18 +109,17 @@ public:
 
     AccessConversion run()
     {
-        const QString calendar =
-            checkedTable(m_file, QStringLiteral("Calendar"),
-                         {{"Dates", AccessKind::Date, true},
-                          {"Icon", AccessKind::Text, false},
-                          {"Description", AccessKind::Text, true},
-                          {"Details", AccessKind::Text, false},
-                          {"ShowOnce", AccessKind::YesNo, false}});
+        const QString calendar = checkedTable(m_file, QStringLiteral("Calendar"),
+                                              {{"Dates", AccessKind::Date, true},
+                                               {"Icon", AccessKind::Text, false},
+                                               {"Description", AccessKind::Text, true},
+                                               {"Details", AccessKind::Text, false},
+                                               {"ShowOnce", AccessKind::YesNo, false}});
         if (calendar.isEmpty())
             throw notOurs(m_file.path(), QStringLiteral("it has no table 'Calendar'"));
-        const QString types = checkedTable(m_file, QStringLiteral("Almarik_Type"),
-                                           {{"icon", AccessKind::Text, false},
-                                            {"descr", AccessKind::Text, false}});
+        const QString types =
+            checkedTable(m_file, QStringLiteral("Almarik_Type"),
+                         {{"icon", AccessKind::Text, false}, {"descr", AccessKind::Text, false}});
         const QString wallpapers = checkedTable(m_file, QStringLiteral("Wallpapers"),
                                                 {{"FileName", AccessKind::Text, false},
                                                  {"path", AccessKind::Text, false},
@@ -262,8 +262,9 @@ private:
         for (const QString &key : m_nine) {
             if (key.compare(icon.text.trimmed(), Qt::CaseInsensitive) == 0 && key.size() <= size) {
                 st.bindText(2, key.toUtf8());
-                note(name, QStringLiteral("type '") + icon.text + QStringLiteral("' stored as '") +
-                               key + QLatin1Char('\''),
+                note(name,
+                     QStringLiteral("type '") + icon.text + QStringLiteral("' stored as '") + key +
+                         QLatin1Char('\''),
                      false);
                 return;
             }
@@ -283,37 +284,38 @@ private:
         Statement read(m_db, QStringLiteral("SELECT descr FROM Almarik_Type WHERE icon = ?"));
         Statement insert(m_db,
                          QStringLiteral("INSERT INTO Almarik_Type (icon, descr) VALUES (?, ?)"));
-        m_file.readRows(
-            table, {QStringLiteral("icon"), QStringLiteral("descr")},
-            [&](const std::vector<AccessValue> &v) {
-                done();
-                const QString name = QStringLiteral("Type \"") + v[0].text + QLatin1Char('"');
-                const auto key = std::find_if(m_nine.cbegin(), m_nine.cend(), [&](const QString &k) {
-                    return k.compare(v[0].text, Qt::CaseInsensitive) == 0;
-                });
-                if (v[0].kind != AccessKind::Null && key != m_nine.cend()) {
-                    // One of the nine: its display name, renamed or not, is the file's.
-                    read.bindText(1, key->toUtf8());
-                    const bool same =
-                        read.step() && v[1].kind != AccessKind::Null &&
-                        QString::fromUtf8(reinterpret_cast<const char *>(
-                            sqlite3_column_text(read.handle(), 0))) == v[1].text;
-                    read.reset();
-                    if (same)
-                        return;
-                    bindText(rename, 1, v[1], descrSize, name, "display name");
-                    rename.bindText(2, key->toUtf8());
-                    rename.step();
-                    rename.reset();
-                } else {
-                    bindText(insert, 1, v[0], iconSize, name, "key");
-                    bindText(insert, 2, v[1], descrSize, name, "display name");
-                    insert.step();
-                    insert.reset();
-                    ++m_addedTypes;
-                }
-                ++m_report.types;
-            });
+        m_file.readRows(table, {QStringLiteral("icon"), QStringLiteral("descr")},
+                        [&](const std::vector<AccessValue> &v) {
+                            done();
+                            const QString name =
+                                QStringLiteral("Type \"") + v[0].text + QLatin1Char('"');
+                            const auto key =
+                                std::find_if(m_nine.cbegin(), m_nine.cend(), [&](const QString &k) {
+                                    return k.compare(v[0].text, Qt::CaseInsensitive) == 0;
+                                });
+                            if (v[0].kind != AccessKind::Null && key != m_nine.cend()) {
+                                // One of the nine: its display name, renamed or not, is the file's.
+                                read.bindText(1, key->toUtf8());
+                                const bool same =
+                                    read.step() && v[1].kind != AccessKind::Null &&
+                                    QString::fromUtf8(reinterpret_cast<const char *>(
+                                        sqlite3_column_text(read.handle(), 0))) == v[1].text;
+                                read.reset();
+                                if (same)
+                                    return;
+                                bindText(rename, 1, v[1], descrSize, name, "display name");
+                                rename.bindText(2, key->toUtf8());
+                                rename.step();
+                                rename.reset();
+                            } else {
+                                bindText(insert, 1, v[0], iconSize, name, "key");
+                                bindText(insert, 2, v[1], descrSize, name, "display name");
+                                insert.step();
+                                insert.reset();
+                                ++m_addedTypes;
+                            }
+                            ++m_report.types;
+                        });
     }
 
     void copyWallpapers(const QString &table)
@@ -375,10 +377,9 @@ private:
     {
         {
             Statement st(m_db, QStringLiteral("PRAGMA integrity_check"));
-            const QString result =
-                st.step() ? QString::fromUtf8(reinterpret_cast<const char *>(
-                                sqlite3_column_text(st.handle(), 0)))
-                          : QString();
+            const QString result = st.step() ? QString::fromUtf8(reinterpret_cast<const char *>(
+                                                   sqlite3_column_text(st.handle(), 0)))
+                                             : QString();
             if (result != QLatin1String("ok"))
                 throw DbError(DbErrNo::General,
                               QStringLiteral("The converted database failed its check: ") + result);
@@ -391,8 +392,9 @@ private:
         const qint64 nine = m_nine.size();
         if (count("Calendar") != m_report.events || count("Wallpapers") != m_report.wallpapers ||
             count("RegEdit") != m_report.tasks || count("Almarik_Type") != nine + m_addedTypes)
-            throw DbError(DbErrNo::General,
-                          QStringLiteral("The converted database does not hold every row written."));
+            throw DbError(
+                DbErrNo::General,
+                QStringLiteral("The converted database does not hold every row written."));
     }
 
     const AccessFile &m_file;
@@ -500,7 +502,7 @@ AccessConversion convertAccessDatabaseInPlace(const QString &path,
 
 QString conversionMessage(const AccessConversion &c)
 {
-    const auto count = [](qint64 n, const char *one, const char *many) {
+    const auto count = [](qint64 n, const char *one, const char *many) -> QString {
         return QString::number(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
     };
     QString text = QStringLiteral("Converted ") + count(c.events, "event", "events") +

@@ -99,8 +99,9 @@ AccessFile::AccessFile(const QString &path) : m_path(path), m_handle(std::make_u
         throw DbError(DbErrNo::General,
                       QStringLiteral("Could not find file '") + path + QStringLiteral("'."));
     if (!isAccessFile(path))
-        throw DbError(DbErrNo::General, QStringLiteral("'") + path +
-                                            QStringLiteral("' is not a Microsoft Access database."));
+        throw DbError(DbErrNo::General,
+                      QStringLiteral("'") + path +
+                          QStringLiteral("' is not a Microsoft Access database."));
     m_handle->mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
     if (!m_handle->mdb)
         throw damaged(path, QStringLiteral("its header cannot be read"));
