@@ -65,6 +65,22 @@ QString patched(const TestEnv &env, const char *name,
     return path;
 }
 
+// Makes a value of row (in the order of the page's row table) Null, by
+// clearing its bit of the row's null mask: the last byte of a Jet 4 row of
+// up to eight columns.
+void clearNullBit(const QString &path, int page, int row, int column)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadWrite);
+    QByteArray bytes = f.readAll();
+    const auto at = [&](qsizetype i) { return quint8(bytes[page * 4096 + i]); };
+    const int end =
+        row == 0 ? 4096 : ((at(14 + 2 * (row - 1)) | at(15 + 2 * (row - 1)) << 8) & 0x1fff);
+    bytes[page * 4096 + end - 1] = char(at(end - 1) & ~(1 << column));
+    f.seek(0);
+    f.write(bytes);
+}
+
 const QStringList &fifteen()
 {
     static const QStringList rows = {
@@ -230,15 +246,24 @@ void TestAccess::changedValues()
     TestEnv env;
     const QString jet =
         patched(env, "Almarik-small.mdb", {{27, "doctor", "doktor"}, {27, "car_race", "Car_Race"}});
+    // And events without a date (Leap-day Léa) and without a description
+    // (the one on 2003-01-01).
+    clearNullBit(jet, 27, 1, 0);
+    clearNullBit(jet, 27, 3, 2);
     const QString target = env.path("new.MDB");
     const AccessConversion c = convertAccessDatabase(jet, target);
     const QStringList rows = rawRows(target, kEvents);
-    QCOMPARE(rows.at(5), "2026-12-09|<null>|Dentist 10:30|Dr. Łukasz Wiśniewski|-1");
-    QCOMPARE(rows.at(7), "1999-05-30|car_race|Indy 500|<null>|0");
-    QCOMPARE(c.events, 15);
+    QCOMPARE(rows.size(), 13);
+    QCOMPARE(rows.at(3), "2026-12-09|<null>|Dentist 10:30|Dr. Łukasz Wiśniewski|-1");
+    QCOMPARE(rows.at(5), "1999-05-30|car_race|Indy 500|<null>|0");
+    QCOMPARE(c.events, 13);
     QCOMPARE(c.changed, 2);
+    QCOMPARE(c.leftOut, 2);
     QCOMPARE(c.notes,
-             QStringList({"Event 2026-12-09 \"Dentist 10:30\": type 'doktor' is not one of the "
+             QStringList({"Event without a date \"Leap-day Léa\": left out, it has no date",
+                          "Event 2003-01-01 without a description: left out, it has no "
+                          "description",
+                          "Event 2026-12-09 \"Dentist 10:30\": type 'doktor' is not one of the "
                           "nine; stored without a type",
                           "Event 1999-05-30 \"Indy 500\": type 'Car_Race' stored as 'car_race'"}));
 }
