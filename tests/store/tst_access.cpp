@@ -1,0 +1,406 @@
+// The Windows version's Access files: every value of the sample files as
+// stored after conversion, the texts as Jet packs them, the refusals, and
+// a conversion that fails leaving the original as it was.
+
+#include "StoreFixture.h"
+#include "store/AccessConvert.h"
+#include "store/AccessFile.h"
+#include "store/AccessText.h"
+#include "store/JetValue.h"
+#include "support/FullDisk.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QTest>
+
+using namespace fixture;
+
+class TestAccess : public QObject
+{
+    Q_OBJECT
+private slots:
+    void events_data();
+    void events();
+    void otherTables_data();
+    void otherTables();
+    void rawDates();
+    void jet4Text_data();
+    void jet4Text();
+    void changedValues();
+    void refused_data();
+    void refused();
+    void inPlace();
+    void fullDisk();
+    void message_data();
+    void message();
+};
+
+namespace {
+
+QString sample(const char *name)
+{
+    return QStringLiteral(ACCESS_DATA "/") + QLatin1String(name);
+}
+
+// A copy of a sample file with bytes replaced (UTF-16 texts, each found
+// once on the given page) or cut to size bytes.
+QString patched(const TestEnv &env, const char *name,
+                const QList<std::tuple<int, QString, QString>> &texts, qint64 size = -1)
+{
+    QByteArray bytes = fileBytes(sample(name));
+    for (const auto &[page, from, to] : texts) {
+        const QByteArray f(reinterpret_cast<const char *>(from.utf16()), from.size() * 2);
+        const QByteArray t(reinterpret_cast<const char *>(to.utf16()), to.size() * 2);
+        const qsizetype at = bytes.indexOf(f, page * 4096);
+        if (at < 0 || at >= (page + 1) * 4096)
+            return QStringLiteral("<not found>");
+        bytes.replace(at, f.size(), t);
+    }
+    if (size >= 0)
+        bytes.truncate(size);
+    const QString path = env.path(QStringLiteral("Almarik.MDB"));
+    QFile out(path);
+    out.open(QIODevice::WriteOnly);
+    out.write(bytes);
+    return path;
+}
+
+// Makes a value of row (in the order of the page's row table) Null, by
+// clearing its bit of the row's null mask: the last byte of a Jet 4 row of
+// up to eight columns.
+void clearNullBit(const QString &path, int page, int row, int column)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadWrite);
+    QByteArray bytes = f.readAll();
+    const auto at = [&](qsizetype i) { return quint8(bytes[page * 4096 + i]); };
+    const int end =
+        row == 0 ? 4096 : ((at(14 + 2 * (row - 1)) | at(15 + 2 * (row - 1)) << 8) & 0x1fff);
+    bytes[page * 4096 + end - 1] = char(at(end - 1) & ~(1 << column));
+    f.seek(0);
+    f.write(bytes);
+}
+
+const QStringList &fifteen()
+{
+    static const QStringList rows = {
+        "1970-12-24|birthday|Anna Schröder|Call her in the morning.\r\nShe likes tulips.|0",
+        "1996-02-29|birthday|Leap-day Léa|<null>|0",
+        "1985-06-15|anniversary|O'Brien's wedding|Bring \"the\" album|0",
+        "2003-01-01|holiday|New Year's Day|<null>|0",
+        "1944-06-06|memorial|D-Day||0",
+        "2026-12-09|doctor|Dentist 10:30|Dr. Łukasz Wiśniewski|-1",
+        "2026-12-20|reminder|Renew passport|Time of day kept by an old version|-1",
+        "1999-05-30|car_race|Indy 500|<null>|0",
+        "2001-07-01|bike_race|Tour de France starts|<null>|0",
+        "1990-03-03|<null>|No type at all|<null>|0",
+        "1990-03-04|unknown|Type unknown|<null>|0",
+        "1975-10-10|birthday|Zoë 50 € party|Price: 50 €; ½ off|0",
+        "1960-01-31|birthday|日本の友達|<null>|0",
+        "2020-12-25|holiday|Christmas|Line one\r\nLine two\r\n\r\nLine four|0",
+        "1950-11-30|anniversary|12345678901234567890123456789012345678901234567890|<null>|0"};
+    return rows;
+}
+
+const QString kEvents = QStringLiteral(
+    "SELECT Dates, Icon, Description, Details, ShowOnce FROM Calendar ORDER BY rowid");
+
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files, QDir::Name);
+}
+
+} // namespace
+
+void TestAccess::events_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<int>("timesOfDay");
+    QTest::newRow("as created") << "Almarik-small.mdb" << fifteen() << 1;
+    QTest::newRow("columns as added") << "Almarik-added-columns.mdb" << fifteen() << 1;
+    QTest::newRow("edges of Jet's dates")
+        << "Almarik-wide.mdb"
+        << fifteen() + QStringList{"0101-03-04|memorial|Year 101|<null>|0",
+                                   "9998-11-30|reminder|Year 9998|<null>|0",
+                                   "1899-12-29|holiday|Day before day zero|<null>|0",
+                                   "1850-07-14|anniversary|Before 1900 with a time|<null>|0",
+                                   "1990-09-09|birthday|Party 🎉 time|𝄞 music and 😀 faces|0"}
+        << 2;
+}
+
+void TestAccess::events()
+{
+    QFETCH(QString, file);
+    QFETCH(QStringList, rows);
+    QFETCH(int, timesOfDay);
+    TestEnv env;
+    const QString target = env.path("new.MDB");
+    const AccessConversion c = convertAccessDatabase(sample(file.toLatin1().constData()), target);
+    QCOMPARE(rawRows(target, kEvents), rows);
+    QCOMPARE(c.events, rows.size());
+    QCOMPARE(c.timesOfDay, timesOfDay);
+    QCOMPARE(c.notes, QStringList());
+    QCOMPARE(c.changed + c.leftOut, 0);
+}
+
+void TestAccess::otherTables_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QStringList>("rows");
+    const QString types = "SELECT icon, descr FROM Almarik_Type ORDER BY rowid";
+    const QStringList shipped = {
+        "anniversary|Anniversary", "bike_race|Bike Race", "birthday|Birthday",
+        "car_race|Car Race",       "holiday|Holiday",     "memorial|Memorial",
+        "reminder|Reminder",       "unknown|Unknown",     "doctor|Doctor"};
+    QStringList renamed = shipped;
+    renamed[2] = "birthday|Geburtstag";
+    QTest::newRow("renamed type") << "Almarik-small.mdb" << types << renamed;
+    QTest::newRow("types as shipped") << "Almarik-added-columns.mdb" << types << shipped;
+    for (const char *file : {"Almarik-small.mdb", "Almarik-added-columns.mdb"}) {
+        QTest::addRow("wallpapers of %s", file)
+            << file << "SELECT ID, FileName, path, Active FROM Wallpapers ORDER BY ID"
+            << QStringList{"1|sunset.jpg|C:\\Pictures\\Holiday 2003|-1", "2|Bäume.bmp|D:\\Bilder|0",
+                           "3|logo.gif|C:\\WINDOWS|-1"};
+        QTest::addRow("tasks of %s", file)
+            << file << "SELECT hKey, SubKey, \"Key\", Task, NewValue FROM RegEdit ORDER BY rowid"
+            << QStringList{
+                   "-2147483647|SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\|OldTool|delete|"
+                   "<null>",
+                   "-2147483647|Control Panel\\Desktop\\|WallpaperStyle|edit|2"};
+    }
+}
+
+void TestAccess::otherTables()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, sql);
+    QFETCH(QStringList, rows);
+    TestEnv env;
+    const QString target = env.path("new.MDB");
+    convertAccessDatabase(sample(file.toLatin1().constData()), target);
+    QCOMPARE(rawRows(target, sql), rows);
+}
+
+void TestAccess::rawDates()
+{
+    // Jet's serial as stored: before day zero the fraction is still the
+    // time of day (1850-07-14 06:00 is day -18066, minus a quarter).
+    const AccessFile file(sample("Almarik-wide.mdb"));
+    QStringList serials;
+    file.readRows("Calendar", {"Description", "Dates"}, [&](const std::vector<AccessValue> &v) {
+        if (v[0].text.startsWith("Year") || v[0].text.startsWith("Before") ||
+            v[0].text.startsWith("Day before") || v[0].text == "Renew passport")
+            serials << v[0].text + '=' + QString::number(v[1].number, 'f', 4);
+    });
+    QCOMPARE(
+        serials,
+        QStringList({"Renew passport=" + QString::number(jet::dayFromCivil(2026, 12, 20)) + ".6146",
+                     "Year 101=" + QString::number(jet::dayFromCivil(101, 3, 4)) + ".0000",
+                     "Year 9998=" + QString::number(jet::dayFromCivil(9998, 11, 30)) + ".0000",
+                     "Day before day zero=-1.0000",
+                     "Before 1900 with a time=" + QString::number(jet::dayFromCivil(1850, 7, 14)) +
+                         ".2500"}));
+}
+
+void TestAccess::jet4Text_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("readable");
+    QTest::newRow("plain UTF-16") << QByteArray("A\0\xe9\0", 4) << "Aé" << true;
+    QTest::newRow("packed Latin-1") << QByteArray("\xff\xfe"
+                                                  "Zo\xeb",
+                                                  5)
+                                    << "Zoë" << true;
+    // 00 switches to UTF-16 (𝄞 as its surrogate pair, then 日) and back.
+    QTest::newRow("packed with a UTF-16 run") << QByteArray("\xff\xfe"
+                                                            "a\0\x34\xd8\x1e\xdd\xe5\x65\0b",
+                                                            12)
+                                              << "a𝄞日b" << true;
+    QTest::newRow("empty packed") << QByteArray("\xff\xfe") << "" << true;
+    QTest::newRow("odd plain bytes") << QByteArray("A\0B", 3) << "" << false;
+    QTest::newRow("half a unit in a UTF-16 run") << QByteArray("\xff\xfe"
+                                                               "a\0\x3d",
+                                                               5)
+                                                 << "" << false;
+}
+
+void TestAccess::jet4Text()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(bool, readable);
+    const auto decoded =
+        decodeJet4Text(reinterpret_cast<const unsigned char *>(bytes.constData()), bytes.size());
+    QCOMPARE(decoded.has_value(), readable);
+    if (readable)
+        QCOMPARE(*decoded, text);
+}
+
+void TestAccess::changedValues()
+{
+    // Calendar's rows are on page 27 of the sample: one type made foreign,
+    // one differing from its key in case only.
+    TestEnv env;
+    const QString jet =
+        patched(env, "Almarik-small.mdb", {{27, "doctor", "doktor"}, {27, "car_race", "Car_Race"}});
+    // And events without a date (Leap-day Léa) and without a description
+    // (the one on 2003-01-01).
+    clearNullBit(jet, 27, 1, 0);
+    clearNullBit(jet, 27, 3, 2);
+    const QString target = env.path("new.MDB");
+    const AccessConversion c = convertAccessDatabase(jet, target);
+    const QStringList rows = rawRows(target, kEvents);
+    QCOMPARE(rows.size(), 13);
+    QCOMPARE(rows.at(3), "2026-12-09|<null>|Dentist 10:30|Dr. Łukasz Wiśniewski|-1");
+    QCOMPARE(rows.at(5), "1999-05-30|car_race|Indy 500|<null>|0");
+    QCOMPARE(c.events, 13);
+    QCOMPARE(c.changed, 2);
+    QCOMPARE(c.leftOut, 2);
+    QCOMPARE(c.notes,
+             QStringList({"Event without a date \"Leap-day Léa\": left out, it has no date",
+                          "Event 2003-01-01 without a description: left out, it has no "
+                          "description",
+                          "Event 2026-12-09 \"Dentist 10:30\": type 'doktor' is not one of the "
+                          "nine; stored without a type",
+                          "Event 1999-05-30 \"Indy 500\": type 'Car_Race' stored as 'car_race'"}));
+}
+
+void TestAccess::refused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("no Calendar table")
+        << "Kalendar"
+        << "The Access database '~/Almarik.MDB' is not Almarik's: it has no table 'Calendar'. "
+           "Nothing was changed.";
+    QTest::newRow("cut inside a page")
+        << "cut 100000"
+        << "The Access database '~/Almarik.MDB' is damaged (it ends inside a page) and cannot be "
+           "read.";
+    QTest::newRow("cut after the events' page")
+        << "cut 110592"
+        << "The Access database '~/Almarik.MDB' is damaged (the definition of table "
+           "'Almarik_Type' cannot be read) and cannot be read.";
+    QTest::newRow("events' page overwritten")
+        << "page 27"
+        << "The Access database '~/Almarik.MDB' is damaged (table 'Calendar' should hold 15 rows, "
+           "0 were found) and cannot be read.";
+    QTest::newRow("not a Jet file") << "text"
+                                    << "'~/Almarik.MDB' is not a Microsoft Access database.";
+}
+
+void TestAccess::refused()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, said);
+    TestEnv env;
+    QString path;
+    if (kind == "Kalendar") {
+        path = patched(env, "Almarik-small.mdb", {{14, "Calendar", "Kalendar"}});
+    } else if (kind.startsWith("cut")) {
+        path = patched(env, "Almarik-small.mdb", {}, kind.mid(4).toLongLong());
+    } else {
+        path = patched(env, "Almarik-small.mdb", {});
+        QFile f(path);
+        f.open(QIODevice::ReadWrite);
+        if (kind == "text")
+            f.resize(0), f.write("[Almarik Export File]\r\n");
+        else
+            f.seek(27 * 4096), f.write(QByteArray(4096, '\x5a'));
+    }
+    const QByteArray before = fileBytes(path);
+    const DbError e = thrown([&] { convertAccessDatabaseInPlace(path); });
+    QCOMPARE(QString(e.description()).replace(env.root(), "~"), said);
+    QCOMPARE(fileBytes(path), before);
+    QCOMPARE(filesIn(env.root()), QStringList{"Almarik.MDB"});
+}
+
+void TestAccess::inPlace()
+{
+    TestEnv env;
+    const QString path = patched(env, "Almarik-small.mdb", {});
+    const QByteArray original = fileBytes(path);
+    const AccessConversion c = convertAccessDatabaseInPlace(path);
+    QCOMPARE(c.events, 15);
+    QCOMPARE(fileBytes(path + ".access"), original);
+    QCOMPARE(filesIn(env.root()), QStringList({"Almarik.MDB", "Almarik.MDB.access"}));
+    QCOMPARE(rawRows(path, kEvents), fifteen());
+    QVERIFY(!isAccessFile(path));
+    QVERIFY(isAccessFile(path + ".access"));
+
+    // A second conversion finds the kept original in the way and changes nothing.
+    QFile::remove(path);
+    QFile::copy(path + ".access", path);
+    const DbError e = thrown([&] { convertAccessDatabaseInPlace(path); });
+    QCOMPARE(QString(e.description()).replace(env.root(), "~"),
+             "'~/Almarik.MDB.access' exists already: it may be the original of an earlier "
+             "conversion. Move it away and try again. '~/Almarik.MDB' was not changed.");
+    QCOMPARE(fileBytes(path), original);
+    QCOMPARE(filesIn(env.root()), QStringList({"Almarik.MDB", "Almarik.MDB.access"}));
+}
+
+void TestAccess::fullDisk()
+{
+    // Room for a few pages only: the new database cannot be written whole.
+    const QString report = onFullDisk(
+        8 * 1024,
+        [](const QString &folder) -> QString {
+            return QFile::copy(sample("Almarik-small.mdb"), folder + "/Almarik.MDB")
+                       ? QString()
+                       : QStringLiteral("no copy");
+        },
+        [](const QString &folder) -> QString {
+            const QString path = folder + "/Almarik.MDB";
+            QString said = "converted";
+            try {
+                convertAccessDatabaseInPlace(path);
+            } catch (const AppError &e) {
+                said = QString::number(e.number());
+            }
+            return said + " / " +
+                   (fileBytes(path) == fileBytes(sample("Almarik-small.mdb")) ? "kept"
+                                                                              : "changed") +
+                   " / " + filesIn(folder).join(' ');
+        });
+    QCOMPARE(report, QString::number(DbErrNo::General) + " / kept / Almarik.MDB");
+}
+
+void TestAccess::message_data()
+{
+    QTest::addColumn<int>("timesOfDay");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("nothing changed")
+        << 0 << 0 << "Converted 15 events, 1 wallpaper and 2 registry tasks.";
+    QTest::newRow("one time of day") << 1 << 0
+                                     << "Converted 15 events, 1 wallpaper and 2 registry tasks.\r\n"
+                                        "1 event had a time of day; only its day was kept.";
+    QTest::newRow("first ten named, the rest counted")
+        << 3 << 12
+        << "Converted 15 events, 1 wallpaper and 2 registry tasks.\r\n"
+           "3 events had a time of day; only their day was kept.\r\n"
+           "12 rows were changed or left out:\r\nrow 1\r\nrow 2\r\nrow 3\r\nrow 4\r\nrow 5\r\n"
+           "row 6\r\nrow 7\r\nrow 8\r\nrow 9\r\nrow 10\r\n... and 2 more.";
+}
+
+void TestAccess::message()
+{
+    QFETCH(int, timesOfDay);
+    QFETCH(int, rows);
+    QFETCH(QString, text);
+    AccessConversion c;
+    c.events = 15;
+    c.wallpapers = 1;
+    c.tasks = 2;
+    c.timesOfDay = timesOfDay;
+    c.leftOut = rows;
+    for (int i = 1; i <= std::min(rows, kMaxNotes); ++i)
+        c.notes << QStringLiteral("row %1").arg(i);
+    QCOMPARE(conversionMessage(c), text);
+}
+
+QTEST_APPLESS_MAIN(TestAccess)
+#include "tst_access.moc"
