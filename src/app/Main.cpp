@@ -6,6 +6,7 @@
 #include "platform/Prompts.h"
 #include "registry/DoRegEdit.h"
 #include "registry/REG_MODULE.h"
+#include "startup/AccessStart.h"
 #include "startup/Autostart.h"
 #include "startup/MonthList.h"
 #include "startup/StartupDatabase.h"
@@ -15,6 +16,7 @@
 #include "wallpaper/ui/RotateWallpaper.h"
 #include "widgets/ImageList.h"
 #include "widgets/Twips.h"
+#include "widgets/WaitCursor.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -23,6 +25,8 @@
 #include <QMenuBar>
 #include <QSet>
 #include <algorithm>
+
+#include <optional>
 
 Main::Main(QWidget *parent) : Main(sharedDb(), appPrompts(), appClock(), parent) {}
 
@@ -144,6 +148,18 @@ bool Main::Form_Load(const QStringList &arguments)
             m_prompts.MsgBox(message, MsgButtons::OkOnly, MsgIcon::Critical);
         return false;
     }
+
+    // The Windows version's Access file becomes one of ours first, after one
+    // question; the wait cursor shows while it is converted.
+    std::optional<WaitCursor> converting;
+    if (!convertAccessAtStart(Databasename, m_prompts, [&](qint64 done, qint64 total) {
+            if (done < total && !converting)
+                converting.emplace();
+            else if (done >= total)
+                converting.reset();
+        }))
+        return false;
+    converting.reset();
 
     // 13. Open it, with the month's record set.
     try {

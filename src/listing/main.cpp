@@ -11,6 +11,7 @@
 #include "platform/Files.h"
 #include "startup/StartupDatabase.h"
 #include "startup/StartupSettings.h"
+#include "store/AccessFile.h"
 #include "store/Connection.h"
 
 #include <QCoreApplication>
@@ -89,6 +90,11 @@ int main(int argc, char *argv[])
             complain(QStringLiteral("a row was left out: ") + e.description());
         failures.insert(e.description());
     };
+    if (isAccessFile(path)) {
+        complain(path + QStringLiteral(": made by the Windows version of Almarik; open it once "
+                                       "in the Almarik window to convert it"));
+        return NoDatabase;
+    }
     std::vector<MonthRow> rows;
     try {
         Connection db;

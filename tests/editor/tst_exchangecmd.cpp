@@ -58,6 +58,7 @@ private slots:
     void exportOnFullDisk_data();
     void exportOnFullDisk();
     void calendarImport();
+    void accessImport();
 
 private:
     std::unique_ptr<TestEnv> m_env;
@@ -311,6 +312,38 @@ void TestExchangeCommands::calendarImport()
     QCOMPARE(m_prompts->takeBoxes().mid(1),
              QStringList{"Almarik (-, OK): 1 events imported, 1 events had no summary"});
     QCOMPARE(calendarRows(m_conn).mid(2), QStringList{"2027-01-01|-|New|-|true"});
+}
+
+void TestExchangeCommands::accessImport()
+{
+    // Another Access file's events are offered as a share file's are, an
+    // event already there unticked, and imported in the share file's words.
+    QStringList offered;
+    setModalHandler([&](QDialog &d) {
+        auto &dlg = dynamic_cast<frmImport &>(d);
+        offered = listed(dlg);
+        dlg.cmd_Click(2);
+        return dlg.result();
+    });
+    addEvents(m_conn, {"(#12/24/1970#,'birthday','Anna Schröder',Null,False)"});
+    m_prompts->answer(QString(ACCESS_DATA "/Almarik-small.mdb"));
+    m_editor->mnuTools_Click(9);
+    QCOMPARE(m_prompts->boxes.value(0).title, "Import Events from Access Database");
+    QCOMPARE(offered.size(), 15);
+    QCOMPARE(offered.first(), "24/12/1970 Anna Schröder [ ]");
+    QVERIFY(offered.contains("29/02/1996 Leap-day Léa [x]"));
+    QVERIFY(offered.contains("31/01/1960 日本の友達 [x]"));
+    QCOMPARE(m_prompts->takeBoxes().mid(1), QStringList{"Almarik (-, OK): 14 records imported"});
+    const QStringList rows = calendarRows(m_conn);
+    QCOMPARE(rows.size(), 3 + 14);
+    QVERIFY(rows.contains("2026-12-20|reminder|Renew passport|Time of day kept by an old "
+                          "version|true"));
+    // A file of another kind is refused before anything is offered.
+    m_prompts->answer(m_env->path("Almarik.MDB"));
+    m_editor->mnuTools_Click(9);
+    QCOMPARE(m_prompts->takeBoxes().mid(1),
+             QStringList{"Error (critical, OK): '" + m_env->path("Almarik.MDB") +
+                         "' is not a Microsoft Access database."});
 }
 
 QTEST_MAIN(TestExchangeCommands)

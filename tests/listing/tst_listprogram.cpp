@@ -128,6 +128,9 @@ void TestListProgram::runs_data()
         "almarik-list: option '--date' requires an argument" + tryHelp);
     add("missing database", "--database /nonexistent/a.mdb", 2,
         "almarik-list: /nonexistent/a.mdb: Could not find file '/nonexistent/a.mdb'.\n");
+    add("the Windows version's file", "--database " ACCESS_DATA "/Almarik-small.mdb", 2,
+        "almarik-list: " ACCESS_DATA "/Almarik-small.mdb: made by the Windows version of "
+        "Almarik; open it once in the Almarik window to convert it\n");
 }
 
 void TestListProgram::runs()

@@ -2,11 +2,14 @@
 // the once-per-day rule, the search for the database, the messages of a
 // failed search, and the purge of expired one-off events.
 
+#include "editor/FileBytes.h"
 #include "platform/AppError.h"
 #include "platform/Files.h"
 #include "platform/Settings.h"
+#include "startup/AccessStart.h"
 #include "startup/StartupDatabase.h"
 #include "startup/StartupSettings.h"
+#include "support/CalendarRows.h"
 #include "support/TestDatabase.h"
 
 #include <QDir>
@@ -27,6 +30,8 @@ private slots:
     void locateMessages_data();
     void locateMessages();
     void purge();
+    void accessAtStart_data();
+    void accessAtStart();
 
 private:
     TestEnv m_env;
@@ -197,6 +202,73 @@ void TestStartup::purge()
                               "may require") &&
                  !boxes.contains(QStringLiteral("\nAlmarik")),
              qPrintable(boxes));
+}
+
+void TestStartup::accessAtStart_data()
+{
+    // The Windows version's file, the answer to the question, and what
+    // follows: the boxes after the question, whether the start goes on.
+    QTest::addColumn<QByteArray>("cut"); // the file's bytes from this size on are dropped
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<bool>("goesOn");
+    QTest::newRow("converted") << QByteArray() << true
+                               << QStringList{"Almarik (information, OK): Converted 15 events, 3 "
+                                              "wallpapers and 2 registry tasks.\r\n1 event had a "
+                                              "time of day; only its day was kept."}
+                               << true;
+    QTest::newRow("cancelled")
+        << QByteArray() << false
+        << QStringList{"Almarik (information, OK): ~/Almarik.MDB was not converted, so Almarik "
+                       "cannot open it."}
+        << false;
+    QTest::newRow("damaged") << QByteArray("90000") << true
+                             << QStringList{"Almarik (critical, OK): The Access database "
+                                            "'~/Almarik.MDB' is damaged (it ends inside a page) "
+                                            "and cannot be read.\r\n~/Almarik.MDB was not "
+                                            "converted."}
+                             << false;
+}
+
+void TestStartup::accessAtStart()
+{
+    QFETCH(QByteArray, cut);
+    QFETCH(bool, ok);
+    QFETCH(QStringList, boxes);
+    QFETCH(bool, goesOn);
+    const QString path = m_env.path("Almarik.MDB");
+    QFile::remove(path);
+    QFile::remove(accessBackupPath(path));
+    QVERIFY(QFile::copy(ACCESS_DATA "/Almarik-small.mdb", path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    if (!cut.isEmpty())
+        QVERIFY(QFile::resize(path, cut.toLongLong()));
+    const QByteArray before = fileBytes(path);
+    ScriptedPrompts prompts;
+    prompts.answer(QVariant::fromValue(ok ? MsgResult::Ok : MsgResult::Cancel));
+    prompts.setAutoOk(true);
+    QCOMPARE(convertAccessAtStart(path, prompts), goesOn);
+    QStringList shown = prompts.takeBoxes();
+    for (QString &box : shown)
+        box.replace(m_env.root(), "~");
+    QCOMPARE(shown.value(0), "Almarik (question, OK/Cancel): ~/Almarik.MDB was made by the "
+                             "Windows version of Almarik. Convert it? The original is kept as "
+                             "~/Almarik.MDB.access.");
+    QCOMPARE(shown.mid(1), boxes);
+    if (goesOn) {
+        QCOMPARE(fileBytes(accessBackupPath(path)), before);
+        Connection db;
+        db.Open(Connection::connectionStringFor(path));
+        QCOMPARE(calendarRows(db).size(), 15);
+        // A second start finds its own database and asks nothing.
+        QVERIFY(convertAccessAtStart(path, prompts));
+        QCOMPARE(prompts.takeBoxes(), QStringList());
+    } else {
+        QCOMPARE(fileBytes(path), before);
+        QVERIFY(!QFileInfo::exists(accessBackupPath(path)));
+        QCOMPARE(QDir(m_env.root()).entryList({"Almarik.MDB*"}, QDir::Files | QDir::Hidden),
+                 QStringList{"Almarik.MDB"});
+    }
 }
 
 QTEST_APPLESS_MAIN(TestStartup)

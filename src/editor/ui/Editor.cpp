@@ -99,7 +99,8 @@ void Editor::buildMenus()
     mnuTools[6] = mnuTool->addAction(QStringLiteral("Export iCalendar File"));
     mnuTools[7] = mnuTool->addAction(QStringLiteral("Import iCalendar File"));
     mnuTools[8] = mnuTool->addAction(QStringLiteral("Import Birthdays from vCard File"));
-    for (int i = 0; i < 9; ++i)
+    mnuTools[9] = mnuTool->addAction(QStringLiteral("Import Events from Access Database"));
+    for (int i = 0; i < 10; ++i)
         connect(mnuTools[size_t(i)], &QAction::triggered, this, [this, i] { mnuTools_Click(i); });
     mnuEdits = menuBar->addMenu(QStringLiteral("Filter"));
     mnuEdit[0] = mnuEdits->addAction(QStringLiteral("Apply Filter"));

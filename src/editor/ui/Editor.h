@@ -75,7 +75,7 @@ public:
     QMenu *mnuEdits = nullptr;
     QMenu *mnuAdvanced = nullptr;
     std::array<QAction *, 2> mnuFile{};
-    std::array<QAction *, 9> mnuTools{};
+    std::array<QAction *, 10> mnuTools{};
     std::array<QAction *, 2> mnuEdit{};
     QAction *mnuSQL = nullptr;
     QAction *refreshData = nullptr;

@@ -1,5 +1,6 @@
 #include "editor/ui/ExchangeCommands.h"
 
+#include "editor/AccessImport.h"
 #include "editor/HolidayFile.h"
 #include "editor/ICalendarFile.h"
 #include "editor/KeyNotation.h"
@@ -32,11 +33,14 @@ const QString kOutlookFilter = QStringLiteral(
 const QString kNotOpened = QStringLiteral("Holiday file not opened");
 const QString kICalendarFilter = QStringLiteral("iCalendar File(*.ics)|*.ics|All Files (*.*)|*.*");
 const QString kVCardFilter = QStringLiteral("vCard File(*.vcf)|*.vcf|All Files (*.*)|*.*");
+const QString kAccessTitle = QStringLiteral("Import Events from Access Database");
+const QString kAccessFilter =
+    QStringLiteral("Access Databases (*.mdb *.MDB)|*.mdb;*.MDB|All Files (*.*)|*.*");
 
 // The commands that read a file into the table.
 bool isImport(int index)
 {
-    return index == 4 || index == 7 || index == 8;
+    return index == 4 || index == 7 || index == 8 || index == 9;
 }
 
 bool isFileAccessError(int number)
@@ -100,7 +104,7 @@ void ExchangeCommands::busyStep(const std::function<void()> &work)
 
 void ExchangeCommands::mnuTools_Click(int index)
 {
-    if (index < 0 || index > 8 || index == 2 || index == 5)
+    if (index < 0 || index > 9 || index == 2 || index == 5)
         return;
     m_error.reset();
     QString year;
@@ -112,7 +116,7 @@ void ExchangeCommands::mnuTools_Click(int index)
         busyStep([&] { count = ExportShareFile(m_rs, file); });
     } else if (index == 6) {
         busyStep([&] { count = ExportICalendarFile(m_rs, file, clock()); });
-    } else if (index == 7 || index == 8) {
+    } else if (index == 7 || index == 8 || index == 9) {
         count = ImportCalendarFile(index, file);
     } else if (index == 4) {
         count = ImportShareFile(file);
@@ -138,6 +142,9 @@ QString ExchangeCommands::ChooseExchangeFile(int index, QString *year, int *coun
                 else if (index == 7)
                     file = m_prompts.OpenFileDialog(QStringLiteral("Import iCalendar File"),
                                                     kICalendarFilter, QString(), QString());
+                else if (index == 9)
+                    file =
+                        m_prompts.OpenFileDialog(kAccessTitle, kAccessFilter, QString(), QString());
                 else
                     file =
                         m_prompts.OpenFileDialog(QStringLiteral("Import Birthdays from vCard File"),
@@ -203,8 +210,11 @@ int ExchangeCommands::ImportShareFile(const QString &file)
 int ExchangeCommands::ImportCalendarFile(int index, const QString &file)
 {
     ImportRead read;
-    busyStep(
-        [&] { read = index == 7 ? readICalendarFile(file, clock().date()) : readVCardFile(file); });
+    busyStep([&] {
+        read = index == 7   ? readICalendarFile(file, clock().date())
+               : index == 9 ? readAccessEvents(file)
+                            : readVCardFile(file);
+    });
     if (m_error)
         return 0; // nothing is offered from a file that cannot be read whole
     m_skipped = read.skipped;
@@ -297,6 +307,10 @@ void ExchangeCommands::FinishToolsCommand(int index, int count, const QString &y
         message = QString::number(count) + QStringLiteral(" records exported");
     else if (index == 4)
         message = QString::number(count) + QStringLiteral(" records imported");
+    else if (index == 9) // the share file's words, with what was left out
+        message =
+            (QStringList(QString::number(count) + QStringLiteral(" records imported")) + m_skipped)
+                .join(QStringLiteral(", "));
     else if (index == 6)
         message = QString::number(count) + QStringLiteral(" events exported");
     else if (index == 7 || index == 8)
