@@ -12,6 +12,8 @@ class TestQtPrompts : public QObject
 private slots:
     void fileFilter_data();
     void fileFilter();
+    void dialogStart_data();
+    void dialogStart();
     void messageBoxPlainText();
 };
 
@@ -34,6 +36,30 @@ void TestQtPrompts::fileFilter()
     QFETCH(QString, design);
     QFETCH(QString, qt);
     QCOMPARE(qtFileFilter(design), qt);
+}
+
+void TestQtPrompts::dialogStart_data()
+{
+    QTest::addColumn<QString>("initialDir");
+    QTest::addColumn<QString>("lastFolder");
+    QTest::addColumn<QString>("start");
+    QTest::newRow("first dialog") << ""
+                                  << ""
+                                  << "Almarik.Txt";
+    QTest::newRow("keeps the last folder") << ""
+                                           << "/data/one"
+                                           << "/data/one/Almarik.Txt";
+    QTest::newRow("a given folder wins") << "/opt/x"
+                                         << "/data/one"
+                                         << "/opt/x/Almarik.Txt";
+}
+
+void TestQtPrompts::dialogStart()
+{
+    QFETCH(QString, initialDir);
+    QFETCH(QString, lastFolder);
+    QFETCH(QString, start);
+    QCOMPARE(fileDialogStart(initialDir, "Almarik.Txt", lastFolder), start);
 }
 
 void TestQtPrompts::messageBoxPlainText()
