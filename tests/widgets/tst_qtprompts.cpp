@@ -3,7 +3,12 @@
 
 #include "widgets/QtPrompts.h"
 
+#include "widgets/EnterKey.h"
+
+#include <QDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 
 class TestQtPrompts : public QObject
@@ -14,6 +19,7 @@ private slots:
     void fileFilter();
     void dialogStart_data();
     void dialogStart();
+    void enterOnFocusedButton();
     void messageBoxPlainText();
 };
 
@@ -60,6 +66,22 @@ void TestQtPrompts::dialogStart()
     QFETCH(QString, lastFolder);
     QFETCH(QString, start);
     QCOMPARE(fileDialogStart(initialDir, "Almarik.Txt", lastFolder), start);
+}
+
+void TestQtPrompts::enterOnFocusedButton()
+{
+    QDialog dialog;
+    auto *edit = new QLineEdit(&dialog);
+    auto *button = new QPushButton("Import", &dialog);
+    button->setAutoDefault(false);
+    enterPressesButton(button);
+    int pressed = 0;
+    QObject::connect(button, &QPushButton::clicked, [&] { ++pressed; });
+    QTest::keyClick(edit, Qt::Key_Return); // a text box presses no default
+    QCOMPARE(pressed, 0);
+    QTest::keyClick(button, Qt::Key_Return);
+    QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(pressed, 2);
 }
 
 void TestQtPrompts::messageBoxPlainText()
