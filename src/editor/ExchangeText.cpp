@@ -161,6 +161,19 @@ QByteArray encodeText(const QString &text, TextForm form)
     }
 }
 
+TextForm fileForm(const QString &text, TextForm form)
+{
+    if (form != TextForm::Undecided)
+        return form;
+    return fitsWindows1252(text) ? TextForm::Windows1252 : TextForm::Utf8Bom;
+}
+
+QByteArray encodeFile(const QString &text, TextForm form)
+{
+    form = fileForm(text, form);
+    return byteOrderMark(form) + encodeText(text, form);
+}
+
 QByteArray byteOrderMark(TextForm form)
 {
     switch (form) {

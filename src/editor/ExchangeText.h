@@ -3,7 +3,7 @@
 // text in its Western code page (Windows-1252); newer programs write UTF-8
 // or UTF-16 with a byte-order mark. We read all of them, write Windows-1252
 // whenever it holds every character (so the file still reads on Windows)
-// and UTF-8 otherwise, and never replace a character by "?".
+// and UTF-8 with its mark otherwise, and never replace a character by "?".
 
 #include <QByteArray>
 #include <QString>
@@ -30,6 +30,15 @@ QString decodeText(const QByteArray &bytes);
 // when it holds every character, else UTF-8. Throws AppError when form is
 // Windows-1252 and a character has no place in it.
 QByteArray encodeText(const QString &text, TextForm form);
+
+// The whole file of text in form, its mark included. Undecided (a new file,
+// or one plain ASCII so far) becomes Windows-1252 when that holds every
+// character, else UTF-8 with its mark: Windows programs read UTF-8 without
+// one as their 8-bit code page. Throws AppError as encodeText does.
+QByteArray encodeFile(const QString &text, TextForm form);
+
+// The form encodeFile writes text in.
+TextForm fileForm(const QString &text, TextForm form);
 
 // The mark a new file of that form starts with ("" for the 8-bit forms).
 QByteArray byteOrderMark(TextForm form);

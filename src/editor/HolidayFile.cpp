@@ -83,5 +83,8 @@ void appendToHolidayFile(const QString &path, const QString &text)
                        QStringLiteral("The holiday file is written in the Windows-1252 code "
                                       "page, which cannot hold every character of the events. "
                                       "Nothing was added to it."));
-    writeWholeFile(path, old + encodeText(text, form));
+    // A new or plain ASCII file may need a mark before its old lines.
+    writeWholeFile(path, form == TextForm::Undecided
+                             ? encodeFile(QString::fromLatin1(old) + text, form)
+                             : old + encodeText(text, form));
 }

@@ -25,6 +25,7 @@ QString holidayInstruction(const QString &year);
 // Appends text to the file (created when missing) in the form its bytes
 // already have: UTF-16 or UTF-8 with a mark, UTF-8, Windows-1252; a new or
 // plain ASCII file gets Windows-1252 when that holds every character, else
-// UTF-8. Throws AppError (the file as it was) when a Windows-1252 file
-// cannot hold a character of text, or the file cannot be written.
+// UTF-8 with its mark. Throws AppError (the file as it was) when a
+// Windows-1252 file cannot hold a character of text, or the file cannot be
+// written.
 void appendToHolidayFile(const QString &path, const QString &text);

@@ -3,12 +3,17 @@
 #include "editor/ExchangeText.h"
 #include "platform/AppError.h"
 #include "platform/FileIO.h"
+#include "platform/Files.h"
 #include "store/Connection.h"
 #include "store/Literals.h"
 #include "store/RecordSet.h"
 
 #include <QDate>
+#include <QFile>
+#include <QFileInfo>
 #include <QSet>
+
+#include <cerrno>
 
 namespace {
 
@@ -155,7 +160,7 @@ int ExportShareFile(const RecordSet &rs, const QString &path)
 {
     int count = 0;
     const QString text = shareFileText(rs, &count);
-    writeWholeFile(path, encodeText(text, TextForm::Undecided));
+    writeWholeFile(path, encodeFile(text, TextForm::Undecided));
     return count;
 }
 
@@ -284,22 +289,46 @@ bool parseShareFile(const QString &text, QList<ImportCandidate> *candidates)
     return true;
 }
 
+namespace {
+
+// Whether the file's first line is exactly the header, read from its first
+// bytes alone: a large file of another kind is refused without reading it.
+// Throws AppError when the file cannot be opened or read.
+bool startsWithShareHeader(const QString &path)
+{
+    if (QFileInfo(path).isDir())
+        throw fileError(EISDIR, path);
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly))
+        throw fileError(errno ? errno : EIO, path);
+    // The header and its line end in the widest form, UTF-16 behind a mark.
+    const qint64 want = 2 + 2 * (kShareHeader.size() + 1);
+    const QByteArray head = file.read(want);
+    if (head.size() < 0 || file.error() != QFileDevice::NoError)
+        throw fileError(EIO, path);
+    const bool whole = head.size() < want;
+    const TextForm form = detectTextForm(head);
+    QString line;
+    if (form == TextForm::Utf16LE || form == TextForm::Utf16BE)
+        line = decodeText(head.left(head.size() & ~qsizetype(1)));
+    else // ASCII in every 8-bit form: no decoding needed
+        line = QString::fromLatin1(form == TextForm::Utf8Bom ? head.mid(3) : head);
+    if (!line.startsWith(kShareHeader))
+        return false;
+    if (line.size() == kShareHeader.size())
+        return whole; // the file ends with the header
+    const QChar after = line[kShareHeader.size()];
+    return after == QLatin1Char('\r') || after == QLatin1Char('\n');
+}
+
+} // namespace
+
 bool readShareFile(const QString &path, QList<ImportCandidate> *candidates)
 {
-    const QByteArray bytes = readWholeFile(path);
-    const TextForm form = detectTextForm(bytes);
-    if (form != TextForm::Utf16LE && form != TextForm::Utf16BE) {
-        // The header is ASCII in every 8-bit form: anything else is no
-        // share file, however large, and needs no decoding.
-        const QByteArray header = kShareHeader.toLatin1();
-        const qsizetype at = form == TextForm::Utf8Bom ? 3 : 0;
-        if (bytes.mid(at, header.size()) != header)
-            return false;
-        const char after = bytes.size() > at + header.size() ? bytes[at + header.size()] : '\n';
-        if (after != '\r' && after != '\n')
-            return false;
-    }
-    return parseShareFile(decodeText(bytes), candidates);
+    if (!startsWithShareHeader(path))
+        return false;
+    return parseShareFile(decodeText(readWholeFile(path)), candidates);
 }
 
 void markExisting(QList<ImportCandidate> &candidates, const RecordSet &rs)

@@ -21,7 +21,7 @@ inline const QString kShareHeader = QStringLiteral("[Almarik Export File]");
 QString shareFileText(const RecordSet &rs, int *count = nullptr);
 
 // Writes shareFileText(rs) to path (Windows-1252 when it holds every
-// character, else UTF-8), creating or replacing the file only once the whole
+// character, else UTF-8 with its mark), creating or replacing the file only once the whole
 // text is written. Returns the number of records. Throws AppError; the file
 // is then as it was.
 int ExportShareFile(const RecordSet &rs, const QString &path);
@@ -77,8 +77,9 @@ bool parseShareFile(const QString &text, QList<ImportCandidate> *candidates);
 
 // Reads the share file at path (any of the forms ExchangeText reads) into
 // candidates. False when it is not a share file (its first line is not
-// exactly the header); a large file of another kind is refused from its
-// first bytes. Throws AppError as readWholeFile and parseShareFile do.
+// exactly the header), decided from the file's first bytes alone, so a
+// large file of another kind is never read. Throws AppError as
+// readWholeFile and parseShareFile do.
 bool readShareFile(const QString &path, QList<ImportCandidate> *candidates);
 
 // Sets each candidate's exists flag: its description (without regard to

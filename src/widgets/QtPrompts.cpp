@@ -6,6 +6,7 @@
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -23,11 +24,21 @@ QString titleOr(const QString &title)
     return title.isEmpty() ? Prompts::applicationTitle() : title;
 }
 
+// The folder of the file chosen last in this process: like the common
+// dialog, a file dialog given no folder opens where the previous one ended.
+QString g_lastFolder;
+
 QString startPath(const QString &initialDir, const QString &fileName)
 {
-    if (initialDir.isEmpty())
-        return fileName;
-    return QDir(initialDir).filePath(fileName);
+    return fileDialogStart(initialDir, fileName, g_lastFolder);
+}
+
+QString chosen(const QString &path)
+{
+    if (path.isEmpty())
+        throw AppError(ErrNo::DialogCancelled, QStringLiteral("Cancel was selected."));
+    g_lastFolder = QFileInfo(path).absolutePath();
+    return path;
 }
 
 AppError cancelled()
@@ -36,6 +47,15 @@ AppError cancelled()
 }
 
 } // namespace
+
+QString fileDialogStart(const QString &initialDir, const QString &fileName,
+                        const QString &lastFolder)
+{
+    const QString folder = initialDir.isEmpty() ? lastFolder : initialDir;
+    if (folder.isEmpty())
+        return fileName;
+    return QDir(folder).filePath(fileName);
+}
 
 QString qtFileFilter(const QString &designFilter)
 {
@@ -140,9 +160,7 @@ QString QtPrompts::OpenFileDialog(const QString &title, const QString &filter,
 {
     const QString path = QFileDialog::getOpenFileName(
         owner(), titleOr(title), startPath(initialDir, fileName), qtFileFilter(filter));
-    if (path.isEmpty())
-        throw cancelled();
-    return path;
+    return chosen(path);
 }
 
 QString QtPrompts::SaveFileDialog(const QString &title, const QString &filter,
@@ -152,9 +170,7 @@ QString QtPrompts::SaveFileDialog(const QString &title, const QString &filter,
     const QString path = QFileDialog::getSaveFileName(
         owner(), titleOr(title), startPath(initialDir, fileName), qtFileFilter(filter), nullptr,
         confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite);
-    if (path.isEmpty())
-        throw cancelled();
-    return path;
+    return chosen(path);
 }
 
 quint32 QtPrompts::ColourDialog(quint32 initial)

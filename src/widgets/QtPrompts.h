@@ -22,6 +22,11 @@ public:
     quint32 ColourDialog(quint32 initial) override;
 };
 
+// Where a file dialog opens: fileName in initialDir, else in lastFolder (the
+// folder of the file chosen last), else in the working folder.
+QString fileDialogStart(const QString &initialDir, const QString &fileName,
+                        const QString &lastFolder);
+
 // "Name|pattern|Name|pattern" as Qt's "Name (pattern);;Name (pattern)".
 QString qtFileFilter(const QString &designFilter);
 

@@ -209,13 +209,14 @@ void TestFrmSingle::typing()
     open(dlg);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    // The type is set only from the list. Enter neither opens it nor presses
-    // a button.
+    // The type is set only from the list. Enter in a text box presses no
+    // button; Enter on a focused button presses it.
     QVERIFY(dlg.txt[2]->isReadOnly());
     QTest::keyClick(dlg.txt[0]->editor(), Qt::Key_Return);
-    dlg.cmd[0]->setFocus();
-    QTest::keyClick(dlg.cmd[0], Qt::Key_Return);
     QVERIFY(dlg.ListView1->isHidden() && dlg.isVisible());
+    dlg.cmdList->setFocus();
+    QTest::keyClick(dlg.cmdList, Qt::Key_Return);
+    QVERIFY(!dlg.ListView1->isHidden() && dlg.isVisible());
     // In the list, Enter picks the current type, once.
     QTest::mouseClick(dlg.cmdList, Qt::LeftButton);
     QTest::keyClick(dlg.ListView1, Qt::Key_Down);

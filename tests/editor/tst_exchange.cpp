@@ -9,11 +9,16 @@
 #include "editor/KeyNotation.h"
 #include "editor/ShareFile.h"
 #include "platform/AppError.h"
+#include "platform/FileIO.h"
 #include "support/CalendarRows.h"
 #include "support/TestDatabase.h"
 #include "support/TestEnv.h"
 
+#include "platform/FileIO.h"
+
+#include <QFile>
 #include <QKeySequence>
+#include <QStringEncoder>
 #include <QTest>
 #include <sqlite3.h>
 
@@ -32,6 +37,9 @@ private slots:
     void textForms();
     void badFiles_data();
     void badFiles();
+    void markedForms_data();
+    void markedForms();
+    void largeFileRefusedFromItsFirstLine();
     void failedImportRollsBack();
     void holidayLine_data();
     void holidayLine();
@@ -112,9 +120,11 @@ void TestExchange::textForms_data()
 {
     QTest::addColumn<QByteArray>("description"); // as the file holds it
     QTest::addColumn<QString>("read");
-    QTest::newRow("Windows-1252") << QByteArray("\xE4 \xE9 \x80") << QString::fromUtf8("ä é €");
+    QTest::addColumn<QByteArray>("mark"); // before a file written with it
+    QTest::newRow("Windows-1252") << QByteArray("\xE4 \xE9 \x80") << QString::fromUtf8("ä é €")
+                                  << QByteArray();
     QTest::newRow("UTF-8") << QByteArray("\xC5\x81 \xE6\x97\xA5\xE6\x9C\xAC")
-                           << QString::fromUtf8("Ł 日本");
+                           << QString::fromUtf8("Ł 日本") << QByteArray("\xEF\xBB\xBF");
 }
 
 void TestExchange::textForms()
@@ -131,8 +141,11 @@ void TestExchange::textForms()
         QCOMPARE(got.size(), 1);
         QCOMPARE(got[0].description, read);
     }
-    // Written back in the form that holds it: the same bytes.
+    // Written back in the form that holds it: the same bytes, UTF-8 behind
+    // the mark Windows programs need to read it as UTF-8.
     QCOMPARE(encodeText(read, TextForm::Undecided), description);
+    QFETCH(QByteArray, mark);
+    QCOMPARE(encodeFile(read, TextForm::Undecided), mark + description);
 }
 
 void TestExchange::badFiles_data()
@@ -144,6 +157,15 @@ void TestExchange::badFiles_data()
     };
     const QByteArray rec = "[15/03/2007]\r\nNull\r\nA\r\nFalse\r\nNull\r\n\r\n";
     row("empty", {}, "");
+    row("header only, no line end", "[Almarik Export File]",
+        "Line 2 of the share file should hold the number of records, but holds \"\".");
+    row("header then more", "[Almarik Export File] \r\n 0\r\n", "");
+    row("UTF-16 without a mark", QByteArray("[\0A\0l\0m\0", 8) + kHead, "");
+    row("UTF-16 header then more",
+        QByteArray("\xFF\xFE", 2) +
+            QByteArray::fromRawData(reinterpret_cast<const char *>(u"[Almarik Export File]x\r\n"),
+                                    48),
+        "");
     row("count not a number", kHead + "abc\r\n" + rec,
         "Line 2 of the share file should hold the number of records, but holds \"abc\".");
     row("count larger", kHead + " 3\r\n" + rec + rec, "The share file ends before record 3 of 3.");
@@ -170,6 +192,56 @@ void TestExchange::badFiles()
         QCOMPARE(e.description(), error);
     }
     QVERIFY(read.isEmpty());
+}
+
+void TestExchange::markedForms_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QString text =
+        kHead + QStringLiteral(" 1\r\n[15/03/2007]\r\nNull\r\n日 é\r\nFalse\r\nNull\r\n\r\n");
+    QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE") +
+                                      QByteArray(QStringEncoder(QStringEncoder::Utf16LE)(text));
+    QTest::newRow("UTF-16 BE") << QByteArray("\xFE\xFF") +
+                                      QByteArray(QStringEncoder(QStringEncoder::Utf16BE)(text));
+    QTest::newRow("UTF-8") << "\xEF\xBB\xBF" + text.toUtf8();
+}
+
+void TestExchange::markedForms()
+{
+    QFETCH(QByteArray, bytes);
+    const QString path = m_env->path("Almarik.Txt");
+    writeBytes(path, bytes);
+    QList<ImportCandidate> read;
+    QVERIFY(readShareFile(path, &read));
+    QCOMPARE(read.size(), 1);
+    QCOMPARE(read[0].description, QString::fromUtf8("日 é"));
+    QCOMPARE(read[0].dateText, QString("15/03/2007"));
+}
+
+void TestExchange::largeFileRefusedFromItsFirstLine()
+{
+    // Larger than anything read whole: only a share file's header makes it
+    // worth reading (and then too large).
+    const QString path = m_env->path("disk.img");
+    for (const QByteArray &start : {QByteArray("\x7F"
+                                               "ELF\r\n"),
+                                    kHead}) {
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(start);
+            QVERIFY(file.resize(kMaxWholeFileBytes + 1)); // sparse: costs no disk
+        }
+        QList<ImportCandidate> read;
+        try {
+            QCOMPARE(readShareFile(path, &read), false);
+            QCOMPARE(start, QByteArray("\x7F"
+                                       "ELF\r\n"));
+        } catch (const AppError &e) {
+            QCOMPARE(start, kHead);
+            QCOMPARE(e.description(), QString("The file is larger than 256 MB and is not read"));
+        }
+    }
 }
 
 void TestExchange::failedImportRollsBack()
@@ -223,7 +295,9 @@ void TestExchange::holidayAppend_data()
                         const QByteArray &after) {
         QTest::newRow(name) << existing << QString::fromUtf8(text) << after;
     };
-    row("new file, UTF-8 when needed", "-", "日\r\n", "\xE6\x97\xA5\r\n");
+    row("new file, UTF-8 with its mark when needed", "-", "日\r\n", "\xEF\xBB\xBF\xE6\x97\xA5\r\n");
+    row("ASCII file gains the mark", "z\r\n", "日\r\n", "\xEF\xBB\xBFz\r\n\xE6\x97\xA5\r\n");
+    row("ASCII file stays 8-bit", "z\r\n", "é\r\n", "z\r\n\xE9\r\n");
     row("Windows-1252 file", "\xE4\r\n", "é\r\n", "\xE4\r\n\xE9\r\n");
     row("Windows-1252 file refuses", "\xE4\r\n", "日\r\n", "!");
     row("UTF-8 file", "\xC3\xA4\r\n", "é\r\n", "\xC3\xA4\r\n\xC3\xA9\r\n");

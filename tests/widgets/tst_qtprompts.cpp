@@ -3,7 +3,12 @@
 
 #include "widgets/QtPrompts.h"
 
+#include "widgets/EnterKey.h"
+
+#include <QDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 
 class TestQtPrompts : public QObject
@@ -12,6 +17,9 @@ class TestQtPrompts : public QObject
 private slots:
     void fileFilter_data();
     void fileFilter();
+    void dialogStart_data();
+    void dialogStart();
+    void enterOnFocusedButton();
     void messageBoxPlainText();
 };
 
@@ -34,6 +42,46 @@ void TestQtPrompts::fileFilter()
     QFETCH(QString, design);
     QFETCH(QString, qt);
     QCOMPARE(qtFileFilter(design), qt);
+}
+
+void TestQtPrompts::dialogStart_data()
+{
+    QTest::addColumn<QString>("initialDir");
+    QTest::addColumn<QString>("lastFolder");
+    QTest::addColumn<QString>("start");
+    QTest::newRow("first dialog") << ""
+                                  << ""
+                                  << "Almarik.Txt";
+    QTest::newRow("keeps the last folder") << ""
+                                           << "/data/one"
+                                           << "/data/one/Almarik.Txt";
+    QTest::newRow("a given folder wins") << "/opt/x"
+                                         << "/data/one"
+                                         << "/opt/x/Almarik.Txt";
+}
+
+void TestQtPrompts::dialogStart()
+{
+    QFETCH(QString, initialDir);
+    QFETCH(QString, lastFolder);
+    QFETCH(QString, start);
+    QCOMPARE(fileDialogStart(initialDir, "Almarik.Txt", lastFolder), start);
+}
+
+void TestQtPrompts::enterOnFocusedButton()
+{
+    QDialog dialog;
+    auto *edit = new QLineEdit(&dialog);
+    auto *button = new QPushButton("Import", &dialog);
+    button->setAutoDefault(false);
+    enterPressesButton(button);
+    int pressed = 0;
+    QObject::connect(button, &QPushButton::clicked, [&] { ++pressed; });
+    QTest::keyClick(edit, Qt::Key_Return); // a text box presses no default
+    QCOMPARE(pressed, 0);
+    QTest::keyClick(button, Qt::Key_Return);
+    QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(pressed, 2);
 }
 
 void TestQtPrompts::messageBoxPlainText()

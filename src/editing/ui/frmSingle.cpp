@@ -8,6 +8,7 @@
 #include "store/DateRules.h"
 #include "store/RecordSet.h"
 #include "store/SharedDb.h"
+#include "widgets/EnterKey.h"
 #include "widgets/ImageList.h"
 #include "widgets/Twips.h"
 
@@ -112,6 +113,7 @@ void frmSingle::buildControls()
     cmdList->setGeometry(twipsRect(2340, 1125, 285, 300));
     // Not the dialog's default: Enter anywhere must not open the type list.
     cmdList->setAutoDefault(false);
+    enterPressesButton(cmdList);
 
     Picture1 = new QLabel(this);
     Picture1->setGeometry(twipsRect(3825, 945, 555, 555));
@@ -129,8 +131,10 @@ void frmSingle::buildControls()
     const auto button = [this](int index, const QString &caption, QRect rect) {
         cmd[index] = new QPushButton(caption, this);
         cmd[index]->setGeometry(rect);
-        // No button answers Enter: only a click (or Esc for Cancel) acts.
+        // No default: Enter in a text box presses nothing, Enter on a
+        // focused button presses it.
         cmd[index]->setAutoDefault(false);
+        enterPressesButton(cmd[index]);
         connect(cmd[index], &QPushButton::clicked, this, [this, index] { cmd_Click(index); });
     };
     button(2, QStringLiteral("Delete"), twipsRect(1980, 4140, 1005, 330));

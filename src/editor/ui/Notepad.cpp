@@ -80,7 +80,8 @@ void Notepad::save()
                        QStringLiteral("The file is written in the Windows-1252 code page, which "
                                       "cannot hold every character of this text. It was not "
                                       "saved."));
-    writeWholeFile(m_path, byteOrderMark(m_form) + encodeText(content, m_form));
+    writeWholeFile(m_path, encodeFile(content, m_form));
+    m_form = fileForm(content, m_form);
     m_edit->document()->setModified(false);
 }
 

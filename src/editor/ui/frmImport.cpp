@@ -1,6 +1,7 @@
 #include "editor/ui/frmImport.h"
 
 #include "editor/ui/ImportListModel.h"
+#include "widgets/EnterKey.h"
 #include "widgets/ImageList.h"
 #include "widgets/Twips.h"
 
@@ -60,6 +61,7 @@ frmImport::frmImport(QWidget *parent) : QDialog(parent)
     for (int i = 0; i < 4; ++i) {
         cmd[size_t(i)] = new QPushButton(captions[i], this);
         cmd[size_t(i)]->setAutoDefault(false);
+        enterPressesButton(cmd[size_t(i)]);
         connect(cmd[size_t(i)], &QPushButton::clicked, this, [this, i] { cmd_Click(i); });
     }
     Label1->setGeometry(twipsRect(kMargin, kMargin / 2, 6000, kLabelHeight));
