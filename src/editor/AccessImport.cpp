@@ -34,9 +34,9 @@ ImportRead readAccessEvents(const QString &path)
                       jet::civilFromDay(day, &y, &m, &d);
                       const bool typed = v[1].kind != AccessKind::Null && !v[1].text.isEmpty();
                       const QString key = typed ? typeKeyNamed(v[1].text) : QString();
-                      ImportCandidate c = calendarCandidate(
-                          QDate(y, m, d), v[2].text, key, v[4].number == 0,
-                          v[3].kind == AccessKind::Null ? QString() : v[3].text);
+                      ImportCandidate c =
+                          calendarCandidate(QDate(y, m, d), v[2].text, key, v[4].number == 0,
+                                            v[3].kind == AccessKind::Null ? QString() : v[3].text);
                       if (typed && key.isNull())
                           addNote(c, QStringLiteral("type '") + v[1].text +
                                          QStringLiteral("' is none of the nine"));

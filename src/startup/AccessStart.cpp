@@ -7,13 +7,13 @@
 
 QString convertQuestion(const QString &path)
 {
-    return path + QStringLiteral(" was made by the Windows version of Almarik. Convert it? The "
-                                 "original is kept as ") +
+    return path +
+           QStringLiteral(" was made by the Windows version of Almarik. Convert it? The "
+                          "original is kept as ") +
            accessBackupPath(path) + QLatin1Char('.');
 }
 
-bool convertAccessAtStart(const QString &path, Prompts &prompts,
-                          const ConversionProgress &progress)
+bool convertAccessAtStart(const QString &path, Prompts &prompts, const ConversionProgress &progress)
 {
     if (!isAccessFile(path))
         return true;
