@@ -1,6 +1,7 @@
 #include "editor/AccessImport.h"
 
 #include "editor/CalendarImport.h"
+#include "store/AccessConvert.h"
 #include "store/AccessFile.h"
 #include "store/DbError.h"
 #include "store/JetValue.h"
@@ -10,9 +11,7 @@ ImportRead readAccessEvents(const QString &path)
     const AccessFile file(path);
     const QString table = file.tableNamed(QStringLiteral("Calendar"));
     if (table.isEmpty())
-        throw DbError(DbErrNo::General, QStringLiteral("The Access database '") + path +
-                                            QStringLiteral("' is not Almarik's: it has no table "
-                                                           "'Calendar'."));
+        throw notOurs(path, QStringLiteral("it has no table 'Calendar'"));
     ImportRead read;
     int withoutDate = 0, withoutDescription = 0;
     file.readRows(table,

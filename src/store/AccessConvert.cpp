@@ -16,13 +16,6 @@
 
 namespace {
 
-DbError notOurs(const QString &path, const QString &what)
-{
-    return DbError(DbErrNo::General, QStringLiteral("The Access database '") + path +
-                                         QStringLiteral("' is not Almarik's: ") + what +
-                                         QStringLiteral(". Nothing was changed."));
-}
-
 QString kindName(AccessKind kind)
 {
     switch (kind) {
@@ -409,6 +402,13 @@ void removeDatabase(const QString &path)
 }
 
 } // namespace
+
+DbError notOurs(const QString &path, const QString &what)
+{
+    return DbError(DbErrNo::General, QStringLiteral("The Access database '") + path +
+                                         QStringLiteral("' is not Almarik's: ") + what +
+                                         QStringLiteral(". Nothing was changed."));
+}
 
 AccessConversion convertAccessDatabase(const QString &jetPath, const QString &target,
                                        const ConversionProgress &progress)

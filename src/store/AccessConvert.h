@@ -6,6 +6,8 @@
 // do not take are changed or left out as the event editor would, each
 // such row named in the report.
 
+#include "store/DbError.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -38,6 +40,10 @@ AccessConversion convertAccessDatabase(const QString &jetPath, const QString &ta
 
 // Where the original is kept: path + ".access".
 QString accessBackupPath(const QString &path);
+
+// The refusal of a Jet file that is not the program's: "The Access
+// database '<path>' is not Almarik's: <what>. Nothing was changed."
+DbError notOurs(const QString &path, const QString &what);
 
 // Converts the Jet file at path in place: into a new file beside it, which
 // is checked; then the original is kept as accessBackupPath(path) and the
