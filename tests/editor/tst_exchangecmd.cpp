@@ -8,7 +8,13 @@
 #include "editor/EventTableModel.h"
 #include "editor/HolidayFile.h"
 #include "editor/ui/Editor.h"
+#include "editor/KeyNotation.h"
+#include "editor/ui/ExchangeCommands.h"
 #include "editor/ui/ImportListModel.h"
+#include "editor/ui/KeySender.h"
+#include "editor/ui/Notepad.h"
+#include "editor/ui/NotepadKeys.h"
+#include "editor/ui/NotepadProgram.h"
 #include "editor/ui/frmImport.h"
 #include "store/SharedDb.h"
 #include "support/CalendarRows.h"
@@ -18,8 +24,15 @@
 #include "widgets/Modal.h"
 
 #include <QCheckBox>
+#include <QApplication>
 #include <QDir>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QRegularExpression>
+#include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -40,6 +53,27 @@ const QByteArray kTwoRecords = "[Almarik Export File]\r\n 2\r\n"
                                "[01/02/2003]\r\nbirthday\r\nAnn\r\nTrue\r\nnew\r\nlines\r\n\r\n"
                                "[04/05/2006]\r\nNull\r\nNew one\r\nFalse\r\nNull\r\n\r\n";
 
+// The running Notepad stand-ins' process ids.
+QList<qint64> notepads()
+{
+    QList<qint64> pids;
+    for (const QString &name : QDir(notepadFolder()).entryList(QDir::System | QDir::NoDotAndDotDot))
+        pids << name.toLongLong();
+    return pids;
+}
+
+QString notepadAsk(qint64 pid, KeyRequest request)
+{
+    QLocalSocket socket;
+    socket.connectToServer(notepadFolder() + "/" + QString::number(pid));
+    quint8 kind = 0;
+    QString answer;
+    if (!socket.waitForConnected(5000))
+        return "(not connected)";
+    writeKeyMessage(socket, quint8(request), QString());
+    return readKeyMessage(socket, 5000, &kind, &answer) ? answer : "(no answer)";
+}
+
 } // namespace
 
 class TestExchangeCommands : public QObject
@@ -55,6 +89,9 @@ private slots:
     void cancels_data();
     void cancels();
     void outlookBothVariants();
+    void notepadTypingCancelled();
+    void notepadSaves_data();
+    void notepadSaves();
     void exportOnFullDisk_data();
     void exportOnFullDisk();
     void calendarImport();
@@ -71,6 +108,7 @@ private:
 void TestExchangeCommands::init()
 {
     m_env = std::make_unique<TestEnv>();
+    setNotepadProgram(ALMARIK_PROGRAM);
     newDatabase(m_env->path("Almarik.MDB"), m_conn,
                 {"(#03/10/1990#,'birthday','ANN','likes tea',False)",
                  "(#03/15/1967#,'holiday','Jo/Al party, home',Null,True)"});
@@ -88,6 +126,8 @@ void TestExchangeCommands::init()
 
 void TestExchangeCommands::cleanup()
 {
+    for (qint64 pid : notepads())
+        kill(pid_t(pid), SIGKILL);
     const QStringList boxes = m_prompts->takeBoxes();
     m_editor.reset();
     setModalHandler({});
@@ -229,24 +269,128 @@ void TestExchangeCommands::outlookBothVariants()
     QCOMPARE(m_prompts->takeBoxes().mid(1), (QStringList{year, instruction}));
     QCOMPARE(fileBytes(path), "x\r\n" + section);
 
-    // Typed into Notepad: the same section after one blank line, saved
-    // when the user says so.
+    // Typed into the Notepad stand-in, a program of its own: the same
+    // section after one blank line, left there for the user to save.
     const QString hol = m_env->path("Outlook.Hol");
     writeBytes(hol, "x");
     m_prompts->answer(hol);
     m_prompts->answer("2007");
-    m_prompts->answer(QVariant::fromValue(MsgResult::Yes));
     m_editor->mnuTools_Click(1);
-    const QString save =
-        "Notepad (exclamation, Yes/No/Cancel): Do you want to save changes to " + hol + "?";
-    QCOMPARE(m_prompts->takeBoxes().mid(2), (QStringList{save, instruction}));
-    QCOMPARE(fileBytes(hol), "x\r\n\r\n" + section);
+    QCOMPARE(m_prompts->takeBoxes().mid(2), QStringList{instruction});
+    const QList<qint64> pads = notepads();
+    QCOMPARE(pads.size(), 1);
+    QCOMPARE(notepadAsk(pads[0], KeyRequest::Text), "x\r\n\r\n" + section);
+    QCOMPARE(fileBytes(hol), "x");
+
+    // What the user types there reaches the stand-in, never the editor's
+    // grid, though the editor is open with a cell current.
+    const QStringList before = calendarRows(m_conn);
+    m_editor->show();
+    m_editor->DataGrid1->setCurrentIndex(m_editor->model()->index(0, 2));
+    m_editor->DataGrid1->setFocus();
+    QVERIFY(AppActivate("Outlook.Hol", pads[0]));
+    SendKeys("Grandpa~", true);
+    QVERIFY(notepadAsk(pads[0], KeyRequest::Text).endsWith(QString::fromLatin1(section + "Grandpa\r\n")));
+    QCOMPARE(calendarRows(m_conn), before);
 
     m_prompts->answer(m_env->path("no/such/Outlook.Hol"));
     m_prompts->answer("2007");
     m_editor->mnuTools_Click(1);
     QCOMPARE(m_prompts->takeBoxes().mid(2),
              QStringList{"Almarik (critical, OK): Holiday file not opened"});
+    QCOMPARE(notepads(), pads);
+}
+
+void TestExchangeCommands::notepadTypingCancelled()
+{
+    // Cancelled while typing: what was typed stays in the stand-in, the
+    // message says how much, and no instruction follows.
+    QStringList many;
+    for (int i = 0; i < 3000; ++i)
+        many << QString("(#01/02/2000#,'birthday','N%1',Null,False)").arg(i);
+    m_conn.BeginTrans();
+    addEvents(m_conn, many);
+    m_conn.CommitTrans();
+    m_editor->refresh_Data();
+    QTimer cancel;
+    connect(&cancel, &QTimer::timeout, [] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *p = qobject_cast<QProgressDialog *>(w); p && p->isVisible())
+                p->cancel();
+    });
+    cancel.start(0);
+    ExchangeCommands commands(
+        m_editor.get(), m_conn, m_rs, *m_prompts,
+        [](const std::function<void()> &change) { change(); }, [] {});
+    commands.typingProgressDelayMs = 0;
+    const QString hol = m_env->path("Outlook.Hol");
+    m_prompts->answer(hol);
+    m_prompts->answer("2000");
+    commands.mnuTools_Click(1);
+    const QStringList boxes = m_prompts->takeBoxes().mid(2);
+    QCOMPARE(boxes.size(), 1);
+    const QRegularExpression said("^Almarik \\(exclamation, OK\\): Typing stopped: (\\d+) of 3002 "
+                                  "events were typed into Notepad. What was typed is there, not "
+                                  "saved.$");
+    const QRegularExpressionMatch match = said.match(boxes[0]);
+    QVERIFY2(match.hasMatch(), qPrintable(boxes[0]));
+    const QStringList typed = notepadAsk(notepads().value(0), KeyRequest::Text).split("\r\n");
+    QCOMPARE(typed.value(2), "[Alma00] 3002");
+    QCOMPARE(typed.size() - 4, match.captured(1).toInt()); // two blank, header, last
+    QVERIFY(match.captured(1).toInt() < 3002);
+    QVERIFY(!QFile::exists(hol));
+}
+
+void TestExchangeCommands::notepadSaves_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("answer"); // MsgResult
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<QString>("error");
+    const int yes = int(MsgResult::Yes), no = int(MsgResult::No), cancel = int(MsgResult::Cancel);
+    QTest::newRow("Windows-1252, CR LF") << QByteArray("x\r\n") << "^{End}\u00e4~" << yes
+                                         << QByteArray("x\r\n\xe4\r\n") << false << "";
+    QTest::newRow("LF ends kept") << QByteArray("a\nb") << "^{End}~c" << yes
+                                  << QByteArray("a\nb\nc") << false << "";
+    QTest::newRow("UTF-8 with mark") << QByteArray("\xef\xbb\xbfx") << "^{End}\u0101" << yes
+                                     << QByteArray("\xef\xbb\xbfx\xc4\x81") << false << "";
+    QTest::newRow("cannot hold it") << QByteArray("\xe4\r\n") << "\u0101" << yes
+                                    << QByteArray("\xe4\r\n") << true
+                                    << "Notepad (critical, OK): The file is written in the "
+                                       "Windows-1252 code page, which cannot hold every "
+                                       "character of this text. It was not saved.";
+    QTest::newRow("not saved") << QByteArray("x") << "y" << no << QByteArray("x") << false << "";
+    QTest::newRow("cancelled") << QByteArray("x") << "y" << cancel << QByteArray("x") << true
+                               << "";
+}
+
+void TestExchangeCommands::notepadSaves()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, keys);
+    QFETCH(int, answer);
+    QFETCH(QByteArray, after);
+    QFETCH(bool, open);
+    QFETCH(QString, error);
+    const QString path = m_env->path("Outlook.Hol");
+    writeBytes(path, before);
+    QPointer<Notepad> pad = new Notepad(path, *m_prompts);
+    QVERIFY(pad->load());
+    pad->show();
+    pad->typeKeys(parseKeyNotation(keys + "%{F4}"));
+    m_prompts->answer(QVariant::fromValue(MsgResult(answer)));
+    QTRY_VERIFY(m_prompts->boxes.size() >= 1);
+    QCoreApplication::processEvents();
+    QStringList expected{"Notepad (exclamation, Yes/No/Cancel): Do you want to save changes to " +
+                         path + "?"};
+    if (!error.isEmpty())
+        expected << error;
+    QCOMPARE(m_prompts->takeBoxes(), expected);
+    QCOMPARE(fileBytes(path), after);
+    QCOMPARE(pad && pad->isVisible(), open);
+    delete pad;
 }
 
 void TestExchangeCommands::exportOnFullDisk_data()

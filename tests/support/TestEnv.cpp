@@ -1,6 +1,7 @@
 #include "support/TestEnv.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 #include <QtGlobal>
 
@@ -14,6 +15,11 @@ TestEnv::TestEnv()
     qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
     qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toUtf8());
     qputenv("XDG_CONFIG_DIRS", m_dir.filePath(QStringLiteral("xdg")).toUtf8());
+    // The user's own runtime folder, as a session gives it (mode 0700).
+    QDir(m_dir.path()).mkpath(QStringLiteral("run"));
+    QFile::setPermissions(m_dir.filePath(QStringLiteral("run")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", m_dir.filePath(QStringLiteral("run")).toUtf8());
     // No desktop to tell about a wallpaper: a test never reaches the real one.
     for (const char *name :
          {"XDG_CURRENT_DESKTOP", "XDG_SESSION_TYPE", "DISPLAY", "WAYLAND_DISPLAY", "SWAYSOCK"})

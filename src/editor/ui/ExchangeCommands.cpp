@@ -8,7 +8,7 @@
 #include "editor/VCardFile.h"
 #include "editor/ui/ImportListModel.h"
 #include "editor/ui/KeySender.h"
-#include "editor/ui/Notepad.h"
+#include "editor/ui/NotepadProgram.h"
 #include "editor/ui/frmImport.h"
 #include "platform/Prompts.h"
 #include "store/RecordSet.h"
@@ -20,7 +20,10 @@
 #include <QDate>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QPointer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <QTimer>
 
 namespace {
 
@@ -255,36 +258,55 @@ bool ExchangeCommands::ExportOutlookHolidays(int index, const QString &file, con
         step([&] { appendToHolidayFile(file, section); });
         return true;
     }
-    auto *pad = new Notepad(file, m_prompts);
-    if (!pad->load()) {
-        delete pad;
+    const qint64 pad = startNotepad(file);
+    if (pad == 0) {
         m_prompts.MsgBox(kNotOpened, MsgButtons::OkOnly, MsgIcon::Critical);
         return false;
     }
-    QPointer<Notepad> guard(pad);
-    pad->show();
-    // Wait, letting the program's events run, until the window can be
-    // brought to the front; give up after a while.
-    const QString title = pad->windowTitle();
+    // Wait, letting the program's other events run but holding back the
+    // user's, until the window can be brought to the front; give up after
+    // a while, or at once when the stand-in ended (it could not read the
+    // file).
+    const QString title = QFileInfo(file).fileName();
     QDeadlineTimer deadline(notepadWaitMs);
-    while (!AppActivate(title)) {
-        if (deadline.hasExpired() || !guard) {
-            if (guard)
-                guard->deleteLater();
+    while (!AppActivate(title, pad)) {
+        if (deadline.hasExpired() || !processRunning(pad)) {
             m_prompts.MsgBox(kNotOpened, MsgButtons::OkOnly, MsgIcon::Critical);
             return false;
         }
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
+        QEventLoop pause;
+        QTimer::singleShot(50, &pause, &QEventLoop::quit);
+        pause.exec(QEventLoop::ExcludeUserInputEvents);
     }
     const QStringList lines = section.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QProgressDialog progress(QStringLiteral("Typing the events into Notepad..."),
+                             QStringLiteral("Cancel"), 0, int(lines.size()), m_owner);
+    progress.setWindowTitle(QStringLiteral("Almarik"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(typingProgressDelayMs);
+    qsizetype typed = 0;
     step([&] {
         SendKeys(QStringLiteral("^{End}~~"), true);
-        SendKeys(literalKeys(lines.first()) + QLatin1Char('~'), true);
-        for (qsizetype i = 1; i < lines.size(); ++i)
-            SendKeys(literalKeys(lines[i]) + QLatin1Char('~'), false);
+        for (; typed < lines.size(); ++typed) {
+            progress.setValue(int(typed));
+            if (progress.wasCanceled())
+                return;
+            // The header line is waited for; the events are queued.
+            SendKeys(literalKeys(lines[typed]) + QLatin1Char('~'), typed == 0);
+        }
         // Notepad asks the user whether to save; we do not answer for them.
         SendKeys(QStringLiteral("%{F4}"), true);
     });
+    progress.reset();
+    if (!m_error && typed < lines.size()) {
+        // The header is a line of its own: the events are the lines after it.
+        m_prompts.MsgBox(QStringLiteral("Typing stopped: %1 of %2 events were typed into Notepad. "
+                                        "What was typed is there, not saved.")
+                             .arg(qMax(typed - 1, qsizetype(0)))
+                             .arg(lines.size() - 1),
+                         MsgButtons::OkOnly, MsgIcon::Exclamation);
+        return false;
+    }
     return true;
 }
 

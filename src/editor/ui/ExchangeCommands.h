@@ -36,6 +36,8 @@ public:
 
     // How long the Office 2000/XP export waits for the Notepad window.
     int notepadWaitMs = 10000;
+    // How long the typing into it runs before its progress is shown.
+    int typingProgressDelayMs = 500;
     // Stamps the iCalendar export; its day decides which imported one-off
     // events are past.
     Clock clock = appClock();
@@ -52,7 +54,8 @@ private:
     // The selection dialog over the candidates and the inserts of the
     // chosen ones; the number inserted.
     int ImportChosen(QList<ImportCandidate> &candidates);
-    // False when it stopped with a message of its own (Notepad not reached).
+    // False when it stopped with a message of its own (Notepad not reached,
+    // or the typing cancelled).
     bool ExportOutlookHolidays(int index, const QString &file, const QString &year);
     void FinishToolsCommand(int index, int count, const QString &year);
     // Runs one step; a failure is recorded for FinishToolsCommand.

@@ -8,6 +8,9 @@
 
 #include "editor/ExchangeText.h"
 
+#include <QList>
+
+struct KeyStroke;
 class Prompts;
 class QPlainTextEdit;
 
@@ -27,6 +30,12 @@ public:
     // cannot be written.
     void save();
 
+    // Types the strokes as a user would at the caret. Alt+F4 closes the
+    // window once the strokes are typed, so the question it may ask does
+    // not hold up the caller.
+    void typeKeys(const QList<KeyStroke> &strokes);
+
+    // The text as save() writes it, line ends included.
     QString text() const;
     QPlainTextEdit *editor() const { return m_edit; }
 
