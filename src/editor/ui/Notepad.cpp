@@ -113,6 +113,7 @@ void Notepad::typeKeys(const QList<KeyStroke> &strokes)
         }
     }
     flush();
+    m_edit->ensureCursorVisible();
 }
 
 void Notepad::closeEvent(QCloseEvent *event)
@@ -121,6 +122,10 @@ void Notepad::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
+    // The question comes with its window, in front of the program that
+    // typed into it.
+    raise();
+    activateWindow();
     const MsgResult answer = m_prompts.MsgBox(
         QStringLiteral("Do you want to save changes to ") + m_path + QLatin1Char('?'),
         MsgButtons::YesNoCancel, MsgIcon::Exclamation, QStringLiteral("Notepad"));
