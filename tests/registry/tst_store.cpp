@@ -252,6 +252,8 @@ void TestRegistryStore::otherWriters()
     {
         const FileSizeLimit limit(before.size() / 4);
         QVERIFY(!SetRegValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", "C:\\new.bmp", prompts));
+        // The change that was not saved is not kept in memory either.
+        QCOMPARE(GetRegValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", "", prompts), "C:\\sea.bmp");
         QVERIFY(!DeleteRegKeyValue(HKEY_CURRENT_USER, kDesktop, "Wallpaper", prompts));
     }
     QCOMPARE(prompts.takeBoxes(), QStringList{"Almarik (information, OK): Unknown Error 1016"});

@@ -30,10 +30,12 @@ void TestMonthList::row_data()
     QTest::addColumn<QDate>("today");
     QTest::addColumn<QDate>("event");
     QTest::addColumn<bool>("recent");
+    QTest::addColumn<int>("daysAhead"); // the list program's --days; the window's 30
     // "D|years text|day text|colour entry", or "" when not listed.
     QTest::addColumn<QString>("expected");
-    const auto add = [](const char *name, QDate today, QDate event, bool recent, const char *row) {
-        QTest::newRow(name) << today << event << recent << QString::fromUtf8(row);
+    const auto add = [](const char *name, QDate today, QDate event, bool recent, const char *row,
+                        int daysAhead = 30) {
+        QTest::newRow(name) << today << event << recent << daysAhead << QString::fromUtf8(row);
     };
     using D = QDate;
     add("1 Dec: 1 Jan would be 31 days", D(2026, 12, 1), D(1990, 1, 1), false, "");
@@ -55,6 +57,27 @@ void TestMonthList::row_data()
     add("29 Feb on 1 Mar, common", D(2027, 3, 1), D(2000, 2, 29), true, "-1|27 Years|-1|5");
     add("29 Feb on 28 Feb, leap", D(2028, 2, 28), D(2000, 2, 29), false, "1|28 Years| 1|1");
     add("1604 (no year): no years count", D(2026, 6, 15), D(1604, 6, 15), false, "0|| 0|0");
+    // Across the year end: the next year's anniversary, counted in its year.
+    add("5 Dec: 4 Jan in 30 days", D(2026, 12, 5), D(1990, 1, 4), false, "30|37 Years| 30|-1");
+    add("5 Dec: 5 Jan in 31 days", D(2026, 12, 5), D(1990, 1, 5), false, "");
+    add("common 31 Dec: 1 Jan tomorrow", D(2026, 12, 31), D(1990, 1, 1), false,
+        "1|37 Years| 1|1");
+    add("30 Dec: 1 Jan of next year is today's", D(2026, 12, 30), D(2027, 1, 1), false,
+        "2|| 2|2");
+    add("2 Jan, recent: 31 Dec is this year's", D(2027, 1, 2), D(2000, 12, 31), true, "");
+    add("today across no year end, recent", D(2026, 12, 31), D(1990, 12, 31), true,
+        "0|36 Years| 0|0");
+    // 29 February judged by the leap of the year it falls in.
+    add("29 Feb on 29 Feb", D(2028, 2, 29), D(2000, 2, 29), false, "0|28 Years| 0|0");
+    add("29 Feb from a common 29 Jan", D(2027, 1, 29), D(2000, 2, 29), false, "30|27 Years| 30|-1");
+    add("29 Feb from a leap 30 Jan", D(2028, 1, 30), D(2000, 2, 29), false, "30|28 Years| 30|-1");
+    add("29 Feb next year, leap", D(2027, 12, 15), D(2000, 2, 29), false, "76|28 Years| 76|-1",
+        90);
+    add("29 Feb next year, common", D(2026, 12, 15), D(2000, 2, 29), false, "75|27 Years| 75|-1",
+        90);
+    add("a longer window keeps yesterday", D(2026, 6, 15), D(2000, 6, 14), true,
+        "-1|26 Years|-1|5", 400);
+    add("no days ahead: today only", D(2026, 6, 15), D(2000, 6, 16), false, "", 0);
 }
 
 void TestMonthList::row()
@@ -62,10 +85,11 @@ void TestMonthList::row()
     QFETCH(QDate, today);
     QFETCH(QDate, event);
     QFETCH(bool, recent);
+    QFETCH(int, daysAhead);
     MonthRow r;
     QString got;
     // The date text is met whole in the list program's and the window's tests.
-    if (monthRowFor(event, today, recent, r))
+    if (MonthListRules(today, recent, daysAhead).rowFor(event, r))
         got = QStringList{QString::number(r.days), r.yearsText, r.dayText,
                           QString::number(r.colourIndex)}
                   .join(QLatin1Char('|'));

@@ -110,6 +110,37 @@ void TestJetFunctions::functions_data()
     row("unknown interval", "jet_dateadd('x', 1, '2026-12-28')", invalid);
     row("before year 100", "jet_dateadd('yyyy', -2000, '2026-01-01')", invalid);
     row("DateAdd by Null", "jet_dateadd('d', NULL, '2026-01-01')", invalidNull);
+    // Every interval: DateAdd of one to 30 November 2027 13:05:09, DateDiff
+    // from 31 December 2026 23:59:59 to 1 February 2027 00:00:01 and back,
+    // DatePart of the first.
+    const auto interval = [](const char *i, const char *result) {
+        const QString x = "'2027-11-30 13:05:09'", a = "'2026-12-31 23:59:59'",
+                      b = "'2027-02-01 00:00:01'";
+        const QString q = QString("'%1'").arg(i);
+        QTest::newRow(qPrintable(QString("interval ") + i))
+            << QString("jet_dateadd(%1, 1, %2) || '|' || jet_datediff(%1, %3, %4) || '|' || "
+                       "jet_datediff(%1, %4, %3) || '|' || jet_datepart(%1, %2)")
+                   .arg(q, x, a, b)
+            << QString::fromUtf8(result);
+    };
+    interval("yyyy", "'2028-11-30 13:05:09|1|-1|2027'");
+    interval("q", "'2028-02-29 13:05:09|1|-1|4'");
+    interval("m", "'2027-12-30 13:05:09|2|-2|11'");
+    interval("y", "'2027-12-01 13:05:09|32|-32|334'");
+    interval("d", "'2027-12-01 13:05:09|32|-32|30'");
+    interval("w", "'2027-12-01 13:05:09|4|-4|3'");
+    interval("ww", "'2027-12-07 13:05:09|5|-5|49'");
+    interval("h", "'2027-11-30 14:05:09|745|-745|13'");
+    interval("n", "'2027-11-30 13:06:09|44641|-44641|5'");
+    interval("s", "'2027-11-30 13:05:10|2678402|-2678402|9'");
+    // The first day of the week (Monday here) for the parts that count weeks.
+    row("Monday first",
+        "jet_datepart('w', '2027-05-30', 2) || jet_datepart('ww', '2027-05-30', 2) || '|' || "
+        "jet_datediff('ww', '2026-12-31', '2027-02-01', 2) || jet_weekday('2027-05-30', 2) || "
+        "jet_datepart('ww', '2027-05-30')",
+        "'722|5723'");
+    row("DateAdd backwards", "jet_dateadd('q', -1, '2027-05-31') || jet_dateadd('ww', -1, '2027-01-03')",
+        "'2027-02-282026-12-27'");
     // DateDiff counts boundaries crossed.
     row("31 Dec to 1 Jan is a year", "jet_datediff('yyyy', '2026-12-31', '2027-01-01')", "1");
     row("over midnight", "jet_datediff('d', '2026-12-31 23:00:00', '2027-01-01 01:00:00')", "1");
@@ -159,6 +190,11 @@ void TestJetFunctions::functions_data()
     row("InStr ignores case unless binary",
         "jet_instr('Birthday', 'DAY') || jet_instr(1, 'ABC', 'b', 0) || jet_instr('abc', '')",
         "'601'");
+    row("InStr from a start",
+        "jet_instr(3, 'abcabc', 'B') || jet_instr(7, 'abcabc', 'c') || jet_instr(2, 'aab', 'a') || "
+        "jet_instr(3, 'abc', '')",
+        "'5023'");
+    row("InStr from 0", "jet_instr(0, 'abc', 'a')", invalid);
     row("Space, String", "jet_space(2) || jet_string(3, 'xyz') || jet_string(2, 65)", "'  xxxAA'");
     row("Space beyond reason", "jet_space(2000000000)", "error: Out of memory");
     // Conversions and tests

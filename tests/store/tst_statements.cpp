@@ -146,6 +146,16 @@ void TestStatements::statement_data()
     row("past 9999", "SET Dates = #12/31/9999# + 1 WHERE Description = 'Ann'", "error: Overflow");
     row("&, + and Null", "SELECT 'a' & Null, Null & Null, 'n' & 5, 'a' + Null", "a|Null|n5|Null");
     row("precedence", "SELECT 5 - 2 - 1, 2 + 3 * 4, -2 ^ 2, 10 / 4, 1 + 2 & 3", "2|14|-4|2.5|33");
+    // Each operator level binds tighter than the one after it: a L b H c
+    // is a L (b H c), never (a L b) H c.
+    row("each level above the next",
+        "SELECT 7 \\ 2 * 2, 7 Mod 6 \\ 2, 1 + 7 Mod 4, 'a' & 2 + 3, 'ab' = 'a' & 'b', "
+        "'ab' Like 'a' & 'b', Not 1 = 2, Not 0 And 0, True Or True And False, "
+        "True Xor True Or True, False Imp True Eqv False",
+        "1|1|4|a5|-1|-1|-1|0|-1|0|-1");
+    row("one level, left to right",
+        "SELECT 2 ^ 3 ^ 2, 8 / 4 * 2, 7 \\ 2 \\ 2, 10 - 4 + 3, 3 > 2 > 1, 'a' & 'b' & 1",
+        "64|4|1|9|0|ab1");
     row("comparisons as numbers", "SELECT 1 < 2, 2 < 1, (1 = 1) * 5, True + 1", "-1|0|-5|0");
     row("before day zero", "SELECT DateAdd('h', 1, #12/29/1899 6:00 AM#)", "1899-12-29 07:00:00");
 
@@ -176,6 +186,24 @@ void TestStatements::statement_data()
     row("year 10000", "SET Dates = '10000-01-01' WHERE Description = 'Ann'", mismatch);
     row("year 100", "SET Dates = #1/1/0100# WHERE Description = 'Ann'", "1:Dates=0100-01-01");
     row("year 9999", "SET Dates = #12/31/9999# WHERE Description = 'Ann'", "1:Dates=9999-12-31");
+    row("the last second of a day", "SET Dates = '2026-01-01 23:59:59' WHERE Description = 'Ann'",
+        "1:Dates=2026-01-01 23:59:59");
+    row("hour 24", "SET Dates = '2026-01-01 24:00:00' WHERE Description = 'Ann'", mismatch);
+    row("minute 60", "SET Dates = '2026-01-01 12:60:00' WHERE Description = 'Ann'", mismatch);
+    row("second 60", "SET Dates = '2026-01-01 12:00:60' WHERE Description = 'Ann'", mismatch);
+    row("a time without seconds", "SET Dates = '2026-01-01 12:00' WHERE Description = 'Ann'",
+        "1:Dates=2026-01-01 12:00:00");
+    row("another program's last second",
+        "sqlite3: UPDATE Calendar SET Dates = '2026-01-01 23:59:59' WHERE Description = 'Ann'",
+        "1:Dates=2026-01-01 23:59:59");
+    row("another program's hour 24",
+        "sqlite3: UPDATE Calendar SET Dates = '2026-01-01 24:00:00' WHERE Description = 'Ann'",
+        mismatch);
+    row("another program's minute 60",
+        "sqlite3: UPDATE Calendar SET Dates = '2026-01-01 23:60:00' WHERE Description = 'Ann'",
+        mismatch);
+    row("another program's 31 April",
+        "sqlite3: INSERT INTO Calendar (Dates, Description) VALUES ('2026-04-31', 'x')", mismatch);
     // The first rows take a good date, a later one a bad: nothing is kept.
     row("one bad date of many", "SET Dates = IIf(ShowOnce, 'soon', '2026-01-01')", mismatch);
     row("inserted copies",
