@@ -293,9 +293,19 @@ void TestExchangeCommands::outlookBothVariants()
     QVERIFY(notepadAsk(pads[0], KeyRequest::Text).endsWith(QString::fromLatin1(section + "Grandpa\r\n")));
     QCOMPARE(calendarRows(m_conn), before);
 
+    // Keys sent with wait to a stand-in that is gone are an error.
+    kill(pid_t(pads[0]), SIGKILL);
+    QVERIFY_THROWS_EXCEPTION(AppError, SendKeys("x", true));
+
+    // A stand-in that cannot read the file ends, and that ends the wait at
+    // once, however long it might have been.
+    ExchangeCommands commands(
+        m_editor.get(), m_conn, m_rs, *m_prompts,
+        [](const std::function<void()> &change) { change(); }, [] {});
+    commands.notepadWaitMs = 3600 * 1000;
     m_prompts->answer(m_env->path("no/such/Outlook.Hol"));
     m_prompts->answer("2007");
-    m_editor->mnuTools_Click(1);
+    commands.mnuTools_Click(1);
     QCOMPARE(m_prompts->takeBoxes().mid(2),
              QStringList{"Almarik (critical, OK): Holiday file not opened"});
     QCOMPARE(notepads(), pads);
