@@ -3,6 +3,7 @@
 #include "editor/ExchangeText.h"
 #include "platform/AppError.h"
 #include "platform/FileIO.h"
+#include "store/DateRules.h"
 #include "store/RecordSet.h"
 
 #include <QFileInfo>
@@ -38,7 +39,8 @@ QString holidayLine(const QString &description, const QDate &date, const QString
 {
     QString line = description;
     line.replace(QLatin1Char('/'), QLatin1Char('-')).replace(QLatin1Char(','), QLatin1Char('.'));
-    const int years = yearValue(year) - date.year();
+    // A date kept without its year has no years to count.
+    const int years = date.year() == kNoYear ? 0 : yearValue(year) - date.year();
     if (years != 0)
         line += QStringLiteral(" (") + QString::number(years) + QStringLiteral(" years)");
     return line + QStringLiteral(", ") + year + QLatin1Char('/') +

@@ -275,6 +275,8 @@ void TestExchange::holidayLine_data()
     QTest::newRow("this year") << "A/B, c" << QDate(2007, 3, 15) << "A-B. c, 2007/03/15";
     QTest::newRow("year before") << "Eve" << QDate(2006, 12, 31) << "Eve (1 years), 2007/12/31";
     QTest::newRow("later year") << "Leap" << QDate(2008, 2, 29) << "Leap (-1 years), 2007/02/29";
+    QTest::newRow("no year") << "Ann's birthday" << QDate(1604, 6, 17)
+                             << "Ann's birthday, 2007/06/17";
 }
 
 void TestExchange::holidayLine()
