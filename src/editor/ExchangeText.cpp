@@ -1,7 +1,7 @@
 #include "editor/ExchangeText.h"
 
 #include "platform/AppError.h"
-#include "platform/RegistryText.h"
+#include "platform/Windows1252.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -9,24 +9,6 @@
 #include <algorithm>
 
 namespace {
-
-// Windows-1252's bytes 0x80-0x9F, as fromWindows1252 reads them.
-constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-// The Windows-1252 byte of c, or -1 when it has none.
-int windows1252Byte(char16_t c)
-{
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return c;
-    for (int i = 0; i < 32; ++i) {
-        if (kHigh[i] == c)
-            return 0x80 + i;
-    }
-    return -1;
-}
 
 bool startsWith(const QByteArray &bytes, const char *mark, int n)
 {

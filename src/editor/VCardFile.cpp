@@ -4,7 +4,7 @@
 #include "editor/ExchangeText.h"
 #include "platform/AppError.h"
 #include "platform/FileIO.h"
-#include "platform/RegistryText.h"
+#include "platform/Windows1252.h"
 #include "store/DateRules.h"
 
 #include <QRegularExpression>

@@ -1,6 +1,7 @@
 #include "platform/RegistryText.h"
 
 #include "platform/RegistryTree.h"
+#include "platform/Windows1252.h"
 
 #include <QStringDecoder>
 #include <QtEndian>
@@ -369,23 +370,6 @@ private:
 };
 
 } // namespace
-
-QString fromWindows1252(const QByteArray &bytes)
-{
-    // 0x80-0x9F differ from Latin-1; the five bytes the code page leaves
-    // undefined map to the control characters of the same number, as
-    // Windows maps them.
-    static const char16_t high[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    QString out(bytes.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = quint8(bytes[i]);
-        out[i] = b >= 0x80 && b < 0xA0 ? QChar(high[b - 0x80]) : QChar(b);
-    }
-    return out;
-}
 
 RegTextFault parseRegText(const QByteArray &raw, const QString &rootName, RegistryNode &root)
 {

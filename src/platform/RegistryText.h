@@ -27,5 +27,3 @@ RegTextFault parseRegText(const QByteArray &raw, const QString &rootName, Regist
 // line breaks or zeros and other types in hex form. UTF-8.
 QByteArray regText(const RegistryNode &root, const QString &rootName);
 
-// Windows-1252 text as Unicode, for REGEDIT4 files.
-QString fromWindows1252(const QByteArray &bytes);
