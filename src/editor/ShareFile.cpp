@@ -117,14 +117,11 @@ AppError badRecord(int record, int line, const QString &what)
 
 QString shareFileText(const RecordSet &rs, int *count)
 {
-    const int dates = rs.fieldIndex(QStringLiteral("Dates"));
-    const int icon = rs.fieldIndex(QStringLiteral("icon"));
-    const int description = rs.fieldIndex(QStringLiteral("Description"));
-    const int showOnce = rs.fieldIndex(QStringLiteral("ShowOnce"));
-    const int details = rs.fieldIndex(QStringLiteral("Details"));
-    if (dates < 0 || icon < 0 || description < 0 || showOnce < 0 || details < 0)
-        throw AppError(3265, QStringLiteral("Item cannot be found in the collection "
-                                            "corresponding to the requested name or ordinal."));
+    const int dates = rs.requireField(QStringLiteral("Dates"));
+    const int icon = rs.requireField(QStringLiteral("icon"));
+    const int description = rs.requireField(QStringLiteral("Description"));
+    const int showOnce = rs.requireField(QStringLiteral("ShowOnce"));
+    const int details = rs.requireField(QStringLiteral("Details"));
     const int rows = rs.RecordCount();
     QString out = kShareHeader + kCrLf + QLatin1Char(' ') + QString::number(rows) + kCrLf;
     out.reserve(out.size() + qsizetype(rows) * 96);

@@ -56,10 +56,9 @@ int importCandidates(Connection &db, const QList<ImportCandidate> &candidates,
         insert.bindText(1, day.toString(Qt::ISODate).toUtf8());
         bindTextOrNull(insert, 2, c, c.iconText);
         insert.bindText(3, c.description.toUtf8());
-        insert.bind(4, qint64(
-                           c.showOnceText.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0
-                               ? -1
-                               : 0));
+        insert.bind(
+            4, qint64(c.showOnceText.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0 ? -1
+                                                                                              : 0));
         bindTextOrNull(insert, 5, c, c.details);
         run(insert);
     }

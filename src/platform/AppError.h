@@ -38,5 +38,15 @@ inline constexpr int DiskNotReady = 71;
 inline constexpr int DiskMediaError = 72;
 inline constexpr int PathFileAccess = 75;
 inline constexpr int PathNotFound = 76;
+inline constexpr int InvalidUseOfNull = 94;
 inline constexpr int DialogCancelled = 32755;
 } // namespace ErrNo
+
+// The words of ErrNo::InvalidUseOfNull, which the Jet functions speak too.
+inline constexpr char kInvalidUseOfNull[] = "Invalid use of Null";
+
+// An empty (Null) value where a text or number is needed.
+inline AppError invalidUseOfNull()
+{
+    return AppError(ErrNo::InvalidUseOfNull, QString::fromLatin1(kInvalidUseOfNull));
+}

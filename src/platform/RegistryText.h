@@ -26,4 +26,3 @@ RegTextFault parseRegText(const QByteArray &raw, const QString &rootName, Regist
 // values), strings quoted with backslash and quote escaped, strings holding
 // line breaks or zeros and other types in hex form. UTF-8.
 QByteArray regText(const RegistryNode &root, const QString &rootName);
-

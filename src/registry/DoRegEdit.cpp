@@ -19,7 +19,7 @@ QString textField(const RecordSet &rs, const QString &name)
 {
     const QVariant v = rs.Fields(name);
     if (v.isNull())
-        throw AppError(94, QStringLiteral("Invalid use of Null"));
+        throw invalidUseOfNull();
     return v.toString();
 }
 
@@ -29,7 +29,7 @@ qint32 longField(const RecordSet &rs, const QString &name)
 {
     const QVariant v = rs.Fields(name);
     if (v.isNull())
-        throw AppError(94, QStringLiteral("Invalid use of Null"));
+        throw invalidUseOfNull();
     bool ok = false;
     const double n = v.toString().trimmed().toDouble(&ok);
     if (!ok)

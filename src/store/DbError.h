@@ -33,3 +33,11 @@ inline constexpr int NotFound = 3265;          // no field of that name
 inline constexpr int Closed = 3704;            // the object is closed
 inline constexpr int AlreadyOpen = 3705;       // the object is open
 } // namespace DbErrNo
+
+// A field named that the record set does not have.
+inline DbError fieldNotFound()
+{
+    return DbError(DbErrNo::NotFound,
+                   QStringLiteral("Item cannot be found in the collection corresponding to the "
+                                  "requested name or ordinal."));
+}

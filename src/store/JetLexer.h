@@ -33,5 +33,5 @@ struct JetToken
     bool isOp(QLatin1String op) const { return kind == JetTok::Op && text == op; }
 };
 
-// criteria: a record-set Filter or Find text, where a ";" is refused.
+// criteria: a record-set Filter text, where a ";" is refused.
 QList<JetToken> tokenizeJet(const QString &jetText, bool criteria);

@@ -14,7 +14,7 @@
 // fine. Data definition gives its last step (see translateDefinition).
 QString translateStatement(const QString &jetText, const JetSchema &schema = {});
 
-// A record-set Filter text or Find criteria: an expression over the columns
+// A record-set Filter text: an expression over the columns
 // of tables (of every table when empty), where "%" is a wild card beside
 // "*" as record-set filters allow.
 QString translateCriteria(const QString &jetText, const JetSchema &schema = {},

@@ -3,6 +3,8 @@
 // kinds (Null, number, text, date), the conversions between them as Jet
 // makes them, and the one way a function hands back its result or error.
 
+#include "platform/AppError.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -20,7 +22,7 @@ inline constexpr char kMismatch[] = "Data type mismatch in criteria expression."
 inline constexpr char kInvalidCall[] = "Invalid procedure call or argument";
 inline constexpr char kOverflow[] = "Overflow";
 inline constexpr char kDivisionByZero[] = "Division by zero";
-inline constexpr char kInvalidNull[] = "Invalid use of Null";
+inline constexpr const char *kInvalidNull = kInvalidUseOfNull;
 
 // Thrown by the helpers; the call turns it into the statement's error.
 struct Failure

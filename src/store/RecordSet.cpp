@@ -322,9 +322,7 @@ int RecordSet::requireField(const QString &name) const
 {
     const int i = fieldIndex(name);
     if (i < 0)
-        throw DbError(DbErrNo::NotFound,
-                      QStringLiteral("Item cannot be found in the collection corresponding to the "
-                                     "requested name or ordinal."));
+        throw fieldNotFound();
     return i;
 }
 
@@ -365,9 +363,7 @@ QVariant RecordSet::valueAt(int row, int column) const
 {
     const int index = checkedRowIndex(row);
     if (column < 0 || column >= fieldCount())
-        throw DbError(DbErrNo::NotFound,
-                      QStringLiteral("Item cannot be found in the collection corresponding to the "
-                                     "requested name or ordinal."));
+        throw fieldNotFound();
     return cellValue(cellAt(index, column), m_texts);
 }
 

@@ -78,7 +78,7 @@ public:
     int position() const { return m_pos; }
     void setPosition(int row);
 
-    // Filter and Find criteria are Jet expressions, translated as statements
+    // Filter criteria are Jet expressions, translated as statements
     // are ("*" and "%" are wild cards); text comparisons ignore case, as
     // Jet's do. An empty filter shows every row again (and may be set
     // before Open). A refused filter leaves the rows as they were.
@@ -106,6 +106,8 @@ public:
     // The declared length of a text column (VARCHAR(n)), 0 when unlimited.
     int fieldSize(int column) const { return m_sizes.at(column); }
     int fieldIndex(const QString &name) const; // -1 when absent
+    // The same; throws fieldNotFound() when absent.
+    int requireField(const QString &name) const;
     QVariant valueAt(int row, int column) const;
     qint64 rowidAt(int row) const;
     // Stores value in the row's table row (found by its rowid) at once and
@@ -137,7 +139,6 @@ private:
     void requireOpen() const;
     void requireWritableLock() const;
     void requireUpdatable() const;
-    int requireField(const QString &name) const;
     void writeRow(int index, const QList<QPair<int, QVariant>> &fields);
     QString asReadClause(int index) const;
     void bindAsRead(Statement &st, int first, int index) const;

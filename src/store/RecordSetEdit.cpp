@@ -94,9 +94,7 @@ void RecordSet::setValueAt(int row, int column, const QVariant &value)
     requireUpdatable();
     const int index = checkedRowIndex(row);
     if (column < 0 || column >= fieldCount())
-        throw DbError(DbErrNo::NotFound,
-                      QStringLiteral("Item cannot be found in the collection corresponding to the "
-                                     "requested name or ordinal."));
+        throw fieldNotFound();
     writeRow(index, {{column, storable(column, value)}});
     reloadRow(index);
 }

@@ -28,11 +28,11 @@ public:
     explicit Catalog(const QString &connectionString) { m_db.Open(connectionString); }
 
     // Views count, as queries are among a Jet catalog's tables.
-    bool TableExists(const QString &name) const
+    bool TableExists(const QString &name)
     {
         RecordSet rs;
         rs.Open(QStringLiteral("SELECT name FROM sqlite_master WHERE type IN ('table', 'view')"),
-                const_cast<Connection &>(m_db));
+                m_db);
         for (; !rs.isEOF(); rs.MoveNext()) {
             if (rs.Fields(QStringLiteral("name")).toString().compare(name, Qt::CaseInsensitive) ==
                 0)

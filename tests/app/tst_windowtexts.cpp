@@ -84,9 +84,8 @@ void TestWindowTexts::texts_data()
     QTest::addColumn<MakeWindow>("make");
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("import selection")
-        << MakeWindow([](Connection &, RecordSet &, Prompts &) {
-               return std::make_unique<frmImport>();
-           })
+        << MakeWindow(
+               [](Connection &, RecordSet &, Prompts &) { return std::make_unique<frmImport>(); })
         << QStringList{"Button: Cancel",
                        "Button: Import",
                        "Button: Select All",
@@ -95,9 +94,8 @@ void TestWindowTexts::texts_data()
                        "Label: Select Events to be Imported.  Those not selected already exist.",
                        "Title: Import Events"};
     QTest::newRow("filter")
-        << MakeWindow([](Connection &, RecordSet &, Prompts &) {
-               return std::make_unique<frmFilter>();
-           })
+        << MakeWindow(
+               [](Connection &, RecordSet &, Prompts &) { return std::make_unique<frmFilter>(); })
         << QStringList{"Button: Apply",
                        "Button: Cancel",
                        "Check: Only Show Once events",
@@ -106,28 +104,26 @@ void TestWindowTexts::texts_data()
                        "Label: Select an Event Type and/or any part of the description to filter "
                        "by:",
                        "Title: Filter"};
-    QTest::newRow("single event")
-        << MakeWindow([](Connection &db, RecordSet &, Prompts &prompts) {
-               return std::make_unique<frmSingle>(db, prompts, appClock());
-           })
-        << QStringList{"Button: ...",
-                       "Button: Cancel",
-                       "Button: Delete",
-                       "Button: Save",
-                       "Check: Show only once, then delete after date expires",
-                       "Label: Date",
-                       "Label: Description",
-                       "Label: Details",
-                       "Label: Type",
-                       "Title: Single Event Editor"};
-    QTest::newRow("SQL builder")
-        << MakeWindow([](Connection &db, RecordSet &, Prompts &prompts) {
-               return std::make_unique<frmSQL>(db, prompts);
-           })
-        << QStringList{"Button: Clear", "Button: Close", "Button: Run",
-                       "Frame: Calendar Table", "Label: =",      "Label: =",
-                       "Label: SQL Output",     "Label: Set",    "Label: Where",
-                       "Option: Delete",        "Option: Update", "Title: SQL Builder"};
+    QTest::newRow("single event") << MakeWindow([](Connection &db, RecordSet &, Prompts &prompts) {
+        return std::make_unique<frmSingle>(db, prompts, appClock());
+    })
+                                  << QStringList{
+                                         "Button: ...",
+                                         "Button: Cancel",
+                                         "Button: Delete",
+                                         "Button: Save",
+                                         "Check: Show only once, then delete after date expires",
+                                         "Label: Date",
+                                         "Label: Description",
+                                         "Label: Details",
+                                         "Label: Type",
+                                         "Title: Single Event Editor"};
+    QTest::newRow("SQL builder") << MakeWindow([](Connection &db, RecordSet &, Prompts &prompts) {
+        return std::make_unique<frmSQL>(db, prompts);
+    }) << QStringList{"Button: Clear",         "Button: Close",  "Button: Run",
+                      "Frame: Calendar Table", "Label: =",       "Label: =",
+                      "Label: SQL Output",     "Label: Set",     "Label: Where",
+                      "Option: Delete",        "Option: Update", "Title: SQL Builder"};
     QTest::newRow("event table editor")
         << MakeWindow([](Connection &db, RecordSet &rs, Prompts &prompts) {
                return std::make_unique<Editor>(db, rs, prompts, appClock());

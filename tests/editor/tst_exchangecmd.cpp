@@ -7,8 +7,8 @@
 #include "FileBytes.h"
 #include "editor/EventTableModel.h"
 #include "editor/HolidayFile.h"
-#include "editor/ui/Editor.h"
 #include "editor/KeyNotation.h"
+#include "editor/ui/Editor.h"
 #include "editor/ui/ExchangeCommands.h"
 #include "editor/ui/ImportListModel.h"
 #include "editor/ui/KeySender.h"
@@ -23,8 +23,8 @@
 #include "support/TestEnv.h"
 #include "widgets/Modal.h"
 
-#include <QCheckBox>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QLocalSocket>
 #include <QPointer>
@@ -290,7 +290,8 @@ void TestExchangeCommands::outlookBothVariants()
     m_editor->DataGrid1->setFocus();
     QVERIFY(AppActivate("Outlook.Hol", pads[0]));
     SendKeys("Grandpa~", true);
-    QVERIFY(notepadAsk(pads[0], KeyRequest::Text).endsWith(QString::fromLatin1(section + "Grandpa\r\n")));
+    QVERIFY(notepadAsk(pads[0], KeyRequest::Text)
+                .endsWith(QString::fromLatin1(section + "Grandpa\r\n")));
     QCOMPARE(calendarRows(m_conn), before);
 
     // Keys sent with wait to a stand-in that is gone are an error.
@@ -366,14 +367,13 @@ void TestExchangeCommands::notepadSaves_data()
                                   << QByteArray("a\nb\nc") << false << "";
     QTest::newRow("UTF-8 with mark") << QByteArray("\xef\xbb\xbfx") << "^{End}\u0101" << yes
                                      << QByteArray("\xef\xbb\xbfx\xc4\x81") << false << "";
-    QTest::newRow("cannot hold it") << QByteArray("\xe4\r\n") << "\u0101" << yes
-                                    << QByteArray("\xe4\r\n") << true
-                                    << "Notepad (critical, OK): The file is written in the "
-                                       "Windows-1252 code page, which cannot hold every "
-                                       "character of this text. It was not saved.";
+    QTest::newRow("cannot hold it")
+        << QByteArray("\xe4\r\n") << "\u0101" << yes << QByteArray("\xe4\r\n") << true
+        << "Notepad (critical, OK): The file is written in the "
+           "Windows-1252 code page, which cannot hold every "
+           "character of this text. It was not saved.";
     QTest::newRow("not saved") << QByteArray("x") << "y" << no << QByteArray("x") << false << "";
-    QTest::newRow("cancelled") << QByteArray("x") << "y" << cancel << QByteArray("x") << true
-                               << "";
+    QTest::newRow("cancelled") << QByteArray("x") << "y" << cancel << QByteArray("x") << true << "";
 }
 
 void TestExchangeCommands::notepadSaves()

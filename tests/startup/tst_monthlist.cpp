@@ -60,10 +60,8 @@ void TestMonthList::row_data()
     // Across the year end: the next year's anniversary, counted in its year.
     add("5 Dec: 4 Jan in 30 days", D(2026, 12, 5), D(1990, 1, 4), false, "30|37 Years| 30|-1");
     add("5 Dec: 5 Jan in 31 days", D(2026, 12, 5), D(1990, 1, 5), false, "");
-    add("common 31 Dec: 1 Jan tomorrow", D(2026, 12, 31), D(1990, 1, 1), false,
-        "1|37 Years| 1|1");
-    add("30 Dec: 1 Jan of next year is today's", D(2026, 12, 30), D(2027, 1, 1), false,
-        "2|| 2|2");
+    add("common 31 Dec: 1 Jan tomorrow", D(2026, 12, 31), D(1990, 1, 1), false, "1|37 Years| 1|1");
+    add("30 Dec: 1 Jan of next year is today's", D(2026, 12, 30), D(2027, 1, 1), false, "2|| 2|2");
     add("2 Jan, recent: 31 Dec is this year's", D(2027, 1, 2), D(2000, 12, 31), true, "");
     add("today across no year end, recent", D(2026, 12, 31), D(1990, 12, 31), true,
         "0|36 Years| 0|0");
@@ -71,12 +69,11 @@ void TestMonthList::row_data()
     add("29 Feb on 29 Feb", D(2028, 2, 29), D(2000, 2, 29), false, "0|28 Years| 0|0");
     add("29 Feb from a common 29 Jan", D(2027, 1, 29), D(2000, 2, 29), false, "30|27 Years| 30|-1");
     add("29 Feb from a leap 30 Jan", D(2028, 1, 30), D(2000, 2, 29), false, "30|28 Years| 30|-1");
-    add("29 Feb next year, leap", D(2027, 12, 15), D(2000, 2, 29), false, "76|28 Years| 76|-1",
-        90);
+    add("29 Feb next year, leap", D(2027, 12, 15), D(2000, 2, 29), false, "76|28 Years| 76|-1", 90);
     add("29 Feb next year, common", D(2026, 12, 15), D(2000, 2, 29), false, "75|27 Years| 75|-1",
         90);
-    add("a longer window keeps yesterday", D(2026, 6, 15), D(2000, 6, 14), true,
-        "-1|26 Years|-1|5", 400);
+    add("a longer window keeps yesterday", D(2026, 6, 15), D(2000, 6, 14), true, "-1|26 Years|-1|5",
+        400);
     add("no days ahead: today only", D(2026, 6, 15), D(2000, 6, 16), false, "", 0);
 }
 

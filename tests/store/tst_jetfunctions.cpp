@@ -139,7 +139,8 @@ void TestJetFunctions::functions_data()
         "jet_datediff('ww', '2026-12-31', '2027-02-01', 2) || jet_weekday('2027-05-30', 2) || "
         "jet_datepart('ww', '2027-05-30')",
         "'722|5723'");
-    row("DateAdd backwards", "jet_dateadd('q', -1, '2027-05-31') || jet_dateadd('ww', -1, '2027-01-03')",
+    row("DateAdd backwards",
+        "jet_dateadd('q', -1, '2027-05-31') || jet_dateadd('ww', -1, '2027-01-03')",
         "'2027-02-282026-12-27'");
     // DateDiff counts boundaries crossed.
     row("31 Dec to 1 Jan is a year", "jet_datediff('yyyy', '2026-12-31', '2027-01-01')", "1");

@@ -16,4 +16,3 @@ bool AppActivate(const QString &titleStart, qint64 pid = 0);
 // they are queued. Throws AppError for a malformed notation, before any
 // key is sent, and when the window is gone or does not answer.
 void SendKeys(const QString &notation, bool wait = false);
-

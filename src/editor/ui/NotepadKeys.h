@@ -12,7 +12,8 @@ class Notepad;
 class QLocalServer;
 class QLocalSocket;
 
-enum class KeyRequest : quint8 {
+enum class KeyRequest : quint8
+{
     Title = 1, // answers the window's title
     Activate,  // brings the window to the front
     Keys,      // types the key notation; answered once typed

@@ -35,8 +35,8 @@ void setNotepadProgram(const QString &program)
 
 qint64 startNotepad(const QString &path)
 {
-    const QString program = programOverride().isEmpty() ? QCoreApplication::applicationFilePath()
-                                                        : programOverride();
+    const QString program =
+        programOverride().isEmpty() ? QCoreApplication::applicationFilePath() : programOverride();
     qint64 pid = 0;
     if (!QProcess::startDetached(program, {QStringLiteral("--notepad"), path}, QString(), &pid))
         return 0;
@@ -65,7 +65,8 @@ int runNotepad(const QString &path)
     }
     QDir().mkpath(notepadFolder());
     NotepadKeys keys(pad);
-    keys.listen(QDir(notepadFolder()).filePath(QString::number(QCoreApplication::applicationPid())));
+    keys.listen(
+        QDir(notepadFolder()).filePath(QString::number(QCoreApplication::applicationPid())));
     pad->show();
     return QApplication::exec();
 }
