@@ -5,25 +5,47 @@
 #include <QStringList>
 #include <QVariantMap>
 
-bool sendNotification(const QString &summary, const QString &body, QString &error)
+namespace {
+
+QDBusMessage callOf(const QString &method)
+{
+    return QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.Notifications"),
+                                          QStringLiteral("/org/freedesktop/Notifications"),
+                                          QStringLiteral("org.freedesktop.Notifications"), method);
+}
+
+// The reply, or an invalid message with error set.
+QDBusMessage answered(const QDBusMessage &call, QString &error)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         error = QStringLiteral("no D-Bus session bus: ") + bus.lastError().message();
-        return false;
+        return QDBusMessage();
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.Notifications"),
-        QStringLiteral("/org/freedesktop/Notifications"),
-        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("almarik")}};
-    call << QStringLiteral("Almarik") << quint32(0) << QStringLiteral("almarik") << summary << body
-         << QStringList() << hints << qint32(-1);
-    const QDBusMessage reply = bus.call(call, QDBus::Block, 10000);
+    QDBusMessage reply = bus.call(call, QDBus::Block, 10000);
     if (reply.type() != QDBusMessage::ReplyMessage) {
         error = QStringLiteral("no desktop notification service answered (") + reply.errorName() +
                 QStringLiteral(": ") + reply.errorMessage() + QLatin1Char(')');
-        return false;
+        return QDBusMessage();
     }
-    return true;
+    return reply;
+}
+
+} // namespace
+
+std::optional<QStringList> notificationCapabilities(QString &error)
+{
+    const QDBusMessage reply = answered(callOf(QStringLiteral("GetCapabilities")), error);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return std::nullopt;
+    return reply.arguments().value(0).toStringList();
+}
+
+bool sendNotification(const QString &summary, const QString &body, QString &error)
+{
+    QDBusMessage call = callOf(QStringLiteral("Notify"));
+    const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("almarik")}};
+    call << QStringLiteral("Almarik") << quint32(0) << QStringLiteral("almarik") << summary << body
+         << QStringList() << hints << qint32(-1);
+    return answered(call, error).type() == QDBusMessage::ReplyMessage;
 }
