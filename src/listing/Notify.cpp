@@ -1,4 +1,8 @@
-#include "listing/Notify.h"
+// The notification module: the only code of almarik-list that needs Qt
+// D-Bus, built as a library of its own and loaded for --notify alone, so
+// that a listing never loads D-Bus and the libraries under it.
+
+#include "listing/NotifyModule.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -33,19 +37,20 @@ QDBusMessage answered(const QDBusMessage &call, QString &error)
 
 } // namespace
 
-std::optional<QStringList> notificationCapabilities(QString &error)
+bool almarik_notification_capabilities(QStringList *capabilities, QString *error)
 {
-    const QDBusMessage reply = answered(callOf(QStringLiteral("GetCapabilities")), error);
+    const QDBusMessage reply = answered(callOf(QStringLiteral("GetCapabilities")), *error);
     if (reply.type() != QDBusMessage::ReplyMessage)
-        return std::nullopt;
-    return reply.arguments().value(0).toStringList();
+        return false;
+    *capabilities = reply.arguments().value(0).toStringList();
+    return true;
 }
 
-bool sendNotification(const QString &summary, const QString &body, QString &error)
+bool almarik_send_notification(const QString *summary, const QString *body, QString *error)
 {
     QDBusMessage call = callOf(QStringLiteral("Notify"));
     const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("almarik")}};
-    call << QStringLiteral("Almarik") << quint32(0) << QStringLiteral("almarik") << summary << body
-         << QStringList() << hints << qint32(-1);
-    return answered(call, error).type() == QDBusMessage::ReplyMessage;
+    call << QStringLiteral("Almarik") << quint32(0) << QStringLiteral("almarik") << *summary
+         << *body << QStringList() << hints << qint32(-1);
+    return answered(call, *error).type() == QDBusMessage::ReplyMessage;
 }

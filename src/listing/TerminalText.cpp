@@ -9,7 +9,7 @@
 
 namespace {
 
-bool shownAsCode(char32_t c)
+bool shownAsCode(char16_t c)
 {
     return (c >= 0x80 && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
            (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
@@ -28,18 +28,26 @@ locale_t utf8Locale()
 
 QString visibleText(const QString &text)
 {
+    // Every character replaced lies in the Basic Multilingual Plane, so
+    // UTF-16 units are enough; surrogates pass unchanged.
+    const auto replaced = [](QChar c) {
+        const char16_t u = c.unicode();
+        return u < 0x20 || u == 0x7F || shownAsCode(u);
+    };
+    if (std::none_of(text.cbegin(), text.cend(), replaced))
+        return text; // shared, not copied: nearly every description
     QString out;
     out.reserve(text.size());
-    for (const uint code : text.toUcs4()) {
-        const auto c = char32_t(code);
-        if (c < 0x20)
-            out += QChar(char16_t(0x2400 + c));
-        else if (c == 0x7F)
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20)
+            out += QChar(char16_t(0x2400 + u));
+        else if (u == 0x7F)
             out += QChar(char16_t(0x2421));
-        else if (shownAsCode(c))
-            out += QStringLiteral("<U+%1>").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+        else if (shownAsCode(u))
+            out += QStringLiteral("<U+%1>").arg(uint(u), 4, 16, QLatin1Char('0')).toUpper();
         else
-            out += QString::fromUcs4(&c, 1);
+            out += c;
     }
     return out;
 }
