@@ -8,11 +8,13 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <sqlite3.h>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,6 +90,21 @@ QString readerRefusal(int extended, const QString &path)
     default:
         return QString();
     }
+}
+
+// This process's connections per file. SQLite lets one connection take the
+// file out of the log while another of the same process still has it open
+// (another process's lock forbids it), so only the last one here may.
+struct OpenFiles
+{
+    std::mutex mutex;
+    QHash<QString, int> count;
+};
+
+OpenFiles &openFiles()
+{
+    static OpenFiles files;
+    return files;
 }
 
 // Writers wait longer: a commit of many events or a checkpoint may hold
@@ -196,20 +213,34 @@ void Connection::openFile(const QString &path, int flags)
     m_db = db;
     m_writer = writer;
     m_path = path;
+    m_fileKey = QFileInfo(path).canonicalFilePath();
+    OpenFiles &files = openFiles();
+    const std::lock_guard<std::mutex> lock(files.mutex);
+    ++files.count[m_fileKey];
 }
 
 void Connection::Close()
 {
     if (m_db) {
+        bool last = false;
+        {
+            OpenFiles &files = openFiles();
+            const std::lock_guard<std::mutex> lock(files.mutex);
+            last = --files.count[m_fileKey] <= 0;
+            if (last)
+                files.count.remove(m_fileKey);
+        }
         if (m_writer) {
             // Never waits for a reader: the program's end must not hang on
             // almarik-list. The passive checkpoint puts every committed page
             // no reader still needs into the file; the last connection then
             // goes back to the rollback journal, which removes the log, so
-            // that a closed database is one whole file again.
+            // that a closed database is one whole file again (another
+            // process's connection makes SQLite refuse it).
             sqlite3_busy_timeout(m_db, 0);
             sqlite3_wal_checkpoint_v2(m_db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
-            sqlite3_exec(m_db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+            if (last)
+                sqlite3_exec(m_db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
         }
         sqlite3_close_v2(m_db);
         m_db = nullptr;

@@ -90,4 +90,5 @@ private:
     mutable int m_schemaVersion = -1;
     QString m_connectionString;
     QString m_path;
+    QString m_fileKey; // the file's canonical path, for this process's count
 };
