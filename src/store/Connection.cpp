@@ -92,13 +92,15 @@ QString readerRefusal(int extended, const QString &path)
     }
 }
 
-// This process's connections per file. SQLite lets one connection take the
-// file out of the log while another of the same process still has it open
-// (another process's lock forbids it), so only the last one here may.
+// This process's writers per file. SQLite lets one connection take the file
+// out of the log while another of the same process still has it open
+// (another process's lock forbids it), so the first writer here decides
+// the mode and the last one restores it; the repair's second connection
+// and CreateDatabase's leave it alone.
 struct OpenFiles
 {
     std::mutex mutex;
-    QHash<QString, int> count;
+    QHash<QString, int> writers;
 };
 
 OpenFiles &openFiles()
@@ -155,7 +157,7 @@ void Connection::Open(const QString &connectionString, Access access)
                                             QStringLiteral("'."));
     openFile(path, access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
     m_connectionString = connectionString;
-    if (m_writer) {
+    if (m_writer && firstWriter()) {
         // Persistent in the file. A busy file or a file system without
         // shared memory keeps the rollback journal; nothing else changes.
         sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
@@ -169,6 +171,8 @@ void Connection::Create(const QString &path)
         throw DbError(DbErrNo::General,
                       QStringLiteral("Database '") + path + QStringLiteral("' already exists."));
     openFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    m_fileKey = QFileInfo(path).canonicalFilePath(); // it exists only now
+    firstWriter();
     m_connectionString = connectionStringFor(path);
 }
 
@@ -214,23 +218,28 @@ void Connection::openFile(const QString &path, int flags)
     m_writer = writer;
     m_path = path;
     m_fileKey = QFileInfo(path).canonicalFilePath();
+}
+
+// Counts this writer; true when it is the process's only one on the file.
+bool Connection::firstWriter()
+{
     OpenFiles &files = openFiles();
     const std::lock_guard<std::mutex> lock(files.mutex);
-    ++files.count[m_fileKey];
+    return ++files.writers[m_fileKey] == 1;
 }
 
 void Connection::Close()
 {
     if (m_db) {
         bool last = false;
-        {
+        if (m_writer) {
             OpenFiles &files = openFiles();
             const std::lock_guard<std::mutex> lock(files.mutex);
-            last = --files.count[m_fileKey] <= 0;
+            last = --files.writers[m_fileKey] <= 0;
             if (last)
-                files.count.remove(m_fileKey);
+                files.writers.remove(m_fileKey);
         }
-        if (m_writer) {
+        if (last) {
             // Never waits for a reader: the program's end must not hang on
             // almarik-list. The passive checkpoint puts every committed page
             // no reader still needs into the file; the last connection then
@@ -239,8 +248,7 @@ void Connection::Close()
             // process's connection makes SQLite refuse it).
             sqlite3_busy_timeout(m_db, 0);
             sqlite3_wal_checkpoint_v2(m_db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
-            if (last)
-                sqlite3_exec(m_db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+            sqlite3_exec(m_db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
         }
         sqlite3_close_v2(m_db);
         m_db = nullptr;

@@ -47,8 +47,8 @@ public:
     // one file that can be renamed.
     void Create(const QString &path);
     // A writer first copies the log into the file as far as no reader
-    // needs it; closing last, it removes the log (back to the rollback
-    // journal). Never waits for other connections.
+    // needs it and removes the log (back to the rollback journal), when it
+    // is the process's last writer on the file. Never waits for others.
     void Close();
 
     // The files SQLite keeps beside path while it is written ("-wal",
@@ -83,6 +83,7 @@ public:
 
 private:
     void openFile(const QString &path, int flags);
+    bool firstWriter();
 
     sqlite3 *m_db = nullptr;
     bool m_writer = false;
@@ -90,5 +91,5 @@ private:
     mutable int m_schemaVersion = -1;
     QString m_connectionString;
     QString m_path;
-    QString m_fileKey; // the file's canonical path, for this process's count
+    QString m_fileKey; // the file's canonical path, for this process's writers
 };
