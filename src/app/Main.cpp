@@ -8,6 +8,7 @@
 #include "registry/REG_MODULE.h"
 #include "startup/AccessStart.h"
 #include "startup/Autostart.h"
+#include "startup/DailyNotification.h"
 #include "startup/MonthList.h"
 #include "startup/StartupDatabase.h"
 #include "startup/StartupSettings.h"
@@ -84,9 +85,12 @@ void Main::createMenus()
     mnuWP = addSwitch(QStringLiteral("Change Wallpaper"), &Main::mnuWP_Click);
     mnuRegedit = addSwitch(QStringLiteral("Registry tasks on Startup"), &Main::mnuRegedit_Click);
     mnuLogin = addSwitch(QStringLiteral("Start at Login"), &Main::mnuLogin_Click);
-    // No setting holds it: the entry may have been removed by hand since.
-    connect(mnuOpt, &QMenu::aboutToShow, this,
-            [this] { mnuLogin->setChecked(autostartEnabled()); });
+    mnuDaily = addSwitch(QStringLiteral("Daily Notification"), &Main::mnuDaily_Click);
+    // No setting holds them: the files may have been changed by hand since.
+    connect(mnuOpt, &QMenu::aboutToShow, this, [this] {
+        mnuLogin->setChecked(autostartEnabled());
+        mnuDaily->setChecked(dailyNotificationEnabled());
+    });
     mnuSpace = mnuOpt->addSeparator();
     mnuColours = mnuOpt->addMenu(QStringLiteral("Colours"));
     const QStringList colourItems = {QStringLiteral("Today"),      QStringLiteral("1 Day"),

@@ -41,7 +41,8 @@ public:
     // Tool, Check for Update, About, Exit.
     QMenu *mnuFile = nullptr;
     std::array<QAction *, 7> mnuEdit{};
-    // Options menu: the four switches, "Start at Login", a separator and
+    // Options menu: the four switches, "Start at Login", "Daily
+    // Notification", a separator and
     // the Colours submenu.
     QMenu *mnuOpt = nullptr;
     QAction *mnuOptions = nullptr;
@@ -50,6 +51,8 @@ public:
     QAction *mnuRegedit = nullptr;
     // Checked when the autostart entry exists, read as the menu opens.
     QAction *mnuLogin = nullptr;
+    // Checked when the systemd timer is there, read as the menu opens.
+    QAction *mnuDaily = nullptr;
     QAction *mnuSpace = nullptr;
     QMenu *mnuColours = nullptr;
     std::array<QAction *, 6> mnuCol{};
@@ -73,6 +76,8 @@ public:
     void mnuRegedit_Click();
     // Writes or removes the autostart entry; a failure is shown.
     void mnuLogin_Click();
+    // Installs or removes the daily notification timer; a failure is shown.
+    void mnuDaily_Click();
     void mnuCol_Click(int index);
     void Grid_DblClick();
     // A mouse button over the grid, position in the grid's coordinates.

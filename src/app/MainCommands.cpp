@@ -12,6 +12,7 @@
 #include "platform/Settings.h"
 #include "registry/ui/frmRegTool.h"
 #include "startup/Autostart.h"
+#include "startup/DailyNotification.h"
 #include "startup/GridRules.h"
 #include "startup/StartupDatabase.h"
 #include "startup/StartupSettings.h"
@@ -101,9 +102,22 @@ void Main::mnuRegedit_Click()
 void Main::mnuLogin_Click()
 {
     const bool enable = !autostartEnabled();
-    showingDescription(m_prompts,
-                       [&] { setAutostart(enable, QCoreApplication::applicationFilePath()); });
+    showingDescription(m_prompts, [&] {
+        setAutostart(enable, QCoreApplication::applicationFilePath(),
+                     autostartDatabase(Databasename, m_programFolder));
+    });
     mnuLogin->setChecked(autostartEnabled());
+}
+
+void Main::mnuDaily_Click()
+{
+    const bool enable = !dailyNotificationEnabled();
+    showingDescription(m_prompts, [&] {
+        setDailyNotification(
+            enable, QCoreApplication::applicationDirPath() + QStringLiteral("/almarik-list"),
+            Databasename, systemctlProgram());
+    });
+    mnuDaily->setChecked(dailyNotificationEnabled());
 }
 
 void Main::mnuCol_Click(int index)

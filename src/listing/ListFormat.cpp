@@ -1,5 +1,7 @@
 #include "listing/ListFormat.h"
 
+#include "listing/TerminalText.h"
+
 #include "platform/AppError.h"
 #include "startup/StartupSettings.h"
 
@@ -31,13 +33,16 @@ QString tsvField(const QString &text)
     return out;
 }
 
+// The once column comes last, so that scripts counting the older columns
+// still find them.
 QByteArray tsv(const std::vector<MonthRow> &rows)
 {
-    QString out = QStringLiteral("date\tyears\tdays\tdescription\ttype\n");
+    QString out = QStringLiteral("date\tyears\tdays\tdescription\ttype\tonce\n");
     for (const MonthRow &r : rows)
         out += r.dateText + QLatin1Char('\t') + tsvField(r.yearsText) + QLatin1Char('\t') +
                QString::number(r.days) + QLatin1Char('\t') + tsvField(r.description) +
-               QLatin1Char('\t') + tsvField(r.icon) + QLatin1Char('\n');
+               QLatin1Char('\t') + tsvField(r.icon) + QLatin1Char('\t') +
+               QLatin1Char(r.showOnce ? '1' : '0') + QLatin1Char('\n');
     return out.toUtf8();
 }
 
@@ -49,46 +54,75 @@ QByteArray json(const std::vector<MonthRow> &rows)
                                 {QStringLiteral("years"), r.yearsText},
                                 {QStringLiteral("days"), r.days},
                                 {QStringLiteral("description"), r.description},
+                                {QStringLiteral("once"), r.showOnce},
                                 {QStringLiteral("type"),
                                  r.hasIcon ? QJsonValue(r.icon) : QJsonValue(QJsonValue::Null)}});
     return QJsonDocument(list).toJson(QJsonDocument::Indented);
 }
 
-QString padded(const QString &text, qsizetype width)
+QString padded(const QString &text, int width)
 {
-    return text + QString(width - text.size(), QLatin1Char(' '));
+    return text + QString(std::max(0, width - displayWidth(text)), QLatin1Char(' '));
 }
 
-// Columns two blanks apart, the days right-aligned; no blanks at a line's end.
+// Columns two blanks apart, the days right-aligned, "once" after them when
+// any row is a one-off; no blanks at a line's end. Texts are padded by the
+// columns they take on a terminal and show control characters as symbols.
 QByteArray text(const std::vector<MonthRow> &rows, const std::array<QByteArray, 6> &colours)
 {
-    qsizetype years = 0;
-    qsizetype days = 0;
-    qsizetype description = 0;
+    int years = 0;
+    int days = 0;
+    int description = 0;
+    bool once = false;
+    std::vector<QString> shown;
+    shown.reserve(rows.size());
     for (const MonthRow &r : rows) {
-        years = std::max(years, r.yearsText.size());
-        days = std::max(days, r.dayText.size());
-        description = std::max(description, r.description.size());
+        shown.push_back(visibleText(r.description));
+        years = std::max(years, displayWidth(r.yearsText));
+        days = std::max(days, int(r.dayText.size()));
+        description = std::max(description, displayWidth(shown.back()));
+        once = once || r.showOnce;
     }
     QByteArray out;
-    for (const MonthRow &r : rows) {
-        QByteArray line =
-            (r.dateText + QStringLiteral("  ") + padded(r.yearsText, years) + QStringLiteral("  ") +
-             r.dayText.rightJustified(days) + QStringLiteral("  "))
-                .toUtf8();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const MonthRow &r = rows[i];
+        QString start = r.dateText + QStringLiteral("  ") +
+                        padded(visibleText(r.yearsText), years) + QStringLiteral("  ") +
+                        r.dayText.rightJustified(days) + QStringLiteral("  ");
+        if (once)
+            start += r.showOnce ? QStringLiteral("once  ") : QStringLiteral("      ");
+        QByteArray line = start.toUtf8();
         const QByteArray &colour =
             r.colourIndex >= 0 && r.colourIndex < 6 ? colours[size_t(r.colourIndex)] : QByteArray();
         if (colour.isEmpty())
-            line += r.description.toUtf8();
+            line += shown[i].toUtf8();
         else
-            line += colour + r.description.toUtf8() + "\x1b[0m";
+            line += colour + shown[i].toUtf8() + "\x1b[0m";
         if (!r.icon.isEmpty())
-            line += QString(QStringLiteral("  ") +
-                            QString(description - r.description.size(), QLatin1Char(' ')) + r.icon)
+            line += (QStringLiteral("  ") +
+                     padded(QString(), description - displayWidth(shown[i])) + visibleText(r.icon))
                         .toUtf8();
         while (line.endsWith(' '))
             line.chop(1);
         out += line + '\n';
+    }
+    return out;
+}
+
+// The notification's markup: the three characters its parser reads.
+QString markupEscaped(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('&'))
+            out += QStringLiteral("&amp;");
+        else if (c == QLatin1Char('<'))
+            out += QStringLiteral("&lt;");
+        else if (c == QLatin1Char('>'))
+            out += QStringLiteral("&gt;");
+        else
+            out += c;
     }
     return out;
 }
@@ -125,19 +159,25 @@ QByteArray formatListedRows(const std::vector<MonthRow> &rows, ListFormat format
     return text(rows, colours);
 }
 
-QString notificationBody(const std::vector<MonthRow> &rows)
+QString notificationBody(const std::vector<MonthRow> &rows, bool markup)
 {
     QStringList lines;
+    qsizetype events = 0;
     for (const MonthRow &r : rows) {
         if (r.days != 0 && r.days != 1)
             continue;
+        if (++events > kNotificationLines)
+            continue;
         QString line = (r.days == 0 ? QStringLiteral("Today: ") : QStringLiteral("Tomorrow: ")) +
-                       r.description;
+                       visibleText(r.description);
         const bool saysMore = !r.yearsText.isEmpty() && r.yearsText != QLatin1String("Today!!") &&
                               r.yearsText != QLatin1String("Tomorrow!");
         if (saysMore)
             line += QStringLiteral(" (") + r.yearsText + QLatin1Char(')');
-        lines << line;
+        lines << (markup ? markupEscaped(line) : line);
     }
+    if (events > kNotificationLines)
+        lines << QStringLiteral("and ") + QString::number(events - kNotificationLines) +
+                     QStringLiteral(" more");
     return lines.join(QLatin1Char('\n'));
 }

@@ -21,7 +21,11 @@ std::array<QByteArray, 6> ansiColours();
 QByteArray formatListedRows(const std::vector<MonthRow> &rows, ListFormat format,
                             const std::array<QByteArray, 6> &colours = {});
 
+// How many events a notification names; servers show few lines.
+inline constexpr qsizetype kNotificationLines = 8;
+
 // One line per event of today and tomorrow, as "Today: " or "Tomorrow: ",
 // the description and the years text in brackets when it says more; "" when
-// there is none.
-QString notificationBody(const std::vector<MonthRow> &rows);
+// there is none. After kNotificationLines events, "and N more". With markup
+// (the server reads body markup) "&", "<" and ">" are escaped.
+QString notificationBody(const std::vector<MonthRow> &rows, bool markup);

@@ -1,6 +1,7 @@
 #pragma once
-// The command line of almarik-list, read the way GNU programs read theirs:
-// "--name VALUE" or "--name=VALUE", --help and --version.
+// The command line of almarik-list, read by getopt_long's rules as GNU
+// programs read theirs: "--name VALUE" or "--name=VALUE", unambiguous
+// abbreviations, "--" ending the options, --help and --version at once.
 
 #include "startup/MonthList.h"
 
@@ -35,7 +36,9 @@ struct ParsedListOptions
 };
 
 // Reads the arguments after the program's name. The error names the
-// argument, as "almarik-list: " + what is wrong.
+// argument in getopt's words, as "almarik-list: " + what is wrong; the
+// first wrong option is reported, and operands (there are none) only when
+// every option was good.
 ParsedListOptions parseListArguments(const QStringList &arguments);
 
 // "Try 'almarik-list --help' for more information."

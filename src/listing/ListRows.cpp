@@ -14,12 +14,25 @@ QString columnText(sqlite3_stmt *st, int column)
                              sqlite3_column_bytes(st, column));
 }
 
+// The column itself, or Null where the table has none: an older file's
+// table may lack the type or the show-once column, which the window then
+// simply does not show.
+QString columnOrNull(const Connection &db, const char *name)
+{
+    Statement columns(db, QStringLiteral("SELECT 1 FROM pragma_table_info('Calendar') "
+                                         "WHERE name = ? COLLATE NOCASE"));
+    columns.bindStaticText(1, name);
+    return columns.step() ? QLatin1String(name) : QStringLiteral("Null");
+}
+
 } // namespace
 
 std::vector<MonthRow> readListedRows(const Connection &db, const MonthListRules &rules,
                                      const FillFailure &failed)
 {
-    Statement query(db, QStringLiteral("SELECT Dates, Description, icon FROM Calendar"));
+    Statement query(db, QStringLiteral("SELECT Dates, Description, ") + columnOrNull(db, "icon") +
+                            QStringLiteral(", ") + columnOrNull(db, "ShowOnce") +
+                            QStringLiteral(" FROM Calendar"));
     sqlite3_stmt *st = query.handle();
     std::vector<MonthRow> rows;
     // About a twelfth of the events are listed; growing from nothing would
@@ -44,6 +57,7 @@ std::vector<MonthRow> readListedRows(const Connection &db, const MonthListRules 
         row.description = columnText(st, 1);
         row.hasIcon = sqlite3_column_type(st, 2) != SQLITE_NULL;
         row.icon = columnText(st, 2);
+        row.showOnce = sqlite3_column_int64(st, 3) != 0; // Null reads false
         rows.push_back(std::move(row));
     }
     sortMonthRows(rows);

@@ -1,6 +1,6 @@
 #pragma once
 // The month list read straight from the Calendar table for almarik-list:
-// only the three columns it shows, no record set, the window's rules.
+// only the four columns it shows, no record set, the window's rules.
 
 #include "startup/MonthList.h"
 
@@ -9,7 +9,8 @@
 class Connection;
 
 // The listed rows in the list's order, each with its date, years and day
-// texts, colour, description and type (icon). Rows come in the order the
+// texts, colour, description, type (icon) and show-once mark; a table
+// without the icon or ShowOnce column lists no types or marks. Rows come in the order the
 // table keeps them, as the window reads them. A row whose date is Null or no
 // date goes to failed, with the window's message, and is left out. Throws
 // DbError when the table cannot be read.

@@ -6,6 +6,7 @@
 #include "listing/ListOptions.h"
 #include "listing/ListRows.h"
 #include "listing/Notify.h"
+#include "listing/TerminalText.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -43,7 +44,8 @@ void complain(const QString &text)
 
 bool colourWanted()
 {
-    return ::isatty(STDOUT_FILENO) == 1 && qEnvironmentVariableIsEmpty("NO_COLOR");
+    return wantsColour(::isatty(STDOUT_FILENO) == 1, qEnvironmentVariable("TERM"),
+                       qEnvironmentVariable("NO_COLOR"));
 }
 
 } // namespace
@@ -106,9 +108,18 @@ int main(int argc, char *argv[])
     }
 
     if (options.notify) {
-        const QString body = notificationBody(rows);
+        // Nothing today or tomorrow needs no bus at all.
+        if (notificationBody(rows, false).isEmpty())
+            return failures.isEmpty() ? Ok : NoDatabase;
         QString error;
-        if (!body.isEmpty() && !sendNotification(QStringLiteral("Almarik"), body, error)) {
+        const auto capabilities = notificationCapabilities(error);
+        const bool sent =
+            capabilities &&
+            sendNotification(
+                QStringLiteral("Almarik"),
+                notificationBody(rows, capabilities->contains(QLatin1String("body-markup"))),
+                error);
+        if (!sent) {
             complain(error);
             return NoNotificationService;
         }

@@ -1,6 +1,7 @@
 #include "store/AccessConvert.h"
 
 #include "platform/Files.h"
+#include "store/Connection.h"
 #include "store/DbError.h"
 
 #include <QFile>
@@ -15,7 +16,8 @@ namespace {
 void removeDatabase(const QString &path)
 {
     QFile::remove(path);
-    QFile::remove(path + QStringLiteral("-journal"));
+    for (const QString &side : Connection::sideFiles(path))
+        QFile::remove(side);
 }
 
 // The renames reach the disk, so a crash after them does not bring the old
@@ -50,9 +52,30 @@ AccessConversion convertAccessDatabaseInPlace(const QString &path,
     };
     if (QFileInfo::exists(backup) || QFileInfo(backup).isSymLink())
         throw taken();
+    // SQLite would take a log or journal left beside the name for the new
+    // file's own and write it into it.
+    for (const QString &side : Connection::sideFiles(path)) {
+        if (QFileInfo::exists(side) || QFileInfo(side).isSymLink())
+            throw DbError(DbErrNo::General,
+                          QStringLiteral("'") + side +
+                              QStringLiteral("' exists beside the file: it belongs to another "
+                                             "database of that name. Move it away and try "
+                                             "again. '") +
+                              path + QStringLiteral("' was not changed."));
+    }
     const QString temp = path + QStringLiteral(".converting-") +
                          QUuid::createUuid().toString(QUuid::WithoutBraces).left(8);
     AccessConversion report = convertAccessDatabase(path, temp, progress);
+    // The new file is closed: whatever a log still held would stay behind
+    // under the temporary name.
+    for (const QString &side : Connection::sideFiles(temp)) {
+        if (QFileInfo::exists(side)) {
+            removeDatabase(temp);
+            throw DbError(DbErrNo::General, QStringLiteral("The converted database could not be "
+                                                           "written whole. '") +
+                                                path + QStringLiteral("' was not changed."));
+        }
+    }
     const QByteArray from = QFile::encodeName(path);
     const QByteArray kept = QFile::encodeName(backup);
     try {

@@ -8,11 +8,13 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <sqlite3.h>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -69,6 +71,49 @@ DbError prepareError(const QString &engine)
     return DbError(DbErrNo::Syntax, engine);
 }
 
+// A reader that cannot open the file as it is: why, in the user's terms.
+// Other failures keep the engine's words.
+QString readerRefusal(int extended, const QString &path)
+{
+    switch (extended) {
+    case SQLITE_READONLY_ROLLBACK:
+        return QStringLiteral("'") + path +
+               QStringLiteral("' holds a write that was interrupted; only a program that may "
+                              "write it can undo that. Open it once in the Almarik window.");
+    case SQLITE_READONLY_RECOVERY:
+    case SQLITE_READONLY_CANTINIT:
+    case SQLITE_READONLY_DIRECTORY:
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("'") + path + QStringLiteral("' has a write-ahead log ('") + path +
+               QStringLiteral("-wal') that cannot be read from here (its folder or log "
+                              "cannot be written). Open it once in the Almarik window.");
+    default:
+        return QString();
+    }
+}
+
+// This process's writers per file. SQLite lets one connection take the file
+// out of the log while another of the same process still has it open
+// (another process's lock forbids it), so the first writer here decides
+// the mode and the last one restores it; the repair's second connection
+// and CreateDatabase's leave it alone.
+struct OpenFiles
+{
+    std::mutex mutex;
+    QHash<QString, int> writers;
+};
+
+OpenFiles &openFiles()
+{
+    static OpenFiles files;
+    return files;
+}
+
+// Writers wait longer: a commit of many events or a checkpoint may hold
+// the file for seconds.
+constexpr int kReaderBusyMs = 2000;
+constexpr int kWriterBusyMs = 5000;
+
 } // namespace
 
 Connection::Connection() = default;
@@ -112,6 +157,11 @@ void Connection::Open(const QString &connectionString, Access access)
                                             QStringLiteral("'."));
     openFile(path, access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
     m_connectionString = connectionString;
+    if (m_writer && firstWriter()) {
+        // Persistent in the file. A busy file or a file system without
+        // shared memory keeps the rollback journal; nothing else changes.
+        sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    }
 }
 
 void Connection::Create(const QString &path)
@@ -121,6 +171,8 @@ void Connection::Create(const QString &path)
         throw DbError(DbErrNo::General,
                       QStringLiteral("Database '") + path + QStringLiteral("' already exists."));
     openFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    m_fileKey = QFileInfo(path).canonicalFilePath(); // it exists only now
+    firstWriter();
     m_connectionString = connectionStringFor(path);
 }
 
@@ -137,13 +189,19 @@ void Connection::openFile(const QString &path, int flags)
                           QStringLiteral("'. ") + msg);
     }
     sqlite3_extended_result_codes(db, 0);
-    sqlite3_busy_timeout(db, 2000);
+    const bool writer = (flags & SQLITE_OPEN_READONLY) == 0;
+    sqlite3_busy_timeout(db, writer ? kWriterBusyMs : kReaderBusyMs);
     // Reading the schema proves the file is a database; it writes nothing.
     const int probe =
         sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     if (probe != SQLITE_OK) {
         const bool notDb = probe == SQLITE_NOTADB || probe == SQLITE_CORRUPT;
-        const QString msg = QString::fromUtf8(sqlite3_errmsg(db));
+        QString msg = QString::fromUtf8(sqlite3_errmsg(db));
+        if (!writer) {
+            const QString refusal = readerRefusal(sqlite3_extended_errcode(db), path);
+            if (!refusal.isEmpty())
+                msg = refusal;
+        }
         sqlite3_close(db);
         if (notDb)
             throw DbError(DbErrNo::General, QStringLiteral("Unrecognized database format '") +
@@ -157,17 +215,53 @@ void Connection::openFile(const QString &path, int flags)
     sqlite3_create_function(db, "jet_likepattern", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                             likePatternFunction, nullptr, nullptr);
     m_db = db;
+    m_writer = writer;
     m_path = path;
+    m_fileKey = QFileInfo(path).canonicalFilePath();
+}
+
+// Counts this writer; true when it is the process's only one on the file.
+bool Connection::firstWriter()
+{
+    OpenFiles &files = openFiles();
+    const std::lock_guard<std::mutex> lock(files.mutex);
+    return ++files.writers[m_fileKey] == 1;
 }
 
 void Connection::Close()
 {
     if (m_db) {
+        bool last = false;
+        if (m_writer) {
+            OpenFiles &files = openFiles();
+            const std::lock_guard<std::mutex> lock(files.mutex);
+            last = --files.writers[m_fileKey] <= 0;
+            if (last)
+                files.writers.remove(m_fileKey);
+        }
+        if (last) {
+            // Never waits for a reader: the program's end must not hang on
+            // almarik-list. The passive checkpoint puts every committed page
+            // no reader still needs into the file; the last connection then
+            // goes back to the rollback journal, which removes the log, so
+            // that a closed database is one whole file again (another
+            // process's connection makes SQLite refuse it).
+            sqlite3_busy_timeout(m_db, 0);
+            sqlite3_wal_checkpoint_v2(m_db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+            sqlite3_exec(m_db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+        }
         sqlite3_close_v2(m_db);
         m_db = nullptr;
+        m_writer = false;
     }
     m_path.clear();
     m_connectionString.clear();
+}
+
+QStringList Connection::sideFiles(const QString &path)
+{
+    return {path + QStringLiteral("-wal"), path + QStringLiteral("-shm"),
+            path + QStringLiteral("-journal")};
 }
 
 sqlite3 *Connection::handle() const

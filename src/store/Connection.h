@@ -1,11 +1,16 @@
 #pragma once
 // The one connection to the event database file. Statements arrive in the
 // Jet dialect and are translated before SQLite sees them; every failure
-// throws DbError.
+// throws DbError. While a writer has the file open it is in SQLite's
+// write-ahead log mode, so readers (almarik-list) read the last committed
+// state while a write is open; the last writer to close puts the log back
+// into the file and returns to the rollback journal, so a closed database
+// is one whole file.
 
 #include "store/JetSchema.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 struct sqlite3;
@@ -30,12 +35,26 @@ public:
 
     // Opens the file named by "Data Source=" in connectionString (or a bare
     // path). Refuses a missing file, an unreadable one and one that is not a
-    // database, without creating or changing anything.
+    // database, without creating or changing anything. ReadWrite switches
+    // the file to the write-ahead log (kept when that cannot be done: the
+    // file then works as before, readers waiting for writers). ReadOnly
+    // refuses, saying why, a file whose interrupted write only a writer can
+    // take up here (an old file's rollback journal; a log this process may
+    // not recover).
     void Open(const QString &connectionString, Access access = Access::ReadWrite);
     // Creates a new, empty database file at path (refusing an existing one)
-    // and opens it.
+    // and opens it. It keeps a rollback journal, so that once closed it is
+    // one file that can be renamed.
     void Create(const QString &path);
+    // A writer first copies the log into the file as far as no reader
+    // needs it and removes the log (back to the rollback journal), when it
+    // is the process's last writer on the file. Never waits for others.
     void Close();
+
+    // The files SQLite keeps beside path while it is written ("-wal",
+    // "-shm", "-journal"): they belong to the file and must never be left
+    // beside another file of its name.
+    static QStringList sideFiles(const QString &path);
     bool isOpen() const { return m_db != nullptr; }
 
     QString ConnectionString() const { return m_connectionString; }
@@ -64,10 +83,13 @@ public:
 
 private:
     void openFile(const QString &path, int flags);
+    bool firstWriter();
 
     sqlite3 *m_db = nullptr;
+    bool m_writer = false;
     mutable JetSchema m_schema;
     mutable int m_schemaVersion = -1;
     QString m_connectionString;
     QString m_path;
+    QString m_fileKey; // the file's canonical path, for this process's writers
 };

@@ -241,12 +241,20 @@ void CreateDatabase(const QString &path)
         }
         repair(db, [](const QString &, const DbError &e) { throw e; });
         db.Close();
+        // The repair's own connection switched the file to the log; closed
+        // last, its content is in the file, which alone is renamed.
+        for (const QString &side : Connection::sideFiles(temp)) {
+            if (QFileInfo::exists(side))
+                throw DbError(DbErrNo::General, QStringLiteral("Could not create the database '") +
+                                                    path + QStringLiteral("'."));
+        }
         if (!QFile::rename(temp, path))
             throw DbError(DbErrNo::General, QStringLiteral("Could not create the database '") +
                                                 path + QStringLiteral("'."));
     } catch (...) {
         QFile::remove(temp);
-        QFile::remove(temp + QStringLiteral("-journal"));
+        for (const QString &side : Connection::sideFiles(temp))
+            QFile::remove(side);
         throw;
     }
 }

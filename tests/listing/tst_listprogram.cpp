@@ -1,7 +1,8 @@
 // almarik-list run as a process over a small database: its output in each
 // format (which rows are listed is the month list's rule, tst_monthlist),
 // its options, failures and exit codes, that it leaves the database as it
-// was, and its notification, sent to a fake service on a private session bus.
+// was, that a write in progress or interrupted does not stop it, and its
+// notification, sent to a fake service on a private session bus.
 
 #include "platform/Settings.h"
 #include "startup/StartupSettings.h"
@@ -16,6 +17,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
+#include <sqlite3.h>
 
 // Stands in for the desktop's notification service and keeps what it got.
 class FakeNotifications : public QObject
@@ -24,8 +26,10 @@ class FakeNotifications : public QObject
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
     QStringList received; // "app|icon|summary|body|desktop-entry" per call
+    QStringList capabilities;
 
 public slots:
+    QStringList GetCapabilities() { return capabilities; }
     uint Notify(const QString &app, uint, const QString &icon, const QString &summary,
                 const QString &body, const QStringList &, const QVariantMap &hints, int)
     {
@@ -44,6 +48,10 @@ private slots:
     void runs();
     void defaultSearchAndSetting();
     void notify();
+    void columnsThatExist();
+    void readDuringWrite();
+    void interruptedWrite_data();
+    void interruptedWrite();
 
 private:
     struct Run
@@ -110,16 +118,18 @@ void TestListProgram::runs_data()
     // (json's layout is Qt's; its content is compared.)
     add("json: no type is null, escapes", "--date=2026-12-03 --no-recent --days=1 --format=json", 0,
         "[{\"date\":\"04-12-1980\",\"days\":1,\"description\":\"Eve \\\"q\\\" \\\\ x\","
-        "\"type\":null,\"years\":\"46 Years\"}]");
+        "\"once\":false,\"type\":null,\"years\":\"46 Years\"}]");
     add("a whole year ahead", "--date 2026-03-02 --days 366 --no-recent --format tsv", 0,
-        "date\tyears\tdays\tdescription\ttype\n"
-        "04-12-1980\t46 Years\t277\tEve \"q\" \\\\ x\t\n"
-        "05-12-2026\t\t278\tIda\treminder\n"
-        "31-12-2000\t26 Years\t304\tNew Year's Eve\tholiday\n"
-        "03-01-1990\t37 Years\t307\tJo\tanniversary\n"
-        "27-02-2027\t\t362\tDue\\tsoon\treminder\n");
+        "date\tyears\tdays\tdescription\ttype\tonce\n"
+        "04-12-1980\t46 Years\t277\tEve \"q\" \\\\ x\t\t0\n"
+        "05-12-2026\t\t278\tIda\treminder\t1\n"
+        "31-12-2000\t26 Years\t304\tNew Year's Eve\tholiday\t0\n"
+        "03-01-1990\t37 Years\t307\tJo\tanniversary\t0\n"
+        "27-02-2027\t\t362\tDue\\tsoon\treminder\t1\n");
     const QString tryHelp = QStringLiteral("\nTry 'almarik-list --help' for more information.\n");
     add("unknown option", "--colour", 1, "almarik-list: unrecognized option '--colour'" + tryHelp);
+    add("a short option", "-h", 1, "almarik-list: invalid option -- 'h'" + tryHelp);
+    add("-- ends the options", "-- --help", 1, "almarik-list: extra operand '--help'" + tryHelp);
     add("days 367", "--days=367", 1,
         "almarik-list: invalid number of days '367' (1 to 366)" + tryHelp);
     add("29 February of a common year", "--date 2027-02-29", 1,
@@ -164,11 +174,11 @@ void TestListProgram::defaultSearchAndSetting()
     QVERIFY(QDir().mkpath(own));
     QVERIFY(QFile::copy(m_db, own + QStringLiteral("/Almarik.MDB")));
     r = run(day);
-    QCOMPARE(r.out, QStringLiteral("05-12-2026  Today!!   0  Ida  reminder\n"));
+    QCOMPARE(r.out, QStringLiteral("05-12-2026  Today!!   0  once  Ida  reminder\n"));
     SaveSetting(SettingKey::RecentEvents, QStringLiteral("True"));
     r = run(day);
-    QCOMPARE(r.out, QStringLiteral("04-12-1980  46 Years  -1  Eve \"q\" \\ x\n"
-                                   "05-12-2026  Today!!    0  Ida          reminder\n"));
+    QCOMPARE(r.out, QStringLiteral("04-12-1980  46 Years  -1        Eve \"q\" \\ x\n"
+                                   "05-12-2026  Today!!    0  once  Ida          reminder\n"));
 }
 
 void TestListProgram::notify()
@@ -202,6 +212,15 @@ void TestListProgram::notify()
         // Nothing today or tomorrow: nothing sent.
         QCOMPARE(notify(QStringLiteral("2026-06-15")).status, 0);
         r = notify(QStringLiteral("2026-12-04"));
+        // A server that reads markup gets "&" and "<" escaped.
+        Connection marked;
+        const QString markup = newDatabase(m_env.path(QStringLiteral("markup.mdb")), marked,
+                                           {"(#12/4/2000#, Null, 'Tom & Jerry <3', Null, False)"});
+        marked.Close();
+        fake.capabilities = QStringList{"body", "body-markup"};
+        const Run markedRun =
+            run({"--notify", "--no-recent", "--database", markup, "--date", "2026-12-04"});
+        QCOMPARE(markedRun.status, 0);
     }
     QDBusConnection::disconnectFromBus(QStringLiteral("fake"));
     m_extraEnv.clear();
@@ -209,8 +228,114 @@ void TestListProgram::notify()
     bus.waitForFinished(5000);
     QCOMPARE(r.out + r.err, QString());
     QCOMPARE(r.status, 0);
-    QCOMPARE(fake.received, QStringList{"Almarik|almarik|Almarik|Today: Eve \"q\" \\ x (46 Years)\n"
-                                        "Tomorrow: Ida|almarik"});
+    QCOMPARE(fake.received,
+             (QStringList{"Almarik|almarik|Almarik|Today: Eve \"q\" \\ x (46 Years)\n"
+                          "Tomorrow: Ida|almarik",
+                          "Almarik|almarik|Almarik|Today: Tom &amp; Jerry &lt;3 "
+                          "(26 Years)|almarik"}));
+}
+
+namespace {
+
+void exec(Connection &db, const char *sql)
+{
+    db.check(sqlite3_exec(db.handle(), sql, nullptr, nullptr, nullptr));
+}
+
+// Fills the open transaction's change past SQLite's page cache, so that it
+// reaches the files before any commit.
+void spill(Connection &db)
+{
+    exec(db, "PRAGMA cache_size=10");
+    exec(db, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+             "INSERT INTO Calendar (Dates, Description, Details, ShowOnce) "
+             "SELECT '2000-12-05', 'spilt', hex(randomblob(1500)), 0 FROM n");
+}
+
+const QStringList kToday{"--date", "2026-12-05", "--days", "1", "--no-recent"};
+const QString kTodayText = QStringLiteral("05-12-2026  Today!!   0  once  Ida  reminder\n");
+
+} // namespace
+
+// An older table without icon and ShowOnce lists its events, as the window
+// does, with no types or marks.
+void TestListProgram::columnsThatExist()
+{
+    const QString path = m_env.path(QStringLiteral("old.mdb"));
+    Connection db;
+    db.Create(path);
+    exec(db, "CREATE TABLE Calendar (Dates DATETIME, Description VARCHAR(50))");
+    exec(db, "INSERT INTO Calendar VALUES ('1990-12-05 00:00:00', 'Ida')");
+    db.Close();
+    const Run r = run(QStringList{"--database", path} + kToday);
+    QCOMPARE(r.out + r.err, QStringLiteral("05-12-1990  36 Years   0  Ida\n"));
+    QCOMPARE(r.status, 0);
+}
+
+// A write held open (the SQL builder's question) keeps nobody from reading
+// the last committed events.
+void TestListProgram::readDuringWrite()
+{
+    const QString path = m_env.path(QStringLiteral("writing.mdb"));
+    QVERIFY(QFile::copy(m_db, path));
+    Connection writer;
+    writer.Open(Connection::connectionStringFor(path));
+    exec(writer, "BEGIN EXCLUSIVE");
+    exec(writer, "UPDATE Calendar SET Description = 'changed'");
+    spill(writer);
+    const Run r = run(QStringList{"--database", path} + kToday);
+    QCOMPARE(r.out + r.err, kTodayText);
+    QCOMPARE(r.status, 0);
+    writer.RollbackTrans();
+}
+
+void TestListProgram::interruptedWrite_data()
+{
+    // A crash in the middle of a write, taken as a copy of the files then.
+    QTest::addColumn<bool>("log"); // the file in write-ahead log mode, else an old rollback journal
+    QTest::addColumn<QString>("refusal"); // %1: the copy; "" when it is read at once
+    QTest::newRow("the log: the committed events") << true << QString();
+    QTest::newRow("an old file's journal: refused until a writer undoes it")
+        << false
+        << QStringLiteral("almarik-list: %1: '%1' holds a write that was interrupted; only a "
+                          "program that may write it can undo that. Open it once in the Almarik "
+                          "window.\n");
+}
+
+void TestListProgram::interruptedWrite()
+{
+    QFETCH(bool, log);
+    QFETCH(QString, refusal);
+    const QString path = m_env.path(QStringLiteral("crashing.mdb"));
+    const QString copy = m_env.path(QStringLiteral("crashed/Almarik.MDB"));
+    QVERIFY(QDir().mkpath(QFileInfo(copy).absolutePath()));
+    for (const QString &p :
+         QStringList{path, copy} + Connection::sideFiles(path) + Connection::sideFiles(copy))
+        QFile::remove(p);
+    QVERIFY(QFile::copy(m_db, path));
+    {
+        Connection writer;
+        writer.Open(Connection::connectionStringFor(path));
+        if (!log)
+            exec(writer, "PRAGMA journal_mode=DELETE");
+        exec(writer, "BEGIN");
+        exec(writer, "DELETE FROM Calendar");
+        spill(writer);
+        QVERIFY(QFile::copy(path, copy));
+        // The index beside a log is rebuilt from the log: not copied.
+        const QString side = path + (log ? QStringLiteral("-wal") : QStringLiteral("-journal"));
+        QVERIFY(QFile::copy(side, copy + side.mid(path.size())));
+        writer.RollbackTrans();
+    }
+    Run r = run(QStringList{"--database", copy} + kToday);
+    QCOMPARE(r.out + r.err, refusal.isEmpty() ? kTodayText : refusal.arg(copy));
+    QCOMPARE(r.status, refusal.isEmpty() ? 0 : 2);
+    // The window's own opening takes the write up; then the copy reads.
+    Connection window;
+    window.Open(Connection::connectionStringFor(copy));
+    window.Close();
+    r = run(QStringList{"--database", copy} + kToday);
+    QCOMPARE(r.out + r.err, kTodayText);
 }
 
 QTEST_GUILESS_MAIN(TestListProgram)

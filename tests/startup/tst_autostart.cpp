@@ -1,6 +1,7 @@
-// "Start at Login": the autostart entry's text (the program quoted as the
-// desktop entry format wants), switching it on and off, and failures that
-// leave the entry as it was.
+// "Start at Login": the autostart entry's text (the program and the
+// database quoted as the desktop entry format wants), switching it on and
+// off, an entry the desktop switched off, and failures that leave the
+// entry as it was.
 
 #include "platform/AppError.h"
 #include "startup/Autostart.h"
@@ -15,6 +16,10 @@ class TestAutostart : public QObject
     Q_OBJECT
 private slots:
     void switching();
+    void database_data();
+    void database();
+    void switchedOff_data();
+    void switchedOff();
     void failure_data();
     void failure();
 
@@ -46,6 +51,85 @@ void TestAutostart::switching()
     setAutostart(false, QStringLiteral("/opt/almarik"));
     QVERIFY(!QFile::exists(entry) && !autostartEnabled());
     setAutostart(false, QStringLiteral("/opt/almarik")); // already off: nothing to do
+}
+
+void TestAutostart::database_data()
+{
+    // database: the open one, "~" for the test's home; exec: the Exec value
+    // for program /usr/bin/almarik, "" when the entry cannot hold it.
+    QTest::addColumn<QString>("database");
+    QTest::addColumn<QString>("exec");
+    QTest::newRow("the user's own: found without arguments") << "~/data/Almarik2/Almarik.MDB"
+                                                             << "/usr/bin/almarik";
+    QTest::newRow("the one beside the program") << "~/bin/Almarik.MDB"
+                                                << "/usr/bin/almarik";
+    QTest::newRow("another, quoted") << "~/my events 100%.mdb"
+                                     << "/usr/bin/almarik \"~/my events 100%%.mdb\"";
+    QTest::newRow("a relative path made absolute") << "rel.mdb"
+                                                   << "/usr/bin/almarik ~/rel.mdb";
+    QTest::newRow("a line break escaped") << "~/a\nb.mdb"
+                                          << "/usr/bin/almarik \"~/a\\nb.mdb\"";
+    QTest::newRow("another control character refused") << "~/a\x01b.mdb"
+                                                       << "";
+}
+
+void TestAutostart::database()
+{
+    QFETCH(QString, database);
+    QFETCH(QString, exec);
+    const QString home = m_env.root();
+    const QString bin = m_env.path(QStringLiteral("bin"));
+    QVERIFY(QDir().mkpath(bin));
+    QFile beside(bin + QStringLiteral("/Almarik.MDB"));
+    QVERIFY(beside.open(QIODevice::WriteOnly));
+    beside.close();
+    QVERIFY(QDir::setCurrent(home));
+    database.replace(QLatin1Char('~'), home);
+    // Beside the program wins the search; the user's own counts only without it.
+    const QString folder = database.contains(QStringLiteral("/data/")) ? home : bin;
+    QString text;
+    try {
+        text = QString::fromUtf8(autostartEntryText(QStringLiteral("/usr/bin/almarik"),
+                                                    autostartDatabase(database, folder)));
+    } catch (const AppError &e) {
+        QCOMPARE(e.description(), "The path '" + database +
+                                      "' holds a control character, which a desktop entry "
+                                      "cannot hold.");
+    }
+    QCOMPARE(text.section(QStringLiteral("\nExec="), 1).section(QLatin1Char('\n'), 0, 0),
+             exec.replace(QLatin1Char('~'), home));
+    QFile::remove(beside.fileName());
+}
+
+void TestAutostart::switchedOff_data()
+{
+    QTest::addColumn<QByteArray>("entry");
+    QTest::addColumn<bool>("enabled");
+    const QByteArray head = "[Desktop Entry]\nType=Application\nExec=/usr/bin/almarik\n";
+    QTest::newRow("as written") << head + "X-GNOME-Autostart-enabled=true\n" << true;
+    QTest::newRow("Hidden, as Xfce writes it") << head + "Hidden = true\n" << false;
+    QTest::newRow("GNOME's switch off") << head + "X-GNOME-Autostart-enabled=false\n" << false;
+    QTest::newRow("Hidden=false") << head + "Hidden=false\n" << true;
+    QTest::newRow("Hidden in another group") << head + "[Desktop Action x]\nHidden=true\n" << true;
+}
+
+// The menu shows the desktop's switch; switching on writes the entry anew.
+void TestAutostart::switchedOff()
+{
+    QFETCH(QByteArray, entry);
+    QFETCH(bool, enabled);
+    const QString path = autostartEntryPath();
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(entry) == entry.size());
+    f.close();
+    QCOMPARE(autostartEnabled(), enabled);
+    setAutostart(true, QStringLiteral("/usr/bin/almarik"));
+    QVERIFY(autostartEnabled());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), autostartEntryText(QStringLiteral("/usr/bin/almarik")));
+    f.close();
+    setAutostart(false, QStringLiteral("/usr/bin/almarik"));
 }
 
 void TestAutostart::failure_data()

@@ -1,9 +1,12 @@
 // The connection: bad files refused with nothing touched, a failing
 // statement inside a transaction left to the caller to undo or keep; its
 // wrappers: a transaction guard that undoes everything an exception passes
-// through, checked binds, and failures that keep SQLite's extended code.
+// through, checked binds, and failures that keep SQLite's extended code;
+// the write-ahead log a writer keeps while it has the file open, and the
+// files it must not leave beside another file of the same name.
 
 #include "StoreFixture.h"
+#include "store/AccessConvert.h"
 #include "store/Statement.h"
 #include "store/Transaction.h"
 
@@ -25,6 +28,8 @@ private slots:
     void transactionRollsBack_data();
     void transactionRollsBack();
     void failuresNumbered();
+    void writeAheadLog();
+    void logBesideAccessFile();
 };
 
 namespace {
@@ -137,6 +142,55 @@ void TestConnection::failuresNumbered()
     st.bind(2, QVariant(QStringLiteral("Ann")));
     QVERIFY(!st.step());
     QCOMPARE(rawRows(t.path, kDescriptions), QStringList{"Ann"});
+}
+
+// Open for writing the file keeps a log, so that readers need not wait;
+// closed, it is one whole file again, even while a reader keeps the log.
+void TestConnection::writeAheadLog()
+{
+    TestDatabase t;
+    {
+        // Another connection of this process (the repair's) closing keeps
+        // the log for the window's.
+        Connection repair;
+        repair.Open(Connection::connectionStringFor(t.path));
+    }
+    QCOMPARE(rawRows(t.path, QStringLiteral("PRAGMA journal_mode")), QStringList{"wal"});
+    addEvents(t.db, {"(#1/2/2026#, Null, 'Ann', Null, False)"});
+    Connection reader;
+    reader.Open(Connection::connectionStringFor(t.path), Connection::Access::ReadOnly);
+    t.db.Close();
+    // The main file alone, as a user would copy it, holds the events.
+    const QString copy = t.path + QStringLiteral(".copy");
+    QVERIFY(QFile::copy(t.path, copy));
+    QCOMPARE(rawRows(copy, kDescriptions), QStringList{"Ann"});
+    reader.Close();
+    t.db.Open(Connection::connectionStringFor(t.path));
+    t.db.Close();
+    for (const QString &side : Connection::sideFiles(t.path))
+        QVERIFY2(!QFileInfo::exists(side), qPrintable(side));
+    QCOMPARE(rawRows(t.path, QStringLiteral("PRAGMA journal_mode")), QStringList{"delete"});
+}
+
+// A log or journal left beside an Access file would be taken for the
+// converted file's own: the conversion refuses before anything changes.
+void TestConnection::logBesideAccessFile()
+{
+    TestEnv env;
+    const QString path = env.path(QStringLiteral("Almarik.MDB"));
+    QVERIFY(QFile::copy(QStringLiteral(ACCESS_DATA "/Almarik-small.mdb"), path));
+    QFile log(path + QStringLiteral("-wal"));
+    QVERIFY(log.open(QIODevice::WriteOnly) && log.write("old") == 3);
+    log.close();
+    const QByteArray before = fileBytes(path);
+    const DbError e = thrown([&] { convertAccessDatabaseInPlace(path); });
+    QCOMPARE(e.description(), "'" + path +
+                                  "-wal' exists beside the file: it belongs to another "
+                                  "database of that name. Move it away and try again. '" +
+                                  path + "' was not changed.");
+    QCOMPARE(fileBytes(path), before);
+    QCOMPARE(QDir(env.root()).entryList(QDir::Files),
+             (QStringList{"Almarik.MDB", "Almarik.MDB-wal"}));
 }
 
 QTEST_APPLESS_MAIN(TestConnection)

@@ -93,7 +93,10 @@ void TestRepair::emptyFileGainsEverything()
     QCOMPARE(schema(made), schema(t.path));
 
     // An existing file or a missing folder is refused, and nothing is left behind.
-    const QStringList files = QDir(t.env.root()).entryList(QDir::Files | QDir::Hidden);
+    // (The open file's log and its index are the connection's.)
+    QStringList files = QDir(t.env.root()).entryList(QDir::Files | QDir::Hidden);
+    files.removeAll(QStringLiteral("Almarik.MDB-wal"));
+    files.removeAll(QStringLiteral("Almarik.MDB-shm"));
     QCOMPARE(files, (QStringList{"Almarik.MDB", "Made.MDB"}));
     const QByteArray bytes = fileBytes(made);
     QCOMPARE(thrown([&] { CreateDatabase(made); }).description(),
@@ -102,7 +105,10 @@ void TestRepair::emptyFileGainsEverything()
     const QString missing = thrown([&] { CreateDatabase(nowhere); }).description();
     QVERIFY2(missing.contains(nowhere) && !missing.contains(QLatin1String(".new-")),
              qPrintable(missing));
-    QCOMPARE(QDir(t.env.root()).entryList(QDir::Files | QDir::Hidden), files);
+    QStringList after = QDir(t.env.root()).entryList(QDir::Files | QDir::Hidden);
+    after.removeAll(QStringLiteral("Almarik.MDB-wal"));
+    after.removeAll(QStringLiteral("Almarik.MDB-shm"));
+    QCOMPARE(after, files);
     QVERIFY(fileBytes(made) == bytes);
 }
 
