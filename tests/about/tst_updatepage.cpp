@@ -3,7 +3,7 @@
 // pictures, fetched within limits; no local file, data: address or program
 // resource is ever read. Pages come from a loopback server started here.
 
-#include "about/PageText.h"
+#include "about/ui/PageText.h"
 #include "about/ui/PageView.h"
 #include "support/TestEnv.h"
 

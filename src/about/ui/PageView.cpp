@@ -1,7 +1,7 @@
 #include "about/ui/PageView.h"
 
-#include "about/PageText.h"
 #include "about/UpdatePage.h"
+#include "about/ui/PageText.h"
 #include "platform/AppError.h"
 
 #include <QCoreApplication>

@@ -4,7 +4,8 @@
 // only the web pictures fetched for it. Qt would otherwise read a local
 // file, a data: address or the program's own resources for any name the
 // page gives, and lay out megabytes of lines on the window's thread.
-// Everything here runs on any thread.
+// Everything here runs on any thread; it is Qt Gui, so it lives with the
+// windows.
 
 #include <QImage>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "about/PageText.h"
+#include "about/ui/PageText.h"
 
 #include "about/UpdatePage.h"
 
