@@ -85,6 +85,8 @@ private slots:
     void initTestCase() { QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy); }
     void cap_data();
     void cap();
+    void sourceToParse_data();
+    void sourceToParse();
     void resources_data();
     void resources();
     void longPage();
@@ -114,6 +116,31 @@ void TestUpdatePage::cap()
     doc.setHtml(html);
     QCOMPARE(CapPageDocument(doc, maxChars, maxLines), text.endsWith(QLatin1Char('~')));
     QCOMPARE(doc.toPlainText(), text.replace(QLatin1Char('~'), PageLeftOutLine()));
+}
+
+void TestUpdatePage::sourceToParse_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("plain");
+    QTest::addColumn<QString>("parsed");
+    const QString bold = QStringLiteral("<b>x</b>"), div = QStringLiteral("<div>");
+    QTest::newRow("HTML up to the tag past the limit")
+        << bold.repeated(kMaxPageTags / 2 + 1) << false << bold.repeated(kMaxPageTags / 2);
+    QTest::newRow("HTML up to the element past the depth")
+        << div.repeated(kMaxPageDepth + 5) << false << div.repeated(kMaxPageDepth + 1);
+    const QString flat = QStringLiteral("<p>x<br><img src=a.png>").repeated(kMaxPageDepth + 5);
+    QTest::newRow("paragraphs, breaks and pictures nest nothing") << flat << false << flat;
+    QTest::newRow("plain text up to the line past the limit")
+        << QStringLiteral("x\n").repeated(kMaxPageLines + 5) << true
+        << QStringLiteral("x\n").repeated(kMaxPageLines + 1);
+}
+
+void TestUpdatePage::sourceToParse()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, plain);
+    QFETCH(QString, parsed);
+    QCOMPARE(PageSourceToParse(text, plain), parsed);
 }
 
 void TestUpdatePage::resources_data()
@@ -167,13 +194,14 @@ void TestUpdatePage::resources()
     QCOMPARE(server.asked, asked);
 }
 
-// A page of more lines than anyone reads: cut, and said so.
+// A page longer than anyone reads: cut, and said so.
 void TestUpdatePage::longPage()
 {
     TestEnv env;
     PageServer server;
     server.files["long.htm"] = {"text/html", QByteArray("x<br>").repeated(kMaxPageLines + 50)};
     server.files["long.txt"] = {"text/plain", QByteArray(kMaxPageChars + 50, 'y')};
+    server.files["tags.htm"] = {"text/html", QByteArray("<b></b>").repeated(kMaxPageTags)};
     PageView view(nullptr, [](const QUrl &) { return false; });
     QVERIFY(::shown(view, server.url(QStringLiteral("long.htm"))));
     QCOMPARE(view.toPlainText(),

@@ -5,9 +5,11 @@
 #include <QBuffer>
 #include <QFont>
 #include <QImageReader>
+#include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextFrame>
+#include <QTextTable>
 
 #include <algorithm>
 
@@ -30,11 +32,83 @@ int lineCut(const QTextDocument &doc, int maxLines)
     return -1;
 }
 
+// Where plain text passes the limits: just after the line past
+// kMaxPageLines or the character after kMaxPageChars + 1.
+qsizetype plainTextEnd(const QString &text)
+{
+    int lines = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (i > qsizetype(kMaxPageChars) ||
+            (text.at(i) == QLatin1Char('\n') && ++lines > kMaxPageLines))
+            return i + 1;
+    }
+    return text.size();
+}
+
+// Tags never left open: empty ones and those the parser closes at the next
+// of their kind.
+bool neverNests(const QString &name)
+{
+    static const QSet<QString> names = {
+        QStringLiteral("br"),    QStringLiteral("img"),   QStringLiteral("hr"),
+        QStringLiteral("meta"),  QStringLiteral("link"),  QStringLiteral("input"),
+        QStringLiteral("col"),   QStringLiteral("area"),  QStringLiteral("base"),
+        QStringLiteral("wbr"),   QStringLiteral("param"), QStringLiteral("p"),
+        QStringLiteral("li"),    QStringLiteral("tr"),    QStringLiteral("td"),
+        QStringLiteral("th"),    QStringLiteral("dt"),    QStringLiteral("dd"),
+        QStringLiteral("option")};
+    return names.contains(name);
+}
+
+// Where HTML passes the limits: before the tag past kMaxPageTags, past
+// kMaxPageDepth open elements or after twice kMaxPageChars characters.
+qsizetype htmlEnd(const QString &text)
+{
+    qsizetype chars = 0;
+    int tags = 0, depth = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) != QLatin1Char('<')) {
+            ++chars;
+            continue;
+        }
+        if (++tags > kMaxPageTags || depth > kMaxPageDepth || chars > 2 * qsizetype(kMaxPageChars))
+            return i;
+        const qsizetype close = text.indexOf(QLatin1Char('>'), i);
+        if (close < 0)
+            break;
+        const bool closing = text.at(i + 1) == QLatin1Char('/');
+        qsizetype at = i + (closing ? 2 : 1);
+        const qsizetype name = at;
+        while (at < close && text.at(at).isLetterOrNumber())
+            ++at;
+        const QString tag = text.mid(name, at - name).toLower();
+        if (!tag.isEmpty() && !neverNests(tag) && text.at(close - 1) != QLatin1Char('/'))
+            depth = closing ? std::max(0, depth - 1) : depth + 1;
+        i = close;
+    }
+    return text.size();
+}
+
+// The left-out line as the document's last paragraph.
+void appendLeftOutLine(QTextDocument &doc)
+{
+    QTextCursor cursor(&doc);
+    cursor.movePosition(QTextCursor::End);
+    if (cursor.position() > 0)
+        cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    cursor.insertText(PageLeftOutLine(), QTextCharFormat());
+}
+
 } // namespace
 
 QString PageLeftOutLine()
 {
     return QStringLiteral("The rest of this page was left out: it is too long to show here.");
+}
+
+QString PageSourceToParse(const QString &text, bool plainText)
+{
+    return text.left(plainText ? plainTextEnd(text) : htmlEnd(text));
 }
 
 bool CapPageDocument(QTextDocument &doc, int maxChars, int maxLines)
@@ -47,17 +121,26 @@ bool CapPageDocument(QTextDocument &doc, int maxChars, int maxLines)
         return false;
     QTextCursor cursor(&doc);
     cursor.setPosition(cut);
-    // A table cut through would keep its cells' later text: it goes whole.
-    while (cut > 0 && cursor.currentFrame() != doc.rootFrame()) {
-        cut = std::max(0, cursor.currentFrame()->firstPosition() - 1);
+    // The outermost frame the cut falls in: a table keeps its rows before
+    // the cut (a row cut through would keep its later cells), any other
+    // frame goes whole.
+    QTextFrame *outer = cursor.currentFrame();
+    while (outer && outer->parentFrame() && outer->parentFrame() != doc.rootFrame())
+        outer = outer->parentFrame();
+    if (outer && outer != doc.rootFrame()) {
+        auto *table = qobject_cast<QTextTable *>(outer);
+        const int row = table ? table->cellAt(cut).row() : 0;
+        if (row > 0) {
+            table->removeRows(row, table->rows() - row);
+            cut = table->lastPosition() + 1;
+        } else {
+            cut = std::max(0, outer->firstPosition() - 1);
+        }
         cursor.setPosition(cut);
     }
     cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
-    cursor.movePosition(QTextCursor::End);
-    if (cursor.position() > 0)
-        cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
-    cursor.insertText(PageLeftOutLine(), QTextCharFormat());
+    appendLeftOutLine(doc);
     return true;
 }
 
@@ -81,11 +164,14 @@ std::unique_ptr<QTextDocument> BuildPageDocument(const QString &text, bool plain
     auto doc = std::make_unique<PageDocument>();
     doc->setDefaultFont(font);
     doc->setBaseUrl(base);
+    const QString parsed = PageSourceToParse(text, plainText);
     if (plainText)
-        doc->setPlainText(text);
+        doc->setPlainText(parsed);
     else
-        doc->setHtml(text);
-    CapPageDocument(*doc);
+        doc->setHtml(parsed);
+    // A page of tags alone can be cut before it has much text to cut.
+    if (!CapPageDocument(*doc) && parsed.size() < text.size())
+        appendLeftOutLine(*doc);
     return doc;
 }
 

@@ -26,12 +26,26 @@ inline constexpr int kMaxPageLines = 5000;
 inline constexpr int kMaxPagePictures = 32;
 inline constexpr qint64 kMaxPagePicturePixels = qint64(2048) * 2048;
 
+// The most tags of a page's HTML parsed: Qt's parser takes seconds for
+// tens of thousands, and a person reads less than that.
+inline constexpr int kMaxPageTags = 32 * 1024;
+// ... and the most elements open at once (each one open makes every later
+// one slower to parse).
+inline constexpr int kMaxPageDepth = 256;
+
 // The line that ends a page cut short.
 QString PageLeftOutLine();
 
-// Cuts doc where it passes maxChars characters or maxLines lines, never
-// inside a table (the cut moves before it), and ends it with
-// PageLeftOutLine(). True when something was left out.
+// The part of a page's text worth parsing, so that the parse itself stays
+// short: plain text up to the line after kMaxPageLines, HTML up to the tag
+// that passes kMaxPageTags or kMaxPageDepth, or follows twice kMaxPageChars
+// characters outside tags (cut before that tag). The document made of it is
+// then cut exactly by CapPageDocument.
+QString PageSourceToParse(const QString &text, bool plainText);
+
+// Cuts doc where it passes maxChars characters or maxLines lines, ending it
+// with PageLeftOutLine(); a table keeps its rows before the cut, any other
+// frame the cut falls in goes whole. True when something was left out.
 bool CapPageDocument(QTextDocument &doc, int maxChars = kMaxPageChars,
                      int maxLines = kMaxPageLines);
 
