@@ -14,6 +14,7 @@
 #include <QThread>
 #include <QThreadPool>
 
+#include <memory>
 #include <utility>
 
 namespace {
@@ -130,15 +131,16 @@ void PageView::showPage(QNetworkReply *reply)
     QThreadPool::globalInstance()->start([view = QPointer(this), ticket = m_pageTicket,
                                           body = reply->readAll(), type, plain, base = m_address,
                                           font = font(), home] {
-        QTextDocument *doc = BuildPageDocument(decodePage(body, type), plain, base, font).release();
-        doc->moveToThread(home);
+        // Owned by the call until the view takes it: a call never made (the
+        // program ending) still frees it.
+        auto doc = std::make_shared<std::unique_ptr<QTextDocument>>(
+            BuildPageDocument(decodePage(body, type), plain, base, font));
+        (*doc)->moveToThread(home);
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [view, ticket, doc] {
+            [view, ticket, doc = std::move(doc)] {
                 if (view && view->m_pageTicket == ticket)
-                    view->adopt(doc, true);
-                else
-                    delete doc;
+                    view->adopt(doc->release(), true);
             },
             Qt::QueuedConnection);
     });
