@@ -5,10 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QStandardPaths>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 bool FileExists(const QString &path)
@@ -24,6 +26,41 @@ bool FileExists(const QString &path)
         return true;
     }
     return errno == EACCES || errno == EPERM;
+}
+
+QByteArray readRegularFile(const QString &path, qint64 maxBytes)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        throw fileError(errno, path);
+    const auto closing = qScopeGuard([fd] { ::close(fd); });
+    struct stat st
+    {
+    };
+    if (::fstat(fd, &st) != 0)
+        throw fileError(errno, path);
+    if (!S_ISREG(st.st_mode))
+        throw fileError(EINVAL, path); // "Path/File access error"
+    if (st.st_size > maxBytes)
+        throw AppError(ErrNo::OutOfMemory,
+                       QStringLiteral("The file is larger than %1 MB and is not read")
+                           .arg(maxBytes / (1024 * 1024)));
+    // Only the size seen here: a file still growing is not followed.
+    QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw fileError(errno, path);
+        if (n == 0)
+            break; // cut short meanwhile
+        done += n;
+    }
+    bytes.truncate(done);
+    return bytes;
 }
 
 AppError fileError(int errnoValue, const QString &path)

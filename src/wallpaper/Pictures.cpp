@@ -2,10 +2,11 @@
 
 #include "platform/AppError.h"
 #include "platform/FileIO.h"
+#include "platform/Files.h"
+#include "wallpaper/PictureData.h"
 
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
@@ -13,14 +14,6 @@
 namespace {
 
 const AppError kInvalidPicture(481, QStringLiteral("Invalid picture"));
-
-// A JPEG whose last scan has no end marker after it was cut short; Qt's
-// reader would fill the missing part with grey and report success.
-bool isTruncatedJpeg(const QByteArray &data)
-{
-    const qsizetype lastScan = data.lastIndexOf(QByteArrayLiteral("\xFF\xDA"));
-    return lastScan < 0 || data.lastIndexOf(QByteArrayLiteral("\xFF\xD9")) < lastScan;
-}
 
 // A reader over the file's bytes with the pixel limit checked; the size is
 // read from the header, before anything is decoded.
@@ -35,11 +28,11 @@ void checkSize(QImageReader &reader)
 
 QImage readPicture(const QString &file, const QSize &bound)
 {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly))
-        throw in.error() == QFileDevice::PermissionsError
-            ? AppError(ErrNo::PermissionDenied, QStringLiteral("Permission denied"))
-            : AppError(ErrNo::FileNotFound, QStringLiteral("File not found"));
+    // Read whole first, from a regular file only: a named pipe among the
+    // pictures must not wait for a writer, nor a device be read without end.
+    QByteArray data = readRegularFile(file, kMaxWholeFileBytes);
+    QBuffer in(&data);
+    in.open(QIODevice::ReadOnly);
     QImageReader reader(&in);
     // Our own pixel limit decides; Qt's allocation limit must not refuse
     // first with a vaguer failure.
@@ -47,15 +40,8 @@ QImage readPicture(const QString &file, const QSize &bound)
     if (!reader.canRead())
         throw kInvalidPicture;
     checkSize(reader);
-    if (reader.format() == "jpeg") {
-        // Within the pixel limit, so the file is of a size that may be read.
-        const qint64 at = in.pos();
-        in.seek(0);
-        const bool truncated = isTruncatedJpeg(in.readAll());
-        in.seek(at);
-        if (truncated)
-            throw kInvalidPicture;
-    }
+    if (IsCutOff(data, reader.format()))
+        throw kInvalidPicture;
     if (bound.isValid() && reader.size().isValid() &&
         (reader.size().width() > bound.width() || reader.size().height() > bound.height()))
         reader.setScaledSize(reader.size().scaled(bound, Qt::KeepAspectRatio));

@@ -19,13 +19,15 @@ bool NeedsBitmap(const QString &file);
 QString BitmapPath(const QString &folder);
 
 // Decodes source and writes it to target as a BMP file, through a temporary
-// file renamed into place, creating target's folder when needed. Throws
-// AppError (481 for a file that is no readable picture, 7 for one over the
-// pixel limit, the file errors for a target that cannot be written); target
-// is then as it was.
+// file renamed into place, creating target's folder when needed. Only a
+// regular file is read, without blocking. Throws AppError (481 for a file
+// that is no readable picture or is cut off, 7 for one over the pixel
+// limit, the file errors of a source that cannot be read, 75 for one that
+// is no regular file, and of a target that cannot be written); target is
+// then as it was.
 void ConvertToBitmap(const QString &source, const QString &target);
 
 // The picture scaled down to fit bound (never up), decoded at that size
-// where the format allows. A null image when the file cannot be read or is
-// over the pixel limit.
+// where the format allows. A null image when the file cannot be read (or is
+// no regular file), is cut off or is over the pixel limit.
 QImage LoadPreview(const QString &file, const QSize &bound);

@@ -1,6 +1,7 @@
 // Telling the running desktop: hostile file names reach each tool as that
-// tool must read them (sway's wordexp() run for real by fake_swaymsg, the
-// others recorded by fakes on PATH), or are refused before anything changes.
+// tool must read them (sway's wordexp() run for real by fake_swaymsg and by
+// a headless sway where one is installed, the others recorded by fakes on
+// PATH), or are refused before anything changes.
 
 #include "support/TestDatabase.h"
 #include "wallpaper/DesktopWallpaper.h"
@@ -11,7 +12,14 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -52,6 +60,97 @@ QStringList callsOf(const QString &desktop)
     return calls.value(desktop);
 }
 
+// A headless sway of the test's own, as nobody when the tests run as root
+// (sway refuses root). Its swaybg is a recorder that logs the picture it is
+// given, one line each, so what sway made of the command can be read back.
+class HeadlessSway
+{
+public:
+    // "" when sway answers, else what went wrong.
+    QString start()
+    {
+        if (!m_dir.isValid())
+            return QStringLiteral("no folder");
+        const bool root = ::geteuid() == 0;
+        for (const char *sub : {"run", "out", "pics"})
+            QDir(m_dir.path()).mkdir(QLatin1String(sub));
+        const auto own = [&](const QString &path, int mode) {
+            ::chmod(QFile::encodeName(path).constData(), mode_t(mode));
+            if (root && ::chown(QFile::encodeName(path).constData(), 65534, 65534) != 0)
+                qWarning("chown %s failed", qPrintable(path));
+        };
+        ::chmod(QFile::encodeName(m_dir.path()).constData(), 0755);
+        own(path("run"), 0700);
+        own(path("out"), 0755);
+        ::chmod(QFile::encodeName(path("pics")).constData(), 0755);
+        QFile recorder(path("swaybg"));
+        if (!recorder.open(QIODevice::WriteOnly))
+            return QStringLiteral("no recorder");
+        recorder.write(
+            "#!/bin/sh\nwhile [ $# -gt 0 ]; do [ \"$1\" = -i ] && printf '%s\\n' \"$2\" >> " +
+            QFile::encodeName(path("out/log")) + "; shift; done\n");
+        recorder.close();
+        ::chmod(QFile::encodeName(path("swaybg")).constData(), 0755);
+        QFile config(path("config"));
+        if (!config.open(QIODevice::WriteOnly))
+            return QStringLiteral("no config");
+        config.write("xwayland disable\nswaybg_command " + QFile::encodeName(path("swaybg")) +
+                     "\nexec touch " + QFile::encodeName(path("out/ready")) + "\n");
+        config.close();
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("PATH"), QStringLiteral("/usr/local/bin:/usr/bin:/bin"));
+        env.insert(QStringLiteral("HOME"), m_dir.path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path("run"));
+        env.insert(QStringLiteral("WLR_BACKENDS"), QStringLiteral("headless"));
+        env.insert(QStringLiteral("WLR_LIBINPUT_NO_DEVICES"), QStringLiteral("1"));
+        env.insert(QStringLiteral("WLR_RENDERER"), QStringLiteral("pixman"));
+        m_sway.setProcessEnvironment(env);
+        m_sway.setProcessChannelMode(QProcess::MergedChannels);
+        m_sway.setWorkingDirectory(path("out")); // where a command that ran would write
+        const QStringList sway = {QStringLiteral("sway"), QStringLiteral("-c"), path("config")};
+        if (root)
+            m_sway.start(QStringLiteral("setpriv"), QStringList{QStringLiteral("--reuid=65534"),
+                                                                QStringLiteral("--regid=65534"),
+                                                                QStringLiteral("--clear-groups")} +
+                                                        sway);
+        else
+            m_sway.start(sway[0], sway.mid(1));
+        // Up to 20 s for its start-up command to run.
+        for (int i = 0; i < 400 && !QFile::exists(path("out/ready")); ++i) {
+            if (m_sway.waitForFinished(50))
+                return QStringLiteral("sway ended: ") + QString::fromLocal8Bit(m_sway.readAll());
+        }
+        const QStringList sockets =
+            QDir(path("run")).entryList({QStringLiteral("sway-ipc.*.sock")}, QDir::System);
+        if (sockets.isEmpty())
+            return QStringLiteral("sway did not start: ") +
+                   QString::fromLocal8Bit(m_sway.readAll());
+        m_socket = path("run/") + sockets.first();
+        return {};
+    }
+    ~HeadlessSway()
+    {
+        m_sway.kill();
+        m_sway.waitForFinished(5000);
+    }
+    QString path(const char *name) const { return m_dir.filePath(QLatin1String(name)); }
+    QString socket() const { return m_socket; }
+    // The picture swaybg was last given.
+    QString lastPicture() const
+    {
+        QFile log(path("out/log"));
+        if (!log.open(QIODevice::ReadOnly))
+            return {};
+        const QList<QByteArray> lines = log.readAll().split('\n');
+        return lines.size() > 1 ? QString::fromUtf8(lines.at(lines.size() - 2)) : QString();
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_sway;
+    QString m_socket;
+};
+
 } // namespace
 
 class TestDesktop : public QObject
@@ -70,6 +169,12 @@ private slots:
     void apply();
     void refusedBeforeWriting_data();
     void refusedBeforeWriting();
+    void headlessSway_data();
+    void headlessSway();
+    void cleanupTestCase() { m_sway.reset(); }
+
+private:
+    std::unique_ptr<HeadlessSway> m_sway; // started by the first row
 };
 
 void TestDesktop::apply_data()
@@ -188,6 +293,42 @@ void TestDesktop::refusedBeforeWriting()
         got << message->title + '|' + message->text;
     QCOMPARE(got.join('\n'), events.join('\n').replace("{pics}", pics).replace("{data}", data));
     QCOMPARE(QFile::exists(BitmapPath(data)), name.endsWith(".jpg"));
+}
+
+void TestDesktop::headlessSway_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("blanks in parentheses") << "a (b c).bmp";
+    QTest::newRow("an ampersand") << "x & y.bmp";
+    QTest::newRow("command substitution") << "c$(echo>PWNED).bmp";
+    QTest::newRow("quotes") << "it's \"b\".bmp";
+    QTest::newRow("its command separators") << "a;exec echo>PWNED,b.bmp";
+    QTest::newRow("doubled blanks and a variable") << "two  $HOME.bmp";
+    QTest::newRow("glob and shell syntax") << "[a]?*{x}|<>#!~.bmp";
+}
+
+// The command as sway itself parses and expands it: swaybg is given the
+// picture's path, exactly.
+void TestDesktop::headlessSway()
+{
+    QFETCH(QString, name);
+    if (QStandardPaths::findExecutable(QStringLiteral("sway")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("swaymsg")).isEmpty())
+        QSKIP("sway is not installed: only fake_swaymsg has read the commands");
+    if (!m_sway) {
+        m_sway = std::make_unique<HeadlessSway>();
+        const QString failed = m_sway->start();
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+    }
+    QVERIFY(!m_sway->socket().isEmpty());
+    TestEnv env;
+    const QString file = m_sway->path("pics") + QLatin1Char('/') + name;
+    QVERIFY(QImage(4, 4, QImage::Format_RGB32).save(file, "BMP"));
+    qputenv("XDG_CURRENT_DESKTOP", "sway");
+    qputenv("SWAYSOCK", m_sway->socket().toUtf8());
+    QVERIFY(DesktopWallpaper().apply(file));
+    QTRY_COMPARE_WITH_TIMEOUT(m_sway->lastPicture(), file, 10000);
+    QVERIFY(!QFile::exists(m_sway->path("out/PWNED")));
 }
 
 QTEST_APPLESS_MAIN(TestDesktop)

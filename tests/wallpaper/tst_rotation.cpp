@@ -1,6 +1,7 @@
 // The start-up wallpaper change: the draw and its bound, which files become
 // the bitmap, when the setting is written, and each failure's message with
-// the wallpaper left as it was.
+// the wallpaper left as it was (a named pipe, a cut-off picture, a folder
+// the user may not enter).
 
 #include "support/TestDatabase.h"
 #include "wallpaper/Pictures.h"
@@ -13,12 +14,36 @@
 #include <QImage>
 #include <QTest>
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
-// A 1 x 1 red GIF; Qt reads GIF but does not write it.
-const QByteArray kGif = QByteArrayLiteral(
-    "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00"
-    "\x00\x02\x02\x44\x01\x00;");
+// A GIF of size in colour 1, written as Qt cannot: 8-bit codes, a clear
+// code before every 100 pixels keeping them 8 bits, in sub-blocks of 255.
+QByteArray gifBytes(QSize size)
+{
+    const auto le16 = [](int v) -> QByteArray {
+        return {QByteArray(1, char(v & 0xFF)) + char(v >> 8)};
+    };
+    QByteArray codes;
+    for (int i = 0; i < size.width() * size.height(); ++i) {
+        if (i % 100 == 0)
+            codes.append(char(0x80)); // clear
+        codes.append(char(1));
+    }
+    codes.append(char(0x81)); // end of information
+    QByteArray gif("GIF89a");
+    gif.append(le16(size.width())).append(le16(size.height())).append("\xE6\x00\x00", 3);
+    gif.append(3, char(0)).append("\xFF\x00\x00", 3).append(126 * 3, char(0));
+    gif.append(',').append(le16(0)).append(le16(0)).append(le16(size.width()));
+    gif.append(le16(size.height())).append(char(0)).append(char(7));
+    for (qsizetype at = 0; at < codes.size(); at += 255)
+        gif.append(char(std::min<qsizetype>(255, codes.size() - at))).append(codes.mid(at, 255));
+    return gif.append(char(0)).append(';');
+}
 
 void writeBytes(const QString &path, const QByteArray &bytes)
 {
@@ -43,7 +68,15 @@ public:
         QDir().mkpath(pics);
         QImage(8, 6, QImage::Format_RGB32).save(pics + QStringLiteral("/a.bmp"), "BMP");
         writeBytes(pics + QStringLiteral("/c.JPG"), jpegBytes(QSize(40, 30)));
-        writeBytes(pics + QStringLiteral("/d.gif"), kGif);
+        const QByteArray gif = gifBytes(QSize(30, 20));
+        writeBytes(pics + QStringLiteral("/d.gif"), gif);
+        writeBytes(pics + QStringLiteral("/cut.gif"), gif.left(gif.size() / 2));
+        QByteArray bmp;
+        QBuffer bmpBuffer(&bmp);
+        QImage(30, 20, QImage::Format_RGB32).save(&bmpBuffer, "BMP");
+        writeBytes(pics + QStringLiteral("/bmpcut.jpg"), bmp.left(bmp.size() - 100));
+        QVERIFY(::mkfifo(QFile::encodeName(pics + QStringLiteral("/pipe.jpg")).constData(), 0644) ==
+                0);
         const QByteArray whole = jpegBytes(QSize(64, 64));
         // Cut inside the picture's data, after its scan began.
         const qsizetype scan = whole.indexOf(QByteArrayLiteral("\xFF\xDA"));
@@ -85,6 +118,7 @@ private slots:
     void draw();
     void change_data();
     void change();
+    void unreadableFolder();
 };
 
 void TestRotation::draw_data()
@@ -141,12 +175,19 @@ void TestRotation::change_data()
     row("a JPG becomes the bitmap", {"a.bmp", "c.JPG"}, "", 0.5f,
         {"write " + bmp, "apply " + bmp, "bitmap 40x30"});
     row("a GIF over the current bitmap: setting not written", {"d.gif", "a.bmp"},
-        "{data}/Almarik.BMP", 0.0f, {"apply " + bmp, "bitmap 1x1"});
+        "{data}/Almarik.BMP", 0.0f, {"apply " + bmp, "bitmap 30x20"});
     row("a listed file that is gone", {"a.bmp", "gone.bmp"}, "", 0.5f,
         {"Wallpaper missing|Wallpaper selected: {pics}/gone.bmp does not exist.\r\n"
          "Please update Wallpaper list"});
     row("a truncated JPEG keeps the earlier bitmap", {"!earlier bitmap", "a.bmp", "cut.jpg"}, "",
         0.5f, {"|ERROR #481 : Invalid picture" + hint, "bitmap earlier"});
+    row("a GIF cut off half-way keeps the earlier bitmap", {"!earlier bitmap", "a.bmp", "cut.gif"},
+        "", 0.5f, {"|ERROR #481 : Invalid picture" + hint, "bitmap earlier"});
+    row("a BMP cut short under a JPG name", {"a.bmp", "bmpcut.jpg"}, "", 0.5f,
+        {"|ERROR #481 : Invalid picture" + hint});
+    // It exists, so it is no missing file; it is never opened to wait.
+    row("a named pipe called .jpg", {"a.bmp", "pipe.jpg"}, "", 0.5f,
+        {"|ERROR #75 : Path/File access error" + hint});
     row("20,000 x 20,000 pixels", {"a.bmp", "huge.jpg"}, "", 0.5f,
         {"|ERROR #7 : Picture too large (20000 x 20000 pixels)" + hint});
     row("a bitmap folder that cannot be made", {"!no folder", "a.bmp", "c.JPG"}, "", 0.5f,
@@ -194,6 +235,76 @@ void TestRotation::change()
     }
     QVERIFY(QDir(f.data).entryList(QDir::Files).size() <= 1);
     QCOMPARE(f.events.join(QLatin1Char('\n')), f.real(events.join(QLatin1Char('\n'))));
+}
+
+namespace {
+
+// work's text from a child process run by a user without privileges
+// (nobody, when the tests run as root, who may read what anyone may).
+QString unprivileged(const std::function<QString()> &work)
+{
+    int out[2];
+    if (::pipe(out) != 0)
+        return QStringLiteral("no pipe");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(out[0]);
+        QString report = QStringLiteral("still privileged");
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
+             ::setresuid(65534, 65534, 65534) != 0))
+            report = QStringLiteral("cannot become nobody");
+        else if (::geteuid() != 0) {
+            try {
+                report = work();
+            } catch (...) {
+                report = QStringLiteral("uncaught");
+            }
+        }
+        const QByteArray bytes = report.toUtf8();
+        const bool written =
+            ::write(out[1], bytes.constData(), size_t(bytes.size())) == bytes.size();
+        ::_exit(written ? 0 : 1);
+    }
+    ::close(out[1]);
+    QByteArray got;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+        got.append(buffer, n);
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return QString::fromUtf8(got);
+}
+
+} // namespace
+
+// A JPG in a folder the user may not enter exists, yet cannot be read: the
+// permission error and the hint, nothing written.
+void TestRotation::unreadableFolder()
+{
+    Fixture f;
+    const QString locked = f.env.path(QStringLiteral("locked"));
+    QDir().mkpath(locked);
+    writeBytes(locked + QStringLiteral("/c.jpg"), jpegBytes(QSize(8, 8)));
+    f.db.Execute(InsertWallpaperStatement(QStringLiteral("a.bmp"), f.pics));
+    f.db.Execute(InsertWallpaperStatement(QStringLiteral("c.jpg"), locked));
+    f.db.Close();
+    // Everything but the locked folder is open to the child's user.
+    for (const QString &path : {f.env.root(), f.env.path(QStringLiteral("pictures")), f.pics})
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0755) == 0);
+    QVERIFY(::chmod(QFile::encodeName(f.path).constData(), 0644) == 0);
+    QVERIFY(::chmod(QFile::encodeName(locked).constData(), 0) == 0);
+    f.draw = 0.5f;
+    const QString got = unprivileged([&]() -> QString {
+        Connection db;
+        db.Open(f.path, Connection::Access::ReadOnly);
+        const auto message = WallpaperOutcomeMessage(ChangeWallpaper(db, QString(), f.seams));
+        return f.events.join(QLatin1Char('\n')) + QLatin1Char('|') +
+               (message ? message->text : QString());
+    });
+    ::chmod(QFile::encodeName(locked).constData(), 0700);
+    QCOMPARE(got, QStringLiteral("|ERROR #70 : Permission denied\r\nSelect File>DB Repair"));
 }
 
 QTEST_APPLESS_MAIN(TestRotation)

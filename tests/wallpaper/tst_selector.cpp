@@ -1,6 +1,7 @@
 // The wallpaper selector: its statements and the drives offered, the picture
 // files and the list read from the table, saving and removing, and what the
-// window says when a save or a removal fails.
+// window says when a save or a removal fails; a named pipe among the entries
+// previews as nothing, and closing the window waits for no preview.
 
 #include "store/RecordSet.h"
 #include "support/TestDatabase.h"
@@ -10,10 +11,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QSemaphore>
 #include <QTableView>
 #include <QTest>
+#include <QThreadPool>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -47,6 +52,7 @@ private slots:
     void texts_data();
     void texts();
     void listSaveAndRemove();
+    void previewNeverWaits();
 };
 
 void TestSelector::texts_data()
@@ -115,6 +121,42 @@ void TestSelector::listSaveAndRemove()
     QVERIFY(
         f.prompts.takeBoxes().value(0).endsWith(QLatin1String("\r\nThe entry was not removed.")));
     QCOMPARE(rows(*w.grid), (QStringList{"Name|Path|ID", b, "bad.bmp|/p|0"}));
+}
+
+void TestSelector::previewNeverWaits()
+{
+    TestDatabase f;
+    const QString root = f.env.root();
+    QImage(4, 4, QImage::Format_RGB32).save(f.env.path(QStringLiteral("b.bmp")), "BMP");
+    QVERIFY(::mkfifo(QFile::encodeName(f.env.path(QStringLiteral("pipe.jpg"))).constData(), 0644) ==
+            0);
+    auto w = std::make_unique<frmWallPaper>(nullptr, f.db, f.prompts);
+    w->grid->AddItem(QStringLiteral("b.bmp"), root, QStringLiteral("0"));
+    w->grid->AddItem(QStringLiteral("pipe.jpg"), root, QStringLiteral("0"));
+    const auto click = [&](int row) {
+        w->Grid1->setCurrentIndex(w->grid->index(row - 1, 0));
+        w->Grid1_Click();
+    };
+    click(1);
+    w->finishPreview();
+    QCOMPARE(w->previewImage().size(), QSize(4, 4));
+    click(2); // no picture, and no wait for a writer
+    w->finishPreview();
+    QCOMPARE(w->previewImage().size(), QSize(4, 4));
+    QCOMPARE(w->cursor().shape(), Qt::ArrowCursor); // the busy pointer is gone
+    // A preview held back in a busy pool: the window closes at once and the
+    // load, ending later, finds no window.
+    QThreadPool &pool = *QThreadPool::globalInstance();
+    const int threads = pool.maxThreadCount();
+    pool.setMaxThreadCount(1);
+    QSemaphore release;
+    pool.start([&] { release.acquire(); });
+    click(1);
+    w.reset();
+    release.release();
+    pool.waitForDone();
+    QCoreApplication::processEvents();
+    pool.setMaxThreadCount(threads);
 }
 
 QTEST_MAIN(TestSelector)

@@ -18,10 +18,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QStorageInfo>
 #include <QTableView>
+#include <QThreadPool>
 #include <QTreeView>
+
+#include <utility>
 
 namespace {
 
@@ -49,7 +53,6 @@ frmWallPaper::frmWallPaper(QWidget *parent, Connection &db, Prompts &prompts)
     : QDialog(parent), m_db(db), m_prompts(prompts)
 {
     setWindowTitle(QStringLiteral("Wallpapers"));
-    m_previewPool.setMaxThreadCount(1);
 
     Label1 = new QLabel(QStringLiteral("Select a Bitmap and double-click to add to list"), this);
     Label2 = new QLabel(QStringLiteral("Wallpapers  (dbl-clk to remove)"), this);
@@ -129,12 +132,7 @@ frmWallPaper::frmWallPaper(QWidget *parent, Connection &db, Prompts &prompts)
     resize(twipsToPixels(9600), twipsToPixels(8400));
 }
 
-frmWallPaper::~frmWallPaper()
-{
-    // A preview still loading must not report to a window that is gone.
-    m_previewPool.clear();
-    m_previewPool.waitForDone();
-}
+frmWallPaper::~frmWallPaper() = default;
 
 void frmWallPaper::Form_Load()
 {
@@ -211,6 +209,7 @@ void frmWallPaper::Grid1_Click()
         return;
     }
     ++m_previewTicket; // a preview still loading is no longer wanted
+    m_nextPreview.clear();
     unsetCursor();
     m_preview = Image1->pixmap().toImage();
     Picture1->setPixmap(Image1->pixmap());
@@ -266,18 +265,41 @@ void frmWallPaper::cmd_Click(int index)
 
 void frmWallPaper::showPreview(const QString &file)
 {
-    const int ticket = ++m_previewTicket;
+    ++m_previewTicket;
     setCursor(Qt::BusyCursor);
-    const QSize bound = Picture1->contentsRect().size().expandedTo(QSize(64, 48));
-    m_previewPool.start([this, file, bound, ticket] {
+    m_nextPreview = file;
+    m_nextBound = Picture1->contentsRect().size().expandedTo(QSize(64, 48));
+    if (!m_previewRunning)
+        startPreview();
+}
+
+void frmWallPaper::startPreview()
+{
+    m_previewRunning = true;
+    const QString file = std::exchange(m_nextPreview, QString());
+    const QSize bound = m_nextBound;
+    const int ticket = m_previewTicket;
+    // The pool is the application's: the window neither owns nor waits for
+    // the load, and is looked up again on the main thread when it is done.
+    QThreadPool::globalInstance()->start([window = QPointer(this), file, bound, ticket] {
         const QImage image = LoadPreview(file, bound);
         QMetaObject::invokeMethod(
-            this, [this, ticket, image] { previewLoaded(ticket, image); }, Qt::QueuedConnection);
+            QCoreApplication::instance(),
+            [window, ticket, image] {
+                if (window)
+                    window->previewLoaded(ticket, image);
+            },
+            Qt::QueuedConnection);
     });
 }
 
 void frmWallPaper::previewLoaded(int ticket, const QImage &image)
 {
+    m_previewRunning = false;
+    if (!m_nextPreview.isEmpty()) {
+        startPreview();
+        return;
+    }
     if (ticket != m_previewTicket)
         return;
     unsetCursor();
@@ -295,8 +317,8 @@ QImage frmWallPaper::previewImage() const
 
 void frmWallPaper::finishPreview()
 {
-    m_previewPool.waitForDone();
-    QCoreApplication::sendPostedEvents(this);
+    while (m_previewRunning)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 void ShowWallpaperSelector(QWidget *parent)

@@ -6,7 +6,8 @@
 #include "widgets/Modal.h"
 
 #include <QDialog>
-#include <QThreadPool>
+#include <QImage>
+#include <QSize>
 #include <array>
 
 class Connection;
@@ -45,7 +46,7 @@ public:
     void setFolder(const QString &folder);
     // The picture Picture1 shows; null while none is.
     QImage previewImage() const;
-    // Waits for the preview being loaded and shows it (tests).
+    // Waits for the previews asked for and shows the last (tests).
     void finishPreview();
 
     QComboBox *Drive1 = nullptr;
@@ -65,8 +66,11 @@ private:
     void addFile(const QString &name);
     // The selected grid row counting the title row, 0 when none.
     int selectedRow() const;
-    // Loads file into Picture1 away from the window's thread.
+    // Loads file into Picture1 away from the window's thread: one load at a
+    // time, the last one asked for next. Closing the window waits for none;
+    // a load that ends after it is dropped.
     void showPreview(const QString &file);
+    void startPreview();
     void previewLoaded(int ticket, const QImage &image);
 
     Connection &m_db;
@@ -75,7 +79,9 @@ private:
     QString m_folder;
     QImage m_preview;
     int m_previewTicket = 0;
-    QThreadPool m_previewPool;
+    bool m_previewRunning = false;
+    QString m_nextPreview; // "" when none waits
+    QSize m_nextBound;
 };
 
 // The menu command: loads the selector with the list and shows it modally.

@@ -1,0 +1,215 @@
+// What the update window makes of a page: its text cut to what a person
+// reads, with the line saying so, and of what it names only its web
+// pictures, fetched within limits; no local file, data: address or program
+// resource is ever read. Pages come from a loopback server started here.
+
+#include "about/ui/PageText.h"
+#include "about/ui/PageView.h"
+#include "support/TestEnv.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QNetworkProxy>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTextDocument>
+
+namespace {
+
+QByteArray pngBytes(QSize size)
+{
+    QByteArray out;
+    QBuffer buffer(&out);
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    image.save(&buffer, "PNG");
+    return out;
+}
+
+// Answers GET /<name> on 127.0.0.1 with what it was given for the name,
+// 404 for any other; it records the names asked for.
+class PageServer final : public QTcpServer
+{
+public:
+    PageServer()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *s = nextPendingConnection())
+                connect(s, &QTcpSocket::readyRead, s, [this, s] { answer(s); });
+        });
+        listen(QHostAddress::LocalHost, 0);
+    }
+    QUrl url(const QString &name) const
+    {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(serverPort()) + name);
+    }
+    QHash<QByteArray, QPair<QByteArray, QByteArray>> files; // name: type, body
+    QList<QByteArray> asked;
+
+private:
+    void answer(QTcpSocket *s)
+    {
+        const QByteArray request = s->peek(s->bytesAvailable());
+        if (!request.contains("\r\n\r\n"))
+            return; // the request is not whole yet
+        const QByteArray name = request.split(' ').value(1).mid(1);
+        asked << name;
+        const auto found = files.constFind(name);
+        const QByteArray body = found == files.cend() ? QByteArray() : found->second;
+        s->write(QByteArray(found == files.cend() ? "HTTP/1.1 404 Not Found" : "HTTP/1.1 200 OK") +
+                 "\r\nContent-Type: " + (found == files.cend() ? "text/html" : found->first) +
+                 "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        s->disconnectFromHost();
+    }
+};
+
+// The view's page once it and its pictures are there.
+bool shown(PageView &view, const QUrl &address)
+{
+    QSignalSpy page(&view, &PageView::pageShown), pictures(&view, &PageView::picturesDone);
+    view.Navigate(address);
+    return page.wait(20000) && page.at(0).at(0).toBool() &&
+           (!pictures.isEmpty() || pictures.wait(20000));
+}
+
+} // namespace
+
+class TestUpdatePage : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy); }
+    void cap_data();
+    void cap();
+    void sourceToParse_data();
+    void sourceToParse();
+    void resources_data();
+    void resources();
+    void longPage();
+};
+
+void TestUpdatePage::cap_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<int>("maxChars");
+    QTest::addColumn<int>("maxLines");
+    QTest::addColumn<QString>("text"); // "~": the left-out line
+    QTest::newRow("within both limits") << "<p>ab</p><p>cd</p>" << 5 << 2 << "ab\ncd";
+    QTest::newRow("characters") << "<p>abcdef</p>" << 4 << 9 << "abcd\n~";
+    QTest::newRow("lines of paragraphs") << "<p>a</p><p>b</p><p>c</p>" << 99 << 2 << "a\nb\n~";
+    QTest::newRow("lines of line breaks") << "x<br>y<br>z" << 99 << 2 << "x\ny\n~";
+    QTest::newRow("a table cut through goes whole")
+        << "<p>ab</p><table><tr><td>cd</td><td>ef</td></tr></table><p>g</p>" << 5 << 99 << "ab\n~";
+}
+
+void TestUpdatePage::cap()
+{
+    QFETCH(QString, html);
+    QFETCH(int, maxChars);
+    QFETCH(int, maxLines);
+    QFETCH(QString, text);
+    QTextDocument doc;
+    doc.setHtml(html);
+    QCOMPARE(CapPageDocument(doc, maxChars, maxLines), text.endsWith(QLatin1Char('~')));
+    QCOMPARE(doc.toPlainText(), text.replace(QLatin1Char('~'), PageLeftOutLine()));
+}
+
+void TestUpdatePage::sourceToParse_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("plain");
+    QTest::addColumn<QString>("parsed");
+    const QString bold = QStringLiteral("<b>x</b>"), div = QStringLiteral("<div>");
+    QTest::newRow("HTML up to the tag past the limit")
+        << bold.repeated(kMaxPageTags / 2 + 1) << false << bold.repeated(kMaxPageTags / 2);
+    QTest::newRow("HTML up to the element past the depth")
+        << div.repeated(kMaxPageDepth + 5) << false << div.repeated(kMaxPageDepth + 1);
+    const QString flat = QStringLiteral("<p>x<br><img src=a.png>").repeated(kMaxPageDepth + 5);
+    QTest::newRow("paragraphs, breaks and pictures nest nothing") << flat << false << flat;
+    QTest::newRow("plain text up to the line past the limit")
+        << QStringLiteral("x\n").repeated(kMaxPageLines + 5) << true
+        << QStringLiteral("x\n").repeated(kMaxPageLines + 1);
+}
+
+void TestUpdatePage::sourceToParse()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, plain);
+    QFETCH(QString, parsed);
+    QCOMPARE(PageSourceToParse(text, plain), parsed);
+}
+
+void TestUpdatePage::resources_data()
+{
+    QTest::addColumn<QString>("source"); // {local}: a picture on this disk
+    QTest::addColumn<QSize>("shown");    // 1 x 1: the empty stand-in
+    const QSize none(1, 1);
+    QTest::newRow("a picture of the page's server") << "pic.png" << QSize(5, 4);
+    QTest::newRow("an endless device") << "file:///dev/zero" << none;
+    QTest::newRow("a device by its bare path, asked of the server") << "/dev/zero" << none;
+    QTest::newRow("a local file") << "file://{local}" << none;
+    QTest::newRow("a local file by its bare path, asked of the server") << "{local}" << none;
+    QTest::newRow("a data: address")
+        << "data:image/png;base64," + QString::fromLatin1(pngBytes(QSize(3, 3)).toBase64()) << none;
+    QTest::newRow("the program's resources") << "qrc:/pictures/almarik.svg" << none;
+    QTest::newRow("a picture over the pixel limit") << "huge.png" << none;
+    QTest::newRow("the page's server has none") << "gone.png" << none;
+}
+
+void TestUpdatePage::resources()
+{
+    QFETCH(QString, source);
+    QFETCH(QSize, shown);
+    TestEnv env;
+    const QString local = env.path(QStringLiteral("local.png"));
+    {
+        QFile f(local);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(pngBytes(QSize(7, 7)));
+    }
+    source.replace(QLatin1String("{local}"), local);
+    PageServer server;
+    server.files["pic.png"] = {"image/png", pngBytes(QSize(5, 4))};
+    server.files["huge.png"] = {"image/png", pngBytes(QSize(2049, 2048))};
+    // A style sheet is never fetched nor read from the disk either.
+    server.files["u.htm"] = {"text/html",
+                             "<html><head><link rel=\"stylesheet\" type=\"text/css\" "
+                             "href=\"file:///dev/zero\"></head><body><p>x <img src=\"" +
+                                 source.toUtf8() + "\"></p></body></html>"};
+    PageView view(nullptr, [](const QUrl &) { return false; });
+    view.resize(300, 200);
+    view.show();
+    QVERIFY(::shown(view, server.url(QStringLiteral("u.htm"))));
+    view.document()->documentLayout()->documentSize(); // the picture looked up
+    const QVariant got = view.document()->resource(QTextDocument::ImageResource, QUrl(source));
+    QCOMPARE(got.value<QImage>().size(), shown);
+    // A bare path is one on the page's server, asked there.
+    QList<QByteArray> asked{"u.htm"};
+    if (!source.contains(QLatin1Char(':')))
+        asked << source.toUtf8().mid(source.startsWith(QLatin1Char('/')) ? 1 : 0);
+    QCOMPARE(server.asked, asked);
+}
+
+// A page longer than anyone reads: cut, and said so.
+void TestUpdatePage::longPage()
+{
+    TestEnv env;
+    PageServer server;
+    server.files["long.htm"] = {"text/html", QByteArray("x<br>").repeated(kMaxPageLines + 50)};
+    server.files["long.txt"] = {"text/plain", QByteArray(kMaxPageChars + 50, 'y')};
+    server.files["tags.htm"] = {"text/html", QByteArray("<b></b>").repeated(kMaxPageTags)};
+    PageView view(nullptr, [](const QUrl &) { return false; });
+    QVERIFY(::shown(view, server.url(QStringLiteral("long.htm"))));
+    QCOMPARE(view.toPlainText(),
+             QString(QStringLiteral("x\n").repeated(kMaxPageLines)) + PageLeftOutLine());
+    QVERIFY(::shown(view, server.url(QStringLiteral("long.txt"))));
+    QCOMPARE(view.toPlainText(),
+             QString(kMaxPageChars, QLatin1Char('y')) + QLatin1Char('\n') + PageLeftOutLine());
+}
+
+QTEST_MAIN(TestUpdatePage)
+#include "tst_updatepage.moc"
