@@ -11,8 +11,10 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
+#include <csignal>
 #include <optional>
 #include <sqlite3.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -101,9 +103,9 @@ void TestSqlBuilder::run_data()
     runRow("no condition deletes every event", "Delete FROM Calendar ", ok, "0: ");
     runRow("failing statement", "Update Calendar SET Nonsense = 1", -1, kUnchanged);
     runRow("empty output does nothing", "", -1, kUnchanged);
-    runRow("a commit refused while another program reads", update, ok, kUnchanged,
+    runRow("a commit that finds the disk full", update, ok, kUnchanged,
            "Almarik (critical, OK): Error in RunSQL\r\nNumber : -2147467259\r\nDescription : "
-           "database is locked");
+           "disk I/O error");
 }
 
 void TestSqlBuilder::run()
@@ -117,15 +119,21 @@ void TestSqlBuilder::run()
     dlg.txt[2]->setText(text);
     if (answer >= 0)
         m_t->prompts.answer(QVariant::fromValue(MsgResult(answer)));
-    // Another program in the middle of a read: its shared lock lets the
-    // statement run but not the commit, which is refused at once.
-    sqlite3 *reader = nullptr;
-    if (!error.isEmpty()) {
-        sqlite3_open(QFile::encodeName(m_t->path).constData(), &reader);
-        sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM Calendar", nullptr, nullptr, nullptr);
-        sqlite3_busy_timeout(m_t->db.handle(), 0);
-    }
+    // The disk fills up while the question is open: the statement ran,
+    // its commit cannot be written.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlim_t unlimited = limit.rlim_cur;
+    if (!error.isEmpty())
+        m_t->prompts.onMessage = [&] {
+            limit.rlim_cur = 1;
+            setrlimit(RLIMIT_FSIZE, &limit);
+        };
     dlg.cmd_Click(1);
+    m_t->prompts.onMessage = {};
+    limit.rlim_cur = unlimited;
+    setrlimit(RLIMIT_FSIZE, &limit);
     QStringList boxes;
     if (answer >= 0)
         boxes << "Commit Transaction? (question, OK/Cancel): SQL successful, OK to commit?";
@@ -133,7 +141,6 @@ void TestSqlBuilder::run()
         boxes << error;
     QCOMPARE(m_t->prompts.takeBoxes(), boxes);
     QCOMPARE(dlg.txt[2]->text(), text);
-    sqlite3_close(reader);
     QCOMPARE(events(m_t->db), after);
     // The next opening offers the last statement run, failed or not.
     frmSQL next(m_t->db, m_t->prompts);

@@ -254,7 +254,11 @@ void TestExchange::failedImportRollsBack()
                           "NEW.Description = 'B' BEGIN SELECT RAISE(ABORT, 'refused'); END",
                           nullptr, nullptr, nullptr),
              SQLITE_OK);
-    const QByteArray before = fileBytes(m_db);
+    // Compared closed (while open, the last changes may wait in the log),
+    // past the file header, whose counters each opening for writing moves.
+    m_conn.Close();
+    const QByteArray before = fileBytes(m_db).mid(100);
+    m_conn.Open(Connection::connectionStringFor(m_db));
     QList<ImportCandidate> read;
     QVERIFY(parseShareFile(
         QString::fromLatin1(kHead + " 3\r\n[01/01/2001]\r\nNull\r\nA\r\nFalse\r\nNull\r\n\r\n"
@@ -264,7 +268,7 @@ void TestExchange::failedImportRollsBack()
     QVERIFY_THROWS_EXCEPTION(AppError, importCandidates(m_conn, read, {true, true, true}, true));
     QVERIFY(!m_conn.inTransaction());
     m_conn.Close();
-    QVERIFY(fileBytes(m_db) == before);
+    QVERIFY(fileBytes(m_db).mid(100) == before);
 }
 
 void TestExchange::holidayLine_data()
