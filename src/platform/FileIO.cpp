@@ -47,20 +47,35 @@ int writeAll(int fd, const QByteArray &bytes)
 
 QByteArray readWholeFile(const QString &path)
 {
-    QFile file(path);
-    if (QFileInfo(path).isDir())
+    // O_NONBLOCK: a named pipe would otherwise wait in open() for a writer.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        throw fileError(errno, path);
+    QFile file; // closes fd
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw fileError(EIO, path);
+    }
+    struct stat info
+    {
+    };
+    if (::fstat(fd, &info) != 0)
+        throw fileError(errno, path);
+    if (S_ISDIR(info.st_mode))
         throw fileError(EISDIR, path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        throw fileError(errno ? errno : EIO, path);
+    // A pipe, a device or a socket has no end to read to.
+    if (!S_ISREG(info.st_mode))
+        throw AppError(ErrNo::PathFileAccess,
+                       QStringLiteral("The file is no regular file (a pipe or a device) and is "
+                                      "not read"));
     const auto tooLarge = [] {
         return AppError(ErrNo::OutOfMemory,
                         QStringLiteral("The file is larger than %1 MB and is not read")
                             .arg(kMaxWholeFileBytes / (1024 * 1024)));
     };
-    if (file.size() > kMaxWholeFileBytes)
+    if (info.st_size > kMaxWholeFileBytes)
         throw tooLarge();
-    // Bounded too: a pipe or a device gives no size beforehand.
+    // Bounded too: the file may grow while it is read.
     const QByteArray bytes = file.read(kMaxWholeFileBytes + 1);
     if (file.error() != QFileDevice::NoError)
         throw fileError(EIO, path);

@@ -11,7 +11,8 @@
 inline constexpr qint64 kMaxWholeFileBytes = qint64(256) * 1024 * 1024;
 
 // The file's bytes. Throws AppError (file not found, permission denied, a
-// file over kMaxWholeFileBytes ...).
+// file over kMaxWholeFileBytes, anything but a regular file ...), at once
+// for a named pipe or a device: neither is opened so that it could block.
 QByteArray readWholeFile(const QString &path);
 
 // Replaces (or creates) the file with bytes; throws AppError for the errno
