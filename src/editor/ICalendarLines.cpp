@@ -57,16 +57,46 @@ QByteArray valueOf(const QByteArray &logical)
     return {};
 }
 
+// The text libical makes of a value: its escapes undone as it undoes them
+// (an unknown one becomes a blank).
 QByteArray unescaped(const QByteArray &value)
 {
     QByteArray out;
     out.reserve(value.size());
     for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] == '\\' && i + 1 < value.size()) {
-            const char next = value[++i];
-            out += next == 'n' || next == 'N' ? '\n' : next;
-        } else {
+        if (value[i] != '\\' || i + 1 == value.size()) {
             out += value[i];
+            continue;
+        }
+        switch (value[++i]) {
+        case 'n':
+        case 'N':
+            out += '\n';
+            break;
+        case 't':
+        case 'T':
+            out += '\t';
+            break;
+        case 'r':
+        case 'R':
+            out += '\r';
+            break;
+        case 'b':
+        case 'B':
+            out += '\b';
+            break;
+        case 'f':
+        case 'F':
+            out += '\f';
+            break;
+        case '\\':
+        case ';':
+        case ',':
+        case '"':
+            out += value[i];
+            break;
+        default:
+            out += ' ';
         }
     }
     return out;

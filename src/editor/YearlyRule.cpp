@@ -78,11 +78,10 @@ QString movingDays(const icalrecurrencetype &rule, const QDate &start)
     days.count = 0;
     days.until = icaltime_null_time();
     char *text = icalrecurrencetype_as_string_r(&days);
-    QString said = QString::fromUtf8(text);
+    QStringList said = QString::fromUtf8(text).split(QLatin1Char(';'));
     std::free(text);
-    if (said.startsWith(QLatin1String("FREQ=YEARLY;")))
-        said = said.mid(12);
-    return QStringLiteral("by the rule ") + said;
+    said.removeAll(QStringLiteral("FREQ=YEARLY"));
+    return QStringLiteral("by the rule ") + said.join(QLatin1Char(';'));
 }
 
 } // namespace

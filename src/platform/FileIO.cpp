@@ -45,13 +45,16 @@ int writeAll(int fd, const QByteArray &bytes)
 
 } // namespace
 
-QByteArray readWholeFile(const QString &path)
+namespace {
+
+// Opens file at path for reading without blocking in open() (a named pipe
+// would wait there for a writer) and refuses anything but a regular file,
+// which alone has an end to read to. Returns its size; throws AppError.
+qint64 openRegularFile(QFile &file, const QString &path)
 {
-    // O_NONBLOCK: a named pipe would otherwise wait in open() for a writer.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         throw fileError(errno, path);
-    QFile file; // closes fd
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         throw fileError(EIO, path);
@@ -63,17 +66,24 @@ QByteArray readWholeFile(const QString &path)
         throw fileError(errno, path);
     if (S_ISDIR(info.st_mode))
         throw fileError(EISDIR, path);
-    // A pipe, a device or a socket has no end to read to.
     if (!S_ISREG(info.st_mode))
         throw AppError(ErrNo::PathFileAccess,
                        QStringLiteral("The file is no regular file (a pipe or a device) and is "
                                       "not read"));
+    return qint64(info.st_size);
+}
+
+} // namespace
+
+QByteArray readWholeFile(const QString &path)
+{
+    QFile file;
     const auto tooLarge = [] {
         return AppError(ErrNo::OutOfMemory,
                         QStringLiteral("The file is larger than %1 MB and is not read")
                             .arg(kMaxWholeFileBytes / (1024 * 1024)));
     };
-    if (info.st_size > kMaxWholeFileBytes)
+    if (openRegularFile(file, path) > kMaxWholeFileBytes)
         throw tooLarge();
     // Bounded too: the file may grow while it is read.
     const QByteArray bytes = file.read(kMaxWholeFileBytes + 1);
@@ -81,6 +91,16 @@ QByteArray readWholeFile(const QString &path)
         throw fileError(EIO, path);
     if (bytes.size() > kMaxWholeFileBytes)
         throw tooLarge();
+    return bytes;
+}
+
+QByteArray readFileHead(const QString &path, qint64 maxBytes)
+{
+    QFile file;
+    openRegularFile(file, path);
+    const QByteArray bytes = file.read(maxBytes);
+    if (file.error() != QFileDevice::NoError)
+        throw fileError(EIO, path);
     return bytes;
 }
 

@@ -15,6 +15,10 @@ inline constexpr qint64 kMaxWholeFileBytes = qint64(256) * 1024 * 1024;
 // for a named pipe or a device: neither is opened so that it could block.
 QByteArray readWholeFile(const QString &path);
 
+// The file's first maxBytes bytes (fewer when it is shorter), refused as
+// readWholeFile refuses anything but a regular file.
+QByteArray readFileHead(const QString &path, qint64 maxBytes);
+
 // Replaces (or creates) the file with bytes; throws AppError for the errno
 // that replaceFileBytes returns.
 void writeWholeFile(const QString &path, const QByteArray &bytes);

@@ -39,11 +39,10 @@ void TestCalendarCorpus::file()
     QFETCH(QString, path);
     QStringList got;
     try {
-        const ImportRead read =
-            path.endsWith(".ics")
-                ? parseICalendar(readWholeFile(path), QDate(2026, 12, 6),
-                                 QTimeZone("Europe/Berlin"))
-                : readVCardFile(path);
+        const ImportRead read = path.endsWith(".ics")
+                                    ? parseICalendar(readWholeFile(path), QDate(2026, 12, 6),
+                                                     QTimeZone("Europe/Berlin"))
+                                    : readVCardFile(path);
         for (const ImportCandidate &c : read.candidates)
             got << candidateText(c);
         for (const QString &s : read.skipped)
