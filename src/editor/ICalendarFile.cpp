@@ -194,20 +194,23 @@ QString eventName(int number, const char *summary)
 
 // The day DTSTART names: a date as it is, a date-time with a zone (UTC or
 // TZID, resolved by libical) as its date in zone, a floating one as written.
-QDate startDay(icalcomponent *event, const QString &name, const QTimeZone &zone)
+QDate startDay(icalcomponent *event, int number, const char *summary, const QTimeZone &zone)
 {
+    const auto name = [&] { return eventName(number, summary); };
     icalproperty *start = icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY);
     if (!start)
         throw unreadableFile(kKind,
-                             QStringLiteral("its ") + name + QStringLiteral(" has no DTSTART."));
+                             QStringLiteral("its ") + name() + QStringLiteral(" has no DTSTART."));
     const icaltimetype t = icalcomponent_get_dtstart(event);
-    const char *raw = icalproperty_get_value_as_string(start);
-    const QString written = raw ? QString::fromUtf8(raw) : QString();
+    const auto written = [&] {
+        const char *raw = icalproperty_get_value_as_string(start);
+        return raw ? QString::fromUtf8(raw) : QString();
+    };
     const QDate asWritten(t.year, t.month, t.day);
     if (icaltime_is_null_time(t) || !asWritten.isValid() ||
         (!t.is_date && !QTime::isValid(t.hour, t.minute, t.second)))
-        throw unreadableFile(kKind, QStringLiteral("the DTSTART \"") + written +
-                                        QStringLiteral("\" of its ") + name +
+        throw unreadableFile(kKind, QStringLiteral("the DTSTART \"") + written() +
+                                        QStringLiteral("\" of its ") + name() +
                                         QStringLiteral(" is not a real date."));
     QDate day = asWritten;
     if (!t.is_date && (t.zone || icaltime_is_utc(t))) {
@@ -216,8 +219,8 @@ QDate startDay(icalcomponent *event, const QString &name, const QTimeZone &zone)
         day = QDateTime::fromSecsSinceEpoch(seconds, zone).date();
     }
     if (day.year() < 100 || day.year() > 9999)
-        throw unreadableFile(kKind, QStringLiteral("the DTSTART \"") + written +
-                                        QStringLiteral("\" of its ") + name +
+        throw unreadableFile(kKind, QStringLiteral("the DTSTART \"") + written() +
+                                        QStringLiteral("\" of its ") + name() +
                                         QStringLiteral(" lies outside the years 100 to 9999."));
     return day;
 }
@@ -270,7 +273,7 @@ Repeats repeats(icalcomponent *event)
 // value is no fault (calendar programs write "DESCRIPTION:" for none), and
 // complaints about properties we do not read do not concern us. True when
 // the event's DESCRIPTION was there but empty.
-bool checkComplaints(icalcomponent *event, const QString &name)
+bool checkComplaints(icalcomponent *event, int number, const char *summary)
 {
     bool emptyDescription = false;
     for (icalproperty *p = icalcomponent_get_first_property(event, ICAL_XLICERROR_PROPERTY); p;
@@ -284,7 +287,7 @@ bool checkComplaints(icalcomponent *event, const QString &name)
             const QString property = QString::fromLatin1(read);
             if (text.contains(QLatin1Char(' ') + property + QStringLiteral(" property")) ||
                 text.contains(QStringLiteral("property ") + property))
-                throw unreadableFile(kKind, QStringLiteral("its ") + name +
+                throw unreadableFile(kKind, QStringLiteral("its ") + eventName(number, summary) +
                                                 QStringLiteral(" could not be read: ") + text);
         }
     }
@@ -295,17 +298,17 @@ void readEvent(icalcomponent *event, int number, const QDate &today, const QTime
                const QHash<qsizetype, PaddedValue> &padded, ImportRead &read, int &withoutSummary)
 {
     const char *summary = icalcomponent_get_summary(event);
-    const QString name = eventName(number, summary);
-    const bool emptyDescription = checkComplaints(event, name);
-    const QDate day = startDay(event, name, zone);
+    const bool emptyDescription = checkComplaints(event, number, summary);
+    const QDate day = startDay(event, number, summary, zone);
     if (!summary || !*summary) {
         ++withoutSummary;
         return;
     }
     const auto text = [&](const char *value, int which) {
         const auto found = padded.constFind(qsizetype(number) * 2 + which);
-        return QString::fromUtf8(
-            withBlanks(QByteArray(value), found == padded.constEnd() ? nullptr : &*found));
+        if (found == padded.constEnd())
+            return QString::fromUtf8(value);
+        return QString::fromUtf8(withBlanks(QByteArray(value), &*found));
     };
     const char *description = icalcomponent_get_description(event);
     const Repeats rule = repeats(event);
@@ -351,33 +354,26 @@ ImportRead parseICalendar(const QByteArray &file, const QDate &today, const QTim
         throw unreadableFile(kKind, QStringLiteral("it ends before its END:VCALENDAR line; "
                                                    "the file is incomplete."));
     const QByteArray text = bytes.left(end);
-    quietLibical();
-    const Component root(icalparser_parse_string(text.constData()));
-    if (!root)
-        throw unreadableFile(kKind, QStringLiteral("libical found no calendar in it."));
     const QHash<qsizetype, PaddedValue> padded = paddedTexts(text);
-    std::vector<icalcomponent *> calendars;
-    if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
-        calendars.push_back(root.get());
-    } else {
-        for (icalcomponent *c =
-                 icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT);
-             c; c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
-            calendars.push_back(c);
-    }
     ImportRead read;
     int number = 0;
     int withoutSummary = 0;
-    for (icalcomponent *calendar : calendars) {
+    quietLibical();
+    // Parts of 100 events: measured faster than 1,000 (libical and malloc).
+    forEachCalendarPart(text, 100, [&](const QByteArray &part) {
+        const Component calendar(icalparser_parse_string(part.constData()));
+        if (!calendar || icalcomponent_isa(calendar.get()) != ICAL_VCALENDAR_COMPONENT)
+            throw unreadableFile(kKind, QStringLiteral("libical found no calendar in it."));
         for (icalcomponent *event =
-                 icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
-             event; event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
+                 icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT);
+             event;
+             event = icalcomponent_get_next_component(calendar.get(), ICAL_VEVENT_COMPONENT)) {
             ++number;
             if (icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY))
                 continue; // a changed occurrence of an event listed already
             readEvent(event, number, today, zone, padded, read, withoutSummary);
         }
-    }
+    });
     if (withoutSummary > 0)
         read.skipped << QString::number(withoutSummary) + QStringLiteral(" events had no summary");
     return read;

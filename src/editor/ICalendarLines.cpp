@@ -2,6 +2,9 @@
 
 #include <QList>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 bool isBlank(char c)
@@ -178,4 +181,55 @@ QByteArray withBlanks(const QByteArray &value, const PaddedValue *padded)
     if (!padded || value.isEmpty() || unescaped(padded->core) != value)
         return value;
     return padded->lead + value + padded->trail;
+}
+
+void forEachCalendarPart(const QByteArray &text, int eventsPerPart,
+                         const std::function<void(const QByteArray &part)> &read)
+{
+    // Pass 1 gathers the time zones whole, pass 2 the lines of the other
+    // components that the import reads.
+    static const char *const kept[] = {"DTSTART",    "SUMMARY", "DESCRIPTION",
+                                       "CATEGORIES", "RRULE",   "RECURRENCE-ID"};
+    QByteArray zones;
+    QByteArray part;
+    int events = 0;
+    const auto flush = [&] {
+        read("BEGIN:VCALENDAR\r\n" + zones + part + "END:VCALENDAR\r\n");
+        part.clear();
+        events = 0;
+    };
+    for (const bool gatherZones : {true, false}) {
+        int depth = 0;
+        bool zone = false;   // the component being copied is a VTIMEZONE
+        bool copied = false; // the line before was copied (for its folded lines)
+        for (qsizetype at = 0; at < text.size();) {
+            const Line line = lineAt(text, at);
+            at = line.next;
+            const bool begins = startsWithName(text, line, "BEGIN");
+            const bool ends = startsWithName(text, line, "END");
+            if (begins && ++depth == 2)
+                zone = componentName(text, line) == "VTIMEZONE";
+            bool copy = depth >= 2 && zone == gatherZones;
+            if (copy && !zone) {
+                if (line.to > line.from && isBlank(text[line.from]))
+                    copy = copied;
+                else if (depth > 2 || (!begins && !ends))
+                    copy = depth == 2 &&
+                           std::any_of(std::begin(kept), std::end(kept), [&](const char *name) {
+                               return startsWithName(text, line, name);
+                           });
+            }
+            copied = copy;
+            if (copy) {
+                QByteArray &to = gatherZones ? zones : part;
+                to += text.mid(line.from, line.next - line.from);
+                if (line.next == line.to)
+                    to += "\r\n"; // the last line, without an ending
+            }
+            if (ends && depth > 0 && --depth == 1 && !gatherZones &&
+                componentName(text, line) == "VEVENT" && ++events == eventsPerPart)
+                flush();
+        }
+    }
+    flush();
 }

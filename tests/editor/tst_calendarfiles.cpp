@@ -38,6 +38,7 @@ private slots:
     void roundTrip();
     void readEvent_data();
     void readEvent();
+    void manyEvents();
 
 private:
     TestEnv m_env;
@@ -178,6 +179,26 @@ void TestCalendarFiles::readEvent()
     } catch (const AppError &e) {
         QTEST(e.description(), "read");
     }
+}
+
+void TestCalendarFiles::manyEvents()
+{
+    // Read in parts of 100 events: every event keeps its number (its
+    // blanks) and finds the time zone defined after all of them.
+    QByteArray events;
+    for (int i = 0; i < 250; ++i)
+        events += "BEGIN:VEVENT\r\nUID:" + QByteArray::number(i) +
+                  "\r\nDTSTART;TZID=Far east:20270101T110000\r\nSUMMARY: e" +
+                  QByteArray::number(i) +
+                  " \r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\n"
+                  "END:VALARM\r\nEND:VEVENT\r\n";
+    const ImportRead read =
+        parseICalendar(calendar(events + "BEGIN:VTIMEZONE\r\nTZID:Far east\r\nBEGIN:STANDARD\r\n"
+                                         "DTSTART:19700101T000000\r\nTZOFFSETFROM:+1400\r\n"
+                                         "TZOFFSETTO:+1400\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"),
+                       kToday, QTimeZone::utc());
+    QCOMPARE(read.candidates.size(), 250);
+    QCOMPARE(candidateText(read.candidates[249]), "31/12/2026|-| e249 |True|-|ticked|");
 }
 
 QTEST_APPLESS_MAIN(TestCalendarFiles)
