@@ -11,6 +11,7 @@
 
 #include <QCryptographicHash>
 #include <QHash>
+#include <QStringDecoder>
 
 #include <libical/ical.h>
 
@@ -306,9 +307,11 @@ void readEvent(icalcomponent *event, int number, const QDate &today, const QTime
     }
     const auto text = [&](const char *value, int which) {
         const auto found = padded.constFind(qsizetype(number) * 2 + which);
+        // A text's first character may be U+FEFF, which fromUtf8 would drop.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
         if (found == padded.constEnd())
-            return QString::fromUtf8(value);
-        return QString::fromUtf8(withBlanks(QByteArray(value), &*found));
+            return QString(utf8(QByteArrayView(value)));
+        return QString(utf8(withBlanks(QByteArray(value), &*found)));
     };
     const char *description = icalcomponent_get_description(event);
     const Repeats rule = repeats(event);

@@ -138,6 +138,9 @@ void TestCalendarFiles::readEvent_data()
         "DTSTART;VALUE=DATE:20270206\r\nSUMMARY:New year\r\nRRULE:RSCALE=CHINESE;FREQ=YEARLY\r\n",
         "06/02/2027|-|New year|False|-|unticked|by the rule RSCALE=CHINESE: taken as 6 February "
         "yearly");
+    add("a summary of a byte-order mark alone is a text",
+        "DTSTART;VALUE=DATE:20270101\r\nSUMMARY:\xEF\xBB\xBF\r\n",
+        "01/01/2027|-|\uFEFF|True|-|ticked|");
     add("blanks and tabs at both ends kept, escapes as libical reads them",
         "DTSTART;VALUE=DATE:20270101\r\nSUMMARY: \\, a \r\nDESCRIPTION:\t\\tb\\n \r\n",
         "01/01/2027|-| , a |True|\t\tb\\n |ticked|");
