@@ -52,8 +52,9 @@ ImportCandidate calendarCandidate(const QDate &day, const QString &description,
 
 QString typeKeyNamed(const QString &text)
 {
+    const QString name = text.trimmed();
     for (const QString &key : typeKeys()) {
-        if (key.compare(text.trimmed(), Qt::CaseInsensitive) == 0)
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
             return key;
     }
     return QString();

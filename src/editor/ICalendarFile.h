@@ -23,8 +23,9 @@ QString yearlyRuleText(const QDate &day);
 QString eventUid(const QDate &day, const QString &description);
 
 // The iCalendar text of every visible row of rs, in its order, stamped
-// with stamp. *count receives the number of events. Throws AppError for a
-// row without a date or with a date outside the years 100 to 9999.
+// with stamp. *count receives the number of events. Throws AppError, naming
+// the event, for a row without a date or with a date outside the years 1 to
+// 9999.
 QByteArray icalendarText(const RecordSet &rs, const QDateTime &stamp, int *count = nullptr);
 
 // Writes icalendarText(rs) to path, creating or replacing the file only
@@ -32,14 +33,23 @@ QByteArray icalendarText(const RecordSet &rs, const QDateTime &stamp, int *count
 // AppError; the file is then as it was.
 int ExportICalendarFile(const RecordSet &rs, const QString &path, const QDateTime &stamp);
 
-// The events of an iCalendar text as import candidates, in file order.
-// today decides which one-off events are past (listed unticked); a
-// date-time becomes its date in zone. Events without a summary are
-// skipped and counted; a changed instance of a repeating event
-// (RECURRENCE-ID) is skipped, being no event of its own. Throws AppError,
-// naming what is wrong, for a text that is not iCalendar, is not UTF-8,
-// ends before END:VCALENDAR, or holds an event whose DTSTART is missing,
-// not a date or not a real day, or that libical could not read.
+// A longer line is refused before libical reads it: its line reader takes
+// minutes over one of 24 MB. Calendar programs fold theirs at 75 bytes.
+inline constexpr qsizetype kMaxICalendarLineBytes = 1000000;
+
+// The events of an iCalendar file's bytes (UTF-8, or UTF-16 with its mark;
+// blank lines before it and stray lines after END:VCALENDAR aside) as
+// import candidates, in file order. today decides which one-off events are
+// past (listed unticked); a date-time becomes its date in zone. A yearly
+// rule that moves or ends (BYDAY, INTERVAL, COUNT, UNTIL ...) and any other
+// rule are taken as the start's day every year, unticked with a note.
+// Events without a summary are skipped and counted; a changed instance of
+// a repeating event (RECURRENCE-ID) is skipped, being no event of its own.
+// Texts keep their blanks. Throws AppError, naming what is wrong, for a
+// text that is not iCalendar, is not UTF-8, has a line over
+// kMaxICalendarLineBytes, ends before END:VCALENDAR, or holds an event
+// whose DTSTART is missing, not a date or not a real day, or that libical
+// could not read.
 ImportRead parseICalendar(const QByteArray &bytes, const QDate &today,
                           const QTimeZone &zone = QTimeZone::systemTimeZone());
 

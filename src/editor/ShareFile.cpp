@@ -293,17 +293,9 @@ namespace {
 // Throws AppError when the file cannot be opened or read.
 bool startsWithShareHeader(const QString &path)
 {
-    if (QFileInfo(path).isDir())
-        throw fileError(EISDIR, path);
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        throw fileError(errno ? errno : EIO, path);
     // The header and its line end in the widest form, UTF-16 behind a mark.
     const qint64 want = 2 + 2 * (kShareHeader.size() + 1);
-    const QByteArray head = file.read(want);
-    if (head.size() < 0 || file.error() != QFileDevice::NoError)
-        throw fileError(EIO, path);
+    const QByteArray head = readFileHead(path, want);
     const bool whole = head.size() < want;
     const TextForm form = detectTextForm(head);
     QString line;

@@ -1,6 +1,7 @@
 #include "editor/VCardFile.h"
 
 #include "editor/CalendarImport.h"
+#include "editor/CalendarText.h"
 #include "editor/ExchangeText.h"
 #include "platform/AppError.h"
 #include "platform/FileIO.h"
@@ -8,10 +9,24 @@
 #include "store/DateRules.h"
 
 #include <QRegularExpression>
+#include <QStringDecoder>
 
 namespace {
 
 const QString kKind = QStringLiteral("vCard");
+
+// Where address books write a wedding anniversary, the standard's first;
+// Apple and Gmail write an X-ABDATE labelled as one instead.
+const QStringList &anniversaryNames()
+{
+    static const QStringList names = {QStringLiteral("ANNIVERSARY"),
+                                      QStringLiteral("X-ANNIVERSARY"),
+                                      QStringLiteral("X-MS-ANNIVERSARY"),
+                                      QStringLiteral("X-EVOLUTION-ANNIVERSARY"),
+                                      QStringLiteral("X-KADDRESSBOOK-X-ANNIVERSARY"),
+                                      QStringLiteral("X-WAB-WEDDING-ANNIVERSARY")};
+    return names;
+}
 
 AppError atLine(int line, const QString &what)
 {
@@ -29,7 +44,7 @@ struct RawLine
 QList<RawLine> physicalLines(const QByteArray &bytes)
 {
     QList<RawLine> lines;
-    qsizetype from = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    qsizetype from = 0;
     int number = 0;
     while (from < bytes.size()) {
         qsizetype end = bytes.indexOf('\n', from);
@@ -137,10 +152,19 @@ QByteArray fromQuotedPrintable(const QByteArray &value, int line)
     return out;
 }
 
+// Undeclared 8-bit text is UTF-8 when it reads as UTF-8, else Windows'
+// Western code page, as in the share file.
+QString undeclaredText(const QByteArray &bytes)
+{
+    return invalidUtf8Line(bytes) ? fromWindows1252(bytes) : QString::fromUtf8(bytes);
+}
+
 QString decodeValue(const QByteArray &bytes, const QString &charset, int line)
 {
     const QString name = charset.toUpper();
-    if (name.isEmpty() || name == QLatin1String("UTF-8")) {
+    if (name.isEmpty())
+        return undeclaredText(bytes);
+    if (name == QLatin1String("UTF-8")) {
         if (invalidUtf8Line(bytes))
             throw atLine(line, QStringLiteral("is not UTF-8 text."));
         return QString::fromUtf8(bytes);
@@ -149,8 +173,27 @@ QString decodeValue(const QByteArray &bytes, const QString &charset, int line)
         return QString::fromLatin1(bytes);
     if (name == QLatin1String("WINDOWS-1252") || name == QLatin1String("CP1252"))
         return fromWindows1252(bytes);
-    throw atLine(line, QStringLiteral("names the character set \"") + charset +
-                           QStringLiteral("\", which cannot be read."));
+    // Any other the system knows (Shift_JIS, Windows-1253 ...).
+    QStringDecoder decoder(charset.toLatin1().constData(), QStringDecoder::Flag::Stateless);
+    if (!decoder.isValid())
+        throw atLine(line, QStringLiteral("names the character set \"") + charset +
+                               QStringLiteral("\", which cannot be read."));
+    const QString text = decoder(bytes);
+    if (decoder.hasError())
+        throw atLine(line, QStringLiteral("is not ") + charset + QStringLiteral(" text."));
+    return text;
+}
+
+// The properties whose values the import reads; the others are not
+// decoded, so that a detail in a character set or an encoding we cannot
+// read (a LABEL in Windows-1253, a NOTE in Shift_JIS) costs nothing.
+bool isRead(const QString &name)
+{
+    static const QStringList read = {QStringLiteral("BEGIN"), QStringLiteral("END"),
+                                     QStringLiteral("FN"),    QStringLiteral("N"),
+                                     QStringLiteral("BDAY"),  QStringLiteral("X-ABLABEL")};
+    return read.contains(name) || anniversaryNames().contains(name) ||
+           name == QLatin1String("X-ABDATE");
 }
 
 VCardProperty parseProperty(const RawLine &line)
@@ -158,16 +201,15 @@ VCardProperty parseProperty(const RawLine &line)
     const qsizetype colon = nameEnd(line.bytes);
     if (colon < 0)
         throw atLine(line.number, QStringLiteral("is no vCard property (it has no colon)."));
-    const QByteArray head = line.bytes.left(colon);
-    if (invalidUtf8Line(head))
-        throw atLine(line.number, QStringLiteral("is not UTF-8 text."));
-    const QList<QByteArray> parts = splitOutsideQuotes(head, ';');
+    const QList<QByteArray> parts = splitOutsideQuotes(line.bytes.left(colon), ';');
     VCardProperty p;
     p.line = line.number;
-    p.name = QString::fromUtf8(parts[0]).toUpper();
-    p.name = p.name.mid(p.name.lastIndexOf(QLatin1Char('.')) + 1);
+    p.name = undeclaredText(parts[0]).toUpper();
+    const qsizetype dot = p.name.lastIndexOf(QLatin1Char('.'));
+    p.group = p.name.left(qMax<qsizetype>(dot, 0));
+    p.name = p.name.mid(dot + 1);
     for (qsizetype k = 1; k < parts.size(); ++k) {
-        const QString part = QString::fromUtf8(parts[k]);
+        const QString part = undeclaredText(parts[k]);
         const qsizetype eq = part.indexOf(QLatin1Char('='));
         QString value = eq < 0 ? part : part.mid(eq + 1);
         if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) &&
@@ -175,6 +217,8 @@ VCardProperty parseProperty(const RawLine &line)
             value = value.mid(1, value.size() - 2);
         p.parameters.append({eq < 0 ? QString() : part.left(eq).trimmed().toUpper(), value});
     }
+    if (!isRead(p.name))
+        return p;
     QByteArray value = line.bytes.mid(colon + 1);
     const QString encoding = p.parameter(QStringLiteral("ENCODING")).toUpper();
     bool bareQuoted = false;
@@ -215,14 +259,11 @@ const VCardProperty *VCard::first(const QString &name) const
     return nullptr;
 }
 
-QList<VCard> readVCards(const QByteArray &bytes)
+QList<VCard> readVCards(const QByteArray &file)
 {
-    // Checked before the lines are split, so that a large file of another
-    // kind is refused at once.
-    const QByteArray start = bytes.left(4096).trimmed();
-    const qsizetype at = start.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    if (qstrnicmp(start.constData() + at, "BEGIN:VCARD", 11) != 0)
-        throw unreadableFile(kKind, QStringLiteral("it does not begin with BEGIN:VCARD."));
+    // The first line is checked before the lines are split, so that a large
+    // file of another kind is refused at once.
+    const QByteArray bytes = calendarFileText(file, kKind, "BEGIN:VCARD");
     const QList<RawLine> lines = logicalLines(physicalLines(bytes));
     QList<VCard> cards;
     int depth = 0;
@@ -329,48 +370,96 @@ QString contactName(const VCard &card)
     return words.join(QLatin1Char(' '));
 }
 
-// The day of a date property; invalid when it holds text. Throws for a
-// value that should be a date and is not.
-QDate propertyDay(const VCardProperty *p, const QString &name)
+// A date property's day. None when it holds text or a reduced date (a
+// year, a month, a day alone: RFC 6350 allows them), which *reduced then
+// says. Throws for a value that should be a date and is not.
+QDate propertyDay(const VCardProperty *p, const QString &name, bool *reduced)
 {
     if (!p || p->value.trimmed().isEmpty() ||
         p->parameter(QStringLiteral("VALUE")).compare(QLatin1String("text"), Qt::CaseInsensitive) ==
             0)
         return {};
     const QDate day = vcardDay(p->value);
-    if (!day.isValid())
-        throw atLine(p->line, QStringLiteral("gives the ") + p->name + QStringLiteral(" \"") +
-                                  p->value.trimmed() + QStringLiteral("\" of ") + name +
-                                  QStringLiteral(", which is not a real date."));
-    return day;
+    if (day.isValid())
+        return day;
+    if (isReducedVCardDate(p->value)) {
+        *reduced = true;
+        return {};
+    }
+    throw atLine(p->line, QStringLiteral("gives the ") + p->name + QStringLiteral(" \"") +
+                              p->value.trimmed() + QStringLiteral("\" of ") + name +
+                              QStringLiteral(", which is not a real date."));
+}
+
+bool isAnniversaryLabel(const VCard &card, const QString &group)
+{
+    for (const VCardProperty &p : card.properties) {
+        if (p.name == QLatin1String("X-ABLABEL") && p.group == group && !group.isEmpty()) {
+            const QString label = unescapeVCardText(p.value).trimmed();
+            return label == QLatin1String("_$!<Anniversary>!$_") ||
+                   label.compare(QLatin1String("Anniversary"), Qt::CaseInsensitive) == 0;
+        }
+    }
+    return false;
+}
+
+// The wedding anniversary: the first of the card's anniversary properties
+// that holds a full date.
+QDate anniversaryDay(const VCard &card, const QString &name, bool *reduced)
+{
+    for (const QString &wanted : anniversaryNames()) {
+        for (const VCardProperty &p : card.properties) {
+            if (p.name != wanted)
+                continue;
+            const QDate day = propertyDay(&p, name, reduced);
+            if (day.isValid())
+                return day;
+        }
+    }
+    for (const VCardProperty &p : card.properties) {
+        if (p.name == QLatin1String("X-ABDATE") && isAnniversaryLabel(card, p.group)) {
+            const QDate day = propertyDay(&p, name, reduced);
+            if (day.isValid())
+                return day;
+        }
+    }
+    return {};
 }
 
 } // namespace
+
+bool isReducedVCardDate(const QString &value)
+{
+    static const QRegularExpression forms(
+        QStringLiteral("^(?:[0-9]{4}(?:-[0-9]{2})?|--[0-9]{2}|---[0-9]{2})$"));
+    return forms.match(value.trimmed()).hasMatch();
+}
 
 ImportRead parseVCardFile(const QByteArray &bytes)
 {
     ImportRead read;
     int noDate = 0;
     int noName = 0;
+    int noFullDate = 0;
     for (const VCard &card : readVCards(bytes)) {
         const QString name = contactName(card);
         const QString shown =
             name.isEmpty()
                 ? QString(QStringLiteral("the contact at line ") + QString::number(card.line))
                 : QString(QLatin1Char('"') + name + QLatin1Char('"'));
-        const QDate birthday = propertyDay(card.first(QStringLiteral("BDAY")), shown);
-        const VCardProperty *anniversary = card.first(QStringLiteral("ANNIVERSARY"));
-        if (!anniversary)
-            anniversary = card.first(QStringLiteral("X-ANNIVERSARY"));
-        const QDate married = propertyDay(anniversary, shown);
+        bool reduced = false;
+        const QDate birthday = propertyDay(card.first(QStringLiteral("BDAY")), shown, &reduced);
+        const QDate married = anniversaryDay(card, shown, &reduced);
         if (!birthday.isValid() && !married.isValid()) {
-            ++noDate;
+            ++(reduced ? noFullDate : noDate);
             continue;
         }
         if (name.isEmpty()) {
             ++noName;
             continue;
         }
+        if (reduced)
+            ++noFullDate; // one of its dates is left out
         if (birthday.isValid())
             read.candidates.append(calendarCandidate(birthday, name + QStringLiteral("'s birthday"),
                                                      QStringLiteral("birthday"), true, QString()));
@@ -381,6 +470,8 @@ ImportRead parseVCardFile(const QByteArray &bytes)
     }
     if (noDate > 0)
         read.skipped << QString::number(noDate) + QStringLiteral(" contacts had no date");
+    if (noFullDate > 0)
+        read.skipped << QString::number(noFullDate) + QStringLiteral(" contacts had no full date");
     if (noName > 0)
         read.skipped << QString::number(noName) + QStringLiteral(" contacts had no name");
     return read;

@@ -11,10 +11,12 @@
 #include <QString>
 
 // One property of a card, its value decoded (quoted-printable, CHARSET) but
-// not unescaped.
+// not unescaped; the value of a property the import does not read stays
+// empty, so that it is never decoded.
 struct VCardProperty
 {
     QString name;                                  // upper case, without a group ("item1.")
+    QString group;                                 // upper case, "" for none
     QList<std::pair<QString, QString>> parameters; // names upper case; a bare 2.1 value has name ""
     QString value;
     int line = 0; // where it begins, counted from 1
@@ -32,13 +34,15 @@ struct VCard
     const VCardProperty *first(const QString &name) const;
 };
 
-// The cards of a vCard file's bytes, in order. Lines are unfolded,
-// quoted-printable values joined across their soft line breaks and decoded
-// with their CHARSET (UTF-8, US-ASCII, ISO-8859-1 or Windows-1252). Throws
-// AppError, naming the line, for a file that does not begin with
-// BEGIN:VCARD, a line outside a card or without a colon, a card that does
-// not end, bytes that are not UTF-8 where no CHARSET says otherwise, an
-// unknown CHARSET, or broken quoted-printable.
+// The cards of a vCard file's bytes (UTF-8, 8-bit, or UTF-16 with its
+// mark), in order. Lines are unfolded, quoted-printable values joined
+// across their soft line breaks and decoded with their CHARSET (UTF-8,
+// US-ASCII, ISO-8859-1, Windows-1252 or any other the system knows);
+// undeclared 8-bit text is UTF-8 where it reads as such, else
+// Windows-1252. Throws AppError, naming the line, for a file that does not
+// begin with BEGIN:VCARD, a line outside a card or without a colon, a card
+// that does not end, and, in a property the import reads, text that is not
+// in its CHARSET, an unknown CHARSET, or broken quoted-printable.
 QList<VCard> readVCards(const QByteArray &bytes);
 
 // A text value with its escapes (\\, \, \; \n \N) undone.
@@ -55,12 +59,20 @@ QStringList vcardComponents(const QString &value);
 // is that year.
 QDate vcardDay(const QString &value);
 
+// True for RFC 6350's reduced dates, which name no day of a year: yyyy,
+// yyyy-mm, --mm and ---dd.
+bool isReducedVCardDate(const QString &value);
+
 // The contacts' birthdays (BDAY) and anniversaries (ANNIVERSARY,
-// X-ANNIVERSARY) as yearly import candidates: "<name>'s birthday" of type
-// birthday, "<name>'s anniversary" of type anniversary, the name being FN,
-// else the parts of N. Contacts without a date or a name are counted in
-// skipped. Throws AppError as readVCards does, and for a date that is
-// not one (naming the line), unless VALUE=text says it is a text.
+// X-ANNIVERSARY, X-MS-ANNIVERSARY, X-EVOLUTION-ANNIVERSARY,
+// X-KADDRESSBOOK-X-ANNIVERSARY, X-WAB-WEDDING-ANNIVERSARY, an X-ABDATE whose
+// X-ABLABEL of the same group says anniversary) as yearly import
+// candidates: "<name>'s birthday" of type birthday, "<name>'s anniversary"
+// of type anniversary, the name being FN, else the parts of N. Contacts
+// without a date, with only a reduced date or without a name are counted
+// in skipped, as is a reduced date left out beside a full one. Throws
+// AppError as readVCards does, and for a date that is not one (naming the
+// line), unless VALUE=text says it is a text.
 ImportRead parseVCardFile(const QByteArray &bytes);
 
 // Reads the file at path as parseVCardFile does.

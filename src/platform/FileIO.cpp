@@ -45,27 +45,62 @@ int writeAll(int fd, const QByteArray &bytes)
 
 } // namespace
 
+namespace {
+
+// Opens file at path for reading without blocking in open() (a named pipe
+// would wait there for a writer) and refuses anything but a regular file,
+// which alone has an end to read to. Returns its size; throws AppError.
+qint64 openRegularFile(QFile &file, const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        throw fileError(errno, path);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw fileError(EIO, path);
+    }
+    struct stat info
+    {
+    };
+    if (::fstat(fd, &info) != 0)
+        throw fileError(errno, path);
+    if (S_ISDIR(info.st_mode))
+        throw fileError(EISDIR, path);
+    if (!S_ISREG(info.st_mode))
+        throw AppError(ErrNo::PathFileAccess,
+                       QStringLiteral("The file is no regular file (a pipe or a device) and is "
+                                      "not read"));
+    return qint64(info.st_size);
+}
+
+} // namespace
+
 QByteArray readWholeFile(const QString &path)
 {
-    QFile file(path);
-    if (QFileInfo(path).isDir())
-        throw fileError(EISDIR, path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        throw fileError(errno ? errno : EIO, path);
+    QFile file;
     const auto tooLarge = [] {
         return AppError(ErrNo::OutOfMemory,
                         QStringLiteral("The file is larger than %1 MB and is not read")
                             .arg(kMaxWholeFileBytes / (1024 * 1024)));
     };
-    if (file.size() > kMaxWholeFileBytes)
+    if (openRegularFile(file, path) > kMaxWholeFileBytes)
         throw tooLarge();
-    // Bounded too: a pipe or a device gives no size beforehand.
+    // Bounded too: the file may grow while it is read.
     const QByteArray bytes = file.read(kMaxWholeFileBytes + 1);
     if (file.error() != QFileDevice::NoError)
         throw fileError(EIO, path);
     if (bytes.size() > kMaxWholeFileBytes)
         throw tooLarge();
+    return bytes;
+}
+
+QByteArray readFileHead(const QString &path, qint64 maxBytes)
+{
+    QFile file;
+    openRegularFile(file, path);
+    const QByteArray bytes = file.read(maxBytes);
+    if (file.error() != QFileDevice::NoError)
+        throw fileError(EIO, path);
     return bytes;
 }
 

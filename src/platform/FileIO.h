@@ -11,8 +11,13 @@
 inline constexpr qint64 kMaxWholeFileBytes = qint64(256) * 1024 * 1024;
 
 // The file's bytes. Throws AppError (file not found, permission denied, a
-// file over kMaxWholeFileBytes ...).
+// file over kMaxWholeFileBytes, anything but a regular file ...), at once
+// for a named pipe or a device: neither is opened so that it could block.
 QByteArray readWholeFile(const QString &path);
+
+// The file's first maxBytes bytes (fewer when it is shorter), refused as
+// readWholeFile refuses anything but a regular file.
+QByteArray readFileHead(const QString &path, qint64 maxBytes);
 
 // Replaces (or creates) the file with bytes; throws AppError for the errno
 // that replaceFileBytes returns.

@@ -2,6 +2,7 @@
 // round trip into an empty table, how each kind of VEVENT becomes a
 // candidate, and every kind of bad file refused.
 
+#include "CandidateText.h"
 #include "FileBytes.h"
 #include "editor/ICalendarFile.h"
 #include "platform/AppError.h"
@@ -9,6 +10,7 @@
 #include "support/TestDatabase.h"
 #include "support/TestEnv.h"
 
+#include <QStringEncoder>
 #include <QTest>
 
 namespace {
@@ -27,16 +29,6 @@ QByteArray vevent(const QByteArray &lines)
     return "BEGIN:VEVENT\r\nUID:1@test\r\n" + lines + "END:VEVENT\r\n";
 }
 
-// "date|type|description|show once|details|ticked|note", "-" for none.
-QString candidateText(const ImportCandidate &c)
-{
-    const auto orNone = [](const QString &s) { return s.isNull() ? QStringLiteral("-") : s; };
-    return QStringList{c.dateText,     orNone(c.iconText), c.description,
-                       c.showOnceText, orNone(c.details),  c.suggested ? "ticked" : "unticked",
-                       c.note}
-        .join(QLatin1Char('|'));
-}
-
 } // namespace
 
 class TestCalendarFiles : public QObject
@@ -46,6 +38,7 @@ private slots:
     void roundTrip();
     void readEvent_data();
     void readEvent();
+    void manyEvents();
 
 private:
     TestEnv m_env;
@@ -69,20 +62,23 @@ void TestCalendarFiles::roundTrip()
         "(#12/24/2026#, Null, 'Once', '', True)",
         "(#12/24/2026#, Null, 'Once', '', True)",
         "(#01/01/2027#, 'doctor', 'Null', 'Null', True)",
-        "(#06/17/1604#, 'anniversary', 'No year', Null, False)"};
+        "(#06/17/1604#, 'anniversary', 'No year', Null, False)",
+        "(#03/10/3001#, Null, '  padded  ', ' both ends ', False)",
+        "(#12/31/9999#, Null, 'Last day', Null, True)"};
     Connection from;
     RecordSet rs;
     openTable(from, rs, values);
     const QString file = m_env.path("round.ics");
-    QCOMPARE(ExportICalendarFile(rs, file, kStamp), 6);
+    QCOMPARE(ExportICalendarFile(rs, file, kStamp), 8);
     const QByteArray text = fileBytes(file);
     for (const char *line :
          {"\r\nDTSTART;VALUE=DATE:20000229\r\n",
           "\r\nRRULE:FREQ=YEARLY;BYMONTHDAY=-1;BYMONTH=2\r\n", "\r\nSUMMARY:Leap\\, day\\; Ann\r\n",
           "\r\nDESCRIPTION:two\\nlines\r\n", "\r\nCATEGORIES:birthday\r\n",
-          "\r\nTRANSP:TRANSPARENT\r\n", "\r\nDTSTAMP:20261206T120000Z\r\n"})
+          "\r\nTRANSP:TRANSPARENT\r\n", "\r\nDTSTAMP:20261206T120000Z\r\n",
+          "\r\nDTSTART;VALUE=DATE:30010310\r\n", "\r\nDTSTART;VALUE=DATE:99991231\r\n"})
         QVERIFY2(text.contains(line), line);
-    QCOMPARE(text.count("RRULE:"), 3); // the one-off events repeat not
+    QCOMPARE(text.count("RRULE:"), 4); // the one-off events repeat not
     QCOMPARE(yearlyRuleText(QDate(2000, 2, 28)), QStringLiteral("FREQ=YEARLY"));
     // UIDs are stable, even at another time; the same event twice still
     // gets a UID each.
@@ -98,7 +94,7 @@ void TestCalendarFiles::roundTrip()
     Connection to;
     RecordSet empty;
     openTable(to, empty, {});
-    QCOMPARE(importCandidates(to, read.candidates, std::vector<bool>(6, true), false), 6);
+    QCOMPARE(importCandidates(to, read.candidates, std::vector<bool>(8, true), false), 8);
     QStringList got = calendarRows(to), expected = calendarRows(from);
     got.sort();
     expected.sort();
@@ -132,7 +128,22 @@ void TestCalendarFiles::readEvent_data()
     add("folded lines, escapes, details made CR LF",
         "DTSTART;VALUE=DATE:20270101\r\nSUMMARY:Tea\\, cake\\; an\r\n d more\r\n"
         "DESCRIPTION:first\\nsecond\r\nCATEGORIES:Work,HOLIDAY\r\n",
-        "01/01/2027|holiday|Tea, cake; and more|True|first\r\nsecond|ticked|");
+        "01/01/2027|holiday|Tea, cake; and more|True|first\\nsecond|ticked|");
+    add("yearly, a weekday three times",
+        "DTSTART;VALUE=DATE:20270913\r\nSUMMARY:Fair\r\nRRULE:FREQ=YEARLY;BYDAY=2MO;BYMONTH=9;"
+        "COUNT=3\r\n",
+        "13/09/2027|-|Fair|False|-|unticked|second Monday of September, 3 times: taken as 13 "
+        "September yearly");
+    add("yearly on another calendar",
+        "DTSTART;VALUE=DATE:20270206\r\nSUMMARY:New year\r\nRRULE:RSCALE=CHINESE;FREQ=YEARLY\r\n",
+        "06/02/2027|-|New year|False|-|unticked|by the rule RSCALE=CHINESE: taken as 6 February "
+        "yearly");
+    add("a summary of a byte-order mark alone is a text",
+        "DTSTART;VALUE=DATE:20270101\r\nSUMMARY:\xEF\xBB\xBF\r\n",
+        "01/01/2027|-|\uFEFF|True|-|ticked|");
+    add("blanks and tabs at both ends kept, escapes as libical reads them",
+        "DTSTART;VALUE=DATE:20270101\r\nSUMMARY: \\, a \r\nDESCRIPTION:\t\\tb\\n \r\n",
+        "01/01/2027|-| , a |True|\t\tb\\n |ticked|");
     const QByteArray good = vevent("DTSTART;VALUE=DATE:20270101\r\nSUMMARY:Ann\r\n");
     bad("a share file", "[Almarik Export File]\r\n 0\r\n",
         "it does not begin with BEGIN:VCALENDAR.");
@@ -148,6 +159,17 @@ void TestCalendarFiles::readEvent_data()
         calendar(vevent("DTSTART;VALUE=DATE:20230229\r\nSUMMARY:Leap\r\n")),
         "the DTSTART \"20230229\" of its event 1 (\"Leap\") is not a real date.");
     bad("no DTSTART", calendar(vevent("SUMMARY:Bob\r\n")), "its event 1 (\"Bob\") has no DTSTART.");
+    bad("a line after the end that begins a calendar", calendar(good) + "BEGIN:VCALENDAR\r\n",
+        "it ends before its END:VCALENDAR line; the file is incomplete.");
+    bad("an unfolded line over the bound",
+        calendar(vevent("DESCRIPTION:" + QByteArray(kMaxICalendarLineBytes, 'x') + "\r\n")),
+        "line 6 is longer than 1,000,000 bytes; calendar programs fold their lines.");
+    bad("UTF-16 with an odd byte at its end",
+        QByteArray("\xFF\xFE") +
+            QByteArray(
+                QStringEncoder(QStringEncoder::Utf16LE)(QString::fromLatin1(calendar(good)))) +
+            'x',
+        "it is not UTF-16 text.");
 }
 
 void TestCalendarFiles::readEvent()
@@ -160,6 +182,26 @@ void TestCalendarFiles::readEvent()
     } catch (const AppError &e) {
         QTEST(e.description(), "read");
     }
+}
+
+void TestCalendarFiles::manyEvents()
+{
+    // Read in parts of 100 events: every event keeps its number (its
+    // blanks) and finds the time zone defined after all of them.
+    QByteArray events;
+    for (int i = 0; i < 250; ++i)
+        events += "BEGIN:VEVENT\r\nUID:" + QByteArray::number(i) +
+                  "\r\nDTSTART;TZID=Far east:20270101T110000\r\nSUMMARY: e" +
+                  QByteArray::number(i) +
+                  " \r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\n"
+                  "END:VALARM\r\nEND:VEVENT\r\n";
+    const ImportRead read =
+        parseICalendar(calendar(events + "BEGIN:VTIMEZONE\r\nTZID:Far east\r\nBEGIN:STANDARD\r\n"
+                                         "DTSTART:19700101T000000\r\nTZOFFSETFROM:+1400\r\n"
+                                         "TZOFFSETTO:+1400\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"),
+                       kToday, QTimeZone::utc());
+    QCOMPARE(read.candidates.size(), 250);
+    QCOMPARE(candidateText(read.candidates[249]), "31/12/2026|-| e249 |True|-|ticked|");
 }
 
 QTEST_APPLESS_MAIN(TestCalendarFiles)

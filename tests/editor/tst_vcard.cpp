@@ -56,7 +56,27 @@ void TestVCard::contacts_data()
         "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Text\r\nBDAY;VALUE=text:circa 1800\r\nEND:VCARD\r\n"
         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:\r\nBDAY:1990-05-17\r\n",
         {"17/05/1990|birthday|Al's birthday", "2 contacts had no date", "1 contacts had no name"});
-    const QByteArray good = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\nBDAY:1990-05-17\r\n";
+    const QByteArray ann = "VERSION:3.0\r\nFN:Ann\r\nBDAY:1990-05-17\r\n";
+    const QStringList annRead = {"17/05/1990|birthday|Ann's birthday"};
+    row("undeclared 8-bit text that is no UTF-8 is Windows-1252",
+        "VERSION:2.1\r\nFN:Ren\xE9 \x80\r\nBDAY:1990-05-17\r\n",
+        {"17/05/1990|birthday|Ren\u00e9 \u20ac's birthday"});
+    row("details the import does not read are not decoded",
+        ann + "LABEL;CHARSET=X-KLINGON:\xFE\r\nNOTE;ENCODING=QUOTED-PRINTABLE:=4\r\n"
+              "NOTE;CHARSET=UTF-8:\xE9\r\n",
+        annRead);
+    row("a character set the system knows",
+        "VERSION:2.1\r\nFN;CHARSET=KOI8-R:\xE9\xD7\xC1\xCE\r\nBDAY:1990-05-17\r\n",
+        {"17/05/1990|birthday|\u0418\u0432\u0430\u043d's birthday"});
+    row("an X-ABDATE of another label, another group's label",
+        ann + "item1.X-ABDATE:2001-01-01\r\nitem1.X-ABLabel:_$!<Other>!$_\r\n"
+              "item2.X-ABDATE:2002-02-02\r\nitem3.X-ABLabel:_$!<Anniversary>!$_\r\n",
+        annRead);
+    row("the standard's anniversary before the others, a text one passed over",
+        ann + "X-MS-ANNIVERSARY:20030303\r\nANNIVERSARY;VALUE=text:long ago\r\n"
+              "X-ANNIVERSARY:2004-04-04\r\n",
+        annRead + QStringList{"04/04/2004|anniversary|Ann's anniversary"});
+    const QByteArray good = "BEGIN:VCARD\r\n" + ann;
     const auto changed = [&](const char *from, const char *to) -> QByteArray {
         return QByteArray(good).replace(from, to) + "END:VCARD\r\n";
     };
@@ -70,9 +90,10 @@ void TestVCard::contacts_data()
         "line 4 gives the BDAY \"0099-05-17\" of \"Ann\", which is not a real date.");
     bad("29 February of a common year", changed("1990-05-17", "2023-02-29"),
         "line 4 gives the BDAY \"2023-02-29\" of \"Ann\", which is not a real date.");
-    bad("not UTF-8 without a CHARSET", changed("Ann", "Ren\xE9"), "line 3 is not UTF-8 text.");
-    bad("an unknown CHARSET", changed("FN:", "FN;CHARSET=KOI8-R:"),
-        "line 3 names the character set \"KOI8-R\", which cannot be read.");
+    bad("not UTF-8 where it says so", changed("FN:Ann", "FN;CHARSET=UTF-8:Ren\xE9"),
+        "line 3 is not UTF-8 text.");
+    bad("an unknown CHARSET on the name", changed("FN:", "FN;CHARSET=X-KLINGON:"),
+        "line 3 names the character set \"X-KLINGON\", which cannot be read.");
     bad("broken quoted-printable", changed("FN:Ann", "FN;ENCODING=QUOTED-PRINTABLE:A=4"),
         "line 3 holds broken quoted-printable text.");
 }

@@ -6,6 +6,7 @@
 #include "editor/HolidayFile.h"
 #include "editor/ICalendarFile.h"
 #include "editor/ShareFile.h"
+#include "editor/VCardFile.h"
 #include "platform/AppError.h"
 #include "platform/FileIO.h"
 #include "platform/Registry.h"
@@ -95,7 +96,8 @@ private slots:
     void fullDisk();
     void keeps_data();
     void keeps();
-    void readBound();
+    void readRefused_data();
+    void readRefused();
 };
 
 void TestFileIO::fullDisk_data()
@@ -245,19 +247,48 @@ void TestFileIO::keeps()
     QCOMPARE(QDir(env.root()).entryList({"*.new"}, QDir::Files | QDir::Hidden), QStringList());
 }
 
-void TestFileIO::readBound()
+void TestFileIO::readRefused_data()
 {
-    // A file over the bound is refused before a byte is read: a sparse file
-    // costs no disk, and reading it would cost its whole size in memory.
+    // What a whole-file read (and every import over it) says of a path,
+    // before it reads a byte or waits for one.
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("said");
+    const QString notRegular = "The file is no regular file (a pipe or a device) and is not read";
+    // A sparse file over the bound costs no disk; reading it would cost its
+    // whole size in memory.
+    QTest::newRow("over the bound") << "big"
+                                    << "The file is larger than 256 MB and is not read";
+    QTest::newRow("a named pipe without a writer") << "fifo" << notRegular;
+    QTest::newRow("an endless device") << "/dev/zero" << notRegular;
+    QTest::newRow("a folder") << "folder"
+                              << "Path/File access error";
+    QTest::newRow("missing") << "missing"
+                             << "File not found";
+    QTest::newRow("a small file") << "small"
+                                  << "read";
+}
+
+void TestFileIO::readRefused()
+{
+    QFETCH(QString, what);
     TestEnv env;
-    const QString path = env.path("big.ics");
-    QVERIFY(put(path, "BEGIN:VCALENDAR\r\n"));
-    QVERIFY(QFile::resize(path, kMaxWholeFileBytes + 1));
-    const QString refused = "The file is larger than 256 MB and is not read";
-    QCOMPARE(failure([&] { readWholeFile(path); }), refused);
-    QCOMPARE(failure([&] { readICalendarFile(path, QDate(2026, 1, 1)); }), refused);
-    QVERIFY(QFile::resize(path, 40));
-    QCOMPARE(failure([&] { readWholeFile(path); }), "written");
+    const QString path = what.startsWith('/') ? what : env.path(what);
+    if (what == "big" || what == "small") {
+        QVERIFY(put(path, "BEGIN:VCALENDAR\r\n"));
+        QVERIFY(QFile::resize(path, what == "big" ? kMaxWholeFileBytes + 1 : 40));
+    } else if (what == "fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (what == "folder") {
+        QVERIFY(QDir().mkpath(path));
+    }
+    QTEST(failure([&] { readWholeFile(path); }).replace("written", "read"), "said");
+    if (what == "small")
+        return;
+    QTEST(failure([&] { readICalendarFile(path, QDate(2026, 1, 1)); }), "said");
+    QTEST(failure([&] { readVCardFile(path); }), "said");
+    QList<ImportCandidate> candidates;
+    if (what != "big") // the share import reads the header alone first: no share file
+        QTEST(failure([&] { readShareFile(path, &candidates); }), "said");
 }
 
 QTEST_APPLESS_MAIN(TestFileIO)
