@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What every benchmark shares: the same 100,000-event database, and a
 // reporter that keeps each benchmark's processor time for the ratio lines.

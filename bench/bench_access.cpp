@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Converting the Windows version's 100,000-event Access file against the
 // floor of reading the same rows with libmdb alone (its own bound values,
 // the date from its serial by mdb_date_to_tm) and a bare SQLite insert of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event table editor opening on 100,000 events (record set, grid model,
 // laid-out and painted table view), and deleting 10,000 of them, against a
 // bare SQLite scan of the same table in the same run.

@@ -1,34 +1,33 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The share file over 100,000 events: the export (requery and write) against
 // a bare SQLite scan printing the same lines with fprintf, and the import of
 // that file into an empty database, every item chosen, against a bare
 // SQLite insert of the same rows in one transaction.
 
 #include "BenchSupport.h"
+#include "ImportBench.h"
 #include "editor/ShareFile.h"
 #include "store/Connection.h"
 #include "store/RecordSet.h"
-#include "store/Repair.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
 QString g_source;   // the 100,000 events
-QString g_empty;    // an empty event database, copied for each import
 QString g_share;    // the share file the export writes
-QString g_target;   // where each import goes
 QString g_bareFile; // what the bare scan writes
+const ImportBench *g_import = nullptr;
 
-void freshTarget()
+QList<ImportCandidate> shareCandidates()
 {
-    QFile::remove(g_target);
-    QFile::copy(g_empty, g_target);
+    QList<ImportCandidate> candidates;
+    readShareFile(g_share, &candidates);
+    return candidates;
 }
 
 // (a) The floor: every row read by SQLite and printed with fprintf.
@@ -78,72 +77,12 @@ void BM_ShareExport(benchmark::State &state)
 // (b) The floor: the same rows inserted by one prepared statement.
 void BM_BareInsert(benchmark::State &state)
 {
-    QList<ImportCandidate> rows;
-    readShareFile(g_share, &rows);
-    std::vector<QByteArray> iso(size_t(rows.size()));
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        const QString &d = rows[i].dateText;
-        iso[size_t(i)] = (d.mid(6, 4) + '-' + d.mid(3, 2) + '-' + d.left(2)).toUtf8();
-    }
-    for (auto _ : state) {
-        state.PauseTiming();
-        freshTarget();
-        state.ResumeTiming();
-        sqlite3 *db = nullptr;
-        sqlite3_open_v2(g_target.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-        sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(db,
-                           "INSERT INTO Calendar (Dates, icon, Description, ShowOnce, Details) "
-                           "VALUES (?, ?, ?, ?, ?)",
-                           -1, &st, nullptr);
-        for (qsizetype i = 0; i < rows.size(); ++i) {
-            const ImportCandidate &c = rows[i];
-            const QByteArray icon = c.iconText.toUtf8();
-            const QByteArray description = c.description.toUtf8();
-            const QByteArray details = c.details.toUtf8();
-            sqlite3_bind_text(st, 1, iso[size_t(i)].constData(), -1, SQLITE_STATIC);
-            if (c.iconText == QLatin1String("Null"))
-                sqlite3_bind_null(st, 2);
-            else
-                sqlite3_bind_text(st, 2, icon.constData(), int(icon.size()), SQLITE_STATIC);
-            sqlite3_bind_text(st, 3, description.constData(), int(description.size()),
-                              SQLITE_STATIC);
-            sqlite3_bind_int(st, 4, c.showOnceText == QLatin1String("True") ? -1 : 0);
-            if (c.details == QLatin1String("Null"))
-                sqlite3_bind_null(st, 5);
-            else
-                sqlite3_bind_text(st, 5, details.constData(), int(details.size()), SQLITE_STATIC);
-            sqlite3_step(st);
-            sqlite3_reset(st);
-        }
-        sqlite3_finalize(st);
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-    }
+    g_import->bareInsert(state, shareCandidates());
 }
 
-// The import as the command runs it, without the dialog's wait: read the
-// file, look each description up, insert every item in one transaction.
 void BM_ShareImport(benchmark::State &state)
 {
-    for (auto _ : state) {
-        state.PauseTiming();
-        freshTarget();
-        state.ResumeTiming();
-        Connection connection;
-        connection.Open(Connection::connectionStringFor(g_target));
-        RecordSet rs;
-        rs.setCursorLocation(adUseClient);
-        rs.Open(QStringLiteral("SELECT * FROM Calendar ORDER BY Dates"), connection, adOpenDynamic,
-                adLockOptimistic);
-        QList<ImportCandidate> candidates;
-        readShareFile(g_share, &candidates);
-        markExisting(candidates, rs);
-        const std::vector<bool> all(size_t(candidates.size()), true);
-        if (importCandidates(connection, candidates, all, false) != kBenchEvents)
-            state.SkipWithError("wrong record count");
-    }
+    g_import->import(state, shareCandidates);
 }
 
 BENCHMARK(BM_BareScanPrint)->Unit(benchmark::kMillisecond);
@@ -162,12 +101,11 @@ int main(int argc, char **argv)
     if (!dir.isValid())
         return 1;
     g_source = dir.filePath(QStringLiteral("Almarik.MDB"));
-    g_empty = dir.filePath(QStringLiteral("Empty.MDB"));
     g_share = dir.filePath(QStringLiteral("Almarik.Txt"));
-    g_target = dir.filePath(QStringLiteral("Target.MDB"));
     g_bareFile = dir.filePath(QStringLiteral("bare.txt"));
     makeEventDatabase(g_source);
-    CreateDatabase(g_empty);
+    const ImportBench import(dir.path());
+    g_import = &import;
     {
         // The file the import reads, whichever benchmarks run.
         Connection connection;

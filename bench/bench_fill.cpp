@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The month list fill over 100,000 events: FillEventGrid into a real Grid
 // against the floor of a bare SQLite scan with the same anniversary filter
 // in plain C++. Ends with "ratio fill-vs-scan VALUE".

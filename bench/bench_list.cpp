@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // almarik-list's listing over 100,000 events: the read of the three columns
 // it shows through the month list's rules, the sort and the text it prints,
 // against the floor of a bare SQLite scan with the same anniversary filter

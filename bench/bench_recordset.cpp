@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the whole event table through a RecordSet (opened anew, and
 // requeried), against a bare SQLite scan of the same rows in the same run;
 // and a Filter over the set against the same query in bare SQLite. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The same events twice for bench/list-vs-remind: an event database as
 // almarik-list reads it and a reminder file as remind reads it, each event
 // a yearly REM (a dated one for a one-off) warned 30 days ahead, as the month

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes the menu entry for programs installed in ALMARIK_BINDIR (an
 # absolute folder) from ALMARIK_DESKTOP_SOURCE to ALMARIK_DESKTOP_OUTPUT.
 # Run when installing, so that `cmake --install --prefix DIR` is the folder

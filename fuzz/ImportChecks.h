@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the calendar and address book harnesses demand of a reader: it
 // returns or refuses with AppError, and whatever it returns could be

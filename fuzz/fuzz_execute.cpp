@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any text run as a Jet statement by Connection::Execute on a prepared event
 // database. A statement may succeed or throw DbError; one that throws must
 // not have changed a row of any table (nor the schema): checked inside a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any text, NULs and broken UTF-8 included, given to the translator as a
 // statement (without a schema and with the event table's), as data
 // definition, as record-set criteria and as a LIKE pattern: each call must

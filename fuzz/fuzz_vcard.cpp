@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes given to the vCard reader: it must return candidates that
 // could be inserted as they are, or refuse with AppError. A crash, a
 // sanitizer report or a hang (5 s) is a finding.

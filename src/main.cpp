@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program: create the application, its shared objects and the main
 // window, and run the window's start-up.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the About box and the update window show about the program itself:
 // its version (from the one version the build declares), its descriptive

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The About box's "System Info..." button: which system information program
 // to start, found through the local-machine registry as the design has it,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The rules of the update window that need no window: its label, the
 // browser's height, which addresses it fetches, which of the page's links

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the process shares, created after QApplication and destroyed before
 // it ends, in a fixed order: the clock (also the store's Now, Date and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: at start-up it finds the event database and lists this
 // month's events; afterwards it carries the menus that open the other
@@ -29,37 +30,17 @@ public:
 
     // The desktop wallpaper read from the registry before anything else.
     QString currentWallpaper() const { return m_currentWallpaper; }
-    // Full path of the event database file.
-    QString Databasename;
-    // The registry key of the desktop settings.
-    QString SubKey;
-
     // The month list.
     MonthGrid *Grid = nullptr;
 
-    // File menu: Event Editor, Database Repair, Wallpaper Selector, Registry
-    // Tool, Check for Update, About, Exit.
-    QMenu *mnuFile = nullptr;
+    // The menu items the tests drive: the File menu's seven items, the
+    // Options menu with "Start at Login" and the Colours, the top-level
+    // "E&xit" and the grid's popup (New, Edit, Delete).
     std::array<QAction *, 7> mnuEdit{};
-    // Options menu: the four switches, "Start at Login", "Daily
-    // Notification", a separator and
-    // the Colours submenu.
     QMenu *mnuOpt = nullptr;
-    QAction *mnuOptions = nullptr;
-    QAction *mnuOption2 = nullptr;
-    QAction *mnuWP = nullptr;
-    QAction *mnuRegedit = nullptr;
-    // Checked when the autostart entry exists, read as the menu opens.
-    QAction *mnuLogin = nullptr;
-    // Checked when the systemd timer is there, read as the menu opens.
-    QAction *mnuDaily = nullptr;
-    QAction *mnuSpace = nullptr;
-    QMenu *mnuColours = nullptr;
+    QAction *mnuLogin = nullptr; // checked when the autostart entry exists
     std::array<QAction *, 6> mnuCol{};
-    // The top-level "E&xit".
     QAction *mnuExit = nullptr;
-    // The grid's popup: New, Edit, Delete.
-    QMenu *mnuPop = nullptr;
     std::array<QAction *, 3> mnuPopup{};
 
     // The start-up sequence; false when the program is to end at once
@@ -101,6 +82,25 @@ protected:
 private:
     void createMenus();
     void switchOption(QAction *item, const QString &key);
+
+    // Full path of the event database file.
+    QString Databasename;
+    // The registry key of the desktop settings.
+    QString SubKey;
+    // File menu: Event Editor, Database Repair, Wallpaper Selector, Registry
+    // Tool, Check for Update, About, Exit (mnuEdit).
+    QMenu *mnuFile = nullptr;
+    // Options menu: the four switches, "Start at Login", "Daily
+    // Notification" (checked when the systemd timer is there, read as the
+    // menu opens), a separator and the Colours submenu.
+    QAction *mnuOptions = nullptr;
+    QAction *mnuOption2 = nullptr;
+    QAction *mnuWP = nullptr;
+    QAction *mnuRegedit = nullptr;
+    QAction *mnuDaily = nullptr;
+    QAction *mnuSpace = nullptr;
+    QMenu *mnuColours = nullptr;
+    QMenu *mnuPop = nullptr;
 
     SharedDb &m_db;
     Prompts &m_prompts;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's commands: the File menu, the option switches, the
 // colours, and the grid's double-click and popup.
 

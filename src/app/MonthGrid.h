@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Grid: the month list control. Row 0 holds the column titles and becomes a
 // fixed (header-looking) row only once an event row exists; rows 1 and on

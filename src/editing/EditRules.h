@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The rules of the editing windows, apart from their controls so that they
 // can be tested alone: the SQL builder's statement and the single event

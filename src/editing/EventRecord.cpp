@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "editing/EventRecord.h"
 
 #include "platform/AppError.h"
@@ -12,14 +13,12 @@ QString truthWord(bool value)
     return value ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-constexpr int TypeMismatch = 13;
-
 // The day of a date-time as a literal; an unset date names no day, so no
 // statement is built from it.
 QString dayLiteral(const QDateTime &when)
 {
     if (!when.isValid())
-        throw AppError(TypeMismatch, QStringLiteral("Type mismatch"));
+        throw classicError(ErrNo::TypeMismatch);
     return DateLiteral(when.date());
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One event of table Calendar in memory, and the three operations that
 // check, store and remove one. Each operation shows its own boxes through

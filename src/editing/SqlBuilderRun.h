@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The SQL builder's Run, apart from its window: the statement runs inside a
 // transaction that the user commits or rolls back, and a commit that fails

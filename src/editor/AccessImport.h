@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The events of another Access (Jet) database offered for import, as the
 // calendar imports offer theirs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/CalendarImport.h"
 
 #include "editing/EventRecord.h"
@@ -63,6 +64,6 @@ QString typeKeyNamed(const QString &text)
 AppError unreadableFile(const QString &kind, const QString &what)
 {
     // 13, as the share file's unreadable records.
-    return AppError(13, QStringLiteral("This is not a readable ") + kind +
-                            QStringLiteral(" file: ") + what);
+    return AppError(ErrNo::TypeMismatch, QStringLiteral("This is not a readable ") + kind +
+                                             QStringLiteral(" file: ") + what);
 }

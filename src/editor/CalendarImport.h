@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the calendar and address book imports share: turning a day, a
 // title, a type and details read from another program into a candidate our

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the iCalendar and vCard readers do to a file before reading its
 // lines: Windows exports come in UTF-16 with a byte-order mark, and some

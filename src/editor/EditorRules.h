@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The editor window's rules, apart from its controls so that they can be
 // tested alone.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The editor's grid model: the rows of a record set over Calendar shown as
 // four columns (Dates, icon, Description, Details) plus an add-new row at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text forms exchange files come in. Files written on Windows are 8-bit
 // text in its Western code page (Windows-1252); newer programs write UTF-8

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Dates as the editor's grid shows and reads them: the system's short date
 // form, always with a four-digit year so that a date read back is the date

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/HolidayFile.h"
 
 #include "editor/ExchangeText.h"
@@ -58,9 +59,10 @@ QString holidaySectionText(const RecordSet &rs, const QString &year)
         const QDate day = v.typeId() == QMetaType::QDateTime ? v.toDateTime().date() : v.toDate();
         const QString text = rs.valueAt(r, description).toString();
         if (!day.isValid())
-            throw AppError(13, QStringLiteral("The event \"") + text +
-                                   QStringLiteral("\" has no date: it has no place in a "
-                                                  "holiday file."));
+            throw AppError(ErrNo::TypeMismatch,
+                           QStringLiteral("The event \"") + text +
+                               QStringLiteral("\" has no date: it has no place in a "
+                                              "holiday file."));
         out += holidayLine(text, day, year) + kCrLf;
     }
     return out;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Outlook holiday file: a section "[Almayy] N" with one line per event
 // of a chosen year, appended to the file in the form it already has.

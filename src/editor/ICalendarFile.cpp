@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/ICalendarFile.h"
 
 #include "editor/CalendarImport.h"
@@ -7,6 +8,7 @@
 #include "editor/YearlyRule.h"
 #include "platform/AppError.h"
 #include "platform/FileIO.h"
+#include "store/DbError.h"
 #include "store/RecordSet.h"
 
 #include <QCryptographicHash>
@@ -81,8 +83,9 @@ void quietLibical()
 
 AppError cannotCarry(const QString &description, const QString &why)
 {
-    return AppError(13, QStringLiteral("The event \"") + description + QStringLiteral("\" ") + why +
-                            QStringLiteral(": an iCalendar file cannot carry it."));
+    return AppError(ErrNo::TypeMismatch,
+                    QStringLiteral("The event \"") + description + QStringLiteral("\" ") + why +
+                        QStringLiteral(": an iCalendar file cannot carry it."));
 }
 
 void addEvent(icalcomponent *calendar, const RecordSet &rs, int row, const int (&column)[5],
@@ -150,8 +153,7 @@ QByteArray icalendarText(const RecordSet &rs, const QDateTime &stamp, int *count
         rs.fieldIndex(QStringLiteral("Details"))};
     for (const int c : column) {
         if (c < 0)
-            throw AppError(3265, QStringLiteral("Item cannot be found in the collection "
-                                                "corresponding to the requested name or ordinal."));
+            throw fieldNotFound();
     }
     quietLibical();
     const Component calendar(icalcomponent_new_vcalendar());
@@ -334,9 +336,27 @@ void readEvent(icalcomponent *event, int number, const QDate &today, const QTime
     read.candidates.append(std::move(c));
 }
 
+// The events of one part of the file, numbered on from number.
+void readPart(const QByteArray &part, int &number, const QDate &today, const QTimeZone &zone,
+              const QHash<qsizetype, PaddedValue> &padded, ImportRead &read, int &withoutSummary)
+{
+    const Component calendar(icalparser_parse_string(part.constData()));
+    if (!calendar || icalcomponent_isa(calendar.get()) != ICAL_VCALENDAR_COMPONENT)
+        throw unreadableFile(kKind, QStringLiteral("libical found no calendar in it."));
+    for (icalcomponent *event =
+             icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT);
+         event; event = icalcomponent_get_next_component(calendar.get(), ICAL_VEVENT_COMPONENT)) {
+        ++number;
+        if (icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY))
+            continue; // a changed occurrence of an event listed already
+        readEvent(event, number, today, zone, padded, read, withoutSummary);
+    }
+}
+
 } // namespace
 
-ImportRead parseICalendar(const QByteArray &file, const QDate &today, const QTimeZone &zone)
+ImportRead parseICalendar(const QByteArray &file, const QDate &today, const QTimeZone &zone,
+                          const ReadProgress &progress)
 {
     const QByteArray bytes = calendarFileText(file, kKind, "BEGIN:VCALENDAR");
     if (const int line = invalidUtf8Line(bytes))
@@ -363,26 +383,24 @@ ImportRead parseICalendar(const QByteArray &file, const QDate &today, const QTim
     int withoutSummary = 0;
     quietLibical();
     // Parts of 100 events: measured faster than 1,000 (libical and malloc).
-    forEachCalendarPart(text, 100, [&](const QByteArray &part) {
-        const Component calendar(icalparser_parse_string(part.constData()));
-        if (!calendar || icalcomponent_isa(calendar.get()) != ICAL_VCALENDAR_COMPONENT)
-            throw unreadableFile(kKind, QStringLiteral("libical found no calendar in it."));
-        for (icalcomponent *event =
-                 icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT);
-             event;
-             event = icalcomponent_get_next_component(calendar.get(), ICAL_VEVENT_COMPONENT)) {
-            ++number;
-            if (icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY))
-                continue; // a changed occurrence of an event listed already
-            readEvent(event, number, today, zone, padded, read, withoutSummary);
-        }
-    });
+    struct Stopped
+    {
+    };
+    try {
+        forEachCalendarPart(text, 100, [&](const QByteArray &part, qsizetype done) {
+            readPart(part, number, today, zone, padded, read, withoutSummary);
+            if (progress && !progress(done, text.size()))
+                throw Stopped{};
+        });
+    } catch (const Stopped &) {
+        return ImportRead{{}, {}, true};
+    }
     if (withoutSummary > 0)
         read.skipped << QString::number(withoutSummary) + QStringLiteral(" events had no summary");
     return read;
 }
 
-ImportRead readICalendarFile(const QString &path, const QDate &today)
+ImportRead readICalendarFile(const QString &path, const QDate &today, const ReadProgress &progress)
 {
-    return parseICalendar(readWholeFile(path), today);
+    return parseICalendar(readWholeFile(path), today, QTimeZone::systemTimeZone(), progress);
 }

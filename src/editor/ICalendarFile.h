@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // iCalendar files (RFC 5545), so that events travel to and from calendar
 // programs. libical reads and writes the text; this maps its events to
@@ -49,10 +50,12 @@ inline constexpr qsizetype kMaxICalendarLineBytes = 1000000;
 // text that is not iCalendar, is not UTF-8, has a line over
 // kMaxICalendarLineBytes, ends before END:VCALENDAR, or holds an event
 // whose DTSTART is missing, not a date or not a real day, or that libical
-// could not read.
+// could not read. progress is told the bytes read of the whole.
 ImportRead parseICalendar(const QByteArray &bytes, const QDate &today,
-                          const QTimeZone &zone = QTimeZone::systemTimeZone());
+                          const QTimeZone &zone = QTimeZone::systemTimeZone(),
+                          const ReadProgress &progress = {});
 
 // Reads the file at path as parseICalendar does. Throws AppError as
 // readWholeFile and parseICalendar do.
-ImportRead readICalendarFile(const QString &path, const QDate &today);
+ImportRead readICalendarFile(const QString &path, const QDate &today,
+                             const ReadProgress &progress = {});

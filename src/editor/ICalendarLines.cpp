@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/ICalendarLines.h"
 
 #include <QList>
@@ -184,7 +185,7 @@ QByteArray withBlanks(const QByteArray &value, const PaddedValue *padded)
 }
 
 void forEachCalendarPart(const QByteArray &text, int eventsPerPart,
-                         const std::function<void(const QByteArray &part)> &read)
+                         const std::function<void(const QByteArray &part, qsizetype done)> &read)
 {
     // Pass 1 gathers the time zones whole, pass 2 the lines of the other
     // components that the import reads.
@@ -193,8 +194,8 @@ void forEachCalendarPart(const QByteArray &text, int eventsPerPart,
     QByteArray zones;
     QByteArray part;
     int events = 0;
-    const auto flush = [&] {
-        read("BEGIN:VCALENDAR\r\n" + zones + part + "END:VCALENDAR\r\n");
+    const auto flush = [&](qsizetype done) {
+        read("BEGIN:VCALENDAR\r\n" + zones + part + "END:VCALENDAR\r\n", done);
         part.clear();
         events = 0;
     };
@@ -228,8 +229,8 @@ void forEachCalendarPart(const QByteArray &text, int eventsPerPart,
             }
             if (ends && depth > 0 && --depth == 1 && !gatherZones &&
                 componentName(text, line) == "VEVENT" && ++events == eventsPerPart)
-                flush();
+                flush(at);
         }
     }
-    flush();
+    flush(text.size());
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the iCalendar reader learns from a file's lines itself, before and
 // beside libical: where the calendar ends (some programs write a line
@@ -42,6 +43,7 @@ QByteArray withBlanks(const QByteArray &value, const PaddedValue *padded);
 // RRULE, RECURRENCE-ID, with their folded lines): libical's time goes into
 // every property it parses. Properties of the calendar itself, components
 // inside an event (VALARM) and lines outside the calendar are left out.
-// Throws what read throws.
+// read is also told how many bytes of text are behind it. Throws what read
+// throws.
 void forEachCalendarPart(const QByteArray &text, int eventsPerPart,
-                         const std::function<void(const QByteArray &part)> &read);
+                         const std::function<void(const QByteArray &part, qsizetype done)> &read);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The key notation programs type with: "^" Ctrl, "%" Alt and "+" Shift for
 // the next key or a "( )" group, "~" Enter, "{End}" and the other named keys

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The share file: the program's own text format for carrying events from
 // one event database to another. Writing it, reading it back into import
@@ -7,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 class Connection;
@@ -49,7 +51,12 @@ struct ImportRead
 {
     QList<ImportCandidate> candidates;
     QStringList skipped;
+    bool stopped = false; // the reader was told to stop: nothing is offered
 };
+
+// Told how far a long read has gone, done of total in the reader's own
+// units; answering false stops it.
+using ReadProgress = std::function<bool(qint64 done, qint64 total)>;
 
 // The text of a candidate's item in the selection list.
 QString importListText(const ImportCandidate &c);

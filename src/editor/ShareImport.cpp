@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The import's inserts and overwriting deletes, prepared once and run with
 // each record's values bound.
 

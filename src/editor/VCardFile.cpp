@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/VCardFile.h"
 
 #include "editor/CalendarImport.h"
@@ -435,13 +436,17 @@ bool isReducedVCardDate(const QString &value)
     return forms.match(value.trimmed()).hasMatch();
 }
 
-ImportRead parseVCardFile(const QByteArray &bytes)
+ImportRead parseVCardFile(const QByteArray &bytes, const ReadProgress &progress)
 {
     ImportRead read;
     int noDate = 0;
     int noName = 0;
     int noFullDate = 0;
-    for (const VCard &card : readVCards(bytes)) {
+    const QList<VCard> cards = readVCards(bytes);
+    for (qsizetype k = 0; k < cards.size(); ++k) {
+        if (progress && k % 100 == 0 && !progress(k, cards.size()))
+            return ImportRead{{}, {}, true};
+        const VCard &card = cards[k];
         const QString name = contactName(card);
         const QString shown =
             name.isEmpty()
@@ -477,7 +482,7 @@ ImportRead parseVCardFile(const QByteArray &bytes)
     return read;
 }
 
-ImportRead readVCardFile(const QString &path)
+ImportRead readVCardFile(const QString &path, const ReadProgress &progress)
 {
-    return parseVCardFile(readWholeFile(path));
+    return parseVCardFile(readWholeFile(path), progress);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Birthdays and anniversaries from address books: a small, strict reader
 // of vCard files (RFC 6350, and 2.1 and 3.0 as phones and address books
@@ -72,8 +73,9 @@ bool isReducedVCardDate(const QString &value);
 // without a date, with only a reduced date or without a name are counted
 // in skipped, as is a reduced date left out beside a full one. Throws
 // AppError as readVCards does, and for a date that is not one (naming the
-// line), unless VALUE=text says it is a text.
-ImportRead parseVCardFile(const QByteArray &bytes);
+// line), unless VALUE=text says it is a text. progress is told the
+// contacts read of the whole.
+ImportRead parseVCardFile(const QByteArray &bytes, const ReadProgress &progress = {});
 
 // Reads the file at path as parseVCardFile does.
-ImportRead readVCardFile(const QString &path);
+ImportRead readVCardFile(const QString &path, const ReadProgress &progress = {});

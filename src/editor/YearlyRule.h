@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Calendar programs write more yearly rules than "the same day every
 // year": Mother's Day is the second Sunday of May, an election comes every

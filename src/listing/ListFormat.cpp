@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "listing/ListFormat.h"
 
 #include "listing/TerminalText.h"
@@ -109,24 +110,6 @@ QByteArray text(const std::vector<MonthRow> &rows, const std::array<QByteArray, 
     return out;
 }
 
-// The notification's markup: the three characters its parser reads.
-QString markupEscaped(const QString &text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        if (c == QLatin1Char('&'))
-            out += QStringLiteral("&amp;");
-        else if (c == QLatin1Char('<'))
-            out += QStringLiteral("&lt;");
-        else if (c == QLatin1Char('>'))
-            out += QStringLiteral("&gt;");
-        else
-            out += c;
-    }
-    return out;
-}
-
 } // namespace
 
 std::array<QByteArray, 6> ansiColours()
@@ -174,7 +157,7 @@ QString notificationBody(const std::vector<MonthRow> &rows, bool markup)
                               r.yearsText != QLatin1String("Tomorrow!");
         if (saysMore)
             line += QStringLiteral(" (") + r.yearsText + QLatin1Char(')');
-        lines << (markup ? markupEscaped(line) : line);
+        lines << (markup ? line.toHtmlEscaped() : line); // &, <, > and " as entities
     }
     if (events > kNotificationLines)
         lines << QStringLiteral("and ") + QString::number(events - kNotificationLines) +

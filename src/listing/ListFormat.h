@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The listed rows as almarik-list writes them: aligned text (coloured by
 // nearness on a terminal), tab-separated values or JSON, and the text of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command line of almarik-list, read by getopt_long's rules as GNU
 // programs read theirs: "--name VALUE" or "--name=VALUE", unambiguous

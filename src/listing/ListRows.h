@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The month list read straight from the Calendar table for almarik-list:
 // only the four columns it shows, no record set, the window's rules.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The notification module: the only code of almarik-list that needs Qt
 // D-Bus, built as a library of its own and loaded for --notify alone, so
 // that a listing never loads D-Bus and the libraries under it.

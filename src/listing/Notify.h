@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One desktop notification through the freedesktop notification service on
 // the session bus. The D-Bus code is a module loaded only here (the core

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the notification module (Notify.cpp, a library loaded at run time)
 // gives almarik-list: plain functions, looked up by name.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a terminal is given: texts from the database cannot send it escape
 // sequences or break a row, columns line up by the cells a text takes, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // almarik-list: the month list in a terminal, or today's and tomorrow's
 // events as a desktop notification. Reads the database only; the purge and
 // every other write stay the window's.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A run-time error as the program's procedures know them: a number and a
 // description. Every failing operation of the core throws one of these.
@@ -26,7 +27,9 @@ private:
 // The classic run-time error numbers the program reports.
 namespace ErrNo {
 inline constexpr int InvalidCall = 5;
+inline constexpr int Overflow = 6;
 inline constexpr int OutOfMemory = 7;
+inline constexpr int TypeMismatch = 13;
 inline constexpr int InternalError = 51;
 inline constexpr int BadFileName = 52;
 inline constexpr int FileNotFound = 53;
@@ -38,15 +41,32 @@ inline constexpr int DiskNotReady = 71;
 inline constexpr int DiskMediaError = 72;
 inline constexpr int PathFileAccess = 75;
 inline constexpr int PathNotFound = 76;
+inline constexpr int ObjectNotSet = 91;
 inline constexpr int InvalidUseOfNull = 94;
+inline constexpr int InvalidPropertyValue = 380;
 inline constexpr int DialogCancelled = 32755;
 } // namespace ErrNo
 
-// The words of ErrNo::InvalidUseOfNull, which the Jet functions speak too.
+// The words of the errors raised with no words of their own; the Jet
+// functions speak some of them too.
+inline constexpr char kInvalidCall[] = "Invalid procedure call or argument";
+inline constexpr char kOverflow[] = "Overflow";
+inline constexpr char kTypeMismatchWords[] = "Type mismatch";
 inline constexpr char kInvalidUseOfNull[] = "Invalid use of Null";
+
+// One of those errors with its words: InvalidCall, Overflow, TypeMismatch
+// or InvalidUseOfNull.
+inline AppError classicError(int number)
+{
+    const char *words = number == ErrNo::InvalidCall    ? kInvalidCall
+                        : number == ErrNo::Overflow     ? kOverflow
+                        : number == ErrNo::TypeMismatch ? kTypeMismatchWords
+                                                        : kInvalidUseOfNull;
+    return AppError(number, QString::fromLatin1(words));
+}
 
 // An empty (Null) value where a text or number is needed.
 inline AppError invalidUseOfNull()
 {
-    return AppError(ErrNo::InvalidUseOfNull, QString::fromLatin1(kInvalidUseOfNull));
+    return classicError(ErrNo::InvalidUseOfNull);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's one source of the current time. Windows and core functions
 // take a Clock; the application object hands out the system's, tests a

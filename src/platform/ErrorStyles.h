@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The three ways the program meets a failing step, one helper each, all
 // catching the same failures (the program's own errors, running out of

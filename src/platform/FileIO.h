@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Files read and written whole. Every file the program writes goes through
 // replaceFileBytes: the old file stays as it was, byte for byte, until the

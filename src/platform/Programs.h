@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Starting another program: always with an argument list, never through a
 // shell, so that no text ever becomes a command line. Windows take a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one route for message, input, file and colour boxes. Logic takes a
 // Prompts& and never shows a box itself; tests hand in a scripted one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's own registry: a hierarchical key/value store with the two
 // roots HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE, one .reg text file per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One root's file: read again when it changed on disk (so that every store
 // object and every process sees the last write), written atomically, and

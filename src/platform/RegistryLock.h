@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The lock a writer holds on one root's file while it reads the file again,
 // changes it and saves it, so that two processes writing at once never lose

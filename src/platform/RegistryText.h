@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The .reg text form of one registry root: "Windows Registry Editor Version
 // 5.00" files (UTF-8 as written here, or UTF-16 as regedit exports them) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/RegistryTree.h"
 
 RegistryNode *RegistryNode::childAt(int index) const

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The keys and values of one registry root in memory. Names compare by one
 // rule for keys and values alike (see sameRegName); the first spelling is kept.

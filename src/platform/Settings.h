@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The per-user settings store: application "Almarik2", section "Settings",
 // every value kept as text. Tests move it with XDG_CONFIG_HOME.

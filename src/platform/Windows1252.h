@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Windows' Western code page, in which older Windows programs write text:
 // Latin-1 but for the bytes 0x80-0x9F.

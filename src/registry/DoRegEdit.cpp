@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "registry/DoRegEdit.h"
 
 #include "platform/AppError.h"
@@ -33,11 +34,11 @@ qint32 longField(const RecordSet &rs, const QString &name)
     bool ok = false;
     const double n = v.toString().trimmed().toDouble(&ok);
     if (!ok)
-        throw AppError(13, QStringLiteral("Type mismatch"));
+        throw classicError(ErrNo::TypeMismatch);
     const double rounded = std::nearbyint(n);
     if (!(rounded >= std::numeric_limits<qint32>::min() &&
           rounded <= std::numeric_limits<qint32>::max()))
-        throw AppError(6, QStringLiteral("Overflow"));
+        throw classicError(ErrNo::Overflow);
     return qint32(rounded);
 }
 

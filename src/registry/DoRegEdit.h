@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The registry tasks kept in table RegEdit, carried out at start-up when the
 // "Registry tasks on Startup" option is on.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The error messages of the registry procedures and the registry tool, and
 // the way their handlers report a failed step and carry on with the next.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two operations of a flexible grid that the registry listings use, so
 // that the listings stay free of widgets: the registry tool's grid

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "registry/REG_MODULE.h"
 
 #include "platform/AppError.h"
@@ -12,7 +13,7 @@ namespace {
 QString Left(const QString &text, qint64 n)
 {
     if (n < 0)
-        throw AppError(5, QStringLiteral("Invalid procedure call or argument"));
+        throw classicError(ErrNo::InvalidCall);
     return text.left(qsizetype(n));
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's only way into the registry: read, write and delete one
 // string value, and list the subkeys or values of a key into a grid. Each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The start-up's registry tasks written as one: thousands of tasks would
 // otherwise rewrite and sync the whole registry file once each.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The stored registry tasks as a table model for the tool's data grid: the
 // columns and rows of a record set, read afresh whenever it is bound again.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Table RegEdit as the registry tool changes it: a check that the tasks can
 // be stored before the user is asked anything, and the deletion of a task.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Windows version's Access database found at start-up: converted to
 // one of ours in its place after one question, the original kept beside it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Start at Login": an XDG autostart entry almarik.desktop in the user's
 // autostart folder. The entry itself is the switch's state, so a user who

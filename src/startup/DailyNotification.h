@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Daily Notification": a systemd user timer that runs almarik-list
 // --notify for the open database at 09:00 each day (at the session's next

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which event a row of the month list stands for, and which row a
 // right-click picks: the grid rules of the main window's commands, kept

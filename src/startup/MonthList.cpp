@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "startup/MonthList.h"
 
 #include "platform/AppError.h"
@@ -163,12 +164,12 @@ QVariant field(const RecordSet &rs, const Column &column)
 QDate eventDateOf(const QVariant &value)
 {
     if (value.isNull())
-        throw AppError(94, QStringLiteral("Invalid use of Null"));
+        throw invalidUseOfNull();
     if (value.typeId() == QMetaType::QDate)
         return value.toDate();
     if (value.typeId() == QMetaType::QDateTime)
         return value.toDateTime().date();
-    throw AppError(13, QStringLiteral("Type mismatch"));
+    throw classicError(ErrNo::TypeMismatch);
 }
 
 std::vector<MonthRow> readMonthList(RecordSet &rs, const QDate &today, bool recent,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The month list's arithmetic: which events have their anniversary from
 // today up to thirty days ahead (or in the last two days), how many years it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "startup/StartupSettings.h"
 
 #include "platform/AppError.h"
@@ -42,9 +43,9 @@ quint32 colourNumber(int index)
     bool ok = false;
     const qlonglong n = ColourTable.at(size_t(index)).trimmed().toLongLong(&ok);
     if (!ok)
-        throw AppError(13, QStringLiteral("Type mismatch"));
+        throw classicError(ErrNo::TypeMismatch);
     if (n < 0 || n > 0xFFFFFF)
-        throw AppError(380, QStringLiteral("Invalid property value"));
+        throw AppError(ErrNo::InvalidPropertyValue, QStringLiteral("Invalid property value"));
     return quint32(n);
 }
 

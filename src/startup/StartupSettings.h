@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings the start-up reads and the commands write, the colour table
 // and the once-per-day rule. Keys and defaults are declared here, once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Brings the Windows version's Access (Jet) database over: every row of
 // its four tables written into a new database of ours, made as

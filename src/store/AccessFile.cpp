@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libmdb includes GLib inside its extern "C"; GLib comes first, by itself.
 #include <glib.h>
 #include <mdbtools.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A Microsoft Access (Jet) file read through mdbtools' libmdb, for bringing
 // the Windows version's database over. Only the raw stored bytes are taken

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/AccessText.h"
 
 std::optional<QString> decodeJet4Text(const unsigned char *bytes, std::size_t size)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The texts of a Jet file as stored: Jet 4 keeps UTF-16LE, packed by its
 // own compression when the text starts FF FE; Jet 3 keeps the Windows

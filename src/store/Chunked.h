@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A sequence kept in chunks of a fixed power-of-two size: it grows without
 // moving what it holds (a large read copies nothing twice and touches its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/Connection.h"
 
 #include "store/DbError.h"
@@ -47,6 +48,8 @@ void likePatternFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
         sqlite3_result_text(ctx, pattern.constData(), int(pattern.size()), SQLITE_TRANSIENT);
     } catch (const DbError &e) {
         sqlite3_result_error(ctx, e.description().toUtf8().constData(), -1);
+        if (e.number() == DbErrNo::Conversion)
+            sqlite3_result_error_code(ctx, SQLITE_MISMATCH);
     }
 }
 
@@ -281,9 +284,12 @@ void Connection::check(int rc) const
     // The connection's last extended code, when it is the one rc reports.
     const int extended = m_db ? sqlite3_extended_errcode(m_db) : rc;
     const int code = (extended & 0xff) == (rc & 0xff) ? extended : rc;
-    // The type checks and the Jet functions speak Jet's words; give the
-    // number that goes with them.
-    const bool mismatch = message == QLatin1String("Data type mismatch in criteria expression.");
+    // The Jet functions mark a type mismatch by its code. The type checks
+    // stored in a database have only RAISE, whose code every trigger shares,
+    // and which of them fired is told by the one text they were written with.
+    const bool mismatch =
+        (code & 0xff) == SQLITE_MISMATCH ||
+        (code == SQLITE_CONSTRAINT_TRIGGER && message == QLatin1String(kTypeMismatch));
     throw DbError(mismatch ? DbErrNo::Conversion : DbErrNo::General, message, code);
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one connection to the event database file. Statements arrive in the
 // Jet dialect and are translated before SQLite sees them; every failure

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The date rules the program shares, kept in one place: Jet's reading of a
 // two-digit year, the user's short date form with its year widened to four

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A failure reported by the event database: the engine's number and text,
 // and for a failure of SQLite itself its extended result code, since the
@@ -33,6 +34,15 @@ inline constexpr int NotFound = 3265;          // no field of that name
 inline constexpr int Closed = 3704;            // the object is closed
 inline constexpr int AlreadyOpen = 3705;       // the object is open
 } // namespace DbErrNo
+
+// The engine's words for a value of the wrong type, which the type checks
+// stored in a database raise too.
+inline constexpr char kTypeMismatch[] = "Data type mismatch in criteria expression.";
+
+inline DbError typeMismatch()
+{
+    return DbError(DbErrNo::Conversion, QString::fromLatin1(kTypeMismatch));
+}
 
 // A field named that the record set does not have.
 inline DbError fieldNotFound()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Conversions between stored column values and the typed QVariants that
 // record sets hand out: dates as QDate (QDateTime with a time), yes/no as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Jet's General sort order for the texts the translated statements compare:
 // case ignored, accented letters beside their base letter (É with E),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Jet's conversion, test and number functions as SQL functions: CStr, CLng,
 // CInt (banker's rounding, range checked), CDbl, Val, Nz, IsNull,
 // IsNumeric, IIf, Abs, Int, Fix, Sgn, Sqr and Round.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Jet's date functions as SQL functions: the parts of a date, DateAdd,
 // DateDiff, DatePart, DateSerial and the clock. Dates come in as stored ISO
 // texts, date texts or serial numbers and go out in the stored form.
@@ -277,7 +278,7 @@ template <bool Time> void dateOrTimeValue(Call &c)
     if (v.isNull())
         return c.setNull();
     if (v.kind == Kind::Number)
-        throw Failure{kMismatch};
+        throw mismatch();
     const Moment m = momentOf(toSerial(v));
     if (Time)
         return c.setDate(dayToSerial(0, m.seconds));

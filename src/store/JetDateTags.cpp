@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The translator's own helpers for dates, which it calls where it knows an
 // operand is a date: jetdate_tag tags a stored date as one for the
 // functions, jetdate_serial gives any date as Jet's serial number (so that
@@ -36,7 +37,7 @@ void serial(Call &c)
             return c.setNumber(s);
         break;
     }
-    throw Failure{kMismatch};
+    throw mismatch();
 }
 
 void dateOf(Call &c)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Jet's data definition, and only Jet's: each accepted statement becomes
 // SQLite statements whose columns carry the declared types the rest of the
 // store reads kinds from, with SQLite's built-in collations only, so that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Jet's Format(value[, pattern]) as an SQL function, rendered as under a US
 // locale with English names. Only what it can render faithfully is
 // rendered: any other pattern is refused with an error naming it, never

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The SQL functions Jet statements need, for every connection: text
 // comparison as Jet does it (the jet_general collation; LIKE ignores case

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Splits a Jet statement into tokens, so that the translator never looks
 // inside a literal and every character outside one is accounted for. Texts,

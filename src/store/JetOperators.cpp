@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Jet's arithmetic and "&" as SQL functions. SQLite's own operators know
 // only numbers; here the kind of each value, read at run time, decides:
 // a date plus a number is a date, two dates subtract to days, two texts

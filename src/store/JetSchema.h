@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The kinds of the file's columns, as their declared types give them, so
 // that the translator can choose each operator and comparison by what its

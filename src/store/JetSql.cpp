@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/JetSql.h"
 
 #include "store/DbError.h"
@@ -84,12 +85,6 @@ QString asArgument(const Expr &e)
     if (e.kind == JetKind::Date)
         return QStringLiteral("jetdate_tag(") + e.value() + QLatin1Char(')');
     return e.value();
-}
-
-DbError mismatchError()
-{
-    return DbError(DbErrNo::Conversion,
-                   QStringLiteral("Data type mismatch in criteria expression."));
 }
 
 // What a function of the engine hands back.
@@ -882,7 +877,7 @@ private:
             const bool sumOrAvg = name == QLatin1String("sum") || name == QLatin1String("avg");
             const bool minOrMax = name == QLatin1String("min") || name == QLatin1String("max");
             if (sumOrAvg && of == JetKind::Text)
-                throw mismatchError();
+                throw typeMismatch();
             if (sumOrAvg && of == JetKind::Date) {
                 e.body = QStringLiteral("jetdate_of(") +
                          written(fn.text, [](const Expr &a) { return asSerial(a); }) +

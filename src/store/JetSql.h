@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Translates the Jet statement dialect the program and its users write into
 // SQLite's: a tokenizer, so that text inside literals is never touched, and

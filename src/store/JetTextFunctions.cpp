@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Jet's text functions as SQL functions. Positions count from 1, any value
 // is taken as its Jet text (a date as m/d/yyyy), and InStr ignores case by
 // default as Jet's text comparison in a database does.

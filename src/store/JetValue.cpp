@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/JetValue.h"
 
 #include "store/JetDate.h"
@@ -246,7 +247,7 @@ double toNumber(const Value &value)
             return n;
         break;
     }
-    throw Failure{kMismatch};
+    throw mismatch();
 }
 
 double toSerial(const Value &value)
@@ -269,7 +270,7 @@ double toSerial(const Value &value)
             return serial;
         break;
     }
-    throw Failure{kMismatch};
+    throw mismatch();
 }
 
 bool toBool(const Value &value)
@@ -457,6 +458,8 @@ void dispatch(sqlite3_context *ctx, int argc, sqlite3_value **argv)
         entry->body(call);
     } catch (const Failure &failure) {
         sqlite3_result_error(ctx, failure.message.constData(), int(failure.message.size()));
+        if (failure.mismatch)
+            sqlite3_result_error_code(ctx, SQLITE_MISMATCH); // keeps the message
     } catch (const std::bad_alloc &) {
         sqlite3_result_error_nomem(ctx);
     } catch (const std::exception &e) { // nothing may unwind through SQLite

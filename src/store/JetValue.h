@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Internal to the Jet SQL functions: a SQLite value read as one of Jet's
 // kinds (Null, number, text, date), the conversions between them as Jet
 // makes them, and the one way a function hands back its result or error.
 
-#include "platform/AppError.h"
+#include "store/DbError.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,17 +19,24 @@ struct sqlite3_value;
 namespace jet {
 
 // Jet's own messages, word for word.
-inline constexpr char kMismatch[] = "Data type mismatch in criteria expression.";
-inline constexpr char kInvalidCall[] = "Invalid procedure call or argument";
-inline constexpr char kOverflow[] = "Overflow";
+inline constexpr const char *kMismatch = kTypeMismatch;
+inline constexpr const char *kInvalidCall = ::kInvalidCall;
+inline constexpr const char *kOverflow = ::kOverflow;
 inline constexpr char kDivisionByZero[] = "Division by zero";
 inline constexpr const char *kInvalidNull = kInvalidUseOfNull;
 
-// Thrown by the helpers; the call turns it into the statement's error.
+// Thrown by the helpers; the call turns it into the statement's error,
+// marked as a type mismatch by its code so that callers need not read it.
 struct Failure
 {
     QByteArray message;
+    bool mismatch = false;
 };
+
+inline Failure mismatch()
+{
+    return Failure{kMismatch, true};
+}
 
 // The SQLite subtype that marks a text as a date between functions.
 inline constexpr unsigned kDateSubtype = 'D';
@@ -104,7 +112,7 @@ bool storedSerial(const char *utf8, int bytes, double *serial);
 // names, with or without a time); false when the text is not a date.
 bool parseDate(const QString &text, double *serial);
 
-// Conversions that throw kMismatch when the value has no such meaning, and
+// Conversions that throw mismatch() when the value has no such meaning, and
 // kInvalidNull for Null.
 double toNumber(const Value &value);
 double toSerial(const Value &value);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/Literals.h"
 
 QString QuoteSql(const QString &text)

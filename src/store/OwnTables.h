@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The event database's own four tables: their columns as the repair makes
 // them, the forms in which Calendar's columns are added to an existing

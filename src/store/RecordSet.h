@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A record set as the program's procedures use one: the rows of a query read
 // into memory (a client cursor), a current position, an optional Filter, and

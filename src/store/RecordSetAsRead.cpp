@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes by rowid reach a row only while it is still the row read: the
 // WHERE clause that holds a row to its values as read.
 

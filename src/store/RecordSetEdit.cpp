@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record set's writes: AddNew/Update, grid edits by rowid, deletes.
 
 #include "store/RecordSet.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Brings an event database up to the shape the program expects: missing
 // tables and Calendar columns are created, missing type rows written and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/SharedDb.h"
 
 #include "platform/AppError.h"
@@ -26,7 +27,8 @@ void SharedDb::close() noexcept
 SharedDb &sharedDb()
 {
     if (!g_shared)
-        throw AppError(91, QStringLiteral("Object variable or With block variable not set"));
+        throw AppError(ErrNo::ObjectNotSet,
+                       QStringLiteral("Object variable or With block variable not set"));
     return *g_shared;
 }
 

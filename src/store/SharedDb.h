@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The process's one connection and its two record sets over Calendar. The
 // application object owns them and closes them, record sets first, before

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A prepared statement of one connection, finalized with it. Every bind is
 // checked (a wrong index throws) and a step with a parameter left unbound is

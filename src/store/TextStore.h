@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A record set's texts as UTF-8 in blocks that never move: reading a large
 // table costs no allocation per value, and no text is copied again as the

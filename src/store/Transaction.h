@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keeps a transaction of a connection for one scope: unless commit() is
 // called, the destructor rolls it back, so an exception passing through

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/TypeChecks.h"
 
 #include "store/Connection.h"
@@ -150,7 +151,7 @@ void addChecks(Connection &db,
 
 QString typeMismatchText()
 {
-    return QStringLiteral("Data type mismatch in criteria expression.");
+    return QString::fromLatin1(kTypeMismatch);
 }
 
 QString fieldTooSmallText()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Jet types its columns; SQLite types values. Triggers on the yes/no, date
 // and sized text columns of the program's own tables make every writer (statements, record

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A picture's path written for each desktop tool's own parser, so that the
 // tool reads back exactly that path and expands nothing in it. A file name

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shows a picture on the running desktop. On Windows the desktop reads the
 // "Wallpaper" setting itself; here nobody reads it, so each desktop is told

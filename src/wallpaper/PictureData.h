@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whether a picture file holds all of its picture. Qt's readers decode what
 // is there of a cut-off GIF, JPEG or BMP and report success (the rest black

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "wallpaper/Pictures.h"
 
 #include "platform/AppError.h"
@@ -21,9 +22,9 @@ void checkSize(QImageReader &reader)
 {
     const QSize size = reader.size();
     if (size.isValid() && qint64(size.width()) * size.height() > kMaxPicturePixels)
-        throw AppError(7, QStringLiteral("Picture too large (%1 x %2 pixels)")
-                              .arg(size.width())
-                              .arg(size.height()));
+        throw AppError(ErrNo::OutOfMemory, QStringLiteral("Picture too large (%1 x %2 pixels)")
+                                               .arg(size.width())
+                                               .arg(size.height()));
 }
 
 QImage readPicture(const QString &file, const QSize &bound)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading the wallpaper pictures: which files become a bitmap, the
 // conversion itself, and the scaled-down preview. Pictures are decoded with

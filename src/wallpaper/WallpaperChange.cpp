@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "wallpaper/WallpaperChange.h"
 
 #include "platform/AppError.h"
@@ -17,7 +18,7 @@ QString textField(const RecordSet &rs, const QString &name)
 {
     const QVariant v = rs.Fields(name);
     if (v.isNull())
-        throw AppError(94, QStringLiteral("Invalid use of Null"));
+        throw invalidUseOfNull();
     return v.toString();
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The wallpaper change at start-up: draw another picture from the active
 // entries of table Wallpapers, turn a GIF or JPEG into the program's bitmap,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The wallpaper selector's list as a flexible grid: row 0 holds the titles
 // "Name", "Path", "ID"; each further row one entry, its ID "0" while it is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "wallpaper/WallpaperTable.h"
 
 #include "platform/AppError.h"
@@ -5,6 +6,7 @@
 #include "store/Connection.h"
 #include "store/Literals.h"
 #include "store/RecordSet.h"
+#include "store/Transaction.h"
 #include "wallpaper/WallpaperGrid.h"
 
 #include <QDir>
@@ -51,16 +53,10 @@ int SaveNewWallpapers(Connection &db, const WallpaperGrid &grid)
     }
     if (statements.isEmpty())
         return 0;
-    db.BeginTrans();
-    try {
-        for (const QString &s : statements)
-            db.Execute(s);
-        db.CommitTrans();
-    } catch (...) {
-        if (db.inTransaction())
-            db.RollbackTrans();
-        throw;
-    }
+    Transaction transaction(db);
+    for (const QString &s : statements)
+        db.Execute(s);
+    transaction.commit();
     return int(statements.size());
 }
 

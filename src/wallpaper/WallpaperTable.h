@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The selector's work on table Wallpapers: its two statements, reading the
 // list into the grid, storing the additions and removing an entry. Each

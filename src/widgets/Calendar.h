@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The small date-picking window: the caller sets Calendar1's date, shows it
 // modally and reads DateVal, which only a click on a day changes.

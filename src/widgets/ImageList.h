@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // ImageList1 and redPic: the type pictures and the one-off marker, drawn
 // from the program's SVG resources and shared by every window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every window shown modally goes through showModal, so that tests can
 // replace the wait with a script that drives the window and closes it.

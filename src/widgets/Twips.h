@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Window sizes of the design are in twips (1/1440 inch); this is the one
 // conversion to and from the screen's logical pixels.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The wait cursor for the length of a scope: long reads and writes show it,
 // and an exception cannot leave it behind.

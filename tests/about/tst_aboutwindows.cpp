@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About box and the update window as the user meets them. The page comes
 // from a loopback server started here; no program starts, no link opens.
 
+#include "PageServer.h"
 #include "about/UpdatePage.h"
 #include "about/ui/frmAbout.h"
 #include "about/ui/frmWeb.h"
@@ -11,37 +13,7 @@
 #include <QLabel>
 #include <QNetworkProxy>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
-
-namespace {
-
-// Answers requests on 127.0.0.1 with the update page, or with 404 for /gone.
-class PageServer final : public QTcpServer
-{
-public:
-    PageServer()
-    {
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *s = nextPendingConnection())
-                connect(s, &QTcpSocket::readyRead, s, [s] {
-                    if (!s->peek(s->bytesAvailable()).contains("\r\n\r\n"))
-                        return; // the request is not whole yet
-                    const bool gone = s->peek(s->bytesAvailable()).startsWith("GET /gone");
-                    const QByteArray body =
-                        gone ? "" : "<p>Version <b>2.4.0</b> is out <a href=new.zip>get</a></p>";
-                    s->write(QByteArray(gone ? "HTTP/1.1 404 Not Found" : "HTTP/1.1 200 OK") +
-                             "\r\nContent-Type: text/html\r\nContent-Length: " +
-                             QByteArray::number(body.size()) + "\r\n\r\n" + body);
-                    s->disconnectFromHost();
-                });
-        });
-        listen(QHostAddress::LocalHost, 0);
-    }
-};
-
-} // namespace
 
 class TestAboutWindows : public QObject
 {
@@ -74,7 +46,9 @@ private slots:
                  QStringList{"Almarik (-, OK): Error :The address \"ftp://h.example/u.htm\" is "
                              "not a web address."});
         PageServer server;
-        const QUrl address(QStringLiteral("http://127.0.0.1:%1/u.htm").arg(server.serverPort()));
+        server.files["u.htm"] = {"text/html",
+                                 "<p>Version <b>2.4.0</b> is out <a href=new.zip>get</a></p>"};
+        const QUrl address = server.url(QStringLiteral("u.htm"));
         frmWeb web(nullptr, prompts, address, open);
         QSignalSpy spy(web.Web, &PageView::pageShown);
         web.Form_Load();

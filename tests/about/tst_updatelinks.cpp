@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which links of the update page go to the user's browser: web addresses
 // only, relative ones resolved against the page, every other one refused
 // with its reason.
@@ -42,12 +43,10 @@ void TestUpdateLinks::clickedLink_data()
 void TestUpdateLinks::clickedLink()
 {
     QFETCH(QString, link);
-    QFETCH(QString, address);
-    QFETCH(QString, refusal);
     const PageLink got =
         ClickedLink(QUrl(QStringLiteral("http://www.almarik.example/dl/almaupdt.htm")), QUrl(link));
-    QCOMPARE(got.address.toString(), address);
-    QCOMPARE(got.refusal, refusal);
+    QTEST(got.address.toString(), "address");
+    QTEST(got.refusal, "refusal");
 }
 
 QTEST_APPLESS_MAIN(TestUpdateLinks)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: the start-up sequence as the user meets it, the month
 // list it shows, and one check of each menu, switch and grid command's
 // wiring (their rules are the core tests').
@@ -5,6 +6,7 @@
 #include "app/Main.h"
 #include "app/MonthGrid.h"
 #include "editing/ui/frmSingle.h"
+#include "editor/FileBytes.h"
 #include "editor/ui/Editor.h"
 #include "platform/Files.h"
 #include "platform/Settings.h"
@@ -47,12 +49,6 @@ QStringList listed(const MonthGrid &g)
     return out;
 }
 
-QByteArray contents(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
-}
-
 } // namespace
 
 class TestMain : public QObject
@@ -88,9 +84,8 @@ private:
 
 void TestMain::init()
 {
-    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Almarik2"),
-              QStringLiteral("Almarik2"))
-        .remove(QStringLiteral("Settings"));
+    QSettings(QSettings::IniFormat, QSettings::UserScope, "Almarik2", "Almarik2")
+        .remove("Settings");
     QDir(userDataFolder()).removeRecursively();
     m_shown.clear();
     m_prompts.boxes.clear();
@@ -152,40 +147,38 @@ void TestMain::startsAndLists()
              QStringList{"Almarik (critical, OK): Invalid use of Null\r\nThe database may require "
                          "repair. Use the option under the File Menu"});
     // Yesterday's one-off stays for the recent days.
-    QCOMPARE(calendarRows(m_db.dbConnection, QStringLiteral("ShowOnce = True")),
+    QCOMPARE(calendarRows(m_db.dbConnection, "ShowOnce = True"),
              QStringList{"2026-12-04|reminder|Yesterday once|-|true"});
 }
 
 void TestMain::oncePerDay()
 {
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, QStringLiteral("Control Panel\\Desktop\\"),
-                        QStringLiteral("Wallpaper"), QStringLiteral("/pictures/sea.jpg"),
-                        m_prompts));
-    SaveSetting(QStringLiteral("StartOnce"), QStringLiteral("True"));
-    SaveSetting(QStringLiteral("LastStart"), QStringLiteral("04/12/2026"));
+    QVERIFY(SetRegValue(HKEY_CURRENT_USER, "Control Panel\\Desktop\\", "Wallpaper",
+                        "/pictures/sea.jpg", m_prompts));
+    SaveSetting("StartOnce", "True");
+    SaveSetting("LastStart", "04/12/2026");
     // A start that fails on its database (in fact a text file: refused, and
     // left as it is) has already written LastStart.
-    const QString path = m_env.path(QStringLiteral("list.MDB"));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write("shopping list\n") == 14 && f.flush());
+    const QString path = m_env.path("list.MDB");
+    writeBytes(path, "shopping list\n");
     const QString failed = "Almarik (critical, OK): Error- Unrecognized database format '" + path +
                            "'.-2147467259\r\n" + path;
     start({path});
-    QCOMPARE(GetSetting(QStringLiteral("LastStart"), {}), QStringLiteral("05/12/2026"));
+    QCOMPARE(GetSetting("LastStart", {}), "05/12/2026");
 
     // A further start that day ends at once: no box, nothing written, the
     // database not even looked for; the wallpaper was read before all that.
-    const QString ini = m_env.path(QStringLiteral("config/Almarik2/Almarik2.ini"));
-    const QByteArray before = contents(ini);
-    QCOMPARE(start({})->currentWallpaper(), QStringLiteral("/pictures/sea.jpg"));
+    const QString ini = m_env.path("config/Almarik2/Almarik2.ini");
+    const QByteArray before = fileBytes(ini);
+    QCOMPARE(start({})->currentWallpaper(), "/pictures/sea.jpg");
     QVERIFY(!m_loaded);
-    QCOMPARE(contents(ini), before);
+    QCOMPARE(fileBytes(ini), before);
     QVERIFY(!QFileInfo::exists(userDataFolder()));
 
     // Unless Shift is held.
     start({path}, true);
     QCOMPARE(m_prompts.takeBoxes(), (QStringList{failed, failed}));
-    QCOMPARE(contents(path), QByteArray("shopping list\n"));
+    QCOMPARE(fileBytes(path), QByteArray("shopping list\n"));
 }
 
 void TestMain::switches_data()
@@ -213,12 +206,12 @@ void TestMain::switches()
     auto w = start({path});
     QAction *action = w->mnuOpt->actions()[item];
     action->trigger(); // as the user's click reaches it
-    QCOMPARE(GetSetting(key, {}), QStringLiteral("True"));
+    QCOMPARE(GetSetting(key, {}), "True");
     QCOMPARE(listed(*w->Grid), refills ? recent : before);
     // The next start reads it back.
     QVERIFY(start({path})->mnuOpt->actions()[item]->isChecked());
     action->trigger();
-    QCOMPARE(GetSetting(key, {}), QStringLiteral("False"));
+    QCOMPARE(GetSetting(key, {}), "False");
     QCOMPARE(listed(*w->Grid), before);
 }
 
@@ -234,16 +227,16 @@ void TestMain::coloursAndLogin()
     QCOMPARE(w->Grid->BackColor(), QColor(255, 0, 0));
     QStringList stored;
     for (int i = 0; i < 6; ++i)
-        stored << GetSetting(QStringLiteral("Colour") + QString::number(i), {});
-    QCOMPARE(stored.join(' '), QStringLiteral("65280 4227327 6008319 65535 255 14671839"));
+        stored << GetSetting("Colour" + QString::number(i), {});
+    QCOMPARE(stored.join(' '), "65280 4227327 6008319 65535 255 14671839");
     QCOMPARE(listed(*w->Grid), QStringList{"Today|05-12-2000|26 Years| 0 #00ff00 picture tall"});
     // The dialog starts black, then from the last colour picked in this run.
-    QCOMPARE(m_prompts.boxes[0].text + ' ' + m_prompts.boxes[1].text, QStringLiteral("0 255"));
+    QCOMPARE(m_prompts.boxes[0].text + ' ' + m_prompts.boxes[1].text, "0 255");
     // Start at Login's mark is the autostart entry's presence, read as the
     // menu opens.
     w->mnuLogin->trigger();
     QVERIFY(w->mnuLogin->isChecked() &&
-            QFile::remove(m_env.path(QStringLiteral("config/autostart/almarik.desktop"))));
+            QFile::remove(m_env.path("config/autostart/almarik.desktop")));
     emit w->mnuOpt->aboutToShow();
     QVERIFY(!w->mnuLogin->isChecked());
 }
@@ -297,14 +290,14 @@ void TestMain::gridCommands()
     w->mnuPopup[1]->trigger(); // Edit
     QCOMPARE(opened, (QStringList{"2026-12-05 ", "1990-12-09 Ann's party", "2000-12-05 First"}));
     // Refilled after each.
-    QCOMPARE(g.TextMatrix(5, 0) + g.TextMatrix(6, 0), QStringLiteral("Added3Ann's party"));
+    QCOMPARE(g.TextMatrix(5, 0) + g.TextMatrix(6, 0), "Added3Ann's party");
 
     // Delete, confirmed: gone, and the list refilled.
     g.setRow(1);
     m_prompts.answer(QVariant::fromValue(MsgResult::Ok));
     w->mnuPopup[2]->trigger();
     QCOMPARE(calendarRows(m_db.dbConnection).size(), 5);
-    QCOMPARE(g.TextMatrix(1, 0), QStringLiteral("Second"));
+    QCOMPARE(g.TextMatrix(1, 0), "Second");
 }
 
 void TestMain::fileMenu()
@@ -317,7 +310,7 @@ void TestMain::fileMenu()
             addEvents(m_db.dbConnection, {"(#12/10/2000#, 'holiday', 'Added', Null, False)"});
     });
     w->mnuEdit[0]->trigger();
-    QCOMPARE(w->Grid->TextMatrix(2, 0), QStringLiteral("Added"));
+    QCOMPARE(w->Grid->TextMatrix(2, 0), "Added");
     w->mnuEdit[3]->trigger();
     QCOMPARE(m_shown, (QStringList{"Editor", "frmRegTool"}));
 
@@ -325,7 +318,7 @@ void TestMain::fileMenu()
     addEvents(m_db.dbConnection, {"(#12/07/2000#, Null, 'New', Null, False)"});
     w->mnuEdit[1]->trigger();
     QVERIFY(m_prompts.boxes.isEmpty());
-    QCOMPARE(w->Grid->TextMatrix(2, 0), QStringLiteral("New"));
+    QCOMPARE(w->Grid->TextMatrix(2, 0), "New");
 
     // Exit in the File menu, the top-level Exit and closing the window end it.
     int ends = 0;
@@ -356,8 +349,8 @@ void TestMain::startTasks()
 {
     // The registry tasks and a new wallpaper run at a start only with their
     // options on (the tasks and the rotation themselves are their own tests').
-    const QString desktop = QStringLiteral("Control Panel\\Desktop\\");
-    const QString key = QStringLiteral("Software\\AlmarikTest\\Run\\");
+    const QString desktop = "Control Panel\\Desktop\\";
+    const QString key = "Software\\AlmarikTest\\Run\\";
     QStringList statements{"INSERT INTO RegEdit (hKey, SubKey, [Key], Task, NewValue) VALUES "
                            "(-2147483647, '" +
                            key + "', 'Tray', 'edit', '/usr/bin/tray')"};
@@ -367,19 +360,18 @@ void TestMain::startTasks()
                           m_env.root() + "', True)";
     }
     const QString path = database({}, statements);
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, desktop, QStringLiteral("Wallpaper"),
-                        QStringLiteral("/pictures/sea.jpg"), m_prompts));
+    QVERIFY(SetRegValue(HKEY_CURRENT_USER, desktop, "Wallpaper", "/pictures/sea.jpg", m_prompts));
     const auto values = [&]() -> QString {
-        return GetRegValue(HKEY_CURRENT_USER, key, QStringLiteral("Tray"), {}, m_prompts) + '|' +
-               GetRegValue(HKEY_CURRENT_USER, desktop, QStringLiteral("Wallpaper"), {}, m_prompts)
+        return GetRegValue(HKEY_CURRENT_USER, key, "Tray", {}, m_prompts) + '|' +
+               GetRegValue(HKEY_CURRENT_USER, desktop, "Wallpaper", {}, m_prompts)
                    .section(QLatin1Char('/'), -1);
     };
     // The empty list says what to do.
     QCOMPARE(start({path})->Grid->emptyHint(),
-             QStringLiteral("No events in the next 30 days. Right-click to add one."));
-    QCOMPARE(values(), QStringLiteral("|sea.jpg"));
-    SaveSetting(QStringLiteral("RunRegTool"), QStringLiteral("True"));
-    SaveSetting(QStringLiteral("ChangeWallpaper"), QStringLiteral("True"));
+             "No events in the next 30 days. Right-click to add one.");
+    QCOMPARE(values(), "|sea.jpg");
+    SaveSetting("RunRegTool", "True");
+    SaveSetting("ChangeWallpaper", "True");
     cleanup();
     start({path});
     QVERIFY(QStringList({"/usr/bin/tray|a.bmp", "/usr/bin/tray|b.bmp"}).contains(values()));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every text a window shows, compared whole (blanks included) for each
 // dialog: captions, labels, buttons, check and option boxes, frames, menus
 // and grid headings. Sorted, so that only a text, never the order widgets

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event record operations: statement texts to the character, the
 // validation rules, and what reaches the table (or does not) when saving
 // and deleting, including failures and cancelled confirmations.

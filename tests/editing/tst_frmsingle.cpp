@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The single event dialog driven through its handlers: the two modes, that
 // its controls reach the change check and the save (their rules are
 // tst_editrules' and tst_eventrecord's), the type list, the text limits, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One text per import candidate, so that the calendar tests compare whole
 // candidates: "date|type|description|show once|details|ticked|note", "-"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Calendar and address book files in the forms their producers write them
 // (data/calendar): each file gives exactly the candidates and closing
 // counts of its ".expected" file beside it, or the refusal written there.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // iCalendar files without windows: the exported text and its yearly rules, a
 // round trip into an empty table, how each kind of VEVENT becomes a
 // candidate, and every kind of bad file refused.
@@ -5,6 +6,7 @@
 #include "CandidateText.h"
 #include "FileBytes.h"
 #include "editor/ICalendarFile.h"
+#include "editor/VCardFile.h"
 #include "platform/AppError.h"
 #include "support/CalendarRows.h"
 #include "support/TestDatabase.h"
@@ -39,6 +41,8 @@ private slots:
     void readEvent_data();
     void readEvent();
     void manyEvents();
+    void readProgress_data();
+    void readProgress();
 
 private:
     TestEnv m_env;
@@ -82,7 +86,8 @@ void TestCalendarFiles::roundTrip()
     QCOMPARE(yearlyRuleText(QDate(2000, 2, 28)), QStringLiteral("FREQ=YEARLY"));
     // UIDs are stable, even at another time; the same event twice still
     // gets a UID each.
-    const QByteArray once = eventUid(QDate(2026, 12, 24), "Once").toUtf8();
+    // (SHA-1 of "2026-12-24", a line feed and "Once".)
+    const QByteArray once = "20e5d7597b9c1ec0c115e9e4a68be8cea549ae65@almarik";
     QVERIFY(text.contains(QByteArray("UID:" + once + "\r\n")) &&
             text.contains(QByteArray("UID:" + once.chopped(8) + "@almarik-2\r\n")));
     QCOMPARE(icalendarText(rs, kStamp.addDays(400)).count(once), 2);
@@ -202,6 +207,53 @@ void TestCalendarFiles::manyEvents()
                        kToday, QTimeZone::utc());
     QCOMPARE(read.candidates.size(), 250);
     QCOMPARE(candidateText(read.candidates[249]), "31/12/2026|-| e249 |True|-|ticked|");
+}
+
+void TestCalendarFiles::readProgress_data()
+{
+    QTest::addColumn<bool>("vcard");
+    QTest::addColumn<int>("stopAt"); // the call answered false; 0 for none
+    for (const bool vcard : {false, true}) {
+        const char *kind = vcard ? "vCard" : "iCalendar";
+        QTest::addRow("%s read whole", kind) << vcard << 0;
+        QTest::addRow("%s stopped at once", kind) << vcard << 1;
+        QTest::addRow("%s stopped later", kind) << vcard << 2;
+    }
+}
+
+void TestCalendarFiles::readProgress()
+{
+    // 250 events: told more than once, on and on, and stopped with nothing
+    // offered.
+    QFETCH(bool, vcard);
+    QFETCH(int, stopAt);
+    QByteArray file;
+    for (int i = 0; i < 250; ++i)
+        file += vcard ? "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:P" + QByteArray::number(i) +
+                            "\r\nBDAY:1990-01-02\r\nEND:VCARD\r\n"
+                      : vevent("DTSTART;VALUE=DATE:20270102\r\nSUMMARY:e" + QByteArray::number(i) +
+                               "\r\n");
+    QList<qint64> done;
+    qint64 whole = -1;
+    bool wholeChanged = false;
+    const ReadProgress told = [&](qint64 d, qint64 total) {
+        wholeChanged |= whole >= 0 && total != whole;
+        whole = total;
+        done << d;
+        return done.size() != stopAt;
+    };
+    const ImportRead read =
+        vcard ? parseVCardFile(file, told) : parseICalendar(calendar(file), kToday, {}, told);
+    QVERIFY(!wholeChanged);
+    QCOMPARE(read.stopped, stopAt > 0);
+    QCOMPARE(read.candidates.size(), stopAt > 0 ? 0 : 250);
+    if (stopAt > 0)
+        QCOMPARE(done.size(), stopAt);
+    else
+        QCOMPARE_GE(done.size(), 3);
+    QVERIFY(std::is_sorted(done.cbegin(), done.cend()));
+    QCOMPARE_LE(done.last(), whole);
+    QCOMPARE_LT(done.first(), whole);
 }
 
 QTEST_APPLESS_MAIN(TestCalendarFiles)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dates as the editor's grid reads what is typed, and reads back what it
 // shows, whatever the regional date form.
 

@@ -1,23 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event table editor, its filter dialog and the Event Editor command:
 // typed edits reaching the shown row or refused with their box, the add-new
 // row, the drop-down buttons, the Delete key, the filter applied and kept,
 // and the windows opened from the editor.
 
+#include "EditorFixture.h"
 #include "editing/EventTypes.h"
 #include "editing/ui/frmSingle.h"
 #include "editor/EventTableModel.h"
-#include "editor/ui/Editor.h"
 #include "editor/ui/GridDelegate.h"
 #include "editor/ui/OpenEditor.h"
 #include "editor/ui/frmFilter.h"
-#include "store/Connection.h"
-#include "store/RecordSet.h"
 #include "support/CalendarRows.h"
-#include "support/ScriptedPrompts.h"
-#include "support/TestDatabase.h"
-#include "support/TestEnv.h"
 #include "widgets/Calendar.h"
-#include "widgets/Modal.h"
 #include "widgets/Twips.h"
 
 #include <QCheckBox>
@@ -44,17 +39,9 @@ QStringList shownEvents(const Editor &editor)
 const QDateTime kNow(QDate(2026, 12, 6), QTime(10, 0));
 const auto fixedNow = [] { return kNow; };
 
-void refuseWindows()
-{
-    setModalHandler([](QDialog &d) {
-        QTest::qFail(qPrintable("unexpected window " + d.windowTitle()), __FILE__, __LINE__);
-        return 0;
-    });
-}
-
 } // namespace
 
-class TestEditor : public QObject
+class TestEditor : public QObject, EditorFixture
 {
     Q_OBJECT
 private slots:
@@ -71,45 +58,25 @@ private slots:
     void eventEditorCommand();
 
 private:
-    std::unique_ptr<TestEnv> m_env;
-    std::unique_ptr<ScriptedPrompts> m_prompts;
-    std::unique_ptr<Editor> m_editor;
     EventTableModel *m = nullptr;
-    Connection m_db;
-    RecordSet m_rs;
 };
 
 // A fresh event database in m_db, m_rs opened on it as the Event
 // Editor command opens it, and the editor over it.
 void TestEditor::init()
 {
-    m_env = std::make_unique<TestEnv>();
-    newDatabase(m_env->path(QStringLiteral("Almarik.MDB")), m_db,
-                {"(#03/10/1990#,'birthday','Ann','likes tea',False)",
-                 "(#01/05/2024#,'doctor','Dentist',Null,True)",
-                 "(#12/25/2000#,'holiday','Christmas','',False)",
-                 "(#07/04/2026#,'birthday','O''Brien party',Null,True)",
-                 "(#02/29/2024#,'memorial','Rob o''boyle',Null,False)"});
-    m_rs.setCursorLocation(adUseClient);
-    m_rs.Open(QStringLiteral("SELECT * FROM Calendar ORDER BY Dates"), m_db, adOpenDynamic,
-              adLockOptimistic);
-    m_prompts = std::make_unique<ScriptedPrompts>();
-    refuseWindows();
-    m_editor = std::make_unique<Editor>(m_db, m_rs, *m_prompts, fixedNow);
-    m_editor->refresh_Data();
+    openEditor({"(#03/10/1990#,'birthday','Ann','likes tea',False)",
+                "(#01/05/2024#,'doctor','Dentist',Null,True)",
+                "(#12/25/2000#,'holiday','Christmas','',False)",
+                "(#07/04/2026#,'birthday','O''Brien party',Null,True)",
+                "(#02/29/2024#,'memorial','Rob o''boyle',Null,False)"},
+               fixedNow);
     m = m_editor->model();
 }
 
 void TestEditor::cleanup()
 {
-    const QStringList boxes = m_prompts->takeBoxes(); // a test takes the boxes it expects
-    m_editor.reset();
-    setModalHandler({});
-    m_prompts.reset();
-    m_rs.Close();
-    m_db.Close();
-    m_env.reset();
-    QCOMPARE(boxes, QStringList());
+    QCOMPARE(closeEditor(), QStringList());
 }
 
 void TestEditor::typedCells_data()
@@ -239,9 +206,8 @@ void TestEditor::deleteKey()
     QCOMPARE(shownEvents(*m_editor), (QStringList{"Ann", "Later"}));
     QCOMPARE(grid->currentIndex(), m->index(1, 2)); // the column kept
     QVERIFY(sqlite3_exec(m_db.handle(),
-                         "CREATE TRIGGER refuse BEFORE DELETE ON Calendar WHEN "
-                         "OLD.Description = 'Later' BEGIN SELECT RAISE(ABORT, 'disk is on "
-                         "fire'); END",
+                         "CREATE TRIGGER refuse BEFORE DELETE ON Calendar WHEN OLD.Description = "
+                         "'Later' BEGIN SELECT RAISE(ABORT, 'disk is on fire'); END",
                          nullptr, nullptr, nullptr) == SQLITE_OK);
     grid->clearSelection();
     select(0, 1, 1);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // When the editor's date picker leaves a cell alone (its delete question is
 // checked word for word through the Delete key in tst_editor).
 

@@ -1,14 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor's Tools commands as a user meets them: the dialogs and every
 // message word for word, the import selection with and without
 // overwriting, cancels and refused files leaving every event as it was,
 // the Notepad variant typing exactly what the appending one writes, and
 // the calendar imports' ticks and closing messages.
 
+#include "EditorFixture.h"
 #include "FileBytes.h"
 #include "editor/EventTableModel.h"
-#include "editor/HolidayFile.h"
 #include "editor/KeyNotation.h"
-#include "editor/ui/Editor.h"
 #include "editor/ui/ExchangeCommands.h"
 #include "editor/ui/ImportListModel.h"
 #include "editor/ui/KeySender.h"
@@ -16,12 +16,8 @@
 #include "editor/ui/NotepadKeys.h"
 #include "editor/ui/NotepadProgram.h"
 #include "editor/ui/frmImport.h"
-#include "store/SharedDb.h"
+#include "registry/RegTestSupport.h"
 #include "support/CalendarRows.h"
-#include "support/ScriptedPrompts.h"
-#include "support/TestDatabase.h"
-#include "support/TestEnv.h"
-#include "widgets/Modal.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -35,8 +31,6 @@
 #include <QTimer>
 
 #include <csignal>
-#include <sys/resource.h>
-#include <utility>
 
 namespace {
 
@@ -47,6 +41,17 @@ QStringList listed(frmImport &dlg)
     for (int i = 0; i < dlg.items->rowCount(); ++i)
         out << dlg.items->text(i) + (dlg.items->isChecked(i) ? " [x]" : " [ ]");
     return out;
+}
+
+// The selection dialog closed with OK as offered, its list kept in offered.
+void acceptAsOffered(QStringList &offered)
+{
+    setModalHandler([&offered](QDialog &d) {
+        auto &dlg = dynamic_cast<frmImport &>(d);
+        offered = listed(dlg);
+        dlg.cmd_Click(2);
+        return dlg.result();
+    });
 }
 
 const QByteArray kTwoRecords = "[Almarik Export File]\r\n 2\r\n"
@@ -76,7 +81,7 @@ QString notepadAsk(qint64 pid, KeyRequest request)
 
 } // namespace
 
-class TestExchangeCommands : public QObject
+class TestExchangeCommands : public QObject, EditorFixture
 {
     Q_OBJECT
 private slots:
@@ -98,44 +103,28 @@ private slots:
     void accessImport();
 
 private:
-    std::unique_ptr<TestEnv> m_env;
-    std::unique_ptr<ScriptedPrompts> m_prompts;
-    std::unique_ptr<Editor> m_editor;
-    Connection m_conn;
-    RecordSet m_rs;
+    // Commands of the test's own over the editor's set, whose waits it may change.
+    ExchangeCommands ownCommands()
+    {
+        return ExchangeCommands(
+            m_editor.get(), m_db, m_rs, *m_prompts,
+            [](const std::function<void()> &change) { change(); }, [] {});
+    }
 };
 
 void TestExchangeCommands::init()
 {
-    m_env = std::make_unique<TestEnv>();
     setNotepadProgram(ALMARIK_PROGRAM);
-    newDatabase(m_env->path("Almarik.MDB"), m_conn,
-                {"(#03/10/1990#,'birthday','ANN','likes tea',False)",
-                 "(#03/15/1967#,'holiday','Jo/Al party, home',Null,True)"});
-    m_rs.setCursorLocation(adUseClient);
-    m_rs.Open("SELECT * FROM Calendar ORDER BY Dates", m_conn, adOpenDynamic, adLockOptimistic);
-    m_prompts = std::make_unique<ScriptedPrompts>();
-    setModalHandler([](QDialog &d) {
-        QTest::qFail(qPrintable("unexpected window " + d.windowTitle()), __FILE__, __LINE__);
-        return 0;
-    });
-    m_editor = std::make_unique<Editor>(m_conn, m_rs, *m_prompts,
-                                        [] { return QDateTime(QDate(2026, 12, 6), QTime(12, 0)); });
-    m_editor->refresh_Data();
+    openEditor({"(#03/10/1990#,'birthday','ANN','likes tea',False)",
+                "(#03/15/1967#,'holiday','Jo/Al party, home',Null,True)"},
+               [] { return QDateTime(QDate(2026, 12, 6), QTime(12, 0)); });
 }
 
 void TestExchangeCommands::cleanup()
 {
     for (qint64 pid : notepads())
         kill(pid_t(pid), SIGKILL);
-    const QStringList boxes = m_prompts->takeBoxes();
-    m_editor.reset();
-    setModalHandler({});
-    m_prompts.reset();
-    m_rs.Close();
-    m_conn.Close();
-    m_env.reset();
-    QCOMPARE(boxes, QStringList());
+    QCOMPARE(closeEditor(), QStringList());
 }
 
 void TestExchangeCommands::exportFiltered()
@@ -192,7 +181,7 @@ void TestExchangeCommands::import()
     QCOMPARE(offered,
              (QStringList{"01/02/2003 Ann [ ]", "04/05/2006 New one [x]", "keep", "fits"}));
     QCOMPARE(m_prompts->takeBoxes().mid(1), QStringList{"Almarik (-, OK): " + message});
-    QCOMPARE(calendarRows(m_conn), rows);
+    QCOMPARE(calendarRows(m_db), rows);
     QCOMPARE(m_rs.Filter(), QString()); // the import sees, and leaves, every event
     QCOMPARE(m_editor->model()->addNewRow(), rows.size());
 }
@@ -232,7 +221,7 @@ void TestExchangeCommands::cancels()
     QFETCH(QString, lastBox);
     QFETCH(QString, filterAfter);
     m_editor->model()->rebind([this] { m_rs.setFilter("icon = 'holiday'"); });
-    const QStringList before = calendarRows(m_conn);
+    const QStringList before = calendarRows(m_db);
     for (QVariant a : answers) {
         if (a.typeId() == QMetaType::QByteArray) {
             writeBytes(m_env->path("Almarik.Txt"), a.toByteArray());
@@ -246,7 +235,7 @@ void TestExchangeCommands::cancels()
     if (!lastBox.isEmpty())
         QCOMPARE(boxes.last(), lastBox);
     QCOMPARE(m_rs.Filter(), filterAfter);
-    QCOMPARE(calendarRows(m_conn), before);
+    QCOMPARE(calendarRows(m_db), before);
 }
 
 void TestExchangeCommands::outlookBothVariants()
@@ -255,9 +244,8 @@ void TestExchangeCommands::outlookBothVariants()
                                "ANN (17 years), 2007/03/10\r\n";
     const QString instruction =
         "Almarik (-, OK): Now use the Outlook Tools/Option menu to access the Calendar Options "
-        "button "
-        "which gives you access to the Add Holidays button. Then Select Alma07 from then list to "
-        "import the Almarik events onto your Outlook Calendar.";
+        "button which gives you access to the Add Holidays button. Then Select Alma07 from then "
+        "list to import the Almarik events onto your Outlook Calendar.";
     const QString year = "Outlook Holiday Import File (-, OK/Cancel): Enter the Calendar Year to "
                          "create Almarik's Event list. (format yyyy)";
     const QString path = m_env->path("Outlook.Txt");
@@ -284,7 +272,7 @@ void TestExchangeCommands::outlookBothVariants()
 
     // What the user types there reaches the stand-in, never the editor's
     // grid, though the editor is open with a cell current.
-    const QStringList before = calendarRows(m_conn);
+    const QStringList before = calendarRows(m_db);
     m_editor->show();
     m_editor->DataGrid1->setCurrentIndex(m_editor->model()->index(0, 2));
     m_editor->DataGrid1->setFocus();
@@ -292,7 +280,7 @@ void TestExchangeCommands::outlookBothVariants()
     SendKeys("Grandpa~", true);
     QVERIFY(notepadAsk(pads[0], KeyRequest::Text)
                 .endsWith(QString::fromLatin1(section + "Grandpa\r\n")));
-    QCOMPARE(calendarRows(m_conn), before);
+    QCOMPARE(calendarRows(m_db), before);
 
     // Keys sent with wait to a stand-in that is gone are an error.
     kill(pid_t(pads[0]), SIGKILL);
@@ -300,9 +288,7 @@ void TestExchangeCommands::outlookBothVariants()
 
     // A stand-in that cannot read the file ends, and that ends the wait at
     // once, however long it might have been.
-    ExchangeCommands commands(
-        m_editor.get(), m_conn, m_rs, *m_prompts,
-        [](const std::function<void()> &change) { change(); }, [] {});
+    ExchangeCommands commands = ownCommands();
     commands.notepadWaitMs = 3600 * 1000;
     m_prompts->answer(m_env->path("no/such/Outlook.Hol"));
     m_prompts->answer("2007");
@@ -319,9 +305,9 @@ void TestExchangeCommands::notepadTypingCancelled()
     QStringList many;
     for (int i = 0; i < 3000; ++i)
         many << QString("(#01/02/2000#,'birthday','N%1',Null,False)").arg(i);
-    m_conn.BeginTrans();
-    addEvents(m_conn, many);
-    m_conn.CommitTrans();
+    m_db.BeginTrans();
+    addEvents(m_db, many);
+    m_db.CommitTrans();
     m_editor->refresh_Data();
     QTimer cancel;
     connect(&cancel, &QTimer::timeout, [] {
@@ -330,9 +316,7 @@ void TestExchangeCommands::notepadTypingCancelled()
                 p->cancel();
     });
     cancel.start(0);
-    ExchangeCommands commands(
-        m_editor.get(), m_conn, m_rs, *m_prompts,
-        [](const std::function<void()> &change) { change(); }, [] {});
+    ExchangeCommands commands = ownCommands();
     commands.typingProgressDelayMs = 0;
     const QString hol = m_env->path("Outlook.Hol");
     m_prompts->answer(hol);
@@ -369,9 +353,8 @@ void TestExchangeCommands::notepadSaves_data()
                                      << QByteArray("\xef\xbb\xbfx\xc4\x81") << false << "";
     QTest::newRow("cannot hold it")
         << QByteArray("\xe4\r\n") << "\u0101" << yes << QByteArray("\xe4\r\n") << true
-        << "Notepad (critical, OK): The file is written in the "
-           "Windows-1252 code page, which cannot hold every "
-           "character of this text. It was not saved.";
+        << "Notepad (critical, OK): The file is written in the Windows-1252 code page, which "
+           "cannot hold every character of this text. It was not saved.";
     QTest::newRow("not saved") << QByteArray("x") << "y" << no << QByteArray("x") << false << "";
     QTest::newRow("cancelled") << QByteArray("x") << "y" << cancel << QByteArray("x") << true << "";
 }
@@ -381,8 +364,6 @@ void TestExchangeCommands::notepadSaves()
     QFETCH(QByteArray, before);
     QFETCH(QString, keys);
     QFETCH(int, answer);
-    QFETCH(QByteArray, after);
-    QFETCH(bool, open);
     QFETCH(QString, error);
     const QString path = m_env->path("Outlook.Hol");
     writeBytes(path, before);
@@ -398,8 +379,8 @@ void TestExchangeCommands::notepadSaves()
     if (!error.isEmpty())
         expected << error;
     QCOMPARE(m_prompts->takeBoxes(), expected);
-    QCOMPARE(fileBytes(path), after);
-    QCOMPARE(pad && pad->isVisible(), open);
+    QTEST(fileBytes(path), "after");
+    QTEST(pad && pad->isVisible(), "open");
     delete pad;
 }
 
@@ -426,14 +407,10 @@ void TestExchangeCommands::exportOnFullDisk()
     m_prompts->answer(path);
     for (const QString &answer : answers)
         m_prompts->answer(answer);
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    const rlim_t unlimited = std::exchange(limit.rlim_cur, rlim_t(40));
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    m_editor->mnuTools_Click(index);
-    limit.rlim_cur = unlimited;
-    setrlimit(RLIMIT_FSIZE, &limit);
+    {
+        const FileSizeLimit limit(40);
+        m_editor->mnuTools_Click(index);
+    }
     QCOMPARE(m_prompts->takeBoxes().last(), "Error (critical, OK): Disk full");
     QCOMPARE(fileBytes(path), old);
     QStringList left = QDir(m_env->root()).entryList(QDir::Files | QDir::Hidden);
@@ -456,18 +433,13 @@ void TestExchangeCommands::calendarImport()
                          event("20270101\r\nSUMMARY:New\r\n") + event("20270101\r\n") +
                          "END:VCALENDAR\r\n");
     QStringList offered;
-    setModalHandler([&](QDialog &d) {
-        auto &dlg = dynamic_cast<frmImport &>(d);
-        offered = listed(dlg);
-        dlg.cmd_Click(2);
-        return dlg.result();
-    });
+    acceptAsOffered(offered);
     m_prompts->answer(path);
     m_editor->mnuTools_Click(7);
     QCOMPARE(offered, (QStringList{"10/03/1990 ann [ ]", "01/01/2027 New [x]"}));
     QCOMPARE(m_prompts->takeBoxes().mid(1),
              QStringList{"Almarik (-, OK): 1 events imported, 1 events had no summary"});
-    QCOMPARE(calendarRows(m_conn).mid(2), QStringList{"2027-01-01|-|New|-|true"});
+    QCOMPARE(calendarRows(m_db).mid(2), QStringList{"2027-01-01|-|New|-|true"});
 }
 
 void TestExchangeCommands::accessImport()
@@ -475,13 +447,8 @@ void TestExchangeCommands::accessImport()
     // Another Access file's events are offered as a share file's are, an
     // event already there unticked, and imported in the share file's words.
     QStringList offered;
-    setModalHandler([&](QDialog &d) {
-        auto &dlg = dynamic_cast<frmImport &>(d);
-        offered = listed(dlg);
-        dlg.cmd_Click(2);
-        return dlg.result();
-    });
-    addEvents(m_conn, {"(#12/24/1970#,'birthday','Anna Schröder',Null,False)"});
+    acceptAsOffered(offered);
+    addEvents(m_db, {"(#12/24/1970#,'birthday','Anna Schröder',Null,False)"});
     m_prompts->answer(QString(ACCESS_DATA "/Almarik-small.mdb"));
     m_editor->mnuTools_Click(9);
     QCOMPARE(m_prompts->boxes.value(0).title, "Import Events from Access Database");
@@ -490,7 +457,7 @@ void TestExchangeCommands::accessImport()
     QVERIFY(offered.contains("29/02/1996 Leap-day Léa [x]"));
     QVERIFY(offered.contains("31/01/1960 日本の友達 [x]"));
     QCOMPARE(m_prompts->takeBoxes().mid(1), QStringList{"Almarik (-, OK): 14 records imported"});
-    const QStringList rows = calendarRows(m_conn);
+    const QStringList rows = calendarRows(m_db);
     QCOMPARE(rows.size(), 3 + 14);
     QVERIFY(rows.contains("2026-12-20|reminder|Renew passport|Time of day kept by an old "
                           "version|true"));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vCard files without windows: the date forms address books write, the
 // reader's unfolding, quoted-printable, character sets and escapes, the
 // birthday and anniversary candidates, and every kind of bad file refused.

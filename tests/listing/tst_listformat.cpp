@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // almarik-list's rules without the process: its command line by getopt's
 // rules, the text a terminal is given (control characters, widths, the
 // one-off mark), when it is coloured, and the notification's body.
@@ -49,50 +50,35 @@ void TestListFormat::options_data()
     QTest::addColumn<QString>("arguments");
     QTest::addColumn<QString>("error");
     QTest::addColumn<int>("format");
-    const int text = int(ListFormat::Text);
-    QTest::newRow("a short option") << "-h"
-                                    << "invalid option -- 'h'" << text;
-    QTest::newRow("short options together") << "-xh"
-                                            << "invalid option -- 'x'" << text;
-    QTest::newRow("an abbreviation") << "--form tsv"
-                                     << "" << int(ListFormat::Tsv);
-    QTest::newRow("an abbreviation with =") << "--fo=json"
-                                            << "" << int(ListFormat::Json);
-    QTest::newRow("ambiguous") << "--dat x"
-                               << "option '--dat' is ambiguous; possibilities: '--database' "
-                                  "'--date'"
-                               << text;
-    QTest::newRow("ambiguous with a value")
-        << "--da=3"
-        << "option '--da=3' is ambiguous; possibilities: '--database' '--days' '--date'" << text;
-    QTest::newRow("a flag given a value, abbreviated")
-        << "--he=1"
-        << "option '--help' doesn't allow an argument" << text;
-    QTest::newRow("a value missing, abbreviated")
-        << "--form"
-        << "option '--format' requires an argument" << text;
-    QTest::newRow("unknown, with a value") << "--colour=x"
-                                           << "unrecognized option '--colour=x'" << text;
-    QTest::newRow("-- ends the options") << "-- --help"
-                                         << "extra operand '--help'" << text;
-    QTest::newRow("- is an operand") << "-"
-                                     << "extra operand '-'" << text;
-    QTest::newRow("options are read before operands") << "x --bogus"
-                                                      << "unrecognized option '--bogus'" << text;
-    QTest::newRow("--help acts at once") << "x --help --bogus"
-                                         << "" << text;
-    QTest::newRow("the first wrong option") << "--days 0 --bogus"
-                                            << "invalid number of days '0' (1 to 366)" << text;
+    const auto add = [](const char *name, const char *arguments, const char *error,
+                        ListFormat format = ListFormat::Text) {
+        QTest::newRow(name) << QString(arguments) << QString(error) << int(format);
+    };
+    add("a short option", "-h", "invalid option -- 'h'");
+    add("short options together", "-xh", "invalid option -- 'x'");
+    add("an abbreviation", "--form tsv", "", ListFormat::Tsv);
+    add("an abbreviation with =", "--fo=json", "", ListFormat::Json);
+    add("ambiguous", "--dat x",
+        "option '--dat' is ambiguous; possibilities: '--database' '--date'");
+    add("ambiguous with a value", "--da=3",
+        "option '--da=3' is ambiguous; possibilities: '--database' '--days' '--date'");
+    add("a flag given a value, abbreviated", "--he=1", "option '--help' doesn't allow an argument");
+    add("a value missing, abbreviated", "--form", "option '--format' requires an argument");
+    add("unknown, with a value", "--colour=x", "unrecognized option '--colour=x'");
+    add("-- ends the options", "-- --help", "extra operand '--help'");
+    add("- is an operand", "-", "extra operand '-'");
+    add("options are read before operands", "x --bogus", "unrecognized option '--bogus'");
+    add("--help acts at once", "x --help --bogus", "");
+    add("the first wrong option", "--days 0 --bogus", "invalid number of days '0' (1 to 366)");
 }
 
 void TestListFormat::options()
 {
     QFETCH(QString, arguments);
     QFETCH(QString, error);
-    QFETCH(int, format);
     const ParsedListOptions parsed = parseListArguments(arguments.split(QLatin1Char(' ')));
     QCOMPARE(parsed.error, error.isEmpty() ? QString() : QStringLiteral("almarik-list: ") + error);
-    QCOMPARE(int(parsed.options.format), format);
+    QTEST(int(parsed.options.format), "format");
 }
 
 void TestListFormat::text_data()
@@ -100,26 +86,22 @@ void TestListFormat::text_data()
     QTest::addColumn<std::vector<MonthRow>>("rows");
     QTest::addColumn<QString>("text");
     QTest::newRow("escape sequences and line breaks shown, not sent")
-        << std::vector<MonthRow>{row(0, QStringLiteral("a\x1b]0;owned\x07\x1b[31mb\r\nc\td\x7f"),
-                                     QStringLiteral("x"))}
+        << std::vector<MonthRow>{row(0, "a\x1b]0;owned\x07\x1b[31mb\r\nc\td\x7f", "x")}
         << QStringLiteral("05-12-2026     0  a\u241b]0;owned\u2407\u241b[31mb\u240d\u240ac\u2409d"
                           "\u2421  x\n");
     QTest::newRow("C1 controls and a bidirectional override as codes")
-        << std::vector<MonthRow>{row(1, QStringLiteral("\u009b31m \u202eevil"))}
-        << QStringLiteral("05-12-2026     1  <U+009B>31m <U+202E>evil\n");
+        << std::vector<MonthRow>{row(1, "\u009b31m \u202eevil")}
+        << "05-12-2026     1  <U+009B>31m <U+202E>evil\n";
     // 日本 takes four cells, "é" as e + combining accent one: the types line up.
     QTest::newRow("columns by display width")
-        << std::vector<MonthRow>{row(1, QStringLiteral("日本"), QStringLiteral("holiday")),
-                                 row(2, QStringLiteral("Rene\u0301e"), QStringLiteral("birthday")),
-                                 row(3, QStringLiteral("Jo"), QStringLiteral("race"))}
+        << std::vector<MonthRow>{row(1, "日本", "holiday"), row(2, "Rene\u0301e", "birthday"),
+                                 row(3, "Jo", "race")}
         << QStringLiteral("05-12-2026     1  日本   holiday\n"
                           "05-12-2026     2  Rene\u0301e  birthday\n"
                           "05-12-2026     3  Jo     race\n");
     QTest::newRow("one-off events marked")
-        << std::vector<MonthRow>{row(0, QStringLiteral("Ida"), QStringLiteral("reminder"), true,
-                                     QStringLiteral("Today!!")),
-                                 row(12, QStringLiteral("Jo"), QString(), false,
-                                     QStringLiteral("3 Years"))}
+        << std::vector<MonthRow>{row(0, "Ida", "reminder", true, "Today!!"),
+                                 row(12, "Jo", QString(), false, "3 Years")}
         << QStringLiteral("05-12-2026  Today!!    0  once  Ida  reminder\n"
                           "05-12-2026  3 Years   12        Jo\n");
 }
@@ -127,8 +109,7 @@ void TestListFormat::text_data()
 void TestListFormat::text()
 {
     QFETCH(std::vector<MonthRow>, rows);
-    QFETCH(QString, text);
-    QCOMPARE(QString::fromUtf8(formatListedRows(rows, ListFormat::Text)), text);
+    QTEST(QString::fromUtf8(formatListedRows(rows, ListFormat::Text)), "text");
 }
 
 void TestListFormat::colour_data()
@@ -137,16 +118,15 @@ void TestListFormat::colour_data()
     QTest::addColumn<QString>("term");
     QTest::addColumn<QString>("noColor");
     QTest::addColumn<bool>("wanted");
-    QTest::newRow("a terminal") << true << "xterm-256color"
-                                << "" << true;
-    QTest::newRow("TERM=dumb") << true << "dumb"
-                               << "" << false;
-    QTest::newRow("no TERM") << true << ""
-                             << "" << false;
-    QTest::newRow("NO_COLOR") << true << "xterm"
-                              << "1" << false;
-    QTest::newRow("a pipe") << false << "xterm"
-                            << "" << false;
+    const auto add = [](const char *name, bool terminal, const char *term, const char *noColor,
+                        bool wanted) {
+        QTest::newRow(name) << terminal << QString(term) << QString(noColor) << wanted;
+    };
+    add("a terminal", true, "xterm-256color", "", true);
+    add("TERM=dumb", true, "dumb", "", false);
+    add("no TERM", true, "", "", false);
+    add("NO_COLOR", true, "xterm", "1", false);
+    add("a pipe", false, "xterm", "", false);
 }
 
 void TestListFormat::colour()
@@ -154,8 +134,7 @@ void TestListFormat::colour()
     QFETCH(bool, terminal);
     QFETCH(QString, term);
     QFETCH(QString, noColor);
-    QFETCH(bool, wanted);
-    QCOMPARE(wantsColour(terminal, term, noColor), wanted);
+    QTEST(wantsColour(terminal, term, noColor), "wanted");
 }
 
 void TestListFormat::notification_data()
@@ -170,26 +149,22 @@ void TestListFormat::notification_data()
         if (i <= 8)
             first << QStringLiteral("Today: E%1").arg(i);
     }
-    many.push_back(row(2, QStringLiteral("later")));
+    many.push_back(row(2, "later"));
     QTest::newRow("41 events: eight and the count of the rest")
-        << many << false << (first.join('\n') + QStringLiteral("\nand 33 more"));
-    const std::vector<MonthRow> marked{
-        row(0, QStringLiteral("Tom & Jerry <b>"), QString(), false, QStringLiteral("5 Years")),
-        row(1, QStringLiteral("a\nb"))};
+        << many << false << (first.join('\n') + "\nand 33 more");
+    const std::vector<MonthRow> marked{row(0, "Tom & Jerry <b>", QString(), false, "5 Years"),
+                                       row(1, "a\nb")};
     QTest::newRow("markup escaped where the server reads it")
-        << marked << true
-        << QStringLiteral("Today: Tom &amp; Jerry &lt;b&gt; (5 Years)\nTomorrow: a\u240ab");
+        << marked << true << "Today: Tom &amp; Jerry &lt;b&gt; (5 Years)\nTomorrow: a\u240ab";
     QTest::newRow("plain where it does not")
-        << marked << false
-        << QStringLiteral("Today: Tom & Jerry <b> (5 Years)\nTomorrow: a\u240ab");
+        << marked << false << "Today: Tom & Jerry <b> (5 Years)\nTomorrow: a\u240ab";
 }
 
 void TestListFormat::notification()
 {
     QFETCH(std::vector<MonthRow>, rows);
     QFETCH(bool, markup);
-    QFETCH(QString, body);
-    QCOMPARE(notificationBody(rows, markup), body);
+    QTEST(notificationBody(rows, markup), "body");
 }
 
 QTEST_APPLESS_MAIN(TestListFormat)

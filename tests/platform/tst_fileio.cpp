@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every file the program writes, on a disk with no room for it: the write
 // fails in the program's words and the old file stays byte for byte, with
 // nothing left beside it; the writer's other promises (links, permissions,
 // what it refuses) and the size bound of whole-file reads.
 
+#include "editor/FileBytes.h"
 #include "editor/HolidayFile.h"
 #include "editor/ICalendarFile.h"
 #include "editor/ShareFile.h"
@@ -32,12 +34,6 @@
 namespace {
 
 using Writer = std::function<QString(const QString &folder, const QString &db)>;
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
-}
 
 bool put(const QString &path, const QByteArray &bytes)
 {
@@ -107,52 +103,49 @@ void TestFileIO::fullDisk_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<Writer>("writer");
     QTest::addColumn<QString>("said");
-    const QString diskFull = QStringLiteral("Disk full");
-    QTest::newRow("whole file") << "a.txt" << Writer([](const QString &f, const QString &) {
+    const auto row = [](const char *name, const char *file, const Writer &writer,
+                        const QString &said = QStringLiteral("Disk full")) {
+        QTest::newRow(name) << QString(file) << writer << said;
+    };
+    row("whole file", "a.txt", [](const QString &f, const QString &) {
         return failure([&] { writeWholeFile(f + "/a.txt", QByteArray(9000, 'n')); });
-    }) << diskFull;
-    QTest::newRow("share file") << "Almarik.Txt" << Writer([](const QString &f, const QString &db) {
+    });
+    row("share file", "Almarik.Txt", [](const QString &f, const QString &db) {
         return withEvents(db,
                           [&](const RecordSet &rs) { ExportShareFile(rs, f + "/Almarik.Txt"); });
-    }) << diskFull;
-    QTest::newRow("holiday file appended")
-        << "Outlook.Txt" << Writer([](const QString &f, const QString &db) {
-               return withEvents(db, [&](const RecordSet &rs) {
-                   appendToHolidayFile(f + "/Outlook.Txt", holidaySectionText(rs, "2007"));
-               });
-           })
-        << diskFull;
-    QTest::newRow("iCalendar") << "Almarik.ics" << Writer([](const QString &f, const QString &db) {
+    });
+    row("holiday file appended", "Outlook.Txt", [](const QString &f, const QString &db) {
+        return withEvents(db, [&](const RecordSet &rs) {
+            appendToHolidayFile(f + "/Outlook.Txt", holidaySectionText(rs, "2007"));
+        });
+    });
+    row("iCalendar", "Almarik.ics", [](const QString &f, const QString &db) {
         return withEvents(db, [&](const RecordSet &rs) {
             ExportICalendarFile(rs, f + "/Almarik.ics",
                                 QDateTime(QDate(2026, 1, 2), QTime(3, 4), QTimeZone::utc()));
         });
-    }) << diskFull;
-    QTest::newRow("wallpaper bitmap")
-        << "Almarik.BMP" << Writer([](const QString &f, const QString &) {
-               return failure([&] { ConvertToBitmap(f + "/small.gif", f + "/Almarik.BMP"); });
-           })
-        << diskFull;
-    QTest::newRow("settings") << "Almarik2/Almarik2.ini"
-                              << Writer([](const QString &, const QString &) {
-                                     return failure(
-                                         [] { SaveSetting("LastStart", QString(9000, 'd')); });
-                                 })
-                              << diskFull;
-    QTest::newRow("autostart entry")
-        << "autostart/almarik.desktop" << Writer([](const QString &, const QString &) {
-               return failure([] { setAutostart(true, "/opt/" + QString(9000, 'p')); });
-           })
-        << "Disk full: ~/autostart/almarik.desktop";
-    QTest::newRow("registry store")
-        << "Almarik2/registry/HKEY_CURRENT_USER.reg"
-        << Writer([](const QString &, const QString &) -> QString {
-               ScriptedPrompts prompts;
-               const bool set = SetRegValue(HKEY_CURRENT_USER, "Control Panel\\Desktop\\",
-                                            "Wallpaper", QString(9000, 'w'), prompts);
-               return (set ? "set: " : "not set: ") + prompts.takeBoxes().join('|');
-           })
-        << "not set: "; // quietly, as every failed set of a value
+    });
+    row("wallpaper bitmap", "Almarik.BMP", [](const QString &f, const QString &) {
+        return failure([&] { ConvertToBitmap(f + "/small.gif", f + "/Almarik.BMP"); });
+    });
+    row("settings", "Almarik2/Almarik2.ini", [](const QString &, const QString &) {
+        return failure([] { SaveSetting("LastStart", QString(9000, 'd')); });
+    });
+    row(
+        "autostart entry", "autostart/almarik.desktop",
+        [](const QString &, const QString &) {
+            return failure([] { setAutostart(true, "/opt/" + QString(9000, 'p')); });
+        },
+        "Disk full: ~/autostart/almarik.desktop");
+    row(
+        "registry store", "Almarik2/registry/HKEY_CURRENT_USER.reg",
+        [](const QString &, const QString &) -> QString {
+            ScriptedPrompts prompts;
+            const bool set = SetRegValue(HKEY_CURRENT_USER, "Control Panel\\Desktop\\", "Wallpaper",
+                                         QString(9000, 'w'), prompts);
+            return (set ? "set: " : "not set: ") + prompts.takeBoxes().join('|');
+        },
+        "not set: "); // quietly, as every failed set of a value
 }
 
 void TestFileIO::fullDisk()
@@ -180,7 +173,7 @@ void TestFileIO::fullDisk()
         },
         [&](const QString &folder) -> QString {
             const QString said = writer(folder, db).replace(folder, "~");
-            return said + " / " + (bytesOf(folder + '/' + file) == old ? "kept" : "changed") +
+            return said + " / " + (fileBytes(folder + '/' + file) == old ? "kept" : "changed") +
                    " / " + filesIn(folder).join(' ');
         });
     QStringList files = {file, "small.gif"};
@@ -194,24 +187,20 @@ void TestFileIO::keeps_data()
     // the error, or the new content with the file's mode.
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("result");
-    QTest::newRow("new file") << "none"
-                              << "new 644";
-    QTest::newRow("mode kept") << "file 600"
-                               << "new 600";
-    QTest::newRow("link followed") << "link"
-                                   << "new 644, link kept";
-    QTest::newRow("folder") << "folder"
-                            << "Path/File access error";
-    QTest::newRow("missing folder") << "no folder"
-                                    << "Path not found";
-    QTest::newRow("named pipe") << "fifo"
-                                << "Path/File access error";
+    const auto row = [](const char *name, const char *before, const char *result) {
+        QTest::newRow(name) << QString(before) << QString(result);
+    };
+    row("new file", "none", "new 644");
+    row("mode kept", "file 600", "new 600");
+    row("link followed", "link", "new 644, link kept");
+    row("folder", "folder", "Path/File access error");
+    row("missing folder", "no folder", "Path not found");
+    row("named pipe", "fifo", "Path/File access error");
 }
 
 void TestFileIO::keeps()
 {
     QFETCH(QString, before);
-    QFETCH(QString, result);
     TestEnv env;
     const mode_t mask = ::umask(022);
     QString path = env.path("f.txt");
@@ -238,11 +227,11 @@ void TestFileIO::keeps()
         };
         const QString written = before == "link" ? target : path;
         ::stat(QFile::encodeName(written).constData(), &st);
-        got = bytesOf(written) + ' ' + QString::number(st.st_mode & 0777, 8);
+        got = fileBytes(written) + ' ' + QString::number(st.st_mode & 0777, 8);
         if (before == "link")
             got += QFileInfo(path).isSymLink() ? ", link kept" : ", link replaced";
     }
-    QCOMPARE(got, result);
+    QTEST(got, "result");
     // Nothing of the write is left beside the file.
     QCOMPARE(QDir(env.root()).entryList({"*.new"}, QDir::Files | QDir::Hidden), QStringList());
 }
@@ -256,16 +245,15 @@ void TestFileIO::readRefused_data()
     const QString notRegular = "The file is no regular file (a pipe or a device) and is not read";
     // A sparse file over the bound costs no disk; reading it would cost its
     // whole size in memory.
-    QTest::newRow("over the bound") << "big"
-                                    << "The file is larger than 256 MB and is not read";
-    QTest::newRow("a named pipe without a writer") << "fifo" << notRegular;
-    QTest::newRow("an endless device") << "/dev/zero" << notRegular;
-    QTest::newRow("a folder") << "folder"
-                              << "Path/File access error";
-    QTest::newRow("missing") << "missing"
-                             << "File not found";
-    QTest::newRow("a small file") << "small"
-                                  << "read";
+    const auto row = [](const char *name, const char *what, const QString &said) {
+        QTest::newRow(name) << QString(what) << said;
+    };
+    row("over the bound", "big", "The file is larger than 256 MB and is not read");
+    row("a named pipe without a writer", "fifo", notRegular);
+    row("an endless device", "/dev/zero", notRegular);
+    row("a folder", "folder", "Path/File access error");
+    row("missing", "missing", "File not found");
+    row("a small file", "small", "read");
 }
 
 void TestFileIO::readRefused()

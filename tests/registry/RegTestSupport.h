@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the registry tests share: a grid that records what the listings do,
 // direct access to the store's files, a read-only root, a file-size limit,
 // the writes of a file counted, a dump of a whole root through the registry
-// procedures, and the stored tasks.
+// procedures, and the stored tasks. The file-size limit also serves the
+// editor's and the SQL builder's full-disk tests.
 
 #include "platform/AppError.h"
 #include "platform/Prompts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A second process for the registry store tests: writes the values
 // <prefix>0 to <prefix><count - 1> under key Race beside another writer and
 // prints how many calls answered True. With "die-holding" it takes the

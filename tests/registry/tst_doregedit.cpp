@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up registry tasks over table RegEdit: exact task words, paths
 // created, unknown roots, rows that cannot be read, a missing table; all
 // tasks written at once, as they would be one by one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry tool window: browsing up and down, the immediate delete, and
 // the tasks it stores, shows, edits and deletes (and without their table).
 

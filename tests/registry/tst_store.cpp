@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry store: where its files are, Windows result codes, names
 // without regard to case, enumeration orders, the file form (also regedit's),
 // persistence, damaged files and other writers.

@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Start at Login": the autostart entry's text (the program and the
 // database quoted as the desktop entry format wants), switching it on and
 // off, an entry the desktop switched off, and failures that leave the
 // entry as it was.
 
+#include "editor/FileBytes.h"
 #include "platform/AppError.h"
 #include "startup/Autostart.h"
 #include "support/TestEnv.h"
@@ -33,10 +35,7 @@ void TestAutostart::switching()
     // Quoted and escaped as desktop entries want: blank, quote, percent, dollar.
     setAutostart(true, QStringLiteral("/opt/my \"apps\" 100%$/almarik"));
     QVERIFY(autostartEnabled());
-    const auto text = [&entry] {
-        QFile f(entry);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    };
+    const auto text = [&entry] { return fileBytes(entry); };
     QCOMPARE(text(), QByteArray("[Desktop Entry]\n"
                                 "Type=Application\n"
                                 "Name=Almarik\n"
@@ -59,18 +58,16 @@ void TestAutostart::database_data()
     // for program /usr/bin/almarik, "" when the entry cannot hold it.
     QTest::addColumn<QString>("database");
     QTest::addColumn<QString>("exec");
-    QTest::newRow("the user's own: found without arguments") << "~/data/Almarik2/Almarik.MDB"
-                                                             << "/usr/bin/almarik";
-    QTest::newRow("the one beside the program") << "~/bin/Almarik.MDB"
-                                                << "/usr/bin/almarik";
-    QTest::newRow("another, quoted") << "~/my events 100%.mdb"
-                                     << "/usr/bin/almarik \"~/my events 100%%.mdb\"";
-    QTest::newRow("a relative path made absolute") << "rel.mdb"
-                                                   << "/usr/bin/almarik ~/rel.mdb";
-    QTest::newRow("a line break escaped") << "~/a\nb.mdb"
-                                          << "/usr/bin/almarik \"~/a\\nb.mdb\"";
-    QTest::newRow("another control character refused") << "~/a\x01b.mdb"
-                                                       << "";
+    const auto row = [](const char *name, const char *database, const char *exec) {
+        QTest::newRow(name) << QString(database) << QString(exec);
+    };
+    row("the user's own: found without arguments", "~/data/Almarik2/Almarik.MDB",
+        "/usr/bin/almarik");
+    row("the one beside the program", "~/bin/Almarik.MDB", "/usr/bin/almarik");
+    row("another, quoted", "~/my events 100%.mdb", "/usr/bin/almarik \"~/my events 100%%.mdb\"");
+    row("a relative path made absolute", "rel.mdb", "/usr/bin/almarik ~/rel.mdb");
+    row("a line break escaped", "~/a\nb.mdb", "/usr/bin/almarik \"~/a\\nb.mdb\"");
+    row("another control character refused", "~/a\x01b.mdb", "");
 }
 
 void TestAutostart::database()
@@ -80,9 +77,8 @@ void TestAutostart::database()
     const QString home = m_env.root();
     const QString bin = m_env.path(QStringLiteral("bin"));
     QVERIFY(QDir().mkpath(bin));
-    QFile beside(bin + QStringLiteral("/Almarik.MDB"));
-    QVERIFY(beside.open(QIODevice::WriteOnly));
-    beside.close();
+    const QString beside = bin + QStringLiteral("/Almarik.MDB");
+    writeBytes(beside, {});
     QVERIFY(QDir::setCurrent(home));
     database.replace(QLatin1Char('~'), home);
     // Beside the program wins the search; the user's own counts only without it.
@@ -98,7 +94,7 @@ void TestAutostart::database()
     }
     QCOMPARE(text.section(QStringLiteral("\nExec="), 1).section(QLatin1Char('\n'), 0, 0),
              exec.replace(QLatin1Char('~'), home));
-    QFile::remove(beside.fileName());
+    QFile::remove(beside);
 }
 
 void TestAutostart::switchedOff_data()
@@ -117,18 +113,13 @@ void TestAutostart::switchedOff_data()
 void TestAutostart::switchedOff()
 {
     QFETCH(QByteArray, entry);
-    QFETCH(bool, enabled);
     const QString path = autostartEntryPath();
     QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(entry) == entry.size());
-    f.close();
-    QCOMPARE(autostartEnabled(), enabled);
+    writeBytes(path, entry);
+    QTEST(autostartEnabled(), "enabled");
     setAutostart(true, QStringLiteral("/usr/bin/almarik"));
     QVERIFY(autostartEnabled());
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), autostartEntryText(QStringLiteral("/usr/bin/almarik")));
-    f.close();
+    QCOMPARE(fileBytes(path), autostartEntryText(QStringLiteral("/usr/bin/almarik")));
     setAutostart(false, QStringLiteral("/usr/bin/almarik"));
 }
 
@@ -150,9 +141,8 @@ void TestAutostart::failure()
     QVERIFY(QDir(m_env.path(QStringLiteral("config/autostart"))).removeRecursively());
     const QString path = m_env.path(QStringLiteral("config/") + blocker);
     QVERIFY(QDir().mkpath(isFolder ? path : QFileInfo(path).absolutePath()));
-    QFile f(path);
-    QVERIFY(isFolder || (f.open(QIODevice::WriteOnly) && f.write("kept") == 4 && f.flush()));
-    f.close();
+    if (!isFolder)
+        writeBytes(path, "kept");
     QString thrown;
     try {
         setAutostart(true, QStringLiteral("/usr/bin/almarik"));
@@ -162,7 +152,7 @@ void TestAutostart::failure()
     QCOMPARE(thrown, message.arg(autostartEntryPath()));
     QVERIFY(!autostartEnabled());
     QCOMPARE(QFileInfo(path).isDir(), isFolder);
-    QVERIFY(isFolder || (f.open(QIODevice::ReadOnly) && f.readAll() == "kept"));
+    QVERIFY(isFolder || fileBytes(path) == "kept");
     QFile::remove(path);
 }
 

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Daily Notification": the units written for the open database, checked
 // by systemd-analyze, switched through a fake systemctl (no test reaches the
 // user's manager), and every refusal leaving the folder as it was.
 
+#include "editor/FileBytes.h"
 #include "platform/AppError.h"
 #include "startup/DailyNotification.h"
 #include "support/TestEnv.h"
@@ -11,6 +13,17 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
+
+// What a switch said when it refused, "" when it did not.
+QString refusal(const std::function<void()> &step)
+{
+    try {
+        step();
+    } catch (const AppError &e) {
+        return e.description();
+    }
+    return {};
+}
 
 class TestDailyNotification : public QObject
 {
@@ -41,20 +54,18 @@ void TestDailyNotification::initTestCase()
     // Logs its arguments, fails the step FAKE_FAIL names as systemctl does
     // without a bus, and links and unlinks the timer as enabling does.
     m_systemctl = m_env.path(QStringLiteral("systemctl"));
-    QFile script(m_systemctl);
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\n"
-                 "echo \"$*\" >> \"$FAKE_LOG\"\n"
-                 "if [ -n \"$FAKE_FAIL\" ] && [ \"$2\" = \"$FAKE_FAIL\" ]; then\n"
-                 "  echo 'Failed to connect to bus: No medium found' >&2; exit 1\n"
-                 "fi\n"
-                 "wants=\"$XDG_CONFIG_HOME/systemd/user/timers.target.wants\"\n"
-                 "case \"$2\" in\n"
-                 "  enable) mkdir -p \"$wants\" && ln -sf ../$4 \"$wants/$4\" ;;\n"
-                 "  disable) rm -f \"$wants/$4\" ;;\n"
-                 "esac\n");
-    script.close();
-    QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    writeBytes(m_systemctl, "#!/bin/sh\n"
+                            "echo \"$*\" >> \"$FAKE_LOG\"\n"
+                            "if [ -n \"$FAKE_FAIL\" ] && [ \"$2\" = \"$FAKE_FAIL\" ]; then\n"
+                            "  echo 'Failed to connect to bus: No medium found' >&2; exit 1\n"
+                            "fi\n"
+                            "wants=\"$XDG_CONFIG_HOME/systemd/user/timers.target.wants\"\n"
+                            "case \"$2\" in\n"
+                            "  enable) mkdir -p \"$wants\" && ln -sf ../$4 \"$wants/$4\" ;;\n"
+                            "  disable) rm -f \"$wants/$4\" ;;\n"
+                            "esac\n");
+    QVERIFY(
+        QFile::setPermissions(m_systemctl, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     qputenv("FAKE_LOG", m_env.path(QStringLiteral("calls")).toUtf8());
     m_database = m_env.path(QStringLiteral("my \"events\" 100%$HOME.mdb"));
 }
@@ -68,8 +79,7 @@ void TestDailyNotification::init()
 QStringList TestDailyNotification::calls() const
 {
     QFile f(m_env.path(QStringLiteral("calls")));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
+    f.open(QIODevice::ReadOnly); // none before the first call
     return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
@@ -120,23 +130,19 @@ void TestDailyNotification::refused_data()
     QTest::addColumn<QString>("program"); // "" : the built almarik-list
     QTest::addColumn<QString>("fail");    // the systemctl step that fails
     QTest::addColumn<QString>("message");
-    QTest::newRow("no systemctl") << false << ""
-                                  << ""
-                                  << "Daily Notification needs systemd's user manager, and "
-                                     "systemctl was not found. Nothing was written.";
-    QTest::newRow("no almarik-list") << true << "/nonexistent/almarik-list"
-                                     << ""
-                                     << "'/nonexistent/almarik-list' was not found. Nothing was "
-                                        "written.";
-    QTest::newRow("no user manager") << true << ""
-                                     << "daemon-reload"
-                                     << "systemctl --user daemon-reload failed: Failed to connect "
-                                        "to bus: No medium found. Nothing was changed.";
-    QTest::newRow("enabling fails") << true << ""
-                                    << "enable"
-                                    << "systemctl --user enable --now almarik-notify.timer failed: "
-                                       "Failed to connect to bus: No medium found. Nothing was "
-                                       "changed.";
+    const auto row = [](const char *name, bool systemctl, const char *program, const char *fail,
+                        const QString &message) {
+        QTest::newRow(name) << systemctl << QString(program) << QString(fail) << message;
+    };
+    const QString noBus = "failed: Failed to connect to bus: No medium found. Nothing was changed.";
+    row("no systemctl", false, "", "",
+        "Daily Notification needs systemd's user manager, and systemctl was not found. Nothing was "
+        "written.");
+    row("no almarik-list", true, "/nonexistent/almarik-list", "",
+        "'/nonexistent/almarik-list' was not found. Nothing was written.");
+    row("no user manager", true, "", "daemon-reload", "systemctl --user daemon-reload " + noBus);
+    row("enabling fails", true, "", "enable",
+        "systemctl --user enable --now almarik-notify.timer " + noBus);
 }
 
 void TestDailyNotification::refused()
@@ -144,17 +150,13 @@ void TestDailyNotification::refused()
     QFETCH(bool, systemctl);
     QFETCH(QString, program);
     QFETCH(QString, fail);
-    QFETCH(QString, message);
     QVERIFY(QDir(systemdUserFolder()).removeRecursively());
     qputenv("FAKE_FAIL", fail.toUtf8());
-    QString thrown;
-    try {
-        setDailyNotification(true, program.isEmpty() ? QStringLiteral(ALMARIK_LIST) : program,
-                             m_database, systemctl ? m_systemctl : QString());
-    } catch (const AppError &e) {
-        thrown = e.description();
-    }
-    QCOMPARE(thrown, message);
+    QTEST(refusal([&] {
+              setDailyNotification(true, program.isEmpty() ? QStringLiteral(ALMARIK_LIST) : program,
+                                   m_database, systemctl ? m_systemctl : QString());
+          }),
+          "message");
     QVERIFY(!dailyNotificationEnabled());
     QCOMPARE(unitFolder(), QStringList());
 
@@ -163,14 +165,9 @@ void TestDailyNotification::refused()
         qunsetenv("FAKE_FAIL");
         setDailyNotification(true, QStringLiteral(ALMARIK_LIST), m_database, m_systemctl);
         qputenv("FAKE_FAIL", "disable");
-        try {
-            setDailyNotification(false, QString(), m_database, m_systemctl);
-            thrown.clear();
-        } catch (const AppError &e) {
-            thrown = e.description();
-        }
-        QCOMPARE(thrown, "systemctl --user disable --now almarik-notify.timer failed: Failed to "
-                         "connect to bus: No medium found. The timer stays as it was.");
+        QCOMPARE(refusal([&] { setDailyNotification(false, QString(), m_database, m_systemctl); }),
+                 "systemctl --user disable --now almarik-notify.timer failed: Failed to "
+                 "connect to bus: No medium found. The timer stays as it was.");
         QVERIFY(dailyNotificationEnabled());
     }
 }

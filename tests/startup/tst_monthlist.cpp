@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The month list's arithmetic: the thirty-day window, the next-year rule at
 // year ends, 29 February, the recent days, the years and day texts, the
 // colours, reading the list from a real Calendar table and its failures.
@@ -103,8 +104,7 @@ QStringList TestMonthList::read(const QStringList &statements)
     RecordSet rs;
     for (const QString &s : statements) {
         if (s == QLatin1String("open"))
-            rs.Open(QStringLiteral("SELECT * FROM calendar"), t.db, adOpenDynamic,
-                    adLockOptimistic);
+            rs.Open("SELECT * FROM calendar", t.db, adOpenDynamic, adLockOptimistic);
         else if (s.startsWith(QLatin1Char('(')))
             addEvents(t.db, {s});
         else if (s.startsWith(QLatin1String("sqlite3: "))) // another program's table
@@ -113,15 +113,14 @@ QStringList TestMonthList::read(const QStringList &statements)
             t.db.Execute(s);
     }
     if (!rs.isOpen())
-        rs.Open(QStringLiteral("SELECT * FROM calendar"), t.db, adOpenDynamic, adLockOptimistic);
+        rs.Open("SELECT * FROM calendar", t.db, adOpenDynamic, adLockOptimistic);
     QStringList out;
     const auto rows = readMonthList(rs, QDate(2026, 12, 5), false, [&out](const AppError &e) {
         out << QStringLiteral("failed %1").arg(e.number());
     });
     for (const MonthRow &r : rows)
-        out << QStringList{r.description, r.yearsText, r.dayText,
-                           r.showOnce ? QStringLiteral("once") : QString(),
-                           r.hasIcon ? r.icon : QStringLiteral("(null)")}
+        out << QStringList{r.description, r.yearsText, r.dayText, r.showOnce ? "once" : QString(),
+                           r.hasIcon ? r.icon : "(null)"}
                    .join(QLatin1Char('|'));
     return out;
 }
@@ -168,10 +167,9 @@ void TestMonthList::fillReport()
     // Each distinct failure once per fill, with the repair hint; a new fill
     // starts afresh.
     ScriptedPrompts prompts;
-    const AppError damaged(13, QStringLiteral("Type mismatch"));
+    const AppError damaged(13, "Type mismatch");
     FillFailure failed = fillFailureReport(prompts);
-    for (const AppError &e :
-         {damaged, AppError(94, QStringLiteral("Invalid use of Null")), damaged})
+    for (const AppError &e : {damaged, AppError(94, "Invalid use of Null"), damaged})
         failed(e);
     fillFailureReport(prompts)(damaged);
     const QString hint = "\r\nThe database may require repair. Use the option under the File Menu";

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared by the store tests, with support/TestDatabase.h: the stored rows
 // read back through SQLite itself, so that the store never vouches for its
@@ -28,6 +29,16 @@ inline DbError thrown(const std::function<void()> &step)
         return e;
     }
     return DbError(0, QStringLiteral("nothing thrown"));
+}
+
+// Runs a Jet statement, or after "sqlite3: " SQLite's own text untranslated,
+// as another program writes.
+inline void runSql(Connection &db, const QString &sql)
+{
+    if (sql.startsWith(QLatin1String("sqlite3: ")))
+        db.check(sqlite3_step(db.prepare(sql.mid(9)).get()));
+    else
+        db.Execute(sql);
 }
 
 // Every row of sql as "value|value|..." read by a connection of SQLite's own:

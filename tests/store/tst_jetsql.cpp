@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The translator on its own: the SQLite text of forms whose results would
 // not show a fault, the refusals only it makes with their number, the
 // literal rules and the reading of stored dates. What statements leave

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The database repair: what an empty or partial file gains, what it never
 // loses, the boxes a failing step shows, and a brand-new database.
 
@@ -48,7 +49,7 @@ const QString kTriggers = QStringLiteral("SELECT name FROM sqlite_master WHERE t
                                          "AND name NOT LIKE '% size on %' ORDER BY name");
 const QString kSizeChecks = QStringLiteral(
     "SELECT name FROM sqlite_master WHERE type = 'trigger' AND name LIKE '% size on %'");
-const QString kTypes = QStringLiteral("SELECT icon, descr FROM Almarik_Type ORDER BY rowid");
+const QString kTypes = "SELECT icon, descr FROM Almarik_Type ORDER BY rowid";
 
 // An empty file, opened, after the given statements, then repaired (when
 // repair is true).
@@ -66,15 +67,11 @@ struct Repaired
             RepairDatabase(db, prompts);
     }
     // SQLite's own text, untranslated, as another program writes.
-    void raw(const QString &sql)
-    {
-        auto stmt = db.prepare(sql);
-        db.check(sqlite3_step(stmt.get()));
-    }
+    void raw(const QString &sql) { runSql(db, "sqlite3: " + sql); }
     TestEnv env;
     ScriptedPrompts prompts;
     Connection db;
-    const QString path = env.path(QStringLiteral("Almarik.MDB"));
+    const QString path = env.path("Almarik.MDB");
 };
 
 } // namespace
@@ -88,27 +85,27 @@ void TestRepair::emptyFileGainsEverything()
     QCOMPARE(rawRows(t.path, kTypes).size(), 9);
     QCOMPARE(rawRows(t.path, kTriggers).size(), 2 + 4 + 4); // a date's checks, two yes/no's
     QCOMPARE(rawRows(t.path, kSizeChecks).size(), 2 * 8);   // every text column but the long ones
-    const QString made = t.env.path(QStringLiteral("Made.MDB"));
+    const QString made = t.env.path("Made.MDB");
     CreateDatabase(made); // the same, made under another name
     QCOMPARE(schema(made), schema(t.path));
 
     // An existing file or a missing folder is refused, and nothing is left behind.
     // (The open file's log and its index are the connection's.)
-    QStringList files = QDir(t.env.root()).entryList(QDir::Files | QDir::Hidden);
-    files.removeAll(QStringLiteral("Almarik.MDB-wal"));
-    files.removeAll(QStringLiteral("Almarik.MDB-shm"));
-    QCOMPARE(files, (QStringList{"Almarik.MDB", "Made.MDB"}));
+    const auto files = [&] {
+        QStringList names = QDir(t.env.root()).entryList(QDir::Files | QDir::Hidden);
+        names.removeAll("Almarik.MDB-wal");
+        names.removeAll("Almarik.MDB-shm");
+        return names.join(' ');
+    };
+    QCOMPARE(files(), "Almarik.MDB Made.MDB");
     const QByteArray bytes = fileBytes(made);
     QCOMPARE(thrown([&] { CreateDatabase(made); }).description(),
              "Database '" + made + "' already exists.");
-    const QString nowhere = t.env.path(QStringLiteral("nowhere/Almarik.MDB"));
+    const QString nowhere = t.env.path("nowhere/Almarik.MDB");
     const QString missing = thrown([&] { CreateDatabase(nowhere); }).description();
     QVERIFY2(missing.contains(nowhere) && !missing.contains(QLatin1String(".new-")),
              qPrintable(missing));
-    QStringList after = QDir(t.env.root()).entryList(QDir::Files | QDir::Hidden);
-    after.removeAll(QStringLiteral("Almarik.MDB-wal"));
-    after.removeAll(QStringLiteral("Almarik.MDB-shm"));
-    QCOMPARE(after, files);
+    QCOMPARE(files(), "Almarik.MDB Made.MDB");
     QVERIFY(fileBytes(made) == bytes);
 }
 
@@ -116,16 +113,19 @@ void TestRepair::partialFile_data()
 {
     QTest::addColumn<QString>("table");
     QTest::addColumn<QStringList>("added");
-    QTest::newRow("only ShowOnce missing")
-        << "Calendar (Dates DATETIME, Icon VARCHAR(15), Description VARCHAR(50), Details LONGTEXT)"
-        << QStringList{"Calendar.ShowOnce YESNO"};
-    QTest::newRow("Icon and Details added later are 50 and 255")
-        << "Calendar (Dates DATETIME, Description VARCHAR(50), ShowOnce YESNO)"
-        << QStringList{"Calendar.Icon VARCHAR(50)", "Calendar.Details VARCHAR(255)"};
-    QTest::newRow("names in another case count")
-        << "calendar (DATES DATETIME, icon VARCHAR(15), description VARCHAR(50), details LONGTEXT, "
-           "showonce YESNO)"
-        << QStringList{};
+    const auto row = [](const char *name, const char *table, const QStringList &added) {
+        QTest::newRow(name) << QString(table) << added;
+    };
+    row("only ShowOnce missing",
+        "Calendar (Dates DATETIME, Icon VARCHAR(15), Description VARCHAR(50), Details LONGTEXT)",
+        {"Calendar.ShowOnce YESNO"});
+    row("Icon and Details added later are 50 and 255",
+        "Calendar (Dates DATETIME, Description VARCHAR(50), ShowOnce YESNO)",
+        {"Calendar.Icon VARCHAR(50)", "Calendar.Details VARCHAR(255)"});
+    row("names in another case count",
+        "calendar (DATES DATETIME, icon VARCHAR(15), description VARCHAR(50), details LONGTEXT, "
+        "showonce YESNO)",
+        {});
 }
 
 void TestRepair::partialFile()
@@ -139,9 +139,7 @@ void TestRepair::partialFile()
                 "CREATE TABLE almarik_type (icon VARCHAR(15), descr VARCHAR(50))",
                 "INSERT INTO almarik_type VALUES ('holiday', 'Feiertag')"});
     QCOMPARE(t.prompts.boxes.size(), 0);
-    QCOMPARE(schema(t.path)
-                 .filter(QStringLiteral("calendar."), Qt::CaseInsensitive)
-                 .mid(5 - int(added.size())),
+    QCOMPARE(schema(t.path).filter("calendar.", Qt::CaseInsensitive).mid(5 - int(added.size())),
              added);
     QCOMPARE(schema(t.path).size(), 11 + 5);
     QCOMPARE(rawRows(t.path, kTriggers).size(), 6 + 4); // a column added later is checked too
@@ -151,10 +149,10 @@ void TestRepair::partialFile()
              QStringList{"2026-07-04|Ann|0"});
     const QStringList types = rawRows(t.path, kTypes);
     QCOMPARE(types.size(), 9);
-    QCOMPARE(types.filter(QStringLiteral("holiday|")), QStringList{"holiday|Feiertag"});
+    QCOMPARE(types.filter("holiday|"), QStringList{"holiday|Feiertag"});
     // A deleted type comes back; a second repair then changes nothing, the
     // renamed display name included, and shows nothing.
-    t.db.Execute(QStringLiteral("DELETE FROM Almarik_Type WHERE icon = 'doctor'"));
+    t.db.Execute("DELETE FROM Almarik_Type WHERE icon = 'doctor'");
     RepairDatabase(t.db, t.prompts);
     const QByteArray before = fileBytes(t.path);
     RepairDatabase(t.db, t.prompts);
@@ -190,7 +188,7 @@ void TestRepair::calendarFailureEndsQuietly()
     Repaired t({"CREATE TABLE events (Dates DATETIME, Description VARCHAR(50))",
                 "CREATE VIEW Calendar AS SELECT * FROM events"});
     QCOMPARE(t.prompts.boxes.size(), 0);
-    QCOMPARE(rawRows(t.path, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")),
+    QCOMPARE(rawRows(t.path, "SELECT name FROM sqlite_master WHERE type = 'table'"),
              QStringList{"events"});
 }
 
@@ -204,12 +202,10 @@ void TestRepair::typeChecksAdded()
                 "('2026-07-06', 'abc'), ('2026-07-07', -1)"});
     QCOMPARE(rawRows(t.path, kTriggers).size(), 2 + 4 + 4); // Wallpapers' Active too
     // Non-zero numbers became -1; what is no number or no date is left alone.
-    QCOMPARE(rawRows(t.path, QStringLiteral("SELECT Dates, ShowOnce FROM Calendar")),
+    QCOMPARE(rawRows(t.path, "SELECT Dates, ShowOnce FROM Calendar"),
              (QStringList{"2026-07-04|-1", "soon|-1", "2026-07-06|abc", "2026-07-07|-1"}));
-    QCOMPARE(thrown([&] {
-                 t.db.Execute(QStringLiteral("UPDATE Calendar SET ShowOnce = 'x'"));
-             }).description(),
-             QStringLiteral("Data type mismatch in criteria expression."));
+    QCOMPARE(thrown([&] { t.db.Execute("UPDATE Calendar SET ShowOnce = 'x'"); }).description(),
+             "Data type mismatch in criteria expression.");
 }
 
 void TestRepair::othersTablesUntouched_data()
@@ -219,35 +215,30 @@ void TestRepair::othersTablesUntouched_data()
     QTest::addColumn<QString>("insert");         // their row, which must still go in
     QTest::addColumn<QString>("refused");        // the column refused; none when repaired
     // Values Almarik's checks would convert or refuse, beside own tables in their other forms.
-    QTest::newRow("another table")
-        << QStringList{"CREATE TABLE calendar (Icon VARCHAR(50), Details VARCHAR(255))",
-                       "CREATE TABLE Wallpapers (FileName VARCHAR(255), path LONGTEXT, Active "
-                       "YESNO, ID INTEGER PRIMARY KEY AUTOINCREMENT)",
-                       "CREATE TABLE Tasks (done BOOLEAN, due DATE, name VARCHAR(5))",
-                       "INSERT INTO Tasks VALUES (1, '2026-07-04', 'a'), (2, '4 July', 'longer')"}
-        << "Tasks"
-        << "INSERT INTO Tasks VALUES ('yes', 'someday', 'longer')"
-        << "";
-    QTest::newRow("a Calendar of another program")
-        << QStringList{"CREATE TABLE Calendar (id INTEGER PRIMARY KEY, Dates DATE, done BOOLEAN)",
-                       "INSERT INTO Calendar (Dates, done) VALUES ('2026-07-04', 1)"}
-        << "Calendar"
-        << "INSERT INTO Calendar (Dates, done) VALUES ('4 July', 'yes')"
-        << "id INTEGER";
-    QTest::newRow("a Calendar whose ShowOnce is a text")
-        << QStringList{"CREATE TABLE Calendar (Dates DATETIME, ShowOnce TEXT)"} << "Calendar"
-        << "INSERT INTO Calendar VALUES ('4 July', 'no')"
-        << "ShowOnce TEXT";
-    QTest::newRow("a Calendar of wider texts")
-        << QStringList{"CREATE TABLE Calendar (Description VARCHAR(80))"} << "Calendar"
-        << "INSERT INTO Calendar VALUES ('4 July')"
-        << "Description VARCHAR(80)";
-    QTest::newRow("Wallpapers of another program")
-        << QStringList{"CREATE TABLE Wallpapers (FileName VARCHAR(255), Active BOOLEAN, Width)",
-                       "INSERT INTO Wallpapers VALUES ('a.bmp', 1, 640)"}
-        << "Wallpapers"
-        << "INSERT INTO Wallpapers VALUES ('b.bmp', 'yes', 800)"
-        << "Width";
+    const auto row = [](const char *name, const QStringList &statements, const char *theirs,
+                        const char *insert, const char *refused) {
+        QTest::newRow(name) << statements << QString(theirs) << QString(insert) << QString(refused);
+    };
+    row("another table",
+        {"CREATE TABLE calendar (Icon VARCHAR(50), Details VARCHAR(255))",
+         "CREATE TABLE Wallpapers (FileName VARCHAR(255), path LONGTEXT, Active YESNO, ID INTEGER "
+         "PRIMARY KEY AUTOINCREMENT)",
+         "CREATE TABLE Tasks (done BOOLEAN, due DATE, name VARCHAR(5))",
+         "INSERT INTO Tasks VALUES (1, '2026-07-04', 'a'), (2, '4 July', 'longer')"},
+        "Tasks", "INSERT INTO Tasks VALUES ('yes', 'someday', 'longer')", "");
+    row("a Calendar of another program",
+        {"CREATE TABLE Calendar (id INTEGER PRIMARY KEY, Dates DATE, done BOOLEAN)",
+         "INSERT INTO Calendar (Dates, done) VALUES ('2026-07-04', 1)"},
+        "Calendar", "INSERT INTO Calendar (Dates, done) VALUES ('4 July', 'yes')", "id INTEGER");
+    row("a Calendar whose ShowOnce is a text",
+        {"CREATE TABLE Calendar (Dates DATETIME, ShowOnce TEXT)"}, "Calendar",
+        "INSERT INTO Calendar VALUES ('4 July', 'no')", "ShowOnce TEXT");
+    row("a Calendar of wider texts", {"CREATE TABLE Calendar (Description VARCHAR(80))"},
+        "Calendar", "INSERT INTO Calendar VALUES ('4 July')", "Description VARCHAR(80)");
+    row("Wallpapers of another program",
+        {"CREATE TABLE Wallpapers (FileName VARCHAR(255), Active BOOLEAN, Width)",
+         "INSERT INTO Wallpapers VALUES ('a.bmp', 1, 640)"},
+        "Wallpapers", "INSERT INTO Wallpapers VALUES ('b.bmp', 'yes', 800)", "Width");
 }
 
 void TestRepair::othersTablesUntouched()
@@ -269,9 +260,9 @@ void TestRepair::othersTablesUntouched()
     else
         QVERIFY(fileBytes(t.path) == bytes);
     // The program's own data definition checks only what it makes.
-    t.db.Execute(QStringLiteral("CREATE TABLE Notes (Seen YESNO)"));
+    t.db.Execute("CREATE TABLE Notes (Seen YESNO)");
     QCOMPARE(tableDump(t.path, theirs), before);
-    QCOMPARE(thrown([&] { t.raw(insert); }).description(), QStringLiteral("nothing thrown"));
+    QCOMPARE(thrown([&] { t.raw(insert); }).description(), "nothing thrown");
 }
 
 QTEST_APPLESS_MAIN(TestRepair)

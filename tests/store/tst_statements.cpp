@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Statements as users type them in the SQL builder and as the program
 // writes them, run against one prepared table: each must leave exactly the
 // rows Jet leaves, or fail with its message and number, inside no
@@ -280,9 +281,7 @@ void TestStatements::statement_data()
     row("between reversed", "WHERE Year(Dates) Between 2027 And 2026 ORDER BY Dates",
         "Élodie's race; Bob's check-up; Christmas Eve; 2026-12-25; Dentist");
     row("between reversed dates",
-        "DELETE FROM Calendar WHERE Dates Between #12/31/2026# And "
-        "#12/20/2026#",
-        "-2; -8");
+        "DELETE FROM Calendar WHERE Dates Between #12/31/2026# And #12/20/2026#", "-2; -8");
     row("between texts reversed, any case",
         "WHERE Description Between 'DENTIST' And 'ann' ORDER BY Dates",
         "Ann; ärger; Bob's check-up; Christmas Eve; Dentist");
@@ -309,18 +308,15 @@ void TestStatements::statement_data()
         "error: The pattern 'D*' holds '*', which is no wild card in a statement: statements use "
         "% for any run of characters and _ for one character. Write [*] for the character itself.");
     row("a computed pattern with a hash", "WHERE Description Like Details & '#'",
-        "error: The pattern '#' holds '#', which is no wild card in a statement: statements "
-        "use % for any run of characters and _ for one character. Write [#] for the character "
-        "itself.");
+        "error: The pattern '#' holds '#', which is no wild card in a statement: statements use % "
+        "for any run of characters and _ for one character. Write [#] for the character itself.");
 
     // Each text column's size, for every writer.
-    row("a description of 51 characters", "SET Description = String(51, 'x')",
-        "error: The field is too small to accept the amount of data you attempted to add. Try "
-        "inserting or pasting less data.");
+    const char *tooSmall = "error: The field is too small to accept the amount of data you "
+                           "attempted to add. Try inserting or pasting less data.";
+    row("a description of 51 characters", "SET Description = String(51, 'x')", tooSmall);
     row("a type of 16 characters, by another program",
-        "sqlite3: UPDATE Calendar SET icon = '0123456789abcdef'",
-        "error: The field is too small to accept the amount of data you attempted to add. Try "
-        "inserting or pasting less data.");
+        "sqlite3: UPDATE Calendar SET icon = '0123456789abcdef'", tooSmall);
     row("50 accented characters", "SET Description = String(50, 'é') WHERE Description = 'Ann'",
         "1:Description=éééééééééééééééééééééééééééééééééééééééééééééééééé");
 
@@ -376,23 +372,15 @@ void TestStatements::statement_data()
 void TestStatements::statement()
 {
     QFETCH(QString, jet);
-    QFETCH(QString, expected);
     TestDatabase t;
-    const auto raw = [&](const QString &sql) {
-        auto stmt = t.db.prepare(sql);
-        t.db.check(sqlite3_step(stmt.get()));
-    };
-    raw(QStringLiteral("INSERT INTO Calendar (Dates, icon, Description, Details, ShowOnce) "
-                       "VALUES ") +
-        kEvents.join(QLatin1Char(',')));
+    fixture::runSql(t.db,
+                    "sqlite3: INSERT INTO Calendar (Dates, icon, Description, Details, ShowOnce) "
+                    "VALUES " +
+                        kEvents.join(QLatin1Char(',')));
     QStringList lines = jet.split(QLatin1Char('\n'));
     jet = lines.takeLast();
-    for (const QString &line : std::as_const(lines)) {
-        if (line.startsWith(QLatin1String("sqlite3: ")))
-            raw(line.mid(9));
-        else
-            t.db.Execute(line);
-    }
+    for (const QString &line : std::as_const(lines))
+        fixture::runSql(t.db, line);
     const QMap<qint64, QStringList> before = snapshot(t.db);
     QString actual;
     try {
@@ -402,10 +390,7 @@ void TestStatements::statement()
             actual = rowsOf(stmt.get(), &rc).join(QStringLiteral("; "));
             t.db.check(rc);
         } else {
-            if (jet.startsWith(QLatin1String("sqlite3: ")))
-                raw(jet.mid(9));
-            else
-                t.db.Execute(jet);
+            fixture::runSql(t.db, jet);
             actual = changes(before, snapshot(t.db));
         }
     } catch (const DbError &e) {
@@ -416,7 +401,7 @@ void TestStatements::statement()
         QCOMPARE(changes(before, snapshot(t.db)), QString());
         QVERIFY(!t.db.inTransaction());
     }
-    QCOMPARE(actual, expected);
+    QTEST(actual, "expected");
 }
 
 QTEST_APPLESS_MAIN(TestStatements)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Events in and out of table Calendar for tests that check what reached
 // the table: rows go in as the VALUES part of the usual insert and come

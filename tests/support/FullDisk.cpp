@@ -1,4 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/FullDisk.h"
+
+#include "support/ChildProcess.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,7 +12,6 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -67,35 +69,5 @@ QString onFullDisk(qint64 room, const FolderStep &setup, const FolderStep &work)
     QTemporaryDir base;
     const QString folder = base.filePath(QStringLiteral("disk"));
     QDir().mkpath(folder);
-    int out[2];
-    if (::pipe(out) != 0)
-        return QStringLiteral("no pipe");
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(out[0]);
-        QString report;
-        try {
-            report = inChild(folder, room, setup, work);
-        } catch (const std::exception &e) {
-            report = QStringLiteral("uncaught: ") + QString::fromUtf8(e.what());
-        }
-        const QByteArray bytes = report.toUtf8();
-        [[maybe_unused]] const ssize_t n = ::write(out[1], bytes.constData(), size_t(bytes.size()));
-        ::_exit(0); // no destructors: they belong to the parent
-    }
-    ::close(out[1]);
-    QByteArray got;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) != 0;) {
-        if (n > 0)
-            got.append(buffer, n);
-        else if (errno != EINTR)
-            break;
-    }
-    ::close(out[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (!WIFEXITED(status))
-        return QStringLiteral("child ended by signal %1").arg(WTERMSIG(status));
-    return QString::fromUtf8(got);
+    return inChildProcess([&] { return inChild(folder, room, setup, work); });
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs a write against a disk that is all but full, in a child process so
 // that nothing of it reaches the test's own process: a small tmpfs of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Prompts for tests: records every box and answers from a queue. A box with
 // no answer queued fails the test.

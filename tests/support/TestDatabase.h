@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A new event database for a test: every table, in the test's own
 // temporary home, opened on a connection of the test's own.

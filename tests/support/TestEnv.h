@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Gives a test its own temporary home: settings, data, registry and
 // databases live there, never in the real user's folders.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // swaymsg and sway in one, for the desktop tests. The arguments are joined
 // as swaymsg joins them, split into commands at ";" and "," and into words
 // at blanks (quotes and backslashes kept as sway keeps them; its criteria

@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up wallpaper change: the draw and its bound, which files become
 // the bitmap, when the setting is written, and each failure's message with
 // the wallpaper left as it was (a named pipe, a cut-off picture, a folder
 // the user may not enter).
 
+#include "support/ChildProcess.h"
 #include "support/TestDatabase.h"
 #include "wallpaper/Pictures.h"
 #include "wallpaper/WallpaperChange.h"
@@ -14,9 +16,7 @@
 #include <QImage>
 #include <QTest>
 
-#include <grp.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -236,48 +236,6 @@ void TestRotation::change()
     QVERIFY(QDir(f.data).entryList(QDir::Files).size() <= 1);
     QCOMPARE(f.events.join(QLatin1Char('\n')), f.real(events.join(QLatin1Char('\n'))));
 }
-
-namespace {
-
-// work's text from a child process run by a user without privileges
-// (nobody, when the tests run as root, who may read what anyone may).
-QString unprivileged(const std::function<QString()> &work)
-{
-    int out[2];
-    if (::pipe(out) != 0)
-        return QStringLiteral("no pipe");
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(out[0]);
-        QString report = QStringLiteral("still privileged");
-        if (::geteuid() == 0 &&
-            (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
-             ::setresuid(65534, 65534, 65534) != 0))
-            report = QStringLiteral("cannot become nobody");
-        else if (::geteuid() != 0) {
-            try {
-                report = work();
-            } catch (...) {
-                report = QStringLiteral("uncaught");
-            }
-        }
-        const QByteArray bytes = report.toUtf8();
-        const bool written =
-            ::write(out[1], bytes.constData(), size_t(bytes.size())) == bytes.size();
-        ::_exit(written ? 0 : 1);
-    }
-    ::close(out[1]);
-    QByteArray got;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
-        got.append(buffer, n);
-    ::close(out[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return QString::fromUtf8(got);
-}
-
-} // namespace
 
 // A JPG in a folder the user may not enter exists, yet cannot be read: the
 // permission error and the hint, nothing written.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The date-picking window: only a click on a day changes DateVal and closes
 // the window; browsing and closing it otherwise leave DateVal as it was.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file filters of the design's "Name|pattern|Name|pattern" form as the
 // Qt file dialogs take them, matching names as a Linux user expects.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's "About" and "Check for Update" commands. Both windows
 // stay open beside their owner; a second click brings the open one forward

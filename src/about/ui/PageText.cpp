@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "about/ui/PageText.h"
 
 #include "about/UpdatePage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the update window makes of a page: a document that is never more
 // than a person reads (the rest left out, and said so), whose resources are

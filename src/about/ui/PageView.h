@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The update window's browser: fetches one web page over HTTP and shows it
 // as rich text. A page that cannot be fetched is replaced by an error page

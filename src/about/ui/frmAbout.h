@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The About box: the program's title, version and description, the maker's
 // links, a disclaimer naming the open database, and a button that starts

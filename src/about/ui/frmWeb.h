@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The update window: the running version and the advice to close the
 // program before replacing it, above the maker's update page. It only

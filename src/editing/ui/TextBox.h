@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A text box of the design's forms: one line or several, holding back what
 // the user types or pastes beyond its length limit. A text set by the

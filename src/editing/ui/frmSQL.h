@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The SQL builder: composes a one-column UPDATE or a DELETE of Calendar rows
 // from two column pickers and two value boxes, and runs whatever its output

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The single event dialog: creates one event, or changes or deletes the one
 // its caller names through oriDates and oriDescription. It reads the event

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The event table editor: every event of rsEditor in an editable grid, with
 // filtering, the single event dialog, the SQL builder and the date and type

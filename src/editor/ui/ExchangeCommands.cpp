@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/ui/ExchangeCommands.h"
 
 #include "editor/AccessImport.h"
@@ -121,6 +122,8 @@ void ExchangeCommands::mnuTools_Click(int index)
         busyStep([&] { count = ExportICalendarFile(m_rs, file, clock()); });
     } else if (index == 7 || index == 8 || index == 9) {
         count = ImportCalendarFile(index, file);
+        if (count < 0)
+            return; // the user stopped the reading
     } else if (index == 4) {
         count = ImportShareFile(file);
         if (count < 0)
@@ -213,13 +216,23 @@ int ExchangeCommands::ImportShareFile(const QString &file)
 int ExchangeCommands::ImportCalendarFile(int index, const QString &file)
 {
     ImportRead read;
-    busyStep([&] {
-        read = index == 7   ? readICalendarFile(file, clock().date())
-               : index == 9 ? readAccessEvents(file)
-                            : readVCardFile(file);
-    });
+    if (index == 9) {
+        busyStep([&] { read = readAccessEvents(file); });
+    } else {
+        const auto progress = progressBox(QStringLiteral("Reading the file..."), 1000);
+        const ReadProgress told = [&](qint64 done, qint64 total) {
+            progress->setValue(int(total > 0 ? done * 1000 / total : 0));
+            return !progress->wasCanceled();
+        };
+        step([&] {
+            read = index == 7 ? readICalendarFile(file, clock().date(), told)
+                              : readVCardFile(file, told);
+        });
+    }
     if (m_error)
         return 0; // nothing is offered from a file that cannot be read whole
+    if (read.stopped)
+        return -1;
     m_skipped = read.skipped;
     return ImportChosen(read.candidates);
 }
@@ -246,6 +259,16 @@ int ExchangeCommands::ImportChosen(QList<ImportCandidate> &candidates)
                                     dialog.Check1->isChecked());
     });
     return imported;
+}
+
+std::unique_ptr<QProgressDialog> ExchangeCommands::progressBox(const QString &text, int maximum)
+{
+    auto box =
+        std::make_unique<QProgressDialog>(text, QStringLiteral("Cancel"), 0, maximum, m_owner);
+    box->setWindowTitle(QStringLiteral("Almarik"));
+    box->setWindowModality(Qt::WindowModal);
+    box->setMinimumDuration(typingProgressDelayMs);
+    return box;
 }
 
 bool ExchangeCommands::ExportOutlookHolidays(int index, const QString &file, const QString &year)
@@ -279,17 +302,14 @@ bool ExchangeCommands::ExportOutlookHolidays(int index, const QString &file, con
         pause.exec(QEventLoop::ExcludeUserInputEvents);
     }
     const QStringList lines = section.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    QProgressDialog progress(QStringLiteral("Typing the events into Notepad..."),
-                             QStringLiteral("Cancel"), 0, int(lines.size()), m_owner);
-    progress.setWindowTitle(QStringLiteral("Almarik"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(typingProgressDelayMs);
+    const auto progress =
+        progressBox(QStringLiteral("Typing the events into Notepad..."), int(lines.size()));
     qsizetype typed = 0;
     step([&] {
         SendKeys(QStringLiteral("^{End}~~"), true);
         for (; typed < lines.size(); ++typed) {
-            progress.setValue(int(typed));
-            if (progress.wasCanceled())
+            progress->setValue(int(typed));
+            if (progress->wasCanceled())
                 return;
             // The header line is waited for; the events are queued.
             SendKeys(literalKeys(lines[typed]) + QLatin1Char('~'), typed == 0);
@@ -297,7 +317,7 @@ bool ExchangeCommands::ExportOutlookHolidays(int index, const QString &file, con
         // Notepad asks the user whether to save; we do not answer for them.
         SendKeys(QStringLiteral("%{F4}"), true);
     });
-    progress.reset();
+    progress->reset();
     if (!m_error && typed < lines.size()) {
         // The header is a line of its own: the events are the lines after it.
         m_prompts.MsgBox(QStringLiteral("Typing stopped: %1 of %2 events were typed into Notepad. "

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The editor's Tools menu: the share file export and import, the two
 // Outlook holiday file exports and the calendar exchange (iCalendar export
@@ -8,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "platform/AppError.h"
@@ -18,6 +20,7 @@ class Prompts;
 class QWidget;
 class RecordSet;
 struct ImportCandidate;
+class QProgressDialog;
 
 class ExchangeCommands final
 {
@@ -36,7 +39,8 @@ public:
 
     // How long the Office 2000/XP export waits for the Notepad window.
     int notepadWaitMs = 10000;
-    // How long the typing into it runs before its progress is shown.
+    // How long the typing into it, or the reading of a calendar file, runs
+    // before its progress is shown.
     int typingProgressDelayMs = 500;
     // Stamps the iCalendar export; its day decides which imported one-off
     // events are past.
@@ -49,8 +53,12 @@ private:
     QString ChooseExchangeFile(int index, QString *year, int *count);
     int ImportShareFile(const QString &file);
     // 7 and 8: reads the file, then lets the user choose; the number
-    // inserted (0, recorded, when the file could not be read).
+    // inserted (0, recorded, when the file could not be read; -1 when the
+    // user stopped the reading).
     int ImportCalendarFile(int index, const QString &file);
+    // A window-modal progress box with Cancel, shown once the work has run
+    // for typingProgressDelayMs.
+    std::unique_ptr<QProgressDialog> progressBox(const QString &text, int maximum);
     // The selection dialog over the candidates and the inserts of the
     // chosen ones; the number inserted.
     int ImportChosen(QList<ImportCandidate> &candidates);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Paints and edits the editor grid's cells: a drop-down button at the right
 // of every Dates and Type cell, wrapped text in Details, a multi-line editor

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The import selection list: one checkable item per share-file record with
 // its type picture, held as plain arrays so that 100,000 items open at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Typing into another program's window as a user would: bring it to the
 // front by the beginning of its title, then send it keys in the key

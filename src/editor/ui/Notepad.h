@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Linux has no Notepad, so the Office 2000/XP holiday export types into this
 // small plain text window of our own: titled with the file's name and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How a program types into the Notepad stand-in: it connects to the
 // stand-in's local socket and sends requests, each a QDataStream of the

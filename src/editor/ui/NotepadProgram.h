@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Notepad stand-in runs as a program of its own ("almarik --notepad
 // FILE"), as Notepad does on Windows: no modal window of ours blocks it,

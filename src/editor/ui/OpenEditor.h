@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's "Event Editor" command, up to the month list's refill
 // (which the main window does after this returns).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The filter dialog: asks which events the editor is to show and leaves the
 // answer in three public variables; the editor builds and applies the filter.

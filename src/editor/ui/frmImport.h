@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The import selection dialog: the events read from a share file, ticked
 // where they are new, for the user to choose which to insert and whether

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A flexible grid on a QTableWidget: row 0 is the fixed header row (the
 // table's header), rows 1 and on are the table's rows, filled by AddItem

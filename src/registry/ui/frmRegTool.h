@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The registry tool: browse one key at a time under either root, delete a
 // value on the spot, and record tasks in table RegEdit that the start-up

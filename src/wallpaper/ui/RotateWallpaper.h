@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The start-up's wallpaper change with the program's own database,
 // registry, random source and desktop; its message shown through prompts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The wallpaper selector: browse folders for pictures, preview them, add
 // them to the list in table Wallpapers and remove entries from it. Rows
