@@ -47,7 +47,7 @@ ImportCandidate calendarCandidate(const QDate &day, const QString &description,
             addNote(c, QStringLiteral("details cut to 4,000 characters"));
         }
     }
-    c.statement = importInsertStatement(c);
+    checkImportRecord(c);
     return c;
 }
 

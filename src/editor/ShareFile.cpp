@@ -202,13 +202,18 @@ QString importPictureKey(const ImportCandidate &c)
     return isNone(c, c.iconText) ? QStringLiteral("unknown") : c.iconText;
 }
 
-QString importInsertStatement(const ImportCandidate &c)
+void checkImportRecord(const ImportCandidate &c)
 {
     const QString fault = recordFault(c);
     if (!fault.isEmpty())
         throw AppError(kTypeMismatch, QStringLiteral("The record \"") + c.dateText +
                                           QLatin1Char(' ') + c.description + QStringLiteral("\" ") +
                                           fault);
+}
+
+QString importInsertStatement(const ImportCandidate &c)
+{
+    checkImportRecord(c);
     const QDate day = shareDate(c.dateText);
     return QStringLiteral("INSERT INTO Calendar (Dates, icon, Description, ShowOnce, Details) "
                           "VALUES (#") +
@@ -272,7 +277,6 @@ bool parseShareFile(const QString &text, QList<ImportCandidate> *candidates)
         const QString fault = recordFault(c);
         if (!fault.isEmpty())
             throw badRecord(k, line, fault);
-        c.statement = importInsertStatement(c);
         read.append(std::move(c));
     }
     while (!in.atEnd()) {

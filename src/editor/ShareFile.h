@@ -36,7 +36,6 @@ struct ImportCandidate
     QString description;
     QString showOnceText; // True or False, in any case
     QString details;      // lines joined by CR LF, or "Null"
-    QString statement;    // its INSERT statement
     bool exists = false;  // its description is among the events already
     // Calendar and address book imports: the type and details hold the
     // texts themselves ("Null" included), a null QString standing for none.
@@ -68,8 +67,11 @@ QString importPictureKey(const ImportCandidate &c);
 // dd/mm/yyyy, the date form of candidates and share files.
 QString shareDateText(const QDate &day);
 
-// The INSERT statement of a record. Throws AppError when the date text is
-// not a real dd/mm/yyyy date or the show-once text is not True or False.
+// Throws AppError, naming the record, when its date text is not a real
+// dd/mm/yyyy date or its show-once text is not True or False.
+void checkImportRecord(const ImportCandidate &c);
+
+// The INSERT statement of a record; throws as checkImportRecord does.
 QString importInsertStatement(const ImportCandidate &c);
 
 // Removes every event of a description before an overwriting insert.

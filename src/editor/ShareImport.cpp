@@ -46,7 +46,7 @@ int importCandidates(Connection &db, const QList<ImportCandidate> &candidates,
         if (size_t(k) >= chosen.size() || !chosen[size_t(k)])
             continue;
         const ImportCandidate &c = candidates[k];
-        importInsertStatement(c); // refuses a record that is not well formed
+        checkImportRecord(c);
         ++imported;
         if (overwrite) {
             remove.bindText(1, c.description.toUtf8());
