@@ -132,7 +132,10 @@ void TestConnection::failuresNumbered()
          DbErrNo::General, SQLITE_CONSTRAINT_NOTNULL},
         // A value of no known kind reaches the column's own check.
         {"INSERT INTO Calendar (Dates) VALUES (IIf(True, 'soon', Null))", DbErrNo::Conversion,
-         SQLITE_CONSTRAINT_TRIGGER}};
+         SQLITE_CONSTRAINT_TRIGGER},
+        // A function's own mismatch, numbered by its code.
+        {"INSERT INTO Calendar (Dates, Description) VALUES (DateValue('next week'), 'x')",
+         DbErrNo::Conversion, SQLITE_MISMATCH}};
     for (const auto &[sql, number, code] : cases) {
         const DbError e = thrown([&] { t.db.Execute(QString::fromUtf8(sql)); });
         QCOMPARE(e.number(), number);
