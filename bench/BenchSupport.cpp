@@ -47,7 +47,9 @@ void runScanFloor(benchmark::State &state, const QString &path, const QDate &tod
     long listed = 0;
     for (auto _ : state) {
         sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(db, "SELECT * FROM Calendar", -1, &st, nullptr);
+        // Only the two columns the list needs: a wider read would flatter
+        // every ratio against this floor.
+        sqlite3_prepare_v2(db, "SELECT Dates, Description FROM Calendar", -1, &st, nullptr);
         std::vector<std::pair<long, std::string>> rows;
         while (sqlite3_step(st) == SQLITE_ROW) {
             const char *t = reinterpret_cast<const char *>(sqlite3_column_text(st, 0));
@@ -58,7 +60,7 @@ void runScanFloor(benchmark::State &state, const QString &path, const QDate &tod
             if (days < -334 && days > -366)
                 days = anniversary(today.year() + 1, m, d) - day;
             if (days < 31 && days > -1)
-                rows.emplace_back(days, reinterpret_cast<const char *>(sqlite3_column_text(st, 2)));
+                rows.emplace_back(days, reinterpret_cast<const char *>(sqlite3_column_text(st, 1)));
         }
         sqlite3_finalize(st);
         std::stable_sort(rows.begin(), rows.end(),
