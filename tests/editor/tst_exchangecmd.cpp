@@ -457,16 +457,7 @@ void TestExchangeCommands::accessImport()
     QVERIFY(offered.contains("29/02/1996 Leap-day Léa [x]"));
     QVERIFY(offered.contains("31/01/1960 日本の友達 [x]"));
     QCOMPARE(m_prompts->takeBoxes().mid(1), QStringList{"Almarik (-, OK): 14 records imported"});
-    const QStringList rows = calendarRows(m_db);
-    QCOMPARE(rows.size(), 3 + 14);
-    QVERIFY(rows.contains("2026-12-20|reminder|Renew passport|Time of day kept by an old "
-                          "version|true"));
-    // A file of another kind is refused before anything is offered.
-    m_prompts->answer(m_env->path("Almarik.MDB"));
-    m_editor->mnuTools_Click(9);
-    QCOMPARE(m_prompts->takeBoxes().mid(1),
-             QStringList{"Error (critical, OK): '" + m_env->path("Almarik.MDB") +
-                         "' is not a Microsoft Access database."});
+    QCOMPARE(calendarRows(m_db).size(), 3 + 14);
 }
 
 QTEST_MAIN(TestExchangeCommands)

@@ -346,9 +346,6 @@ void TestStatements::statement_data()
     row("distinctrow over two", "SELECT DISTINCTROW c.Description FROM Calendar c, Almarik_Type t",
         "error: DISTINCTROW over more than one table is not supported by this database; use "
         "DISTINCT, which compares only the selected fields.");
-    row("a comment", "DELETE FROM Calendar WHERE Description = 'Ann' /* old */",
-        "error: Jet SQL has no comments: remove the '/*' at position 48 of the query expression "
-        "'DELETE FROM Calendar WHERE Description = 'Ann' /* old */'.");
 
     // Several statements and malformed texts.
     row("delete star and a semicolon", "DELETE * FROM Calendar WHERE Description = 'Ann';", "-1");
