@@ -39,32 +39,38 @@ long anniversary(int year, int m, int d)
 
 } // namespace
 
+std::vector<std::pair<long, std::string>> scanFloorRows(sqlite3 *db, const QDate &today)
+{
+    const long day = daysFromCivil(today.year(), today.month(), today.day());
+    sqlite3_stmt *st = nullptr;
+    // Only the two columns the list needs: a wider read would flatter
+    // every ratio against this floor.
+    sqlite3_prepare_v2(db, "SELECT Dates, Description FROM Calendar", -1, &st, nullptr);
+    std::vector<std::pair<long, std::string>> rows;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        const char *t = reinterpret_cast<const char *>(sqlite3_column_text(st, 0));
+        // "yyyy-mm-dd", as the store keeps dates.
+        const int m = (t[5] - '0') * 10 + (t[6] - '0');
+        const int d = (t[8] - '0') * 10 + (t[9] - '0');
+        long days = anniversary(today.year(), m, d) - day;
+        if (days < -334 && days > -366)
+            days = anniversary(today.year() + 1, m, d) - day;
+        if (days < 31 && days > -1)
+            rows.emplace_back(days, reinterpret_cast<const char *>(sqlite3_column_text(st, 1)));
+    }
+    sqlite3_finalize(st);
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    return rows;
+}
+
 void runScanFloor(benchmark::State &state, const QString &path, const QDate &today)
 {
     sqlite3 *db = nullptr;
     sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    const long day = daysFromCivil(today.year(), today.month(), today.day());
     long listed = 0;
     for (auto _ : state) {
-        sqlite3_stmt *st = nullptr;
-        // Only the two columns the list needs: a wider read would flatter
-        // every ratio against this floor.
-        sqlite3_prepare_v2(db, "SELECT Dates, Description FROM Calendar", -1, &st, nullptr);
-        std::vector<std::pair<long, std::string>> rows;
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            const char *t = reinterpret_cast<const char *>(sqlite3_column_text(st, 0));
-            // "yyyy-mm-dd", as the store keeps dates.
-            const int m = (t[5] - '0') * 10 + (t[6] - '0');
-            const int d = (t[8] - '0') * 10 + (t[9] - '0');
-            long days = anniversary(today.year(), m, d) - day;
-            if (days < -334 && days > -366)
-                days = anniversary(today.year() + 1, m, d) - day;
-            if (days < 31 && days > -1)
-                rows.emplace_back(days, reinterpret_cast<const char *>(sqlite3_column_text(st, 1)));
-        }
-        sqlite3_finalize(st);
-        std::stable_sort(rows.begin(), rows.end(),
-                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        const auto rows = scanFloorRows(db, today);
         listed = long(rows.size());
         benchmark::DoNotOptimize(rows.data());
     }

@@ -8,6 +8,10 @@
 #include <benchmark/benchmark.h>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
+
+struct sqlite3;
 
 inline constexpr int kBenchEvents = 100000;
 
@@ -15,10 +19,13 @@ inline constexpr int kBenchEvents = 100000;
 // years, a third without details, one in seven shown once.
 void makeEventDatabase(const QString &path, int events = kBenchEvents);
 
-// The floor the month list is measured against, as a benchmark's body: a
-// bare SQLite scan of the whole Calendar table with the anniversary filter
-// (30 days, no recent days, the next-year rule, 29 February) in plain C++
-// and the sort on the day count. Counter "listed" gets the rows kept.
+// The floor the month list is measured against: a bare SQLite scan of the
+// whole Calendar table with the anniversary filter (30 days, no recent
+// days, the next-year rule, 29 February) in plain C++ and the sort on the
+// day count; the rows kept, as (days, description).
+std::vector<std::pair<long, std::string>> scanFloorRows(sqlite3 *db, const QDate &today);
+
+// The same as a benchmark's body. Counter "listed" gets the rows kept.
 void runScanFloor(benchmark::State &state, const QString &path, const QDate &today);
 
 class RatioReporter final : public benchmark::ConsoleReporter

@@ -5,6 +5,7 @@
 #include "platform/Prompts.h"
 #include "startup/StartupDatabase.h"
 #include "store/DateRules.h"
+#include "store/JetDate.h"
 #include "store/RecordSet.h"
 
 #include <QSet>
@@ -140,27 +141,6 @@ void sortMonthRows(std::vector<MonthRow> &rows)
     rows = std::move(sorted);
 }
 
-namespace {
-
-// A column looked up once for the whole fill rather than by name per row.
-struct Column
-{
-    Column(const RecordSet &rs, const QString &name) : name(name), index(rs.fieldIndex(name)) {}
-    QString name;
-    int index;
-};
-
-// The column's value in the current row; a missing column throws the
-// record set's own error.
-QVariant field(const RecordSet &rs, const Column &column)
-{
-    if (column.index < 0)
-        return rs.Fields(column.name);
-    return rs.valueAt(rs.position(), column.index);
-}
-
-} // namespace
-
 QDate eventDateOf(const QVariant &value)
 {
     if (value.isNull())
@@ -176,50 +156,43 @@ std::vector<MonthRow> readMonthList(RecordSet &rs, const QDate &today, bool rece
                                     const FillFailure &failed)
 {
     std::vector<MonthRow> rows;
-    try {
-        rs.Requery();
-    } catch (const AppError &e) {
-        failed(e);
-        return rows;
-    }
-    const Column dates(rs, QStringLiteral("Dates"));
-    const Column description(rs, QStringLiteral("Description"));
-    const Column showOnce(rs, QStringLiteral("ShowOnce"));
-    const Column icon(rs, QStringLiteral("icon"));
     const MonthListRules rules(today, recent);
-    rows.reserve(size_t(rs.RecordCount()) / 8);
-    while (!rs.isEOF()) {
-        MonthRow row;
-        bool listed = false;
-        try {
-            listed = rules.rowFor(eventDateOf(field(rs, dates)), row);
-            if (listed)
-                row.description = field(rs, description).toString();
-        } catch (const AppError &e) {
-            failed(e);
-            listed = false;
-        }
-        if (listed) {
-            try {
-                row.showOnce = field(rs, showOnce).toBool(); // Null reads false
-            } catch (const AppError &e) {
-                failed(e);
-            }
-            try {
-                const QVariant key = field(rs, icon);
-                row.hasIcon = !key.isNull();
-                row.icon = key.toString();
-            } catch (const AppError &e) {
-                failed(e);
-            }
-            rows.push_back(std::move(row));
-        }
-        try {
-            rs.MoveNext();
-        } catch (const AppError &e) {
-            failed(e);
-            break; // a record set that cannot move on must not be read again
-        }
+    try {
+        rs.scan({QStringLiteral("Dates"), QStringLiteral("Description"), QStringLiteral("ShowOnce"),
+                 QStringLiteral("icon")},
+                [&](const RecordSet::ScanRow &r) {
+                    MonthRow row;
+                    try {
+                        IsoParts day;
+                        const bool listed = r.dateParts(0, &day)
+                                                ? rules.rowFor(day.year, day.month, day.day, row)
+                                                : rules.rowFor(eventDateOf(r.value(0)), row);
+                        if (!listed)
+                            return;
+                        row.description = r.value(1).toString();
+                    } catch (const AppError &e) {
+                        failed(e);
+                        return;
+                    }
+                    try {
+                        row.showOnce = r.value(2).toBool(); // Null reads false
+                    } catch (const AppError &e) {
+                        failed(e);
+                    }
+                    try {
+                        const QVariant key = r.value(3);
+                        row.hasIcon = !key.isNull();
+                        row.icon = key.toString();
+                    } catch (const AppError &e) {
+                        failed(e);
+                    }
+                    rows.push_back(std::move(row));
+                });
+    } catch (const AppError &e) {
+        // A read that fails lists nothing.
+        failed(e);
+        rows.clear();
+        return rows;
     }
     sortMonthRows(rows);
     return rows;

@@ -89,11 +89,11 @@ std::array<bool, 6> coloursUsed(const std::vector<MonthRow> &rows);
 // Null" for Null and 13 "Type mismatch" for anything but a date.
 QDate eventDateOf(const QVariant &value);
 
-// Requeries rs and reads every row of it (fields Dates, Description,
-// ShowOnce and icon) into the listed rows, sorted on D; rows with equal D
-// keep the database's order. A row whose Dates or Description cannot be read
-// is reported and left out; an unreadable ShowOnce or icon is reported and
-// the row is listed without marker or picture. A failed Requery lists
+// Reads rs's rows again (fields Dates, Description, ShowOnce and icon) into
+// the listed rows, sorted on D, keeping only those; rows with equal D keep
+// the database's order. A row whose Dates or Description cannot be read is
+// reported and left out; an unreadable ShowOnce or icon is reported and the
+// row is listed without marker or picture. A read that fails lists
 // nothing. rs is left after its last row.
 std::vector<MonthRow> readMonthList(RecordSet &rs, const QDate &today, bool recent,
                                     const FillFailure &failed);

@@ -317,20 +317,30 @@ Connection::prepare(const QString &sqliteText) const
     return stmt;
 }
 
-const JetSchema &Connection::schema() const
+qint64 Connection::pragmaValue(const char *pragma) const
 {
-    sqlite3 *db = handle();
     sqlite3_stmt *raw = nullptr;
-    check(sqlite3_prepare_v2(db, "PRAGMA schema_version", -1, &raw, nullptr));
+    check(sqlite3_prepare_v2(handle(), pragma, -1, &raw, nullptr));
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> stmt(raw, sqlite3_finalize);
     const int rc = sqlite3_step(raw);
     check(rc);
-    const int version = rc == SQLITE_ROW ? sqlite3_column_int(raw, 0) : -1;
+    return rc == SQLITE_ROW ? sqlite3_column_int64(raw, 0) : -1;
+}
+
+const JetSchema &Connection::schema() const
+{
+    const int version = int(pragmaValue("PRAGMA schema_version"));
     if (version != m_schemaVersion || version < 0) {
-        m_schema = JetSchema::read(db);
+        m_schema = JetSchema::read(handle());
         m_schemaVersion = version;
     }
     return m_schema;
+}
+
+Connection::DataStamp Connection::dataStamp() const
+{
+    return {handle(), sqlite3_total_changes64(handle()), pragmaValue("PRAGMA data_version"),
+            pragmaValue("PRAGMA schema_version")};
 }
 
 int Connection::Execute(const QString &jetText)

@@ -70,6 +70,18 @@ public:
     // has changed.
     const JetSchema &schema() const;
 
+    // Changes whenever the rows a query reads may have: this connection's
+    // own changes, other connections' commits, the schema, another file.
+    struct DataStamp
+    {
+        const sqlite3 *db = nullptr;
+        qint64 own = -1;
+        qint64 others = -1;
+        qint64 schema = -1;
+        bool operator==(const DataStamp &) const = default;
+    };
+    DataStamp dataStamp() const;
+
     void BeginTrans();
     void CommitTrans();
     void RollbackTrans();
@@ -85,6 +97,7 @@ public:
 private:
     void openFile(const QString &path, int flags);
     bool firstWriter();
+    qint64 pragmaValue(const char *pragma) const;
 
     sqlite3 *m_db = nullptr;
     bool m_writer = false;

@@ -38,14 +38,16 @@ bool sameName(const QString &a, const QString &b)
 }
 
 // Inline in the loading loop: a large table makes millions of these calls.
-inline Cell readValue(sqlite3_stmt *st, int column, FieldKind kind, TextStore &texts)
+// keep(text, bytes) keeps a text value and returns the place of its copy.
+template <typename Keep>
+inline Cell readValue(sqlite3_stmt *st, int column, FieldKind kind, Keep &&keep)
 {
     // One column call, then the value's own accessors, which skip the
     // statement's checks.
     sqlite3_value *value = sqlite3_column_value(st, column);
     Cell cell;
     const auto keepText = [&](const unsigned char *text, int bytes) {
-        cell.value = texts.add(reinterpret_cast<const char *>(text), bytes);
+        cell.value = keep(reinterpret_cast<const char *>(text), bytes);
         cell.extra = quint32(bytes);
         cell.type = Cell::Text;
         return cell;
@@ -82,13 +84,19 @@ inline Cell readValue(sqlite3_stmt *st, int column, FieldKind kind, TextStore &t
     }
 }
 
+inline Cell readValue(sqlite3_stmt *st, int column, FieldKind kind, TextStore &texts)
+{
+    return readValue(st, column, kind,
+                     [&texts](const char *text, int bytes) { return texts.add(text, bytes); });
+}
+
 } // namespace
 
 RecordSet::RecordSet() = default;
 
 RecordSet::~RecordSet() = default;
 
-void RecordSet::Open(const QString &source, Connection &connection, CursorTypeEnum,
+void RecordSet::Open(const QString &source, Connection &connection, CursorTypeEnum cursorType,
                      LockTypeEnum lockType)
 {
     if (isOpen())
@@ -101,11 +109,19 @@ void RecordSet::Open(const QString &source, Connection &connection, CursorTypeEn
         QStringLiteral("^\\s*SELECT\\s+\\*\\s+FROM\\s+(\"?)([A-Za-z_][A-Za-z0-9_]*)\\1"
                        "((?:\\s+(?:WHERE|ORDER)\\b.*)?)\\s*;?\\s*$"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    // Only column names in the order: a function (Rnd, Now) may read
+    // otherwise on the next read of the same data.
+    static const QRegularExpression columnOrder(
+        QStringLiteral("^(\\s+ORDER\\s+BY\\s+\"?[A-Za-z_][A-Za-z0-9_]*\"?(\\s+(ASC|DESC))?"
+                       "(\\s*,\\s*\"?[A-Za-z_][A-Za-z0-9_]*\"?(\\s+(ASC|DESC))?)*)?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
     const auto m = simple.match(translated);
     QString table;
     QString query;
+    m_repeatable = false;
     if (m.hasMatch()) {
         table = m.captured(2);
+        m_repeatable = columnOrder.match(m.captured(3)).hasMatch();
         query = QStringLiteral("SELECT rowid AS ") + rowidAlias() + QStringLiteral(", * FROM ") +
                 quotedName(table) + m.captured(3);
     } else {
@@ -120,12 +136,21 @@ void RecordSet::Open(const QString &source, Connection &connection, CursorTypeEn
     m_readOnly = lockType == adLockReadOnly;
     m_query = query;
     m_connection = &connection;
+    // A server cursor over a table's rows reads them as they are first
+    // used, as a dynamic cursor shows them; any other reads them now.
+    const bool deferred =
+        m_repeatable && m_cursorLocation == adUseServer && cursorType == adOpenDynamic;
     try {
-        load();
+        if (deferred)
+            readColumns(m_connection->prepare(m_query).get());
+        else
+            load();
     } catch (...) {
         Close();
         throw;
     }
+    m_deferred = deferred;
+    m_afterLast = false;
     m_filter.clear();
     m_filtered = false;
     m_visible.clear();
@@ -139,18 +164,12 @@ Cell RecordSet::readCell(sqlite3_stmt *st, int column, FieldKind kind, TextStore
 
 void RecordSet::load()
 {
+    // Taken before the read: a commit during it makes the next Requery read.
+    const Connection::DataStamp stamp = m_connection->dataStamp();
     auto stmt = m_connection->prepare(m_query);
     sqlite3_stmt *st = stmt.get();
     const int columns = sqlite3_column_count(st) - 1;
-    QStringList names;
-    std::vector<FieldKind> kinds;
-    std::vector<int> sizes;
-    for (int c = 0; c < columns; ++c) {
-        names << QString::fromUtf8(sqlite3_column_name(st, c + 1));
-        const char *decl = sqlite3_column_decltype(st, c + 1);
-        kinds.push_back(kindOfDeclaredType(decl));
-        sizes.push_back(sizeOfDeclaredType(decl));
-    }
+    const std::vector<FieldKind> kinds = columnKinds(st);
     Chunked<qint64> rowids;
     Chunked<Cell> cells;
     TextStore texts;
@@ -162,22 +181,129 @@ void RecordSet::load()
     }
     m_connection->check(rc);
     // Only a complete read replaces what the set holds.
-    if (names != m_names)
-        forgetNameHits();
-    m_names = std::move(names);
-    m_kinds = std::move(kinds);
-    m_sizes = std::move(sizes);
+    readColumns(st);
     m_rowids = std::move(rowids);
     m_cells = std::move(cells);
     m_texts = std::move(texts);
+    m_readStamp = stamp;
+    m_deferred = false;
     m_editMode = EditMode::None;
     m_pending.clear();
 }
 
+std::vector<FieldKind> RecordSet::columnKinds(sqlite3_stmt *st)
+{
+    std::vector<FieldKind> kinds;
+    for (int c = 1; c < sqlite3_column_count(st); ++c)
+        kinds.push_back(kindOfDeclaredType(sqlite3_column_decltype(st, c)));
+    return kinds;
+}
+
+void RecordSet::readColumns(sqlite3_stmt *st)
+{
+    QStringList names;
+    std::vector<int> sizes;
+    for (int c = 1; c < sqlite3_column_count(st); ++c) {
+        names << QString::fromUtf8(sqlite3_column_name(st, c));
+        sizes.push_back(sizeOfDeclaredType(sqlite3_column_decltype(st, c)));
+    }
+    if (names != m_names)
+        forgetNameHits();
+    m_names = std::move(names);
+    m_kinds = columnKinds(st);
+    m_sizes = std::move(sizes);
+}
+
+void RecordSet::readDeferred() const
+{
+    // Reading is not a change the caller sees: the rows were always there.
+    auto *self = const_cast<RecordSet *>(this);
+    self->load();
+    self->applyFilter();
+    self->m_pos = m_afterLast ? visibleCount() : 0;
+}
+
+void RecordSet::scan(const QStringList &names, const std::function<void(const ScanRow &)> &each)
+{
+    requireConnection();
+    // The columns as the table has them now, and only those asked for.
+    readColumns(m_connection->prepare(m_query).get());
+    std::vector<int> columns;
+    std::vector<FieldKind> kinds;
+    QStringList selected;
+    for (const QString &name : names) {
+        const int column = fieldIndex(name);
+        columns.push_back(column < 0 ? -1 : int(selected.size()));
+        kinds.push_back(column < 0 ? FieldKind::Text : m_kinds[size_t(column)]);
+        if (column >= 0)
+            selected << quotedName(m_names[column]);
+    }
+    QString sql = QStringLiteral("SELECT ") +
+                  (selected.isEmpty() ? QStringLiteral("NULL") : selected.join(QLatin1Char(','))) +
+                  QStringLiteral(" FROM (") + m_query + QLatin1Char(')');
+    if (m_filtered)
+        sql += QStringLiteral(" WHERE (") +
+               translateCriteria(m_filter, m_connection->schema(),
+                                 m_table.isEmpty() ? QStringList() : QStringList{m_table}) +
+               QLatin1Char(')');
+    auto stmt = m_connection->prepare(sql);
+    // The rows kept so far are no longer what the table holds.
+    m_rowids = {};
+    m_cells = {};
+    m_texts = {};
+    m_visible.clear();
+    m_editMode = EditMode::None;
+    m_pending.clear();
+    m_deferred = true;
+    m_afterLast = true;
+    const ScanRow row(stmt.get(), columns, kinds);
+    int rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW)
+        each(row);
+    m_connection->check(rc);
+}
+
+QVariant RecordSet::ScanRow::value(int i) const
+{
+    if (m_columns[size_t(i)] < 0)
+        throw fieldNotFound();
+    static const TextStore none;
+    QString text;
+    const Cell cell = readValue(m_st, m_columns[size_t(i)], m_kinds[size_t(i)],
+                                [&text](const char *t, int bytes) {
+                                    text = QString::fromUtf8(t, bytes);
+                                    return qint64(0);
+                                });
+    return cell.type == Cell::Text ? QVariant(text) : cellValue(cell, none);
+}
+
+bool RecordSet::ScanRow::dateParts(int i, IsoParts *parts) const
+{
+    if (m_columns[size_t(i)] < 0)
+        throw fieldNotFound();
+    if (m_kinds[size_t(i)] != FieldKind::Date)
+        return false;
+    sqlite3_value *v = sqlite3_column_value(m_st, m_columns[size_t(i)]);
+    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(v));
+    return text && isoToParts(text, sqlite3_value_bytes(v), parts);
+}
+
 void RecordSet::Requery()
 {
-    requireOpen();
-    load();
+    requireConnection();
+    if (m_deferred) {
+        // Read at first use, whenever that comes.
+        m_editMode = EditMode::None;
+        m_pending.clear();
+        m_afterLast = false;
+        return;
+    }
+    if (m_repeatable && m_connection->dataStamp() == m_readStamp) {
+        m_editMode = EditMode::None;
+        m_pending.clear();
+    } else {
+        load();
+    }
     applyFilter();
     m_pos = 0;
 }
@@ -188,6 +314,10 @@ void RecordSet::Close()
     m_source.clear();
     m_query.clear();
     m_table.clear();
+    m_repeatable = false;
+    m_deferred = false;
+    m_afterLast = false;
+    m_readStamp = {};
     m_names.clear();
     forgetNameHits();
     m_kinds.clear();
@@ -203,11 +333,17 @@ void RecordSet::Close()
     m_pos = 0;
 }
 
-void RecordSet::requireOpen() const
+void RecordSet::requireConnection() const
 {
     if (!isOpen())
         throw DbError(DbErrNo::Closed,
                       QStringLiteral("Operation is not allowed when the object is closed."));
+}
+
+void RecordSet::requireOpen() const
+{
+    requireConnection();
+    ensureRows();
 }
 
 void RecordSet::requireCurrent() const

@@ -1,22 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A record set as the program's procedures use one: the rows of a query read
-// into memory (a client cursor), a current position, an optional Filter, and
-// field values as typed QVariants (null where empty). Rows of a single table
-// keep their SQLite rowid, so that a grid can change the very row it shows.
-// Every failing operation throws DbError.
+// into memory, a current position, an optional Filter, and field values as
+// typed QVariants (null where empty). Rows of a single table keep their
+// SQLite rowid, so that a grid can change the very row it shows. A client
+// cursor reads its rows at Open; a dynamic server cursor over a table's rows
+// reads them when they are first used. Every failing operation throws
+// DbError.
 
 #include "store/Chunked.h"
+#include "store/Connection.h"
 #include "store/TextStore.h"
 
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <vector>
 
-class Connection;
 struct Cell;
 class Statement;
+struct IsoParts;
 struct sqlite3_stmt;
 
 enum CursorTypeEnum
@@ -63,7 +67,35 @@ public:
     // (ReadOnly) before anything changes.
     void Open(const QString &source, Connection &connection,
               CursorTypeEnum cursorType = adOpenStatic, LockTypeEnum lockType = adLockReadOnly);
+    // Reads the rows again, unless they cannot have changed since they were
+    // read (a table's rows, in an order of its columns only, and nothing
+    // written, committed or redefined since).
     void Requery();
+    // Reads the rows again as Requery would, but only the named columns,
+    // handing each row to each instead of keeping it: the set reads its
+    // rows anew at its next use, and then stands after its last row.
+    class ScanRow
+    {
+    public:
+        // The i-th named column's value, as Fields gives it; a name the set
+        // does not have throws fieldNotFound().
+        QVariant value(int i) const;
+        // The date of a date column's stored text, without building a
+        // value; false when it holds no stored date (value() tells what).
+        bool dateParts(int i, IsoParts *parts) const;
+
+    private:
+        friend class RecordSet;
+        ScanRow(sqlite3_stmt *st, const std::vector<int> &columns,
+                const std::vector<FieldKind> &kinds)
+            : m_st(st), m_columns(columns), m_kinds(kinds)
+        {
+        }
+        sqlite3_stmt *m_st;
+        const std::vector<int> &m_columns; // in the statement, -1: absent
+        const std::vector<FieldKind> &m_kinds;
+    };
+    void scan(const QStringList &names, const std::function<void(const ScanRow &)> &each);
     void Close();
     bool isOpen() const { return m_connection != nullptr; }
     QString source() const { return m_source; }
@@ -127,7 +159,19 @@ public:
     bool updatable() const { return !m_readOnly && !m_table.isEmpty(); }
 
 private:
-    int visibleCount() const { return m_filtered ? int(m_visible.size()) : int(m_rowids.size()); }
+    int visibleCount() const
+    {
+        ensureRows();
+        return m_filtered ? int(m_visible.size()) : int(m_rowids.size());
+    }
+    void ensureRows() const
+    {
+        if (m_deferred)
+            readDeferred();
+    }
+    void readDeferred() const;
+    static std::vector<FieldKind> columnKinds(sqlite3_stmt *st);
+    void readColumns(sqlite3_stmt *st);
     int rowIndex(int visibleRow) const { return m_filtered ? m_visible[visibleRow] : visibleRow; }
     int checkedRowIndex(int visibleRow) const;
     const Cell &cellAt(int index, int column) const;
@@ -137,6 +181,8 @@ private:
     void applyFilter();
     std::vector<qint64> matchingRowids(const QString &criteria) const;
     void requireCurrent() const;
+    void requireConnection() const;
+    // Open, with its rows read.
     void requireOpen() const;
     void requireWritableLock() const;
     void requireUpdatable() const;
@@ -152,9 +198,13 @@ private:
     Connection *m_connection = nullptr;
     CursorLocationEnum m_cursorLocation = adUseServer;
     QString m_source;
-    QString m_query;        // the SQLite text, with the rowid as its first column when updatable
-    QString m_table;        // the one table behind the rows, or "" when read-only
-    bool m_readOnly = true; // opened with adLockReadOnly
+    QString m_query;           // the SQLite text, with the rowid as its first column when updatable
+    QString m_table;           // the one table behind the rows, or "" when read-only
+    bool m_repeatable = false; // the query reads the same rows from the same data
+    Connection::DataStamp m_readStamp;
+    bool m_deferred = false;  // the rows are read at first use
+    bool m_afterLast = false; // ... and the set then stands after the last
+    bool m_readOnly = true;   // opened with adLockReadOnly
     QStringList m_names;
     std::vector<FieldKind> m_kinds;
     std::vector<int> m_sizes;
