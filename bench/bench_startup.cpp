@@ -8,11 +8,11 @@
 // "ratio startup-vs-floor-N" lines.
 
 #include "BenchSupport.h"
+#include "FloorModel.h"
 #include "app/Application.h"
 #include "app/Main.h"
 #include "app/MonthGrid.h"
 
-#include <QAbstractTableModel>
 #include <QApplication>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -30,33 +30,17 @@
 
 namespace {
 
-// The floor's view of the kept rows: the day count and the description.
-class FloorModel final : public QAbstractTableModel
-{
-public:
-    explicit FloorModel(std::vector<std::pair<long, std::string>> rows) : m_rows(std::move(rows)) {}
-    int rowCount(const QModelIndex &) const override { return int(m_rows.size()); }
-    int columnCount(const QModelIndex &) const override { return 2; }
-    QVariant data(const QModelIndex &index, int role) const override
-    {
-        if (role != Qt::DisplayRole)
-            return {};
-        const auto &row = m_rows[size_t(index.row())];
-        return index.column() == 0 ? QVariant(qlonglong(row.first))
-                                   : QVariant(QString::fromStdString(row.second));
-    }
-
-private:
-    std::vector<std::pair<long, std::string>> m_rows;
-};
-
 int runFloor(int argc, char **argv)
 {
     QApplication app(argc, argv);
     sqlite3 *db = nullptr;
     if (sqlite3_open_v2(argv[2], &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
         return 2;
-    FloorModel model(scanFloorRows(db, QDate::currentDate()));
+    FloorModel model(2);
+    for (const auto &[days, description] : scanFloorRows(db, QDate::currentDate())) {
+        model.add(std::to_string(days));
+        model.add(description);
+    }
     sqlite3_close(db);
     QTableView view;
     view.setModel(&model);
@@ -65,7 +49,7 @@ int runFloor(int argc, char **argv)
     QCoreApplication::processEvents();
     benchmark::DoNotOptimize(view.grab());
     // The wait ends with the painted window: leaving is not timed.
-    std::_Exit(model.rowCount({}) > 0 ? 0 : 3);
+    std::_Exit(model.rowCount() > 0 ? 0 : 3);
 }
 
 // As the program's main runs it, up to the shown and painted window.
