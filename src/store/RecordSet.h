@@ -100,9 +100,17 @@ public:
     bool isOpen() const { return m_connection != nullptr; }
     QString source() const { return m_source; }
 
-    bool isEOF() const { return m_pos >= visibleCount(); }
+    bool isEOF() const
+    {
+        ensureRows(); // first: reading them places the set
+        return m_pos >= visibleCount();
+    }
     // True before the first row, and on an empty set (as EOF is).
-    bool isBOF() const { return m_pos < 0 || visibleCount() == 0; }
+    bool isBOF() const
+    {
+        ensureRows();
+        return m_pos < 0 || visibleCount() == 0;
+    }
     void MoveFirst();
     void MoveNext();
     void MoveLast();

@@ -118,6 +118,8 @@ QStringList TestMonthList::read(const QStringList &statements)
     const auto rows = readMonthList(rs, QDate(2026, 12, 5), false, [&out](const AppError &e) {
         out << QStringLiteral("failed %1").arg(e.number());
     });
+    if (!rows.empty() && !rs.isEOF())
+        out << QStringLiteral("not after its last row");
     for (const MonthRow &r : rows)
         out << QStringList{r.description, r.yearsText, r.dayText, r.showOnce ? "once" : QString(),
                            r.hasIcon ? r.icon : "(null)"}
@@ -150,6 +152,17 @@ void TestMonthList::readList_data()
                        "Description VARCHAR(50), ShowOnce YESNO)",
                        "INSERT INTO Calendar VALUES (#12/06/1999#, Null, 'Gus', Null)"}
         << QStringList{"Gus|27 Years| 1||(null)"};
+    // Read when listed, not when opened; a stored time of day is no matter;
+    // a text or number that is no stored date is a type mismatch.
+    QTest::newRow("what is stored in Dates, and when it is read")
+        << QStringList{"DROP TABLE Calendar",
+                       "sqlite3: CREATE TABLE Calendar (Dates DATETIME, Icon VARCHAR(15), "
+                       "Description VARCHAR(50), ShowOnce YESNO)",
+                       "open",
+                       "sqlite3: INSERT INTO Calendar (Dates, Description, ShowOnce) VALUES "
+                       "('1999-12-06 23:59:59', 'Timed', 0), ('2027-02-29', 'No day', 0), "
+                       "(45000, 'Number', 0), ('1999-12-06 24:00:00', 'No time', 0)"}
+        << QStringList{"failed 13", "failed 13", "failed 13", "Timed|27 Years| 1||(null)"};
     QTest::newRow("a failed requery lists nothing, never an earlier reading")
         << QStringList{"(#12/06/1999#, 'birthday', 'Eve', Null, False)", "open",
                        "DROP TABLE Calendar"}
