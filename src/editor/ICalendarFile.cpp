@@ -88,8 +88,9 @@ AppError cannotCarry(const QString &description, const QString &why)
                         QStringLiteral(": an iCalendar file cannot carry it."));
 }
 
-void addEvent(icalcomponent *calendar, const RecordSet &rs, int row, const int (&column)[5],
-              const icaltimetype &stamp, QHash<QString, int> &uids)
+// The row's VEVENT, on its own.
+Component eventComponent(const RecordSet &rs, int row, const int (&column)[5],
+                         const icaltimetype &stamp, QHash<QString, int> &uids)
 {
     const QVariant date = rs.valueAt(row, column[0]);
     const QVariant type = rs.valueAt(row, column[1]);
@@ -111,8 +112,8 @@ void addEvent(icalcomponent *calendar, const RecordSet &rs, int row, const int (
     if (seen > 0) // the same day and description again: still one UID each
         uid += QLatin1Char('-') + QString::number(seen + 1);
 
-    icalcomponent *event = icalcomponent_new_vevent();
-    icalcomponent_add_component(calendar, event);
+    Component component(icalcomponent_new_vevent());
+    icalcomponent *event = component.get();
     icalcomponent_add_property(event, icalproperty_new_uid(uid.toUtf8().constData()));
     icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
     icalcomponent_add_property(event, start);
@@ -128,6 +129,17 @@ void addEvent(icalcomponent *calendar, const RecordSet &rs, int row, const int (
     icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
     if (!rs.valueAt(row, column[3]).toBool())
         icalcomponent_add_property(event, icalproperty_new_rrule(yearlyRule(day)));
+    return component;
+}
+
+// Appends the component's text as libical writes it.
+void appendText(QByteArray &out, icalcomponent *component)
+{
+    char *text = icalcomponent_as_ical_string_r(component);
+    if (!text)
+        throw AppError(ErrNo::OutOfMemory, QStringLiteral("Out of memory"));
+    out.append(text);
+    std::free(text);
 }
 
 } // namespace
@@ -163,15 +175,19 @@ QByteArray icalendarText(const RecordSet &rs, const QDateTime &stamp, int *count
     icalcomponent_add_property(calendar.get(), icalproperty_new_calscale("GREGORIAN"));
     const icaltimetype stampUtc = icaltime_from_timet_with_zone(time_t(stamp.toSecsSinceEpoch()), 0,
                                                                 icaltimezone_get_utc_timezone());
+    // The calendar's own lines, then each event written and freed in turn
+    // (a whole tree of them costs many times the file), then its end.
+    static const QByteArray end = "END:VCALENDAR\r\n";
+    QByteArray out;
+    appendText(out, calendar.get());
+    if (!out.endsWith(end))
+        throw AppError(ErrNo::InternalError, QStringLiteral("Internal error"));
+    out.chop(end.size());
     QHash<QString, int> uids;
     const int rows = rs.RecordCount();
     for (int r = 0; r < rows; ++r)
-        addEvent(calendar.get(), rs, r, column, stampUtc, uids);
-    char *text = icalcomponent_as_ical_string_r(calendar.get());
-    if (!text)
-        throw AppError(ErrNo::OutOfMemory, QStringLiteral("Out of memory"));
-    const QByteArray out(text);
-    std::free(text);
+        appendText(out, eventComponent(rs, r, column, stampUtc, uids).get());
+    out.append(end);
     if (count)
         *count = rows;
     return out;
