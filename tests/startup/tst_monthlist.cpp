@@ -163,6 +163,11 @@ void TestMonthList::readList_data()
                        "('1999-12-06 23:59:59', 'Timed', 0), ('2027-02-29', 'No day', 0), "
                        "(45000, 'Number', 0), ('1999-12-06 24:00:00', 'No time', 0)"}
         << QStringList{"failed 13", "failed 13", "failed 13", "Timed|27 Years| 1||(null)"};
+    QTest::newRow("a text column's date-like text is no date")
+        << QStringList{"DROP TABLE Calendar",
+                       "sqlite3: CREATE TABLE Calendar (Dates TEXT, Description VARCHAR(50))",
+                       "sqlite3: INSERT INTO Calendar VALUES ('1999-12-06', 'Text')"}
+        << QStringList{"failed 13"};
     QTest::newRow("a failed requery lists nothing, never an earlier reading")
         << QStringList{"(#12/06/1999#, 'birthday', 'Eve', Null, False)", "open",
                        "DROP TABLE Calendar"}
