@@ -41,26 +41,46 @@ inline void runSql(Connection &db, const QString &sql)
         db.Execute(sql);
 }
 
-// Every row of sql as "value|value|..." read by a connection of SQLite's own:
-// texts as stored, NULL as "<null>".
+// A value as rowsOf shows it: a text as stored with a NUL as "\0", a real
+// number as Jet shows it, NULL as "<null>".
+inline QString cellText(sqlite3_stmt *st, int column)
+{
+    if (sqlite3_column_type(st, column) == SQLITE_FLOAT)
+        return QString::number(sqlite3_column_double(st, column), 'g', 15);
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, column));
+    return text ? QString::fromUtf8(text, sqlite3_column_bytes(st, column))
+                      .replace(QChar(0), QLatin1String("\\0"))
+                : QStringLiteral("<null>");
+}
+
+// Every row of a statement's result as "value|value|...", stepped to the
+// end; rc, when given, takes the last step's code.
+inline QStringList rowsOf(sqlite3_stmt *st, int *rc = nullptr)
+{
+    QStringList rows;
+    int code = SQLITE_OK;
+    while ((code = sqlite3_step(st)) == SQLITE_ROW) {
+        QStringList cells;
+        for (int c = 0; c < sqlite3_column_count(st); ++c)
+            cells << cellText(st, c);
+        rows << cells.join(QLatin1Char('|'));
+    }
+    if (rc)
+        *rc = code;
+    return rows;
+}
+
+// Every row of sql read by a connection of SQLite's own.
 inline QStringList rawRows(const QString &path, const QString &sql)
 {
     QStringList rows;
     sqlite3 *db = nullptr;
     sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt *st = nullptr;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
         rows << QStringLiteral("<error> ") + QString::fromUtf8(sqlite3_errmsg(db));
-    } else {
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            QStringList cells;
-            for (int c = 0; c < sqlite3_column_count(st); ++c) {
-                const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, c));
-                cells << (text ? QString::fromUtf8(text) : QStringLiteral("<null>"));
-            }
-            rows << cells.join(QLatin1Char('|'));
-        }
-    }
+    else
+        rows = rowsOf(st);
     sqlite3_finalize(st);
     sqlite3_close(db);
     return rows;

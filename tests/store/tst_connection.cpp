@@ -4,10 +4,9 @@
 // wrappers: a transaction guard that undoes everything an exception passes
 // through, checked binds, and failures that keep SQLite's extended code;
 // the write-ahead log a writer keeps while it has the file open, and the
-// files it must not leave beside another file of the same name.
+// files it must not leave behind when closed.
 
 #include "StoreFixture.h"
-#include "store/AccessConvert.h"
 #include "store/Statement.h"
 #include "store/Transaction.h"
 #include "support/ChildProcess.h"
@@ -17,7 +16,6 @@
 #include <stdexcept>
 #include <sys/stat.h>
 #include <tuple>
-#include <unistd.h>
 
 using namespace fixture;
 
@@ -31,7 +29,6 @@ private slots:
     void transactionRollsBack();
     void failuresNumbered();
     void writeAheadLog();
-    void logBesideAccessFile();
 };
 
 namespace {
@@ -59,9 +56,7 @@ void TestConnection::openRefused()
     };
     QCOMPARE(refusal(pipe), "Unrecognized database format '" + pipe + "'.");
     // Asked by a user who may not read it, as root may.
-    QVERIFY(QFile::setPermissions(env.root(), QFile::ReadOwner | QFile::WriteOwner |
-                                                  QFile::ExeOwner | QFile::ReadOther |
-                                                  QFile::ExeOther));
+    QCOMPARE(::chmod(QFile::encodeName(env.root()).constData(), 0705), 0);
     QCOMPARE(unprivileged([&] { return refusal(locked); }),
              "The database engine cannot open the file '" + locked +
                  "'. You need permission to view its data.");
@@ -179,27 +174,6 @@ void TestConnection::writeAheadLog()
     for (const QString &side : Connection::sideFiles(t.path))
         QVERIFY2(!QFileInfo::exists(side), qPrintable(side));
     QCOMPARE(rawRows(t.path, QStringLiteral("PRAGMA journal_mode")), QStringList{"delete"});
-}
-
-// A log or journal left beside an Access file would be taken for the
-// converted file's own: the conversion refuses before anything changes.
-void TestConnection::logBesideAccessFile()
-{
-    TestEnv env;
-    const QString path = env.path(QStringLiteral("Almarik.MDB"));
-    QVERIFY(QFile::copy(QStringLiteral(ACCESS_DATA "/Almarik-small.mdb"), path));
-    QFile log(path + QStringLiteral("-wal"));
-    QVERIFY(log.open(QIODevice::WriteOnly) && log.write("old") == 3);
-    log.close();
-    const QByteArray before = fileBytes(path);
-    const DbError e = thrown([&] { convertAccessDatabaseInPlace(path); });
-    QCOMPARE(e.description(), "'" + path +
-                                  "-wal' exists beside the file: it belongs to another "
-                                  "database of that name. Move it away and try again. '" +
-                                  path + "' was not changed.");
-    QCOMPARE(fileBytes(path), before);
-    QCOMPARE(QDir(env.root()).entryList(QDir::Files),
-             (QStringList{"Almarik.MDB", "Almarik.MDB-wal"}));
 }
 
 QTEST_APPLESS_MAIN(TestConnection)

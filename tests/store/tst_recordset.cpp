@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Record sets as the program's procedures use them: requery, filter,
-// counting, typed and null fields, and writes that reach the very row shown.
+// Record sets as the program's procedures use them: when they read their
+// rows, requery, filter, counting, typed and null fields, and writes that
+// reach the very row shown.
 
 #include "StoreFixture.h"
 #include "store/RecordSet.h"
-#include "store/Statement.h"
+
+#include "platform/Clock.h"
 
 #include <QDate>
 #include <QTest>
+#include <functional>
 
 using namespace fixture;
 
@@ -15,6 +18,8 @@ class TestRecordSet : public QObject
 {
     Q_OBJECT
 private slots:
+    void reading_data();
+    void reading();
     void filter_data();
     void filter();
     void typedValues();
@@ -65,7 +70,87 @@ struct Opened : TestDatabase
     RecordSet rs;
 };
 
+// What happens to the set's table after the set was opened (and, for a
+// client cursor, read).
+using Change = std::function<void(TestDatabase &, RecordSet &)>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(Change)
+
+void TestRecordSet::reading_data()
+{
+    QTest::addColumn<bool>("client");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<Change>("change");
+    // The descriptions and the column count read after the change and a
+    // Requery (a server set: at its first use).
+    QTest::addColumn<QString>("expected");
+    const auto sql = [](const char *text) {
+        return Change([text](TestDatabase &t, RecordSet &) { runSql(t.db, text); });
+    };
+    const QString all = "SELECT * FROM Calendar";
+    const auto row = [](const char *name, bool client, const QString &source, const Change &change,
+                        const char *expected) {
+        QTest::newRow(name) << client << source << change << QString::fromUtf8(expected);
+    };
+    row("client: this connection's write", true, all, sql("UPDATE Calendar SET Description = 'Bo'"),
+        "Bo Bo 5");
+    row("client: another connection's commit", true, all, Change([](TestDatabase &t, RecordSet &) {
+            Connection other;
+            other.Open(t.path);
+            runSql(other, "UPDATE Calendar SET Description = 'Cy'");
+        }),
+        "Cy Cy 5");
+    row("client: a new column", true, all, sql("ALTER TABLE Calendar ADD COLUMN Extra TEXT(10)"),
+        "Ann Eve 6");
+    // Nothing changed, but the clock moved past the second event.
+    row("client: a WHERE that reads the clock", true, all + " WHERE Dates < Now()",
+        Change([](TestDatabase &, RecordSet &) {
+            setAppClock([] { return QDateTime(QDate(2026, 8, 1), QTime(12, 0)); });
+        }),
+        "Ann Eve 5");
+    row("server: rows written after Open", false, all,
+        sql("DELETE FROM Calendar WHERE Description = 'Ann'"), "Eve 5");
+    // A filter set on a server set reads it; a scan keeps the filter, and
+    // the set reads anew with it.
+    row("server: a scan of a filtered set", false, all, Change([](TestDatabase &, RecordSet &rs) {
+            rs.setFilter("Description = 'Eve'");
+            QStringList scanned;
+            rs.scan({"Description", "Nothing"}, [&](const RecordSet::ScanRow &r) {
+                scanned << r.value(0).toString();
+                QCOMPARE(thrown([&] { r.value(1); }).number(), DbErrNo::NotFound);
+            });
+            QCOMPARE(scanned, QStringList{"Eve"});
+        }),
+        "Eve 5");
+}
+
+void TestRecordSet::reading()
+{
+    QFETCH(bool, client);
+    QFETCH(QString, source);
+    QFETCH(Change, change);
+    setAppClock([] { return QDateTime(QDate(2026, 7, 1), QTime(12, 0)); });
+    TestDatabase t;
+    addEvents(t.db, {"(#6/1/2026#, Null, 'Ann', Null, False)",
+                     "(#7/15/2026#, Null, 'Eve', Null, False)"});
+    RecordSet rs;
+    if (client)
+        rs.setCursorLocation(adUseClient);
+    rs.Open(source, t.db, adOpenDynamic, adLockOptimistic);
+    // A client set is read at Open and again by Requery; a server set
+    // first at its first use.
+    if (client) {
+        QCOMPARE(descriptions(rs).size(), source.contains("WHERE") ? 1 : 2);
+        change(t, rs);
+        rs.Requery();
+    } else {
+        change(t, rs);
+    }
+    QTEST(QString(descriptions(rs).join(' ') + ' ' + QString::number(rs.fieldCount())), "expected");
+    setAppClock(systemClock());
+}
 
 void TestRecordSet::filter_data()
 {

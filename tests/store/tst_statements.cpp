@@ -6,7 +6,6 @@
 
 #include "StoreFixture.h"
 #include "platform/Clock.h"
-#include "store/JetFunctions.h"
 #include "store/JetSql.h"
 
 #include <QTest>
@@ -29,17 +28,17 @@ namespace {
 
 // Rowids 1 to 9, as another program writes them: a description that looks
 // like a date, a type in capitals, a midnight time stored.
-const QStringList kEvents = {
-    "('2002-03-05', 'birthday', 'Ann', NULL, 0)",
-    "('2026-12-24', 'holiday', 'Christmas Eve', 'tree', 0)",
-    "('2027-01-02', 'reminder', 'Dentist', NULL, -1)",
-    "('2024-02-29', 'anniversary', 'Leap day', 'x', 0)",
-    "('1990-07-04', 'memorial', '[Old] 50% off', NULL, 0)",
-    "('2026-12-10 10:30:00', 'doctor', 'Bob''s check-up', NULL, -1)",
-    "('2025-11-20', NULL, 'ärger', NULL, -1)",
-    "('2026-12-25', 'Birthday', '2026-12-25', '2021', 0)",
-    "('2026-03-18 00:00:00', 'holiday', 'Élodie''s race', NULL, 0)",
-};
+const QString kEvents =
+    "sqlite3: INSERT INTO Calendar (Dates, icon, Description, Details, ShowOnce) VALUES "
+    "('2002-03-05', 'birthday', 'Ann', NULL, 0), "
+    "('2026-12-24', 'holiday', 'Christmas Eve', 'tree', 0), "
+    "('2027-01-02', 'reminder', 'Dentist', NULL, -1), "
+    "('2024-02-29', 'anniversary', 'Leap day', 'x', 0), "
+    "('1990-07-04', 'memorial', '[Old] 50% off', NULL, 0), "
+    "('2026-12-10 10:30:00', 'doctor', 'Bob''s check-up', NULL, -1), "
+    "('2025-11-20', NULL, 'ärger', NULL, -1), "
+    "('2026-12-25', 'Birthday', '2026-12-25', '2021', 0), "
+    "('2026-03-18 00:00:00', 'holiday', 'Élodie''s race', NULL, 0)";
 const char *const kColumns[] = {"Dates", "icon", "Description", "Details", "ShowOnce"};
 // The number a kind of refusal carries, by the start of its message.
 const std::pair<const char *, int> kNumbers[] = {{"Data type mismatch", DbErrNo::Conversion},
@@ -48,37 +47,11 @@ const std::pair<const char *, int> kNumbers[] = {{"Data type mismatch", DbErrNo:
                                                  {"Characters found", DbErrNo::Syntax},
                                                  {"Invalid SQL", DbErrNo::Syntax}};
 
-QString cell(sqlite3_stmt *stmt, int col)
+// Calendar's rows by rowid, as SQLite's own connection reads them.
+QMap<qint64, QStringList> snapshot(const QString &path)
 {
-    if (sqlite3_column_type(stmt, col) == SQLITE_FLOAT)
-        return QString::number(sqlite3_column_double(stmt, col), 'g', 15);
-    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, col));
-    return text ? QString::fromUtf8(text, sqlite3_column_bytes(stmt, col))
-                      .replace(QChar(0), QLatin1String("\\0"))
-                : QStringLiteral("Null");
-}
-
-// Every row of the result, its values joined by "|".
-QStringList rowsOf(sqlite3_stmt *stmt, int *rc)
-{
-    QStringList rows;
-    while ((*rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        QStringList values;
-        for (int c = 0; c < sqlite3_column_count(stmt); ++c)
-            values << cell(stmt, c);
-        rows << values.join(QLatin1Char('|'));
-    }
-    return rows;
-}
-
-// Calendar's rows by rowid.
-QMap<qint64, QStringList> snapshot(Connection &db)
-{
-    int rc = SQLITE_OK;
     QMap<qint64, QStringList> rows;
-    auto stmt = db.prepare(
-        QStringLiteral("SELECT rowid, Dates, icon, Description, Details, ShowOnce FROM Calendar"));
-    for (const QString &row : rowsOf(stmt.get(), &rc)) {
+    for (const QString &row : fixture::rawRows(path, fixture::kRows)) {
         QStringList values = row.split(QLatin1Char('|'));
         rows.insert(values.takeFirst().toLongLong(), values);
     }
@@ -86,20 +59,19 @@ QMap<qint64, QStringList> snapshot(Connection &db)
 }
 
 // "3:Dates=2027-01-09" for a changed row, "-5" for a deleted one and
-// "+8:2026-07-04|Null|New|Null|-1" for a new one.
+// "+8:2026-07-04|<null>|New|<null>|-1" for a new one.
 QString changes(const QMap<qint64, QStringList> &before, const QMap<qint64, QStringList> &after)
 {
     QStringList out;
     for (auto it = before.begin(); it != before.end(); ++it) {
-        if (!after.contains(it.key())) {
-            out << QLatin1Char('-') + QString::number(it.key());
-            continue;
-        }
+        const QStringList now = after.value(it.key());
         QStringList changed;
-        for (int c = 0; c < 5; ++c)
-            if (after[it.key()][c] != it.value()[c])
-                changed << QLatin1String(kColumns[c]) + QLatin1Char('=') + after[it.key()][c];
-        if (!changed.isEmpty())
+        for (int c = 0; c < int(now.size()); ++c)
+            if (now[c] != it.value()[c])
+                changed << QLatin1String(kColumns[c]) + QLatin1Char('=') + now[c];
+        if (now.isEmpty())
+            out << QLatin1Char('-') + QString::number(it.key());
+        else if (!changed.isEmpty())
             out << QString::number(it.key()) + QLatin1Char(':') + changed.join(QLatin1Char(','));
     }
     for (auto it = after.begin(); it != after.end(); ++it)
@@ -145,7 +117,8 @@ void TestStatements::statement_data()
     row("within thirty days", "WHERE Dates - Date() BETWEEN 0 AND 30 ORDER BY Dates",
         "Bob's check-up; Christmas Eve; 2026-12-25; Dentist");
     row("past 9999", "SET Dates = #12/31/9999# + 1 WHERE Description = 'Ann'", "error: Overflow");
-    row("&, + and Null", "SELECT 'a' & Null, Null & Null, 'n' & 5, 'a' + Null", "a|Null|n5|Null");
+    row("&, + and Null", "SELECT 'a' & Null, Null & Null, 'n' & 5, 'a' + Null",
+        "a|<null>|n5|<null>");
     row("precedence", "SELECT 5 - 2 - 1, 2 + 3 * 4, -2 ^ 2, 10 / 4, 1 + 2 & 3", "2|14|-4|2.5|33");
     // Each operator level binds tighter than the one after it: a L b H c
     // is a L (b H c), never (a L b) H c.
@@ -181,7 +154,6 @@ void TestStatements::statement_data()
     // Yes/no and date columns take only their kind, whatever writes them.
     row("yes/no 5 is -1", "SET ShowOnce = 5 WHERE Description = 'Ann'", "1:ShowOnce=-1");
     row("yes/no a text", "SET ShowOnce = 'abc'", mismatch);
-    row("30 February", "SET Dates = '2026-02-30' WHERE Description = 'Ann'", mismatch);
     row("a date that is a number", "SET Dates = 5 WHERE Description = 'Ann'", "1:Dates=1900-01-04");
     row("year 99", "SET Dates = '0099-12-31' WHERE Description = 'Ann'", mismatch);
     row("year 10000", "SET Dates = '10000-01-01' WHERE Description = 'Ann'", mismatch);
@@ -190,19 +162,16 @@ void TestStatements::statement_data()
     row("the last second of a day", "SET Dates = '2026-01-01 23:59:59' WHERE Description = 'Ann'",
         "1:Dates=2026-01-01 23:59:59");
     row("hour 24", "SET Dates = '2026-01-01 24:00:00' WHERE Description = 'Ann'", mismatch);
-    row("minute 60", "SET Dates = '2026-01-01 12:60:00' WHERE Description = 'Ann'", mismatch);
-    row("second 60", "SET Dates = '2026-01-01 12:00:60' WHERE Description = 'Ann'", mismatch);
     row("a time without seconds", "SET Dates = '2026-01-01 12:00' WHERE Description = 'Ann'",
         "1:Dates=2026-01-01 12:00:00");
-    row("another program's last second",
-        "sqlite3: UPDATE Calendar SET Dates = '2026-01-01 23:59:59' WHERE Description = 'Ann'",
-        "1:Dates=2026-01-01 23:59:59");
     row("another program's hour 24",
         "sqlite3: UPDATE Calendar SET Dates = '2026-01-01 24:00:00' WHERE Description = 'Ann'",
         mismatch);
     row("another program's minute 60",
         "sqlite3: UPDATE Calendar SET Dates = '2026-01-01 23:60:00' WHERE Description = 'Ann'",
         mismatch);
+    row("another program's year 99",
+        "sqlite3: UPDATE Calendar SET Dates = '0099-12-31' WHERE Description = 'Ann'", mismatch);
     row("another program's 31 April",
         "sqlite3: INSERT INTO Calendar (Dates, Description) VALUES ('2026-04-31', 'x')", mismatch);
     // The first rows take a good date, a later one a bad: nothing is kept.
@@ -210,27 +179,13 @@ void TestStatements::statement_data()
     row("inserted copies",
         "INSERT INTO Calendar (Dates, Description, ShowOnce) SELECT Dates + 1, Description & ' "
         "copy', ShowOnce FROM Calendar WHERE Description = 'Ann'",
-        "+10:2002-03-06|Null|Ann copy|Null|0");
-    row("a null to a required yes/no", "SET ShowOnce = Null",
-        "error: NOT NULL constraint failed: Calendar.ShowOnce");
+        "+10:2002-03-06|<null>|Ann copy|<null>|0");
 
-    // The program's own statements.
-    row("an event's update",
-        "UPDATE Calendar SET  Dates = #03/06/2002#, Description ='Ann''s party', icon = NULL,  "
-        "Details = 'bring cake', ShowOnce = True WHERE Dates = #03/05/2002# AND  Description "
-        "='Ann'",
-        "1:Dates=2002-03-06,icon=Null,Description=Ann's party,Details=bring cake,ShowOnce=-1");
-    row("an event's delete, another case",
-        "DELETE FROM Calendar WHERE Description ='DENTIST' AND Dates =#01/02/2027#", "-3");
-    row("an import",
-        "INSERT INTO Calendar (Dates, icon, Description, ShowOnce, Details) VALUES "
-        "(#03/15/2007#, 'birthday', 'Jo''s party', False, Null)",
-        "+10:2007-03-15|birthday|Jo's party|Null|0");
-    // A time on the last day is kept.
+    // The purge's statement (the others are the event record test's): a
+    // time on the last day is kept.
     row("purge", "DELETE FROM Calendar WHERE ShowOnce <> FALSE AND Dates < #12/10/2026#", "-7");
 
-    // Functions.
-    row("an unknown function", "SELECT Foo(1)", "error: Undefined function 'Foo' in expression.");
+    // Functions: SQLite's own are out of reach.
     row("an engine function", "SELECT substr('abc', 1, 1)",
         "error: Undefined function 'substr' in expression.");
     row("too few arguments", "SELECT Left('a')",
@@ -275,7 +230,6 @@ void TestStatements::statement_data()
     row("a date matched by its text", "WHERE Dates Like '12/2%/2026' ORDER BY Dates",
         "Christmas Eve; 2026-12-25");
     row("a sum of texts", "SELECT Sum(Details) FROM Calendar", mismatch);
-    row("an average of texts", "SELECT Avg(Description) FROM Calendar", mismatch);
 
     // Between takes its bounds in either order; a Null bound is Null.
     row("between reversed", "WHERE Year(Dates) Between 2027 And 2026 ORDER BY Dates",
@@ -289,7 +243,6 @@ void TestStatements::statement_data()
         "SELECT Count(*) FROM Calendar WHERE Not (Year(Dates) Between Null And 2000)", "0");
 
     // Texts meet by Jet's order: case ignored, É beside E.
-    row("in ignores case", "WHERE Nz(Icon, '') In ('BIRTHDAY') ORDER BY Dates", "Ann; 2026-12-25");
     row("distinct, group by and union ignore case",
         "SELECT (SELECT Count(*) FROM (SELECT DISTINCT icon FROM Calendar)), Count(*), (SELECT "
         "Count(*) FROM (SELECT icon FROM Calendar UNION SELECT UCase(icon) FROM Calendar)) FROM "
@@ -303,7 +256,6 @@ void TestStatements::statement_data()
         "-1; -2; -3; -5; -6; -7; -8; -9");
 
     // LIKE in statements: % and _; Access's own wild cards are refused.
-    row("like with percent", "DELETE FROM Calendar WHERE Description Like 'D%'", "-3");
     row("like with a star", "DELETE FROM Calendar WHERE Description Like 'D*'",
         "error: The pattern 'D*' holds '*', which is no wild card in a statement: statements use "
         "% for any run of characters and _ for one character. Write [*] for the character itself.");
@@ -370,32 +322,29 @@ void TestStatements::statement()
 {
     QFETCH(QString, jet);
     TestDatabase t;
-    fixture::runSql(t.db,
-                    "sqlite3: INSERT INTO Calendar (Dates, icon, Description, Details, ShowOnce) "
-                    "VALUES " +
-                        kEvents.join(QLatin1Char(',')));
+    fixture::runSql(t.db, kEvents);
     QStringList lines = jet.split(QLatin1Char('\n'));
     jet = lines.takeLast();
     for (const QString &line : std::as_const(lines))
         fixture::runSql(t.db, line);
-    const QMap<qint64, QStringList> before = snapshot(t.db);
+    const QMap<qint64, QStringList> before = snapshot(t.path);
     QString actual;
     try {
         if (jet.startsWith(QLatin1String("SELECT"))) {
             auto stmt = t.db.prepare(translateStatement(jet, t.db.schema()));
             int rc = SQLITE_OK;
-            actual = rowsOf(stmt.get(), &rc).join(QStringLiteral("; "));
+            actual = fixture::rowsOf(stmt.get(), &rc).join(QStringLiteral("; "));
             t.db.check(rc);
         } else {
             fixture::runSql(t.db, jet);
-            actual = changes(before, snapshot(t.db));
+            actual = changes(before, snapshot(t.path));
         }
     } catch (const DbError &e) {
         actual = QStringLiteral("error: ") + e.description();
         for (const auto &[start, number] : kNumbers)
             if (e.description().startsWith(QLatin1String(start)))
                 QCOMPARE(e.number(), number);
-        QCOMPARE(changes(before, snapshot(t.db)), QString());
+        QCOMPARE(changes(before, snapshot(t.path)), QString());
         QVERIFY(!t.db.inTransaction());
     }
     QTEST(actual, "expected");

@@ -2,8 +2,8 @@
 // swaymsg and sway in one, for the desktop tests. The arguments are joined
 // as swaymsg joins them, split into commands at ";" and "," and into words
 // at blanks (quotes and backslashes kept as sway keeps them; its criteria
-// brackets left out); a word that starts with a quote loses its quotes and
-// "$$" becomes "$". The path of "output NAME bg PATH... MODE" is expanded
+// brackets left out, and no variables set); a word that starts with a quote
+// loses its quotes. The path of "output NAME bg PATH... MODE" is expanded
 // by wordexp() with flags 0, command substitution allowed, after doubled
 // blanks get sway's backslash. Each command is appended to $FAKE_LOG as
 // "swaymsg|word|word...".
@@ -62,17 +62,6 @@ std::string stripQuotes(const std::string &s)
     return out;
 }
 
-// No variables are set: only "$$" changes, unless its "$" is escaped.
-std::string replaceVariables(std::string s)
-{
-    for (size_t at = 0; (at = s.find('$', at)) != std::string::npos; ++at) {
-        const bool escaped = at > 0 && s[at - 1] == '\\' && (at == 1 || s[at - 2] != '\\');
-        if (!escaped && s.compare(at, 2, "$$") == 0)
-            s.erase(at, 1);
-    }
-    return s;
-}
-
 std::string join(const Words &words, size_t from, size_t to, const char *glue)
 {
     std::string out;
@@ -90,7 +79,7 @@ int main(int argc, char **argv)
     for (const std::string &command : split(line, ";,")) {
         Words w = split(command, " \f\n\r\t\v");
         for (size_t i = 1; i < w.size(); ++i)
-            w[i] = replaceVariables(w[i][0] == '"' || w[i][0] == '\'' ? stripQuotes(w[i]) : w[i]);
+            w[i] = w[i][0] == '"' || w[i][0] == '\'' ? stripQuotes(w[i]) : w[i];
         // The path runs up to the mode word; the program sends "fill".
         size_t mode = 3;
         while (mode < w.size() && strcasecmp(w[mode].c_str(), "fill") != 0)

@@ -2,10 +2,11 @@
 // The start-up wallpaper change: the draw and its bound, which files become
 // the bitmap, when the setting is written, and each failure's message with
 // the wallpaper left as it was (a named pipe, a cut-off picture, a folder
-// the user may not enter).
+// the user may not enter, a name sway cannot take).
 
 #include "support/ChildProcess.h"
 #include "support/TestDatabase.h"
+#include "wallpaper/DesktopWallpaper.h"
 #include "wallpaper/Pictures.h"
 #include "wallpaper/WallpaperChange.h"
 #include "wallpaper/WallpaperTable.h"
@@ -17,33 +18,13 @@
 #include <QTest>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
-// A GIF of size in colour 1, written as Qt cannot: 8-bit codes, a clear
-// code before every 100 pixels keeping them 8 bits, in sub-blocks of 255.
-QByteArray gifBytes(QSize size)
-{
-    const auto le16 = [](int v) -> QByteArray {
-        return {QByteArray(1, char(v & 0xFF)) + char(v >> 8)};
-    };
-    QByteArray codes;
-    for (int i = 0; i < size.width() * size.height(); ++i) {
-        if (i % 100 == 0)
-            codes.append(char(0x80)); // clear
-        codes.append(char(1));
-    }
-    codes.append(char(0x81)); // end of information
-    QByteArray gif("GIF89a");
-    gif.append(le16(size.width())).append(le16(size.height())).append("\xE6\x00\x00", 3);
-    gif.append(3, char(0)).append("\xFF\x00\x00", 3).append(126 * 3, char(0));
-    gif.append(',').append(le16(0)).append(le16(0)).append(le16(size.width()));
-    gif.append(le16(size.height())).append(char(0)).append(char(7));
-    for (qsizetype at = 0; at < codes.size(); at += 255)
-        gif.append(char(std::min<qsizetype>(255, codes.size() - at))).append(codes.mid(at, 255));
-    return gif.append(char(0)).append(';');
-}
+// A 30 x 20 GIF in its second colour, one sub-block of codes.
+const QByteArray kGif = QByteArray::fromHex(
+    "4749463839611e001400800000000000ff00002c000000001e0014000002178c8fa9cbed0fa39cb4da8bb3debcfb0f"
+    "86e24896665200003b");
 
 void writeBytes(const QString &path, const QByteArray &bytes)
 {
@@ -52,11 +33,11 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     f.write(bytes);
 }
 
-QByteArray jpegBytes(QSize size)
+QByteArray imageBytes(QSize size, const char *format = "JPG")
 {
     QByteArray out;
     QBuffer buffer(&out);
-    QImage(size, QImage::Format_RGB32).save(&buffer, "JPG");
+    QImage(size, QImage::Format_RGB32).save(&buffer, format);
     return out;
 }
 
@@ -67,22 +48,24 @@ public:
     {
         QDir().mkpath(pics);
         QImage(8, 6, QImage::Format_RGB32).save(pics + QStringLiteral("/a.bmp"), "BMP");
-        writeBytes(pics + QStringLiteral("/c.JPG"), jpegBytes(QSize(40, 30)));
-        const QByteArray gif = gifBytes(QSize(30, 20));
-        writeBytes(pics + QStringLiteral("/d.gif"), gif);
-        writeBytes(pics + QStringLiteral("/cut.gif"), gif.left(gif.size() / 2));
-        QByteArray bmp;
-        QBuffer bmpBuffer(&bmp);
-        QImage(30, 20, QImage::Format_RGB32).save(&bmpBuffer, "BMP");
+        const QByteArray jpeg = imageBytes(QSize(40, 30));
+        writeBytes(pics + QStringLiteral("/c.JPG"), jpeg);
+        // Names sway cannot take: the bitmap's it can.
+        writeBytes(pics + QStringLiteral("/x\ny.jpg"), jpeg);
+        QFile::copy(pics + QStringLiteral("/a.bmp"), pics + QStringLiteral("/x\\y.bmp"));
+        writeBytes(pics + QStringLiteral("/d.gif"), kGif);
+        // Cut inside its codes, which Qt reads as far as they go.
+        writeBytes(pics + QStringLiteral("/cut.gif"), kGif.left(kGif.size() - 12));
+        const QByteArray bmp = imageBytes(QSize(30, 20), "BMP");
         writeBytes(pics + QStringLiteral("/bmpcut.jpg"), bmp.left(bmp.size() - 100));
         QVERIFY(::mkfifo(QFile::encodeName(pics + QStringLiteral("/pipe.jpg")).constData(), 0644) ==
                 0);
-        const QByteArray whole = jpegBytes(QSize(64, 64));
+        const QByteArray whole = imageBytes(QSize(64, 64));
         // Cut inside the picture's data, after its scan began.
         const qsizetype scan = whole.indexOf(QByteArrayLiteral("\xFF\xDA"));
         writeBytes(pics + QStringLiteral("/cut.jpg"), whole.left(scan + (whole.size() - scan) / 2));
         // A real JPEG whose frame header claims 20000 x 20000 pixels.
-        QByteArray huge = jpegBytes(QSize(16, 16));
+        QByteArray huge = imageBytes(QSize(16, 16));
         const qsizetype sof = huge.indexOf(QByteArrayLiteral("\xFF\xC0"));
         huge[sof + 5] = huge[sof + 7] = char(20000 >> 8);
         huge[sof + 6] = huge[sof + 8] = char(20000 & 0xFF);
@@ -92,7 +75,9 @@ public:
         seams.random = [this] { return std::exchange(draw, 0.9f); };
         seams.writeSetting = [this](const QString &f) { return events << "write " + f, true; };
         seams.applyToDesktop = [this](const QString &f) { events << QStringLiteral("apply ") + f; };
+        seams.desktopRefusal = [](const QString &f) { return DesktopWallpaper().refusal(f); };
         seams.bitmapFolder = data;
+        qputenv("XDG_CURRENT_DESKTOP", "sway");
     }
 
     // Placeholders {pics} and {data} in a text made real.
@@ -181,8 +166,8 @@ void TestRotation::change_data()
          "Please update Wallpaper list"});
     row("a truncated JPEG keeps the earlier bitmap", {"!earlier bitmap", "a.bmp", "cut.jpg"}, "",
         0.5f, {"|ERROR #481 : Invalid picture" + hint, "bitmap earlier"});
-    row("a GIF cut off half-way keeps the earlier bitmap", {"!earlier bitmap", "a.bmp", "cut.gif"},
-        "", 0.5f, {"|ERROR #481 : Invalid picture" + hint, "bitmap earlier"});
+    row("a GIF cut short keeps the earlier bitmap", {"!earlier bitmap", "a.bmp", "cut.gif"}, "",
+        0.5f, {"|ERROR #481 : Invalid picture" + hint, "bitmap earlier"});
     row("a BMP cut short under a JPG name", {"a.bmp", "bmpcut.jpg"}, "", 0.5f,
         {"|ERROR #481 : Invalid picture" + hint});
     // It exists, so it is no missing file; it is never opened to wait.
@@ -192,6 +177,12 @@ void TestRotation::change_data()
         {"|ERROR #7 : Picture too large (20000 x 20000 pixels)" + hint});
     row("a bitmap folder that cannot be made", {"!no folder", "a.bmp", "c.JPG"}, "", 0.5f,
         {"|ERROR #76 : Path not found" + hint});
+    row("a BMP name sway cannot take: nothing written", {"x\\y.bmp", "a.bmp"}, "", 0.0f,
+        {"Wallpaper not shown|Wallpaper selected: {pics}/x\\y.bmp cannot be shown: sway cannot "
+         "take a file name with a backslash or a control character such as a line break.\r\n"
+         "Please update Wallpaper list"});
+    row("a JPG with a line break becomes the bitmap", {"x\ny.jpg", "a.bmp"}, "", 0.0f,
+        {"write " + bmp, "apply " + bmp, "bitmap 40x30"});
     row("no table", {"DROP TABLE Wallpapers"}, "", 0.0f,
         {"|ERROR #-2147217900 : no such table: Wallpapers" + hint});
 }
@@ -220,7 +211,8 @@ void TestRotation::change()
     const WallpaperOutcome outcome = ChangeWallpaper(f.db, f.real(current), f.seams);
     if (const auto message = WallpaperOutcomeMessage(outcome)) {
         QCOMPARE(message->icon == MsgIcon::Information,
-                 outcome.kind == WallpaperOutcome::Kind::Missing);
+                 outcome.kind == WallpaperOutcome::Kind::Missing ||
+                     outcome.kind == WallpaperOutcome::Kind::Refused);
         f.events << message->title + QLatin1Char('|') + message->text;
     }
     // The bitmap is replaced whole or not at all, and no temporary is left.
@@ -244,7 +236,7 @@ void TestRotation::unreadableFolder()
     Fixture f;
     const QString locked = f.env.path(QStringLiteral("locked"));
     QDir().mkpath(locked);
-    writeBytes(locked + QStringLiteral("/c.jpg"), jpegBytes(QSize(8, 8)));
+    writeBytes(locked + QStringLiteral("/c.jpg"), imageBytes(QSize(8, 8)));
     f.db.Execute(InsertWallpaperStatement(QStringLiteral("a.bmp"), f.pics));
     f.db.Execute(InsertWallpaperStatement(QStringLiteral("c.jpg"), locked));
     f.db.Close();

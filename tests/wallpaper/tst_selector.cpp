@@ -12,7 +12,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QSemaphore>
 #include <QTableView>
 #include <QTest>
@@ -52,8 +51,7 @@ class TestSelector : public QObject
 private slots:
     void texts_data();
     void texts();
-    void listSaveAndRemove();
-    void previewNeverWaits();
+    void listSaveRemoveAndPreview();
 };
 
 void TestSelector::texts_data()
@@ -83,8 +81,8 @@ void TestSelector::texts()
 
 // The picture files, the list read from the table and removing; a failed
 // save rolled back with the window kept open and the new rows kept, a failed
-// removal reported (the save itself: the insert row).
-void TestSelector::listSaveAndRemove()
+// removal reported (the save itself: the insert row); then previews.
+void TestSelector::listSaveRemoveAndPreview()
 {
     TestDatabase f;
     const QString root = f.env.root();
@@ -95,43 +93,36 @@ void TestSelector::listSaveAndRemove()
     QCOMPARE(PictureFiles(root), (QStringList{"b.bmp", "C.Jpg", "d.GIF"}));
     f.db.Execute(InsertWallpaperStatement(QStringLiteral("b.bmp"), root));
     f.db.Execute(InsertWallpaperStatement(QStringLiteral("A gone.bmp"), root));
-    frmWallPaper w(nullptr, f.db, f.prompts);
-    w.Form_Load(); // by name, a missing file marked
+    auto w = std::make_unique<frmWallPaper>(nullptr, f.db, f.prompts);
+    w->Form_Load(); // by name, a missing file marked
     const QString gone = "A gone.bmp|" + root + "|2*", b = "b.bmp|" + root + "|1";
-    QCOMPARE(rows(*w.grid), (QStringList{"Name|Path|ID", gone, b}));
-    w.grid->AddItem(QStringLiteral("it's a.bmp"), QStringLiteral("/p/"), QStringLiteral("0"));
-    w.grid->AddItem(QStringLiteral("bad.bmp"), QStringLiteral("/p"), QStringLiteral("0"));
+    QCOMPARE(rows(*w->grid), (QStringList{"Name|Path|ID", gone, b}));
+    w->grid->AddItem(QStringLiteral("it's a.bmp"), QStringLiteral("/p/"), QStringLiteral("0"));
+    w->grid->AddItem(QStringLiteral("bad.bmp"), QStringLiteral("/p"), QStringLiteral("0"));
     // Written straight to the file: a trigger holds a second statement.
     QCOMPARE(sqlite3_exec(f.db.handle(),
                           "CREATE TRIGGER refuse BEFORE INSERT ON Wallpapers WHEN NEW.FileName = "
                           "'bad.bmp' BEGIN SELECT RAISE(ABORT, 'refused'); END",
                           nullptr, nullptr, nullptr),
              SQLITE_OK);
-    w.cmd_Click(0);
+    w->cmd_Click(0);
     QCOMPARE(names(f.db), (QStringList{"b.bmp", "A gone.bmp"})); // the first insert rolled back
     QCOMPARE(f.prompts.takeBoxes().value(0).section(QLatin1String(" : "), 1),
              QStringLiteral("refused\r\nThe new entries were not saved."));
-    QCOMPARE(w.result(), int(QDialog::Rejected)); // still open
-    RemoveWallpaper(f.db, *w.grid, 1);            // a stored entry goes from the table at once
+    QCOMPARE(w->result(), int(QDialog::Rejected)); // still open
+    RemoveWallpaper(f.db, *w->grid, 1);            // a stored entry goes from the table at once
     QCOMPARE(names(f.db), QStringList{"b.bmp"});
     f.db.Execute(QStringLiteral("DROP TABLE Wallpapers"));
-    RemoveWallpaper(f.db, *w.grid, 2); // a new one runs no statement
-    w.Grid1->setCurrentIndex(w.grid->index(0, 0));
-    w.Grid1_DblClick();
+    RemoveWallpaper(f.db, *w->grid, 2); // a new one runs no statement
+    w->Grid1->setCurrentIndex(w->grid->index(0, 0));
+    w->Grid1_DblClick();
     QVERIFY(
         f.prompts.takeBoxes().value(0).endsWith(QLatin1String("\r\nThe entry was not removed.")));
-    QCOMPARE(rows(*w.grid), (QStringList{"Name|Path|ID", b, "bad.bmp|/p|0"}));
-}
+    QCOMPARE(rows(*w->grid), (QStringList{"Name|Path|ID", b, "bad.bmp|/p|0"}));
 
-void TestSelector::previewNeverWaits()
-{
-    TestDatabase f;
-    const QString root = f.env.root();
-    QImage(4, 4, QImage::Format_RGB32).save(f.env.path(QStringLiteral("b.bmp")), "BMP");
+    // A named pipe among the entries previews as nothing.
     QVERIFY(::mkfifo(QFile::encodeName(f.env.path(QStringLiteral("pipe.jpg"))).constData(), 0644) ==
             0);
-    auto w = std::make_unique<frmWallPaper>(nullptr, f.db, f.prompts);
-    w->grid->AddItem(QStringLiteral("b.bmp"), root, QStringLiteral("0"));
     w->grid->AddItem(QStringLiteral("pipe.jpg"), root, QStringLiteral("0"));
     const auto click = [&](int row) {
         w->Grid1->setCurrentIndex(w->grid->index(row - 1, 0));
@@ -140,7 +131,7 @@ void TestSelector::previewNeverWaits()
     click(1);
     w->finishPreview();
     QCOMPARE(w->previewImage().size(), QSize(4, 4));
-    click(2); // no picture, and no wait for a writer
+    click(3); // no picture, and no wait for a writer
     w->finishPreview();
     QCOMPARE(w->previewImage().size(), QSize(4, 4));
     QCOMPARE(w->cursor().shape(), Qt::ArrowCursor); // the busy pointer is gone
