@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The texts of the About box and the update window, and the choice of the
-// system information program. No program is started.
+// The texts of the About box and the update window, which links of the
+// update page go to the user's browser (web addresses only, relative ones
+// resolved against the page), and the choice of the system information
+// program. No program is started.
 
 #include "about/SysInfo.h"
 #include "about/UpdatePage.h"
@@ -73,6 +75,22 @@ private slots:
         QTest::newRow("dword, zero last byte")
             << KeyValueText(REG_DWORD, QString::fromUtf16(u"\x01\0\0\0", 4), 4) << "&h001";
         QTest::newRow("other types") << KeyValueText(REG_BINARY, "ab", 2) << "";
+        // A link clicked on the update page: the address opened, and why not.
+        const auto link = [](const char *tag, const QString &link, const QString &address,
+                             const QString &refusal = {}) {
+            const PageLink got =
+                ClickedLink(QUrl("http://www.almarik.example/dl/almaupdt.htm"), QUrl(link));
+            QTest::newRow(tag) << got.address.toString() + ' ' + got.refusal
+                               << address + ' ' + refusal;
+        };
+        link("link http", "http://h.example/new.zip", "http://h.example/new.zip");
+        link("link HTTPS in capitals", "HTTPS://H.example/x.zip", "https://h.example/x.zip");
+        link("link relative", "../new.zip?v=2", "http://www.almarik.example/new.zip?v=2");
+        const QString web = "The address \"%1\" is not a web address. The link is not opened.";
+        link("link FILE in capitals", "FILE:///tmp/x.sh", "file:///tmp/x.sh",
+             web.arg("file:///tmp/x.sh"));
+        const QString mail = "mailto:a@h.example?attach=/etc/passwd";
+        link("link mailto, asking for an attachment", mail, mail, web.arg(mail));
     }
     void texts()
     {

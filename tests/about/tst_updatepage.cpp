@@ -1,24 +1,70 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the update window makes of a page: its text cut to what a person
-// reads, with the line saying so, and of what it names only its web
-// pictures, fetched within limits; no local file, data: address or program
-// resource is ever read. Pages come from a loopback server started here.
+// The About box and the update window as the user meets them, and what the
+// update window makes of a page: its text cut to what a person reads, with
+// the line saying so, and of what it names only its web pictures, fetched
+// within limits; no local file, data: address or program resource is ever
+// read. Pages come from a loopback server started here; no program starts,
+// no link opens.
 
-#include "PageServer.h"
+#include "about/UpdatePage.h"
 #include "about/ui/PageText.h"
 #include "about/ui/PageView.h"
+#include "about/ui/frmAbout.h"
+#include "about/ui/frmWeb.h"
 #include "editor/FileBytes.h"
+#include "platform/Registry.h"
+#include "support/ScriptedPrompts.h"
 #include "support/TestEnv.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QImage>
+#include <QLabel>
 #include <QNetworkProxy>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTextDocument>
 
 namespace {
+
+// Answers GET /<name> on 127.0.0.1 with what it was given for the name,
+// 404 for any other; it records the names asked for.
+class PageServer final : public QTcpServer
+{
+public:
+    PageServer()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *s = nextPendingConnection())
+                connect(s, &QTcpSocket::readyRead, s, [this, s] { answer(s); });
+        });
+        listen(QHostAddress::LocalHost, 0);
+    }
+    QUrl url(const QString &name) const
+    {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(serverPort()) + name);
+    }
+    QHash<QByteArray, QPair<QByteArray, QByteArray>> files; // name: type, body
+    QList<QByteArray> asked;
+
+private:
+    void answer(QTcpSocket *s)
+    {
+        const QByteArray request = s->peek(s->bytesAvailable());
+        if (!request.contains("\r\n\r\n"))
+            return; // the request is not whole yet
+        const QByteArray name = request.split(' ').value(1).mid(1);
+        asked << name;
+        const auto found = files.constFind(name);
+        const QByteArray body = found == files.cend() ? QByteArray() : found->second;
+        s->write(QByteArray(found == files.cend() ? "HTTP/1.1 404 Not Found" : "HTTP/1.1 200 OK") +
+                 "\r\nContent-Type: " + (found == files.cend() ? "text/html" : found->first) +
+                 "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        s->disconnectFromHost();
+    }
+};
 
 QByteArray pngBytes(QSize size)
 {
@@ -53,6 +99,7 @@ private slots:
     void resources_data();
     void resources();
     void longPage();
+    void aboutAndUpdateWindows();
 };
 
 void TestUpdatePage::cap_data()
@@ -111,8 +158,6 @@ void TestUpdatePage::resources_data()
     QTest::addColumn<QSize>("shown");    // 1 x 1: the empty stand-in
     const QSize none(1, 1);
     QTest::newRow("a picture of the page's server") << "pic.png" << QSize(5, 4);
-    QTest::newRow("an endless device") << "file:///dev/zero" << none;
-    QTest::newRow("a device by its bare path, asked of the server") << "/dev/zero" << none;
     QTest::newRow("a local file") << "file://{local}" << none;
     QTest::newRow("a local file by its bare path, asked of the server") << "{local}" << none;
     QTest::newRow("a data: address")
@@ -166,6 +211,57 @@ void TestUpdatePage::longPage()
     QVERIFY(::shown(view, server.url(QStringLiteral("long.txt"))));
     QCOMPARE(view.toPlainText(),
              QString(kMaxPageChars, QLatin1Char('y')) + QLatin1Char('\n') + PageLeftOutLine());
+}
+
+// The About box's link, then the update window: an address refused, the
+// update page from the server (the error page's text: the About texts),
+// a link opened relative to the page shown and one refused.
+void TestUpdatePage::aboutAndUpdateWindows()
+{
+    TestEnv env;
+    ScriptedPrompts prompts;
+    RegistryStore registry;
+    QList<QUrl> opened;
+    frmAbout about(
+        nullptr, "/home/u/Almarik.MDB", prompts, registry,
+        [](const QString &, const QStringList &) { return true; },
+        [&](const QUrl &url) { return opened << url, false; });
+    about.Form_Load();
+    // A link hands its caption to the desktop; a refusal says nothing.
+    QTest::mouseClick(about.lblLink[1], Qt::LeftButton);
+    QCOMPARE(opened, QList<QUrl>{QUrl(MailAddress())});
+    QVERIFY(prompts.boxes.isEmpty());
+    const auto open = [&](const QUrl &url) { return opened << url, true; };
+    frmWeb refused(nullptr, prompts, QUrl("ftp://h.example/u.htm"), open);
+    refused.Form_Load();
+    QCOMPARE(prompts.takeBoxes(),
+             QStringList{"Almarik (-, OK): Error :The address \"ftp://h.example/u.htm\" is "
+                         "not a web address."});
+    PageServer server;
+    server.files["u.htm"] = {"text/html",
+                             "<p>Version <b>2.4.0</b> is out <a href=new.zip>get</a></p>"};
+    const QUrl address = server.url(QStringLiteral("u.htm"));
+    frmWeb web(nullptr, prompts, address, open);
+    QSignalSpy spy(web.Web, &PageView::pageShown);
+    web.Form_Load();
+    QVERIFY(spy.wait(20000));
+    QVERIFY2(spy.at(0).at(0).toBool() && web.Web->toPlainText().contains("Version 2.4.0 is out"),
+             qPrintable(web.Web->toPlainText()));
+    // A missing page shows its HTTP status in the error page.
+    frmWeb gone(nullptr, prompts, address.resolved(QUrl("gone")), open);
+    QSignalSpy goneSpy(gone.Web, &PageView::pageShown);
+    gone.Form_Load();
+    QVERIFY(goneSpy.wait(20000) && !goneSpy.at(0).at(0).toBool());
+    QVERIFY2(gone.Web->toPlainText().contains("HTTP 404: "), qPrintable(gone.Web->toPlainText()));
+    emit web.Web->anchorClicked(QUrl("new.zip"));
+    QCOMPARE(opened, (QList<QUrl>{QUrl(MailAddress()), address.resolved(QUrl("new.zip"))}));
+    QVERIFY(prompts.boxes.isEmpty());
+    // A link off the web is not opened, and the user is told why.
+    emit web.Web->anchorClicked(QUrl("file:///tmp/evil.desktop"));
+    QCOMPARE(opened.size(), 2);
+    QCOMPARE(prompts.takeBoxes(),
+             QStringList{"Almarik (information, OK): The address \"file:///tmp/evil.desktop\" "
+                         "is not a web address. The link is not opened."});
 }
 
 QTEST_MAIN(TestUpdatePage)

@@ -61,11 +61,8 @@ private slots:
     void oncePerDay();
     void switches_data();
     void switches();
-    void coloursAndLogin();
+    void menus();
     void gridCommands();
-    void fileMenu();
-    void titlesStayWhenScrolled();
-    void startTasks();
 
 private:
     // A new database with these events (the VALUES of an insert) and statements.
@@ -163,7 +160,9 @@ void TestMain::oncePerDay()
     writeBytes(path, "shopping list\n");
     const QString failed = "Almarik (critical, OK): Error- Unrecognized database format '" + path +
                            "'.-2147467259\r\n" + path;
-    start({path});
+    // The empty list says what to do.
+    QCOMPARE(start({path})->Grid->emptyHint(),
+             "No events in the next 30 days. Right-click to add one.");
     QCOMPARE(GetSetting("LastStart", {}), "05/12/2026");
 
     // A further start that day ends at once: no box, nothing written, the
@@ -184,14 +183,17 @@ void TestMain::oncePerDay()
 void TestMain::switches_data()
 {
     // Only "Show recent events" refills the list at once; the others act at
-    // the next start.
+    // the next start, where the registry tasks and a new wallpaper run only
+    // with their options on (the tasks and the rotation themselves are their
+    // own tests').
     QTest::addColumn<int>("item");
     QTest::addColumn<QString>("key");
     QTest::addColumn<bool>("refills");
-    QTest::newRow("Only Start Once per day") << 0 << "StartOnce" << false;
-    QTest::newRow("Show recent events") << 1 << "RecentEvents" << true;
-    QTest::newRow("Change Wallpaper") << 2 << "ChangeWallpaper" << false;
-    QTest::newRow("Registry tasks on Startup") << 3 << "RunRegTool" << false;
+    QTest::addColumn<QString>("ran"); // the task's value | the wallpaper's kind
+    QTest::newRow("Only Start Once per day") << 0 << "StartOnce" << false << "|jpg";
+    QTest::newRow("Show recent events") << 1 << "RecentEvents" << true << "|jpg";
+    QTest::newRow("Change Wallpaper") << 2 << "ChangeWallpaper" << false << "|bmp";
+    QTest::newRow("Registry tasks on Startup") << 3 << "RunRegTool" << false << "/usr/bin/tray|jpg";
 }
 
 void TestMain::switches()
@@ -199,24 +201,44 @@ void TestMain::switches()
     QFETCH(int, item);
     QFETCH(QString, key);
     QFETCH(bool, refills);
+    const QString desktop = "Control Panel\\Desktop\\", run = "Software\\AlmarikTest\\Run\\";
+    QStringList statements{"INSERT INTO RegEdit (hKey, SubKey, [Key], Task, NewValue) VALUES "
+                           "(-2147483647, '" +
+                           run + "', 'Tray', 'edit', '/usr/bin/tray')"};
+    for (const QString &name : {QStringLiteral("a.bmp"), QStringLiteral("b.bmp")}) {
+        QImage(4, 4, QImage::Format_RGB32).save(m_env.path(name), "BMP");
+        statements << "INSERT INTO Wallpapers (FileName, path, Active) VALUES ('" + name + "', '" +
+                          m_env.root() + "', True)";
+    }
     const QString path = database({"(#12/04/2026#, 'reminder', 'Yesterday', Null, False)",
-                                   "(#12/06/2010#, Null, 'Tomorrow', Null, False)"});
+                                   "(#12/06/2010#, Null, 'Tomorrow', Null, False)"},
+                                  statements);
+    QVERIFY(SetRegValue(HKEY_CURRENT_USER, desktop, "Wallpaper", "/pictures/sea.jpg", m_prompts));
+    QVERIFY(SetRegValue(HKEY_CURRENT_USER, run, "Tray", "", m_prompts));
+    const auto ran = [&]() -> QString {
+        return GetRegValue(HKEY_CURRENT_USER, run, "Tray", {}, m_prompts) + '|' +
+               GetRegValue(HKEY_CURRENT_USER, desktop, "Wallpaper", {}, m_prompts).section('.', -1);
+    };
     const QStringList before{"Tomorrow|06-12-2010|16 Years| 1 #ff8040"};
     const QStringList recent{"Yesterday|04-12-2026|Yesterday|-1 #dfdfdf picture tall", before[0]};
     auto w = start({path});
+    QCOMPARE(ran(), "|jpg");
     QAction *action = w->mnuOpt->actions()[item];
     action->trigger(); // as the user's click reaches it
     QCOMPARE(GetSetting(key, {}), "True");
     QCOMPARE(listed(*w->Grid), refills ? recent : before);
     // The next start reads it back.
     QVERIFY(start({path})->mnuOpt->actions()[item]->isChecked());
+    QTEST(ran(), "ran");
     action->trigger();
     QCOMPARE(GetSetting(key, {}), "False");
     QCOMPARE(listed(*w->Grid), before);
+    QVERIFY(m_prompts.boxes.isEmpty());
 }
 
-void TestMain::coloursAndLogin()
+void TestMain::menus()
 {
+    // The Options menu's colours and Start at Login, then the File menu.
     auto w = start({database({"(#12/05/2000#, 'birthday', 'Today', Null, False)"})});
     // A pick writes all six entries and refills the list; Cancel keeps the
     // colour the entry had.
@@ -239,6 +261,32 @@ void TestMain::coloursAndLogin()
             QFile::remove(m_env.path("config/autostart/almarik.desktop")));
     emit w->mnuOpt->aboutToShow();
     QVERIFY(!w->mnuLogin->isChecked());
+
+    // The event editor (which opens and closes rsEditor itself), then the list
+    // is refilled; the registry tool leaves the list alone.
+    onModal([this](QDialog &dialog) {
+        if (qobject_cast<Editor *>(&dialog))
+            addEvents(m_db.dbConnection, {"(#12/10/2000#, 'holiday', 'Added', Null, False)"});
+    });
+    w->mnuEdit[0]->trigger();
+    QCOMPARE(w->Grid->TextMatrix(2, 0), "Added");
+    w->mnuEdit[3]->trigger();
+    QCOMPARE(m_shown, (QStringList{"Editor", "frmRegTool"}));
+
+    // Database Repair: the record set reopened, the list refilled.
+    addEvents(m_db.dbConnection, {"(#12/07/2000#, Null, 'New', Null, False)"});
+    w->mnuEdit[1]->trigger();
+    QCOMPARE(m_prompts.boxes.size(), 2); // no box past the colour dialogs
+    QCOMPARE(w->Grid->TextMatrix(2, 0), "New");
+
+    // Exit in the File menu, the top-level Exit and closing the window end it.
+    int ends = 0;
+    w->setProgramEnd([&] { ++ends; });
+    w->mnuEdit[6]->trigger();
+    w->mnuExit->trigger();
+    w->show();
+    w->close();
+    QCOMPARE(ends, 3);
 }
 
 void TestMain::gridCommands()
@@ -292,90 +340,22 @@ void TestMain::gridCommands()
     // Refilled after each.
     QCOMPARE(g.TextMatrix(5, 0) + g.TextMatrix(6, 0), "Added3Ann's party");
 
-    // Delete, confirmed: gone, and the list refilled.
+    // Delete, confirmed: gone, and the list refilled, longer than the grid
+    // now: its titles stay when it scrolls.
+    QStringList later;
+    for (int i = 0; i < 60; ++i)
+        later
+            << QStringLiteral("(#12/%1/2000#, 'birthday', 'Later', Null, False)").arg(10 + i % 20);
+    addEvents(m_db.dbConnection, later);
     g.setRow(1);
     m_prompts.answer(QVariant::fromValue(MsgResult::Ok));
     w->mnuPopup[2]->trigger();
-    QCOMPARE(calendarRows(m_db.dbConnection).size(), 5);
+    QCOMPARE(calendarRows(m_db.dbConnection).size(), 65);
     QCOMPARE(g.TextMatrix(1, 0), "Second");
-}
-
-void TestMain::fileMenu()
-{
-    auto w = start({database({"(#12/06/2000#, 'birthday', 'Listed', Null, False)"})});
-    // The event editor (which opens and closes rsEditor itself), then the list
-    // is refilled; the registry tool leaves the list alone.
-    onModal([this](QDialog &dialog) {
-        if (qobject_cast<Editor *>(&dialog))
-            addEvents(m_db.dbConnection, {"(#12/10/2000#, 'holiday', 'Added', Null, False)"});
-    });
-    w->mnuEdit[0]->trigger();
-    QCOMPARE(w->Grid->TextMatrix(2, 0), "Added");
-    w->mnuEdit[3]->trigger();
-    QCOMPARE(m_shown, (QStringList{"Editor", "frmRegTool"}));
-
-    // Database Repair: the record set reopened, the list refilled.
-    addEvents(m_db.dbConnection, {"(#12/07/2000#, Null, 'New', Null, False)"});
-    w->mnuEdit[1]->trigger();
-    QVERIFY(m_prompts.boxes.isEmpty());
-    QCOMPARE(w->Grid->TextMatrix(2, 0), "New");
-
-    // Exit in the File menu, the top-level Exit and closing the window end it.
-    int ends = 0;
-    w->setProgramEnd([&] { ++ends; });
-    w->mnuEdit[6]->trigger();
-    w->mnuExit->trigger();
-    w->show();
-    w->close();
-    QCOMPARE(ends, 3);
-}
-
-void TestMain::titlesStayWhenScrolled()
-{
-    QStringList values;
-    for (int i = 0; i < 60; ++i)
-        values
-            << QStringLiteral("(#12/%1/2000#, 'birthday', 'Event', Null, False)").arg(6 + i % 20);
-    auto w = start({database(values)});
-    w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    const int top = w->Grid->RowPos(0);
-    w->Grid->scrollToBottom();
-    QCOMPARE(w->Grid->RowPos(0), top);
-    QVERIFY(w->Grid->horizontalHeader()->isVisible() && w->Grid->rowViewportPosition(1) < 0);
-}
-
-void TestMain::startTasks()
-{
-    // The registry tasks and a new wallpaper run at a start only with their
-    // options on (the tasks and the rotation themselves are their own tests').
-    const QString desktop = "Control Panel\\Desktop\\";
-    const QString key = "Software\\AlmarikTest\\Run\\";
-    QStringList statements{"INSERT INTO RegEdit (hKey, SubKey, [Key], Task, NewValue) VALUES "
-                           "(-2147483647, '" +
-                           key + "', 'Tray', 'edit', '/usr/bin/tray')"};
-    for (const QString &name : {QStringLiteral("a.bmp"), QStringLiteral("b.bmp")}) {
-        QImage(4, 4, QImage::Format_RGB32).save(m_env.path(name), "BMP");
-        statements << "INSERT INTO Wallpapers (FileName, path, Active) VALUES ('" + name + "', '" +
-                          m_env.root() + "', True)";
-    }
-    const QString path = database({}, statements);
-    QVERIFY(SetRegValue(HKEY_CURRENT_USER, desktop, "Wallpaper", "/pictures/sea.jpg", m_prompts));
-    const auto values = [&]() -> QString {
-        return GetRegValue(HKEY_CURRENT_USER, key, "Tray", {}, m_prompts) + '|' +
-               GetRegValue(HKEY_CURRENT_USER, desktop, "Wallpaper", {}, m_prompts)
-                   .section(QLatin1Char('/'), -1);
-    };
-    // The empty list says what to do.
-    QCOMPARE(start({path})->Grid->emptyHint(),
-             "No events in the next 30 days. Right-click to add one.");
-    QCOMPARE(values(), "|sea.jpg");
-    SaveSetting("RunRegTool", "True");
-    SaveSetting("ChangeWallpaper", "True");
-    cleanup();
-    start({path});
-    QVERIFY(QStringList({"/usr/bin/tray|a.bmp", "/usr/bin/tray|b.bmp"}).contains(values()));
-    QVERIFY(m_prompts.boxes.isEmpty());
+    const int top = g.RowPos(0);
+    g.scrollToBottom();
+    QCOMPARE(g.RowPos(0), top);
+    QVERIFY(g.horizontalHeader()->isVisible() && g.rowViewportPosition(1) < 0);
 }
 
 QTEST_MAIN(TestMain)

