@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The event record operations: statement texts to the character, the
-// validation rules, and what reaches the table (or does not) when saving
-// and deleting, including failures and cancelled confirmations.
+// The event record operations: statement texts to the character (the SQL
+// builder's too), the validation rules, the single event dialog's change
+// check, and what reaches the table (or does not) when saving and deleting,
+// including failures and cancelled confirmations.
 
+#include "editing/EditRules.h"
 #include "editing/EventRecord.h"
 #include "support/CalendarRows.h"
 #include "support/TestDatabase.h"
@@ -24,6 +26,8 @@ const QDate july5(2026, 7, 5);
 
 } // namespace
 
+Q_DECLARE_METATYPE(EventRecord)
+
 class TestEventRecord : public QObject
 {
     Q_OBJECT
@@ -38,6 +42,8 @@ private slots:
     }
     void validate_data();
     void validate();
+    void differs_data();
+    void differs();
     void save();
     void remove();
     void storedWithTime();
@@ -101,6 +107,15 @@ void TestEventRecord::statements_data()
                            DayMatch::WholeDay)
         << "DELETE FROM Calendar WHERE Description ='Ann' AND Dates >= #02/28/2028# AND Dates < "
            "#02/29/2028#";
+    // The SQL builder's statement: values as typed, a condition without a column kept.
+    QTest::newRow("built update")
+        << builtStatement(SqlMode::Update, "ShowOnce", "O'Brien", "Description", "'D'")
+        << "Update Calendar SET ShowOnce = O'Brien WHERE Description = 'D'";
+    QTest::newRow("built delete, no condition")
+        << builtStatement(SqlMode::Delete, "Dates", "1", "Description", "")
+        << "Delete FROM Calendar ";
+    QTest::newRow("built delete, condition without column")
+        << builtStatement(SqlMode::Delete, "", "", "", "5") << "Delete FROM Calendar  WHERE  = 5";
     QTest::newRow("line breaks of every kind stored as CR LF")
         << withCrLf("a\nb\r\nc\rd\n") << "a\r\nb\r\nc\r\nd\r\n";
 }
@@ -137,6 +152,38 @@ void TestEventRecord::validate()
     QCOMPARE(m_t->prompts.takeBoxes().join('\n'),
              reason.isEmpty() ? reason
                               : "Almarik (critical, OK): " + reason + "\r\nThe event is invalid");
+}
+
+void TestEventRecord::differs_data()
+{
+    QTest::addColumn<EventRecord>("form");
+    QTest::addColumn<bool>("differs");
+    // The time never counts.
+    const EventRecord same{QDateTime(QDate(2024, 2, 29), QTime(15, 0)), "birthday", "Ann", "a\r\nb",
+                           false};
+    QTest::newRow("nothing") << same << false;
+    auto changed = [&](const char *name, auto change) {
+        EventRecord form = same;
+        change(form);
+        QTest::newRow(name) << form << true;
+    };
+    changed("day", [](EventRecord &f) { f.Dates = f.Dates.addDays(1); });
+    changed("description's case", [](EventRecord &f) { f.Description = QStringLiteral("ANN"); });
+    changed("type", [](EventRecord &f) { f.icon.clear(); });
+    changed("details with a bare LF", [](EventRecord &f) { f.Details = QStringLiteral("a\nb"); });
+    changed("show once", [](EventRecord &f) { f.ShowOnce = true; });
+}
+
+// Whether the single event dialog's form differs from the event it loaded.
+void TestEventRecord::differs()
+{
+    QFETCH(EventRecord, form);
+    // Details are compared as stored, with CR LF.
+    const EventRecord loaded{QDateTime(QDate(2024, 2, 29), QTime(0, 0)), "birthday", "Ann", "a\nb",
+                             false};
+    QTEST(eventDiffers(loaded, form), "differs");
+    // An event never loaded always differs.
+    QVERIFY(eventDiffers(EventRecord{}, form));
 }
 
 void TestEventRecord::save()
@@ -204,8 +251,7 @@ void TestEventRecord::storedWithTime()
                         "(#01/01/2027 00:30:00#, Null, 'Cleo', Null, False)"});
     const QDate eve(2026, 12, 31);
     QVERIFY(save(record(eve, "Ann"), record(eve, "Ann", "birthday")));
-    m_t->prompts.answer(QVariant::fromValue(MsgResult::Ok));
-    QVERIFY(DeleteEvent(record(eve, "Cleo"), m_t->db, m_t->prompts));
+    QVERIFY(answerDelete(MsgResult::Ok, record(eve, "Cleo")));
     // What matches no day at all changes nothing, and says so.
     QVERIFY(!save(record(eve.addDays(-1), "Ann"), record(eve, "Changed")));
     // The updated row keeps only its day.

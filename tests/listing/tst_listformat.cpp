@@ -18,10 +18,7 @@ private slots:
     void options();
     void text_data();
     void text();
-    void colour_data();
     void colour();
-    void notification_data();
-    void notification();
 };
 
 namespace {
@@ -54,8 +51,7 @@ void TestListFormat::options_data()
                         ListFormat format = ListFormat::Text) {
         QTest::newRow(name) << QString(arguments) << QString(error) << int(format);
     };
-    add("a short option", "-h", "invalid option -- 'h'");
-    add("short options together", "-xh", "invalid option -- 'x'");
+    add("short options: the first is wrong", "-xh", "invalid option -- 'x'");
     add("an abbreviation", "--form tsv", "", ListFormat::Tsv);
     add("an abbreviation with =", "--fo=json", "", ListFormat::Json);
     add("ambiguous", "--dat x",
@@ -70,6 +66,9 @@ void TestListFormat::options_data()
     add("options are read before operands", "x --bogus", "unrecognized option '--bogus'");
     add("--help acts at once", "x --help --bogus", "");
     add("the first wrong option", "--days 0 --bogus", "invalid number of days '0' (1 to 366)");
+    add("days 367", "--days=367", "invalid number of days '367' (1 to 366)");
+    add("29 February of a common year", "--date 2027-02-29",
+        "invalid date '2027-02-29' (YYYY-MM-DD)");
 }
 
 void TestListFormat::options()
@@ -83,65 +82,32 @@ void TestListFormat::options()
 
 void TestListFormat::text_data()
 {
+    // form: "text" for a terminal, "notification" for the body of one,
+    // "markup" for one on a server that reads markup.
     QTest::addColumn<std::vector<MonthRow>>("rows");
+    QTest::addColumn<QString>("form");
     QTest::addColumn<QString>("text");
     QTest::newRow("escape sequences and line breaks shown, not sent")
-        << std::vector<MonthRow>{row(0, "a\x1b]0;owned\x07\x1b[31mb\r\nc\td\x7f", "x")}
+        << std::vector<MonthRow>{row(0, "a\x1b]0;owned\x07\x1b[31mb\r\nc\td\x7f", "x")} << "text"
         << QStringLiteral("05-12-2026     0  a\u241b]0;owned\u2407\u241b[31mb\u240d\u240ac\u2409d"
                           "\u2421  x\n");
     QTest::newRow("C1 controls and a bidirectional override as codes")
-        << std::vector<MonthRow>{row(1, "\u009b31m \u202eevil")}
+        << std::vector<MonthRow>{row(1, "\u009b31m \u202eevil")} << "text"
         << "05-12-2026     1  <U+009B>31m <U+202E>evil\n";
     // 日本 takes four cells, "é" as e + combining accent one: the types line up.
     QTest::newRow("columns by display width")
         << std::vector<MonthRow>{row(1, "日本", "holiday"), row(2, "Rene\u0301e", "birthday"),
                                  row(3, "Jo", "race")}
+        << "text"
         << QStringLiteral("05-12-2026     1  日本   holiday\n"
                           "05-12-2026     2  Rene\u0301e  birthday\n"
                           "05-12-2026     3  Jo     race\n");
     QTest::newRow("one-off events marked")
         << std::vector<MonthRow>{row(0, "Ida", "reminder", true, "Today!!"),
                                  row(12, "Jo", QString(), false, "3 Years")}
+        << "text"
         << QStringLiteral("05-12-2026  Today!!    0  once  Ida  reminder\n"
                           "05-12-2026  3 Years   12        Jo\n");
-}
-
-void TestListFormat::text()
-{
-    QFETCH(std::vector<MonthRow>, rows);
-    QTEST(QString::fromUtf8(formatListedRows(rows, ListFormat::Text)), "text");
-}
-
-void TestListFormat::colour_data()
-{
-    QTest::addColumn<bool>("terminal");
-    QTest::addColumn<QString>("term");
-    QTest::addColumn<QString>("noColor");
-    QTest::addColumn<bool>("wanted");
-    const auto add = [](const char *name, bool terminal, const char *term, const char *noColor,
-                        bool wanted) {
-        QTest::newRow(name) << terminal << QString(term) << QString(noColor) << wanted;
-    };
-    add("a terminal", true, "xterm-256color", "", true);
-    add("TERM=dumb", true, "dumb", "", false);
-    add("no TERM", true, "", "", false);
-    add("NO_COLOR", true, "xterm", "1", false);
-    add("a pipe", false, "xterm", "", false);
-}
-
-void TestListFormat::colour()
-{
-    QFETCH(bool, terminal);
-    QFETCH(QString, term);
-    QFETCH(QString, noColor);
-    QTEST(wantsColour(terminal, term, noColor), "wanted");
-}
-
-void TestListFormat::notification_data()
-{
-    QTest::addColumn<std::vector<MonthRow>>("rows");
-    QTest::addColumn<bool>("markup");
-    QTest::addColumn<QString>("body");
     std::vector<MonthRow> many;
     QStringList first;
     for (int i = 1; i <= 41; ++i) {
@@ -150,21 +116,35 @@ void TestListFormat::notification_data()
             first << QStringLiteral("Today: E%1").arg(i);
     }
     many.push_back(row(2, "later"));
-    QTest::newRow("41 events: eight and the count of the rest")
-        << many << false << (first.join('\n') + "\nand 33 more");
+    QTest::newRow("notification of 41 events: eight and the count of the rest")
+        << many << "notification" << (first.join('\n') + "\nand 33 more");
     const std::vector<MonthRow> marked{row(0, "Tom & Jerry <b>", QString(), false, "5 Years"),
                                        row(1, "a\nb")};
-    QTest::newRow("markup escaped where the server reads it")
-        << marked << true << "Today: Tom &amp; Jerry &lt;b&gt; (5 Years)\nTomorrow: a\u240ab";
-    QTest::newRow("plain where it does not")
-        << marked << false << "Today: Tom & Jerry <b> (5 Years)\nTomorrow: a\u240ab";
+    QTest::newRow("notification markup escaped where the server reads it")
+        << marked << "markup"
+        << "Today: Tom &amp; Jerry &lt;b&gt; (5 Years)\nTomorrow: a\u240ab";
+    QTest::newRow("notification plain where it does not")
+        << marked << "notification"
+        << "Today: Tom & Jerry <b> (5 Years)\nTomorrow: a\u240ab";
 }
 
-void TestListFormat::notification()
+void TestListFormat::text()
 {
     QFETCH(std::vector<MonthRow>, rows);
-    QFETCH(bool, markup);
-    QTEST(notificationBody(rows, markup), "body");
+    QFETCH(QString, form);
+    QTEST(form == "text" ? QString::fromUtf8(formatListedRows(rows, ListFormat::Text))
+                         : notificationBody(rows, form == "markup"),
+          "text");
+}
+
+// Colour needs a terminal, a TERM other than dumb, and no NO_COLOR.
+void TestListFormat::colour()
+{
+    QVERIFY(wantsColour(true, "xterm-256color", ""));
+    QVERIFY(!wantsColour(true, "dumb", ""));
+    QVERIFY(!wantsColour(true, "", ""));
+    QVERIFY(!wantsColour(true, "xterm", "1"));
+    QVERIFY(!wantsColour(false, "xterm", ""));
 }
 
 QTEST_APPLESS_MAIN(TestListFormat)

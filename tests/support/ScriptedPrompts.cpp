@@ -56,15 +56,21 @@ QString ScriptedPrompts::InputBox(const QString &prompt, const QString &title,
     return v.isValid() ? v.toString() : QString();
 }
 
+// A dialog's answer; none is the user's Cancel.
+QVariant ScriptedPrompts::chosen(const RecordedBox &box)
+{
+    const QVariant v = next(box);
+    if (!v.isValid())
+        throw AppError(ErrNo::DialogCancelled, QStringLiteral("Cancel was selected."));
+    return v;
+}
+
 QString ScriptedPrompts::OpenFileDialog(const QString &title, const QString &filter,
                                         const QString &initialDir, const QString &fileName)
 {
-    const QVariant v =
-        next({QStringLiteral("open"), title, title, MsgIcon::None, MsgButtons::OkCancel,
-              filter + QLatin1Char('|') + initialDir + QLatin1Char('|') + fileName});
-    if (!v.isValid())
-        throw AppError(ErrNo::DialogCancelled, QStringLiteral("Cancel was selected."));
-    return v.toString();
+    return chosen({QStringLiteral("open"), title, title, MsgIcon::None, MsgButtons::OkCancel,
+                   filter + QLatin1Char('|') + initialDir + QLatin1Char('|') + fileName})
+        .toString();
 }
 
 QString ScriptedPrompts::SaveFileDialog(const QString &title, const QString &filter,
@@ -72,25 +78,17 @@ QString ScriptedPrompts::SaveFileDialog(const QString &title, const QString &fil
                                         bool confirmOverwrite)
 {
     // "append": a save dialog that does not ask about replacing the file.
-    const QVariant v = next({confirmOverwrite ? QStringLiteral("save") : QStringLiteral("append"),
-                             title, title, MsgIcon::None, MsgButtons::OkCancel,
-                             filter + QLatin1Char('|') + initialDir + QLatin1Char('|') + fileName});
-    if (!v.isValid())
-        throw AppError(ErrNo::DialogCancelled, QStringLiteral("Cancel was selected."));
-    return v.toString();
+    return chosen({confirmOverwrite ? QStringLiteral("save") : QStringLiteral("append"), title,
+                   title, MsgIcon::None, MsgButtons::OkCancel,
+                   filter + QLatin1Char('|') + initialDir + QLatin1Char('|') + fileName})
+        .toString();
 }
 
 quint32 ScriptedPrompts::ColourDialog(quint32 initial)
 {
-    const QVariant v = next({QStringLiteral("colour"),
-                             QString::number(initial),
-                             {},
-                             MsgIcon::None,
-                             MsgButtons::OkCancel,
-                             {}});
-    if (!v.isValid())
-        throw AppError(ErrNo::DialogCancelled, QStringLiteral("Cancel was selected."));
-    return v.value<quint32>();
+    return chosen({QStringLiteral("colour"), QString::number(initial), QString(), MsgIcon::None,
+                   MsgButtons::OkCancel, QString()})
+        .value<quint32>();
 }
 
 QStringList ScriptedPrompts::takeBoxes()

@@ -54,6 +54,7 @@ public:
 
 private:
     QVariant next(const RecordedBox &box);
+    QVariant chosen(const RecordedBox &box);
     QList<QVariant> m_answers;
     bool m_autoOk = true;
 };

@@ -9,18 +9,17 @@
 TestEnv::TestEnv()
 {
     Q_ASSERT(m_dir.isValid());
-    QDir(m_dir.path()).mkpath(QStringLiteral("config"));
-    QDir(m_dir.path()).mkpath(QStringLiteral("data"));
-    QDir(m_dir.path()).mkpath(QStringLiteral("xdg"));
     qputenv("HOME", m_dir.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
-    qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toUtf8());
-    qputenv("XDG_CONFIG_DIRS", m_dir.filePath(QStringLiteral("xdg")).toUtf8());
-    // The user's own runtime folder, as a session gives it (mode 0700).
-    QDir(m_dir.path()).mkpath(QStringLiteral("run"));
+    // "run" is the user's own runtime folder, as a session gives it (mode 0700).
+    for (const auto &[variable, folder] : {std::pair{"XDG_CONFIG_HOME", "config"},
+                                           {"XDG_DATA_HOME", "data"},
+                                           {"XDG_CONFIG_DIRS", "xdg"},
+                                           {"XDG_RUNTIME_DIR", "run"}}) {
+        QDir(m_dir.path()).mkpath(QLatin1String(folder));
+        qputenv(variable, m_dir.filePath(QLatin1String(folder)).toUtf8());
+    }
     QFile::setPermissions(m_dir.filePath(QStringLiteral("run")),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", m_dir.filePath(QStringLiteral("run")).toUtf8());
     // No desktop to tell about a wallpaper: a test never reaches the real one.
     for (const char *name :
          {"XDG_CURRENT_DESKTOP", "XDG_SESSION_TYPE", "DISPLAY", "WAYLAND_DISPLAY", "SWAYSOCK"})

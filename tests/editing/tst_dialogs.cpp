@@ -1,25 +1,34 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The single event dialog driven through its handlers: the two modes, that
-// its controls reach the change check and the save (their rules are
-// tst_editrules' and tst_eventrecord's), the type list, the text limits, and
-// that a failed save keeps the dialog open with the user's input while the
-// table stays as it was.
+// The editing dialogs driven through their handlers. The single event
+// dialog: its two modes, that its controls reach the change check and the
+// save (their rules are tst_eventrecord's), the type list, the text limits,
+// and that a failed save keeps the dialog open with the user's input while
+// the table stays as it was. The SQL builder: that its inputs reach the
+// statement, Clear, the statement kept between openings, and the transaction
+// around Run (commit, roll back, failures that change nothing, a refused
+// commit said, no closing while it asks).
 
 #include "editing/ui/TextBox.h"
+#include "editing/ui/frmSQL.h"
 #include "editing/ui/frmSingle.h"
+#include "registry/RegTestSupport.h"
 #include "support/CalendarRows.h"
 #include "support/TestDatabase.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <functional>
 #include <optional>
 #include <sqlite3.h>
+#include <utility>
 
 // Something the user does in the dialog.
 using Action = std::function<void(frmSingle &)>;
@@ -71,19 +80,47 @@ QString shown(const frmSingle &dlg)
            (dlg.cmd[1]->isEnabled() ? " Save" : "") + (dlg.cmd[2]->isHidden() ? "" : " Delete");
 }
 
+// How many events are left, then the descriptions of those shown once: "3: Dentist".
+QString events(Connection &db)
+{
+    QStringList once;
+    for (const QString &row : calendarRows(db, QStringLiteral("ShowOnce = True")))
+        once << row.section(QLatin1Char('|'), 2, 2);
+    return QString::number(calendarRows(db).size()) + ": " + once.join(' ');
+}
+
+const char *const kUnchanged = "3: ";
+
+// answer: the MsgResult given to the commit question, -1 when no question
+// is expected; error: the box that follows it when another program is
+// reading the file as OK is pressed.
+void runRow(const char *name, const char *text, int answer, const char *after,
+            const char *error = "")
+{
+    QTest::newRow(name) << QString::fromLatin1(text) << answer << QString::fromLatin1(after)
+                        << QString::fromLatin1(error);
+}
+
 } // namespace
 
-class TestFrmSingle : public QObject
+class TestDialogs : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { g_db = &m_t.emplace().db; }
+    void init()
+    {
+        g_db = &m_t.emplace().db;
+        frmSQL::lastSQL.clear();
+    }
     void cleanup() { m_t.reset(); }
     void modes();
     void save_data();
     void save();
     void closing();
     void typing();
+    void buildingTheStatement();
+    void run_data();
+    void run();
 
 private:
     QStringList rows() { return calendarRows(*g_db); }
@@ -92,7 +129,7 @@ private:
     const Clock m_clock = [] { return kNow; };
 };
 
-void TestFrmSingle::modes()
+void TestDialogs::modes()
 {
     addEvents(m_t->db, {"(#07/04/2026#, 'holiday', 'Ann''s party', 'cake', True)"});
     sqlite3_exec(g_db->handle(),
@@ -132,14 +169,14 @@ void TestFrmSingle::modes()
                                   "2036-07-04|birthday|Ann's party|line one\r\nline two|false"}));
 }
 
-void TestFrmSingle::save_data()
+void TestDialogs::save_data()
 {
     // What the user changes, and then what the dialog shows after Save, the
     // boxes it showed and "closed" when it closed.
     QTest::addColumn<Action>("change");
     QTest::addColumn<QString>("expected");
     // A difference enables Save, which writes the form; which differences
-    // count is eventDiffers' (tst_editrules).
+    // count is eventDiffers' (tst_eventrecord).
     QTest::newRow("the date and show once") << Action([](frmSingle &d) {
         d.DPick->setDate(later.addDays(1));
         d.Check1->click();
@@ -161,7 +198,7 @@ void TestFrmSingle::save_data()
            "Error Saving Event (critical, OK): no room left";
 }
 
-void TestFrmSingle::save()
+void TestDialogs::save()
 {
     QFETCH(Action, change);
     addEvents(m_t->db, {"(#07/04/2090#, 'birthday', 'Ann', 'cake', False)"});
@@ -179,7 +216,7 @@ void TestFrmSingle::save()
                                      : QStringLiteral("2090-07-04|birthday|Ann|cake|false")});
 }
 
-void TestFrmSingle::closing()
+void TestDialogs::closing()
 {
     addEvents(m_t->db, {"(#07/04/2026#, Null, 'Ann', Null, False)"});
     frmSingle dlg(m_t->db, m_t->prompts, m_clock);
@@ -204,7 +241,7 @@ void TestFrmSingle::closing()
     QVERIFY(rows().isEmpty());
 }
 
-void TestFrmSingle::typing()
+void TestDialogs::typing()
 {
     frmSingle dlg(m_t->db, m_t->prompts, m_clock);
     open(dlg);
@@ -258,5 +295,98 @@ void TestFrmSingle::typing()
     }
 }
 
-QTEST_MAIN(TestFrmSingle)
-#include "tst_frmsingle.moc"
+void TestDialogs::buildingTheStatement()
+{
+    // The statement itself is builtStatement's (tst_eventrecord); here, that
+    // each input reaches it.
+    frmSQL dlg(m_t->db, m_t->prompts);
+    const auto output = [&dlg] { return dlg.txt[2]->text(); };
+    dlg.Combo[0]->setEditText(QStringLiteral("ShowOnce"));
+    dlg.txt[0]->setText(QStringLiteral("True"));
+    dlg.Combo[1]->setCurrentIndex(2);
+    dlg.txt[1]->setText(QStringLiteral("'Dentist'"));
+    const QString update =
+        QStringLiteral("Update Calendar SET ShowOnce = True WHERE Description = 'Dentist'");
+    QCOMPARE(output(), update);
+    // An option button does not rebuild; Delete hides the set part.
+    dlg.optStart[1]->click();
+    QCOMPARE(output(), update);
+    QVERIFY(dlg.txt[0]->isHidden() && dlg.Combo[0]->isHidden());
+    dlg.txt[1]->setText(QStringLiteral("'Ann'"));
+    QCOMPARE(output(), QStringLiteral("Delete FROM Calendar  WHERE Description = 'Ann'"));
+
+    dlg.cmd_Click(2); // Clear
+    QCOMPARE((QStringList{dlg.txt[0]->text(), dlg.txt[1]->text(), output(),
+                          dlg.Combo[0]->currentText(), dlg.Combo[1]->currentText()}),
+             QStringList(5, QString()));
+}
+
+void TestDialogs::run_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("error");
+    const char *update = "Update Calendar SET ShowOnce = True WHERE Description = 'Dentist'";
+    const int ok = int(MsgResult::Ok);
+    runRow("OK commits", update, ok, "3: Dentist");
+    runRow("Cancel rolls back", update, int(MsgResult::Cancel), kUnchanged);
+    runRow("no condition deletes every event", "Delete FROM Calendar ", ok, "0: ");
+    runRow("failing statement", "Update Calendar SET Nonsense = 1", -1, kUnchanged);
+    runRow("empty output does nothing", "", -1, kUnchanged);
+    runRow("a commit that finds the disk full", update, ok, kUnchanged,
+           "Almarik (critical, OK): Error in RunSQL\r\nNumber : -2147467259\r\nDescription : "
+           "disk I/O error");
+}
+
+void TestDialogs::run()
+{
+    QFETCH(QString, text);
+    QFETCH(int, answer);
+    QFETCH(QString, error);
+    addEvents(m_t->db, {"(#01/05/2024#, 'doctor', 'Dentist', '', False)",
+                        "(#03/10/1990#, 'birthday', 'Ann', '', False)",
+                        "(#12/25/2000#, 'holiday', 'Christmas', Null, False)"});
+    frmSQL::lastSQL = QStringLiteral("kept");
+    frmSQL dlg(m_t->db, m_t->prompts);
+    dlg.show();
+    dlg.txt[2]->setText(text);
+    if (answer >= 0)
+        m_t->prompts.answer(QVariant::fromValue(MsgResult(answer)));
+    // While the question is open the dialog cannot be closed. The disk fills
+    // up then: the statement ran, its commit cannot be written.
+    bool asked = false;
+    bool stayedOpen = false;
+    std::optional<FileSizeLimit> full;
+    m_t->prompts.onMessage = [&] {
+        if (std::exchange(asked, true))
+            return;
+        dlg.cmd_Click(0);
+        dlg.reject();
+        stayedOpen = dlg.isVisible() && m_t->db.inTransaction();
+        if (!error.isEmpty())
+            full.emplace(1);
+    };
+    dlg.cmd_Click(1);
+    m_t->prompts.onMessage = {};
+    full.reset();
+    QCOMPARE(stayedOpen, answer >= 0);
+    QStringList boxes;
+    if (answer >= 0)
+        boxes << "Commit Transaction? (question, OK/Cancel): SQL successful, OK to commit?";
+    if (!error.isEmpty())
+        boxes << error;
+    QCOMPARE(m_t->prompts.takeBoxes(), boxes);
+    QCOMPARE(dlg.txt[2]->text(), text);
+    QTEST(events(m_t->db), "after");
+    // The next opening offers the last statement run, failed or not.
+    frmSQL next(m_t->db, m_t->prompts);
+    next.Form_Load();
+    QCOMPARE(next.txt[2]->text(), text.isEmpty() ? QStringLiteral("kept") : text);
+    QVERIFY(!m_t->db.inTransaction() && !dlg.transactionOpen());
+    dlg.cmd_Click(0);
+    QVERIFY(!dlg.isVisible());
+}
+
+QTEST_MAIN(TestDialogs)
+#include "tst_dialogs.moc"
