@@ -39,6 +39,16 @@ long anniversary(int year, int m, int d)
 
 } // namespace
 
+sqlite3_stmt *prepareSortedEvents(sqlite3 *db)
+{
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(db,
+                       "SELECT Dates, icon, Description, Details, ShowOnce FROM Calendar "
+                       "ORDER BY Dates",
+                       -1, &st, nullptr);
+    return st;
+}
+
 std::vector<std::pair<long, std::string>> scanFloorRows(sqlite3 *db, const QDate &today)
 {
     const long day = daysFromCivil(today.year(), today.month(), today.day());

@@ -12,6 +12,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 inline constexpr int kBenchEvents = 100000;
 
@@ -24,6 +25,10 @@ void makeEventDatabase(const QString &path, int events = kBenchEvents);
 // days, the next-year rule, 29 February) in plain C++ and the sort on the
 // day count; the rows kept, as (days, description).
 std::vector<std::pair<long, std::string>> scanFloorRows(sqlite3 *db, const QDate &today);
+
+// The five columns an export or the editor shows, in date order, prepared
+// on db; the caller finalizes it.
+sqlite3_stmt *prepareSortedEvents(sqlite3 *db);
 
 // The same as a benchmark's body. Counter "listed" gets the rows kept.
 void runScanFloor(benchmark::State &state, const QString &path, const QDate &today);

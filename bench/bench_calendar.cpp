@@ -61,11 +61,7 @@ void BM_PlainWriter(benchmark::State &state)
     sqlite3 *db = nullptr;
     sqlite3_open_v2(g_source.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     for (auto _ : state) {
-        sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(db,
-                           "SELECT Dates, icon, Description, Details, ShowOnce FROM Calendar "
-                           "ORDER BY Dates",
-                           -1, &st, nullptr);
+        sqlite3_stmt *st = prepareSortedEvents(db);
         QByteArray out = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n";
         int n = 0;
         const auto text = [st](int c) {

@@ -62,11 +62,7 @@ void BM_EditorFloor(benchmark::State &state)
 {
     sqlite3 *db = sharedDb().dbConnection.handle();
     for (auto _ : state) {
-        sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(db,
-                           "SELECT Dates, icon, Description, Details, ShowOnce FROM Calendar "
-                           "ORDER BY Dates",
-                           -1, &st, nullptr);
+        sqlite3_stmt *st = prepareSortedEvents(db);
         auto model = std::make_unique<FloorModel>(5);
         while (sqlite3_step(st) == SQLITE_ROW) {
             for (int c = 0; c < 5; ++c)
@@ -155,6 +151,15 @@ public:
 QString g_template; // the 100,000-event database every delete starts from
 QString g_work;     // the copy a delete works on
 
+// Opens a fresh copy of the template as the shared connection.
+void openFreshCopy()
+{
+    sharedDb().dbConnection.Close();
+    QFile::remove(g_work);
+    QFile::copy(g_template, g_work);
+    sharedDb().dbConnection.Open(Connection::connectionStringFor(g_work));
+}
+
 // The Delete key in the editor on 10,000 of 100,000 rows, selected as ten
 // blocks of 1,000 spread over the table, after the question was answered.
 // Each run starts from a fresh copy of the database, opened as the Event
@@ -166,10 +171,7 @@ void BM_EditorDelete(benchmark::State &state)
     setAppPrompts(&confirm);
     for (auto _ : state) {
         state.PauseTiming();
-        sharedDb().dbConnection.Close();
-        QFile::remove(g_work);
-        QFile::copy(g_template, g_work);
-        sharedDb().dbConnection.Open(Connection::connectionStringFor(g_work));
+        openFreshCopy();
         sharedDb().rsEditor.setCursorLocation(adUseClient);
         sharedDb().rsEditor.Open(kSource, sharedDb().dbConnection, adOpenDynamic, adLockOptimistic);
         auto editor = std::make_unique<Editor>();
@@ -202,10 +204,7 @@ void BM_DeleteFloor(benchmark::State &state)
 {
     for (auto _ : state) {
         state.PauseTiming();
-        sharedDb().dbConnection.Close();
-        QFile::remove(g_work);
-        QFile::copy(g_template, g_work);
-        sharedDb().dbConnection.Open(Connection::connectionStringFor(g_work));
+        openFreshCopy();
         sqlite3 *db = sharedDb().dbConnection.handle();
         std::vector<sqlite3_int64> rowids;
         sqlite3_stmt *st = nullptr;

@@ -38,19 +38,15 @@ void BM_BareScanPrint(benchmark::State &state)
                     nullptr);
     for (auto _ : state) {
         FILE *out = std::fopen(g_bareFile.toUtf8().constData(), "wb");
-        sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(db,
-                           "SELECT Dates, icon, Description, ShowOnce, Details FROM Calendar "
-                           "ORDER BY Dates",
-                           -1, &st, nullptr);
+        sqlite3_stmt *st = prepareSortedEvents(db);
         std::fprintf(out, "[Almarik Export File]\r\n %d\r\n", kBenchEvents);
         while (sqlite3_step(st) == SQLITE_ROW) {
             const char *date = reinterpret_cast<const char *>(sqlite3_column_text(st, 0));
             const char *icon = reinterpret_cast<const char *>(sqlite3_column_text(st, 1));
-            const char *details = reinterpret_cast<const char *>(sqlite3_column_text(st, 4));
+            const char *details = reinterpret_cast<const char *>(sqlite3_column_text(st, 3));
             std::fprintf(out, "[%.2s/%.2s/%.4s]\r\n%s\r\n%s\r\n%s\r\n%s\r\n\r\n", date + 8,
                          date + 5, date, icon ? icon : "Null", sqlite3_column_text(st, 2),
-                         sqlite3_column_int(st, 3) ? "True" : "False", details ? details : "Null");
+                         sqlite3_column_int(st, 4) ? "True" : "False", details ? details : "Null");
         }
         sqlite3_finalize(st);
         std::fclose(out);

@@ -187,8 +187,7 @@ void RecordSet::load()
     m_texts = std::move(texts);
     m_readStamp = stamp;
     m_deferred = false;
-    m_editMode = EditMode::None;
-    m_pending.clear();
+    CancelUpdate();
 }
 
 std::vector<FieldKind> RecordSet::columnKinds(sqlite3_stmt *st)
@@ -252,8 +251,7 @@ void RecordSet::scan(const QStringList &names, const std::function<void(const Sc
     m_cells = {};
     m_texts = {};
     m_visible.clear();
-    m_editMode = EditMode::None;
-    m_pending.clear();
+    CancelUpdate();
     m_deferred = true;
     m_afterLast = true;
     const ScanRow row(stmt.get(), columns, kinds);
@@ -291,19 +289,14 @@ bool RecordSet::ScanRow::dateParts(int i, IsoParts *parts) const
 void RecordSet::Requery()
 {
     requireConnection();
+    CancelUpdate();
     if (m_deferred) {
         // Read at first use, whenever that comes.
-        m_editMode = EditMode::None;
-        m_pending.clear();
         m_afterLast = false;
         return;
     }
-    if (m_repeatable && m_connection->dataStamp() == m_readStamp) {
-        m_editMode = EditMode::None;
-        m_pending.clear();
-    } else {
+    if (!m_repeatable || m_connection->dataStamp() != m_readStamp)
         load();
-    }
     applyFilter();
     m_pos = 0;
 }
@@ -328,8 +321,7 @@ void RecordSet::Close()
     m_visible.clear();
     m_filtered = false;
     m_filter.clear();
-    m_editMode = EditMode::None;
-    m_pending.clear();
+    CancelUpdate();
     m_pos = 0;
 }
 

@@ -80,8 +80,7 @@ void RecordSet::Update()
         writeRow(rowIndex(m_pos), m_pending);
         reloadRow(rowIndex(m_pos));
     }
-    m_editMode = EditMode::None;
-    m_pending.clear();
+    CancelUpdate();
 }
 
 void RecordSet::CancelUpdate()
