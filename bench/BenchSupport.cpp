@@ -134,7 +134,9 @@ void RatioReporter::ReportRuns(const std::vector<Run> &runs)
     ConsoleReporter::ReportRuns(runs);
     for (const Run &r : runs) {
         if (r.run_type == Run::RT_Iteration && !r.error_occurred && r.iterations > 0)
-            m_ms[r.benchmark_name()] = r.cpu_accumulated_time / double(r.iterations) * 1e3;
+            m_ms[r.benchmark_name()] =
+                (m_wallTime ? r.real_accumulated_time : r.cpu_accumulated_time) /
+                double(r.iterations) * 1e3;
     }
 }
 

@@ -36,13 +36,17 @@ void runScanFloor(benchmark::State &state, const QString &path, const QDate &tod
 class RatioReporter final : public benchmark::ConsoleReporter
 {
 public:
+    // wallTime: ratios of real time, for work another process shares (a
+    // server on this computer) whose processor time is not ours to count.
+    explicit RatioReporter(bool wallTime = false) : m_wallTime(wallTime) {}
     void ReportRuns(const std::vector<Run> &runs) override;
-    // Processor milliseconds per iteration of a benchmark, 0 when it did not run.
+    // Processor (or real) milliseconds per iteration of a benchmark, 0 when it did not run.
     double ms(const std::string &name) const;
     // Prints "ratio <label> <measured / floor>"; false, printing nothing,
     // when either benchmark did not run.
     bool printRatio(const char *label, const std::string &measured, const std::string &floor) const;
 
 private:
+    bool m_wallTime;
     std::map<std::string, double> m_ms;
 };

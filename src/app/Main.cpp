@@ -15,6 +15,7 @@
 #include "startup/StartupSettings.h"
 #include "store/DateRules.h"
 #include "store/SharedDb.h"
+#include "sync/ui/AccountsWindow.h"
 #include "wallpaper/ui/RotateWallpaper.h"
 #include "widgets/ImageList.h"
 #include "widgets/Twips.h"
@@ -26,6 +27,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QSet>
+#include <QStatusBar>
 #include <algorithm>
 
 #include <optional>
@@ -100,6 +102,8 @@ void Main::createMenus()
     for (int i = 0; i < 6; ++i)
         mnuCol[size_t(i)] =
             mnuColours->addAction(colourItems[i], this, [this, i] { mnuCol_Click(i); });
+    mnuAccounts = mnuOpt->addAction(QStringLiteral("Calendar Accounts..."), this,
+                                    [this] { mnuAccounts_Click(); });
 
     mnuExit = menuBar()->addAction(QStringLiteral("E&xit"), this, [this] { mnuExit_Click(); });
 
@@ -188,7 +192,37 @@ bool Main::Form_Load(const QStringList &arguments)
     // 17. The registry tasks kept in the database.
     if (mnuRegedit->isChecked())
         DoRegEdit(m_db.dbConnection, m_prompts);
+
+    // The calendar accounts, once the start-up's own work on the database is done.
+    startAccountSync();
     return true;
+}
+
+void Main::startAccountSync()
+{
+    // The passwords are read here: the keyring answers on this thread.
+    const SyncPlan plan = planSync(readSyncAccounts(), keptPassword);
+    for (const AccountOutcome &outcome : plan.outcomes)
+        accountSynced(outcome);
+    if (plan.run.isEmpty())
+        return;
+    BackgroundSync *sync = backgroundSync(Databasename, plan, this);
+    connect(sync, &BackgroundSync::accountDone, this, &Main::accountSynced);
+    connect(sync, &QThread::finished, sync, &QObject::deleteLater);
+    sync->start();
+}
+
+void Main::accountSynced(const AccountOutcome &outcome)
+{
+    QList<SyncAccount> accounts = readSyncAccounts();
+    if (recordOutcome(accounts, outcome))
+        ignoringErrors([&] { saveSyncAccounts(accounts); });
+    if (outcome.eventsChanged)
+        FillEventGrid();
+    if (!outcome.ok) {
+        m_syncFailures << outcome.account + QStringLiteral(": ") + outcome.text;
+        statusBar()->showMessage(m_syncFailures.join(QStringLiteral("  ")));
+    }
 }
 
 void Main::FillEventGrid()

@@ -15,6 +15,7 @@
 class MonthGrid;
 class Prompts;
 class SharedDb;
+struct AccountOutcome;
 class QAction;
 class QMenu;
 
@@ -35,11 +36,13 @@ public:
 
     // The menu items the tests drive: the File menu's seven items, the
     // Options menu with "Start at Login" and the Colours, the top-level
-    // "E&xit" and the grid's popup (New, Edit, Delete).
+    // "E&xit" and the grid's popup (New, Edit, Delete); "Calendar
+    // Accounts..." ends the Options menu.
     std::array<QAction *, 7> mnuEdit{};
     QMenu *mnuOpt = nullptr;
     QAction *mnuLogin = nullptr; // checked when the autostart entry exists
     std::array<QAction *, 6> mnuCol{};
+    QAction *mnuAccounts = nullptr;
     QAction *mnuExit = nullptr;
     std::array<QAction *, 3> mnuPopup{};
 
@@ -60,6 +63,8 @@ public:
     // Installs or removes the daily notification timer; a failure is shown.
     void mnuDaily_Click();
     void mnuCol_Click(int index);
+    // Opens the calendar accounts window.
+    void mnuAccounts_Click();
     void Grid_DblClick();
     // A mouse button over the grid, position in the grid's coordinates.
     void Grid_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint position);
@@ -82,6 +87,10 @@ protected:
 private:
     void createMenus();
     void switchOption(QAction *item, const QString &key);
+    // Syncs the calendar accounts that have something ticked, in the
+    // background; with none, nothing at all happens.
+    void startAccountSync();
+    void accountSynced(const AccountOutcome &outcome);
 
     // Full path of the event database file.
     QString Databasename;
@@ -92,7 +101,7 @@ private:
     QMenu *mnuFile = nullptr;
     // Options menu: the four switches, "Start at Login", "Daily
     // Notification" (checked when the systemd timer is there, read as the
-    // menu opens), a separator and the Colours submenu.
+    // menu opens), a separator, the Colours submenu and Calendar Accounts.
     QAction *mnuOptions = nullptr;
     QAction *mnuOption2 = nullptr;
     QAction *mnuWP = nullptr;
@@ -113,4 +122,6 @@ private:
     QString m_currentWallpaper;
     // The colour dialog keeps its colour from its last use in this run.
     quint32 m_dialogColour = 0;
+    // The start-up sync's failures, shown together in the status bar.
+    QStringList m_syncFailures;
 };

@@ -18,6 +18,7 @@
 #include "startup/StartupDatabase.h"
 #include "startup/StartupSettings.h"
 #include "store/SharedDb.h"
+#include "sync/ui/AccountsWindow.h"
 #include "wallpaper/ui/frmWallPaper.h"
 #include "widgets/Modal.h"
 
@@ -130,6 +131,18 @@ void Main::mnuCol_Click(int index)
     });
     showingDescription(m_prompts, [] { SaveColours(); });
     FillEventGrid();
+}
+
+void Main::mnuAccounts_Click()
+{
+    bool changed = false;
+    ignoringErrors([&] {
+        AccountsWindow window(m_db.dbConnection, Databasename, m_prompts, this);
+        showModal(window);
+        changed = window.eventsChanged();
+    });
+    if (changed)
+        FillEventGrid();
 }
 
 void Main::Grid_DblClick()

@@ -157,40 +157,86 @@ QString eventUid(const QDate &day, const QString &description)
            QStringLiteral("@almarik");
 }
 
-QByteArray icalendarText(const RecordSet &rs, const QDateTime &stamp, int *count)
+namespace {
+
+// The columns the events are read from, in eventComponent's order.
+void eventColumns(const RecordSet &rs, int (&column)[5])
 {
-    const int column[5] = {
-        rs.fieldIndex(QStringLiteral("Dates")), rs.fieldIndex(QStringLiteral("icon")),
-        rs.fieldIndex(QStringLiteral("Description")), rs.fieldIndex(QStringLiteral("ShowOnce")),
-        rs.fieldIndex(QStringLiteral("Details"))};
-    for (const int c : column) {
-        if (c < 0)
+    const char *names[5] = {"Dates", "icon", "Description", "ShowOnce", "Details"};
+    for (int i = 0; i < 5; ++i) {
+        column[i] = rs.fieldIndex(QString::fromLatin1(names[i]));
+        if (column[i] < 0)
             throw fieldNotFound();
     }
-    quietLibical();
+}
+
+icaltimetype utcStamp(const QDateTime &stamp)
+{
+    return icaltime_from_timet_with_zone(time_t(stamp.toSecsSinceEpoch()), 0,
+                                         icaltimezone_get_utc_timezone());
+}
+
+// The calendar's own lines without its END line, which follows the events.
+const QByteArray kCalendarEnd = "END:VCALENDAR\r\n";
+
+QByteArray calendarHead()
+{
     const Component calendar(icalcomponent_new_vcalendar());
     icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
     icalcomponent_add_property(
         calendar.get(), icalproperty_new_prodid("-//Almarik//Almarik " ALMARIK_VERSION "//EN"));
     icalcomponent_add_property(calendar.get(), icalproperty_new_calscale("GREGORIAN"));
-    const icaltimetype stampUtc = icaltime_from_timet_with_zone(time_t(stamp.toSecsSinceEpoch()), 0,
-                                                                icaltimezone_get_utc_timezone());
-    // The calendar's own lines, then each event written and freed in turn
-    // (a whole tree of them costs many times the file), then its end.
-    static const QByteArray end = "END:VCALENDAR\r\n";
     QByteArray out;
     appendText(out, calendar.get());
-    if (!out.endsWith(end))
+    if (!out.endsWith(kCalendarEnd))
         throw AppError(ErrNo::InternalError, QStringLiteral("Internal error"));
-    out.chop(end.size());
+    out.chop(kCalendarEnd.size());
+    return out;
+}
+
+} // namespace
+
+QByteArray icalendarText(const RecordSet &rs, const QDateTime &stamp, int *count)
+{
+    int column[5];
+    eventColumns(rs, column);
+    quietLibical();
+    const icaltimetype stampUtc = utcStamp(stamp);
+    // The calendar's own lines, then each event written and freed in turn
+    // (a whole tree of them costs many times the file), then its end.
+    QByteArray out = calendarHead();
     QHash<QString, int> uids;
     const int rows = rs.RecordCount();
     for (int r = 0; r < rows; ++r)
         appendText(out, eventComponent(rs, r, column, stampUtc, uids).get());
-    out.append(end);
+    out.append(kCalendarEnd);
     if (count)
         *count = rows;
     return out;
+}
+
+QList<CalendarObject> calendarObjects(const RecordSet &rs, const QDateTime &stamp)
+{
+    int column[5];
+    eventColumns(rs, column);
+    quietLibical();
+    const icaltimetype stampUtc = utcStamp(stamp);
+    const QByteArray head = calendarHead();
+    QHash<QString, int> uids;
+    QList<CalendarObject> objects;
+    const int rows = rs.RecordCount();
+    for (int r = 0; r < rows; ++r) {
+        const Component event = eventComponent(rs, r, column, stampUtc, uids);
+        CalendarObject o;
+        o.uid = QString::fromUtf8(icalcomponent_get_uid(event.get()));
+        o.day = dayOf(rs.valueAt(r, column[0]));
+        o.description = rs.valueAt(r, column[2]).toString();
+        o.text = head;
+        appendText(o.text, event.get());
+        o.text.append(kCalendarEnd);
+        objects << o;
+    }
+    return objects;
 }
 
 int ExportICalendarFile(const RecordSet &rs, const QString &path, const QDateTime &stamp)

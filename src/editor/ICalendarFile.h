@@ -29,6 +29,20 @@ QString eventUid(const QDate &day, const QString &description);
 // 9999.
 QByteArray icalendarText(const RecordSet &rs, const QDateTime &stamp, int *count = nullptr);
 
+// One event as a calendar object of its own: a VCALENDAR holding only its
+// VEVENT, the text the export writes of it.
+struct CalendarObject
+{
+    QString uid;
+    QDate day;
+    QString description;
+    QByteArray text;
+};
+
+// Each visible row of rs as such an object, in its order; throws as
+// icalendarText does.
+QList<CalendarObject> calendarObjects(const RecordSet &rs, const QDateTime &stamp);
+
 // Writes icalendarText(rs) to path, creating or replacing the file only
 // once the whole text is written. Returns the number of events. Throws
 // AppError; the file is then as it was.
