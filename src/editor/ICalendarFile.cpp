@@ -9,6 +9,7 @@
 #include "platform/AppError.h"
 #include "platform/FileIO.h"
 #include "store/DbError.h"
+#include "store/JetDate.h"
 #include "store/RecordSet.h"
 
 #include <QCryptographicHash>
@@ -47,11 +48,7 @@ QDate dayOf(const QVariant &v)
 // 3000 as 00000000T000000.
 icalproperty *startProperty(const QDate &day)
 {
-    const QByteArray text = QStringLiteral("%1%2%3")
-                                .arg(day.year(), 4, 10, QLatin1Char('0'))
-                                .arg(day.month(), 2, 10, QLatin1Char('0'))
-                                .arg(day.day(), 2, 10, QLatin1Char('0'))
-                                .toLatin1();
+    const QByteArray text = isoDateBytes(day).replace('-', QByteArray());
     icalvalue *value = icalvalue_new_from_string(ICAL_DATE_VALUE, text.constData());
     if (!value)
         return nullptr;
@@ -152,7 +149,7 @@ QString yearlyRuleText(const QDate &day)
 
 QString eventUid(const QDate &day, const QString &description)
 {
-    const QByteArray key = day.toString(Qt::ISODate).toUtf8() + '\n' + description.toUtf8();
+    const QByteArray key = isoDateBytes(day) + '\n' + description.toUtf8();
     return QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex()) +
            QStringLiteral("@almarik");
 }

@@ -6,6 +6,7 @@
 
 #include "store/Connection.h"
 #include "store/JetCollation.h"
+#include "store/JetDate.h"
 #include "store/Statement.h"
 #include "store/Transaction.h"
 
@@ -54,7 +55,7 @@ int importCandidates(Connection &db, const QList<ImportCandidate> &candidates,
         }
         const QDate day(c.dateText.mid(6, 4).toInt(), c.dateText.mid(3, 2).toInt(),
                         c.dateText.left(2).toInt());
-        insert.bindText(1, day.toString(Qt::ISODate).toUtf8());
+        insert.bindText(1, isoDateBytes(day));
         bindTextOrNull(insert, 2, c, c.iconText);
         insert.bindText(3, c.description.toUtf8());
         insert.bind(

@@ -107,6 +107,25 @@ bool namedMonthDate(const QString &text, QDate *day, QString *rest)
 
 } // namespace
 
+QByteArray isoDateBytes(const QDate &day)
+{
+    int y = 0, m = 0, d = 0;
+    day.getDate(&y, &m, &d);
+    if (y < 1 || y > 9999)
+        return day.toString(Qt::ISODate).toLatin1();
+    const char text[10] = {char('0' + y / 1000),
+                           char('0' + y / 100 % 10),
+                           char('0' + y / 10 % 10),
+                           char('0' + y % 10),
+                           '-',
+                           char('0' + m / 10),
+                           char('0' + m % 10),
+                           '-',
+                           char('0' + d / 10),
+                           char('0' + d % 10)};
+    return QByteArray(text, 10);
+}
+
 std::optional<QString> jetDateToIso(const QString &inside)
 {
     const QString text = inside.trimmed();

@@ -15,6 +15,11 @@
 // an impossible date.
 std::optional<QString> jetDateToIso(const QString &inside);
 
+// The day as stored, "yyyy-mm-dd": written by hand for the years 1 to 9999
+// (QDate's own formatting costs more than a whole calendar object's
+// other work), by QDate beyond them.
+QByteArray isoDateBytes(const QDate &day);
+
 // A stored date text as a QDate (no time) or QDateTime; a null QVariant
 // when the text is not a stored date.
 QVariant isoToDateValue(const char *text, int length);
