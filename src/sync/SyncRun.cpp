@@ -31,14 +31,17 @@ QString outcomeText(const ContactSyncResult &in, const PublishResult &out)
                          "events deleted from the calendar");
     if (in.unreadable)
         parts << counted(in.unreadable, "contact could not be read", "contacts could not be read");
-    QString text = parts.isEmpty() ? QStringLiteral("Nothing had changed.")
-                                   : parts.join(QStringLiteral("; ")) + QLatin1Char('.');
+    QString text = parts.join(QStringLiteral("; "));
+    if (!text.isEmpty())
+        text += QLatin1Char('.');
     if (out.conflicts)
-        text += QLatin1Char(' ') +
+        text += (text.isEmpty() ? QString() : QStringLiteral(" ")) +
                 (out.conflicts == 1
                      ? QStringLiteral("1 event was changed on the server and was not updated.")
                      : QStringLiteral("%1 events were changed on the server and were not updated.")
                            .arg(out.conflicts));
+    if (text.isEmpty())
+        text = QStringLiteral("Nothing had changed.");
     return text;
 }
 
