@@ -32,7 +32,8 @@ QString digestOf(const QByteArray &text)
 } // namespace
 
 PublishResult publishCalendar(DavClient &client, Connection &db, const QString &account,
-                              const DavCollection &calendar, const QDateTime &stamp)
+                              const DavCollection &calendar, const QDateTime &stamp,
+                              const std::function<void(int done, int total)> &progress)
 {
     ensureSyncTables(db);
     QHash<QString, SyncLink> linked; // by UID
@@ -58,8 +59,12 @@ PublishResult publishCalendar(DavClient &client, Connection &db, const QString &
         writeSyncLinks(db, account, calendar.href, kOut, links);
         transaction.commit();
     };
+    int done = 0;
     try {
         for (const CalendarObject &o : objects) {
+            // Every hundredth: a window told of each of 100,000 would be busy.
+            if (progress && ++done % 100 == 0)
+                progress(done, int(objects.size()));
             if (fromContacts.contains(contactEventKey(o.day.toString(Qt::ISODate), o.description)))
                 continue;
             const QString digest = digestOf(o.text);

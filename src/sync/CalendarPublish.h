@@ -8,6 +8,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
+
 class Connection;
 class DavClient;
 struct DavCollection;
@@ -22,5 +24,7 @@ struct PublishResult
 // Publishes db's events, but those from contacts, to the calendar. The
 // links of every answered request are kept even when a later one fails
 // (they say what the server now holds); the failure is then thrown.
+// progress is told the events sent of those to send.
 PublishResult publishCalendar(DavClient &client, Connection &db, const QString &account,
-                              const DavCollection &calendar, const QDateTime &stamp);
+                              const DavCollection &calendar, const QDateTime &stamp,
+                              const std::function<void(int done, int total)> &progress = {});

@@ -53,7 +53,8 @@ QString noPasswordText()
 }
 
 AccountOutcome syncAccount(const SyncAccount &account, const QString &password, Connection &db,
-                           const QDateTime &stamp, int timeoutSeconds)
+                           const QDateTime &stamp, int timeoutSeconds,
+                           const std::function<void(const QString &)> &step)
 {
     // Two syncs at once (the start-up's and Sync Now) would both read the
     // links before either wrote them, and bring a contact in twice.
@@ -80,7 +81,15 @@ AccountOutcome syncAccount(const SyncAccount &account, const QString &password, 
                     in.removed += r.removed;
                     in.unreadable += r.unreadable;
                 } else {
-                    const PublishResult r = publishCalendar(client, db, outcome.account, c, stamp);
+                    const auto told = [&](int done, int total) {
+                        if (step)
+                            step(QStringLiteral("Publishing to %1: %2 of %3 events...")
+                                     .arg(c.name)
+                                     .arg(done)
+                                     .arg(total));
+                    };
+                    const PublishResult r =
+                        publishCalendar(client, db, outcome.account, c, stamp, told);
                     out.put += r.put;
                     out.deleted += r.deleted;
                     out.conflicts += r.conflicts;
@@ -134,9 +143,8 @@ void BackgroundSync::run()
         else if (outcome.text.isEmpty() && password.isEmpty())
             outcome.text = noPasswordText();
         else if (outcome.text.isEmpty())
-            outcome =
-                syncAccount(account, password, db, QDateTime::currentDateTimeUtc(), timeoutSeconds);
+            outcome = syncAccount(account, password, db, QDateTime::currentDateTimeUtc(),
+                                  timeoutSeconds, [this](const QString &text) { emit step(text); });
         emit accountDone(outcome);
     }
-    emit progress(total, total, QString());
 }

@@ -30,9 +30,11 @@ Q_DECLARE_METATYPE(AccountOutcome)
 QString noPasswordText();
 
 // Syncs one account over db; never throws: a failure is the outcome's
-// text, and the failing collection's changes are not applied.
+// text, and the failing collection's changes are not applied. step is
+// told what is being done, in words, as a long publish goes on.
 AccountOutcome syncAccount(const SyncAccount &account, const QString &password, Connection &db,
-                           const QDateTime &stamp, int timeoutSeconds = 30);
+                           const QDateTime &stamp, int timeoutSeconds = 30,
+                           const std::function<void(const QString &)> &step = {});
 
 // Runs syncAccount for each account on its own thread against the database
 // at path, telling each outcome as it comes.
@@ -51,6 +53,7 @@ public:
 
 signals:
     void progress(int done, int total, const QString &account);
+    void step(const QString &text);
     void accountDone(const AccountOutcome &outcome);
 
 protected:

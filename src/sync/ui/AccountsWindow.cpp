@@ -436,6 +436,7 @@ void AccountsWindow::cmdSync_Click()
                 barSync->setValue(done);
                 lblStatus->setText(QStringLiteral("Syncing %1...").arg(account));
             });
+    connect(sync, &BackgroundSync::step, lblStatus, &QLabel::setText);
     connect(sync, &BackgroundSync::accountDone, this, &AccountsWindow::synced);
     connect(sync, &QThread::finished, this, [this, sync] {
         sync->deleteLater();
