@@ -15,6 +15,8 @@
 #include "sync/SyncLinks.h"
 #include "sync/SyncRun.h"
 
+#include <QSslKey>
+#include <QSslServer>
 #include <QtTest>
 #include <sqlite3.h>
 
@@ -92,6 +94,7 @@ private slots:
     void failures_data();
     void failures();
     void answeredInParts();
+    void certificateRefused();
 };
 
 void TestSyncEngine::refusedAddresses_data()
@@ -389,6 +392,32 @@ void TestSyncEngine::answeredInParts()
     QCOMPARE(server.requests().size(), 3);
     QVERIFY(server.requests()[1].body.contains("<d:sync-token>t1</d:sync-token>"));
     QCOMPARE(readSyncToken(t.db, QStringLiteral("a"), book.href), QStringLiteral("t2"));
+}
+
+// A server on this computer whose certificate nobody signed: refused, with
+// the reason, before anything is sent.
+void TestSyncEngine::certificateRefused()
+{
+    TestEnv env;
+    const QString key = env.path("key.pem"), cert = env.path("cert.pem");
+    if (QProcess::execute("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout",
+                                      key, "-out", cert, "-days", "1", "-subj", "/CN=127.0.0.1"}) !=
+        0)
+        QSKIP("openssl cannot make a certificate here");
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    QFile keyFile(key), certFile(cert);
+    QVERIFY(keyFile.open(QIODevice::ReadOnly) && certFile.open(QIODevice::ReadOnly));
+    tls.setPrivateKey(QSslKey(&keyFile, QSsl::Rsa));
+    tls.setLocalCertificate(QSslCertificate(&certFile));
+    QSslServer server;
+    server.setSslConfiguration(tls);
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    DavClient c(QUrl(QStringLiteral("https://127.0.0.1:%1/").arg(server.serverPort())), "ann",
+                "secret");
+    c.timeoutSeconds = 2; // a certificate taken would leave the request unanswered
+    QCOMPARE(errorOf([&] { discoverCollections(c); }),
+             QStringLiteral("The server's certificate was refused: The certificate is "
+                            "self-signed, and untrusted"));
 }
 
 QTEST_GUILESS_MAIN(TestSyncEngine)
