@@ -62,6 +62,8 @@ MonthListRules::MonthListRules(const QDate &today, bool recent, int daysAhead)
     : m_year(today.year()), m_minDays(recent ? -3 : -1), m_daysAhead(daysAhead),
       m_nextYearIfBelow(std::min(daysAhead + 1 - 365, m_minDays + 1))
 {
+    for (int d = m_minDays; d <= m_daysAhead; ++d)
+        m_dayTexts.push_back(dayText(d));
     for (size_t y = 0; y < 2; ++y) {
         m_leap[y] = QDate::isLeapYear(m_year + int(y));
         for (size_t m = 0; m < 12; ++m)
@@ -79,6 +81,19 @@ bool MonthListRules::rowFor(const QDate &eventDate, MonthRow &row) const
     return rowFor(year, month, day, row);
 }
 
+QString MonthListRules::cachedYearsText(int years, int days) const
+{
+    // Only Y > 1 has one text whatever D is.
+    if (years <= 1 || years > 20000)
+        return yearsText(years, days);
+    if (m_yearsTexts.size() <= size_t(years))
+        m_yearsTexts.resize(size_t(years) + 1);
+    QString &text = m_yearsTexts[size_t(years)];
+    if (text.isNull())
+        text = yearsText(years, days);
+    return text;
+}
+
 bool MonthListRules::rowFor(int year, int month, int day, MonthRow &row) const
 {
     int nextYear = 0;
@@ -94,8 +109,8 @@ bool MonthListRules::rowFor(int year, int month, int day, MonthRow &row) const
     row.days = days;
     row.dateText = gridDateText(QDate(year, month, day));
     // A date without a year (kept in kNoYear) has no years to count.
-    row.yearsText = year == kNoYear ? QString() : yearsText(nextYear + (m_year - year), days);
-    row.dayText = dayText(days);
+    row.yearsText = year == kNoYear ? QString() : cachedYearsText(nextYear + (m_year - year), days);
+    row.dayText = m_dayTexts[size_t(days - m_minDays)];
     row.colourIndex = colourIndexFor(days);
     return true;
 }

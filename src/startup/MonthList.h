@@ -58,10 +58,15 @@ public:
 private:
     int daysTo(size_t nextYear, int month, int day) const;
 
+    // The texts repeat over many rows: each made once per list.
+    QString cachedYearsText(int years, int days) const;
+
     int m_year;
-    int m_minDays;         // listed when D > m_minDays
-    int m_daysAhead;       // listed when D <= m_daysAhead
-    int m_nextYearIfBelow; // this year's D below it: next year's counts
+    mutable std::vector<QString> m_yearsTexts; // by Y, for Y > 1
+    std::vector<QString> m_dayTexts;           // by D - m_minDays
+    int m_minDays;                             // listed when D > m_minDays
+    int m_daysAhead;                           // listed when D <= m_daysAhead
+    int m_nextYearIfBelow;                     // this year's D below it: next year's counts
     // This year's and next: leap or not, days from today to each month's 1st.
     std::array<bool, 2> m_leap{};
     std::array<std::array<int, 12>, 2> m_monthStart{};

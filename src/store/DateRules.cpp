@@ -34,24 +34,28 @@ QString dayMonthYearPattern()
     return QStringLiteral("dd-MM-yyyy");
 }
 
-namespace {
-
-QString twoDigits(int n)
-{
-    return QString(QLatin1Char(char('0' + n / 10))) + QLatin1Char(char('0' + n % 10));
-}
-
-} // namespace
-
 QString dayMonthYearText(const QDate &day)
 {
     // Built by hand: formatting by pattern costs the month list about 7% of
     // its fill, one text per listed event.
-    const int year = day.year();
-    if (year > 999 && year < 10000)
-        return twoDigits(day.day()) + QLatin1Char('-') + twoDigits(day.month()) + QLatin1Char('-') +
-               QString::number(year);
-    return day.toString(dayMonthYearPattern());
+    int year = 0, month = 0, d = 0;
+    day.getDate(&year, &month, &d);
+    if (year < 1000 || year > 9999)
+        return day.toString(dayMonthYearPattern());
+    // One allocation: the digits written into the text in place.
+    QString text(10, Qt::Uninitialized);
+    QChar *c = text.data();
+    const auto put = [&c](int n, int digits) {
+        for (int i = digits - 1; i >= 0; --i, n /= 10)
+            c[i] = QLatin1Char(char('0' + n % 10));
+        c += digits;
+    };
+    put(d, 2);
+    *c++ = QLatin1Char('-');
+    put(month, 2);
+    *c++ = QLatin1Char('-');
+    put(year, 4);
+    return text;
 }
 
 QDate dayFromDayMonthYearText(const QString &text)
