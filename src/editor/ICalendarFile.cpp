@@ -85,9 +85,31 @@ AppError cannotCarry(const QString &description, const QString &why)
                         QStringLiteral(": an iCalendar file cannot carry it."));
 }
 
+struct PropertyFree
+{
+    void operator()(icalproperty *p) const { icalproperty_free(p); }
+};
+using Property = std::unique_ptr<icalproperty, PropertyFree>;
+
+// What every event of one export shares, made once: a rule costs
+// libical a few kilobytes to build, far more than to copy.
+struct ExportShared
+{
+    explicit ExportShared(const QDateTime &when)
+        : stamp(icaltime_from_timet_with_zone(time_t(when.toSecsSinceEpoch()), 0,
+                                              icaltimezone_get_utc_timezone())),
+          yearly(icalproperty_new_rrule(yearlyRule(QDate(2001, 1, 1)))),
+          leapYearly(icalproperty_new_rrule(yearlyRule(QDate(2000, 2, 29))))
+    {
+    }
+    icaltimetype stamp;
+    Property yearly;     // every year on the start's day
+    Property leapYearly; // 29 February: the last day of February
+    QHash<QString, int> uids;
+};
+
 // The row's VEVENT, on its own.
-Component eventComponent(const RecordSet &rs, int row, const int (&column)[5],
-                         const icaltimetype &stamp, QHash<QString, int> &uids)
+Component eventComponent(const RecordSet &rs, int row, const int (&column)[5], ExportShared &shared)
 {
     const QVariant date = rs.valueAt(row, column[0]);
     const QVariant type = rs.valueAt(row, column[1]);
@@ -105,14 +127,14 @@ Component eventComponent(const RecordSet &rs, int row, const int (&column)[5],
     if (!start)
         throw cannotCarry(description, QStringLiteral("has a date libical cannot write"));
     QString uid = eventUid(day, description);
-    const int seen = uids[uid]++;
+    const int seen = shared.uids[uid]++;
     if (seen > 0) // the same day and description again: still one UID each
         uid += QLatin1Char('-') + QString::number(seen + 1);
 
     Component component(icalcomponent_new_vevent());
     icalcomponent *event = component.get();
     icalcomponent_add_property(event, icalproperty_new_uid(uid.toUtf8().constData()));
-    icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
+    icalcomponent_add_property(event, icalproperty_new_dtstamp(shared.stamp));
     icalcomponent_add_property(event, start);
     icalcomponent_add_property(event, icalproperty_new_summary(description.toUtf8().constData()));
     if (!details.isNull()) {
@@ -125,7 +147,9 @@ Component eventComponent(const RecordSet &rs, int row, const int (&column)[5],
             event, icalproperty_new_categories(type.toString().toUtf8().constData()));
     icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
     if (!rs.valueAt(row, column[3]).toBool())
-        icalcomponent_add_property(event, icalproperty_new_rrule(yearlyRule(day)));
+        icalcomponent_add_property(event, icalproperty_new_clone(day.month() == 2 && day.day() == 29
+                                                                     ? shared.leapYearly.get()
+                                                                     : shared.yearly.get()));
     return component;
 }
 
@@ -167,12 +191,6 @@ void eventColumns(const RecordSet &rs, int (&column)[5])
     }
 }
 
-icaltimetype utcStamp(const QDateTime &stamp)
-{
-    return icaltime_from_timet_with_zone(time_t(stamp.toSecsSinceEpoch()), 0,
-                                         icaltimezone_get_utc_timezone());
-}
-
 // The calendar's own lines without its END line, which follows the events.
 const QByteArray kCalendarEnd = "END:VCALENDAR\r\n";
 
@@ -198,14 +216,13 @@ QByteArray icalendarText(const RecordSet &rs, const QDateTime &stamp, int *count
     int column[5];
     eventColumns(rs, column);
     quietLibical();
-    const icaltimetype stampUtc = utcStamp(stamp);
+    ExportShared shared(stamp);
     // The calendar's own lines, then each event written and freed in turn
     // (a whole tree of them costs many times the file), then its end.
     QByteArray out = calendarHead();
-    QHash<QString, int> uids;
     const int rows = rs.RecordCount();
     for (int r = 0; r < rows; ++r)
-        appendText(out, eventComponent(rs, r, column, stampUtc, uids).get());
+        appendText(out, eventComponent(rs, r, column, shared).get());
     out.append(kCalendarEnd);
     if (count)
         *count = rows;
@@ -217,13 +234,12 @@ QList<CalendarObject> calendarObjects(const RecordSet &rs, const QDateTime &stam
     int column[5];
     eventColumns(rs, column);
     quietLibical();
-    const icaltimetype stampUtc = utcStamp(stamp);
+    ExportShared shared(stamp);
     const QByteArray head = calendarHead();
-    QHash<QString, int> uids;
     QList<CalendarObject> objects;
     const int rows = rs.RecordCount();
     for (int r = 0; r < rows; ++r) {
-        const Component event = eventComponent(rs, r, column, stampUtc, uids);
+        const Component event = eventComponent(rs, r, column, shared);
         CalendarObject o;
         o.uid = QString::fromUtf8(icalcomponent_get_uid(event.get()));
         o.day = dayOf(rs.valueAt(r, column[0]));
