@@ -9,6 +9,7 @@
 #include "store/Literals.h"
 #include "store/RecordSet.h"
 #include "store/Repair.h"
+#include "store/Statement.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -131,6 +132,15 @@ QString purgeStatement(const QDateTime &now)
 
 void PurgeExpiredEvents(Connection &db, Prompts &prompts, const QDateTime &now)
 {
+    // One-off events are few: an index of them alone spares the purge a
+    // scan of the whole table at every start. Made once; where it cannot
+    // be made (a read-only or damaged file) the purge scans as before.
+    try {
+        Statement(db, QStringLiteral("CREATE INDEX IF NOT EXISTS CalendarShownOnce ON Calendar "
+                                     "(ShowOnce) WHERE ShowOnce <> 0"))
+            .step();
+    } catch (const AppError &) {
+    }
     try {
         db.Execute(purgeStatement(now));
     } catch (const AppError &e) {
