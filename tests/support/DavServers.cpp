@@ -54,11 +54,6 @@ QString trimmedSlashes(QString path)
 
 } // namespace
 
-QByteArray RadicaleServer::Answer::header(const QByteArray &name) const
-{
-    return headerOf(headers, name);
-}
-
 RadicaleServer::RadicaleServer() : m_network(std::make_unique<QNetworkAccessManager>())
 {
     m_network->setProxy(QNetworkProxy::NoProxy);
@@ -202,8 +197,6 @@ RadicaleServer::Answer RadicaleServer::send(const QByteArray &method, const QStr
     Answer answer;
     answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     answer.body = reply->readAll();
-    for (const auto &[name, value] : reply->rawHeaderPairs())
-        answer.headers.append({name, value});
     reply->deleteLater();
     return answer;
 }

@@ -41,14 +41,11 @@ public:
     QUrl url() const; // http://127.0.0.1:<port>/
     static QString user() { return QStringLiteral("ann"); }
     static QString password() { return QStringLiteral("secret"); }
-    QString log() const; // what radicale wrote (warnings and worse)
 
     struct Answer
     {
         int status = 0; // 0 when no answer came
         QByteArray body;
-        DavHeaders headers;
-        QByteArray header(const QByteArray &name) const;
     };
     // One request as ann, path relative to the server, waited for (30 s).
     Answer send(const QByteArray &method, const QString &path, const QByteArray &body = {},
@@ -68,6 +65,8 @@ public:
                             const QList<std::pair<QString, QByteArray>> &files);
 
 private:
+    QString log() const; // what radicale wrote (warnings and worse)
+
     QTemporaryDir m_dir;
     QProcess m_process;
     quint16 m_port = 0;
@@ -108,7 +107,6 @@ public:
 
     QUrl url() const; // http://127.0.0.1:<port>/
     QList<Request> requests() const { return m_requests; }
-    void clearRequests() { m_requests.clear(); }
 
 private:
     enum class Mode
