@@ -103,8 +103,19 @@ class TestEditor : public QObject, EditorFixture
     Q_OBJECT
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
-    void init();
-    void cleanup();
+    // A fresh event database in m_db, m_rs opened on it as the Event
+    // Editor command opens it, and the editor over it.
+    void init()
+    {
+        openEditor({"(#03/10/1990#,'birthday','Ann','likes tea',False)",
+                    "(#01/05/2024#,'doctor','Dentist',Null,True)",
+                    "(#12/25/2000#,'holiday','Christmas','',False)",
+                    "(#07/04/2026#,'birthday','O''Brien party',Null,True)",
+                    "(#02/29/2024#,'memorial','Rob o''boyle',Null,False)"},
+                   fixedNow);
+        m = m_editor->model();
+    }
+    void cleanup() { QCOMPARE(closeEditor(), QStringList()); }
     void typedCells_data();
     void typedCells();
     void addNewRow();
@@ -118,24 +129,6 @@ private slots:
 private:
     EventTableModel *m = nullptr;
 };
-
-// A fresh event database in m_db, m_rs opened on it as the Event
-// Editor command opens it, and the editor over it.
-void TestEditor::init()
-{
-    openEditor({"(#03/10/1990#,'birthday','Ann','likes tea',False)",
-                "(#01/05/2024#,'doctor','Dentist',Null,True)",
-                "(#12/25/2000#,'holiday','Christmas','',False)",
-                "(#07/04/2026#,'birthday','O''Brien party',Null,True)",
-                "(#02/29/2024#,'memorial','Rob o''boyle',Null,False)"},
-               fixedNow);
-    m = m_editor->model();
-}
-
-void TestEditor::cleanup()
-{
-    QCOMPARE(closeEditor(), QStringList());
-}
 
 void TestEditor::typedCells_data()
 {
@@ -360,8 +353,7 @@ void TestEditor::windowsOpened()
     m_rs.Close();
     m_rs.setCursorLocation(adUseServer);
     openEventEditor(nullptr, m_db, m_rs, *m_prompts, fixedNow);
-    QVERIFY(!m_rs.isOpen());
-    QCOMPARE(m_rs.cursorLocation(), adUseClient);
+    QVERIFY(!m_rs.isOpen() && m_rs.cursorLocation() == adUseClient);
     QCOMPARE(seen, (QStringList{"2026-12-06 ", "SQL Builder", "2026-07-04 O'Brien party",
                                 "Almarik Editor: Made, Made, Made, Ann, Christmas, Dentist, Rob "
                                 "o'boyle, O'Brien party | "}));
@@ -369,64 +361,43 @@ void TestEditor::windowsOpened()
 
 void TestEditor::texts_data()
 {
+    // Each window's texts, sorted, joined by " / ".
     QTest::addColumn<MakeWindow>("make");
-    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("expected");
     QTest::newRow("import selection")
         << MakeWindow([] { return std::make_unique<frmImport>(); })
-        << QStringList{"Button: Cancel",
-                       "Button: Import",
-                       "Button: Select All",
-                       "Button: Select None",
-                       "Check: OverWrite existing Events",
-                       "Label: Select Events to be Imported.  Those not selected already exist.",
-                       "Title: Import Events"};
-    QTest::newRow("filter")
-        << MakeWindow([] { return std::make_unique<frmFilter>(); })
-        << QStringList{"Button: Apply",
-                       "Button: Cancel",
-                       "Check: Only Show Once events",
-                       "Label: Description",
-                       "Label: Event Type",
-                       "Label: Select an Event Type and/or any part of the description to filter "
-                       "by:",
-                       "Title: Filter"};
+        << "Button: Cancel / Button: Import / Button: Select All / Button: Select None / Check: "
+           "OverWrite existing Events / Label: Select Events to be Imported.  Those not selected "
+           "already exist. / Title: Import Events";
+    QTest::newRow("filter") << MakeWindow([] { return std::make_unique<frmFilter>(); })
+                            << "Button: Apply / Button: Cancel / Check: Only Show Once events / "
+                               "Label: Description / Label: Event Type / Label: Select an Event "
+                               "Type and/or any part of the description to filter by: / Title: "
+                               "Filter";
     QTest::newRow("single event")
         << MakeWindow([this] { return std::make_unique<frmSingle>(m_db, *m_prompts, fixedNow); })
-        << QStringList{"Button: ...",
-                       "Button: Cancel",
-                       "Button: Delete",
-                       "Button: Save",
-                       "Check: Show only once, then delete after date expires",
-                       "Label: Date",
-                       "Label: Description",
-                       "Label: Details",
-                       "Label: Type",
-                       "Title: Single Event Editor"};
-    QTest::newRow("SQL builder") << MakeWindow([this] {
-        return std::make_unique<frmSQL>(m_db, *m_prompts);
-    }) << QStringList{"Button: Clear",         "Button: Close",  "Button: Run",
-                      "Frame: Calendar Table", "Label: =",       "Label: =",
-                      "Label: SQL Output",     "Label: Set",     "Label: Where",
-                      "Option: Delete",        "Option: Update", "Title: SQL Builder"};
+        << "Button: ... / Button: Cancel / Button: Delete / Button: Save / Check: Show only once, "
+           "then delete after date expires / Label: Date / Label: Description / Label: Details / "
+           "Label: Type / Title: Single Event Editor";
+    QTest::newRow("SQL builder")
+        << MakeWindow([this] { return std::make_unique<frmSQL>(m_db, *m_prompts); })
+        << "Button: Clear / Button: Close / Button: Run / Frame: Calendar Table / Label: = / "
+           "Label: = / Label: SQL Output / Label: Set / Label: Where / Option: Delete / Option: "
+           "Update / Title: SQL Builder";
     QTest::newRow("event table editor")
         << MakeWindow([this] { return std::make_unique<Editor>(m_db, m_rs, *m_prompts, fixedNow); })
-        << QStringList{
-               "Columns: Dates | Type | Description | Details",
-               "Menu: Advanced > SQL",
-               "Menu: File > New Event | Exit",
-               "Menu: File | Tools | Filter | Advanced | &Refresh",
-               "Menu: Filter > Apply Filter | Remove Filter",
-               "Menu: Tools > Export Outlook File (Office 97) | Export Outlook File (Office "
-               "2000, XP) | - | Export Almarik Share File | Import Almarik Share File | - | "
-               "Export iCalendar File | Import iCalendar File | Import Birthdays from vCard "
-               "File | Import Events from Access Database",
-               "Title: Almarik Editor"};
+        << "Columns: Dates | Type | Description | Details / Menu: Advanced > SQL / Menu: File > "
+           "New Event | Exit / Menu: File | Tools | Filter | Advanced | &Refresh / Menu: Filter > "
+           "Apply Filter | Remove Filter / Menu: Tools > Export Outlook File (Office 97) | Export "
+           "Outlook File (Office 2000, XP) | - | Export Almarik Share File | Import Almarik Share "
+           "File | - | Export iCalendar File | Import iCalendar File | Import Birthdays from vCard "
+           "File | Import Events from Access Database / Title: Almarik Editor";
 }
 
 void TestEditor::texts()
 {
     QFETCH(MakeWindow, make);
-    QTEST(textsOf(*make()), "expected");
+    QTEST(textsOf(*make()).join(QStringLiteral(" / ")), "expected");
 }
 
 QTEST_MAIN(TestEditor)

@@ -39,12 +39,12 @@ QString sample(const QString &name)
     return QStringLiteral(ACCESS_DATA "/") + name;
 }
 
-// A copy of a sample file with bytes replaced (UTF-16 texts, each found
-// once on the given page) or cut to size bytes.
-QString patched(const TestEnv &env, const QString &name,
-                const QList<std::tuple<int, QString, QString>> &texts, qint64 size = -1)
+// A copy of the small sample file with bytes replaced (UTF-16 texts, each
+// found once on the given page) or cut to size bytes.
+QString patched(const TestEnv &env, const QList<std::tuple<int, QString, QString>> &texts = {},
+                qint64 size = -1)
 {
-    QByteArray bytes = fileBytes(sample(name));
+    QByteArray bytes = fileBytes(sample(QStringLiteral("Almarik-small.mdb")));
     for (const auto &[page, from, to] : texts) {
         const QByteArray f(reinterpret_cast<const char *>(from.utf16()), from.size() * 2);
         const QByteArray t(reinterpret_cast<const char *>(to.utf16()), to.size() * 2);
@@ -133,10 +133,8 @@ void TestAccess::events()
     const QString target = env.path("new.MDB");
     const AccessConversion c = convertAccessDatabase(sample(file), target);
     QCOMPARE(rawRows(target, kEvents), rows);
-    QCOMPARE(c.events, rows.size());
-    QCOMPARE(c.timesOfDay, timesOfDay);
-    QCOMPARE(c.notes, QStringList());
-    QCOMPARE(c.changed + c.leftOut, 0);
+    QCOMPARE((QList<qsizetype>{c.events, c.timesOfDay, c.changed + c.leftOut, c.notes.size()}),
+             (QList<qsizetype>{rows.size(), timesOfDay, 0, 0}));
     // The other tables as they were.
     QCOMPARE(rawRows(target, "SELECT icon, descr FROM Almarik_Type ORDER BY rowid"),
              QStringList({"anniversary|Anniversary", "bike_race|Bike Race", "birthday|" + birthday,
@@ -155,30 +153,26 @@ void TestAccess::events()
 void TestAccess::jet4Text_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("readable");
-    const auto row = [](const char *name, const QByteArray &bytes, const QString &text,
-                        bool readable = true) { QTest::newRow(name) << bytes << text << readable; };
+    QTest::addColumn<QString>("text"); // "(unreadable)": refused
+    const auto row = [](const char *name, const QByteArray &bytes, const QString &text) {
+        QTest::newRow(name) << bytes << text;
+    };
     row("plain UTF-16", QByteArray("A\0\xe9\0", 4), "Aé");
     row("packed Latin-1", QByteArray("\xff\xfeZo\xeb", 5), "Zoë");
     // 00 switches to UTF-16 (𝄞 as its surrogate pair, then 日) and back.
     row("packed with a UTF-16 run", QByteArray("\xff\xfe\x61\0\x34\xd8\x1e\xdd\xe5\x65\0b", 12),
         "a𝄞日b");
     row("empty packed", QByteArray("\xff\xfe"), "");
-    row("odd plain bytes", QByteArray("A\0B", 3), "", false);
-    row("half a unit in a UTF-16 run", QByteArray("\xff\xfe\x61\0\x3d", 5), "", false);
+    row("odd plain bytes", QByteArray("A\0B", 3), "(unreadable)");
+    row("half a unit in a UTF-16 run", QByteArray("\xff\xfe\x61\0\x3d", 5), "(unreadable)");
 }
 
 void TestAccess::jet4Text()
 {
     QFETCH(QByteArray, bytes);
-    QFETCH(QString, text);
-    QFETCH(bool, readable);
     const auto decoded =
         decodeJet4Text(reinterpret_cast<const unsigned char *>(bytes.constData()), bytes.size());
-    QCOMPARE(decoded.has_value(), readable);
-    if (readable)
-        QCOMPARE(*decoded, text);
+    QTEST(decoded.value_or(QStringLiteral("(unreadable)")), "text");
 }
 
 void TestAccess::changedValues()
@@ -186,8 +180,7 @@ void TestAccess::changedValues()
     // Calendar's rows are on page 27 of the sample: one type made foreign,
     // one differing from its key in case only.
     TestEnv env;
-    const QString jet =
-        patched(env, "Almarik-small.mdb", {{27, "doctor", "doktor"}, {27, "car_race", "Car_Race"}});
+    const QString jet = patched(env, {{27, "doctor", "doktor"}, {27, "car_race", "Car_Race"}});
     // And events without a date (Leap-day Léa) and without a description
     // (the one on 2003-01-01).
     clearNullBit(jet, 27, 1, 0);
@@ -195,12 +188,10 @@ void TestAccess::changedValues()
     const QString target = env.path("new.MDB");
     const AccessConversion c = convertAccessDatabase(jet, target);
     const QStringList rows = rawRows(target, kEvents);
-    QCOMPARE(rows.size(), 13);
+    QCOMPARE((QList<qsizetype>{rows.size(), c.events, c.changed, c.leftOut}),
+             (QList<qsizetype>{13, 13, 2, 2}));
     QCOMPARE(rows.at(3), "2026-12-09|<null>|Dentist 10:30|Dr. Łukasz Wiśniewski|-1");
     QCOMPARE(rows.at(5), "1999-05-30|car_race|Indy 500|<null>|0");
-    QCOMPARE(c.events, 13);
-    QCOMPARE(c.changed, 2);
-    QCOMPARE(c.leftOut, 2);
     QCOMPARE(c.notes,
              QStringList({"Event without a date \"Leap-day Léa\": left out, it has no date",
                           "Event 2003-01-01 without a description: left out, it has no description",
@@ -240,22 +231,17 @@ void TestAccess::refused()
 {
     QFETCH(QString, kind);
     TestEnv env;
-    QString path;
-    if (kind == "Kalendar") {
-        path = patched(env, "Almarik-small.mdb", {{14, "Calendar", "Kalendar"}});
-    } else if (kind.startsWith("cut")) {
-        path = patched(env, "Almarik-small.mdb", {}, kind.mid(4).toLongLong());
-    } else {
-        path = patched(env, "Almarik-small.mdb", {});
-        QFile f(kind == "text" || kind == "page 27" ? path : path + kind);
-        f.open(QIODevice::ReadWrite);
-        if (kind == "text")
-            f.resize(0), f.write("[Almarik Export File]\r\n");
-        else if (kind == "page 27")
-            f.seek(27 * 4096), f.write(QByteArray(4096, '\x5a'));
-        else
-            f.write("old");
-    }
+    const QString path = kind == "Kalendar"       ? patched(env, {{14, "Calendar", "Kalendar"}})
+                         : kind.startsWith("cut") ? patched(env, {}, kind.mid(4).toLongLong())
+                                                  : patched(env);
+    QFile f(kind == "text" || kind == "page 27" ? path : path + kind);
+    if (kind == "text")
+        f.open(QIODevice::ReadWrite), f.resize(0), f.write("[Almarik Export File]\r\n");
+    else if (kind == "page 27")
+        f.open(QIODevice::ReadWrite), f.seek(27 * 4096), f.write(QByteArray(4096, '\x5a'));
+    else if (kind.startsWith('-') || kind.startsWith('.'))
+        f.open(QIODevice::WriteOnly), f.write("old");
+    f.close();
     const QByteArray before = fileBytes(path);
     const DbError e = thrown([&] { convertAccessDatabaseInPlace(path); });
     QTEST(QString(e.description()).replace(env.root(), "~"), "said");
@@ -269,15 +255,12 @@ void TestAccess::refused()
 void TestAccess::inPlace()
 {
     TestEnv env;
-    const QString path = patched(env, "Almarik-small.mdb", {});
-    const QByteArray original = fileBytes(path);
-    const AccessConversion c = convertAccessDatabaseInPlace(path);
-    QCOMPARE(c.events, 15);
-    QCOMPARE(fileBytes(path + ".access"), original);
+    const QString path = patched(env);
+    // The original kept byte for byte is the start-up test's.
+    convertAccessDatabaseInPlace(path);
     QCOMPARE(filesIn(env.root()), QStringList({"Almarik.MDB", "Almarik.MDB.access"}));
     QCOMPARE(rawRows(path, kEvents), kFifteen);
-    QVERIFY(!isAccessFile(path));
-    QVERIFY(isAccessFile(path + ".access"));
+    QVERIFY(!isAccessFile(path) && isAccessFile(path + ".access"));
 }
 
 void TestAccess::fullDisk()
@@ -313,8 +296,6 @@ void TestAccess::message_data()
     QTest::addColumn<QString>("text");
     const QString converted = "Converted 15 events, 1 wallpaper and 2 registry tasks.";
     QTest::newRow("nothing changed") << 0 << 0 << converted;
-    QTest::newRow("one time of day")
-        << 1 << 0 << converted + "\r\n1 event had a time of day; only its day was kept.";
     QTest::newRow("first ten named, the rest counted")
         << 3 << 12
         << converted + "\r\n3 events had a time of day; only their day was kept.\r\n"
@@ -326,12 +307,8 @@ void TestAccess::message()
 {
     QFETCH(int, timesOfDay);
     QFETCH(int, rows);
-    AccessConversion c;
-    c.events = 15;
-    c.wallpapers = 1;
-    c.tasks = 2;
-    c.timesOfDay = timesOfDay;
-    c.leftOut = rows;
+    AccessConversion c{
+        .events = 15, .wallpapers = 1, .tasks = 2, .timesOfDay = timesOfDay, .leftOut = rows};
     for (int i = 1; i <= std::min(rows, kMaxNotes); ++i)
         c.notes << QStringLiteral("row %1").arg(i);
     QTEST(conversionMessage(c), "text");

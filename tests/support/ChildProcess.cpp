@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/ChildProcess.h"
 
-#include <cerrno>
+#include <QFile>
+
 #include <exception>
 #include <grp.h>
 #include <sys/wait.h>
@@ -28,15 +29,9 @@ QString inChildProcess(const std::function<QString()> &work)
         ::_exit(0); // no destructors: they belong to the parent
     }
     ::close(out[1]);
-    QByteArray got;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) != 0;) {
-        if (n > 0)
-            got.append(buffer, n);
-        else if (errno != EINTR)
-            break;
-    }
-    ::close(out[0]);
+    QFile in; // reads to the end, through interrupted reads
+    in.open(out[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    const QByteArray got = in.readAll();
     int status = 0;
     ::waitpid(child, &status, 0);
     if (!WIFEXITED(status))

@@ -36,12 +36,10 @@ QString inChild(const QString &folder, qint64 room, const FolderStep &setup, con
 {
     std::signal(SIGXFSZ, SIG_IGN);
     const QByteArray path = QFile::encodeName(folder);
-    if (fullDiskIsTmpfs()) {
-        if (::unshare(CLONE_NEWNS) != 0 ||
-            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            ::mount("fulldisk", path.constData(), "tmpfs", 0, "size=1m") != 0)
-            return QStringLiteral("no tmpfs");
-    }
+    if (fullDiskIsTmpfs() && (::unshare(CLONE_NEWNS) != 0 ||
+                              ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                              ::mount("fulldisk", path.constData(), "tmpfs", 0, "size=1m") != 0))
+        return QStringLiteral("no tmpfs");
     if (const QString failed = setup(folder); !failed.isEmpty())
         return failed;
     if (fullDiskIsTmpfs()) {
