@@ -31,6 +31,15 @@ void bind(Statement &st, int at, const QString &text)
         st.bindText(at, text.toUtf8());
 }
 
+// Binds ?1 to ?3: which links of which collection.
+void bindCollection(Statement &st, const QString &account, const QString &collection,
+                    const QString &direction)
+{
+    bind(st, 1, account);
+    bind(st, 2, collection);
+    bind(st, 3, direction);
+}
+
 } // namespace
 
 void ensureSyncTables(Connection &db)
@@ -50,9 +59,7 @@ QList<SyncLink> readSyncLinks(Connection &db, const QString &account, const QStr
     Statement st(db, QStringLiteral("SELECT Href, ETag, Uid, Dates, Description, Digest FROM "
                                     "SyncLinks WHERE Account = ?1 AND Collection = ?2 AND "
                                     "Direction = ?3 ORDER BY Href, rowid"));
-    bind(st, 1, account);
-    bind(st, 2, collection);
-    bind(st, 3, direction);
+    bindCollection(st, account, collection, direction);
     QList<SyncLink> links;
     while (st.step())
         links << SyncLink{column(st, 0), column(st, 1), column(st, 2),
@@ -65,16 +72,12 @@ void writeSyncLinks(Connection &db, const QString &account, const QString &colle
 {
     Statement clear(db, QStringLiteral("DELETE FROM SyncLinks WHERE Account = ?1 AND "
                                        "Collection = ?2 AND Direction = ?3"));
-    bind(clear, 1, account);
-    bind(clear, 2, collection);
-    bind(clear, 3, direction);
+    bindCollection(clear, account, collection, direction);
     clear.step();
     Statement insert(db, QStringLiteral("INSERT INTO SyncLinks (Account, Collection, Direction, "
                                         "Href, ETag, Uid, Dates, Description, Digest) VALUES "
                                         "(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)"));
-    bind(insert, 1, account);
-    bind(insert, 2, collection);
-    bind(insert, 3, direction);
+    bindCollection(insert, account, collection, direction);
     for (const SyncLink &l : links) {
         bind(insert, 4, l.href);
         bind(insert, 5, l.etag);

@@ -99,8 +99,7 @@ public:
                 const DavHeaders &headers = {});
     // Reads the request and never answers, the connection kept open.
     void hang(const QByteArray &method, const QString &path);
-    // 207 with Content-Length bytes, and that many bytes of filler sent as
-    // the client takes them.
+    // 207 with that many bytes of blanks.
     void hugeBody(const QByteArray &method, const QString &path, qint64 bytes);
     // Sends a status line and half a header, then closes the connection.
     void closeMidway(const QByteArray &method, const QString &path);
@@ -113,7 +112,6 @@ private:
     {
         Answer,
         Hang,
-        Huge,
         CloseMidway
     };
     struct Reply
@@ -122,20 +120,17 @@ private:
         int status = 404;
         QByteArray body;
         DavHeaders headers;
-        qint64 bytes = 0;
     };
     struct Connection
     {
         QByteArray buffer;
         bool hung = false;
-        qint64 fillerLeft = 0;
     };
 
     void script(const QByteArray &method, const QString &path, const Reply &reply);
     void accept();
     void readFrom(QTcpSocket *socket);
     void respond(QTcpSocket *socket, Connection &connection, const Request &request);
-    void sendFiller(QTcpSocket *socket);
     void drop(QTcpSocket *socket);
 
     std::unique_ptr<QTcpServer> m_server;

@@ -8,8 +8,6 @@
 #include "platform/AppError.h"
 #include "store/SharedDb.h"
 #include "support/TestDatabase.h"
-#include "sync/DavClient.h"
-#include "sync/DavDiscovery.h"
 #include "sync/SyncSecrets.h"
 #include "sync/ui/AccountsWindow.h"
 #include "widgets/Modal.h"
@@ -212,14 +210,6 @@ void TestAccounts::menuOpensWindow()
     QString shown, status, caption;
     // Nothing listens on port 1 of this computer: the failure is found at once.
     const QString server = "http://127.0.0.1:1";
-    QString failure;
-    try {
-        DavClient client(QUrl(server), "anna", "s3cret");
-        discoverCollections(client);
-    } catch (const AppError &e) {
-        failure = e.description();
-    }
-    QVERIFY(!failure.isEmpty());
     const auto drive = [&](AccountsWindow &window) {
         QTest::mouseClick(window.cmdAdd, Qt::LeftButton);
         window.txtServer->setText(server);
@@ -240,7 +230,7 @@ void TestAccounts::menuOpensWindow()
     });
     w->mnuAccounts->trigger();
     QCOMPARE(shown + ' ' + caption, "AccountsWindow Calendar Accounts");
-    QCOMPARE(status, failure);
+    QCOMPARE(status, "The server 127.0.0.1 could not be reached: Connection refused.");
     // The password was refused once; the account is kept without it.
     QCOMPARE(m_prompts.takeBoxes(), QStringList{"Almarik (exclamation, OK): " + kRefused});
     const QList<SyncAccount> kept = readSyncAccounts();

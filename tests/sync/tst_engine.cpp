@@ -31,6 +31,27 @@ QByteArray card(const QString &uid, const QString &name, const QString &bday,
         .toUtf8();
 }
 
+// A multistatus of the given responses, and a sync token when one is given.
+QByteArray multistatus(const QByteArray &responses, const QByteArray &token = {})
+{
+    return "<?xml version=\"1.0\"?><D:multistatus xmlns:D=\"DAV:\" "
+           "xmlns:C=\"urn:ietf:params:xml:ns:carddav\">" +
+           responses +
+           (token.isEmpty() ? QByteArray() : "<D:sync-token>" + token + "</D:sync-token>") +
+           "</D:multistatus>";
+}
+
+// One response whose properties are an ETag and any more given.
+QByteArray response(const QByteArray &href, const QByteArray &more = {})
+{
+    return "<D:response><D:href>" + href +
+           "</D:href><D:propstat><D:prop><D:getetag>\"e\""
+           "</D:getetag>" +
+           more +
+           "</D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat>"
+           "</D:response>";
+}
+
 int rowsOf(Connection &db, const char *table)
 {
     Statement st(db, QStringLiteral("SELECT count(*) FROM ") + QLatin1String(table));
@@ -111,8 +132,6 @@ void TestSyncEngine::refusedAddresses_data()
         << "http://127.0.0.1.example.org/" << https;
     QTest::newRow("http to this computer by address") << "http://127.0.0.5:8080/"
                                                       << "no error";
-    QTest::newRow("http to this computer, IPv6") << "http://[::1]/"
-                                                 << "no error";
     QTest::newRow("http to localhost") << "http://LOCALHOST:5232/dav/"
                                        << "no error";
     QTest::newRow("another scheme")
@@ -289,7 +308,6 @@ void TestSyncEngine::failures_data()
 {
     QTest::addColumn<QString>("fault"); // what the server does to the request that fails
     QTest::addColumn<QString>("error");
-    const QString listing = QStringLiteral("PROPFIND /ab/");
     QTest::newRow("wrong password") << "401"
                                     << "The server refused the user name or password.";
     QTest::newRow("forbidden") << "403"
@@ -323,11 +341,7 @@ void TestSyncEngine::failures()
     QFETCH(QString, error);
     TestDatabase t;
     FakeDavServer server;
-    const QByteArray listing =
-        "<?xml version=\"1.0\"?><multistatus xmlns=\"DAV:\"><response><href>/ab/</href>"
-        "<propstat><prop><getetag>\"0\"</getetag></prop><status>HTTP/1.1 200 OK</status>"
-        "</propstat></response><response><href>/ab/a.vcf</href><propstat><prop><getetag>\"1\""
-        "</getetag></prop><status>HTTP/1.1 200 OK</status></propstat></response></multistatus>";
+    const QByteArray listing = multistatus(response("/ab/") + response("/ab/a.vcf"));
     if (fault == "hang")
         server.hang("PROPFIND", "/ab/");
     else if (fault == "huge")
@@ -361,29 +375,15 @@ void TestSyncEngine::answeredInParts()
 {
     TestDatabase t;
     FakeDavServer server;
-    const auto part = [](const char *href, const char *selfStatus,
-                         const char *token) -> QByteArray {
-        return QByteArray("<?xml version=\"1.0\"?><D:multistatus xmlns:D=\"DAV:\"><D:response>"
-                          "<D:href>/ab/") +
-               href +
-               "</D:href><D:propstat><D:prop><D:getetag>\"e\"</D:getetag></D:prop>"
-               "<D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>"
-               "<D:response><D:href>/ab/</D:href><D:status>HTTP/1.1 " +
-               selfStatus + "</D:status></D:response><D:sync-token>" + token +
-               "</D:sync-token></D:multistatus>";
+    const QByteArray more = "<D:response><D:href>/ab/</D:href><D:status>HTTP/1.1 507 "
+                            "Insufficient Storage</D:status></D:response>";
+    server.answer("REPORT", "/ab/", 207, multistatus(response("/ab/a.vcf") + more, "t1"));
+    server.answer("REPORT", "/ab/", 207, multistatus(response("/ab/b.vcf"), "t2"));
+    const auto got = [](const char *href, const char *name) {
+        return response(QByteArray("/ab/") + href,
+                        "<C:address-data>" + card(href, name, "1999-09-09") + "</C:address-data>");
     };
-    const auto got = [](const char *href, const char *name) -> QByteArray {
-        return QByteArray("<D:response><D:href>/ab/") + href +
-               "</D:href><D:propstat><D:prop><D:getetag>\"e\"</D:getetag><C:address-data>" +
-               card(href, name, "1999-09-09") +
-               "</C:address-data></D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat>"
-               "</D:response>";
-    };
-    server.answer("REPORT", "/ab/", 207, part("a.vcf", "507 Insufficient Storage", "t1"));
-    server.answer("REPORT", "/ab/", 207, part("b.vcf", "200 OK", "t2"));
-    server.answer("REPORT", "/ab/", 207,
-                  "<D:multistatus xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:carddav\">" +
-                      got("a.vcf", "Al") + got("b.vcf", "Bo") + "</D:multistatus>");
+    server.answer("REPORT", "/ab/", 207, multistatus(got("a.vcf", "Al") + got("b.vcf", "Bo")));
     DavClient c(server.url(), QStringLiteral("ann"), QStringLiteral("secret"));
     DavCollection book;
     book.href = QStringLiteral("/ab/");
