@@ -7,6 +7,7 @@
 
 #include "BenchSupport.h"
 #include "editor/VCardFile.h"
+#include "platform/AppError.h"
 #include "store/Connection.h"
 #include "store/Repair.h"
 #include "support/DavServers.h"
@@ -32,8 +33,22 @@ QString g_work;
 
 std::unique_ptr<DavClient> client()
 {
-    return std::make_unique<DavClient>(g_server->url(), RadicaleServer::user(),
-                                       RadicaleServer::password());
+    auto c = std::make_unique<DavClient>(g_server->url(), RadicaleServer::user(),
+                                         RadicaleServer::password());
+    c->timeoutSeconds = 600; // a loaded machine's Radicale reads 5,000 cards slowly
+    return c;
+}
+
+// One multiget of every card, parsed as the sync parses them; the number of
+// events the cards make.
+int fetchAll(DavClient &c)
+{
+    const DavReply reply =
+        c.request("REPORT", c.resolve(g_book.href), multigetBody(true, g_hrefs), {{"Depth", "1"}});
+    int events = 0;
+    for (const DavResponse &r : parseMultiStatus(reply.body, QStringLiteral("REPORT")).responses)
+        events += int(parseVCardFile(r.data).candidates.size());
+    return events;
 }
 
 void openFresh(Connection &db)
@@ -65,13 +80,7 @@ void BM_MultigetFloor(benchmark::State &state)
         state.PauseTiming();
         auto c = client();
         state.ResumeTiming();
-        const DavReply reply = c->request("REPORT", c->resolve(g_book.href),
-                                          multigetBody(true, g_hrefs), {{"Depth", "1"}});
-        int events = 0;
-        for (const DavResponse &r :
-             parseMultiStatus(reply.body, QStringLiteral("REPORT")).responses)
-            events += int(parseVCardFile(r.data).candidates.size());
-        if (events != kContacts)
+        if (fetchAll(*c) != kContacts)
             state.SkipWithError("wrong number of cards");
     }
 }
@@ -131,6 +140,14 @@ int main(int argc, char **argv)
     if (!server.makeCollection(g_book.href, true, QStringLiteral("Contacts")) ||
         !server.writeCardsDirectly(g_book.href, files)) {
         std::fprintf(stderr, "cannot fill the address book\n");
+        return 1;
+    }
+    // Radicale reads each card into its cache at the first request that
+    // needs it: paid here, by neither side of the ratio.
+    try {
+        fetchAll(*client());
+    } catch (const AppError &e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.description()));
         return 1;
     }
     g_template = dir.filePath(QStringLiteral("Template.MDB"));
