@@ -130,11 +130,9 @@ void TestEventRecord::validate_data()
     const QString past = QStringLiteral("Date for show once option needs to be in the future");
     const QDate today(2024, 3, 1);
     QTest::newRow("empty description") << "" << today << false << empty;
-    QTest::newRow("empty description, show once in the past: only the date reason")
+    QTest::newRow("empty description, show once yesterday (29 February): only the date reason")
         << "" << today.addDays(-1) << true << past;
     QTest::newRow("show once today") << "Ann" << today << true << "";
-    QTest::newRow("show once yesterday (29 February)")
-        << "Ann" << today.addDays(-1) << true << past;
     QTest::newRow("past date without show once") << "Ann" << QDate(1950, 1, 1) << false << "";
     QTest::newRow("blanks-only description") << "   " << today << false << "";
 }
@@ -182,8 +180,6 @@ void TestEventRecord::differs()
     const EventRecord loaded{QDateTime(QDate(2024, 2, 29), QTime(0, 0)), "birthday", "Ann", "a\nb",
                              false};
     QTEST(eventDiffers(loaded, form), "differs");
-    // An event never loaded always differs.
-    QVERIFY(eventDiffers(EventRecord{}, form));
 }
 
 void TestEventRecord::save()
@@ -191,9 +187,8 @@ void TestEventRecord::save()
     // Inserts keep the calendar day only; an update finds every row of the
     // loaded day and description, although the loaded record carries a time.
     const EventRecord noon = record(july4, "Ann's party", {}, {}, false, QTime(12, 34, 56));
-    QVERIFY(save({}, noon));
-    QVERIFY(save({}, noon));
-    QVERIFY(save({}, record(july4, "Other")));
+    for (const EventRecord &inserted : {noon, noon, record(july4, "Other")})
+        QVERIFY(save({}, inserted));
     QVERIFY(save(noon, record(july5, "Twins", "holiday", "Jo's", true, QTime(8, 0))));
     // No type and no details go in as Null.
     QCOMPARE(rows(),
@@ -217,9 +212,8 @@ void TestEventRecord::save()
 void TestEventRecord::remove()
 {
     const EventRecord twin = record(july4, "Jo's day");
-    QVERIFY(save({}, twin));
-    QVERIFY(save({}, twin));
-    QVERIFY(save({}, record(july5, "Jo's day")));
+    for (const EventRecord &inserted : {twin, twin, record(july5, "Jo's day")})
+        QVERIFY(save({}, inserted));
     const EventRecord evening = record(july4, "Jo's day", {}, {}, false, QTime(18, 0));
     // Cancel: nothing happens.
     QVERIFY(!answerDelete(MsgResult::Cancel, evening));

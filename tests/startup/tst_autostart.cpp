@@ -48,7 +48,12 @@ private slots:
     void notificationRefused();
 
 private:
-    QStringList calls() const;
+    // The fake systemctl's calls so far.
+    QStringList calls() const
+    {
+        return QString::fromUtf8(fileBytes(m_env.path(QStringLiteral("calls"))))
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
     QStringList unitFolder() const
     {
         return QDir(systemdUserFolder())
@@ -87,19 +92,12 @@ void TestAutostart::init()
     qunsetenv("FAKE_FAIL");
 }
 
-QStringList TestAutostart::calls() const
-{
-    QFile f(m_env.path(QStringLiteral("calls")));
-    f.open(QIODevice::ReadOnly); // none before the first call
-    return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
 void TestAutostart::switching()
 {
     const QString entry = m_env.path(QStringLiteral("config/autostart/almarik.desktop"));
     // Quoted and escaped as desktop entries want: blank, quote, percent, dollar.
+    // (That the entry then shows ticked is switchedOff's.)
     setAutostart(true, QStringLiteral("/opt/my \"apps\" 100%$/almarik"));
-    QVERIFY(autostartEnabled());
     QCOMPARE(fileBytes(entry),
              QByteArray("[Desktop Entry]\n"
                         "Type=Application\n"
@@ -144,16 +142,16 @@ void TestAutostart::database()
     database.replace(QLatin1Char('~'), home);
     // Beside the program wins the search; the user's own counts only without it.
     const QString folder = database.contains(QStringLiteral("/data/")) ? home : bin;
+    // The refusal, or the entry's Exec value.
     QString text;
-    QCOMPARE(refusal([&] {
-                 text = QString::fromUtf8(autostartEntryText(QStringLiteral("/usr/bin/almarik"),
-                                                             autostartDatabase(database, folder)));
-             }),
+    const QString refused = refusal([&] {
+        text = QString::fromUtf8(autostartEntryText(QStringLiteral("/usr/bin/almarik"),
+                                                    autostartDatabase(database, folder)));
+    });
+    QCOMPARE(refused + text.section(QStringLiteral("\nExec="), 1).section(QLatin1Char('\n'), 0, 0),
              exec.isEmpty() ? "The path '" + database +
                                   "' holds a control character, which a desktop entry cannot hold."
-                            : QString());
-    QCOMPARE(text.section(QStringLiteral("\nExec="), 1).section(QLatin1Char('\n'), 0, 0),
-             exec.replace(QLatin1Char('~'), home));
+                            : exec.replace(QLatin1Char('~'), home));
 }
 
 void TestAutostart::switchedOff_data()
@@ -180,7 +178,6 @@ void TestAutostart::switchedOff()
     setAutostart(true, QStringLiteral("/opt/almarik"));
     QVERIFY(autostartEnabled());
     QCOMPARE(fileBytes(path), autostartEntryText(QStringLiteral("/opt/almarik")));
-    setAutostart(false, QStringLiteral("/opt/almarik"));
 }
 
 void TestAutostart::failure_data()
@@ -244,8 +241,7 @@ void TestAutostart::notificationSwitching()
     p.start(analyze, {"--user", "verify", systemdUserFolder() + "/almarik-notify.timer",
                       systemdUserFolder() + "/almarik-notify.service"});
     QVERIFY(p.waitForFinished(60000));
-    QCOMPARE(QString::fromUtf8(p.readAll()), QString());
-    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(QString::number(p.exitCode()) + QString::fromUtf8(p.readAll()), "0");
 }
 
 void TestAutostart::notificationRefused_data()
