@@ -18,6 +18,8 @@
 #include <QSet>
 #include <sqlite3.h>
 
+#include <optional>
+
 namespace {
 
 const QString kIn = QStringLiteral("in");
@@ -119,6 +121,46 @@ QHash<QString, Card> fetchCards(DavClient &client, const QUrl &url, const QStrin
     return cards;
 }
 
+// The first sync of an address book: the token now, then every card in one
+// addressbook-query, so that a change between the two is seen next time.
+// Nothing when the server refuses the query or answers it in parts: the
+// listing and the fetch by hrefs then do it.
+std::optional<std::pair<Changes, QHash<QString, Card>>>
+fetchEverything(DavClient &client, const QUrl &url, const DavCollection &book)
+{
+    Changes changes;
+    if (book.syncCollection) {
+        const DavReply reply =
+            client.request("PROPFIND", url, propfindBody({QStringLiteral("d:sync-token")}),
+                           {{"Depth", "0"}}, {404, 405, 501});
+        if (reply.status != 207)
+            return std::nullopt;
+        for (const DavResponse &r :
+             parseMultiStatus(reply.body, QStringLiteral("PROPFIND ") + url.path()).responses)
+            if (isSelf(r.href, book.href))
+                changes.token = r.syncToken;
+        if (changes.token.isEmpty())
+            return std::nullopt;
+    }
+    const DavReply reply = client.request("REPORT", url, addressBookQueryBody(), {{"Depth", "1"}},
+                                          {400, 403, 405, 501, 507});
+    if (reply.status != 207)
+        return std::nullopt;
+    QHash<QString, Card> cards;
+    for (const DavResponse &r :
+         parseMultiStatus(reply.body, QStringLiteral("REPORT ") + url.path()).responses) {
+        if (isSelf(r.href, book.href)) {
+            if (r.status == 507)
+                return std::nullopt; // cut short: some cards are missing
+        } else if (r.status / 100 == 2) {
+            changes.changed.insert(r.href, r.etag);
+            cards.insert(r.href, Card{r.etag, r.data});
+        }
+    }
+    changes.complete = true;
+    return std::pair{changes, cards};
+}
+
 bool eventExists(Statement &st, const QString &dates, const QString &description)
 {
     st.bindText(1, dates.toUtf8());
@@ -164,7 +206,11 @@ ContactSyncResult syncAddressBook(DavClient &client, Connection &db, const QStri
     for (const SyncLink &l : links)
         knownEtag.insert(l.href, l.etag);
 
-    Changes changes = listChanges(client, url, book, readSyncToken(db, account, book.href));
+    const QString token = readSyncToken(db, account, book.href);
+    std::optional<std::pair<Changes, QHash<QString, Card>>> everything;
+    if (links.isEmpty() && token.isEmpty())
+        everything = fetchEverything(client, url, book);
+    Changes changes = everything ? everything->first : listChanges(client, url, book, token);
     if (changes.complete)
         for (auto it = knownEtag.cbegin(); it != knownEtag.cend(); ++it)
             if (!changes.changed.contains(it.key()))
@@ -177,7 +223,8 @@ ContactSyncResult syncAddressBook(DavClient &client, Connection &db, const QStri
             wanted << it.key();
     }
     wanted.sort();
-    const QHash<QString, Card> cards = fetchCards(client, url, wanted);
+    const QHash<QString, Card> cards =
+        everything ? everything->second : fetchCards(client, url, wanted);
 
     ContactSyncResult result;
     result.fetched = int(cards.size());

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Contacts' birthdays and anniversaries in from an address book: each card
-// becomes the events the vCard import makes of it. Only cards changed since
-// the last sync are fetched (sync-collection where offered, else ETags),
-// and what they change is written in one transaction.
+// becomes the events the vCard import makes of it. The first sync takes
+// every card in one addressbook-query (after the sync token, where the
+// server offers sync-collection); later ones fetch only the cards changed
+// since (sync-collection, else ETags). What a sync changes is written in
+// one transaction.
 
 #include <QString>
 

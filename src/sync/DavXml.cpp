@@ -77,6 +77,8 @@ void readProps(QXmlStreamReader &xml, DavResponse &r)
             r.addressbookHome = childHref(xml);
         else if (is(xml, kCalDav, "calendar-home-set"))
             r.calendarHome = childHref(xml);
+        else if (is(xml, kDav, "sync-token"))
+            r.syncToken = xml.readElementText().trimmed();
         else if (is(xml, kCardDav, "address-data") || is(xml, kCalDav, "calendar-data"))
             r.data = xml.readElementText().toUtf8();
         else
@@ -219,4 +221,14 @@ QByteArray multigetBody(bool addressBook, const QStringList &hrefs)
                        for (const QString &href : hrefs)
                            xml.writeTextElement(kDav, QStringLiteral("href"), href);
                    });
+}
+
+QByteArray addressBookQueryBody()
+{
+    return davBody("addressbook-query", kCardDav, [](QXmlStreamWriter &xml) {
+        xml.writeStartElement(kDav, QStringLiteral("prop"));
+        writeProp(xml, QStringLiteral("d:getetag"));
+        writeProp(xml, QStringLiteral("card:address-data"));
+        xml.writeEndElement();
+    });
 }

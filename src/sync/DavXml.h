@@ -24,6 +24,7 @@ struct DavResponse
     QString principal;            // current-user-principal's href
     QString addressbookHome;      // addressbook-home-set's href
     QString calendarHome;         // calendar-home-set's href
+    QString syncToken;            // a collection's sync-token property
     QByteArray data;              // address-data or calendar-data, as UTF-8
 };
 
@@ -42,3 +43,6 @@ MultiStatus parseMultiStatus(const QByteArray &body, const QString &context);
 QByteArray propfindBody(const QStringList &davProps);
 QByteArray syncCollectionBody(const QString &token);
 QByteArray multigetBody(bool addressBook, const QStringList &hrefs);
+// Every card of an address book with its data: an addressbook-query
+// without a filter.
+QByteArray addressBookQueryBody();
