@@ -307,8 +307,12 @@ void TestAccess::message()
 {
     QFETCH(int, timesOfDay);
     QFETCH(int, rows);
-    AccessConversion c{
-        .events = 15, .wallpapers = 1, .tasks = 2, .timesOfDay = timesOfDay, .leftOut = rows};
+    AccessConversion c;
+    c.events = 15;
+    c.wallpapers = 1;
+    c.tasks = 2;
+    c.timesOfDay = timesOfDay;
+    c.leftOut = rows;
     for (int i = 1; i <= std::min(rows, kMaxNotes); ++i)
         c.notes << QStringLiteral("row %1").arg(i);
     QTEST(conversionMessage(c), "text");
