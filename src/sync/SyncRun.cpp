@@ -6,7 +6,6 @@
 #include "sync/CalendarPublish.h"
 #include "sync/ContactSync.h"
 #include "sync/DavClient.h"
-#include "sync/SyncSecrets.h"
 
 #include <QMutex>
 
@@ -130,19 +129,14 @@ void BackgroundSync::run()
     for (int i = 0; i < total; ++i) {
         const SyncAccount &account = m_accounts[i];
         emit progress(i, total, account.id());
+        const QString password = passwordOf ? passwordOf(account) : QString();
         AccountOutcome outcome;
         outcome.account = account.id();
-        QString password;
-        try {
-            password = passwordOf ? passwordOf(account) : readSyncPassword(account.id());
-        } catch (const AppError &e) {
-            outcome.text = e.description();
-        }
         if (!openFailure.isEmpty())
             outcome.text = openFailure;
-        else if (outcome.text.isEmpty() && password.isEmpty())
+        else if (password.isEmpty())
             outcome.text = noPasswordText();
-        else if (outcome.text.isEmpty())
+        else
             outcome = syncAccount(account, password, db, QDateTime::currentDateTimeUtc(),
                                   timeoutSeconds, [this](const QString &text) { emit step(text); });
         emit accountDone(outcome);

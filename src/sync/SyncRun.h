@@ -46,8 +46,9 @@ public:
                    QObject *parent = nullptr);
     ~BackgroundSync() override;
 
-    // How each account's password is found, on the sync's thread:
-    // readSyncPassword unless set before start().
+    // Each account's password, read on the window's thread before start()
+    // (the keyring answers there); none makes the account's outcome
+    // noPasswordText().
     std::function<QString(const SyncAccount &)> passwordOf;
     int timeoutSeconds = 30;
 
