@@ -152,6 +152,15 @@ AccountsWindow::AccountsWindow(Connection &db, const QString &databasePath, Prom
     lblStatus = new QLabel(this);
     lblStatus->setWordWrap(true);
     cmdClose = new QPushButton(QStringLiteral("Close"), this);
+    // Enter in the fields looks for the collections of what was typed; it
+    // must never add another, empty account.
+    for (QPushButton *b : {cmdAdd, cmdRemove, cmdFind, cmdSync, cmdClose})
+        b->setAutoDefault(false);
+    for (QLineEdit *field : {txtServer, txtUser, txtPassword})
+        connect(field, &QLineEdit::returnPressed, this, [this] {
+            if (cmdFind->isEnabled())
+                cmdFind_Click();
+        });
 
     auto *accountButtons = new QHBoxLayout;
     accountButtons->addWidget(cmdAdd);
