@@ -68,11 +68,11 @@ QString MonthGridModel::text(int row, int column) const
     case 0:
         return r.description;
     case 1:
-        return r.dateText;
+        return r.dateText();
     case 2:
-        return r.yearsText;
+        return r.yearsText();
     default:
-        return r.dayText;
+        return r.dayText();
     }
 }
 

@@ -40,7 +40,7 @@ QByteArray tsv(const std::vector<MonthRow> &rows)
 {
     QString out = QStringLiteral("date\tyears\tdays\tdescription\ttype\tonce\n");
     for (const MonthRow &r : rows)
-        out += r.dateText + QLatin1Char('\t') + tsvField(r.yearsText) + QLatin1Char('\t') +
+        out += r.dateText() + QLatin1Char('\t') + tsvField(r.yearsText()) + QLatin1Char('\t') +
                QString::number(r.days) + QLatin1Char('\t') + tsvField(r.description) +
                QLatin1Char('\t') + tsvField(r.icon) + QLatin1Char('\t') +
                QLatin1Char(r.showOnce ? '1' : '0') + QLatin1Char('\n');
@@ -51,8 +51,8 @@ QByteArray json(const std::vector<MonthRow> &rows)
 {
     QJsonArray list;
     for (const MonthRow &r : rows)
-        list.append(QJsonObject{{QStringLiteral("date"), r.dateText},
-                                {QStringLiteral("years"), r.yearsText},
+        list.append(QJsonObject{{QStringLiteral("date"), r.dateText()},
+                                {QStringLiteral("years"), r.yearsText()},
                                 {QStringLiteral("days"), r.days},
                                 {QStringLiteral("description"), r.description},
                                 {QStringLiteral("once"), r.showOnce},
@@ -79,17 +79,17 @@ QByteArray text(const std::vector<MonthRow> &rows, const std::array<QByteArray, 
     shown.reserve(rows.size());
     for (const MonthRow &r : rows) {
         shown.push_back(visibleText(r.description));
-        years = std::max(years, displayWidth(r.yearsText));
-        days = std::max(days, int(r.dayText.size()));
+        years = std::max(years, displayWidth(r.yearsText()));
+        days = std::max(days, int(r.dayText().size()));
         description = std::max(description, displayWidth(shown.back()));
         once = once || r.showOnce;
     }
     QByteArray out;
     for (size_t i = 0; i < rows.size(); ++i) {
         const MonthRow &r = rows[i];
-        QString start = r.dateText + QStringLiteral("  ") +
-                        padded(visibleText(r.yearsText), years) + QStringLiteral("  ") +
-                        r.dayText.rightJustified(days) + QStringLiteral("  ");
+        QString start = r.dateText() + QStringLiteral("  ") +
+                        padded(visibleText(r.yearsText()), years) + QStringLiteral("  ") +
+                        r.dayText().rightJustified(days) + QStringLiteral("  ");
         if (once)
             start += r.showOnce ? QStringLiteral("once  ") : QStringLiteral("      ");
         QByteArray line = start.toUtf8();
@@ -153,10 +153,11 @@ QString notificationBody(const std::vector<MonthRow> &rows, bool markup)
             continue;
         QString line = (r.days == 0 ? QStringLiteral("Today: ") : QStringLiteral("Tomorrow: ")) +
                        visibleText(r.description);
-        const bool saysMore = !r.yearsText.isEmpty() && r.yearsText != QLatin1String("Today!!") &&
-                              r.yearsText != QLatin1String("Tomorrow!");
+        const QString years = r.yearsText();
+        const bool saysMore = !years.isEmpty() && years != QLatin1String("Today!!") &&
+                              years != QLatin1String("Tomorrow!");
         if (saysMore)
-            line += QStringLiteral(" (") + r.yearsText + QLatin1Char(')');
+            line += QStringLiteral(" (") + years + QLatin1Char(')');
         lines << (markup ? line.toHtmlEscaped() : line); // &, <, > and " as entities
     }
     if (events > kNotificationLines)

@@ -17,7 +17,7 @@
 namespace {
 
 // The years text for Y, decided in this order; for Y = 0 by D.
-QString yearsText(int years, int days)
+QString yearsTextFor(int years, int days)
 {
     if (years == 1)
         return QStringLiteral("1 Year");
@@ -39,11 +39,6 @@ QString yearsText(int years, int days)
     }
 }
 
-QString dayText(int days)
-{
-    return days < 0 ? QString::number(days) : QLatin1Char(' ') + QString::number(days);
-}
-
 int colourIndexFor(int days)
 {
     if (days >= 0 && days <= 3)
@@ -62,8 +57,6 @@ MonthListRules::MonthListRules(const QDate &today, bool recent, int daysAhead)
     : m_year(today.year()), m_minDays(recent ? -3 : -1), m_daysAhead(daysAhead),
       m_nextYearIfBelow(std::min(daysAhead + 1 - 365, m_minDays + 1))
 {
-    for (int d = m_minDays; d <= m_daysAhead; ++d)
-        m_dayTexts.push_back(dayText(d));
     for (size_t y = 0; y < 2; ++y) {
         m_leap[y] = QDate::isLeapYear(m_year + int(y));
         for (size_t m = 0; m < 12; ++m)
@@ -81,17 +74,14 @@ bool MonthListRules::rowFor(const QDate &eventDate, MonthRow &row) const
     return rowFor(year, month, day, row);
 }
 
-QString MonthListRules::cachedYearsText(int years, int days) const
+QString MonthRow::yearsText() const
 {
-    // Only Y > 1 has one text whatever D is.
-    if (years <= 1 || years > 20000)
-        return yearsText(years, days);
-    if (m_yearsTexts.size() <= size_t(years))
-        m_yearsTexts.resize(size_t(years) + 1);
-    QString &text = m_yearsTexts[size_t(years)];
-    if (text.isNull())
-        text = yearsText(years, days);
-    return text;
+    return hasYears ? yearsTextFor(years, days) : QString();
+}
+
+QString MonthRow::dayText() const
+{
+    return days < 0 ? QString::number(days) : QLatin1Char(' ') + QString::number(days);
 }
 
 bool MonthListRules::rowFor(int year, int month, int day, MonthRow &row) const
@@ -107,10 +97,10 @@ bool MonthListRules::rowFor(int year, int month, int day, MonthRow &row) const
     if (days > m_daysAhead || days <= m_minDays)
         return false;
     row.days = days;
-    row.dateText = gridDateText(QDate(year, month, day));
+    row.date = QDate(year, month, day);
     // A date without a year (kept in kNoYear) has no years to count.
-    row.yearsText = year == kNoYear ? QString() : cachedYearsText(nextYear + (m_year - year), days);
-    row.dayText = m_dayTexts[size_t(days - m_minDays)];
+    row.hasYears = year != kNoYear;
+    row.years = nextYear + (m_year - year);
     row.colourIndex = colourIndexFor(days);
     return true;
 }
@@ -139,8 +129,9 @@ void sortMonthRows(std::vector<MonthRow> &rows)
 {
     if (rows.empty())
         return;
-    // D spans at most a year: counting the rows per day places each row
-    // once, in the order given, where a comparison sort moves it many times.
+    // D spans at most a year: counting the rows per day gives each row its
+    // place at once, and the rows are then moved there in the vector itself,
+    // which spares a second vector as large as the list.
     const auto [low, high] =
         std::minmax_element(rows.begin(), rows.end(),
                             [](const MonthRow &a, const MonthRow &b) { return a.days < b.days; });
@@ -150,10 +141,15 @@ void sortMonthRows(std::vector<MonthRow> &rows)
         ++start[size_t(r.days - first) + 1];
     for (size_t i = 1; i < start.size(); ++i)
         start[i] += start[i - 1];
-    std::vector<MonthRow> sorted(rows.size());
-    for (MonthRow &r : rows)
-        sorted[start[size_t(r.days - first)]++] = std::move(r);
-    rows = std::move(sorted);
+    std::vector<size_t> place(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        place[i] = start[size_t(rows[i].days - first)]++;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        while (place[i] != i) {
+            std::swap(rows[i], rows[place[i]]);
+            std::swap(place[i], place[place[i]]);
+        }
+    }
 }
 
 QDate eventDateOf(const QVariant &value)
@@ -172,11 +168,13 @@ std::vector<MonthRow> readMonthList(RecordSet &rs, const QDate &today, bool rece
 {
     std::vector<MonthRow> rows;
     const MonthListRules rules(today, recent);
+    // A few picture keys repeat over the rows: each is kept once.
+    QSet<QString> icons;
+    MonthRow row;
     try {
         rs.scan({QStringLiteral("Dates"), QStringLiteral("Description"), QStringLiteral("ShowOnce"),
                  QStringLiteral("icon")},
                 [&](const RecordSet::ScanRow &r) {
-                    MonthRow row;
                     try {
                         IsoParts day;
                         const bool listed = r.dateParts(0, &day)
@@ -197,11 +195,12 @@ std::vector<MonthRow> readMonthList(RecordSet &rs, const QDate &today, bool rece
                     try {
                         const QVariant key = r.value(3);
                         row.hasIcon = !key.isNull();
-                        row.icon = key.toString();
+                        row.icon = *icons.insert(key.toString());
                     } catch (const AppError &e) {
                         failed(e);
                     }
                     rows.push_back(std::move(row));
+                    row = MonthRow();
                 });
     } catch (const AppError &e) {
         // A read that fails lists nothing.

@@ -20,18 +20,25 @@ class RecordSet;
 // The event's date as the "Date" column shows it: "dd-mm-yyyy".
 QString gridDateText(const QDate &day);
 
-// One listed event.
+// One listed event. The texts are made when shown: a list of many rows
+// keeps only what differs from row to row.
 struct MonthRow
 {
     QString description;
-    QString dateText;
-    QString yearsText; // "1 Year", "25 Years", "in 2 Years", "Today!!" ...
-    QString dayText;   // D with a leading blank when not negative: " 29", "-1"
-    int days = 0;      // D: days from today to the anniversary
+    QString icon;
+    QDate date;            // the event's own date; its year is kNoYear when it has none
+    int days = 0;          // D: days from today to the anniversary
+    int years = 0;         // Y: the years the anniversary marks
+    int colourIndex = -1;  // ColourTable entry 0-3 for D = 0..3, 5 for D = -1, -2; -1 none
+    bool hasYears = false; // false for a date without a year
     bool showOnce = false;
     bool hasIcon = false; // the icon column is not Null: the row is 400 twips high
-    QString icon;
-    int colourIndex = -1; // ColourTable entry 0-3 for D = 0..3, 5 for D = -1, -2; -1 none
+
+    QString dateText() const { return gridDateText(date); }
+    // "1 Year", "25 Years", "in 2 Years", "Today!!" ...; empty without years.
+    QString yearsText() const;
+    // D with a leading blank when not negative: " 29", "-1".
+    QString dayText() const;
 };
 
 // The days the window lists ahead of today; almarik-list may ask for more.
@@ -46,8 +53,8 @@ class MonthListRules
 public:
     MonthListRules(const QDate &today, bool recent, int daysAhead = kMonthListDays);
 
-    // Fills the day count, date, years and day texts and colour of row for
-    // an event of eventDate; false when its anniversary is not listed. An
+    // Fills the day count, date, years and colour of row for an event of
+    // eventDate; false when its anniversary is not listed. An
     // event of 29 February has its anniversary on 28 February in a common
     // year.
     bool rowFor(const QDate &eventDate, MonthRow &row) const;
@@ -58,15 +65,10 @@ public:
 private:
     int daysTo(size_t nextYear, int month, int day) const;
 
-    // The texts repeat over many rows: each made once per list.
-    QString cachedYearsText(int years, int days) const;
-
     int m_year;
-    mutable std::vector<QString> m_yearsTexts; // by Y, for Y > 1
-    std::vector<QString> m_dayTexts;           // by D - m_minDays
-    int m_minDays;                             // listed when D > m_minDays
-    int m_daysAhead;                           // listed when D <= m_daysAhead
-    int m_nextYearIfBelow;                     // this year's D below it: next year's counts
+    int m_minDays;         // listed when D > m_minDays
+    int m_daysAhead;       // listed when D <= m_daysAhead
+    int m_nextYearIfBelow; // this year's D below it: next year's counts
     // This year's and next: leap or not, days from today to each month's 1st.
     std::array<bool, 2> m_leap{};
     std::array<std::array<int, 12>, 2> m_monthStart{};

@@ -7,6 +7,9 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <algorithm>
+#include <initializer_list>
+
 namespace {
 
 QString isoText(const QDate &d, const std::optional<QTime> &t)
@@ -164,29 +167,29 @@ std::optional<QString> jetDateToIso(const QString &inside)
 
 bool isoToParts(const char *s, int n, IsoParts *parts)
 {
-    auto digits = [s](int from, int count) {
-        int v = 0;
-        for (int i = from; i < from + count; ++i) {
-            if (s[i] < '0' || s[i] > '9')
-                return -1;
-            v = v * 10 + (s[i] - '0');
-        }
-        return v;
+    // Every stored date passes here when a list is read: the digits are
+    // checked all at once and the day against its month without a call.
+    const auto digit = [s](int i) { return unsigned(s[i] - '0'); };
+    const auto digits = [&digit](std::initializer_list<int> at) {
+        return std::all_of(at.begin(), at.end(), [&digit](int i) { return digit(i) <= 9; });
     };
-    if (!s || (n != 10 && n != 19) || s[4] != '-' || s[7] != '-')
+    if (!s || (n != 10 && n != 19) || s[4] != '-' || s[7] != '-' ||
+        !digits({0, 1, 2, 3, 5, 6, 8, 9}))
         return false;
-    const int y = digits(0, 4);
-    const int m = digits(5, 2);
-    const int d = digits(8, 2);
-    if (y < 1 || !QDate::isValid(y, m, d)) // -1 for a non-digit is no date
+    const int y = int(digit(0) * 1000 + digit(1) * 100 + digit(2) * 10 + digit(3));
+    const int m = int(digit(5) * 10 + digit(6));
+    const int d = int(digit(8) * 10 + digit(9));
+    static constexpr int kMonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = y % 4 == 0 && (y % 100 != 0 || y % 400 == 0);
+    if (y < 1 || m < 1 || m > 12 || d < 1 || d > kMonthDays[m - 1] + (m == 2 && leap ? 1 : 0))
         return false;
     int msecs = -1;
     if (n == 19) {
-        const int h = digits(11, 2);
-        const int mi = digits(14, 2);
-        const int sec = digits(17, 2);
-        if (s[10] != ' ' || s[13] != ':' || s[16] != ':' || h < 0 || h > 23 || mi < 0 || mi > 59 ||
-            sec < 0 || sec > 59)
+        const int h = int(digit(11) * 10 + digit(12));
+        const int mi = int(digit(14) * 10 + digit(15));
+        const int sec = int(digit(17) * 10 + digit(18));
+        if (s[10] != ' ' || s[13] != ':' || s[16] != ':' || !digits({11, 12, 14, 15, 17, 18}) ||
+            h > 23 || mi > 59 || sec > 59)
             return false;
         msecs = ((h * 60 + mi) * 60 + sec) * 1000;
     }

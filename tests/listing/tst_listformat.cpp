@@ -24,17 +24,17 @@ private slots:
 namespace {
 
 MonthRow row(int days, const QString &description, const QString &icon = QString(),
-             bool once = false, const QString &years = QString())
+             bool once = false, std::optional<int> years = std::nullopt)
 {
     MonthRow r;
     r.days = days;
-    r.dayText = (days >= 0 ? QStringLiteral(" ") : QString()) + QString::number(days);
-    r.dateText = QStringLiteral("05-12-2026");
+    r.date = QDate(2026, 12, 5);
     r.description = description;
     r.icon = icon;
     r.hasIcon = !icon.isEmpty();
     r.showOnce = once;
-    r.yearsText = years;
+    r.hasYears = years.has_value();
+    r.years = years.value_or(0);
     return r;
 }
 
@@ -103,8 +103,8 @@ void TestListFormat::text_data()
                           "05-12-2026     2  Rene\u0301e  birthday\n"
                           "05-12-2026     3  Jo     race\n");
     QTest::newRow("one-off events marked")
-        << std::vector<MonthRow>{row(0, "Ida", "reminder", true, "Today!!"),
-                                 row(12, "Jo", QString(), false, "3 Years")}
+        << std::vector<MonthRow>{row(0, "Ida", "reminder", true, 0),
+                                 row(12, "Jo", QString(), false, 3)}
         << "text"
         << QStringLiteral("05-12-2026  Today!!    0  once  Ida  reminder\n"
                           "05-12-2026  3 Years   12        Jo\n");
@@ -118,7 +118,7 @@ void TestListFormat::text_data()
     many.push_back(row(2, "later"));
     QTest::newRow("notification of 41 events: eight and the count of the rest")
         << many << "notification" << (first.join('\n') + "\nand 33 more");
-    const std::vector<MonthRow> marked{row(0, "Tom & Jerry <b>", QString(), false, "5 Years"),
+    const std::vector<MonthRow> marked{row(0, "Tom & Jerry <b>", QString(), false, 5),
                                        row(1, "a\nb")};
     QTest::newRow("notification markup escaped where the server reads it")
         << marked << "markup"

@@ -323,7 +323,7 @@ void TestStartup::row()
     QString got;
     // The date text is met whole in the list program's and the window's tests.
     if (MonthListRules(today, recent, daysAhead).rowFor(event, r))
-        got = QStringList{QString::number(r.days), r.yearsText, r.dayText,
+        got = QStringList{QString::number(r.days), r.yearsText(), r.dayText(),
                           QString::number(r.colourIndex)}
                   .join(QLatin1Char('|'));
     QTEST(got, "expected");
@@ -356,8 +356,8 @@ QStringList TestStartup::read(const QStringList &statements)
     if (!rows.empty() && !rs.isEOF())
         out << QStringLiteral("not after its last row");
     for (const MonthRow &r : rows)
-        out << QStringList{r.description, r.yearsText, r.dayText, r.showOnce ? "once" : QString(),
-                           r.hasIcon ? r.icon : "(null)"}
+        out << QStringList{r.description, r.yearsText(), r.dayText(),
+                           r.showOnce ? "once" : QString(), r.hasIcon ? r.icon : "(null)"}
                    .join(QLatin1Char('|'));
     return out;
 }
