@@ -134,16 +134,21 @@ void RatioReporter::ReportRuns(const std::vector<Run> &runs)
     ConsoleReporter::ReportRuns(runs);
     for (const Run &r : runs) {
         if (r.run_type == Run::RT_Iteration && !r.error_occurred && r.iterations > 0)
-            m_ms[r.benchmark_name()] =
+            m_ms[r.benchmark_name()].push_back(
                 (m_wallTime ? r.real_accumulated_time : r.cpu_accumulated_time) /
-                double(r.iterations) * 1e3;
+                double(r.iterations) * 1e3);
     }
 }
 
 double RatioReporter::ms(const std::string &name) const
 {
     const auto it = m_ms.find(name);
-    return it == m_ms.end() ? 0.0 : it->second;
+    if (it == m_ms.end() || it->second.empty())
+        return 0.0;
+    std::vector<double> runs = it->second;
+    std::sort(runs.begin(), runs.end());
+    const size_t n = runs.size();
+    return n % 2 == 1 ? runs[n / 2] : (runs[n / 2 - 1] + runs[n / 2]) / 2;
 }
 
 bool RatioReporter::printRatio(const char *label, const std::string &measured,

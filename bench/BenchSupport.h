@@ -40,7 +40,10 @@ public:
     // server on this computer) whose processor time is not ours to count.
     explicit RatioReporter(bool wallTime = false) : m_wallTime(wallTime) {}
     void ReportRuns(const std::vector<Run> &runs) override;
-    // Processor (or real) milliseconds per iteration of a benchmark, 0 when it did not run.
+    // Processor (or real) milliseconds per iteration of a benchmark, the
+    // median of its repetitions (scripts/bench runs them interleaved with
+    // the other benchmarks', so that a slower spell of the machine falls
+    // on both sides of a ratio); 0 when it did not run.
     double ms(const std::string &name) const;
     // Prints "ratio <label> <measured / floor>"; false, printing nothing,
     // when either benchmark did not run.
@@ -48,5 +51,5 @@ public:
 
 private:
     bool m_wallTime;
-    std::map<std::string, double> m_ms;
+    std::map<std::string, std::vector<double>> m_ms;
 };

@@ -51,9 +51,9 @@ ImportCandidate calendarCandidate(const QDate &day, const QString &description,
     return c;
 }
 
-QString typeKeyNamed(const QString &text)
+QString typeKeyNamed(QStringView text)
 {
-    const QString name = text.trimmed();
+    const QStringView name = text.trimmed();
     for (const QString &key : typeKeys()) {
         if (key.compare(name, Qt::CaseInsensitive) == 0)
             return key;

@@ -22,7 +22,7 @@ void addNote(ImportCandidate &c, const QString &note);
 
 // The type key that text names, compared without case; a null QString when
 // it names none of the nine.
-QString typeKeyNamed(const QString &text);
+QString typeKeyNamed(QStringView text);
 
 // The AppError of a file an import cannot read: kind names the file's
 // kind ("iCalendar", "vCard"), what says what is wrong.

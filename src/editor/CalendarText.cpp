@@ -7,6 +7,8 @@
 
 #include <QStringDecoder>
 
+#include <cstring>
+
 namespace {
 
 bool isBlank(char c)
@@ -69,10 +71,11 @@ QByteArray calendarFileText(const QByteArray &bytes, const QString &kind, const 
 int overlongLine(const QByteArray &bytes, qsizetype maxBytes)
 {
     int number = 1;
+    const char *data = bytes.constData();
     for (qsizetype from = 0; from < bytes.size(); ++number) {
-        qsizetype end = bytes.indexOf('\n', from);
-        if (end < 0)
-            end = bytes.size();
+        const auto *newline =
+            static_cast<const char *>(std::memchr(data + from, '\n', size_t(bytes.size() - from)));
+        const qsizetype end = newline ? newline - data : bytes.size();
         qsizetype length = end - from;
         if (length > 0 && end < bytes.size() && bytes[end - 1] == '\r')
             --length;

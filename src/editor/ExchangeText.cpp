@@ -8,6 +8,7 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -28,7 +29,12 @@ qsizetype firstInvalidUtf8(const QByteArray &bytes)
         int more = 0;
         char32_t cp = 0;
         if (b < 0x80) {
+            // Eight ASCII bytes at a time: most of a calendar is ASCII.
             ++i;
+            quint64 word = 0;
+            while (i + 8 <= n &&
+                   (std::memcpy(&word, p + i, 8), (word & 0x8080808080808080ULL) == 0))
+                i += 8;
             continue;
         } else if (b >= 0xC2 && b <= 0xDF) {
             more = 1;

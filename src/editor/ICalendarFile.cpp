@@ -311,7 +311,8 @@ QString eventTypeKey(icalcomponent *event)
         const char *value = icalproperty_get_categories(p);
         if (!value)
             continue;
-        for (const QString &part : QString::fromUtf8(value).split(QLatin1Char(','))) {
+        const QString categories = QString::fromUtf8(value);
+        for (const QStringView part : QStringView(categories).tokenize(u',')) {
             const QString key = typeKeyNamed(part);
             if (!key.isNull())
                 return key;
@@ -382,13 +383,18 @@ void readEvent(icalcomponent *event, int number, const QDate &today, const QTime
         ++withoutSummary;
         return;
     }
+    const auto decoded = [](QByteArrayView bytes) {
+        // A text's first character may be U+FEFF, which fromUtf8 would drop.
+        if (!bytes.startsWith("\xEF\xBB\xBF"))
+            return QString::fromUtf8(bytes);
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        return QString(utf8(bytes));
+    };
     const auto text = [&](const char *value, int which) {
         const auto found = padded.constFind(qsizetype(number) * 2 + which);
-        // A text's first character may be U+FEFF, which fromUtf8 would drop.
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
         if (found == padded.constEnd())
-            return QString(utf8(QByteArrayView(value)));
-        return QString(utf8(withBlanks(QByteArray(value), &*found)));
+            return decoded(QByteArrayView(value));
+        return decoded(withBlanks(QByteArray(value), &*found));
     };
     const char *description = icalcomponent_get_description(event);
     const Repeats rule = repeats(event);
@@ -452,7 +458,7 @@ ImportRead parseICalendar(const QByteArray &file, const QDate &today, const QTim
         throw unreadableFile(kKind, QStringLiteral("it ends before its END:VCALENDAR line; "
                                                    "the file is incomplete."));
     const QByteArray text = bytes.left(end);
-    const QHash<qsizetype, PaddedValue> padded = paddedTexts(text);
+    QHash<qsizetype, PaddedValue> padded;
     ImportRead read;
     int number = 0;
     int withoutSummary = 0;
@@ -462,7 +468,7 @@ ImportRead parseICalendar(const QByteArray &file, const QDate &today, const QTim
     {
     };
     try {
-        forEachCalendarPart(text, 100, [&](const QByteArray &part, qsizetype done) {
+        forEachCalendarPart(text, 100, padded, [&](const QByteArray &part, qsizetype done) {
             readPart(part, number, today, zone, padded, read, withoutSummary);
             if (progress && !progress(done, text.size()))
                 throw Stopped{};

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/ICalendarLines.h"
 
-#include <QList>
-
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 namespace {
@@ -23,40 +22,45 @@ struct Line
 
 Line lineAt(const QByteArray &text, qsizetype from)
 {
-    qsizetype end = text.indexOf('\n', from);
-    const qsizetype next = end < 0 ? text.size() : end + 1;
-    if (end < 0)
-        end = text.size();
-    if (end > from && text[end - 1] == '\r')
+    const char *data = text.constData();
+    const auto *newline =
+        static_cast<const char *>(std::memchr(data + from, '\n', size_t(text.size() - from)));
+    qsizetype end = newline ? newline - data : text.size();
+    const qsizetype next = newline ? end + 1 : end;
+    if (end > from && data[end - 1] == '\r')
         --end;
     return {from, end, next};
 }
 
+// Whether the line is the property or BEGIN/END line of name (upper-case
+// letters, digits and '-'), in any case: a name compared per line of a
+// large file, so without a call.
 bool startsWithName(const QByteArray &text, const Line &line, const char *name)
 {
-    const qsizetype n = qsizetype(qstrlen(name));
-    return line.to - line.from > n &&
-           qstrnicmp(text.constData() + line.from, name, size_t(n)) == 0 &&
-           (text[line.from + n] == ':' || text[line.from + n] == ';');
-}
-
-// The value of a BEGIN: or END: line, trimmed, in upper case.
-QByteArray componentName(const QByteArray &text, const Line &line)
-{
-    const qsizetype colon = text.indexOf(':', line.from);
-    return text.mid(colon + 1, line.to - colon - 1).trimmed().toUpper();
+    const char *at = text.constData() + line.from;
+    qsizetype n = 0;
+    for (; name[n]; ++n) {
+        if (line.from + n >= line.to)
+            return false;
+        char c = at[n];
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+        if (c != name[n])
+            return false;
+    }
+    return line.from + n < line.to && (at[n] == ':' || at[n] == ';');
 }
 
 // A content line's value after its name and parameters (a colon inside
-// quotes being part of a parameter).
-QByteArray valueOf(const QByteArray &logical)
+// quotes being part of a parameter); null when it has no colon.
+QByteArrayView valueOf(QByteArrayView logical)
 {
     bool quoted = false;
     for (qsizetype i = 0; i < logical.size(); ++i) {
         if (logical[i] == '"')
             quoted = !quoted;
         else if (logical[i] == ':' && !quoted)
-            return logical.mid(i + 1);
+            return logical.sliced(i + 1);
     }
     return {};
 }
@@ -129,54 +133,6 @@ qsizetype calendarEnd(const QByteArray &text)
     return -1;
 }
 
-QHash<qsizetype, PaddedValue> paddedTexts(const QByteArray &text)
-{
-    QHash<qsizetype, PaddedValue> padded;
-    QList<QByteArray> open; // the components the line is in
-    qsizetype event = 0;
-    bool seen[2] = {false, false};
-    for (qsizetype at = 0; at < text.size();) {
-        const Line line = lineAt(text, at);
-        at = line.next;
-        if (startsWithName(text, line, "BEGIN")) {
-            open.append(componentName(text, line));
-            if (open.size() == 2 && open[0] == "VCALENDAR" && open[1] == "VEVENT") {
-                ++event;
-                seen[0] = seen[1] = false;
-            }
-            continue;
-        }
-        if (startsWithName(text, line, "END")) {
-            if (!open.isEmpty())
-                open.removeLast();
-            continue;
-        }
-        const int which = startsWithName(text, line, "SUMMARY")       ? 0
-                          : startsWithName(text, line, "DESCRIPTION") ? 1
-                                                                      : -1;
-        if (which < 0 || open.size() != 2 || open[1] != "VEVENT" || seen[which])
-            continue;
-        seen[which] = true;
-        QByteArray logical = text.mid(line.from, line.to - line.from);
-        while (at < text.size() && isBlank(text[at])) { // folded: the break and one blank go
-            const Line more = lineAt(text, at);
-            logical += text.mid(more.from + 1, more.to - more.from - 1);
-            at = more.next;
-        }
-        const QByteArray value = valueOf(logical);
-        qsizetype lead = 0;
-        while (lead < value.size() && isBlank(value[lead]))
-            ++lead;
-        qsizetype trail = value.size();
-        while (trail > lead && isBlank(value[trail - 1]))
-            --trail;
-        if (lead > 0 || trail < value.size())
-            padded.insert(event * 2 + which,
-                          {value.left(lead), value.mid(lead, trail - lead), value.mid(trail)});
-    }
-    return padded;
-}
-
 QByteArray withBlanks(const QByteArray &value, const PaddedValue *padded)
 {
     if (!padded || value.isEmpty() || unescaped(padded->core) != value)
@@ -184,53 +140,206 @@ QByteArray withBlanks(const QByteArray &value, const PaddedValue *padded)
     return padded->lead + value + padded->trail;
 }
 
-void forEachCalendarPart(const QByteArray &text, int eventsPerPart,
-                         const std::function<void(const QByteArray &part, qsizetype done)> &read)
+namespace {
+
+// One walk over the lines of a calendar, each line looked at by its first
+// character before any name is compared: most lines of a large file are
+// properties the import never reads.
+class PartWalk
 {
-    // Pass 1 gathers the time zones whole, pass 2 the lines of the other
-    // components that the import reads.
-    static const char *const kept[] = {"DTSTART",    "SUMMARY", "DESCRIPTION",
-                                       "CATEGORIES", "RRULE",   "RECURRENCE-ID"};
-    QByteArray zones;
-    QByteArray part;
-    int events = 0;
-    const auto flush = [&](qsizetype done) {
-        read("BEGIN:VCALENDAR\r\n" + zones + part + "END:VCALENDAR\r\n", done);
-        part.clear();
-        events = 0;
-    };
-    for (const bool gatherZones : {true, false}) {
+public:
+    PartWalk(const QByteArray &text, QHash<qsizetype, PaddedValue> &padded)
+        : m_text(text), m_padded(padded)
+    {
+    }
+
+    // The lines of every VTIMEZONE, whole.
+    QByteArray zones()
+    {
+        QByteArray out;
         int depth = 0;
-        bool zone = false;   // the component being copied is a VTIMEZONE
-        bool copied = false; // the line before was copied (for its folded lines)
-        for (qsizetype at = 0; at < text.size();) {
-            const Line line = lineAt(text, at);
+        bool zone = false;
+        for (qsizetype at = 0; at < m_text.size();) {
+            const Line line = lineAt(m_text, at);
             at = line.next;
-            const bool begins = startsWithName(text, line, "BEGIN");
-            const bool ends = startsWithName(text, line, "END");
-            if (begins && ++depth == 2)
-                zone = componentName(text, line) == "VTIMEZONE";
-            bool copy = depth >= 2 && zone == gatherZones;
-            if (copy && !zone) {
-                if (line.to > line.from && isBlank(text[line.from]))
+            const Kind kind = kindOf(line);
+            if (kind == Kind::Begin && ++depth == 2)
+                zone = componentIs(line, "VTIMEZONE");
+            if (depth >= 2 && zone)
+                append(out, line);
+            if (kind == Kind::End && depth > 0)
+                --depth;
+        }
+        return out;
+    }
+
+    // The lines of the other components that the import reads, in parts
+    // of eventsPerPart events; the padded texts are gathered on the way.
+    void parts(int eventsPerPart, const QByteArray &head,
+               const std::function<void(const QByteArray &part, qsizetype done)> &read)
+    {
+        QByteArray part = head;
+        const auto flush = [&](qsizetype done) {
+            part += "END:VCALENDAR\r\n";
+            read(part, done);
+            part.resize(head.size());
+        };
+        int depth = 0;
+        int events = 0;
+        bool zone = false;
+        bool event = false;  // the component at depth 2 is a VEVENT
+        bool copied = false; // the line before was copied (for its folded lines)
+        bool seen[2] = {false, false};
+        qsizetype number = 0;
+        for (qsizetype at = 0; at < m_text.size();) {
+            const Line line = lineAt(m_text, at);
+            at = line.next;
+            const Kind kind = kindOf(line);
+            if (kind == Kind::Begin && ++depth == 2) {
+                zone = componentIs(line, "VTIMEZONE");
+                event = componentIs(line, "VEVENT");
+                if (event) {
+                    ++number;
+                    seen[0] = seen[1] = false;
+                }
+            }
+            bool copy = depth >= 2 && !zone;
+            if (copy) {
+                if (kind == Kind::Folded)
                     copy = copied;
-                else if (depth > 2 || (!begins && !ends))
-                    copy = depth == 2 &&
-                           std::any_of(std::begin(kept), std::end(kept), [&](const char *name) {
-                               return startsWithName(text, line, name);
-                           });
+                else if (depth > 2 || (kind != Kind::Begin && kind != Kind::End))
+                    copy = depth == 2 && kind == Kind::Read;
             }
             copied = copy;
             if (copy) {
-                QByteArray &to = gatherZones ? zones : part;
-                to += text.mid(line.from, line.next - line.from);
-                if (line.next == line.to)
-                    to += "\r\n"; // the last line, without an ending
+                append(part, line);
+                if (event && (kind == Kind::Read))
+                    notePadding(line, number, seen);
             }
-            if (ends && depth > 0 && --depth == 1 && !gatherZones &&
-                componentName(text, line) == "VEVENT" && ++events == eventsPerPart)
+            if (kind == Kind::End && depth > 0 && --depth == 1 && componentIs(line, "VEVENT") &&
+                ++events == eventsPerPart) {
                 flush(at);
+                events = 0;
+            }
         }
+        flush(m_text.size());
     }
-    flush(text.size());
+
+private:
+    enum class Kind
+    {
+        Begin,
+        End,
+        Folded,
+        Read,
+        Other
+    };
+
+    Kind kindOf(const Line &line) const
+    {
+        if (line.to == line.from)
+            return Kind::Other;
+        const auto named = [&](const char *name) { return startsWithName(m_text, line, name); };
+        bool read = false;
+        switch (m_text[line.from]) {
+        case ' ':
+        case '\t':
+            return Kind::Folded;
+        case 'B':
+        case 'b':
+            return named("BEGIN") ? Kind::Begin : Kind::Other;
+        case 'E':
+        case 'e':
+            return named("END") ? Kind::End : Kind::Other;
+        case 'C':
+        case 'c':
+            read = named("CATEGORIES");
+            break;
+        case 'D':
+        case 'd':
+            read = named("DTSTART") || named("DESCRIPTION");
+            break;
+        case 'R':
+        case 'r':
+            read = named("RRULE") || named("RECURRENCE-ID");
+            break;
+        case 'S':
+        case 's':
+            read = named("SUMMARY");
+            break;
+        default:
+            break;
+        }
+        return read ? Kind::Read : Kind::Other;
+    }
+
+    // Whether a BEGIN: or END: line names the component, in any case and
+    // with blanks around the name.
+    bool componentIs(const Line &line, const char *name) const
+    {
+        const QByteArrayView whole(m_text.constData() + line.from, line.to - line.from);
+        const qsizetype colon = whole.indexOf(':');
+        if (colon < 0)
+            return false;
+        const QByteArrayView value = whole.sliced(colon + 1).trimmed();
+        return value.size() == qsizetype(qstrlen(name)) &&
+               qstrnicmp(value.data(), name, size_t(value.size())) == 0;
+    }
+
+    void append(QByteArray &to, const Line &line) const
+    {
+        to.append(m_text.constData() + line.from, line.next - line.from);
+        if (line.next == line.to)
+            to += "\r\n"; // the last line, without an ending
+    }
+
+    void notePadding(const Line &line, qsizetype number, bool (&seen)[2]);
+
+    const QByteArray &m_text;
+    QHash<qsizetype, PaddedValue> &m_padded;
+};
+
+// The first SUMMARY and DESCRIPTION of an event, when its value begins or
+// ends with a blank or a tab.
+void PartWalk::notePadding(const Line &line, qsizetype number, bool (&seen)[2])
+{
+    const int which = startsWithName(m_text, line, "SUMMARY")       ? 0
+                      : startsWithName(m_text, line, "DESCRIPTION") ? 1
+                                                                    : -1;
+    if (which < 0 || seen[which])
+        return;
+    seen[which] = true;
+    const QByteArrayView first(m_text.constData() + line.from, line.to - line.from);
+    QByteArray unfolded; // only for a folded line
+    for (qsizetype at = line.next; at < m_text.size() && isBlank(m_text[at]);) {
+        if (unfolded.isNull())
+            unfolded = first.toByteArray();
+        const Line more = lineAt(m_text, at); // folded: the break and one blank go
+        unfolded += QByteArrayView(m_text.constData() + more.from + 1, more.to - more.from - 1);
+        at = more.next;
+    }
+    const QByteArrayView value = valueOf(unfolded.isNull() ? first : QByteArrayView(unfolded));
+    qsizetype lead = 0;
+    while (lead < value.size() && isBlank(value[lead]))
+        ++lead;
+    qsizetype trail = value.size();
+    while (trail > lead && isBlank(value[trail - 1]))
+        --trail;
+    if (lead > 0 || trail < value.size())
+        m_padded.insert(number * 2 + which, {value.first(lead).toByteArray(),
+                                             value.sliced(lead, trail - lead).toByteArray(),
+                                             value.sliced(trail).toByteArray()});
+}
+
+} // namespace
+
+void forEachCalendarPart(const QByteArray &text, int eventsPerPart,
+                         QHash<qsizetype, PaddedValue> &padded,
+                         const std::function<void(const QByteArray &part, qsizetype done)> &read)
+{
+    PartWalk walk(text, padded);
+    // The time zones first and whole, for the parts before them too. Each
+    // part is written into one buffer behind them, kept from part to part.
+    const QByteArray head = "BEGIN:VCALENDAR\r\n" + walk.zones();
+    walk.parts(eventsPerPart, head, read);
 }

@@ -24,11 +24,6 @@ struct PaddedValue
 // END: line (then the file was cut). -1 when it has no such line or was cut.
 qsizetype calendarEnd(const QByteArray &text);
 
-// The first SUMMARY and DESCRIPTION of every VEVENT of a VCALENDAR, those
-// that begin or end with a blank or a tab, by the event's number (counted
-// from 1 in file order) times 2, plus 1 for DESCRIPTION.
-QHash<qsizetype, PaddedValue> paddedTexts(const QByteArray &text);
-
 // value as libical gives it (the unescaped text without its end blanks)
 // with the blanks of padded, when padded is written value; else value.
 QByteArray withBlanks(const QByteArray &value, const PaddedValue *padded);
@@ -43,7 +38,11 @@ QByteArray withBlanks(const QByteArray &value, const PaddedValue *padded);
 // RRULE, RECURRENCE-ID, with their folded lines): libical's time goes into
 // every property it parses. Properties of the calendar itself, components
 // inside an event (VALARM) and lines outside the calendar are left out.
-// read is also told how many bytes of text are behind it. Throws what read
-// throws.
+// read is also told how many bytes of text are behind it. Before each part
+// is read, padded holds the first SUMMARY and DESCRIPTION of its VEVENTs
+// and of those before it that begin or end with a blank or a tab, by the
+// event's number (counted from 1 in file order) times 2, plus 1 for
+// DESCRIPTION. Throws what read throws.
 void forEachCalendarPart(const QByteArray &text, int eventsPerPart,
+                         QHash<qsizetype, PaddedValue> &padded,
                          const std::function<void(const QByteArray &part, qsizetype done)> &read);

@@ -338,5 +338,5 @@ void markExisting(QList<ImportCandidate> &candidates, const RecordSet &rs)
         }
     }
     for (ImportCandidate &c : candidates)
-        c.exists = known.contains(c.description.toCaseFolded());
+        c.exists = !known.isEmpty() && known.contains(c.description.toCaseFolded());
 }

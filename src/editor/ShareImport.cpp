@@ -6,20 +6,21 @@
 
 #include "store/Connection.h"
 #include "store/JetCollation.h"
-#include "store/JetDate.h"
 #include "store/Statement.h"
 #include "store/Transaction.h"
 
-#include <QDate>
-
 namespace {
 
-void bindTextOrNull(Statement &st, int at, const ImportCandidate &c, const QString &text)
+// Binds utf8 without a copy: it must live until the statement has run.
+void bindTextOrNull(Statement &st, int at, const ImportCandidate &c, const QString &text,
+                    QByteArray &utf8)
 {
-    if (c.plainTexts ? text.isNull() : text == QLatin1String("Null"))
+    if (c.plainTexts ? text.isNull() : text == QLatin1String("Null")) {
         st.bindNull(at);
-    else
-        st.bindText(at, text.toUtf8());
+        return;
+    }
+    utf8 = text.toUtf8();
+    st.bindStaticText(at, std::string_view(utf8.constData(), size_t(utf8.size())));
 }
 
 // Runs a statement that returns no rows, ready to run again.
@@ -49,19 +50,23 @@ int importCandidates(Connection &db, const QList<ImportCandidate> &candidates,
         const ImportCandidate &c = candidates[k];
         checkImportRecord(c);
         ++imported;
+        const QByteArray description = c.description.toUtf8();
         if (overwrite) {
-            remove.bindText(1, c.description.toUtf8());
+            remove.bindText(1, description);
             run(remove);
         }
-        const QDate day(c.dateText.mid(6, 4).toInt(), c.dateText.mid(3, 2).toInt(),
-                        c.dateText.left(2).toInt());
-        insert.bindText(1, isoDateBytes(day));
-        bindTextOrNull(insert, 2, c, c.iconText);
-        insert.bindText(3, c.description.toUtf8());
+        // checkImportRecord found dd/mm/yyyy of a real day: stored as yyyy-mm-dd.
+        const auto at = [&c](int i) { return char(c.dateText[i].unicode()); };
+        const char date[10] = {at(6), at(7), at(8), at(9), '-', at(3), at(4), '-', at(0), at(1)};
+        insert.bindStaticText(1, std::string_view(date, sizeof date));
+        QByteArray icon, details;
+        bindTextOrNull(insert, 2, c, c.iconText, icon);
+        insert.bindStaticText(
+            3, std::string_view(description.constData(), size_t(description.size())));
         insert.bind(
             4, qint64(c.showOnceText.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0 ? -1
                                                                                               : 0));
-        bindTextOrNull(insert, 5, c, c.details);
+        bindTextOrNull(insert, 5, c, c.details, details);
         run(insert);
     }
     transaction.commit();

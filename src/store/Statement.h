@@ -29,7 +29,8 @@ public:
     void bind(int index, double value);
     // The text is copied.
     void bindText(int index, QByteArrayView utf8);
-    // Text that outlives the statement, not copied.
+    // Text not copied: the caller keeps it until the statement has run
+    // with it (or is bound again, or finalized).
     void bindStaticText(int index, std::string_view utf8);
     // Null, a whole number, a real number, or else the value's text.
     void bind(int index, const QVariant &value);
