@@ -33,22 +33,23 @@ Line lineAt(const QByteArray &text, qsizetype from)
 }
 
 // Whether the line is the property or BEGIN/END line of name (upper-case
-// letters, digits and '-'), in any case: a name compared per line of a
-// large file, so without a call.
+// letters, digits and '-'), in any case.
 bool startsWithName(const QByteArray &text, const Line &line, const char *name)
 {
     const char *at = text.constData() + line.from;
-    qsizetype n = 0;
-    for (; name[n]; ++n) {
-        if (line.from + n >= line.to)
-            return false;
-        char c = at[n];
+    const auto n = qsizetype(std::strlen(name));
+    if (line.to - line.from <= n || (at[n] != ':' && at[n] != ';'))
+        return false;
+    if (std::memcmp(at, name, size_t(n)) == 0) // as most programs write it
+        return true;
+    for (qsizetype i = 0; i < n; ++i) {
+        char c = at[i];
         if (c >= 'a' && c <= 'z')
             c = char(c - 'a' + 'A');
-        if (c != name[n])
+        if (c != name[i])
             return false;
     }
-    return line.from + n < line.to && (at[n] == ':' || at[n] == ';');
+    return true;
 }
 
 // A content line's value after its name and parameters (a colon inside
@@ -162,7 +163,7 @@ public:
         for (qsizetype at = 0; at < m_text.size();) {
             const Line line = lineAt(m_text, at);
             at = line.next;
-            const Kind kind = kindOf(line);
+            const Kind kind = kindOf(line, false);
             if (kind == Kind::Begin && ++depth == 2)
                 zone = componentIs(line, "VTIMEZONE");
             if (depth >= 2 && zone)
@@ -194,7 +195,7 @@ public:
         for (qsizetype at = 0; at < m_text.size();) {
             const Line line = lineAt(m_text, at);
             at = line.next;
-            const Kind kind = kindOf(line);
+            const Kind kind = kindOf(line, depth == 2 && !zone);
             if (kind == Kind::Begin && ++depth == 2) {
                 zone = componentIs(line, "VTIMEZONE");
                 event = componentIs(line, "VEVENT");
@@ -235,13 +236,16 @@ private:
         Other
     };
 
-    Kind kindOf(const Line &line) const
+    // A line's kind; Read only where wanted (a property of a component
+    // whose lines are copied), the names compared only there.
+    Kind kindOf(const Line &line, bool wanted) const
     {
         if (line.to == line.from)
             return Kind::Other;
         const auto named = [&](const char *name) { return startsWithName(m_text, line, name); };
         bool read = false;
-        switch (m_text[line.from]) {
+        const char first = m_text[line.from];
+        switch (first) {
         case ' ':
         case '\t':
             return Kind::Folded;
@@ -251,6 +255,11 @@ private:
         case 'E':
         case 'e':
             return named("END") ? Kind::End : Kind::Other;
+        default:
+            if (!wanted)
+                return Kind::Other;
+        }
+        switch (first) {
         case 'C':
         case 'c':
             read = named("CATEGORIES");

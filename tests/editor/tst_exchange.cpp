@@ -159,6 +159,10 @@ void TestExchange::textForms()
     // the mark Windows programs need to read it as UTF-8.
     QFETCH(QByteArray, mark);
     QCOMPARE(encodeFile(read, TextForm::Undecided), mark + description);
+    // Its first byte alone is no UTF-8, wherever it falls among ASCII bytes.
+    for (int at = 0; at < 17; ++at)
+        QCOMPARE(invalidUtf8Line("a\n" + QByteArray(at, 'a') + description.left(1) + "aaaaaaaaa"),
+                 2);
 }
 
 void TestExchange::badFiles_data()
