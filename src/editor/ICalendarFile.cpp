@@ -91,25 +91,49 @@ struct PropertyFree
 };
 using Property = std::unique_ptr<icalproperty, PropertyFree>;
 
-// What every event of one export shares, made once: a rule costs
-// libical a few kilobytes to build, far more than to copy.
+// A property's text as libical writes it (folded, with its line end); the
+// property is freed.
+QByteArray propertyText(icalproperty *property)
+{
+    if (!property)
+        throw AppError(ErrNo::OutOfMemory, QStringLiteral("Out of memory"));
+    const Property owned(property);
+    char *text = icalproperty_as_ical_string_r(property);
+    if (!text)
+        throw AppError(ErrNo::OutOfMemory, QStringLiteral("Out of memory"));
+    QByteArray out(text);
+    std::free(text);
+    return out;
+}
+
+// What every event of one export shares, made and written once: libical
+// spends more on building and writing a property than on anything else.
 struct ExportShared
 {
     explicit ExportShared(const QDateTime &when)
-        : stamp(icaltime_from_timet_with_zone(time_t(when.toSecsSinceEpoch()), 0,
-                                              icaltimezone_get_utc_timezone())),
-          yearly(icalproperty_new_rrule(yearlyRule(QDate(2001, 1, 1)))),
-          leapYearly(icalproperty_new_rrule(yearlyRule(QDate(2000, 2, 29))))
+        : stamp(propertyText(icalproperty_new_dtstamp(icaltime_from_timet_with_zone(
+              time_t(when.toSecsSinceEpoch()), 0, icaltimezone_get_utc_timezone())))),
+          transparent(propertyText(icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT))),
+          yearly(propertyText(icalproperty_new_rrule(yearlyRule(QDate(2001, 1, 1))))),
+          leapYearly(propertyText(icalproperty_new_rrule(yearlyRule(QDate(2000, 2, 29)))))
     {
     }
-    icaltimetype stamp;
-    Property yearly;     // every year on the start's day
-    Property leapYearly; // 29 February: the last day of February
+    QByteArray stamp;
+    QByteArray transparent;
+    QByteArray yearly;     // every year on the start's day
+    QByteArray leapYearly; // 29 February: the last day of February
     QHash<QString, int> uids;
 };
 
-// The row's VEVENT, on its own.
-Component eventComponent(const RecordSet &rs, int row, const int (&column)[5], ExportShared &shared)
+// One row's VEVENT as libical writes a component: its BEGIN line, each
+// property's text in turn, its END line.
+struct EventText
+{
+    QString uid;
+    QByteArray text;
+};
+
+EventText eventText(const RecordSet &rs, int row, const int (&column)[5], ExportShared &shared)
 {
     const QVariant date = rs.valueAt(row, column[0]);
     const QVariant type = rs.valueAt(row, column[1]);
@@ -126,31 +150,29 @@ Component eventComponent(const RecordSet &rs, int row, const int (&column)[5], E
     icalproperty *start = startProperty(day);
     if (!start)
         throw cannotCarry(description, QStringLiteral("has a date libical cannot write"));
+    const QByteArray startText = propertyText(start);
     QString uid = eventUid(day, description);
     const int seen = shared.uids[uid]++;
     if (seen > 0) // the same day and description again: still one UID each
         uid += QLatin1Char('-') + QString::number(seen + 1);
 
-    Component component(icalcomponent_new_vevent());
-    icalcomponent *event = component.get();
-    icalcomponent_add_property(event, icalproperty_new_uid(uid.toUtf8().constData()));
-    icalcomponent_add_property(event, icalproperty_new_dtstamp(shared.stamp));
-    icalcomponent_add_property(event, start);
-    icalcomponent_add_property(event, icalproperty_new_summary(description.toUtf8().constData()));
+    QByteArray text = "BEGIN:VEVENT\r\n";
+    text += propertyText(icalproperty_new_uid(uid.toUtf8().constData()));
+    text += shared.stamp;
+    text += startText;
+    text += propertyText(icalproperty_new_summary(description.toUtf8().constData()));
     if (!details.isNull()) {
-        QString text = details.toString();
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        icalcomponent_add_property(event, icalproperty_new_description(text.toUtf8().constData()));
+        QString lines = details.toString();
+        lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text += propertyText(icalproperty_new_description(lines.toUtf8().constData()));
     }
     if (!type.isNull())
-        icalcomponent_add_property(
-            event, icalproperty_new_categories(type.toString().toUtf8().constData()));
-    icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
+        text += propertyText(icalproperty_new_categories(type.toString().toUtf8().constData()));
+    text += shared.transparent;
     if (!rs.valueAt(row, column[3]).toBool())
-        icalcomponent_add_property(event, icalproperty_new_clone(day.month() == 2 && day.day() == 29
-                                                                     ? shared.leapYearly.get()
-                                                                     : shared.yearly.get()));
-    return component;
+        text += day.month() == 2 && day.day() == 29 ? shared.leapYearly : shared.yearly;
+    text += "END:VEVENT\r\n";
+    return {uid, text};
 }
 
 // Appends the component's text as libical writes it.
@@ -180,7 +202,7 @@ QString eventUid(const QDate &day, const QString &description)
 
 namespace {
 
-// The columns the events are read from, in eventComponent's order.
+// The columns the events are read from, in eventText's order.
 void eventColumns(const RecordSet &rs, int (&column)[5])
 {
     const char *names[5] = {"Dates", "icon", "Description", "ShowOnce", "Details"};
@@ -222,7 +244,7 @@ QByteArray icalendarText(const RecordSet &rs, const QDateTime &stamp, int *count
     QByteArray out = calendarHead();
     const int rows = rs.RecordCount();
     for (int r = 0; r < rows; ++r)
-        appendText(out, eventComponent(rs, r, column, shared).get());
+        out += eventText(rs, r, column, shared).text;
     out.append(kCalendarEnd);
     if (count)
         *count = rows;
@@ -239,13 +261,13 @@ QList<CalendarObject> calendarObjects(const RecordSet &rs, const QDateTime &stam
     QList<CalendarObject> objects;
     const int rows = rs.RecordCount();
     for (int r = 0; r < rows; ++r) {
-        const Component event = eventComponent(rs, r, column, shared);
+        const EventText event = eventText(rs, r, column, shared);
         CalendarObject o;
-        o.uid = QString::fromUtf8(icalcomponent_get_uid(event.get()));
+        o.uid = event.uid;
         o.day = dayOf(rs.valueAt(r, column[0]));
         o.description = rs.valueAt(r, column[2]).toString();
         o.text = head;
-        appendText(o.text, event.get());
+        o.text += event.text;
         o.text.append(kCalendarEnd);
         objects << o;
     }

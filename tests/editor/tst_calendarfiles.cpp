@@ -70,10 +70,10 @@ void TestCalendarFiles::roundTrip()
     QCOMPARE(ExportICalendarFile(rs, file, kStamp), 8);
     const QByteArray text = fileBytes(file);
     for (const char *line :
-         {"\r\nDTSTART;VALUE=DATE:20000229\r\n",
-          "\r\nRRULE:FREQ=YEARLY;BYMONTHDAY=-1;BYMONTH=2\r\n", "\r\nSUMMARY:Leap\\, day\\; Ann\r\n",
-          "\r\nDESCRIPTION:two\\nlines\r\n", "\r\nCATEGORIES:birthday\r\n",
-          "\r\nTRANSP:TRANSPARENT\r\n", "\r\nDTSTAMP:20261206T120000Z\r\n",
+         {"\r\nBEGIN:VEVENT\r\nUID:d58c8cbe7dbdac2f52f1cfc3e18d2382f2a97bda@almarik\r\n"
+          "DTSTAMP:20261206T120000Z\r\nDTSTART;VALUE=DATE:20000229\r\n"
+          "SUMMARY:Leap\\, day\\; Ann\r\nDESCRIPTION:two\\nlines\r\nCATEGORIES:birthday\r\n"
+          "TRANSP:TRANSPARENT\r\nRRULE:FREQ=YEARLY;BYMONTHDAY=-1;BYMONTH=2\r\nEND:VEVENT\r\n",
           "\r\nDTSTART;VALUE=DATE:30010310\r\n", "\r\nDTSTART;VALUE=DATE:99991231\r\n"})
         QVERIFY2(text.contains(line), line);
     QCOMPARE(text.count("RRULE:"), 4); // the one-off events repeat not
