@@ -55,7 +55,8 @@ QString typeKeyNamed(QStringView text)
 {
     const QStringView name = text.trimmed();
     for (const QString &key : typeKeys()) {
-        if (key.compare(name, Qt::CaseInsensitive) == 0)
+        // Folded one unit for one, texts of other lengths never match.
+        if (key.size() == name.size() && key.compare(name, Qt::CaseInsensitive) == 0)
             return key;
     }
     return QString();
