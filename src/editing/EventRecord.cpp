@@ -41,6 +41,9 @@ QString notFound(const QString &description, const QString &what)
 
 QString withCrLf(const QString &text)
 {
+    // Most texts hold no line break at all: those are as they should be.
+    if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
     QString lines = text;
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
         .replace(QLatin1Char('\r'), QLatin1Char('\n'));

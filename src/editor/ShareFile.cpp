@@ -35,7 +35,8 @@ QDate dayOf(const QVariant &v)
 // Built by hand: the locale's formatter costs more than the rest of a record.
 QString shareDateText(const QDate &day)
 {
-    const int d = day.day(), m = day.month(), y = day.year();
+    int y = 0, m = 0, d = 0;
+    day.getDate(&y, &m, &d);
     const char16_t text[10] = {
         char16_t(u'0' + d / 10),        char16_t(u'0' + d % 10),       u'/',
         char16_t(u'0' + m / 10),        char16_t(u'0' + m % 10),       u'/',
