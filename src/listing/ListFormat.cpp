@@ -75,21 +75,26 @@ QByteArray text(const std::vector<MonthRow> &rows, const std::array<QByteArray, 
     int days = 0;
     int description = 0;
     bool once = false;
-    std::vector<QString> shown;
+    // Each row's texts made once, for the widths and then the lines.
+    std::vector<QString> shown, yearsTexts, dayTexts;
     shown.reserve(rows.size());
+    yearsTexts.reserve(rows.size());
+    dayTexts.reserve(rows.size());
     for (const MonthRow &r : rows) {
         shown.push_back(visibleText(r.description));
-        years = std::max(years, displayWidth(r.yearsText()));
-        days = std::max(days, int(r.dayText().size()));
+        yearsTexts.push_back(visibleText(r.yearsText()));
+        dayTexts.push_back(r.dayText());
+        years = std::max(years, displayWidth(yearsTexts.back()));
+        days = std::max(days, int(dayTexts.back().size()));
         description = std::max(description, displayWidth(shown.back()));
         once = once || r.showOnce;
     }
     QByteArray out;
     for (size_t i = 0; i < rows.size(); ++i) {
         const MonthRow &r = rows[i];
-        QString start = r.dateText() + QStringLiteral("  ") +
-                        padded(visibleText(r.yearsText()), years) + QStringLiteral("  ") +
-                        r.dayText().rightJustified(days) + QStringLiteral("  ");
+        QString start = r.dateText() + QStringLiteral("  ") + padded(yearsTexts[i], years) +
+                        QStringLiteral("  ") + dayTexts[i].rightJustified(days) +
+                        QStringLiteral("  ");
         if (once)
             start += r.showOnce ? QStringLiteral("once  ") : QStringLiteral("      ");
         QByteArray line = start.toUtf8();
