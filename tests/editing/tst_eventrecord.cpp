@@ -118,6 +118,7 @@ void TestEventRecord::statements_data()
         << builtStatement(SqlMode::Delete, "", "", "", "5") << "Delete FROM Calendar  WHERE  = 5";
     QTest::newRow("line breaks of every kind stored as CR LF")
         << withCrLf("a\nb\r\nc\rd\n") << "a\r\nb\r\nc\r\nd\r\n";
+    QTest::newRow("a CR alone stored as CR LF") << withCrLf("c\rd") << "c\r\nd";
 }
 
 void TestEventRecord::validate_data()
