@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/ICalendarLines.h"
 
-#include <algorithm>
 #include <cstring>
-#include <iterator>
 
 namespace {
 
