@@ -343,24 +343,29 @@ QString eventTypeKey(icalcomponent *event)
     return QString();
 }
 
-// How an event repeats: not at all, by a yearly rule (the first there is)
-// or by another ("weekly").
+// How an event repeats: not at all, by a yearly rule (the first there is;
+// its note when it is more than the start's day every year) or by another
+// ("weekly").
 struct Repeats
 {
     bool yearly = false;
-    icalrecurrencetype rule{};
+    QString note;
     QString other;
 };
 
-Repeats repeats(icalcomponent *event)
+Repeats repeats(icalcomponent *event, bool plainYearly, const QDate &day)
 {
     Repeats r;
+    if (plainYearly) { // the first rule, so the one taken: it needs no note
+        r.yearly = true;
+        return r;
+    }
     for (icalproperty *p = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY); p;
          p = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY)) {
         const icalrecurrencetype rule = icalproperty_get_rrule(p);
         if (rule.freq == ICAL_YEARLY_RECURRENCE) {
             r.yearly = true;
-            r.rule = rule;
+            r.note = yearlyRuleNote(rule, day);
             return r;
         }
         if (rule.freq != ICAL_NO_RECURRENCE)
@@ -396,7 +401,7 @@ bool checkComplaints(icalcomponent *event, int number, const char *summary)
 }
 
 void readEvent(icalcomponent *event, int number, const QDate &today, const QTimeZone &zone,
-               const QHash<qsizetype, PaddedValue> &padded, ImportRead &read, int &withoutSummary)
+               const EventNotes &notes, ImportRead &read, int &withoutSummary)
 {
     const char *summary = icalcomponent_get_summary(event);
     const bool emptyDescription = checkComplaints(event, number, summary);
@@ -413,22 +418,21 @@ void readEvent(icalcomponent *event, int number, const QDate &today, const QTime
         return QString(utf8(bytes));
     };
     const auto text = [&](const char *value, int which) {
-        const auto found = padded.constFind(qsizetype(number) * 2 + which);
-        if (found == padded.constEnd())
+        const auto found = notes.padded.constFind(qsizetype(number) * 2 + which);
+        if (found == notes.padded.constEnd())
             return decoded(QByteArrayView(value));
         return decoded(withBlanks(QByteArray(value), &*found));
     };
     const char *description = icalcomponent_get_description(event);
-    const Repeats rule = repeats(event);
+    const Repeats rule = repeats(event, notes.plainYearly.contains(number), day);
     ImportCandidate c = calendarCandidate(day, text(summary, 0), eventTypeKey(event),
                                           rule.yearly || !rule.other.isEmpty(),
                                           description        ? text(description, 1)
                                           : emptyDescription ? QStringLiteral("")
                                                              : QString());
-    const QString note = rule.yearly ? yearlyRuleNote(rule.rule, day) : QString();
-    if (!note.isEmpty()) {
+    if (!rule.note.isEmpty()) {
         c.suggested = false;
-        addNote(c, note);
+        addNote(c, rule.note);
     } else if (!rule.yearly && !rule.other.isEmpty()) {
         c.suggested = false;
         addNote(c, QStringLiteral("repeats ") + rule.other + QStringLiteral(", taken as yearly"));
@@ -441,7 +445,7 @@ void readEvent(icalcomponent *event, int number, const QDate &today, const QTime
 
 // The events of one part of the file, numbered on from number.
 void readPart(const QByteArray &part, int &number, const QDate &today, const QTimeZone &zone,
-              const QHash<qsizetype, PaddedValue> &padded, ImportRead &read, int &withoutSummary)
+              const EventNotes &notes, ImportRead &read, int &withoutSummary)
 {
     const Component calendar(icalparser_parse_string(part.constData()));
     if (!calendar || icalcomponent_isa(calendar.get()) != ICAL_VCALENDAR_COMPONENT)
@@ -452,7 +456,7 @@ void readPart(const QByteArray &part, int &number, const QDate &today, const QTi
         ++number;
         if (icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY))
             continue; // a changed occurrence of an event listed already
-        readEvent(event, number, today, zone, padded, read, withoutSummary);
+        readEvent(event, number, today, zone, notes, read, withoutSummary);
     }
 }
 
@@ -480,7 +484,7 @@ ImportRead parseICalendar(const QByteArray &file, const QDate &today, const QTim
         throw unreadableFile(kKind, QStringLiteral("it ends before its END:VCALENDAR line; "
                                                    "the file is incomplete."));
     const QByteArray text = bytes.left(end);
-    QHash<qsizetype, PaddedValue> padded;
+    EventNotes notes;
     ImportRead read;
     int number = 0;
     int withoutSummary = 0;
@@ -490,8 +494,8 @@ ImportRead parseICalendar(const QByteArray &file, const QDate &today, const QTim
     {
     };
     try {
-        forEachCalendarPart(text, 100, padded, [&](const QByteArray &part, qsizetype done) {
-            readPart(part, number, today, zone, padded, read, withoutSummary);
+        forEachCalendarPart(text, 100, notes, [&](const QByteArray &part, qsizetype done) {
+            readPart(part, number, today, zone, notes, read, withoutSummary);
             if (progress && !progress(done, text.size()))
                 throw Stopped{};
         });

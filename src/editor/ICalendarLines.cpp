@@ -147,10 +147,7 @@ namespace {
 class PartWalk
 {
 public:
-    PartWalk(const QByteArray &text, QHash<qsizetype, PaddedValue> &padded)
-        : m_text(text), m_padded(padded)
-    {
-    }
+    PartWalk(const QByteArray &text, EventNotes &notes) : m_text(text), m_notes(notes) {}
 
     // The lines of every VTIMEZONE, whole.
     QByteArray zones()
@@ -188,7 +185,7 @@ public:
         bool zone = false;
         bool event = false;  // the component at depth 2 is a VEVENT
         bool copied = false; // the line before was copied (for its folded lines)
-        bool seen[2] = {false, false};
+        bool seen[3] = {false, false, false};
         qsizetype number = 0;
         for (qsizetype at = 0; at < m_text.size();) {
             const Line line = lineAt(m_text, at);
@@ -199,7 +196,7 @@ public:
                 event = componentIs(line, "VEVENT");
                 if (event) {
                     ++number;
-                    seen[0] = seen[1] = false;
+                    seen[0] = seen[1] = seen[2] = false;
                 }
             }
             bool copy = depth >= 2 && !zone;
@@ -209,12 +206,11 @@ public:
                 else if (depth > 2 || (kind != Kind::Begin && kind != Kind::End))
                     copy = depth == 2 && kind == Kind::Read;
             }
+            if (copy && event && kind == Kind::Read)
+                copy = noteEventLine(line, number, seen);
             copied = copy;
-            if (copy) {
+            if (copy)
                 append(part, line);
-                if (event && (kind == Kind::Read))
-                    notePadding(line, number, seen);
-            }
             if (kind == Kind::End && depth > 0 && --depth == 1 && componentIs(line, "VEVENT") &&
                 ++events == eventsPerPart) {
                 flush(at);
@@ -300,22 +296,43 @@ private:
             to += "\r\n"; // the last line, without an ending
     }
 
-    void notePadding(const Line &line, qsizetype number, bool (&seen)[2]);
+    bool noteEventLine(const Line &line, qsizetype number, bool (&seen)[3]);
+    void notePadding(const Line &line, qsizetype number, int which);
 
     const QByteArray &m_text;
-    QHash<qsizetype, PaddedValue> &m_padded;
+    EventNotes &m_notes;
 };
 
-// The first SUMMARY and DESCRIPTION of an event, when its value begins or
-// ends with a blank or a tab.
-void PartWalk::notePadding(const Line &line, qsizetype number, bool (&seen)[2])
+// Notes what an event's line says beside libical; false when the line is
+// left out of the part for it.
+bool PartWalk::noteEventLine(const Line &line, qsizetype number, bool (&seen)[3])
 {
     const int which = startsWithName(m_text, line, "SUMMARY")       ? 0
                       : startsWithName(m_text, line, "DESCRIPTION") ? 1
+                      : startsWithName(m_text, line, "RRULE")       ? 2
                                                                     : -1;
     if (which < 0 || seen[which])
-        return;
+        return true;
     seen[which] = true;
+    if (which < 2) {
+        notePadding(line, number, which);
+        return true;
+    }
+    // Most events repeat by this rule alone, and libical spends more on a
+    // rule than on any other line. Only the first rule counts, so a later
+    // one changes nothing, and a folded one is left to libical.
+    static constexpr QByteArrayView plain("RRULE:FREQ=YEARLY");
+    const bool folded = line.next < m_text.size() && isBlank(m_text[line.next]);
+    if (folded || QByteArrayView(m_text.constData() + line.from, line.to - line.from) != plain)
+        return true;
+    m_notes.plainYearly.insert(number);
+    return false;
+}
+
+// The first SUMMARY (which 0) or DESCRIPTION (1) of an event, when its
+// value begins or ends with a blank or a tab.
+void PartWalk::notePadding(const Line &line, qsizetype number, int which)
+{
     const QByteArrayView first(m_text.constData() + line.from, line.to - line.from);
     QByteArray unfolded; // only for a folded line
     for (qsizetype at = line.next; at < m_text.size() && isBlank(m_text[at]);) {
@@ -333,18 +350,17 @@ void PartWalk::notePadding(const Line &line, qsizetype number, bool (&seen)[2])
     while (trail > lead && isBlank(value[trail - 1]))
         --trail;
     if (lead > 0 || trail < value.size())
-        m_padded.insert(number * 2 + which, {value.first(lead).toByteArray(),
-                                             value.sliced(lead, trail - lead).toByteArray(),
-                                             value.sliced(trail).toByteArray()});
+        m_notes.padded.insert(number * 2 + which, {value.first(lead).toByteArray(),
+                                                   value.sliced(lead, trail - lead).toByteArray(),
+                                                   value.sliced(trail).toByteArray()});
 }
 
 } // namespace
 
-void forEachCalendarPart(const QByteArray &text, int eventsPerPart,
-                         QHash<qsizetype, PaddedValue> &padded,
+void forEachCalendarPart(const QByteArray &text, int eventsPerPart, EventNotes &notes,
                          const std::function<void(const QByteArray &part, qsizetype done)> &read)
 {
-    PartWalk walk(text, padded);
+    PartWalk walk(text, notes);
     // The time zones first and whole, for the parts before them too. Each
     // part is written into one buffer behind them, kept from part to part.
     const QByteArray head = "BEGIN:VCALENDAR\r\n" + walk.zones();

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 
 #include <functional>
 
@@ -24,6 +25,18 @@ struct PaddedValue
 // END: line (then the file was cut). -1 when it has no such line or was cut.
 qsizetype calendarEnd(const QByteArray &text);
 
+// What the walk over the lines learns of the events, by each event's
+// number (counted from 1 in file order).
+struct EventNotes
+{
+    // The first SUMMARY (at number * 2) and DESCRIPTION (number * 2 + 1)
+    // that begin or end with a blank or a tab.
+    QHash<qsizetype, PaddedValue> padded;
+    // The events whose first RRULE line is "RRULE:FREQ=YEARLY" itself,
+    // unfolded: that line is left out of the part, for the rule is known.
+    QSet<qsizetype> plainYearly;
+};
+
 // value as libical gives it (the unescaped text without its end blanks)
 // with the blanks of padded, when padded is written value; else value.
 QByteArray withBlanks(const QByteArray &value, const PaddedValue *padded);
@@ -39,10 +52,7 @@ QByteArray withBlanks(const QByteArray &value, const PaddedValue *padded);
 // every property it parses. Properties of the calendar itself, components
 // inside an event (VALARM) and lines outside the calendar are left out.
 // read is also told how many bytes of text are behind it. Before each part
-// is read, padded holds the first SUMMARY and DESCRIPTION of its VEVENTs
-// and of those before it that begin or end with a blank or a tab, by the
-// event's number (counted from 1 in file order) times 2, plus 1 for
-// DESCRIPTION. Throws what read throws.
-void forEachCalendarPart(const QByteArray &text, int eventsPerPart,
-                         QHash<qsizetype, PaddedValue> &padded,
+// is read, notes holds what was noted of its VEVENTs and of those before
+// it. Throws what read throws.
+void forEachCalendarPart(const QByteArray &text, int eventsPerPart, EventNotes &notes,
                          const std::function<void(const QByteArray &part, qsizetype done)> &read);

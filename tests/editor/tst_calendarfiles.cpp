@@ -134,6 +134,24 @@ void TestCalendarFiles::read_data()
         "DTSTART;VALUE=DATE:20270206\r\nSUMMARY:New year\r\nRRULE:RSCALE=CHINESE;FREQ=YEARLY\r\n",
         "06/02/2027|-|New year|False|-|unticked|by the rule RSCALE=CHINESE: taken as 6 February "
         "yearly");
+    // The first yearly rule is the one taken, however it is written.
+    const QByteArray annual = "DTSTART;VALUE=DATE:20270101\r\nSUMMARY:Ann\r\n";
+    add("a plain yearly rule before a counted one",
+        annual + "RRULE:FREQ=YEARLY\r\nRRULE:FREQ=YEARLY;COUNT=3\r\n",
+        "01/01/2027|-|Ann|False|-|ticked|");
+    add("a counted yearly rule before a plain one",
+        annual + "RRULE:FREQ=YEARLY;COUNT=3\r\nRRULE:FREQ=YEARLY\r\n",
+        "01/01/2027|-|Ann|False|-|unticked|ends 2029: taken as 1 January yearly");
+    add("a weekly rule before a plain yearly one",
+        annual + "RRULE:FREQ=WEEKLY\r\nRRULE:FREQ=YEARLY\r\n", "01/01/2027|-|Ann|False|-|ticked|");
+    add("a counted yearly rule folded after its FREQ",
+        annual + "RRULE:FREQ=YEARLY\r\n ;COUNT=3\r\n",
+        "01/01/2027|-|Ann|False|-|unticked|ends 2029: taken as 1 January yearly");
+    add("a plain yearly rule with a blank after it", annual + "RRULE:FREQ=YEARLY \r\n",
+        "01/01/2027|-|Ann|False|-|ticked|");
+    add("a plain yearly rule in small letters, then a counted one",
+        annual + "rrule:freq=yearly\r\nRRULE:FREQ=YEARLY;COUNT=3\r\n",
+        "01/01/2027|-|Ann|False|-|ticked|");
     add("a summary of a byte-order mark alone is a text",
         "DTSTART;VALUE=DATE:20270101\r\nSUMMARY:\xEF\xBB\xBF\r\n",
         "01/01/2027|-|\uFEFF|True|-|ticked|");
@@ -149,6 +167,10 @@ void TestCalendarFiles::read_data()
     bad("DTSTART not a date", calendar(good + vevent("DTSTART:someday\r\nSUMMARY:Bob\r\n")),
         "its event 2 (\"Bob\") could not be read: Can't parse as DATE-TIME value in DTSTART "
         "property. Removing entire property: someday");
+    bad("a rule libical cannot read after a plain yearly one",
+        calendar(vevent(annual + "RRULE:FREQ=YEARLY\r\nRRULE:FREQ=SOMETIMES\r\n")),
+        "its event 1 (\"Ann\") could not be read: Can't parse as RECUR value in RRULE property. "
+        "Removing entire property: FREQ=SOMETIMES");
     bad("29 February of a common year",
         calendar(vevent("DTSTART;VALUE=DATE:20230229\r\nSUMMARY:Leap\r\n")),
         "the DTSTART \"20230229\" of its event 1 (\"Leap\") is not a real date.");
