@@ -15,6 +15,7 @@
 #include "startup/StartupSettings.h"
 #include "store/DateRules.h"
 #include "store/SharedDb.h"
+#include "sync/SyncSecrets.h"
 #include "sync/ui/AccountsWindow.h"
 #include "wallpaper/ui/RotateWallpaper.h"
 #include "widgets/ImageList.h"
@@ -201,7 +202,7 @@ bool Main::Form_Load(const QStringList &arguments)
 void Main::startAccountSync()
 {
     // The passwords are read here: the keyring answers on this thread.
-    const SyncPlan plan = planSync(readSyncAccounts(), keptPassword);
+    const SyncPlan plan = planSync(readSyncAccounts(), readSyncPassword);
     for (const AccountOutcome &outcome : plan.outcomes)
         accountSynced(outcome);
     if (plan.run.isEmpty())

@@ -50,10 +50,11 @@ QString readSyncPassword(const QString &accountId)
             throw AppError(ErrNo::PermissionDenied,
                            QStringLiteral("The desktop's keyring did not give the password: ") +
                                job.errorString());
+        // QtKeychain says only "Unknown error" when no store answers.
         throw AppError(ErrNo::PermissionDenied,
                        QStringLiteral("No secret store runs on this desktop, so the password "
-                                      "could not be read: ") +
-                           job.errorString());
+                                      "could not be read. Start the desktop's keyring (GNOME "
+                                      "Keyring or KWallet)."));
     }
 }
 

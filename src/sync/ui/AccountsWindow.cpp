@@ -76,11 +76,16 @@ SyncPlan planSync(const QList<SyncAccount> &accounts,
     for (const SyncAccount &account : accounts) {
         if (account.ticked.isEmpty())
             continue;
-        const QString kept = password(account.id());
-        if (kept.isEmpty()) {
-            AccountOutcome outcome;
-            outcome.account = account.id();
+        QString kept;
+        AccountOutcome outcome;
+        outcome.account = account.id();
+        try {
+            kept = password(account.id());
             outcome.text = noPasswordText();
+        } catch (const AppError &e) { // the keyring's own words, not "none is kept"
+            outcome.text = e.description();
+        }
+        if (kept.isEmpty()) {
             plan.outcomes.append(outcome);
         } else {
             plan.run.append(account);
@@ -98,15 +103,6 @@ BackgroundSync *backgroundSync(const QString &path, const SyncPlan &plan, QObjec
         return passwords.value(account.id());
     };
     return sync;
-}
-
-QString keptPassword(const QString &accountId)
-{
-    try {
-        return readSyncPassword(accountId);
-    } catch (const AppError &) {
-        return QString();
-    }
 }
 
 bool recordOutcome(QList<SyncAccount> &accounts, const AccountOutcome &outcome)
@@ -290,9 +286,13 @@ void AccountsWindow::applyFields()
     // A password typed now, else the one the old name kept, goes under the new name.
     QString password = m_passwordTyped ? txtPassword->text() : QString();
     if (named && moved && oldId != account.id()) {
-        if (!m_passwordTyped)
-            password = keptPassword(oldId);
-        deleteSyncPassword(oldId);
+        try {
+            if (!m_passwordTyped)
+                password = readSyncPassword(oldId);
+            deleteSyncPassword(oldId);
+        } catch (const AppError &e) { // kept under the old name rather than lost
+            m_prompts.MsgBox(e.description(), MsgButtons::OkOnly, MsgIcon::Exclamation);
+        }
     }
     if (!password.isEmpty() && !account.server.isEmpty()) {
         try {
@@ -376,8 +376,14 @@ void AccountsWindow::cmdFind_Click()
     if (m_current < 0)
         return;
     const SyncAccount account = m_accounts[m_current];
-    const QString password =
-        txtPassword->text().isEmpty() ? keptPassword(account.id()) : txtPassword->text();
+    QString password = txtPassword->text();
+    try {
+        if (password.isEmpty())
+            password = readSyncPassword(account.id());
+    } catch (const AppError &e) {
+        lblStatus->setText(e.description());
+        return;
+    }
     if (account.server.isEmpty() || account.user.isEmpty() || password.isEmpty()) {
         lblStatus->setText(
             QStringLiteral("Type the server's address, the user name and the password first."));
@@ -430,7 +436,7 @@ void AccountsWindow::discovered(const QString &accountId, const QList<DavCollect
 void AccountsWindow::cmdSync_Click()
 {
     applyFields();
-    const SyncPlan plan = planSync(m_accounts, keptPassword);
+    const SyncPlan plan = planSync(m_accounts, readSyncPassword);
     for (const AccountOutcome &outcome : plan.outcomes)
         synced(outcome);
     if (plan.run.isEmpty()) {

@@ -46,10 +46,11 @@ struct SyncPlan
 // A sync of the plan's accounts on the database at path, with the passwords
 // read beforehand; not yet started.
 BackgroundSync *backgroundSync(const QString &path, const SyncPlan &plan, QObject *parent);
+// The accounts with something ticked: those with a kept password (password
+// gives "" for none) to run, the others as outcomes that say why not (the
+// description of what password threw, when it threw).
 SyncPlan planSync(const QList<SyncAccount> &accounts,
                   const std::function<QString(const QString &)> &password);
-// The password kept for the account, "" when none is or no store answers.
-QString keptPassword(const QString &accountId);
 // Keeps the outcome's text as its account's last result; false when no
 // account has that id.
 bool recordOutcome(QList<SyncAccount> &accounts, const AccountOutcome &outcome);
