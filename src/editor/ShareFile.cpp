@@ -6,6 +6,7 @@
 #include "platform/FileIO.h"
 #include "platform/Files.h"
 #include "store/Connection.h"
+#include "store/DateRules.h"
 #include "store/Literals.h"
 #include "store/RecordSet.h"
 
@@ -32,17 +33,9 @@ QDate dayOf(const QVariant &v)
 
 } // namespace
 
-// Built by hand: the locale's formatter costs more than the rest of a record.
 QString shareDateText(const QDate &day)
 {
-    int y = 0, m = 0, d = 0;
-    day.getDate(&y, &m, &d);
-    const char16_t text[10] = {
-        char16_t(u'0' + d / 10),        char16_t(u'0' + d % 10),       u'/',
-        char16_t(u'0' + m / 10),        char16_t(u'0' + m % 10),       u'/',
-        char16_t(u'0' + y / 1000 % 10), char16_t(u'0' + y / 100 % 10), char16_t(u'0' + y / 10 % 10),
-        char16_t(u'0' + y % 10)};
-    return QString(reinterpret_cast<const QChar *>(text), 10);
+    return dayMonthYearText(day, u'/');
 }
 
 namespace {

@@ -34,14 +34,15 @@ QString dayMonthYearPattern()
     return QStringLiteral("dd-MM-yyyy");
 }
 
-QString dayMonthYearText(const QDate &day)
+QString dayMonthYearText(const QDate &day, char16_t separator)
 {
     // Built by hand: formatting by pattern costs the month list about 7% of
-    // its fill, one text per listed event.
+    // its fill and a share file more than the rest of a record.
     int year = 0, month = 0, d = 0;
     day.getDate(&year, &month, &d);
-    if (year < 1000 || year > 9999)
-        return day.toString(dayMonthYearPattern());
+    if (year < 1 || year > 9999)
+        return day.toString(QStringLiteral("dd") + QChar(separator) + QStringLiteral("MM") +
+                            QChar(separator) + QStringLiteral("yyyy"));
     // One allocation: the digits written into the text in place.
     QString text(10, Qt::Uninitialized);
     QChar *c = text.data();
@@ -51,9 +52,9 @@ QString dayMonthYearText(const QDate &day)
         c += digits;
     };
     put(d, 2);
-    *c++ = QLatin1Char('-');
+    *c++ = QChar(separator);
     put(month, 2);
-    *c++ = QLatin1Char('-');
+    *c++ = QChar(separator);
     put(year, 4);
     return text;
 }

@@ -23,8 +23,8 @@ QString shortDateFormat();
 
 // "dd-MM-yyyy", the pattern of the month list's dates.
 QString dayMonthYearPattern();
-// A day in that pattern.
-QString dayMonthYearText(const QDate &day);
+// A day in that pattern, or with another separator.
+QString dayMonthYearText(const QDate &day, char16_t separator = u'-');
 // The day such a text names; an invalid QDate when it names none.
 QDate dayFromDayMonthYearText(const QString &text);
 
