@@ -290,8 +290,9 @@ void AccountsWindow::applyFields()
             if (!m_passwordTyped)
                 password = readSyncPassword(oldId);
             deleteSyncPassword(oldId);
-        } catch (const AppError &e) { // kept under the old name rather than lost
-            m_prompts.MsgBox(e.description(), MsgButtons::OkOnly, MsgIcon::Exclamation);
+        } catch (const AppError &) {
+            // Left under the old name rather than lost; a sync says why the
+            // new name has none.
         }
     }
     if (!password.isEmpty() && !account.server.isEmpty()) {
