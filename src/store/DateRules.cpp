@@ -41,8 +41,7 @@ QString dayMonthYearText(const QDate &day, char16_t separator)
     int year = 0, month = 0, d = 0;
     day.getDate(&year, &month, &d);
     if (year < 1 || year > 9999)
-        return day.toString(QStringLiteral("dd") + QChar(separator) + QStringLiteral("MM") +
-                            QChar(separator) + QStringLiteral("yyyy"));
+        return day.toString(dayMonthYearPattern().replace(u'-', QChar(separator)));
     // One allocation: the digits written into the text in place.
     QString text(10, Qt::Uninitialized);
     QChar *c = text.data();

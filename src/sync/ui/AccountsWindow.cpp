@@ -379,7 +379,7 @@ void AccountsWindow::cmdFind_Click()
     const SyncAccount account = m_accounts[m_current];
     QString password = txtPassword->text();
     try {
-        if (password.isEmpty())
+        if (password.isEmpty() && !account.server.isEmpty() && !account.user.isEmpty())
             password = readSyncPassword(account.id());
     } catch (const AppError &e) {
         lblStatus->setText(e.description());
