@@ -218,7 +218,8 @@ void TestAccounts::menuOpensWindow()
     // Nothing listens on port 1 of this computer: the failure is found at once.
     const QString server = "http://127.0.0.1:1";
     const auto drive = [&](AccountsWindow &window) {
-        QTest::mouseClick(window.cmdAdd, Qt::LeftButton);
+        window.cmdAdd->setFocus(); // Enter on a focused button presses it
+        QTest::keyClick(window.cmdAdd, Qt::Key_Return);
         window.txtServer->setText(server);
         window.txtUser->setText("anna");
         QTest::keyClicks(window.txtPassword, "s3cret");

@@ -12,6 +12,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -502,6 +503,19 @@ void AccountsWindow::reject()
         return;
     applyFields();
     QDialog::reject();
+}
+
+void AccountsWindow::keyPressEvent(QKeyEvent *event)
+{
+    // The buttons are no defaults (Enter in a field must not press Add), so
+    // Enter on a focused one would otherwise do nothing.
+    auto *button = qobject_cast<QPushButton *>(focusWidget());
+    if (button && event->modifiers() == Qt::NoModifier &&
+        (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        button->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void AccountsWindow::closeEvent(QCloseEvent *event)
